@@ -1,0 +1,244 @@
+// CQVRFCDOEAnalyzer: one Taguchi experiment (qualities, control factors placed on
+// the columns of an orthogonal array, repeated observations per run) and its
+// analysis: S/N ratios, factor effects, ANOVA with pooling, predictions, reports.
+//
+// Indexes of qualities, runs, factors, levels and repetitions are 0-based.
+// A double above 1e12 marks a missing observation or a statistic not yet computed.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "common/CString.h"
+#include "common/QVRFCDoubleArray.h"
+#include "common/QVRFCExport.h"
+
+class QVRFC_API CQVRFCDOEAnalyzer {
+public:
+    using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
+
+    // Quality characteristic of a quality: selects its S/N ratio formula.
+    enum SN_RATIO_TYPE {
+        NOMINAL_THE_BEST_1 = 0,
+        NOMINAL_THE_BEST_2 = 1,
+        NOMINAL_THE_BEST_3 = 2,
+        NOMINAL_THE_BEST_4 = 3,
+        SMALLER_THE_BETTER = 4,
+        LARGER_THE_BETTER = 5
+    };
+
+    // The per-run response that effects, ranks, ANOVA and predictions work on.
+    enum FACTOR_EFFECT_TYPE {
+        FACTOR_EFFECT_QUALITY = 0,
+        FACTOR_EFFECT_STDEV = 1,
+        FACTOR_EFFECT_SN_RATIO = 2
+    };
+
+    // Observations of one run of one quality, with cached statistics (2e12 = not computed).
+    class QVRFC_API CQVRFCDOERunQualityData {
+    public:
+        CQVRFCDOERunQualityData();
+        virtual ~CQVRFCDOERunQualityData();
+
+        void ClearData();                          // no observations, caches 2e12
+        int AddValue(double value);                // appends; returns the observation count
+        int SetValue(int index, double value);     // grows with 0.0; throws on index < 0
+        int GetValueCount() const;                 // observations stored, missing included
+        int IsValidValue(int index) const;         // 1 when stored and not above 1e12
+        double GetValue(int index);                // the observation, or the average off range
+        int ComputeStatistics();                   // average and sample deviation of valid ones
+        double GetAverageValue();                  // computed on demand while not cached
+        double GetStandardDeviationValue();        // computed on demand while not cached
+
+        double m_dAverage;
+        double m_dStandardDeviation;
+        double m_dSNRatio;  // written only by GetSNRatio
+        CQVRFCDoubleArray m_aQualityValue;
+    };
+
+    // Control factor values of one run: element f is the value of factor f.
+    class QVRFC_API CQVRFCDOERunControlFactorData {
+    public:
+        CQVRFCDOERunControlFactorData();
+        virtual ~CQVRFCDOERunControlFactorData();
+
+        void ClearData();
+        int SetValue(int factor, double value);  // grows with 0.0; throws on factor < 0
+        double GetValue(int factor) const;       // 0.0 outside the values held
+
+        CQVRFCDoubleArray m_aFactorValue;
+    };
+
+    // Lifecycle. Copies are deep: they own their storage and their array object.
+    CQVRFCDOEAnalyzer();
+    CQVRFCDOEAnalyzer(const CQVRFCDOEAnalyzer& source);
+    CQVRFCDOEAnalyzer& operator=(const CQVRFCDOEAnalyzer& source);
+    virtual ~CQVRFCDOEAnalyzer();
+    int Clear();  // releases the storage, keeps the counts and the array object
+
+    // Counts (each under two names).
+    int GetNoQuality() const { return m_nQuality; }
+    int GetQualityCount() const { return m_nQuality; }
+    int GetNoLevel() const { return m_nLevel; }
+    int GetLevelCount() const { return m_nLevel; }
+    int GetNoFactor() const { return m_nFactor; }
+    int GetFactorCount() const { return m_nFactor; }
+    int GetNoRun() const { return m_nRun; }
+    int GetRunCount() const { return m_nRun; }
+
+    // Set-up: on bare counts, on the default array for nFactor x nLevel, or on an array type.
+    // ppLevelValue[f][l] is the value of level l+1 of factor f, or null. Writes "DOESetup.log".
+    int SetupDOE(int nQuality, int nRun, int nFactor, int nLevel, double** ppLevelValue);
+    int SetupDOE(int nQuality, int nFactor, int nLevel, double** ppLevelValue);
+    int SetupDOE(int nQuality, OA_TYPE type, double** ppLevelValue);
+    static OA_TYPE GetDefaultOrthogonalArrayType(int nFactor, int nLevel);
+    OA_TYPE GetDOEArrayType() const;
+    CString GetDOEArrayName() const;
+    int GetDOEColumnID(int factor) const;
+    int SetData(CQVRFCDOEAnalyzer* source);  // deep copy through the array-type set-up
+
+    // Control factors: placement on array columns, levels, values and names.
+    int SetControlFactorID(int factor, int column);
+    int GetControlFactorID(int factor) const;
+    int CheckControlFactorID(CString& report) const;
+    int GetLevel(int run, int factor) const;
+    int SetControlFactorValue(int run, int factor, double value);
+    int SetControlFactorValue(int nFactor, int nLevel, double** ppLevelValue);
+    double GetControlFactorValue(int run, int factor) const;
+    void SetControlFactorName(int factor, CString name);
+    CString GetControlFactorName(int factor) const;
+
+    // Qualities: names, characteristics and targets, pooled flags for the ANOVA.
+    void SetQualityFactorName(int quality, CString name);
+    CString GetQualityFactorName(int quality) const;
+    void SetQualityCharacteristic(int quality, SN_RATIO_TYPE type, double target);
+    SN_RATIO_TYPE GetQualityCharacteristic(int quality) const;
+    SN_RATIO_TYPE GetSNRatioTypeID(int quality) const;
+    double GetQualityTarget(int quality) const;
+    void SetFactorPooled(int quality, int factor, int pooled);
+    int IsFactorPooled(int quality, int factor) const;
+    void ResetAllFactorUnpooled(int quality);
+
+    // Observation entry: the Start/Add/End sequence, plain append, write at a repetition.
+    int AddQualityValueStart(int quality, int run);
+    int AddQualityValue(double value);
+    int AddQualityValueEnd(double& average, double& standardDeviation);
+    int AppendQualityValue(int quality, int run, double value);
+    int SetQualityValue(int quality, int run, double value, int index);
+    double GetQualityValue(int quality, int run, int index) const;
+    double GetRunQualityValue(int quality, int run) const;
+    double GetRunStandardDeviation(int quality, int run) const;
+    int GetRunNoQualityData(int quality, int run) const;
+
+    // Set-up listing and quality data file.
+    int DOEWriter(FILE* stream) const;
+    int LoadData(CString fileName);
+
+    // S/N ratios (dB), mean square deviation, sensitivity, coefficient of variation.
+    CString GetSNRatioType(int quality) const;
+    double GetSNRatio(int quality, int run) const;
+    double GetSNRatio(int quality, int run, SN_RATIO_TYPE type, double target) const;
+    double GetSNRatioNominalTheBest1(double target, double average, double standardDeviation) const;
+    double GetSNRatioNominalTheBest2(double standardDeviation) const;
+    double GetSNRatioNominalTheBest3(double average, double standardDeviation) const;
+    double GetSNRatioNominalTheBest4(int quality, int run) const;
+    double GetSNRatioSmallerTheBetter(double average, double standardDeviation) const;
+    double GetSNRatioLargerTheBetter(int quality, int run) const;
+    static double GetSNRatioLargerTheBetter(int count, double* values);
+    static double GetSNRatioSmallerTheBetter(int count, double* values);
+    static double GetSNRatioNominalTheBest1(int count, double* values, double target,
+                                            int bExcludeNegative);
+    static double GetSNRatioNominalTheBest2(int count, double* values, int bExcludeNegative);
+    static double GetSNRatioNominalTheBest3(int count, double* values, int bExcludeNegative);
+    double GetMeanSquareDeviation(int quality, int run) const;
+    double GetSensitivity(int quality, int run) const;
+    double GetCoefficientOfVariation(int quality, int run) const;
+
+    // Grand averages, level and factor effects, ranks and best levels.
+    double GetAveragedQualityValue(int quality) const;
+    double GetAveragedQualityValue(int quality, int run) const;
+    double GetAveragedStandardDeviationValue(int quality) const;
+    double GetAveragedSNRatio(int quality) const;
+    double GetAveragedResponseValue(int quality, FACTOR_EFFECT_TYPE type) const;
+    double GetFactorLevelEffect(int quality, int factor, int level, FACTOR_EFFECT_TYPE type) const;
+    double GetFactorEffect(int quality, int factor, FACTOR_EFFECT_TYPE type, int bAbsolute) const;
+    int GetResponseRank(int quality, FACTOR_EFFECT_TYPE type, int* ranks) const;
+    int GetLargestResponseControlFactorLevel(int quality, int factor, FACTOR_EFFECT_TYPE type) const;
+    CString GetBestLevelsCombinationName(int quality, FACTOR_EFFECT_TYPE type) const;
+
+    // Analysis of variance with pooling.
+    double GetFactorSumsOfSquares(int quality, int factor, int& dof, FACTOR_EFFECT_TYPE type,
+                                  int bRespectPooling) const;
+    double GetErrorSumsOfSquares(int quality, int& dof, FACTOR_EFFECT_TYPE type) const;
+    double GetTotalSumsOfSquares(int quality, int& dof, FACTOR_EFFECT_TYPE type) const;
+    double GetErrorVariance(int quality, double errorSS, int errorDof, double& errorSD,
+                            double& errorPercent, FACTOR_EFFECT_TYPE type) const;
+    double GetFactorVariance(int quality, int factor, double factorSS, int factorDof,
+                             double errorVariance, double& fValue, double& percent,
+                             FACTOR_EFFECT_TYPE type) const;
+
+    // Predictions by the additive model; level arrays hold one 0-based level per factor,
+    // a negative entry leaving the factor out.
+    double PredictSNRatio(int quality, const int* levels) const;
+    double PredictBestSNRatio(int quality, int* levels, double threshold) const;
+    double PredictResponseValue(int quality, FACTOR_EFFECT_TYPE type, const int* levels,
+                                double threshold) const;
+    double PredictResponseValue(int quality, FACTOR_EFFECT_TYPE type, int bTopHalf,
+                                CString& combination) const;
+
+    // Reports: the complete report (comma-separated when the name ends in "csv"),
+    // and the sections written into a caller's stream (bCSV 1: comma-separated).
+    int Writer(CString strFileName, CString strCreator) const;
+    int DOEWriter(FILE* pFile, int bCSV) const;
+    int WriteRunQualityData(FILE* pFile, int bCSV, CString strTitle) const;
+    int WriteFactorEffectData(FILE* pFile, int bCSV, CString strTitle) const;
+    int WriteQualityResponsePlotData(int nQuality, FILE* pFile, CString strTitle) const;
+
+    // Reference scenarios; each prints its results to stream.
+    static int Test1(FILE* stream);
+    static int Test2(FILE* stream);
+    static int Test3(FILE* stream);
+    static int Test4(FILE* stream);
+    static int Test5(FILE* stream);
+    static int Test6(FILE* stream);
+    static int Test7(FILE* stream);
+
+protected:
+    int CreateData(int nQuality, int nRun, int nFactor, int nLevel);
+    int FreeData();
+    double GetMeanSquareDeviationNominalTheBest(int quality, int run) const;
+    double GetMeanSquareDeviationSmallerTheBetter(int quality, int run) const;
+    double GetMeanSquareDeviationLargerTheBetter(int quality, int run) const;
+    double ComputeFactorLevelEffect(int quality, int factor, int level,
+                                    FACTOR_EFFECT_TYPE type) const;
+    double ComputeFactorLevelEffectSquares(int quality, int factor, int level,
+                                           FACTOR_EFFECT_TYPE type, int& runCount) const;
+
+    int m_nQuality;
+    int m_nLevel;
+    int m_nFactor;
+    int m_nRun;
+    int m_nCurrentRun;      // run of the open entry sequence, -1 when none
+    int m_nCurrentQuality;  // quality of the open entry sequence, -1 when none
+    std::unique_ptr<CQVRFCDOETaguchiOrthogonalArray> m_pOrthogonalArray;
+    // Per-experiment storage: all present after set-up, all empty otherwise.
+    std::vector<SN_RATIO_TYPE> m_pQualityCharacteristic;                     // [quality]
+    std::vector<double> m_pQualityTarget;                                    // [quality]
+    // Run records hold caches that const queries fill (averages, deviations, S/N ratios).
+    mutable std::vector<std::vector<CQVRFCDOERunQualityData>> m_pRunQualityData;  // [q][run]
+    std::vector<CQVRFCDOERunControlFactorData> m_pRunControlFactorData;      // [run]
+    std::vector<std::vector<int>> m_pPooledFactor;                           // [quality][factor]
+    std::vector<int> m_pControlFactorID;                                     // [factor]
+    std::vector<CString> m_pQualityFactorName;                               // [quality]
+    std::vector<CString> m_pControlFactorName;                               // [factor]
+
+private:
+    // Range checks shared by every accessor: storage present and index within the counts.
+    bool HasStorage() const { return !m_pRunQualityData.empty(); }
+    bool IsQuality(int quality) const { return HasStorage() && quality >= 0 && quality < m_nQuality; }
+    bool IsRun(int run) const { return HasStorage() && run >= 0 && run < m_nRun; }
+    bool IsFactor(int factor) const { return HasStorage() && factor >= 0 && factor < m_nFactor; }
+    CQVRFCDOERunQualityData& Record(int quality, int run) const;
+};
