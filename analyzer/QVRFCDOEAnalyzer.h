@@ -241,4 +241,13 @@ private:
     bool IsRun(int run) const { return HasStorage() && run >= 0 && run < m_nRun; }
     bool IsFactor(int factor) const { return HasStorage() && factor >= 0 && factor < m_nFactor; }
     CQVRFCDOERunQualityData& Record(int quality, int run) const;
+
+    // Report helpers: observations in the first run of a quality (0 without that record),
+    // the level count of a factor's array column (m_nLevel without an array), and the
+    // report parts that read the stored records and names directly.
+    int GetRepetitionCount(int quality) const;
+    int GetColumnLevelCount(int factor) const;
+    void WriteReportSummary(FILE* pFile, const CString& fileName, const CString& creator) const;
+    void WriteReportRunData(FILE* pFile, int bCSV) const;
+    void WriteReportMainEffectChart(FILE* pFile, int quality) const;
 };
