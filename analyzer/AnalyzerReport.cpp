@@ -160,12 +160,6 @@ void WriteParetoChart(FILE* file, const Analyzer& analyzer, int q) {
 
 }  // namespace
 
-int CQVRFCDOEAnalyzer::GetColumnLevelCount(int factor) const {
-    if (!m_pOrthogonalArray) return m_nLevel;
-    if (factor < 0 || factor >= static_cast<int>(m_pControlFactorID.size())) return 0;
-    return m_pOrthogonalArray->GetNoLevel(m_pControlFactorID[static_cast<size_t>(factor)]);
-}
-
 void CQVRFCDOEAnalyzer::WriteReportSummary(FILE* pFile, const CString& fileName,
                                            const CString& creator) const {
     CString time;
@@ -238,11 +232,11 @@ void CQVRFCDOEAnalyzer::WriteReportMainEffectChart(FILE* pFile, int quality) con
     for (const EffectKind& kind : kEffectKinds) {
         std::fprintf(pFile, "%s\n", kind.label);
         for (int j = 0; j < m_nFactor; ++j)
-            for (int l = 0; l < GetColumnLevelCount(j); ++l)
+            for (int l = 0; l < FactorLevelCount(j); ++l)
                 std::fprintf(pFile, "%c%-2d,", FactorLetter(j), l + 1);
         std::fprintf(pFile, "\n");
         for (int j = 0; j < m_nFactor; ++j)
-            for (int l = 0; l < GetColumnLevelCount(j); ++l)
+            for (int l = 0; l < FactorLevelCount(j); ++l)
                 std::fprintf(pFile, "%12.4lf,", GetFactorLevelEffect(quality, j, l, kind.type));
         std::fprintf(pFile, "\n");
     }

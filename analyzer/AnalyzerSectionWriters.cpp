@@ -94,8 +94,7 @@ void WritePlotSeries(FILE* file, const Analyzer& analyzer, int q, const Response
 }  // namespace
 
 int CQVRFCDOEAnalyzer::GetRepetitionCount(int quality) const {
-    if (!IsQuality(quality) || m_nRun < 1) return 0;
-    return Record(quality, 0).GetValueCount();
+    return IsRecord(quality, 0) ? Record(quality, 0).GetValueCount() : 0;
 }
 
 int CQVRFCDOEAnalyzer::DOEWriter(FILE* pFile, int bCSV) const {
@@ -116,7 +115,7 @@ int CQVRFCDOEAnalyzer::DOEWriter(FILE* pFile, int bCSV) const {
                      m_pControlFactorID[static_cast<size_t>(j)] + 1);
     style.WriteLine(pFile, '=', 22);
     CString message;
-    if (HasStorage() && !CheckControlFactorID(message))
+    if (!CheckControlFactorID(message))
         std::fprintf(pFile, "@@@@( ERROR: %s\n", message.GetString());
     std::fprintf(pFile, "\n[DOE Data]\n");
     if (!HasStorage() || m_pRunControlFactorData.empty()) {
