@@ -11,24 +11,12 @@ constexpr auto kQuality = Analyzer::FACTOR_EFFECT_QUALITY;
 constexpr auto kStdev = Analyzer::FACTOR_EFFECT_STDEV;
 constexpr auto kSN = Analyzer::FACTOR_EFFECT_SN_RATIO;
 
-// L4, larger-the-better; run averages 10, 12, 14, 20 with observations one unit
-// below and above, or one observation per run giving S/N ratios 10, 12, 14, 20.
-static void SetUpL4(Analyzer& a, bool snRuns) {
-    ASSERT_EQ(a.SetupDOE(1, Array::OA_L4, nullptr), 1);
-    a.SetQualityCharacteristic(0, Analyzer::LARGER_THE_BETTER, 0.0);
-    const double level[] = {10, 12, 14, 20};
-    for (int run = 0; run < 4; ++run) {
-        if (snRuns)
-            reference::EnterRun(a, 0, run, {std::pow(10.0, level[run] / 20)});
-        else
-            reference::EnterRun(a, 0, run, {level[run] - 1, level[run] + 1});
-    }
-    reference::SetLevelNumbersAsValues(a);
-}
-
 TEST(Anova, L4ReferenceAndPoolingFlags) {
-    Analyzer q;
-    SetUpL4(q, false);
+    Analyzer q;  // run averages 10, 12, 14, 20 with observations one unit below and above
+    reference::SetUpL4SNRatios(q, {10, 12, 14, 20});
+    const double average[] = {10, 12, 14, 20};
+    for (int run = 0; run < 4; ++run)
+        reference::EnterRun(q, 0, run, {average[run] - 1, average[run] + 1});
     int dof = -1;
     EXPECT_NEAR(q.GetFactorSumsOfSquares(0, 0, dof, kQuality, 1), 72.0, 1e-9);
     EXPECT_EQ(dof, 1);
@@ -36,7 +24,7 @@ TEST(Anova, L4ReferenceAndPoolingFlags) {
     EXPECT_EQ(dof, 4);
 
     Analyzer a;
-    SetUpL4(a, true);
+    reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
     EXPECT_NEAR(a.GetFactorSumsOfSquares(0, 0, dof, kSN, 1), 36.0, 1e-9);
     EXPECT_EQ(dof, 1);
     EXPECT_EQ(a.GetErrorSumsOfSquares(0, dof, kSN), 0.0);
@@ -179,7 +167,7 @@ TEST(Anova, ErrorOfUnequalRunsAndTotalWalk) {
 
 TEST(Anova, BadIndexesAndRounding) {
     Analyzer a, empty;
-    SetUpL4(a, true);
+    reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
     double sd = -1, pct = -1, f = -1;
     // A variance that rounding left below zero has a deviation of 0.0, not NaN.
     EXPECT_LT(a.GetErrorVariance(0, -1e-12, 1, sd, pct, kSN), 0.0);

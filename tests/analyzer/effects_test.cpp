@@ -11,13 +11,6 @@ constexpr auto kQuality = Analyzer::FACTOR_EFFECT_QUALITY;
 constexpr auto kStdev = Analyzer::FACTOR_EFFECT_STDEV;
 constexpr auto kSN = Analyzer::FACTOR_EFFECT_SN_RATIO;
 
-// L4 with one observation per run: A reads 1,1,2,2, B 1,2,1,2, C 1,2,2,1.
-static void SetUpL4(Analyzer& a, const std::vector<double>& runs) {
-    ASSERT_EQ(a.SetupDOE(1, Array::OA_L4, nullptr), 1);
-    for (int run = 0; run < 4; ++run)
-        reference::EnterRun(a, 0, run, {runs[run]});
-}
-
 TEST(FactorEffects, DataSetBResponseTables) {
     Analyzer a;
     reference::SetUpDataSetB(a);
@@ -46,20 +39,20 @@ TEST(FactorEffects, DataSetBResponseTables) {
 
 TEST(FactorEffects, SignedEffectsRanksAndTies) {
     Analyzer a;
-    SetUpL4(a, {10, 12, 14, 20});
-    EXPECT_DOUBLE_EQ(a.GetFactorEffect(0, 0, kQuality, 0), 6.0);
-    EXPECT_DOUBLE_EQ(a.GetFactorEffect(0, 2, kQuality, 0), -2.0);
-    EXPECT_DOUBLE_EQ(a.GetFactorEffect(0, 2, kQuality, 1), 2.0);
-    EXPECT_EQ(a.GetFactorLevelEffect(0, 0, 2, kQuality), 0.0);  // no run at level 3
+    reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
+    EXPECT_NEAR(a.GetFactorEffect(0, 0, kSN, 0), 6.0, 1e-9);
+    EXPECT_NEAR(a.GetFactorEffect(0, 2, kSN, 0), -2.0, 1e-9);
+    EXPECT_NEAR(a.GetFactorEffect(0, 2, kSN, 1), 2.0, 1e-9);
+    EXPECT_EQ(a.GetFactorLevelEffect(0, 0, 2, kSN), 0.0);  // no run at level 3
     int ranks[3];
-    a.GetResponseRank(0, kQuality, ranks);
+    a.GetResponseRank(0, kSN, ranks);
     EXPECT_EQ(ranks[0], 0);
     EXPECT_EQ(ranks[1], 1);
     EXPECT_EQ(ranks[2], 2);
     // Effects 5, 5, 1 share the larger rank: 1, 1, 2.
     Analyzer tie;
-    SetUpL4(tie, {0, 6, 6, 10});
-    tie.GetResponseRank(0, kQuality, ranks);
+    reference::SetUpL4SNRatios(tie, {0, 6, 6, 10});
+    tie.GetResponseRank(0, kSN, ranks);
     EXPECT_EQ(ranks[0], 1);
     EXPECT_EQ(ranks[1], 1);
     EXPECT_EQ(ranks[2], 2);
@@ -89,7 +82,7 @@ TEST(FactorEffects, NoArrayUnknownTypeAndBadIndexes) {
     EXPECT_DOUBLE_EQ(bare.GetAveragedQualityValue(0), 2.5);
 
     Analyzer a;
-    SetUpL4(a, {10, 12, 14, 20});
+    reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
     const auto unknown = static_cast<Analyzer::FACTOR_EFFECT_TYPE>(3);
     EXPECT_EQ(a.GetAveragedResponseValue(0, unknown), 0.0);
     EXPECT_EQ(a.GetFactorLevelEffect(0, 0, 1, unknown), 0.0);

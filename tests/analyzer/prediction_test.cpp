@@ -11,18 +11,9 @@ constexpr auto kQuality = Analyzer::FACTOR_EFFECT_QUALITY;
 constexpr auto kStdev = Analyzer::FACTOR_EFFECT_STDEV;
 constexpr auto kSN = Analyzer::FACTOR_EFFECT_SN_RATIO;
 
-// L4, larger-the-better, one observation per run chosen so that the runs' S/N
-// ratios are the given decibels.
-static void SetUpL4(Analyzer& a, const std::vector<double>& decibels) {
-    ASSERT_EQ(a.SetupDOE(1, Array::OA_L4, nullptr), 1);
-    a.SetQualityCharacteristic(0, Analyzer::LARGER_THE_BETTER, 0.0);
-    for (int run = 0; run < 4; ++run)
-        reference::EnterRun(a, 0, run, {std::pow(10.0, decibels[run] / 20)});
-}
-
 TEST(Prediction, L4Reference) {
     Analyzer a;
-    SetUpL4(a, {10, 12, 14, 20});
+    reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
     int levels[3] = {-7, -7, -7};
     EXPECT_NEAR(a.PredictBestSNRatio(0, levels, 0.0), 20.0, 1e-9);
     EXPECT_EQ(levels[0], 1);
@@ -46,7 +37,7 @@ TEST(Prediction, L4Reference) {
 
     // Negative S/N ratios: the two S/N forms refuse, the response form predicts.
     Analyzer negative;
-    SetUpL4(negative, {-3, -5, -7, -5});
+    reference::SetUpL4SNRatios(negative, {-3, -5, -7, -5});
     levels[0] = 5;
     EXPECT_EQ(negative.PredictSNRatio(0, none), -1.0);
     EXPECT_EQ(negative.PredictBestSNRatio(0, levels, 0.0), -1.0);
@@ -75,7 +66,7 @@ TEST(Prediction, StandardDeviationTakesTheSmallestLevels) {
 
 TEST(Prediction, BadInputGivesFailureValues) {
     Analyzer a, empty;
-    SetUpL4(a, {10, 12, 14, 20});
+    reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
     int levels[3] = {-7, -7, -7};
     for (Analyzer* x : {&a, &empty}) {
         EXPECT_EQ(x->PredictSNRatio(1, levels), -1.0);

@@ -3,6 +3,7 @@
 // enter them the way a host does.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
@@ -64,6 +65,16 @@ inline void SetUpDataSetB(CQVRFCDOEAnalyzer& analyzer) {
     analyzer.SetupDOE(1, CQVRFCDOETaguchiOrthogonalArray::OA_L9, nullptr);
     analyzer.SetQualityCharacteristic(0, CQVRFCDOEAnalyzer::LARGER_THE_BETTER, 0.0);
     EnterRuns(analyzer, 0, kDataSetB);
+    SetLevelNumbersAsValues(analyzer);
+}
+
+// L4 (A reads 1,1,2,2, B 1,2,1,2, C 1,2,2,1 down the runs), larger-the-better,
+// one observation per run chosen so that the run's S/N ratio is the given dB.
+inline void SetUpL4SNRatios(CQVRFCDOEAnalyzer& analyzer, const std::vector<double>& decibels) {
+    analyzer.SetupDOE(1, CQVRFCDOETaguchiOrthogonalArray::OA_L4, nullptr);
+    analyzer.SetQualityCharacteristic(0, CQVRFCDOEAnalyzer::LARGER_THE_BETTER, 0.0);
+    for (int run = 0; run < 4; ++run)
+        EnterRun(analyzer, 0, run, {std::pow(10.0, decibels[run] / 20)});
     SetLevelNumbersAsValues(analyzer);
 }
 
