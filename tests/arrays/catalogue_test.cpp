@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <map>
-#include <utility>
+#include <sstream>
 #include <vector>
 
 #include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
@@ -15,125 +15,104 @@ using OA = CQVRFCDOETaguchiOrthogonalArray;
 using Matrix = std::vector<std::vector<int>>;
 
 template <size_t R, size_t C>
-Matrix ToMatrix(const int (&table)[R][C]) {
-    Matrix m(R, std::vector<int>(C));
-    for (size_t r = 0; r < R; ++r)
-        for (size_t c = 0; c < C; ++c)
-            m[r][c] = table[r][c];
+Matrix M(const int (&table)[R][C]) {
+    Matrix m;
+    for (const auto& row : table)
+        m.emplace_back(row, row + C);
     return m;
 }
 
-std::map<OA::OA_TYPE, Matrix> AllTables() {
-    return {{OA::OA_L4, ToMatrix(OA::m_pL4)},     {OA::OA_L8, ToMatrix(OA::m_pL8)},
-            {OA::OA_L9, ToMatrix(OA::m_pL9)},     {OA::OA_L12, ToMatrix(OA::m_pL12)},
-            {OA::OA_L16, ToMatrix(OA::m_pL16)},   {OA::OA_L16A, ToMatrix(OA::m_pL16a)},
-            {OA::OA_L18, ToMatrix(OA::m_pL18)},   {OA::OA_L25, ToMatrix(OA::m_pL25)},
-            {OA::OA_L27, ToMatrix(OA::m_pL27)},   {OA::OA_L32, ToMatrix(OA::m_pL32)},
-            {OA::OA_L32A, ToMatrix(OA::m_pL32a)}, {OA::OA_L36, ToMatrix(OA::m_pL36)},
-            {OA::OA_L36A, ToMatrix(OA::m_pL36a)}, {OA::OA_L50, ToMatrix(OA::m_pL50)},
-            {OA::OA_L54, ToMatrix(OA::m_pL54)},   {OA::OA_L64, ToMatrix(OA::m_pL64)},
-            {OA::OA_L64A, ToMatrix(OA::m_pL64a)}, {OA::OA_L81, ToMatrix(OA::m_pL81)}};
-}
+// Every table, indexed by its type.
+const std::vector<Matrix> kTables = {
+    M(OA::m_pL4),   M(OA::m_pL8),  M(OA::m_pL9),  M(OA::m_pL12), M(OA::m_pL16),  M(OA::m_pL16a),
+    M(OA::m_pL18),  M(OA::m_pL25), M(OA::m_pL27), M(OA::m_pL32), M(OA::m_pL32a), M(OA::m_pL36),
+    M(OA::m_pL36a), M(OA::m_pL50), M(OA::m_pL54), M(OA::m_pL64), M(OA::m_pL64a), M(OA::m_pL81)};
 
 // Field arithmetic for the construction: modulo s, or GF(4) with XOR addition and
 // multiplication modulo x^2 + x + 1 (2 = x, 3 = x + 1).
-int FieldAdd(int a, int b, int s) {
-    return s == 4 ? (a ^ b) : (a + b) % s;
+int Add(int a, int b, int s) {
+    return s == 4 ? a ^ b : (a + b) % s;
 }
-int FieldMul(int a, int b, int s) {
-    if (s != 4) return (a * b) % s;
-    int product = 0;
-    for (int bit = 0; bit < 2; ++bit)
-        if (b & (1 << bit)) product ^= a << bit;
+int Mul(int a, int b, int s) {
+    if (s != 4) return a * b % s;
+    const int product = ((b & 1) ? a : 0) ^ ((b & 2) ? a << 1 : 0);
     return (product & 4) ? product ^ 7 : product;
 }
 
+// Column j of block b (b = 0..k-1, s^b columns) has coefficients: the base-s digits of
+// its place in the block, then 1 at b. A cell is 1 + sum of coefficient x run digit.
 Matrix BuildByRule(int s, int k) {
-    std::vector<std::vector<int>> coefficients;  // per column, a1..ak
-    int block = 1;
-    for (int j = 0; j < k; ++j, block *= s) {
-        for (int n = 0; n < block; ++n) {
+    std::vector<std::vector<int>> columns;
+    int runs = 1;
+    for (int b = 0; b < k; ++b, runs *= s) {
+        for (int n = 0; n < runs; ++n) {
             std::vector<int> a(k, 0);
-            for (int i = 0, x = n; i < j; ++i, x /= s)
+            for (int i = 0, x = n; i < b; ++i, x /= s)
                 a[i] = x % s;
-            a[j] = 1;
-            coefficients.push_back(a);
+            a[b] = 1;
+            columns.push_back(a);
         }
     }
-    Matrix m;
-    for (int r = 0; r < block; ++r) {
-        std::vector<int> digits(k);  // d1 most significant
-        for (int i = k - 1, x = r; i >= 0; --i, x /= s)
-            digits[i] = x % s;
-        std::vector<int> row;
-        for (const auto& a : coefficients) {
+    Matrix m(runs);
+    for (int r = 0; r < runs; ++r) {
+        for (const auto& a : columns) {
             int sum = 0;
-            for (int i = 0; i < k; ++i)
-                sum = FieldAdd(sum, FieldMul(a[i], digits[i], s), s);
-            row.push_back(1 + sum);
+            for (int i = k - 1, x = r; i >= 0; --i, x /= s)  // the first digit is the leading one
+                sum = Add(sum, Mul(a[i], x % s, s), s);
+            m[r].push_back(1 + sum);
         }
-        m.push_back(row);
     }
     return m;
 }
 
-std::uint64_t Fingerprint(const std::vector<int>& values) {
+std::uint64_t Fingerprint(const Matrix& m) {
     std::uint64_t x = 1469598103934665603ull;
-    for (int v : values)
-        x = (x ^ static_cast<std::uint64_t>(v)) * 1099511628211ull;
-    return x;
-}
-
-std::vector<int> Flatten(const Matrix& m) {
-    std::vector<int> flat;
     for (const auto& row : m)
-        flat.insert(flat.end(), row.begin(), row.end());
-    return flat;
+        for (int v : row)
+            x = (x ^ static_cast<std::uint64_t>(v)) * 1099511628211ull;
+    return x;
 }
 
 }  // namespace
 
 TEST(Catalogue, RuleBuiltTablesFollowTheConstruction) {
-    const std::map<OA::OA_TYPE, std::pair<int, int>> rule = {
-        {OA::OA_L4, {2, 2}},   {OA::OA_L8, {2, 3}},   {OA::OA_L16, {2, 4}}, {OA::OA_L32, {2, 5}},
-        {OA::OA_L64, {2, 6}},  {OA::OA_L9, {3, 2}},   {OA::OA_L27, {3, 3}}, {OA::OA_L81, {3, 4}},
-        {OA::OA_L16A, {4, 2}}, {OA::OA_L64A, {4, 3}}, {OA::OA_L25, {5, 2}}};
-    const auto tables = AllTables();
-    for (const auto& [type, sk] : rule) {
-        EXPECT_EQ(tables.at(type), BuildByRule(sk.first, sk.second)) << "type " << type;
-    }
+    // type, levels s, digits k: L4 L8 L16 L32 L64, L9 L27 L81, L16' L64', L25
+    std::istringstream rule(
+        "0 2 2  1 2 3  4 2 4  9 2 5  15 2 6  2 3 2  8 3 3  17 3 4  5 4 2  16 4 3  7 5 2");
+    for (int type, s, k; rule >> type >> s >> k;)
+        EXPECT_EQ(kTables[type], BuildByRule(s, k)) << "type " << type;
     // The worked examples of the rule.
     EXPECT_EQ(BuildByRule(4, 2)[5], (std::vector<int>{2, 2, 1, 4, 3}));
-    EXPECT_EQ(tables.at(OA::OA_L9)[6], (std::vector<int>{3, 1, 3, 2}));
+    EXPECT_EQ(kTables[OA::OA_L9][6], (std::vector<int>{3, 1, 3, 2}));
 }
 
 TEST(Catalogue, TablesGivenByValueMatchTheirFingerprints) {
-    const auto tables = AllTables();
-    const std::map<OA::OA_TYPE, std::uint64_t> expected = {
+    const std::map<int, std::uint64_t> expected = {
         {OA::OA_L12, 0x157f6730177bdbdfull},  {OA::OA_L18, 0xeea90605e5c9a358ull},
         {OA::OA_L32A, 0xefd83a58646bbebull},  {OA::OA_L36, 0x2575fafb62b1112full},
         {OA::OA_L36A, 0x6cbc20b6c79e5aabull}, {OA::OA_L50, 0x83086878c7096cfcull},
         {OA::OA_L54, 0xe220878df5a1645cull}};
-    for (const auto& [type, fingerprint] : expected) {
-        EXPECT_EQ(Fingerprint(Flatten(tables.at(type))), fingerprint) << "type " << type;
-    }
-    auto order = [](const int* begin, size_t n) { return std::vector<int>(begin, begin + n); };
+    for (const auto& [type, fingerprint] : expected)
+        EXPECT_EQ(Fingerprint(kTables[type]), fingerprint) << "type " << type;
+    auto order = [](const int* begin, int n) { return Matrix{std::vector<int>(begin, begin + n)}; };
     EXPECT_EQ(Fingerprint(order(OA::m_pITL16, 15)), 0x2c320cfe9e907237ull);
     EXPECT_EQ(Fingerprint(order(OA::m_pITL27, 13)), 0x2227a1b6f15bbd8aull);
     EXPECT_EQ(Fingerprint(order(OA::m_pITL32, 31)), 0x9be2c8381398eefdull);
     EXPECT_EQ(Fingerprint(order(OA::m_pITL54, 26)), 0x2c2ec9c680f01eecull);
-    EXPECT_EQ(order(OA::m_pITL8, 7), (std::vector<int>{1, 2, 4, 7, 3, 5, 6}));
+    EXPECT_EQ(order(OA::m_pITL8, 7)[0], (std::vector<int>{1, 2, 4, 7, 3, 5, 6}));
 }
 
 TEST(Catalogue, EveryTableIsAStrengthTwoArrayOfItsLevels) {
-    for (const auto& [type, m] : AllTables()) {
-        ASSERT_EQ(static_cast<int>(m.size()), OA::GetNoRun(type));
-        const int columns = OA::GetNoFactor(type);
+    for (int type = 0; type < 18; ++type) {
+        const Matrix& m = kTables[type];
+        const auto t = static_cast<OA::OA_TYPE>(type);
+        const int columns = OA::GetNoFactor(t);
+        ASSERT_EQ(static_cast<int>(m.size()), OA::GetNoRun(t));
         ASSERT_EQ(static_cast<int>(m[0].size()), columns);
+        EXPECT_EQ(m[0], std::vector<int>(columns, 1)) << "first run of type " << type;
         for (int a = 0; a < columns; ++a) {
-            const int sa = OA::GetNoLevel(type, a);
             for (int b = a + 1; b < columns; ++b) {
-                const int sb = OA::GetNoLevel(type, b);
+                const int sa = OA::GetNoLevel(t, a), sb = OA::GetNoLevel(t, b);
                 std::map<std::pair<int, int>, int> pairs;
                 for (const auto& row : m) {
                     ASSERT_TRUE(row[a] >= 1 && row[a] <= sa && row[b] >= 1 && row[b] <= sb);
@@ -144,8 +123,6 @@ TEST(Catalogue, EveryTableIsAStrengthTwoArrayOfItsLevels) {
                     ASSERT_EQ(entry.second * sa * sb, static_cast<int>(m.size()));
             }
         }
-        for (int v : m[0])
-            EXPECT_EQ(v, 1) << "first run of type " << type;
     }
 }
 
@@ -156,48 +133,38 @@ TEST(Catalogue, CountsLevelCountsAndSelectors) {
         EXPECT_EQ(OA::GetNoLevel(t, -1), 0) << type;
     }
     EXPECT_EQ(OA::GetNoRun(OA::OA_L54) * 100 + OA::GetNoFactor(OA::OA_L54), 5426);
-    struct LevelCase {
-        OA::OA_TYPE type;
-        int column, levels;
-    };
-    const LevelCase levelCases[] = {
-        {OA::OA_L18, 0, 2},  {OA::OA_L18, 7, 3},  {OA::OA_L18, 8, 0},   {OA::OA_L18, -1, 3},
-        {OA::OA_L18, -2, 0}, {OA::OA_L8, 100, 2}, {OA::OA_L16A, -7, 4}, {OA::OA_L36, 10, 2},
-        {OA::OA_L36, 11, 3}, {OA::OA_L36A, 2, 2}, {OA::OA_L36A, 3, 3},  {OA::OA_L32A, -1, 4},
-        {OA::OA_L50, -1, 5}, {OA::OA_L54, 0, 2},  {OA::OA_L54, 25, 3},  {OA::OA_L54, 26, 0}};
-    for (const LevelCase& c : levelCases)
-        EXPECT_EQ(OA::GetNoLevel(c.type, c.column), c.levels) << c.type << ":" << c.column;
-
-    const std::pair<int, int> byRuns[] = {{4, OA::OA_L4},   {16, OA::OA_L16}, {32, OA::OA_L32},
-                                          {36, OA::OA_L36}, {64, OA::OA_L64}, {81, OA::OA_L81},
-                                          {10, -1},         {0, -1},          {-4, -1}};
-    for (const auto& [runs, type] : byRuns)
+    // Types: L8 1, L16' 5, L18 6, L32' 10, L36 11, L36' 12, L50 13, L54 14.
+    std::istringstream levels(
+        "6 0 2  6 7 3  6 8 0  6 -1 3  6 -2 0  1 100 2  5 -7 4  11 10 2  11 11 3  "
+        "12 2 2  12 3 3  10 -1 4  13 -1 5  14 0 2  14 25 3  14 26 0");
+    for (int type, column, count; levels >> type >> column >> count;)
+        EXPECT_EQ(OA::GetNoLevel(OA::OA_TYPE(type), column), count) << type << ":" << column;
+    std::istringstream byRuns("4 0  16 4  32 9  36 11  64 15  81 17  10 -1  0 -1  -4 -1");
+    for (int runs, type; byRuns >> runs >> type;)
         EXPECT_EQ(OA::ArraySelector(runs), type) << runs;
-    struct SelectorCase {
-        int factors, levels, type;
-    };
-    const SelectorCase byFactors[] = {{3, 2, OA::OA_L4},    {2, 2, OA::OA_L4},  {0, 2, OA::OA_L8},
-                                      {1, 2, OA::OA_L8},    {20, 2, OA::OA_L8}, {31, 2, OA::OA_L8},
-                                      {32, 2, -1},          {-1, 3, -1},        {5, 3, OA::OA_L9},
-                                      {30, 4, OA::OA_L16A}, {0, 5, OA::OA_L25}, {4, 1, -1},
-                                      {4, 0, -1},           {4, 6, -1}};
-    for (const SelectorCase& c : byFactors)
-        EXPECT_EQ(OA::ArraySelector(c.factors, c.levels), c.type) << c.factors << "x" << c.levels;
+    // factors, levels, type (L4 0, L8 1, L9 2, L16' 5, L25 7)
+    std::istringstream byFactors(
+        "3 2 0  2 2 0  0 2 1  1 2 1  20 2 1  31 2 1  32 2 -1  -1 3 -1  5 3 2  "
+        "30 4 5  0 5 7  4 1 -1  4 0 -1  4 6 -1");
+    for (int factors, count, type; byFactors >> factors >> count >> type;)
+        EXPECT_EQ(OA::ArraySelector(factors, count), type) << factors << "x" << count;
 }
 
 TEST(Catalogue, TypeStrings) {
-    const char* names[] = {"L4(2^3)",        "L8(2^7)",       "L9(3^4)",       "L12(2^11)",
-                           "L16(2^15)",      "L16'(4^5)",     "L18(2^1x3^7)",  "L25(5^6)",
-                           "L27(3^13)",      "L32(2^31)",     "L32'(2^1x4^9)", "L36(2^11x3^12)",
-                           "L36'(2^3x3^13)", "L50(2^1x5^11)", "L54(2^1x3^25)", "L64(2^63)",
-                           "L64'(4^21)",     "L81(3^40)",     "Full Factorial"};
+    std::istringstream names(
+        "L4(2^3) L8(2^7) L9(3^4) L12(2^11) L16(2^15) L16'(4^5) L18(2^1x3^7) L25(5^6) L27(3^13) "
+        "L32(2^31) L32'(2^1x4^9) L36(2^11x3^12) L36'(2^3x3^13) L50(2^1x5^11) L54(2^1x3^25) "
+        "L64(2^63) L64'(4^21) L81(3^40) Full Factorial");
     OA array;
-    EXPECT_STREQ(array.GetTypeString(), "Taguchi Orthogonal Array Undefined");
-    for (int type = 0; type <= 18; ++type) {
+    EXPECT_EQ(array.GetTypeString().str(), "Taguchi Orthogonal Array Undefined");
+    int type = 0;
+    for (std::string name; names >> name; ++type) {
+        if (name == "Full") names >> name, name = "Full " + name;
         array.SetTable(static_cast<OA::OA_TYPE>(type));
-        EXPECT_EQ(array.GetTypeString(), CString("Taguchi Orthogonal Array ") + names[type]);
+        EXPECT_EQ(array.GetTypeString().str(), "Taguchi Orthogonal Array " + name);
         EXPECT_EQ(array.GetArrayName(), array.GetTypeString());
     }
+    EXPECT_EQ(type, 19);
     array.SetTable(static_cast<OA::OA_TYPE>(19));
-    EXPECT_STREQ(array.GetArrayName(), "Taguchi Orthogonal Array Undefined");
+    EXPECT_EQ(array.GetArrayName().str(), "Taguchi Orthogonal Array Undefined");
 }
