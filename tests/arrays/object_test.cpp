@@ -11,8 +11,7 @@
 namespace {
 
 using OA = CQVRFCDOETaguchiOrthogonalArray;
-using qvrfc_test::Lines;
-using qvrfc_test::ReadFile;
+using V = std::vector<int>;
 
 // Opens the protected storage routines to the tests.
 class OpenArray : public OA {
@@ -21,32 +20,31 @@ class OpenArray : public OA {
     using OA::FreeData;
 };
 
-const char kLogName[] = "QVRFCDOETaguchiMethod.log";
+V Shape(const OA& a) {
+    return {a.GetType(), a.GetNoRun(), a.GetNoFactor(), a.GetNoLevel()};
+}
+V ColumnIDs(const OA& a, int from, int to) {
+    V ids;
+    for (int f = from; f <= to; ++f)
+        ids.push_back(a.GetColumnID(f));
+    return ids;
+}
 
 }  // namespace
 
 TEST(ArrayObject, L8TableAndBoundedReaders) {
     OA array;
-    EXPECT_EQ(array.GetType(), OA::OA_UNDEFINED);
+    EXPECT_EQ(Shape(array), (V{OA::OA_UNDEFINED, 0, 0, 0}));
     EXPECT_EQ(array.GetLevel(0, 0), -100);
     EXPECT_EQ(array.GetColumnID(0), -1);
 
     EXPECT_EQ(array.SetTable(OA::OA_L8), 1);
-    EXPECT_EQ(array.GetNoRun(), 8);
-    EXPECT_EQ(array.GetNoFactor(), 7);
-    EXPECT_EQ(array.GetNoLevel(), 2);
-    EXPECT_EQ(array.GetType(), 1);
+    EXPECT_EQ(Shape(array), (V{OA::OA_L8, 8, 7, 2}));
     EXPECT_EQ(array.GetArrayID(), 1);
-    EXPECT_EQ(array.GetLevel(1, 3), 2);
-    EXPECT_EQ(array.GetLevel(7, 6), 2);
-    EXPECT_EQ(array.GetLevel(8, 0), -100);
-    EXPECT_EQ(array.GetLevel(0, -1), -100);
-    EXPECT_EQ(array.GetLevel(0, 7), -100);
-    const std::vector<int> expected = {0, 1, 3, 6, 2, 4, 5};
-    for (int f = 0; f < 7; ++f)
-        EXPECT_EQ(array.GetColumnID(f), expected[f]);
-    EXPECT_EQ(array.GetColumnID(7), -1);
-    EXPECT_EQ(array.GetColumnID(-1), -1);
+    EXPECT_EQ(V({array.GetLevel(1, 3), array.GetLevel(7, 6), array.GetLevel(8, 0),
+                 array.GetLevel(0, -1), array.GetLevel(0, 7)}),
+              (V{2, 2, -100, -100, -100}));
+    EXPECT_EQ(ColumnIDs(array, -1, 7), (V{-1, 0, 1, 3, 6, 2, 4, 5, -1}));
 
     array.SetNoFactorAndLevel(3, 2);
     EXPECT_EQ(array.GetNoFactor(), 3);
@@ -54,39 +52,34 @@ TEST(ArrayObject, L8TableAndBoundedReaders) {
     EXPECT_EQ(array.GetColumnID(4), -1);
     // Counts raised beyond the matrix held never reach past it.
     array.SetNoFactorAndLevel(50, 9);
-    EXPECT_EQ(array.GetLevel(0, 6), 1);
-    EXPECT_EQ(array.GetLevel(0, 7), -100);
-    EXPECT_EQ(array.GetColumnID(7), -1);
+    EXPECT_EQ(V({array.GetLevel(0, 6), array.GetLevel(0, 7), array.GetColumnID(7)}),
+              (V{1, -100, -1}));
 }
 
 TEST(ArrayObject, ColumnIdsLevelsAndOtherTypes) {
     OA array;
     ASSERT_EQ(array.SetTable(OA::OA_L81), 1);
+    V identity(40);
     for (int f = 0; f < 40; ++f)
-        EXPECT_EQ(array.GetColumnID(f), f);
-    EXPECT_EQ(array.GetColumnID(40), -1);
+        identity[f] = f;
+    identity.push_back(-1);
+    EXPECT_EQ(ColumnIDs(array, 0, 40), identity);
     ASSERT_EQ(array.SetTable(OA::OA_L54), 1);
-    EXPECT_EQ(array.GetColumnID(9), 14);
-    EXPECT_EQ(array.GetColumnID(25), 13);
+    EXPECT_EQ(V({array.GetColumnID(9), array.GetColumnID(25)}), (V{14, 13}));
     ASSERT_EQ(array.SetTable(OA::OA_L18), 1);
-    EXPECT_EQ(array.GetNoLevel(), 3);
-    EXPECT_EQ(array.GetNoLevel(0), 2);
-    EXPECT_EQ(array.GetNoLevel(1), 3);
-    EXPECT_EQ(array.GetNoLevel(-1), 3);
-    EXPECT_EQ(array.GetNoLevel(8), 0);
+    EXPECT_EQ(V({array.GetNoLevel(), array.GetNoLevel(0), array.GetNoLevel(1), array.GetNoLevel(-1),
+                 array.GetNoLevel(8)}),
+              (V{3, 2, 3, 3, 0}));
 
     // No table for full factorial or an unknown type: the type is kept, so is the matrix.
     EXPECT_EQ(array.SetTable(OA::OA_FULL_FACTORIAL), 0);
-    EXPECT_EQ(array.GetType(), 18);
-    EXPECT_EQ(array.GetNoRun(), 18);
+    EXPECT_EQ(Shape(array), (V{18, 18, 8, 3}));
     EXPECT_EQ(array.GetLevel(17, 7), OA::m_pL18[17][7]);
     EXPECT_EQ(array.SetTable(static_cast<OA::OA_TYPE>(25)), 0);
-    EXPECT_EQ(array.GetType(), 25);
     EXPECT_EQ(array.GetNoLevel(0), 0);
     EXPECT_EQ(array.SetFullFactorialTable(), 0);
     EXPECT_EQ(array.SetL4Table(), 1);
-    EXPECT_EQ(array.GetNoRun(), 4);
-    EXPECT_EQ(array.GetType(), 25);  // setters do not store the type
+    EXPECT_EQ(Shape(array), (V{25, 4, 3, 2}));  // setters do not store the type
 }
 
 TEST(ArrayObject, ClearFreeAllocAndCopies) {
@@ -101,15 +94,13 @@ TEST(ArrayObject, ClearFreeAllocAndCopies) {
     EXPECT_EQ(array.GetLevel(0, 0), -100);
     EXPECT_EQ(array.GetColumnID(0), -1);
     for (const OA* other : {&copy, &assigned}) {
-        EXPECT_EQ(other->GetType(), OA::OA_L9);
-        EXPECT_EQ(other->GetNoLevel(), 3);
+        EXPECT_EQ(Shape(*other), (V{OA::OA_L9, 9, 4, 3}));
         EXPECT_EQ(other->GetLevel(8, 3), 1);
         EXPECT_EQ(other->GetColumnID(3), 3);
     }
 
     array.ClearData();
-    EXPECT_EQ(array.GetType(), OA::OA_UNDEFINED);
-    EXPECT_EQ(array.GetNoRun() + array.GetNoFactor() + array.GetNoLevel(), 0);
+    EXPECT_EQ(Shape(array), (V{OA::OA_UNDEFINED, 0, 0, 0}));
     EXPECT_EQ(array.GetLevel(0, 0), -100);
 
     EXPECT_EQ(array.AllocData(2, 3), 1);
@@ -122,25 +113,24 @@ TEST(ArrayObject, ClearFreeAllocAndCopies) {
 
     EXPECT_EQ(array.SetData(nullptr), 0);
     EXPECT_EQ(array.SetData(&copy), 1);
-    EXPECT_EQ(array.GetType(), OA::OA_L9);
-    EXPECT_EQ(array.GetLevel(3, 1), 1);
-    EXPECT_EQ(array.GetLevel(3, 3), 3);
+    EXPECT_EQ(Shape(array), (V{OA::OA_L9, 9, 4, 3}));
+    EXPECT_EQ(V({array.GetLevel(3, 1), array.GetLevel(3, 3)}), (V{1, 3}));
 }
 
 TEST(ArrayObject, SetTableRewritesTheListingFile) {
     OA array;
     array.SetTable(OA::OA_L8);
     array.SetTable(OA::OA_L4);
-    const std::vector<std::string> lines = Lines(ReadFile(kLogName));
+    std::vector<std::string> lines =
+        qvrfc_test::Lines(qvrfc_test::ReadFile("QVRFCDOETaguchiMethod.log"));
     ASSERT_EQ(lines.size(), 18u);
     EXPECT_EQ(lines[0].substr(0, 7), "Time = ");
     EXPECT_EQ(lines[1], "Created By = Kelvoran");
-    EXPECT_EQ(lines[3], "[DOE OrthogonalArray]");
     EXPECT_EQ(lines[4], "Type           = 0 (Taguchi Orthogonal Array L4(2^3))");
     EXPECT_EQ(lines[17], "==================");
 
     // Still written when no table is set.
     array.SetTable(static_cast<OA::OA_TYPE>(-5));
-    EXPECT_EQ(Lines(ReadFile(kLogName))[4],
-              "Type           = -5 (Taguchi Orthogonal Array Undefined)");
+    lines = qvrfc_test::Lines(qvrfc_test::ReadFile("QVRFCDOETaguchiMethod.log"));
+    EXPECT_EQ(lines[4], "Type           = -5 (Taguchi Orthogonal Array Undefined)");
 }
