@@ -164,4 +164,9 @@ protected:
     int m_nRun;
     std::vector<std::vector<int>> m_pLevel;  // [run][column]; empty when no matrix is held
     std::vector<int> m_pColumnID;            // per control factor; empty when none
+
+private:
+    // Copies the catalogue table of a type from OA_L4 to OA_L81 into the object;
+    // 1 when the table was set, 0 for any other type or when no matrix could be made.
+    int LoadCatalogueTable(OA_TYPE type);
 };
