@@ -2,12 +2,11 @@
 // that loads a level matrix from a plain file of numbers.
 #include <cstdio>
 
+#include "arrays/OAListingTitle.h"
 #include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
 #include "common/QVRFCPlatform.h"
 
 namespace {
-
-const char kListingTitle[] = "[DOE OrthogonalArray]";
 
 // The rule above and below the level table: three "=" per factor after a fixed lead.
 void WriteRule(FILE* stream, int nFactor) {
@@ -55,7 +54,7 @@ int CQVRFCDOETaguchiOrthogonalArray::Writer(CString fileName, CString creator) {
     CString now;
     std::fprintf(file, "Time = %s\n", GetCurrentTimeString(now).GetString());
     std::fprintf(file, "Created By = %s\n", creator.GetString());
-    Writer(file, CString(kListingTitle));
+    Writer(file, CString(qvrfc::kArrayListingTitle));
     std::fclose(file);
     return 1;
 }
