@@ -4,8 +4,10 @@
 #include "QVRFCDOEEngine.h"
 
 int main() {
+    using Array = CQVRFCDOETaguchiOrthogonalArray;
+    const Array::OA_TYPE type = Array::ArraySelector(18);
     CString text;
-    text.Format("%s %d", "engine", 1);
-    std::printf("consumer: %s\n", text.GetString());
-    return text == CString("engine 1") ? 0 : 1;
+    text.Format("%d runs, %d columns", Array::GetNoRun(type), Array::GetNoFactor(type));
+    std::printf("consumer: L18 has %s\n", text.GetString());
+    return type == Array::OA_L18 && text == CString("18 runs, 8 columns") ? 0 : 1;
 }

@@ -1,0 +1,132 @@
+#include "Arguments.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+#include "CliError.h"
+
+namespace qvrfcdoe {
+namespace {
+
+using Analyzer = CQVRFCDOEAnalyzer;
+
+struct SnTypeName {
+    const char* name;
+    Analyzer::SN_RATIO_TYPE type;
+};
+
+// The S/N ratio types as the command line names them.
+const SnTypeName kSnTypeNames[] = {
+    {"nominal1", Analyzer::NOMINAL_THE_BEST_1}, {"nominal2", Analyzer::NOMINAL_THE_BEST_2},
+    {"nominal3", Analyzer::NOMINAL_THE_BEST_3}, {"nominal4", Analyzer::NOMINAL_THE_BEST_4},
+    {"smaller", Analyzer::SMALLER_THE_BETTER},  {"larger", Analyzer::LARGER_THE_BETTER},
+};
+
+std::string SnTypeList() {
+    std::string list;
+    for (const SnTypeName& entry : kSnTypeNames)
+        list += (list.empty() ? "" : ", ") + std::string(entry.name);
+    return list;
+}
+
+// The quality number before '=' and the text after it.
+int SplitQuality(const std::string& option, const std::string& text, std::string& rest) {
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos)
+        throw UsageError(Text("%s '%s': expected QUALITY=..., with QUALITY counted from 1",
+                              option.c_str(), text.c_str()));
+    const std::string number = text.substr(0, equals);
+    errno = 0;
+    char* end = nullptr;
+    const long quality = std::strtol(number.c_str(), &end, 10);
+    if (number.empty() || *end != '\0' || errno != 0 || quality < 1 || quality > INT_MAX)
+        throw UsageError(Text("%s '%s': quality '%s' is not a number from 1 up", option.c_str(),
+                              text.c_str(), number.c_str()));
+    rest = text.substr(equals + 1);
+    return static_cast<int>(quality);
+}
+
+void DeclareOutFolder(CLI::App* command, Options& options) {
+    command
+        ->add_option("--out", options.outFolder,
+                     "Folder for the files the engine writes (created if missing)")
+        ->capture_default_str()
+        ->type_name("DIR");
+}
+
+CLI::App* AddCommand(CLI::App& app, Options& options, const char* name, const char* description) {
+    CLI::App* command = app.add_subcommand(name, description);
+    command->callback([&options, name] { options.command = name; });
+    return command;
+}
+
+}  // namespace
+
+void DeclareCommandLine(CLI::App& app, Options& options) {
+    app.set_version_flag("--version", std::string("qvrfcdoe ") + QVRFC_VERSION);
+    app.require_subcommand(0, 1);
+
+    AddCommand(app, options, "arrays", "List the orthogonal array catalogue");
+
+    CLI::App* show = AddCommand(app, options, "show", "Print the listing of one orthogonal array");
+    show->add_option("ARRAY", options.arrayName,
+                     "The array: L4 ... L81 (L16' or L16a for the second L16), or its type number")
+        ->required();
+    DeclareOutFolder(show, options);
+
+    CLI::App* check =
+        AddCommand(app, options, "check", "Run the balance check over every catalogue array");
+    DeclareOutFolder(check, options);
+}
+
+QualitySetting ParseQualitySetting(const std::string& text) {
+    QualitySetting setting;
+    setting.text = text;
+    std::string rest;
+    setting.quality = SplitQuality("--sn", text, rest);
+    const size_t colon = rest.find(':');
+    const std::string name = rest.substr(0, colon);
+    bool known = false;
+    for (const SnTypeName& entry : kSnTypeNames) {
+        if (name == entry.name) {
+            setting.type = entry.type;
+            known = true;
+        }
+    }
+    if (!known)
+        throw UsageError(Text("--sn '%s': unknown S/N type '%s' (one of %s)", text.c_str(),
+                              name.c_str(), SnTypeList().c_str()));
+    if (colon != std::string::npos) {
+        const std::string target = rest.substr(colon + 1);
+        errno = 0;
+        char* end = nullptr;
+        setting.target = std::strtod(target.c_str(), &end);
+        if (target.empty() || *end != '\0' || errno != 0 || !std::isfinite(setting.target))
+            throw UsageError(
+                Text("--sn '%s': target '%s' is not a number", text.c_str(), target.c_str()));
+    }
+    return setting;
+}
+
+PoolSetting ParsePoolSetting(const std::string& text) {
+    PoolSetting setting;
+    setting.text = text;
+    std::string rest;
+    setting.quality = SplitQuality("--pool", text, rest);
+    size_t start = 0;
+    while (start <= rest.size()) {
+        const size_t comma = std::min(rest.find(',', start), rest.size());
+        const std::string letter = rest.substr(start, comma - start);
+        if (letter.size() != 1 || !std::isalpha(static_cast<unsigned char>(letter[0])))
+            throw UsageError(Text("--pool '%s': '%s' is not a factor letter (A, B, C, ...)",
+                                  text.c_str(), letter.c_str()));
+        setting.factors.push_back(std::toupper(static_cast<unsigned char>(letter[0])) - 'A');
+        start = comma + 1;
+    }
+    return setting;
+}
+
+}  // namespace qvrfcdoe
