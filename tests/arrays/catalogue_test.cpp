@@ -149,59 +149,40 @@ TEST(Catalogue, EveryTableIsAStrengthTwoArrayOfItsLevels) {
     }
 }
 
-TEST(Catalogue, CountsAndLevelCounts) {
+TEST(Catalogue, CountsLevelCountsAndSelectors) {
     for (int type : {-1, 18, 19}) {
         const auto t = static_cast<OA::OA_TYPE>(type);
-        EXPECT_EQ(OA::GetNoRun(t), 0);
-        EXPECT_EQ(OA::GetNoFactor(t), 0);
-        EXPECT_EQ(OA::GetNoLevel(t, 0), 0);
-        EXPECT_EQ(OA::GetNoLevel(t, -1), 0);
+        EXPECT_EQ(OA::GetNoRun(t) + OA::GetNoFactor(t) + OA::GetNoLevel(t, 0), 0) << type;
+        EXPECT_EQ(OA::GetNoLevel(t, -1), 0) << type;
     }
-    EXPECT_EQ(OA::GetNoRun(OA::OA_L54), 54);
-    EXPECT_EQ(OA::GetNoFactor(OA::OA_L54), 26);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L18, 0), 2);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L18, 7), 3);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L18, 8), 0);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L18, -1), 3);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L18, -2), 0);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L8, 100), 2);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L16A, -7), 4);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L36, 10), 2);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L36, 11), 3);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L36A, 2), 2);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L36A, 3), 3);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L32A, -1), 4);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L50, -1), 5);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L54, 0), 2);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L54, 25), 3);
-    EXPECT_EQ(OA::GetNoLevel(OA::OA_L54, 26), 0);
-}
+    EXPECT_EQ(OA::GetNoRun(OA::OA_L54) * 100 + OA::GetNoFactor(OA::OA_L54), 5426);
+    struct LevelCase {
+        OA::OA_TYPE type;
+        int column, levels;
+    };
+    const LevelCase levelCases[] = {
+        {OA::OA_L18, 0, 2},  {OA::OA_L18, 7, 3},  {OA::OA_L18, 8, 0},   {OA::OA_L18, -1, 3},
+        {OA::OA_L18, -2, 0}, {OA::OA_L8, 100, 2}, {OA::OA_L16A, -7, 4}, {OA::OA_L36, 10, 2},
+        {OA::OA_L36, 11, 3}, {OA::OA_L36A, 2, 2}, {OA::OA_L36A, 3, 3},  {OA::OA_L32A, -1, 4},
+        {OA::OA_L50, -1, 5}, {OA::OA_L54, 0, 2},  {OA::OA_L54, 25, 3},  {OA::OA_L54, 26, 0}};
+    for (const LevelCase& c : levelCases)
+        EXPECT_EQ(OA::GetNoLevel(c.type, c.column), c.levels) << c.type << ":" << c.column;
 
-TEST(Catalogue, Selectors) {
-    EXPECT_EQ(OA::ArraySelector(4), OA::OA_L4);
-    EXPECT_EQ(OA::ArraySelector(16), OA::OA_L16);
-    EXPECT_EQ(OA::ArraySelector(32), OA::OA_L32);
-    EXPECT_EQ(OA::ArraySelector(36), OA::OA_L36);
-    EXPECT_EQ(OA::ArraySelector(64), OA::OA_L64);
-    EXPECT_EQ(OA::ArraySelector(81), OA::OA_L81);
-    EXPECT_EQ(OA::ArraySelector(10), OA::OA_UNDEFINED);
-    EXPECT_EQ(OA::ArraySelector(0), OA::OA_UNDEFINED);
-    EXPECT_EQ(OA::ArraySelector(-4), OA::OA_UNDEFINED);
-
-    EXPECT_EQ(OA::ArraySelector(3, 2), OA::OA_L4);
-    EXPECT_EQ(OA::ArraySelector(2, 2), OA::OA_L4);
-    EXPECT_EQ(OA::ArraySelector(0, 2), OA::OA_L8);
-    EXPECT_EQ(OA::ArraySelector(1, 2), OA::OA_L8);
-    EXPECT_EQ(OA::ArraySelector(20, 2), OA::OA_L8);
-    EXPECT_EQ(OA::ArraySelector(31, 2), OA::OA_L8);
-    EXPECT_EQ(OA::ArraySelector(32, 2), OA::OA_UNDEFINED);
-    EXPECT_EQ(OA::ArraySelector(-1, 3), OA::OA_UNDEFINED);
-    EXPECT_EQ(OA::ArraySelector(5, 3), OA::OA_L9);
-    EXPECT_EQ(OA::ArraySelector(30, 4), OA::OA_L16A);
-    EXPECT_EQ(OA::ArraySelector(0, 5), OA::OA_L25);
-    EXPECT_EQ(OA::ArraySelector(4, 1), OA::OA_UNDEFINED);
-    EXPECT_EQ(OA::ArraySelector(4, 0), OA::OA_UNDEFINED);
-    EXPECT_EQ(OA::ArraySelector(4, 6), OA::OA_UNDEFINED);
+    const std::pair<int, int> byRuns[] = {{4, OA::OA_L4},   {16, OA::OA_L16}, {32, OA::OA_L32},
+                                          {36, OA::OA_L36}, {64, OA::OA_L64}, {81, OA::OA_L81},
+                                          {10, -1},         {0, -1},          {-4, -1}};
+    for (const auto& [runs, type] : byRuns)
+        EXPECT_EQ(OA::ArraySelector(runs), type) << runs;
+    struct SelectorCase {
+        int factors, levels, type;
+    };
+    const SelectorCase byFactors[] = {{3, 2, OA::OA_L4},    {2, 2, OA::OA_L4},  {0, 2, OA::OA_L8},
+                                      {1, 2, OA::OA_L8},    {20, 2, OA::OA_L8}, {31, 2, OA::OA_L8},
+                                      {32, 2, -1},          {-1, 3, -1},        {5, 3, OA::OA_L9},
+                                      {30, 4, OA::OA_L16A}, {0, 5, OA::OA_L25}, {4, 1, -1},
+                                      {4, 0, -1},           {4, 6, -1}};
+    for (const SelectorCase& c : byFactors)
+        EXPECT_EQ(OA::ArraySelector(c.factors, c.levels), c.type) << c.factors << "x" << c.levels;
 }
 
 TEST(Catalogue, TypeStrings) {
