@@ -22,8 +22,8 @@ int CQVRFCDOEAnalyzer::SetupDOE(int nQuality, int nRun, int nFactor, int nLevel,
     if (nRun < 1 || nFactor < 1 || nLevel < 1) return 0;
     if (CreateData(nQuality, nRun, nFactor, nLevel) != 1) return 0;
     if (ppLevelValue) SetControlFactorValue(nFactor, nLevel, ppLevelValue);
-    // SET-UP LOG: the complete analysis report of the fresh experiment goes here,
-    // as Writer("DOESetup.log", "VUROROZuruza"); its result is not used.
+    // The set-up log: the complete report of the fresh experiment; its result is not used.
+    Writer("DOESetup.log", "VUROROZuruza");
     return 1;
 }
 

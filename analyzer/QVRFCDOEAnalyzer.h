@@ -257,4 +257,11 @@ private:
     double ResponseTotal(int quality, FACTOR_EFFECT_TYPE type) const;
     // Level count of a factor: its column's count in the array, else the experiment's.
     int FactorLevelCount(int factor) const;
+
+    // Report helpers: observations in the first run of a quality (0 without that record),
+    // and the report parts that read the stored records and names directly.
+    int GetRepetitionCount(int quality) const;
+    void WriteReportSummary(FILE* pFile, const CString& fileName, const CString& creator) const;
+    void WriteReportRunData(FILE* pFile, int bCSV) const;
+    void WriteReportMainEffectChart(FILE* pFile, int quality) const;
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "reference_data.h"
 #include "support/test_support.h"
@@ -35,6 +37,7 @@ TEST(AnalyzerSetup, ByFactorsAndLevelsPicksTheArray) {
     EXPECT_EQ(a.GetDOEColumnID(-1), -1);
 
     // Refused set-ups: no quality keeps the L8 storage; no array for 1 level.
+    std::remove("DOESetup.log");  // written by the successful set-ups above
     EXPECT_EQ(a.SetupDOE(0, 3, 2, nullptr), 0);
     EXPECT_EQ(a.GetNoRun(), 8);
     EXPECT_EQ(a.SetupDOE(1, 5, 1, nullptr), 0);
