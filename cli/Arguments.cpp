@@ -13,6 +13,9 @@ namespace {
 
 using Analyzer = CQVRFCDOEAnalyzer;
 
+const char* const kSnForm = "QUALITY=TYPE[:TARGET]";
+const char* const kPoolForm = "QUALITY=LETTERS";
+
 struct SnTypeName {
     const char* name;
     Analyzer::SN_RATIO_TYPE type;
@@ -33,11 +36,12 @@ std::string SnTypeList() {
 }
 
 // The quality number before '=' and the text after it.
-int SplitQuality(const std::string& option, const std::string& text, std::string& rest) {
+int SplitQuality(const std::string& option, const std::string& text, const char* form,
+                 std::string& rest) {
     const size_t equals = text.find('=');
     if (equals == std::string::npos)
-        throw UsageError(Text("%s '%s': expected QUALITY=..., with QUALITY counted from 1",
-                              option.c_str(), text.c_str()));
+        throw UsageError(Text("%s '%s': expected %s, with QUALITY counted from 1", option.c_str(),
+                              text.c_str(), form));
     const std::string number = text.substr(0, equals);
     errno = 0;
     char* end = nullptr;
@@ -55,6 +59,21 @@ void DeclareOutFolder(CLI::App* command, Options& options) {
                      "Folder for the files the engine writes (created if missing)")
         ->capture_default_str()
         ->type_name("DIR");
+}
+
+void DeclareAnalyzeSettings(CLI::App* command, Options& options) {
+    command
+        ->add_option("--sn", options.snSettings,
+                     "S/N ratio type and target of a quality, e.g. 1=larger or 2=nominal1:10.5; "
+                     "types: " +
+                         SnTypeList())
+        ->type_name(kSnForm)
+        ->allow_extra_args(false);
+    command
+        ->add_option("--pool", options.poolSettings,
+                     "Factors pooled into the error of a quality's ANOVA, e.g. 1=B,C")
+        ->type_name(kPoolForm)
+        ->allow_extra_args(false);
 }
 
 CLI::App* AddCommand(CLI::App& app, Options& options, const char* name, const char* description) {
@@ -80,13 +99,33 @@ void DeclareCommandLine(CLI::App& app, Options& options) {
     CLI::App* check =
         AddCommand(app, options, "check", "Run the balance check over every catalogue array");
     DeclareOutFolder(check, options);
+
+    CLI::App* analyze =
+        AddCommand(app, options, "analyze", "Analyse a quality data file and write its reports");
+    analyze->add_option("FILE", options.dataFile, "Quality data file")->required();
+    DeclareAnalyzeSettings(analyze, options);
+    DeclareOutFolder(analyze, options);
+    analyze->footer(
+        "FILE holds whole numbers and values separated by blanks or line ends: the run count, "
+        "the quality count and one unused number, then for each quality and each of its runs "
+        "the number of observations followed by the observations. Options may be repeated; "
+        "factors are the letters A, B, ... in column order. The reports FILE-stem.log and "
+        "FILE-stem.csv are written into the output folder.");
+
+    CLI::App* selftest = AddCommand(app, options, "selftest",
+                                    "Run the engine's self-tests on the bundled experiments");
+    DeclareOutFolder(selftest, options);
+
+    CLI::App* demo = AddCommand(app, options, "demo",
+                                "Analyse the bundled experiment DOETest1.ipt as larger-the-better");
+    DeclareOutFolder(demo, options);
 }
 
 QualitySetting ParseQualitySetting(const std::string& text) {
     QualitySetting setting;
     setting.text = text;
     std::string rest;
-    setting.quality = SplitQuality("--sn", text, rest);
+    setting.quality = SplitQuality("--sn", text, kSnForm, rest);
     const size_t colon = rest.find(':');
     const std::string name = rest.substr(0, colon);
     bool known = false;
@@ -115,7 +154,7 @@ PoolSetting ParsePoolSetting(const std::string& text) {
     PoolSetting setting;
     setting.text = text;
     std::string rest;
-    setting.quality = SplitQuality("--pool", text, rest);
+    setting.quality = SplitQuality("--pool", text, kPoolForm, rest);
     size_t start = 0;
     while (start <= rest.size()) {
         const size_t comma = std::min(rest.find(',', start), rest.size());

@@ -9,6 +9,7 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
+#include "arrays/OAListingTitle.h"
 
 namespace qvrfcdoe {
 namespace {
@@ -78,7 +79,7 @@ int ShowArray(const std::string& arrayName, const std::string& outFolder) {
         CQVRFCDOETaguchiOrthogonalArray array;
         if (!array.SetTable(type))
             throw InputError(Text("cannot load array %s", DisplayName(type).c_str()));
-        array.Writer(stdout, "[DOE OrthogonalArray]");
+        array.Writer(stdout, qvrfc::kArrayListingTitle);
     }
     folder.PrintFilesWritten();
     return 0;

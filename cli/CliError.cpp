@@ -19,4 +19,8 @@ std::string Text(const char* format, ...) {
     return std::string(buffer.data());
 }
 
+std::string Counted(int count, const char* one, const char* many) {
+    return Text("%d %s", count, count == 1 ? one : many);
+}
+
 }  // namespace qvrfcdoe

@@ -29,5 +29,7 @@ inline CliError InputError(const std::string& message) {
 
 // printf-style text for messages; user text always goes in through "%s".
 std::string Text(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// "1 quality", "2 qualities": a count with the word that goes with it.
+std::string Counted(int count, const char* one, const char* many);
 
 }  // namespace qvrfcdoe

@@ -13,8 +13,13 @@ install(TARGETS QVRFCDOEEngine EXPORT QVRFCDOEEngineTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Headers keep their folder, so "arrays/QVRFCDOETaguchiOrthogonalArray.h" resolves alike
-# in the source tree and under the installed include root.
+# in the source tree and under the installed include root. A header whose opening comment
+# says "Internal to the library" serves the library's own sources and is not installed.
 foreach(header IN LISTS QVRFC_PUBLIC_HEADERS)
+  file(STRINGS ${header} internal LIMIT_COUNT 12 REGEX "^//.*Internal to the library")
+  if(internal)
+    continue()
+  endif()
   file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${header})
   get_filename_component(folder ${relative} DIRECTORY)
   install(FILES ${header} DESTINATION ${QVRFC_INSTALL_INCLUDEDIR}/${folder})

@@ -1,98 +1,20 @@
 // Runs the qvrfcdoe program as a user would, from the test's own temporary
 // directory, and checks what it prints, its exit status and the files it leaves.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "cli/program_runner.h"
 #include "support/array_listing.h"
 #include "support/test_support.h"
 
 namespace {
 
+using namespace qvrfcdoe_test;
 using qvrfc_test::Lines;
-namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadAll(FILE* file) {
-    std::string text;
-    std::rewind(file);
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file))
-        text += static_cast<char>(c);
-    std::fclose(file);
-    return text;
-}
-
-// Runs the program with args; its output goes to unnamed temporary files, not the current folder.
-Result RunProgram(const std::vector<std::string>& args) {
-    Result result;
-#ifdef QVRFC_CLI_PATH
-    FILE* out = std::tmpfile();
-    FILE* err = std::tmpfile();
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(fileno(out), STDOUT_FILENO);
-        dup2(fileno(err), STDERR_FILENO);
-        std::vector<char*> argv{const_cast<char*>(QVRFC_CLI_PATH)};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(QVRFC_CLI_PATH, argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadAll(out);
-    result.err = ReadAll(err);
-#else
-    (void)args;
-#endif
-    return result;
-}
-
-// Names in the current directory, sorted.
-std::vector<std::string> Entries(const fs::path& folder = ".") {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string OutFolder(const std::string& name = "qvrfcdoe-out") {
-    return (fs::current_path() / name).string();
-}
-
-// A refused command: the given status, one line on standard error, nothing on standard output
-// and nothing left in the current directory.
-void ExpectRefused(const std::vector<std::string>& args, int status, const std::string& message) {
-    const Result result = RunProgram(args);
-    EXPECT_EQ(result.status, status) << args.front();
-    EXPECT_EQ(result.err, "qvrfcdoe: " + message + "\n");
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(Entries(), std::vector<std::string>{});
-}
-
-class Cli : public testing::Test {
-  protected:
-    void SetUp() override {
-#ifndef QVRFC_CLI_PATH
-        GTEST_SKIP() << "qvrfcdoe is not built (QVRFC_BUILD_CLI=OFF)";
-#endif
-    }
-};
+using Cli = ProgramTest;
 
 TEST_F(Cli, ArraysListsTheCatalogue) {
     const Result result = RunProgram({"arrays"});

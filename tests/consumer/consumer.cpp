@@ -9,5 +9,7 @@ int main() {
     CString text;
     text.Format("%d runs, %d columns", Array::GetNoRun(type), Array::GetNoFactor(type));
     std::printf("consumer: L18 has %s\n", text.GetString());
-    return type == Array::OA_L18 && text == CString("18 runs, 8 columns") ? 0 : 1;
+    const bool defaultArray =
+        CQVRFCDOEAnalyzer::GetDefaultOrthogonalArrayType(4, 3) == Array::OA_L9;
+    return type == Array::OA_L18 && text == CString("18 runs, 8 columns") && defaultArray ? 0 : 1;
 }
