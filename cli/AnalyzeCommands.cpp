@@ -55,6 +55,13 @@ void RefuseOverwritingData(const std::string& dataFile, const OutputFolder& fold
 }
 
 void ApplySettings(CQVRFCDOEAnalyzer& analyzer, const AnalyzeRequest& request) {
+    // The data file carries no control factor values; each factor takes its level number, so
+    // the report's run table shows the design and its ANOVA totals span every factor (the
+    // total only counts factors that hold values).
+    for (int r = 0; r < analyzer.GetNoRun(); ++r) {
+        for (int f = 0; f < analyzer.GetNoFactor(); ++f)
+            analyzer.SetControlFactorValue(r, f, analyzer.GetLevel(r, f));
+    }
     for (const QualitySetting& setting : request.qualities)
         analyzer.SetQualityCharacteristic(setting.quality - 1, setting.type, setting.target);
     for (const PoolSetting& setting : request.pools) {

@@ -62,6 +62,17 @@ TEST_F(Analyze, PrintsTheNumbersOfTheEngineSelfTests) {
     EXPECT_EQ(Analysis(larger),
               Between(test4, "SN-Ratio function test...BEGIN", "\nS/N-RATIO PREDICTION..."));
     EXPECT_NE(plain.out.find("Grand Average :93.1111\n"), std::string::npos);
+
+    // The report's effects and ANOVA match the engine's larger-the-better report scenario,
+    // which enters the same data set with the level numbers as factor values.
+    const Result report = RunProgram({"analyze", "DOETest1.ipt", "--sn", "1=larger", "--out", "d"});
+    ASSERT_EQ(report.status, 0) << report.err;
+    qvrfc_test::CaptureStdout([] { CQVRFCDOEAnalyzer::Test7(stdout); });
+    const std::string ours = ReadFile("d/DOETest1.log");
+    const std::string engine = ReadFile("VUROROZuruza_ANOVA.log");
+    EXPECT_EQ(Between(ours, "[Factor Effect for Quality#1]", "\n[EOF]"),
+              Between(engine, "[Factor Effect for Quality#1]", "\n[Factor Effect for Quality#2]"));
+    EXPECT_NE(ours.find("Total     15661.8444   8\n"), std::string::npos);
 }
 
 TEST_F(Analyze, WritesBothReportsIntoTheOutputFolderOnly) {
