@@ -22,7 +22,11 @@ int main(int argc, char** argv) {
         return qvrfcdoe::kExitUsage;
     }
     try {
-        return qvrfcdoe::RunCommand(options);
+        const int status = qvrfcdoe::RunCommand(options);
+        // Output that could not be written (a full disk, a closed pipe) is a failure too.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout))
+            throw qvrfcdoe::InputError("cannot write to standard output");
+        return status;
     } catch (const qvrfcdoe::CliError& error) {
         std::fflush(stdout);
         std::fprintf(stderr, "qvrfcdoe: %s\n", error.what());
