@@ -1,5 +1,6 @@
 // The commands that analyse a quality data file: analyze and demo.
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 

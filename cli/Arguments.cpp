@@ -1,5 +1,6 @@
 #include "Arguments.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
