@@ -1,0 +1,26 @@
+#include "CliError.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+namespace qvrfcdoe {
+
+std::string Text(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::vector<char> buffer(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
+    if (length > 0) std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    va_end(args);
+    return std::string(buffer.data());
+}
+
+std::string Counted(int count, const char* one, const char* many) {
+    return Text("%d %s", count, count == 1 ? one : many);
+}
+
+}  // namespace qvrfcdoe

@@ -1,0 +1,76 @@
+# Run by CTest with -D BUILD_DIR, CONSUMER_SOURCE_DIR, WORK_DIR, CXX_COMPILER, SANITIZE, WITH_CLI.
+# Installs the engine into WORK_DIR/prefix and uses it as an outside project would.
+cmake_minimum_required(VERSION 3.20)
+
+function(run_step what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err
+                  WORKING_DIRECTORY ${WORK_DIR})
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${status}):\n${out}\n${err}")
+  endif()
+  set(step_output "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_file path)
+  if(NOT EXISTS ${PREFIX}/${path})
+    message(FATAL_ERROR "not installed: ${path}")
+  endif()
+endfunction()
+
+set(PREFIX ${WORK_DIR}/prefix)
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR})
+set(flags "")
+if(SANITIZE)
+  set(flags "-fsanitize=address,undefined")
+endif()
+
+run_step("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX})
+file(GLOB_RECURSE pc_files ${PREFIX}/*/QVRFCDOEEngine.pc)
+list(GET pc_files 0 pc_file)
+get_filename_component(pc_dir ${pc_file} DIRECTORY)
+get_filename_component(lib_dir ${pc_dir} DIRECTORY)
+expect_file(include/QVRFCDOEEngine/QVRFCDOEEngine.h)
+expect_file(include/QVRFCDOEEngine/arrays/QVRFCDOETaguchiOrthogonalArray.h)
+expect_file(include/QVRFCDOEEngine/analyzer/QVRFCDOEAnalyzer.h)
+expect_file(include/QVRFCDOEEngine/common/CString.h)
+expect_file(include/QVRFCDOEEngine/statistics/QVRFCStatistics.h)
+expect_file(share/QVRFCDOEEngine/data/DOETest1.ipt)
+if(EXISTS ${PREFIX}/include/QVRFCDOEEngine/scenarios/ScenarioData.h)
+  message(FATAL_ERROR "an internal header was installed")
+endif()
+
+# find_package through CMAKE_PREFIX_PATH.
+run_step("consumer configure" ${CMAKE_COMMAND} -S ${CONSUMER_SOURCE_DIR} -B ${WORK_DIR}/build
+         -DCMAKE_PREFIX_PATH=${PREFIX} -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
+         "-DCMAKE_CXX_FLAGS=${flags}" "-DCMAKE_EXE_LINKER_FLAGS=${flags}")
+run_step("consumer build" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+run_step("consumer run (CMake package)" ${WORK_DIR}/build/consumer)
+message(STATUS "${step_output}")
+
+# pkg-config through PKG_CONFIG_PATH.
+find_program(PKG_CONFIG pkg-config)
+if(PKG_CONFIG)
+  run_step("pkg-config" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pc_dir}
+           ${PKG_CONFIG} --cflags --libs QVRFCDOEEngine)
+  separate_arguments(pc_flags UNIX_COMMAND "${step_output}")
+  separate_arguments(extra UNIX_COMMAND "${flags}")
+  run_step("consumer build (pkg-config)" ${CXX_COMPILER} ${extra}
+           ${CONSUMER_SOURCE_DIR}/consumer.cpp ${pc_flags} -o ${WORK_DIR}/consumer-pc)
+  run_step("consumer run (pkg-config)" ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${lib_dir}
+           ${WORK_DIR}/consumer-pc)
+else()
+  message(STATUS "pkg-config not found: pkg-config check skipped")
+endif()
+
+# The installed program finds the installed data, not the source tree's.
+if(WITH_CLI)
+  expect_file(bin/qvrfcdoe)
+  run_step("qvrfcdoe --version" ${PREFIX}/bin/qvrfcdoe --version)
+  run_step("qvrfcdoe arrays" ${PREFIX}/bin/qvrfcdoe arrays)
+  run_step("qvrfcdoe demo" ${PREFIX}/bin/qvrfcdoe demo --out ${WORK_DIR}/demo-out)
+  string(FIND "${step_output}" "Demo: ${PREFIX}/share/QVRFCDOEEngine/data/DOETest1.ipt" at)
+  if(NOT at EQUAL 0 OR NOT EXISTS ${WORK_DIR}/demo-out/DOETest1.log)
+    message(FATAL_ERROR "installed qvrfcdoe demo did not analyse the installed data:\n${step_output}")
+  endif()
+endif()
