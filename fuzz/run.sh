@@ -19,7 +19,7 @@ for target in "${targets[@]}"; do
   echo "== fuzz_$target for ${seconds}s"
   status=0
   "build-fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -artifact_prefix="build-fuzz/artifacts/$target-" -print_final_stats=1 "$work" \
+    -artifact_prefix="$PWD/build-fuzz/artifacts/$target-" -print_final_stats=1 "$work" \
     >"build-fuzz/fuzz_$target.log" 2>&1 || status=$?
   tail -n 8 "build-fuzz/fuzz_$target.log"
   rm -rf "$work"
