@@ -71,3 +71,33 @@ TEST(HostileInput, RefusedSetUpKeepsTheArrayOfTheHeldExperiment) {
         held.ExpectIntact(what);
     }
 }
+
+TEST(HostileInput, QualityDataFileRefusesWhatIsNoData) {
+    const std::vector<std::string> hostile = {
+        "   \n\t  \n \r\n",  // only blanks
+        "-4 1 0 1 5",
+        "4 -1 0 1 5",
+        "0 0 0",  // negative and zero counts
+        "-2147483648 -2147483648 0",
+        "81 2147483647 0 1 5 1 6",    // huge quality count in a short file
+        "4 1 0 2000000000 1 2 3",     // huge observation count in a short file
+        "4 1 0 1 1e400 1 2 1 3 1 4",  // beyond the range of a double
+        "4 1 0 1 -1e400 1 2 1 3 1 4",
+        "4 1 0 1 nan 1 2 1 3 1 4",  // not a number, infinities
+        "4 1 0 1 1 1 NAN(0x1) 1 3 1 4",
+        "4 1 0 1 1 1 2 1 inf 1 4",
+        "4 1 0 1 1 1 2 1 3 1 -Infinity",
+        "4 1 0 1 0x1p99999 1 2 1 3 1 4",
+    };
+    for (const std::string& text : hostile) {
+        HeldExperiment held;
+        WriteFile("hostile.ipt", text);
+        EXPECT_EQ(held.analyzer.LoadData("hostile.ipt"), 0) << text;
+        held.ExpectIntact(text);
+    }
+    // Tiny numbers are finite: the file loads.
+    WriteFile("tiny.ipt", "4 1 0 1 1e-400 1 2 1 3 1 -4.9e-324");
+    Analyzer analyzer;
+    ASSERT_EQ(analyzer.LoadData("tiny.ipt"), 1);
+    EXPECT_EQ(analyzer.GetQualityValue(0, 0, 0), 0.0);
+}
