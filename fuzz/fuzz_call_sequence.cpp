@@ -1,9 +1,15 @@
 // Call sequences: the bytes decode into a series of public analyzer calls with
 // arbitrary indexes, counts and values. Whatever the order, no call may touch
-// memory out of range, crash or throw anything but the documented exception.
+// memory out of range, crash or throw anything but the documented exception;
+// a refused call must leave the experiment as it was, and names and titles must
+// come out of the writers as the very text given.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
@@ -25,6 +31,62 @@ struct LevelTable {
     double** get() { return rows.data(); }
 };
 
+// What a caller can cheaply see of an experiment: counts, array and observations held.
+struct Snapshot {
+    int nQuality, nRun, nFactor, nLevel, type;
+    long long observations;
+
+    explicit Snapshot(const Analyzer& a)
+        : nQuality(a.GetNoQuality()),
+          nRun(a.GetNoRun()),
+          nFactor(a.GetNoFactor()),
+          nLevel(a.GetNoLevel()),
+          type(static_cast<int>(a.GetDOEArrayType())),
+          observations(0) {
+        for (int q = 0; q < nQuality; ++q)
+            for (int r = 0; r < nRun; ++r)
+                observations += a.GetRunNoQualityData(q, r);
+    }
+    bool operator==(const Snapshot& o) const {
+        return nQuality == o.nQuality && nRun == o.nRun && nFactor == o.nFactor &&
+               nLevel == o.nLevel && type == o.type && observations == o.observations;
+    }
+};
+
+// Aborts (a finding) when a refused call changed what the analyzer held.
+void ExpectUnchangedWhenRefused(int result, const Snapshot& before, const Analyzer& after) {
+    if (result == 0 && !(Snapshot(after) == before)) std::abort();
+}
+
+// Texts that a format string built from data would misread.
+const char* const kHostileTexts[] = {"%s%n%d", "%n%n%n%n", "%x%p%s", "", "%%%", "%1$s%99999d"};
+
+// A stream in memory whose text can be checked after a writer ran.
+class MemoryStream {
+  public:
+    MemoryStream() : m_file(open_memstream(&m_text, &m_size)) {
+        if (!m_file) std::abort();
+    }
+    ~MemoryStream() {
+        if (m_file) std::fclose(m_file);
+        std::free(m_text);
+    }
+    MemoryStream(const MemoryStream&) = delete;
+    MemoryStream& operator=(const MemoryStream&) = delete;
+    FILE* get() const { return m_file; }
+    // Closes the stream and tells whether the text holds part.
+    bool Holds(const std::string& part) {
+        std::fclose(m_file);
+        m_file = nullptr;
+        return m_text && std::string(m_text, m_size).find(part) != std::string::npos;
+    }
+
+  private:
+    char* m_text = nullptr;
+    size_t m_size = 0;
+    FILE* m_file;
+};
+
 struct Fuzzer {
     FuzzedDataProvider& in;
     Analyzer analyzer;
@@ -33,7 +95,24 @@ struct Fuzzer {
 
     int Index() { return in.ConsumeIntegralInRange<int>(-2, 90); }
     int SmallCount() { return in.ConsumeIntegralInRange<int>(-2, 6); }
-    double Value() { return in.ConsumeFloatingPoint<double>(); }
+    // Any double, now and then one at the edges: the missing mark, its threshold, non-finite.
+    double Value() {
+        static const double kEdges[] = {2e12,
+                                        1e12,
+                                        0.0,
+                                        -0.0,
+                                        1e-8,
+                                        std::numeric_limits<double>::denorm_min(),
+                                        std::numeric_limits<double>::infinity(),
+                                        -std::numeric_limits<double>::infinity(),
+                                        std::numeric_limits<double>::quiet_NaN()};
+        if (in.ConsumeIntegralInRange<int>(0, 7) == 0)
+            return kEdges[in.ConsumeIntegralInRange<size_t>(0, std::size(kEdges) - 1)];
+        return in.ConsumeFloatingPoint<double>();
+    }
+    const char* Text() {
+        return kHostileTexts[in.ConsumeIntegralInRange<size_t>(0, std::size(kHostileTexts) - 1)];
+    }
     Analyzer::FACTOR_EFFECT_TYPE Effect() {
         return static_cast<Analyzer::FACTOR_EFFECT_TYPE>(in.ConsumeIntegralInRange<int>(-1, 3));
     }
@@ -49,46 +128,65 @@ struct Fuzzer {
     }
 
     void SetUp() {
-        switch (in.ConsumeIntegralInRange<int>(0, 2)) {
+        const Snapshot before(analyzer);
+        int result = 0;
+        switch (in.ConsumeIntegralInRange<int>(0, 3)) {
             case 0:
-                analyzer.SetupDOE(
+                result = analyzer.SetupDOE(
                     SmallCount(),
                     static_cast<Analyzer::OA_TYPE>(in.ConsumeIntegralInRange<int>(-2, 19)),
                     in.ConsumeBool() ? table.get() : nullptr);
                 break;
             case 1:
-                analyzer.SetupDOE(SmallCount(), in.ConsumeIntegralInRange<int>(-2, 33),
-                                  SmallCount(), in.ConsumeBool() ? table.get() : nullptr);
+                result = analyzer.SetupDOE(SmallCount(), in.ConsumeIntegralInRange<int>(-2, 33),
+                                           SmallCount(), in.ConsumeBool() ? table.get() : nullptr);
                 break;
-            default:
-                analyzer.SetupDOE(SmallCount(), in.ConsumeIntegralInRange<int>(-2, 30),
-                                  in.ConsumeIntegralInRange<int>(-2, 60), SmallCount(),
-                                  in.ConsumeBool() ? table.get() : nullptr);
+            case 2:
+                result = analyzer.SetupDOE(SmallCount(), in.ConsumeIntegralInRange<int>(-2, 30),
+                                           in.ConsumeIntegralInRange<int>(-2, 60), SmallCount(),
+                                           in.ConsumeBool() ? table.get() : nullptr);
+                break;
+            default: {
+                // A short quality data file made of the next bytes.
+                const std::string text = in.ConsumeRandomLengthString(256);
+                qvrfc_fuzz::WriteBytes("sequence.ipt",
+                                       reinterpret_cast<const uint8_t*>(text.data()), text.size());
+                result = analyzer.LoadData("sequence.ipt");
+            }
         }
+        ExpectUnchangedWhenRefused(result, before, analyzer);
     }
 
     void Enter() {
         double average = 0, deviation = 0;
+        const Snapshot before(analyzer);
+        int result = 1;
         switch (in.ConsumeIntegralInRange<int>(0, 4)) {
             case 0:
-                analyzer.AddQualityValueStart(Index(), Index());
+                result = analyzer.AddQualityValueStart(Index(), Index());
                 break;
             case 1:
-                analyzer.AddQualityValue(Value());
+                result = analyzer.AddQualityValue(Value());
                 break;
             case 2:
                 analyzer.AddQualityValueEnd(average, deviation);
                 break;
-            case 3:
-                analyzer.AppendQualityValue(Index(), Index(), Value());
+            case 3: {
+                const int quality = Index(), run = Index();
+                const int count = analyzer.GetRunNoQualityData(quality, run);
+                result = analyzer.AppendQualityValue(quality, run, Value());
+                if (result && analyzer.GetRunNoQualityData(quality, run) != count + 1) std::abort();
                 break;
+            }
             default:
                 try {
-                    analyzer.SetQualityValue(Index(), Index(), Value(),
-                                             in.ConsumeIntegralInRange<int>(-2, 40));
+                    result = analyzer.SetQualityValue(Index(), Index(), Value(),
+                                                      in.ConsumeIntegralInRange<int>(-2, 40));
                 } catch (const std::invalid_argument&) {
+                    result = 0;
                 }
         }
+        ExpectUnchangedWhenRefused(result, before, analyzer);
     }
 
     void Configure() {
@@ -102,17 +200,22 @@ struct Fuzzer {
             case 2:
                 analyzer.ResetAllFactorUnpooled(Index());
                 break;
-            case 3:
-                analyzer.SetControlFactorID(Index(), Index());
+            case 3: {
+                const int factor = Index();
+                const int column = analyzer.GetControlFactorID(factor);
+                if (!analyzer.SetControlFactorID(factor, Index()) &&
+                    analyzer.GetControlFactorID(factor) != column)
+                    std::abort();
                 break;
+            }
             case 4:
                 analyzer.SetControlFactorValue(Index(), Index(), Value());
                 break;
             case 5:
-                analyzer.SetControlFactorName(Index(), "%s%n%d");
+                analyzer.SetControlFactorName(Index(), Text());
                 break;
             case 6:
-                analyzer.SetQualityFactorName(Index(), "%n%s");
+                analyzer.SetQualityFactorName(Index(), Text());
                 break;
             default:
                 analyzer.SetControlFactorValue(SmallCount(), SmallCount(), table.get());
@@ -126,7 +229,7 @@ struct Fuzzer {
         int dof = 0;
         double sd = 0, percent = 0, fValue = 0;
         CString text;
-        switch (in.ConsumeIntegralInRange<int>(0, 9)) {
+        switch (in.ConsumeIntegralInRange<int>(0, 11)) {
             case 0:
                 analyzer.GetFactorEffect(quality, Index(), type, in.ConsumeBool());
                 break;
@@ -167,6 +270,26 @@ struct Fuzzer {
                 analyzer.GetCoefficientOfVariation(quality, Index());
                 analyzer.GetSNRatioType(quality);
                 break;
+            case 9: {
+                double values[8];
+                const int count = in.ConsumeIntegralInRange<int>(-2, 8);
+                for (double& value : values)
+                    value = Value();
+                Analyzer::GetSNRatioLargerTheBetter(count, values);
+                Analyzer::GetSNRatioSmallerTheBetter(count, values);
+                Analyzer::GetSNRatioNominalTheBest1(count, values, Value(), in.ConsumeBool());
+                Analyzer::GetSNRatioNominalTheBest2(count, values, in.ConsumeBool());
+                Analyzer::GetSNRatioNominalTheBest3(count, values, in.ConsumeBool());
+                break;
+            }
+            case 10:
+                analyzer.GetFactorLevelEffect(quality, Index(), Index(), type);
+                analyzer.GetLargestResponseControlFactorLevel(quality, Index(), type);
+                analyzer.GetAveragedResponseValue(quality, type);
+                analyzer.GetAveragedQualityValue(quality, Index());
+                analyzer.GetAveragedStandardDeviationValue(quality);
+                analyzer.GetRunQualityValue(quality, Index());
+                break;
             default:
                 analyzer.GetQualityValue(quality, Index(), Index());
                 analyzer.GetRunStandardDeviation(quality, Index());
@@ -176,33 +299,42 @@ struct Fuzzer {
                 analyzer.GetControlFactorValue(Index(), Index());
                 analyzer.GetControlFactorName(Index());
                 analyzer.IsFactorPooled(quality, Index());
+                analyzer.GetQualityTarget(quality);
+                analyzer.GetQualityFactorName(quality);
+                analyzer.GetDOEColumnID(Index());
         }
     }
 
+    // Section writers into a memory stream; a writer that succeeds prints its title as given.
     void Write() {
-        FILE* sink = qvrfc_fuzz::Sink();
+        MemoryStream out;
+        const char* title = Text();
+        int titled = 0;
         CString report;
         switch (in.ConsumeIntegralInRange<int>(0, 5)) {
             case 0:
-                analyzer.DOEWriter(sink, in.ConsumeIntegralInRange<int>(0, 2));
+                analyzer.DOEWriter(out.get(), in.ConsumeIntegralInRange<int>(0, 2));
                 break;
             case 1:
-                analyzer.WriteRunQualityData(sink, in.ConsumeIntegralInRange<int>(0, 2), "%s%n");
+                titled = analyzer.WriteRunQualityData(out.get(),
+                                                      in.ConsumeIntegralInRange<int>(0, 2), title);
                 break;
             case 2:
-                analyzer.WriteFactorEffectData(sink, in.ConsumeIntegralInRange<int>(0, 2), "%n");
+                titled = analyzer.WriteFactorEffectData(
+                    out.get(), in.ConsumeIntegralInRange<int>(0, 2), title);
                 break;
             case 3:
-                analyzer.WriteQualityResponsePlotData(Index(), sink, "%s");
+                titled = analyzer.WriteQualityResponsePlotData(Index(), out.get(), title);
                 break;
             case 4:
                 analyzer.CheckControlFactorID(report);
-                analyzer.DOEWriter(sink);
+                analyzer.DOEWriter(out.get());
                 break;
             default:
-                analyzer.Writer(in.ConsumeBool() ? "fuzz.csv" : "fuzz.log", "%s%n");
+                analyzer.Writer(in.ConsumeBool() ? "fuzz.csv" : "fuzz.log", title);
                 break;
         }
+        if (!out.Holds(std::string(title) + "\n") && titled) std::abort();
     }
 
     void Lifecycle() {
@@ -210,15 +342,20 @@ struct Fuzzer {
             case 0:
                 analyzer.Clear();
                 break;
-            case 1:
-                other.SetData(&analyzer);
+            case 1: {
+                const Snapshot before(other);
+                ExpectUnchangedWhenRefused(other.SetData(&analyzer), before, other);
                 break;
-            case 2:
-                analyzer.SetData(&other);
+            }
+            case 2: {
+                const Snapshot before(analyzer);
+                ExpectUnchangedWhenRefused(analyzer.SetData(&other), before, analyzer);
                 break;
+            }
             default: {
                 Analyzer copy(analyzer);
                 other = copy;
+                if (!(Snapshot(other) == Snapshot(analyzer))) std::abort();
             }
         }
     }

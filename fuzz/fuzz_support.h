@@ -10,7 +10,8 @@
 
 namespace qvrfc_fuzz {
 
-// Moves into a fresh temporary directory and silences standard output; call once.
+// Moves into a fresh temporary directory (in memory when /dev/shm is at hand and
+// TMPDIR is not set), removed at exit, and silences standard output; call once.
 void EnterScratchDirectory();
 // Writes the bytes to a file of that name in the current directory.
 void WriteBytes(const char* name, const uint8_t* data, size_t size);
