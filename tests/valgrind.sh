@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test program of a build once under valgrind memcheck; fails on any
 # memory error or leak. Usage: tests/valgrind.sh [build-dir]
+# Death tests fork: the child runs under memcheck too, and an error there turns its
+# exit status into 99, which fails the death test's expected status.
 set -euo pipefail
 build=${1:-build}
 failed=0
