@@ -1,6 +1,7 @@
 // The set-up listing written by DOEWriter(FILE*) and the quality data file read by LoadData.
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -30,10 +31,12 @@ class NumberReader {
         return true;
     }
 
+    // An observation must be a finite double: "nan", "inf" and numbers beyond the range
+    // of a double are refused rather than let poison every statistic of the experiment.
     bool ReadDouble(double& value) {
         char* end = nullptr;
         const double number = std::strtod(m_next, &end);
-        if (end == m_next) return false;
+        if (end == m_next || !std::isfinite(number)) return false;
         m_next = end;
         value = number;
         return true;

@@ -38,14 +38,23 @@ int CQVRFCDOEAnalyzer::SetupDOE(int nQuality, OA_TYPE type, double** ppLevelValu
 
 // Empties the array object, fills it with the type (which rewrites the array
 // listing) and sizes the experiment with the array's run, column and level counts.
+// A refused set-up puts the previous table back, so the experiment still held
+// keeps the array its runs and factors stand on.
 int CQVRFCDOEAnalyzer::SetupOnArray(int nQuality, OA_TYPE type, double** ppLevelValue) {
     CQVRFCDOETaguchiOrthogonalArray* array = EnsureArray();
     if (!array) return 0;
-    array->ClearData();
-    const int result = array->SetTable(type);
-    if (result != 1) return result;
-    return SetupDOE(nQuality, array->GetNoRun(), array->GetNoFactor(), array->GetNoLevel(),
-                    ppLevelValue);
+    try {
+        const CQVRFCDOETaguchiOrthogonalArray previous(*array);
+        array->ClearData();
+        int result = array->SetTable(type);
+        if (result == 1)
+            result = SetupDOE(nQuality, array->GetNoRun(), array->GetNoFactor(),
+                              array->GetNoLevel(), ppLevelValue);
+        if (result != 1) *array = previous;
+        return result;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 CQVRFCDOETaguchiOrthogonalArray* CQVRFCDOEAnalyzer::EnsureArray() {

@@ -92,6 +92,7 @@ public:
 
     // Set-up: on bare counts, on the default array for nFactor x nLevel, or on an array type.
     // ppLevelValue[f][l] is the value of level l+1 of factor f, or null. Writes "DOESetup.log".
+    // A refused set-up (0) keeps the experiment held, its array included.
     int SetupDOE(int nQuality, int nRun, int nFactor, int nLevel, double** ppLevelValue);
     int SetupDOE(int nQuality, int nFactor, int nLevel, double** ppLevelValue);
     int SetupDOE(int nQuality, OA_TYPE type, double** ppLevelValue);
@@ -134,7 +135,8 @@ public:
     double GetRunStandardDeviation(int quality, int run) const;
     int GetRunNoQualityData(int quality, int run) const;
 
-    // Set-up listing and quality data file.
+    // Set-up listing and quality data file; a file that is not complete and well formed
+    // (finite numbers only) is refused with 0 and the experiment held is kept.
     int DOEWriter(FILE* stream) const;
     int LoadData(CString fileName);
 
