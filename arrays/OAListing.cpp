@@ -75,6 +75,7 @@ void CQVRFCDOETaguchiOrthogonalArray::ReadOrthogonalArray(int nRun, int nFactor,
         }
     }
     std::fclose(input);
+    if (!held) return;  // no matrix could be made for these counts: nothing to write
 
     FILE* output = std::fopen(outputFile.GetString(), "w");
     if (!output) return;

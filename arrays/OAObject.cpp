@@ -81,6 +81,10 @@ int CQVRFCDOETaguchiOrthogonalArray::AllocData(int nRun, int nFactor) {
     m_nRun = nRun;
     m_nFactor = nFactor;
     if (nRun < 1 || nFactor < 1) return 0;
+    // A matrix read from a file is refused beyond 16 million cells (the catalogue's
+    // largest has 4,032): an absurd count must fail, not exhaust the machine.
+    constexpr long long kMaxCells = 1LL << 24;
+    if (static_cast<long long>(nRun) * nFactor > kMaxCells) return 0;
     try {
         m_pLevel.assign(static_cast<size_t>(nRun),
                         std::vector<int>(static_cast<size_t>(nFactor), 0));
