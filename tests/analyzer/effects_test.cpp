@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "reference_data.h"
@@ -31,10 +32,7 @@ TEST(FactorEffects, DataSetBResponseTables) {
     EXPECT_STREQ(a.GetBestLevelsCombinationName(0, kStdev), "A1B3C3D1");
     int ranks[4] = {};
     EXPECT_EQ(a.GetResponseRank(0, kQuality, ranks), 1);
-    EXPECT_EQ(ranks[0], 0);
-    EXPECT_EQ(ranks[1], 3);
-    EXPECT_EQ(ranks[2], 2);
-    EXPECT_EQ(ranks[3], 1);
+    EXPECT_EQ(std::vector<int>(ranks, ranks + 4), (std::vector<int>{0, 3, 2, 1}));
 }
 
 TEST(FactorEffects, SignedEffectsRanksAndTies) {
@@ -46,16 +44,12 @@ TEST(FactorEffects, SignedEffectsRanksAndTies) {
     EXPECT_EQ(a.GetFactorLevelEffect(0, 0, 2, kSN), 0.0);  // no run at level 3
     int ranks[3];
     a.GetResponseRank(0, kSN, ranks);
-    EXPECT_EQ(ranks[0], 0);
-    EXPECT_EQ(ranks[1], 1);
-    EXPECT_EQ(ranks[2], 2);
+    EXPECT_EQ(std::vector<int>(ranks, ranks + 3), (std::vector<int>{0, 1, 2}));
     // Effects 5, 5, 1 share the larger rank: 1, 1, 2.
     Analyzer tie;
     reference::SetUpL4SNRatios(tie, {0, 6, 6, 10});
     tie.GetResponseRank(0, kSN, ranks);
-    EXPECT_EQ(ranks[0], 1);
-    EXPECT_EQ(ranks[1], 1);
-    EXPECT_EQ(ranks[2], 2);
+    EXPECT_EQ(std::vector<int>(ranks, ranks + 3), (std::vector<int>{1, 1, 2}));
 
     // L9 factor A with run deviations 7, 3, 7 by level: the signed effect falls
     // (-4); the best level is 1 for the deviation and 1 for the larger average.

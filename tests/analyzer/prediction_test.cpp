@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "reference_data.h"
@@ -16,9 +17,7 @@ TEST(Prediction, L4Reference) {
     reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
     int levels[3] = {-7, -7, -7};
     EXPECT_NEAR(a.PredictBestSNRatio(0, levels, 0.0), 20.0, 1e-9);
-    EXPECT_EQ(levels[0], 1);
-    EXPECT_EQ(levels[1], 1);
-    EXPECT_EQ(levels[2], 0);
+    EXPECT_EQ(std::vector<int>(levels, levels + 3), (std::vector<int>{1, 1, 0}));
     EXPECT_NEAR(a.PredictSNRatio(0, levels), 20.0, 1e-9);
     EXPECT_NEAR(a.PredictBestSNRatio(0, levels, 3.0), 19.0, 1e-9);
     EXPECT_EQ(levels[2], -1);

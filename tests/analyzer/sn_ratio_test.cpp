@@ -10,40 +10,28 @@ using Analyzer = CQVRFCDOEAnalyzer;
 using Array = CQVRFCDOETaguchiOrthogonalArray;
 
 TEST(SNRatio, ReferenceRunsOfEveryType) {
-    const struct {
-        std::vector<double> values;
-        Analyzer::SN_RATIO_TYPE type;
-        double target, average, deviation, ratio;
-    } runs[] = {
-        {{0.55, 0.67, 0.70, 0.54, 0.41, 0.32, 0.46, 0.66},
-         Analyzer::NOMINAL_THE_BEST_1,
-         0.5,
-         0.539,
-         0.136,
-         17.01},
-        {{0.37, 0.41, 0.37, 0.43, 0.39, 0.35, 0.40, 0.36},
-         Analyzer::NOMINAL_THE_BEST_1,
-         0.5,
-         0.385,
-         0.027,
-         18.55},
-        {reference::kDataSetC[0], Analyzer::NOMINAL_THE_BEST_2, 0.0, 10.106, 0.087, 21.21},
-        {reference::kDataSetC[0], Analyzer::NOMINAL_THE_BEST_3, 0.0, 10.106, 0.087, 41.31},
-        {{0.64, 0.56, 0.71, 0.55, 0.59, 0.75, 0.64, 0.76},
-         Analyzer::SMALLER_THE_BETTER,
-         0.0,
-         0.650,
-         0.082,
-         3.67},
-        {{17, 21, 30, 12, 10, 24, 16, 27}, Analyzer::LARGER_THE_BETTER, 0.0, 19.625, 7.110, 24.15}};
+    const std::vector<double> c1 = {10.18, 10.18, 10.12, 10.06, 10.02, 9.98, 10.20};  // data set C
+    const std::vector<double> runs[6] = {{0.55, 0.67, 0.70, 0.54, 0.41, 0.32, 0.46, 0.66},
+                                         {0.37, 0.41, 0.37, 0.43, 0.39, 0.35, 0.40, 0.36},
+                                         c1,
+                                         c1,
+                                         {0.64, 0.56, 0.71, 0.55, 0.59, 0.75, 0.64, 0.76},
+                                         {17, 21, 30, 12, 10, 24, 16, 27}};
+    const Analyzer::SN_RATIO_TYPE types[6] = {
+        Analyzer::NOMINAL_THE_BEST_1, Analyzer::NOMINAL_THE_BEST_1, Analyzer::NOMINAL_THE_BEST_2,
+        Analyzer::NOMINAL_THE_BEST_3, Analyzer::SMALLER_THE_BETTER, Analyzer::LARGER_THE_BETTER};
+    const double targets[6] = {0.5, 0.5, 0, 0, 0, 0};
+    const double averages[6] = {0.539, 0.385, 10.106, 10.106, 0.650, 19.625};
+    const double deviations[6] = {0.136, 0.027, 0.087, 0.087, 0.082, 7.110};
+    const double ratios[6] = {17.01, 18.55, 21.21, 41.31, 3.67, 24.15};
     Analyzer a;
     ASSERT_EQ(a.SetupDOE(1, Array::OA_L9, nullptr), 1);
     for (int run = 0; run < 6; ++run) {
         SCOPED_TRACE(run + 1);
-        ASSERT_EQ(reference::EnterRun(a, 0, run, runs[run].values), 1);
-        EXPECT_NEAR(a.GetRunQualityValue(0, run), runs[run].average, 5e-4);
-        EXPECT_NEAR(a.GetRunStandardDeviation(0, run), runs[run].deviation, 5e-4);
-        EXPECT_NEAR(a.GetSNRatio(0, run, runs[run].type, runs[run].target), runs[run].ratio, 5e-3);
+        ASSERT_EQ(reference::EnterRun(a, 0, run, runs[run]), 1);
+        EXPECT_NEAR(a.GetRunQualityValue(0, run), averages[run], 5e-4);
+        EXPECT_NEAR(a.GetRunStandardDeviation(0, run), deviations[run], 5e-4);
+        EXPECT_NEAR(a.GetSNRatio(0, run, types[run], targets[run]), ratios[run], 5e-3);
     }
 
     Analyzer b;

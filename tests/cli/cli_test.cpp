@@ -55,15 +55,6 @@ TEST_F(Cli, ShowListsOneArrayInsideTheOutputFolder) {
     EXPECT_TRUE(fs::is_regular_file("a/b/QVRFCDOETaguchiMethod.log"));
 }
 
-TEST_F(Cli, ShowRefusesUnknownArrays) {
-    const std::string hint =
-        "' (names such as L9, L16', L16a or a type number 0 to 17; 'qvrfcdoe arrays' lists them)";
-    for (const char* name : {"L99", "L16b", "19", "-1", "L", ""}) {
-        ExpectRefused({"show", name}, 2, std::string("unknown array '") + name + hint);
-    }
-    ExpectRefused({"show", "18"}, 2, "array type 18 (Full Factorial) has no table");
-}
-
 TEST_F(Cli, CheckGivesAVerdictPerArray) {
     const Result result = RunProgram({"check"});
     EXPECT_EQ(result.status, 0);
@@ -78,16 +69,7 @@ TEST_F(Cli, CheckGivesAVerdictPerArray) {
     EXPECT_EQ(Entries(), std::vector<std::string>{"qvrfcdoe-out"});
 }
 
-TEST_F(Cli, CommandLineErrorsAndHelp) {
-    ExpectRefused({}, 2,
-                  "a command is required: arrays, show, check, analyze, selftest or demo (see "
-                  "qvrfcdoe --help)");
-    ExpectRefused({"bogus"}, 2,
-                  "The following argument was not expected: bogus (see qvrfcdoe --help)");
-    ExpectRefused({"show"}, 2, "ARRAY is required (see qvrfcdoe --help)");
-    ExpectRefused({"arrays", "--colour"}, 2,
-                  "The following argument was not expected: --colour (see qvrfcdoe --help)");
-
+TEST_F(Cli, VersionAndHelp) {
     const Result version = RunProgram({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "qvrfcdoe 1.0.0\n");
@@ -98,14 +80,101 @@ TEST_F(Cli, CommandLineErrorsAndHelp) {
     EXPECT_EQ(Entries(), std::vector<std::string>{});
 }
 
-TEST_F(Cli, OutputFolderThatIsAFileIsRefused) {
+// Every bad command line, data file or setting: status 1 or 2, one line on standard error,
+// nothing on standard output and no file written.
+TEST_F(Cli, RefusesBadInput) {
+    const std::string see = " (see qvrfcdoe --help)";
+    const std::string hint =
+        "' (names such as L9, L16', L16a or a type number 0 to 17; 'qvrfcdoe arrays' lists them)";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+    } commands[] = {
+        {{}, 2, "a command is required: arrays, show, check, analyze, selftest or demo" + see},
+        {{"bogus"}, 2, "The following argument was not expected: bogus" + see},
+        {{"show"}, 2, "ARRAY is required" + see},
+        {{"arrays", "--colour"}, 2, "The following argument was not expected: --colour" + see},
+        {{"show", "L99"}, 2, "unknown array 'L99" + hint},
+        {{"show", "L16b"}, 2, "unknown array 'L16b" + hint},
+        {{"show", "19"}, 2, "unknown array '19" + hint},
+        {{"show", "-1"}, 2, "unknown array '-1" + hint},
+        {{"show", ""}, 2, "unknown array '" + hint},
+        {{"show", "18"}, 2, "array type 18 (Full Factorial) has no table"},
+        {{"analyze", "missing.ipt"}, 1, "cannot read 'missing.ipt': no such file"},
+        {{"analyze", "folder"}, 1, "cannot read 'folder': it is a folder, not a data file"},
+        {{"analyze", "out/exp.csv", "--out", "out"},
+         1,
+         "'out/exp.csv' would be overwritten by 'exp.csv'; choose another --out folder"},
+        {{"show", "L4", "--out", "taken"},
+         1,
+         "output folder '" + OutFolder("taken") + "' exists and is not a folder"},
+    };
+    // Data files given as bad.ipt; the message follows "'bad.ipt'".
+    const std::string count = " the observation count '", run2 = " of quality 1, run 2 is ";
+    const std::pair<const char*, std::string> files[] = {
+        {"", ": the file is empty"},
+        {"9 1",
+         ": the file ends in its header: the third header number is missing (the header holds "
+         "the run count, the quality count and one more whole number)"},
+        {"9 one 0", " line 1: the quality count 'one' is not a whole number"},
+        {"10 1 0\n",
+         ": no orthogonal array has 10 runs (the catalogue has 4, 8, 9, 12, 16, 18, 25, 27, 32, "
+         "36, 50, 54, 64 or 81)"},
+        {"4 0 0\n", ": the quality count is 0; it must be at least 1"},
+        {"4 1 0\n1 10\n-1\n",
+         " line 3:" + count + "-1'" + run2 + "not a whole number of 0 or more"},
+        {"4 1 0\n1 10\n2.0 1 2\n",
+         " line 3:" + count + "2.0'" + run2 + "not a whole number of 0 or more"},
+        {"4 1 0\n1 10\n2 1 x\n", " line 3: observation 2" + run2 + "'x', not a number"},
+        {"4 1 0\n1 nan\n", " line 2: observation 1 of quality 1, run 1 is 'nan', not a number"},
+        {"4 1 0\n1 10\n1 20\n2 30\n",
+         ": the file ends early: quality 1, run 3 has 1 of its 2 observations"},
+        {"4 1 0\n1 1\n1 2\n1 3\n",
+         ": the file ends early: quality 1, run 4 has no observation count"},
+        {"4 1 0\n1 1\n1 2\n1 3\n0\n\n7\n",
+         " line 7: '7' follows the last run (the header announces 4 runs and 1 quality)"},
+    };
+    // Settings on a good data file; the message follows "OPTION 'VALUE': ".
+    const std::string range = " is out of range ('d.ipt' has 1 quality)";
+    const struct {
+        const char* option;
+        const char* value;
+        int status;
+        std::string message;
+    } settings[] = {
+        {"--sn", "1=big", 2,
+         "unknown S/N type 'big' (one of nominal1, nominal2, nominal3, "
+         "nominal4, smaller, larger)"},
+        {"--sn", "larger", 2, "expected QUALITY=TYPE[:TARGET], with QUALITY counted from 1"},
+        {"--sn", "0=larger", 2, "quality '0' is not a number from 1 up"},
+        {"--sn", "1=nominal1:ten", 2, "target 'ten' is not a number"},
+        {"--pool", "1=B,,C", 2, "'' is not a factor letter (A, B, C, ...)"},
+        {"--sn", "2=larger", 1, "quality 2" + range},
+        {"--pool", "3=A", 1, "quality 3" + range},
+        {"--pool", "1=B,E", 1,
+         "factor E is out of range (the 9-run experiment of 'd.ipt' has factors A to D)"},
+    };
+    fs::copy_file(qvrfc_test::DataFile("DOETest1.ipt"), "d.ipt");
+    fs::create_directories("folder");
+    fs::create_directories("out");
+    fs::copy_file("d.ipt", "out/exp.csv");
     qvrfc_test::WriteFile("taken", "x");
-    const Result result = RunProgram({"show", "L4", "--out", "taken"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err,
-              "qvrfcdoe: output folder '" + OutFolder("taken") + "' exists and is not a folder\n");
-    EXPECT_EQ(result.out, "");
+    for (const auto& c : commands)
+        ExpectRefused(c.args, c.status, c.message);
+    for (const auto& [data, message] : files) {
+        qvrfc_test::WriteFile("bad.ipt", data);
+        ExpectRefused({"analyze", "bad.ipt"}, 1, "'bad.ipt'" + message);
+    }
+    for (const auto& c : settings)
+        ExpectRefused({"analyze", "d.ipt", c.option, c.value}, c.status,
+                      std::string(c.option) + " '" + c.value + "': " + c.message);
+    EXPECT_EQ(Entries("out"), std::vector<std::string>{"exp.csv"});
+    EXPECT_EQ(qvrfc_test::ReadFile("out/exp.csv"), qvrfc_test::ReadFile("d.ipt"));
     EXPECT_EQ(qvrfc_test::ReadFile("taken"), "x");
+    // A run without observations is allowed by the format.
+    qvrfc_test::WriteFile("empty-run.ipt", "4 1 0\n0\n1 2\n1 3\n1 4\n");
+    EXPECT_EQ(RunProgram({"analyze", "empty-run.ipt"}).status, 0);
 }
 
 }  // namespace

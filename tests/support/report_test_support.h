@@ -35,18 +35,15 @@ inline std::string Rule(int width) {
 }
 
 // Level values per factor: level l of every factor has the value values[l].
-class LevelTable {
-  public:
+struct LevelTable {
     LevelTable(int nFactor, std::vector<double> values)
-        : m_rows(static_cast<size_t>(nFactor), std::move(values)) {
-        for (auto& row : m_rows)
-            m_pointers.push_back(row.data());
+        : rows(static_cast<size_t>(nFactor), std::move(values)) {
+        for (auto& row : rows)
+            pointers.push_back(row.data());
     }
-    double** get() { return m_pointers.data(); }
-
-  private:
-    std::vector<std::vector<double>> m_rows;
-    std::vector<double*> m_pointers;
+    double** get() { return pointers.data(); }
+    std::vector<std::vector<double>> rows;
+    std::vector<double*> pointers;
 };
 
 // Control factor values of the hand-worked L4 experiment, run by factor.
@@ -58,13 +55,8 @@ inline void SetupHandWorkedL4(CQVRFCDOEAnalyzer& analyzer) {
     LevelTable table(3, {10.0, 20.0});
     analyzer.SetupDOE(1, CQVRFCDOETaguchiOrthogonalArray::OA_L4, table.get());
     const double averages[4] = {10.0, 12.0, 14.0, 20.0};
-    for (int run = 0; run < 4; ++run) {
-        analyzer.AddQualityValueStart(0, run);
-        analyzer.AddQualityValue(averages[run] - 1.0);
-        analyzer.AddQualityValue(averages[run] + 1.0);
-        double average = 0.0, deviation = 0.0;
-        analyzer.AddQualityValueEnd(average, deviation);
-    }
+    for (int run = 0; run < 4; ++run)
+        EnterRun(analyzer, 0, run, {averages[run] - 1.0, averages[run] + 1.0});
 }
 
 inline void Append(std::vector<std::string>& lines, const std::vector<std::string>& more) {
