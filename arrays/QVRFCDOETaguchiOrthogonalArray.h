@@ -10,7 +10,7 @@
 #include "common/QVRFCExport.h"
 
 class QVRFC_API CQVRFCDOETaguchiOrthogonalArray {
-public:
+  public:
     // The array types of the catalogue; OA_FULL_FACTORIAL has a name but no table.
     enum OA_TYPE : std::int32_t {
         OA_UNDEFINED = -1,
@@ -153,7 +153,7 @@ public:
     static int Test1(int bWriteTable, FILE* stream);
     static int Test2(int type, FILE* stream);
 
-protected:
+  protected:
     // Releases the matrix, stores the counts and makes an all-0 matrix with identity column
     // IDs (factor i on column i); 0 and no matrix for counts below 1 or a failed allocation.
     int AllocData(int nRun, int nFactor);
@@ -167,7 +167,7 @@ protected:
     std::vector<std::vector<int>> m_pLevel;  // [run][column]; empty when no matrix is held
     std::vector<int> m_pColumnID;            // per control factor; empty when none
 
-private:
+  private:
     // Copies the catalogue table of a type from OA_L4 to OA_L81 into the object;
     // 1 when the table was set, 0 for any other type or when no matrix could be made.
     int LoadCatalogueTable(OA_TYPE type);

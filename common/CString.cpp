@@ -48,7 +48,9 @@ CString CString::Left(int count) const {
     return CString(m_str.substr(0, static_cast<size_t>(count)));
 }
 
-int CString::Compare(const char* other) const { return std::strcmp(m_str.c_str(), other ? other : ""); }
+int CString::Compare(const char* other) const {
+    return std::strcmp(m_str.c_str(), other ? other : "");
+}
 
 int CString::CompareNoCase(const char* other) const {
     const unsigned char* a = reinterpret_cast<const unsigned char*>(m_str.c_str());

@@ -8,7 +8,7 @@
 #include "common/QVRFCExport.h"
 
 class QVRFC_API CString {
-public:
+  public:
     CString() = default;
     CString(const char* text) : m_str(text ? text : "") {}  // NOLINT: implicit by design
     CString(std::string text) : m_str(std::move(text)) {}   // NOLINT: implicit by design
@@ -33,14 +33,23 @@ public:
     operator const char*() const { return m_str.c_str(); }  // NOLINT: implicit by design
     const std::string& str() const { return m_str; }
 
-    CString& operator+=(const CString& other) { m_str += other.m_str; return *this; }
-    CString& operator+=(const char* other) { m_str += other ? other : ""; return *this; }
-    CString& operator+=(char c) { m_str += c; return *this; }
+    CString& operator+=(const CString& other) {
+        m_str += other.m_str;
+        return *this;
+    }
+    CString& operator+=(const char* other) {
+        m_str += other ? other : "";
+        return *this;
+    }
+    CString& operator+=(char c) {
+        m_str += c;
+        return *this;
+    }
 
     friend CString operator+(CString a, const CString& b) { return a += b; }
     friend bool operator==(const CString& a, const CString& b) { return a.m_str == b.m_str; }
     friend bool operator!=(const CString& a, const CString& b) { return a.m_str != b.m_str; }
 
-private:
+  private:
     std::string m_str;
 };

@@ -12,6 +12,8 @@ constexpr double kNearZero = 1e-8;
 // Two factor effects closer than this share one rank.
 constexpr double kRankTolerance = 1e-6;
 
-inline bool IsMissing(double value) { return value > kMissingThreshold; }
+inline bool IsMissing(double value) {
+    return value > kMissingThreshold;
+}
 
 }  // namespace qvrfc

@@ -9,7 +9,7 @@
 #include "common/QVRFCExport.h"
 
 class QVRFC_API CQVRFCDoubleArray {
-public:
+  public:
     CQVRFCDoubleArray() = default;
     explicit CQVRFCDoubleArray(std::vector<double> values) : m_aValue(std::move(values)) {}
 
@@ -40,6 +40,6 @@ public:
         if (count > 0) m_aValue.reserve(static_cast<size_t>(count));
     }
 
-private:
+  private:
     std::vector<double> m_aValue;
 };

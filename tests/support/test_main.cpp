@@ -11,10 +11,11 @@
 namespace {
 
 class TempDirPerTest : public testing::EmptyTestEventListener {
-public:
+  public:
     void OnTestStart(const testing::TestInfo&) override {
         m_home = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvrfc-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "qvrfc-test-XXXXXX").string();
         if (!mkdtemp(&pattern[0])) std::abort();
         m_dir = pattern;
         std::filesystem::current_path(m_dir);
@@ -25,7 +26,7 @@ public:
         std::filesystem::remove_all(m_dir, ignored);
     }
 
-private:
+  private:
     std::filesystem::path m_home;
     std::filesystem::path m_dir;
 };

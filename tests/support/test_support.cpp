@@ -13,7 +13,9 @@ StreamCapture::StreamCapture() : m_file(std::tmpfile()) {
     if (!m_file) throw std::runtime_error("tmpfile failed");
 }
 
-StreamCapture::~StreamCapture() { std::fclose(m_file); }
+StreamCapture::~StreamCapture() {
+    std::fclose(m_file);
+}
 
 std::string StreamCapture::Text() const {
     std::fflush(m_file);
@@ -49,7 +51,8 @@ std::string CaptureStdout(const std::function<void()>& body) {
     std::rewind(sink);
     char buffer[4096];
     size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, sink)) > 0) text.append(buffer, got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, sink)) > 0)
+        text.append(buffer, got);
     std::fclose(sink);
     return text;
 }
@@ -66,7 +69,9 @@ void WriteFile(const std::string& path, const std::string& text) {
     out << text;
 }
 
-bool FileExists(const std::string& path) { return std::ifstream(path).good(); }
+bool FileExists(const std::string& path) {
+    return std::ifstream(path).good();
+}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -88,6 +93,8 @@ std::string TestDir() {
     return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }
 
-std::string DataFile(const std::string& name) { return std::string(QVRFC_DATA_DIR) + "/" + name; }
+std::string DataFile(const std::string& name) {
+    return std::string(QVRFC_DATA_DIR) + "/" + name;
+}
 
 }  // namespace qvrfc_test

@@ -11,7 +11,7 @@ namespace qvrfc_test {
 
 // A temporary stream; Text() returns everything written to it so far.
 class StreamCapture {
-public:
+  public:
     StreamCapture();
     ~StreamCapture();
     StreamCapture(const StreamCapture&) = delete;
@@ -20,7 +20,7 @@ public:
     operator FILE*() const { return m_file; }  // NOLINT: convenient at call sites
     std::string Text() const;
 
-private:
+  private:
     FILE* m_file;
 };
 
