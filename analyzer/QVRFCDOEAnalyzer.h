@@ -20,7 +20,8 @@ public:
     using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
 
     // Quality characteristic of a quality: selects its S/N ratio formula.
-    enum SN_RATIO_TYPE {
+    // Held in an int so that -1 (no such quality) and unknown values are well defined.
+    enum SN_RATIO_TYPE : int {
         NOMINAL_THE_BEST_1 = 0,
         NOMINAL_THE_BEST_2 = 1,
         NOMINAL_THE_BEST_3 = 2,
@@ -29,8 +30,9 @@ public:
         LARGER_THE_BETTER = 5
     };
 
-    // The per-run response that effects, ranks, ANOVA and predictions work on.
-    enum FACTOR_EFFECT_TYPE {
+    // The per-run response that effects, ranks, ANOVA and predictions work on;
+    // any other value is no response (every effect and average 0.0).
+    enum FACTOR_EFFECT_TYPE : int {
         FACTOR_EFFECT_QUALITY = 0,
         FACTOR_EFFECT_STDEV = 1,
         FACTOR_EFFECT_SN_RATIO = 2
@@ -240,5 +242,26 @@ private:
     bool IsQuality(int quality) const { return HasStorage() && quality >= 0 && quality < m_nQuality; }
     bool IsRun(int run) const { return HasStorage() && run >= 0 && run < m_nRun; }
     bool IsFactor(int factor) const { return HasStorage() && factor >= 0 && factor < m_nFactor; }
+    bool IsRecord(int quality, int run) const { return IsQuality(quality) && IsRun(run); }
+    // The run record; the caller has checked the indexes with IsRecord.
     CQVRFCDOERunQualityData& Record(int quality, int run) const;
+    // Moves every member of other into this object (the last step of a copy assignment).
+    void TakeFrom(CQVRFCDOEAnalyzer& other) noexcept;
+    // The array object, created empty when there is none yet; null when memory runs out.
+    CQVRFCDOETaguchiOrthogonalArray* EnsureArray();
+    // Set-up on the array object filled with type (the two array-based overloads).
+    int SetupOnArray(int nQuality, OA_TYPE type, double** ppLevelValue);
+    // Per-run response of the chosen kind: average, standard deviation or stored S/N ratio.
+    double RunResponse(int quality, int run, FACTOR_EFFECT_TYPE type) const;
+    // Total of the chosen response over all runs; an unknown type gives 0.0.
+    double ResponseTotal(int quality, FACTOR_EFFECT_TYPE type) const;
+    // Level count of a factor: its column's count in the array, else the experiment's.
+    int FactorLevelCount(int factor) const;
+
+    // Report helpers: observations in the first run of a quality (0 without that record),
+    // and the report parts that read the stored records and names directly.
+    int GetRepetitionCount(int quality) const;
+    void WriteReportSummary(FILE* pFile, const CString& fileName, const CString& creator) const;
+    void WriteReportRunData(FILE* pFile, int bCSV) const;
+    void WriteReportMainEffectChart(FILE* pFile, int quality) const;
 };

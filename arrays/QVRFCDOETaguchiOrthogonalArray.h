@@ -98,7 +98,8 @@ public:
     // Stores type, fills the table of that type and rewrites "QVRFCDOETaguchiMethod.log";
     // 1 when a table was set, 0 otherwise.
     int SetTable(OA_TYPE type);
-    // One setter per catalogue type; each returns 1. The full factorial setter returns 0.
+    // One setter per catalogue type; each returns 1, or 0 when no matrix could be made.
+    // The full factorial setter changes nothing and returns 0.
     int SetL4Table();
     int SetL8Table();
     int SetL9Table();
@@ -153,7 +154,8 @@ public:
     static int Test2(int type, FILE* stream);
 
 protected:
-    // Releases the matrix, stores the counts and makes an all-0 matrix; 1 on success.
+    // Releases the matrix, stores the counts and makes an all-0 matrix with identity column
+    // IDs (factor i on column i); 0 and no matrix for counts below 1 or a failed allocation.
     int AllocData(int nRun, int nFactor);
     // Releases the matrix and column IDs; counts and type are kept. Returns 1.
     int FreeData();
@@ -164,4 +166,9 @@ protected:
     int m_nRun;
     std::vector<std::vector<int>> m_pLevel;  // [run][column]; empty when no matrix is held
     std::vector<int> m_pColumnID;            // per control factor; empty when none
+
+private:
+    // Copies the catalogue table of a type from OA_L4 to OA_L81 into the object;
+    // 1 when the table was set, 0 for any other type or when no matrix could be made.
+    int LoadCatalogueTable(OA_TYPE type);
 };

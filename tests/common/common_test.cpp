@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <regex>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "common/CString.h"
 #include "common/QVRFCConstants.h"
@@ -58,8 +58,7 @@ TEST(Platform, TimeStampShapeAndConstants) {
 }
 
 TEST(PlatformDeathTest, ErrorExitPrintsAndEndsWithStatusOne) {
-    EXPECT_EXIT(QVRFCErrorExit("Vector check bound error!\n"), testing::ExitedWithCode(1),
-                "");
+    EXPECT_EXIT(QVRFCErrorExit("Vector check bound error!\n"), testing::ExitedWithCode(1), "");
     const std::string out = qvrfc_test::CaptureStdout([] {
         if (fork() == 0) QVRFCErrorExit("boom");
         int status = 0;

@@ -1,0 +1,150 @@
+// The set-up listing and the quality data file.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "analyzer/QVRFCDOEAnalyzer.h"
+#include "common/QVRFCConstants.h"
+#include "support/report_test_support.h"
+#include "support/test_support.h"
+
+using namespace qvrfc_test;
+using Analyzer = CQVRFCDOEAnalyzer;
+using Array = CQVRFCDOETaguchiOrthogonalArray;
+
+namespace {
+
+const char* kL4File = "4 1 0\n3 10 11 12\n3 20 21 22\n3 30 31 32\n3 40 41 42\n";
+
+// An analyzer holding a known L9 experiment, to see that a failed load changes nothing.
+void SetupKnownL9(Analyzer& analyzer) {
+    ASSERT_EQ(analyzer.SetupDOE(1, Array::OA_L9, nullptr), 1);
+    analyzer.SetQualityCharacteristic(0, Analyzer::LARGER_THE_BETTER, 0.0);
+    EnterRun(analyzer, 0, 2, {7.0, 9.0});
+}
+
+void ExpectKnownL9(const Analyzer& analyzer) {
+    EXPECT_EQ(analyzer.GetDOEArrayType(), Array::OA_L9);
+    EXPECT_EQ(analyzer.GetNoRun(), 9);
+    EXPECT_EQ(analyzer.GetQualityCharacteristic(0), Analyzer::LARGER_THE_BETTER);
+    EXPECT_EQ(analyzer.GetRunNoQualityData(0, 2), 2);
+    EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(0, 2), 8.0);
+    EXPECT_EQ(analyzer.GetLevel(8, 3), 1);
+}
+
+}  // namespace
+
+TEST(QualityDataFile, LoadsWellFormedFiles) {
+    WriteFile("l4.ipt", kL4File);
+    Analyzer analyzer;
+    ASSERT_EQ(analyzer.LoadData("l4.ipt"), 1);
+    EXPECT_EQ(analyzer.GetDOEArrayType(), Array::OA_L4);
+    EXPECT_EQ(analyzer.GetNoQuality(), 1);
+    EXPECT_EQ(analyzer.GetNoRun(), 4);
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(analyzer.GetRunNoQualityData(0, r), 3);
+        EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(0, r), 11.0 + 10 * r);
+        EXPECT_DOUBLE_EQ(analyzer.GetRunStandardDeviation(0, r), 1.0);
+    }
+    EXPECT_TRUE(FileExists("DOESetup.log"));
+
+    // Two qualities, quality-major; an empty group; a missing mark; surplus numbers ignored.
+    WriteFile("two.ipt",
+              "4 2 0  3 10 11 12 3 20 21 22 3 30 31 32 3 40 41 42\n"
+              "2 5 2e12  0  -3  1 9.5  77 88 text\n");
+    ASSERT_EQ(analyzer.LoadData("two.ipt"), 1);
+    EXPECT_EQ(analyzer.GetNoQuality(), 2);
+    EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(1, 0), 5.0);
+    EXPECT_EQ(analyzer.GetQualityValue(1, 0, 1), qvrfc::kMissingValue);
+    for (int r : {1, 2}) {
+        EXPECT_EQ(analyzer.GetRunNoQualityData(1, r), 0);
+        EXPECT_EQ(analyzer.GetRunQualityValue(1, r), qvrfc::kMissingValue);
+    }
+    EXPECT_EQ(analyzer.GetRunNoQualityData(1, 3), 1);
+    EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(1, 3), 9.5);
+
+    // Sixteen runs select L16, not L16'.
+    std::string l16 = "16 1 0";
+    for (int r = 0; r < 16; ++r)
+        l16 += " 1 " + std::to_string(r);
+    WriteFile("l16.ipt", l16);
+    ASSERT_EQ(analyzer.LoadData("l16.ipt"), 1);
+    EXPECT_EQ(analyzer.GetDOEArrayType(), Array::OA_L16);
+    EXPECT_EQ(analyzer.GetNoFactor(), 15);
+    EXPECT_EQ(analyzer.GetNoLevel(), 2);
+
+    // A sequence left open on the old experiment does not take the first run's values.
+    ASSERT_EQ(analyzer.AddQualityValueStart(0, 3), 1);
+    ASSERT_EQ(analyzer.LoadData("l4.ipt"), 1);
+    EXPECT_EQ(analyzer.GetRunNoQualityData(0, 0), 3);
+    EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(0, 0), 11.0);
+    EXPECT_EQ(analyzer.GetRunNoQualityData(0, 3), 3);
+    EXPECT_EQ(analyzer.AddQualityValue(1.0), 0);
+}
+
+TEST(QualityDataFile, BadFilesLeaveTheAnalyzerAsItWas) {
+    const std::vector<std::string> bad = {
+        "",                                                     // nothing at all
+        "4 1",                                                  // header cut short
+        "4 x 0 3 10 11 12",                                     // header not a number
+        "0 1 0",                                                // no runs
+        "4 0 0",                                                // no qualities
+        "10 1 0 1 1 1 2 1 3 1 4 1 5 1 6 1 7 1 8 1 9 1 10",      // no array has ten runs
+        "99999999999 1 0",                                      // count beyond int
+        "4 1 0 3 10 11 12 3 20 21 22 3 30 31 32 3 40 41",       // last observation missing
+        "4 1 0 3 10 11 12 3 20 21 22 3 30 31 32",               // last group missing
+        "4 1 0 3 10 11 12 3 20 abc 22 3 30 31 32 3 40 41 42",   // text for an observation
+        "4 1 0 3 10 11 12 x 3 20 21 22 3 30 31 32 3 40 41 42",  // text for a count
+        "4 2 0 3 10 11 12 3 20 21 22 3 30 31 32 3 40 41 42",    // second quality missing
+    };
+    for (const std::string& text : bad) {
+        Analyzer analyzer;
+        SetupKnownL9(analyzer);
+        std::remove("DOESetup.log");
+        WriteFile("bad.ipt", text);
+        EXPECT_EQ(analyzer.LoadData("bad.ipt"), 0) << text;
+        ExpectKnownL9(analyzer);
+        EXPECT_FALSE(FileExists("DOESetup.log")) << text;
+    }
+    Analyzer analyzer;
+    SetupKnownL9(analyzer);
+    EXPECT_EQ(analyzer.LoadData("missing.ipt"), 0);
+    ExpectKnownL9(analyzer);
+
+    // A huge count in a short file fails at once, without room made for the count.
+    WriteFile("huge.ipt", "4 1 0 2000000000 1 2 3");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(analyzer.LoadData("huge.ipt"), 0);
+    WriteFile("many.ipt", "81 2000000000 0 1 5");
+    EXPECT_EQ(analyzer.LoadData("many.ipt"), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    ExpectKnownL9(analyzer);
+}
+
+TEST(SetupListing, WritesArrayCountsAndValues) {
+    Analyzer analyzer;
+    LevelTable table(3, {10.0, 20.0});
+    ASSERT_EQ(analyzer.SetupDOE(1, Array::OA_L4, table.get()), 1);
+    StreamCapture out;
+    ASSERT_EQ(analyzer.DOEWriter(out.get()), 1);
+    std::vector<std::string> expected = {"0  Taguchi Orthogonal Array L4(2^3)", "4 3 2"};
+    for (int r = 0; r < 4; ++r)
+        expected.push_back(Fmt("%2d  %-12.4lf %-12.4lf %-12.4lf ", r + 1, kL4FactorValues[r][0],
+                               kL4FactorValues[r][1], kL4FactorValues[r][2]));
+    EXPECT_EQ(Lines(out.Text()), expected);
+    EXPECT_EQ(expected[2], " 1  10.0000      10.0000      10.0000      ");
+
+    FILE* none = nullptr;
+    EXPECT_EQ(analyzer.DOEWriter(none), 0);
+    analyzer.Clear();
+    StreamCapture released;
+    EXPECT_EQ(analyzer.DOEWriter(released.get()), 0);
+    Analyzer bare;
+    ASSERT_EQ(bare.SetupDOE(1, 4, 3, 2, nullptr), 1);
+    StreamCapture noArray;
+    EXPECT_EQ(bare.DOEWriter(noArray.get()), 0);
+    EXPECT_EQ(released.Text() + noArray.Text(), "");
+}

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "analyzer/QVRFCDOEAnalyzer.h"
+#include "reference_data.h"
+
+using Analyzer = CQVRFCDOEAnalyzer;
+using Array = CQVRFCDOETaguchiOrthogonalArray;
+
+TEST(SNRatio, ReferenceRunsOfEveryType) {
+    const struct {
+        std::vector<double> values;
+        Analyzer::SN_RATIO_TYPE type;
+        double target, average, deviation, ratio;
+    } runs[] = {
+        {{0.55, 0.67, 0.70, 0.54, 0.41, 0.32, 0.46, 0.66},
+         Analyzer::NOMINAL_THE_BEST_1,
+         0.5,
+         0.539,
+         0.136,
+         17.01},
+        {{0.37, 0.41, 0.37, 0.43, 0.39, 0.35, 0.40, 0.36},
+         Analyzer::NOMINAL_THE_BEST_1,
+         0.5,
+         0.385,
+         0.027,
+         18.55},
+        {reference::kDataSetC[0], Analyzer::NOMINAL_THE_BEST_2, 0.0, 10.106, 0.087, 21.21},
+        {reference::kDataSetC[0], Analyzer::NOMINAL_THE_BEST_3, 0.0, 10.106, 0.087, 41.31},
+        {{0.64, 0.56, 0.71, 0.55, 0.59, 0.75, 0.64, 0.76},
+         Analyzer::SMALLER_THE_BETTER,
+         0.0,
+         0.650,
+         0.082,
+         3.67},
+        {{17, 21, 30, 12, 10, 24, 16, 27}, Analyzer::LARGER_THE_BETTER, 0.0, 19.625, 7.110, 24.15}};
+    Analyzer a;
+    ASSERT_EQ(a.SetupDOE(1, Array::OA_L9, nullptr), 1);
+    for (int run = 0; run < 6; ++run) {
+        SCOPED_TRACE(run + 1);
+        ASSERT_EQ(reference::EnterRun(a, 0, run, runs[run].values), 1);
+        EXPECT_NEAR(a.GetRunQualityValue(0, run), runs[run].average, 5e-4);
+        EXPECT_NEAR(a.GetRunStandardDeviation(0, run), runs[run].deviation, 5e-4);
+        EXPECT_NEAR(a.GetSNRatio(0, run, runs[run].type, runs[run].target), runs[run].ratio, 5e-3);
+    }
+
+    Analyzer b;
+    reference::SetUpDataSetB(b);
+    EXPECT_NEAR(b.GetRunQualityValue(0, 0), 66.220, 5e-4);
+    EXPECT_NEAR(b.GetRunStandardDeviation(0, 0), 6.767, 5e-4);
+    EXPECT_NEAR(b.GetMeanSquareDeviation(0, 0), 2.3472e-04, 5e-9);
+    EXPECT_NEAR(b.GetCoefficientOfVariation(0, 0), 1.0219e-01, 5e-6);
+    EXPECT_NEAR(b.GetSNRatio(0, 0), 36.29, 5e-3);
+}
+
+TEST(SNRatio, DescriptionTexts) {
+    Analyzer a;
+    ASSERT_EQ(a.SetupDOE(1, Array::OA_L4, nullptr), 1);
+    const char* texts[] = {"Nominal-the-Best Type I (S/N=-10*log[(Avg-Target)^2+STDEV^2])",
+                           "Nominal-the-Best Type II (S/N=-10*log[STDEV^2])",
+                           "Nominal-the-Best Type III (S/N=-10*log[STDEV^2/Avg^2])",
+                           "Nominal-the-Best Type IV (S/N= 10*log[(Sm-Ve)/(n*Ve)])",
+                           "the-Smaller-the-Better Type IV (S/N= -10*log[Avg^2+STDEV^2])",
+                           "the-Larger-the-Better Type IV (S/N=-10*log[Sum(1/Yi)/N] )"};
+    for (int type = 0; type < 6; ++type) {
+        a.SetQualityCharacteristic(0, static_cast<Analyzer::SN_RATIO_TYPE>(type), 0.0);
+        EXPECT_STREQ(a.GetSNRatioType(0), texts[type]);
+    }
+    a.SetQualityCharacteristic(0, static_cast<Analyzer::SN_RATIO_TYPE>(9), 0.0);
+    EXPECT_STREQ(a.GetSNRatioType(0), "Unknown");
+}
+
+TEST(SNRatio, FloorsLimitsAndRunFormulas) {
+    Analyzer a;
+    ASSERT_EQ(a.SetupDOE(1, Array::OA_L4, nullptr), 1);
+    EXPECT_DOUBLE_EQ(a.GetSNRatioNominalTheBest2(0.0), 80.0);
+    EXPECT_DOUBLE_EQ(a.GetSNRatioNominalTheBest1(3.0, 3.0, 0.0), 80.0);
+    EXPECT_DOUBLE_EQ(a.GetSNRatioNominalTheBest3(10.0, 1.0), 20.0);
+    EXPECT_EQ(a.GetSNRatioNominalTheBest3(0.0, 1.0), 0.0);
+    EXPECT_EQ(a.GetSNRatioNominalTheBest3(-5.0, 1.0), 0.0);
+    EXPECT_EQ(a.GetSNRatioSmallerTheBetter(0.0, 0.0), std::numeric_limits<double>::infinity());
+
+    reference::EnterRun(a, 0, 0, {4.0, 6.0, 8.0});
+    reference::EnterRun(a, 0, 1, {5.0, 5.0, 5.0});
+    reference::EnterRun(a, 0, 2, std::vector<double>(10, 0.0));
+    reference::EnterRun(a, 0, 3, {-1.0, 1.0});
+    EXPECT_NEAR(a.GetSNRatioNominalTheBest4(0, 0), 10 * std::log10(104.0 / 12.0), 1e-12);
+    EXPECT_DOUBLE_EQ(a.GetSNRatioNominalTheBest4(0, 1), -80.0);
+    EXPECT_DOUBLE_EQ(a.GetSNRatioLargerTheBetter(0, 2), 90.0);
+    EXPECT_NEAR(a.GetSensitivity(0, 0), 10 * std::log10(104.0 / 3.0), 1e-12);
+    EXPECT_DOUBLE_EQ(a.GetSensitivity(0, 3), -1.0);  // Sm < Ve: returned as it stands
+    EXPECT_EQ(a.GetCoefficientOfVariation(0, 3), -1e10);
+
+    a.SetQualityCharacteristic(0, Analyzer::NOMINAL_THE_BEST_4, 5.0);
+    EXPECT_DOUBLE_EQ(a.GetMeanSquareDeviation(0, 0), 11.0 / 3.0);
+    a.SetQualityCharacteristic(0, Analyzer::SMALLER_THE_BETTER, 5.0);
+    EXPECT_DOUBLE_EQ(a.GetMeanSquareDeviation(0, 0), 116.0 / 3.0);
+    a.SetQualityCharacteristic(0, Analyzer::LARGER_THE_BETTER, 5.0);
+    EXPECT_DOUBLE_EQ(a.GetMeanSquareDeviation(0, 0), (1 / 16.0 + 1 / 36.0 + 1 / 64.0) / 3);
+    reference::EnterRun(a, 0, 2, {0.0});
+    EXPECT_DOUBLE_EQ(a.GetSNRatio(0, 2), 80.0);
+    reference::EnterRun(a, 0, 2, {});  // no slot: MSD and larger-the-better 0.0
+    EXPECT_EQ(a.GetMeanSquareDeviation(0, 2), 0.0);
+    EXPECT_EQ(a.GetSNRatio(0, 2), 0.0);
+
+    a.SetQualityCharacteristic(0, static_cast<Analyzer::SN_RATIO_TYPE>(7), 0.0);
+    EXPECT_EQ(a.GetSNRatio(0, 0), 0.0);
+    EXPECT_EQ(a.GetMeanSquareDeviation(0, 0), -1.0);
+}
+
+TEST(SNRatio, StaticForms) {
+    double ltb[] = {1, 2, 4}, ltbExtra[] = {1, 0, 2, -3, 4};
+    EXPECT_NEAR(Analyzer::GetSNRatioLargerTheBetter(3, ltb), 3.590, 5e-4);
+    EXPECT_DOUBLE_EQ(Analyzer::GetSNRatioLargerTheBetter(5, ltbExtra),
+                     Analyzer::GetSNRatioLargerTheBetter(3, ltb));
+    double spread[] = {2, 4, 4, 4, 5, 5, 7, 9};
+    EXPECT_NEAR(Analyzer::GetSNRatioNominalTheBest2(8, spread, 0), -6.021, 5e-4);
+    EXPECT_NEAR(Analyzer::GetSNRatioNominalTheBest3(8, spread, 0), -10 * std::log10(4.0 / 25),
+                1e-12);
+    double mixed[] = {-2, 2, 4};
+    EXPECT_DOUBLE_EQ(Analyzer::GetSNRatioSmallerTheBetter(3, mixed), -10 * std::log10(10.0));
+    EXPECT_DOUBLE_EQ(Analyzer::GetSNRatioNominalTheBest1(3, mixed, 1.0, 0),
+                     -10 * std::log10(19.0 / 3));
+    EXPECT_DOUBLE_EQ(Analyzer::GetSNRatioNominalTheBest1(3, mixed, 1.0, 1), -10 * std::log10(5.0));
+    EXPECT_DOUBLE_EQ(Analyzer::GetSNRatioNominalTheBest2(3, mixed, 1), 0.0);  // variance 1
+    double zeros[] = {0.0, 0.0};
+    EXPECT_DOUBLE_EQ(Analyzer::GetSNRatioLargerTheBetter(2, zeros), 80.0);
+    EXPECT_EQ(Analyzer::GetSNRatioLargerTheBetter(0, ltb), 0.0);
+    EXPECT_EQ(Analyzer::GetSNRatioSmallerTheBetter(3, nullptr), 0.0);
+    EXPECT_EQ(Analyzer::GetSNRatioNominalTheBest1(-1, ltb, 0.0, 0), 0.0);
+    EXPECT_EQ(Analyzer::GetSNRatioNominalTheBest3(3, nullptr, 0), 0.0);
+}
+
+// Effects read the S/N ratio stored in each run; only GetSNRatio writes it.
+TEST(SNRatio, StoredRatioChangesOnlyThroughGetSNRatio) {
+    Analyzer a;
+    ASSERT_EQ(a.SetupDOE(1, Array::OA_L4, nullptr), 1);
+    a.SetQualityCharacteristic(0, Analyzer::LARGER_THE_BETTER, 0.0);
+    auto stored = [&a] {
+        return a.GetFactorLevelEffect(0, 0, 0, Analyzer::FACTOR_EFFECT_SN_RATIO);
+    };
+    EXPECT_EQ(stored(), 2e12);  // never computed
+    reference::EnterRun(a, 0, 0, {10.0});
+    reference::EnterRun(a, 0, 1, {100.0});
+    EXPECT_DOUBLE_EQ(stored(), 30.0);
+    a.SetQualityCharacteristic(0, Analyzer::NOMINAL_THE_BEST_2, 0.0);
+    a.AppendQualityValue(0, 0, 1000.0);
+    a.GetMeanSquareDeviation(0, 0);
+    a.GetSensitivity(0, 0);
+    EXPECT_EQ(a.GetSNRatio(0, 4), 0.0);
+    EXPECT_EQ(a.GetSNRatio(1, 0, Analyzer::NOMINAL_THE_BEST_2, 0.0), 0.0);
+    EXPECT_DOUBLE_EQ(stored(), 30.0);
+    const double run0 = -10 * std::log10((1 / 100.0 + 1 / 1e6) / 2);
+    EXPECT_DOUBLE_EQ(a.GetSNRatio(0, 0, Analyzer::LARGER_THE_BETTER, 0.0), run0);
+    EXPECT_DOUBLE_EQ(stored(), (run0 + 40.0) / 2);
+    EXPECT_DOUBLE_EQ(a.GetSNRatio(0, 1), 80.0);
+    EXPECT_DOUBLE_EQ(stored(), (run0 + 80.0) / 2);
+}
