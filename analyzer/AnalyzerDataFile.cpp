@@ -40,12 +40,7 @@ bool ReadGroup(qvrfc::NumberStream& numbers, std::vector<double>& values) {
     if (!numbers.ReadInt(count)) return false;
     if (count <= 0) return true;
     ReserveForNumbers(values, count, numbers);
-    for (int i = 0; i < count; ++i) {
-        double value = 0.0;
-        if (!numbers.ReadDouble(value)) return false;
-        values.push_back(value);
-    }
-    return true;
+    return numbers.ReadDoubles(count, values);
 }
 
 // Reads and checks the whole file: the header, a catalogue array with that many runs,

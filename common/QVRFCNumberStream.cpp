@@ -20,9 +20,13 @@ constexpr size_t kLookahead = 64;
 // One past the largest magnitude of an int; digits beyond it need not be accumulated.
 constexpr long long kIntMagnitudeLimit = -static_cast<long long>(INT_MIN);
 
-// White space as strtol and strtod skip it (in the current locale).
+// White space as strtol and strtod skip it (in the current locale); printable ASCII
+// characters are never white space, so the locale is asked only about the others.
 inline bool IsSpace(char c) {
-    return c == ' ' || c == '\n' || std::isspace(static_cast<unsigned char>(c));
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u == ' ' || u == '\n') return true;
+    if (u > ' ' && u < 0x7f) return false;
+    return std::isspace(u);
 }
 
 inline bool IsDigit(char c) {
@@ -34,6 +38,39 @@ inline bool IsDigit(char c) {
 inline bool StartsPlainDecimal(const char* p) {
     if (IsDigit(p[0]) || p[0] == '.') return true;
     return p[0] == '-' && (IsDigit(p[1]) || p[1] == '.');
+}
+
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kMaxExactPower = 22;
+// Integers up to 2^53 are exact in a double.
+constexpr unsigned long long kMaxExactInteger = 1ull << 53;
+
+// The common short form, an optional '-', digits with an optional fraction and no exponent,
+// computed at once: when the digits make an integer that a double holds exactly and the
+// fraction has at most 22 digits, one division of two exact doubles gives the correctly
+// rounded value, which is what strtod gives. Sets end after the number; false for any
+// other text, or when an exponent or a hexadecimal mark follows.
+inline bool ParseShortDecimal(const char* p, double& value, const char*& end) {
+    const bool negative = *p == '-';
+    const char* s = negative ? p + 1 : p;
+    unsigned long long mantissa = 0;
+    int digits = 0;
+    for (; IsDigit(*s); ++s, ++digits)
+        mantissa = mantissa * 10 + static_cast<unsigned>(*s - '0');
+    int fraction = 0;
+    if (*s == '.')
+        for (++s; IsDigit(*s); ++s, ++digits, ++fraction)
+            mantissa = mantissa * 10 + static_cast<unsigned>(*s - '0');
+    if (digits == 0 || digits > 19 || mantissa > kMaxExactInteger || fraction > kMaxExactPower)
+        return false;
+    if (*s == 'e' || *s == 'E' || *s == 'x' || *s == 'X') return false;
+    const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[fraction];
+    value = negative ? -magnitude : magnitude;
+    end = s;
+    return true;
 }
 
 // The file's size in bytes, or -1 when it cannot tell (a pipe, for example).
@@ -58,8 +95,13 @@ bool NumberStream::ReadInt(int& value) {
     return Read(value, &NumberStream::ParseInt);
 }
 
-bool NumberStream::ReadDouble(double& value) {
-    return Read(value, &NumberStream::ParseDouble);
+bool NumberStream::ReadDoubles(int count, std::vector<double>& values) {
+    for (int i = 0; i < count; ++i) {
+        double value = 0.0;
+        if (!Read(value, &NumberStream::ParseDouble)) return false;
+        values.push_back(value);
+    }
+    return true;
 }
 
 long long NumberStream::MaxNumbersLeft() const {
@@ -136,6 +178,11 @@ bool NumberStream::ParseInt(int& value, bool& ok, const char*& end) const {
 bool NumberStream::ParseDouble(double& value, bool& ok, const char*& end) const {
     const char* p = Next();
     if (m_fastDecimal && StartsPlainDecimal(p)) {
+        if (ParseShortDecimal(p, value, end)) {
+            if (end == End() && !m_atEnd) return false;  // more digits may follow
+            ok = true;
+            return true;
+        }
         const std::from_chars_result result = std::from_chars(p, End(), value);
         // "0x" goes on as a hexadecimal number; an out-of-range value is strtod's to round.
         if (result.ec == std::errc() && *result.ptr != 'x' && *result.ptr != 'X') {

@@ -19,7 +19,9 @@ class NumberStream {
     // consuming nothing, at the end of the file or where the text is not such a number
     // (for ReadInt also a number outside the int range).
     bool ReadInt(int& value);
-    bool ReadDouble(double& value);
+    // Reads count numbers as strtod does and appends them to values; false at the first
+    // that cannot be read.
+    bool ReadDoubles(int count, std::vector<double>& values);
 
     // Most numbers that the rest of the file could still hold (each takes a character and
     // a separator); -1 when the file cannot tell its size.

@@ -146,7 +146,15 @@ TEST(QualityDataFile, ReadsNumbersAsStrtodDoes) {
                                        "9007199254740993",
                                        "123456789012345678901234567890",
                                        "0.1000000000000000055511151231257827021181583404541015625",
-                                       "2.2250738585072011e-308"};
+                                       "2.2250738585072011e-308",
+                                       "9007199254740992",
+                                       "9007199254740992.5",
+                                       "1234567890123456789",
+                                       "-0.000",
+                                       "0.0000000000000000000001",
+                                       "0.00000000000000000000001",
+                                       "123.",
+                                       "-.25"};
     std::uint64_t state = 7;
     for (int i = 0; i < 2000; ++i) {  // arbitrary doubles written in full and in short
         state = state * 6364136223846793005ull + 1442695040888963407ull;
@@ -154,6 +162,8 @@ TEST(QualityDataFile, ReadsNumbersAsStrtodDoes) {
         std::memcpy(&value, &state, sizeof value);
         if (value != value) continue;
         tokens.push_back(Fmt(i % 2 ? "%.17g" : "%.3f", i % 2 ? value : value * 1e-300));
+        const double moderate = static_cast<double>(state >> 11) * 1e-9 - 4.5e6;
+        tokens.push_back(Fmt("%.*f", i % 24, i % 3 ? moderate : moderate * 1e-7));
     }
     ExpectLoadedAsStrtod("", tokens, " \t\n\r\v\f");
     // A number longer than the part of the file read at a time.
