@@ -1,8 +1,11 @@
 // The complete analysis report: file summary, experiment section, run data, averages,
 // factor effects and ANOVA per quality, and the chart data of the comma-separated style.
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
+#include "common/QVRFCFixedFormat.h"
 #include "common/QVRFCPlatform.h"
 #include "common/QVRFCReportStyle.h"
 
@@ -21,6 +24,18 @@ constexpr EffectKind kQualityKind{Analyzer::FACTOR_EFFECT_QUALITY, "QUALITY"};
 constexpr EffectKind kStdevKind{Analyzer::FACTOR_EFFECT_STDEV, "STANDARD DEVIATION"};
 constexpr EffectKind kSNRatioKind{Analyzer::FACTOR_EFFECT_SN_RATIO, "S/N RATIO"};
 constexpr EffectKind kEffectKinds[] = {kQualityKind, kStdevKind, kSNRatioKind};
+
+// The observations of one run, each field as " %-12.4lf%s" writes it, in one write.
+void WriteObservationFields(FILE* file, const CQVRFCDoubleArray& values, const char* sep) {
+    std::string text;
+    text.reserve(static_cast<size_t>(values.GetSize()) * (14 + std::strlen(sep)));
+    for (int k = 0; k < values.GetSize(); ++k) {
+        text += ' ';
+        qvrfc::AppendFixed4(text, values[k], 12);
+        text += sep;
+    }
+    std::fwrite(text.data(), 1, text.size(), file);
+}
 
 void WriteRunAverages(FILE* file, const Analyzer& analyzer) {
     for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
@@ -214,8 +229,7 @@ void CQVRFCDOEAnalyzer::WriteReportRunData(FILE* pFile, int bCSV) const {
             std::fprintf(pFile, "%-12.4lf%s ", factors.GetValue(j), sep);
         for (int q = 0; q < m_nQuality; ++q) {
             CQVRFCDOERunQualityData& record = Record(q, r);
-            for (int k = 0; k < record.GetValueCount(); ++k)
-                std::fprintf(pFile, " %-12.4lf%s", record.m_aQualityValue[k], sep);
+            WriteObservationFields(pFile, record.m_aQualityValue, sep);
             std::fprintf(pFile, "%12.4lf%s ", record.GetAverageValue(), sep);
             std::fprintf(pFile, "%12.4lf%s ", record.GetStandardDeviationValue(), sep);
             std::fprintf(pFile, "%12.4lf%s     ", record.m_dSNRatio, sep);
