@@ -16,6 +16,15 @@ constexpr double kNoFactor = -1e10;
 // Pooled flag that moves a factor into the error; any non-zero flag leaves the total.
 constexpr int kPooledIntoError = 1;
 
+// Observations of the run that are not missing, straight over the stored values.
+int ValidObservationCount(const CQVRFCDOEAnalyzer::CQVRFCDOERunQualityData& record) {
+    const double* values = record.m_aQualityValue.GetData();
+    int valid = 0;
+    for (int i = 0; i < record.m_aQualityValue.GetSize(); ++i)
+        valid += qvrfc::IsMissing(values[i]) ? 0 : 1;
+    return valid;
+}
+
 }  // namespace
 
 // (Sum of the responses of the runs at the level)^2 / their number.
@@ -84,9 +93,7 @@ double CQVRFCDOEAnalyzer::GetErrorSumsOfSquares(int quality, int& dof,
     if (type == FACTOR_EFFECT_QUALITY) {
         for (int run = 0; run < m_nRun; ++run) {
             CQVRFCDOERunQualityData& record = Record(quality, run);
-            int valid = 0;
-            for (int i = 0; i < record.GetValueCount(); ++i)
-                valid += record.IsValidValue(i);
+            const int valid = ValidObservationCount(record);
             if (valid < 2) continue;
             const double deviation = record.GetStandardDeviationValue();
             squares += deviation * deviation * (valid - 1);
@@ -131,10 +138,15 @@ double CQVRFCDOEAnalyzer::GetErrorVariance(int quality, double errorSS, int erro
         errorPercent = 0.0;
         return 0.0;
     }
+    int totalDof = 0;
+    return ErrorVarianceOfTotal(errorSS, errorDof, GetTotalSumsOfSquares(quality, totalDof, type),
+                                errorSD, errorPercent);
+}
+
+double CQVRFCDOEAnalyzer::ErrorVarianceOfTotal(double errorSS, int errorDof, double total,
+                                               double& errorSD, double& errorPercent) {
     const double variance = errorDof > 0 ? errorSS / errorDof : 0.0;
     errorSD = variance > 0.0 ? std::sqrt(variance) : 0.0;
-    int totalDof = 0;
-    const double total = GetTotalSumsOfSquares(quality, totalDof, type);
     errorPercent = total > kNearZero ? errorSS / total * 100.0 : 0.0;
     return variance;
 }
@@ -150,10 +162,16 @@ double CQVRFCDOEAnalyzer::GetFactorVariance(int quality, int factor, double fact
         percent = 0.0;
         return 0.0;
     }
+    int totalDof = 0;
+    return FactorVarianceOfTotal(factorSS, factorDof, errorVariance,
+                                 GetTotalSumsOfSquares(quality, totalDof, type), fValue, percent);
+}
+
+double CQVRFCDOEAnalyzer::FactorVarianceOfTotal(double factorSS, int factorDof,
+                                                double errorVariance, double total, double& fValue,
+                                                double& percent) {
     const double variance = factorDof > 0 ? factorSS / factorDof : 0.0;
     fValue = errorVariance > kNearZero ? variance / errorVariance : 0.0;
-    int totalDof = 0;
-    const double total = GetTotalSumsOfSquares(quality, totalDof, type);
     percent = total > kNearZero ? factorSS / total * 100.0 : 0.0;
     return variance;
 }

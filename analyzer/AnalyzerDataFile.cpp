@@ -1,62 +1,27 @@
 // The set-up listing written by DOEWriter(FILE*) and the quality data file read by LoadData.
-#include <cerrno>
-#include <climits>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <string>
+#include <new>
+#include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
+#include "common/QVRFCNumberStream.h"
 
 namespace {
 
-using Analyzer = CQVRFCDOEAnalyzer;
 using ArrayType = CQVRFCDOETaguchiOrthogonalArray;
 
-// Reads decimal numbers one after the other as fscanf "%d" and "%lf" do: white space is
-// skipped and the longest number at the front is taken. A read fails at the end of the
-// text or where the text does not start with a number.
-class NumberReader {
-  public:
-    explicit NumberReader(std::string text) : m_text(std::move(text)), m_next(m_text.c_str()) {}
-
-    bool ReadInt(int& value) {
-        char* end = nullptr;
-        errno = 0;
-        const long number = std::strtol(m_next, &end, 10);
-        if (end == m_next || errno == ERANGE || number < INT_MIN || number > INT_MAX) return false;
-        m_next = end;
-        value = static_cast<int>(number);
-        return true;
-    }
-
-    // An observation must be a finite double: "nan", "inf" and numbers beyond the range
-    // of a double are refused rather than let poison every statistic of the experiment.
-    bool ReadDouble(double& value) {
-        char* end = nullptr;
-        const double number = std::strtod(m_next, &end);
-        if (end == m_next || !std::isfinite(number)) return false;
-        m_next = end;
-        value = number;
-        return true;
-    }
-
-  private:
-    std::string m_text;
-    const char* m_next;
-};
-
-bool ReadWholeFile(const char* fileName, std::string& text) {
-    FILE* file = std::fopen(fileName, "r");
-    if (!file) return false;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, got);
-    const bool ok = std::ferror(file) == 0;
-    std::fclose(file);
-    return ok;
+// Room made for count numbers, but never for more than the rest of the file could hold
+// (a bounded guess when the file cannot tell its size).
+template <typename T>
+void ReserveForNumbers(std::vector<T>& values, long long count,
+                       const qvrfc::NumberStream& numbers) {
+    constexpr long long kUnknownSizeGuess = 4096;
+    const long long left = numbers.MaxNumbersLeft();
+    values.reserve(static_cast<size_t>(std::min(count, left < 0 ? kUnknownSizeGuess : left)));
 }
 
 // The contents of a quality data file: its size and the observations of every run,
@@ -68,34 +33,53 @@ struct QualityData {
 };
 
 // Reads one group: its count n, then n observations; n <= 0 gives an empty run.
-// Values are stored as they are read, so a huge count in a short file fails at its end
-// without reserving room for the count first.
-bool ReadGroup(NumberReader& reader, std::vector<double>& values) {
+// The values get room for the count, but never for more numbers than the rest of the
+// file could hold, so a huge count in a short file fails at its end without a huge
+// reservation first.
+bool ReadGroup(qvrfc::NumberStream& numbers, std::vector<double>& values) {
     int count = 0;
-    if (!reader.ReadInt(count)) return false;
-    for (int i = 0; i < count; ++i) {
-        double value = 0.0;
-        if (!reader.ReadDouble(value)) return false;
-        values.push_back(value);
-    }
-    return true;
+    if (!numbers.ReadInt(count)) return false;
+    if (count <= 0) return true;
+    ReserveForNumbers(values, count, numbers);
+    if (!numbers.ReadDoubles(count, values)) return false;
+    // An observation must be a finite double: "nan", "inf" and numbers beyond the range
+    // of a double are refused rather than let poison every statistic of the experiment.
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
 }
 
 // Reads and checks the whole file: the header, a catalogue array with that many runs,
 // and every group. Numbers after the last group are left unread.
-bool ParseQualityData(std::string text, QualityData& data) {
-    NumberReader reader(std::move(text));
+bool ReadQualityData(FILE* file, QualityData& data) {
+    qvrfc::NumberStream numbers(file);
     int unused = 0;
-    if (!reader.ReadInt(data.nRun) || !reader.ReadInt(data.nQuality) || !reader.ReadInt(unused))
+    if (!numbers.ReadInt(data.nRun) || !numbers.ReadInt(data.nQuality) || !numbers.ReadInt(unused))
         return false;
     if (data.nRun < 1 || data.nQuality < 1) return false;
     if (ArrayType::ArraySelector(data.nRun) == ArrayType::OA_UNDEFINED) return false;
     const long long groups = static_cast<long long>(data.nRun) * data.nQuality;
+    ReserveForNumbers(data.runValues, groups, numbers);
     for (long long g = 0; g < groups; ++g) {
         data.runValues.emplace_back();
-        if (!ReadGroup(reader, data.runValues.back())) return false;
+        if (!ReadGroup(numbers, data.runValues.back())) return false;
     }
-    return true;
+    return !numbers.HasReadError();
+}
+
+// Opens and reads the file; false when it cannot be opened, read or parsed whole, or
+// when memory runs out on the way.
+bool LoadQualityData(const char* fileName, QualityData& data) {
+    FILE* file = std::fopen(fileName, "r");
+    if (!file) return false;
+    bool loaded = false;
+    try {
+        loaded = ReadQualityData(file, data);
+    } catch (const std::bad_alloc&) {
+        loaded = false;
+    } catch (const std::length_error&) {
+        loaded = false;
+    }
+    std::fclose(file);
+    return loaded;
 }
 
 }  // namespace
@@ -116,11 +100,11 @@ int CQVRFCDOEAnalyzer::DOEWriter(FILE* stream) const {
 
 // Loads only a complete, well-formed file: it is read and checked whole before the set-up,
 // so a file that ends early or holds text where a number belongs leaves this analyzer as it was.
+// Each run's values move into its record inside the entry sequence, whose end computes the
+// run's statistics and S/N ratio as for values added one by one.
 int CQVRFCDOEAnalyzer::LoadData(CString fileName) {
-    std::string text;
-    if (!ReadWholeFile(fileName.GetString(), text)) return 0;
     QualityData data;
-    if (!ParseQualityData(std::move(text), data)) return 0;
+    if (!LoadQualityData(fileName.GetString(), data)) return 0;
     if (!SetupDOE(data.nQuality, ArrayType::ArraySelector(data.nRun), nullptr)) return 0;
     // An entry sequence left open on the replaced experiment must not swallow the first run.
     m_nCurrentRun = -1;
@@ -129,8 +113,7 @@ int CQVRFCDOEAnalyzer::LoadData(CString fileName) {
         const int q = static_cast<int>(group / static_cast<size_t>(data.nRun));
         const int r = static_cast<int>(group % static_cast<size_t>(data.nRun));
         AddQualityValueStart(q, r);
-        for (double value : data.runValues[group])
-            AddQualityValue(value);
+        Record(q, r).m_aQualityValue = CQVRFCDoubleArray(std::move(data.runValues[group]));
         double average = 0.0;
         double standardDeviation = 0.0;
         AddQualityValueEnd(average, standardDeviation);

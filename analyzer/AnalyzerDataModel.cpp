@@ -50,18 +50,20 @@ double CQVRFCDOEAnalyzer::CQVRFCDOERunQualityData::GetValue(int index) {
 int CQVRFCDOEAnalyzer::CQVRFCDOERunQualityData::ComputeStatistics() {
     const int count = GetValueCount();
     if (count < 1) return 0;
+    // Straight over the stored values: this runs once per run over every observation.
+    const double* values = m_aQualityValue.GetData();
     double sum = 0.0;
     int valid = 0;
     for (int i = 0; i < count; ++i) {
-        if (!IsValidValue(i)) continue;
-        sum += m_aQualityValue[i];
+        if (IsMissing(values[i])) continue;
+        sum += values[i];
         ++valid;
     }
     const double average = valid > 0 ? sum / valid : 0.0;
     double squares = 0.0;
     for (int i = 0; i < count; ++i) {
-        if (!IsValidValue(i)) continue;
-        const double deviation = m_aQualityValue[i] - average;
+        if (IsMissing(values[i])) continue;
+        const double deviation = values[i] - average;
         squares += deviation * deviation;
     }
     m_dAverage = average;

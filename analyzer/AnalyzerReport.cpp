@@ -1,8 +1,11 @@
 // The complete analysis report: file summary, experiment section, run data, averages,
 // factor effects and ANOVA per quality, and the chart data of the comma-separated style.
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
+#include "common/QVRFCFixedFormat.h"
 #include "common/QVRFCPlatform.h"
 #include "common/QVRFCReportStyle.h"
 
@@ -21,6 +24,18 @@ constexpr EffectKind kQualityKind{Analyzer::FACTOR_EFFECT_QUALITY, "QUALITY"};
 constexpr EffectKind kStdevKind{Analyzer::FACTOR_EFFECT_STDEV, "STANDARD DEVIATION"};
 constexpr EffectKind kSNRatioKind{Analyzer::FACTOR_EFFECT_SN_RATIO, "S/N RATIO"};
 constexpr EffectKind kEffectKinds[] = {kQualityKind, kStdevKind, kSNRatioKind};
+
+// The observations of one run, each field as " %-12.4lf%s" writes it, in one write.
+void WriteObservationFields(FILE* file, const CQVRFCDoubleArray& values, const char* sep) {
+    std::string text;
+    text.reserve(static_cast<size_t>(values.GetSize()) * (14 + std::strlen(sep)));
+    for (int k = 0; k < values.GetSize(); ++k) {
+        text += ' ';
+        qvrfc::AppendFixed4(text, values[k], 12);
+        text += sep;
+    }
+    std::fwrite(text.data(), 1, text.size(), file);
+}
 
 void WriteRunAverages(FILE* file, const Analyzer& analyzer) {
     for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
@@ -72,64 +87,9 @@ void WriteFactorEffects(FILE* file, const ReportStyle& style, const Analyzer& an
         WriteFactorEffectTable(file, style, analyzer, q, kind);
 }
 
-// The error row; the error sum of squares and variance come from the same calls as the
-// error variance that the factor rows of the table were computed with.
-void WriteAnovaErrorRow(FILE* file, const char* sep, const Analyzer& analyzer, int q,
-                        Analyzer::FACTOR_EFFECT_TYPE type) {
-    int dof = 0;
-    double sd = 0.0;
-    double percent = 0.0;
-    const double ss = analyzer.GetErrorSumsOfSquares(q, dof, type);
-    const double variance = analyzer.GetErrorVariance(q, ss, dof, sd, percent, type);
-    std::fprintf(file, "Error%s  %12.4f%s  %3d%s %12.4lf%s     %4.1lf%%         \n", sep, ss, sep,
-                 dof, sep, variance, sep, percent);
-}
-
-void WriteAnovaFactorRow(FILE* file, const char* sep, const Analyzer& analyzer, int q, int j,
-                         Analyzer::FACTOR_EFFECT_TYPE type, double errorVariance) {
-    std::fprintf(file, "%4d%s   ", j + 1, sep);
-    if (analyzer.IsFactorPooled(q, j) != 0) {
-        std::fputs(qvrfc::kPooledFactorRow, file);
-        return;
-    }
-    int dof = 0;
-    double fValue = 0.0;
-    double percent = 0.0;
-    const double ss = analyzer.GetFactorSumsOfSquares(q, j, dof, type, 1);
-    const double variance =
-        analyzer.GetFactorVariance(q, j, ss, dof, errorVariance, fValue, percent, type);
-    std::fprintf(file, "%12.4f%s  %3d%s %12.4lf%s     %4.1lf%%%s     %12.4lf\n", ss, sep, dof, sep,
-                 variance, sep, percent, sep, fValue);
-}
-
-void WriteAnovaTable(FILE* file, const ReportStyle& style, const Analyzer& analyzer, int q,
-                     const EffectKind& kind) {
-    const char* sep = style.Separator();
-    int errorDof = 0;
-    double errorSD = 0.0;
-    double errorPercent = 0.0;
-    const double errorSS = analyzer.GetErrorSumsOfSquares(q, errorDof, kind.type);
-    const double errorVariance =
-        analyzer.GetErrorVariance(q, errorSS, errorDof, errorSD, errorPercent, kind.type);
-    style.WriteLine(file, '=', 64);
-    std::fprintf(file, "                     %s\n", kind.label);
-    style.WriteLine(file, '-', 64);
-    std::fprintf(file,
-                 "Factor%s  SumOfSquare%s   DOF%s   Variance%s   Contribution%%%s      FValue\n",
-                 sep, sep, sep, sep, sep);
-    style.WriteLine(file, '=', 64);
-    for (int j = 0; j < analyzer.GetNoFactor(); ++j)
-        WriteAnovaFactorRow(file, sep, analyzer, q, j, kind.type, errorVariance);
-    WriteAnovaErrorRow(file, sep, analyzer, q, kind.type);
-    style.WriteLine(file, '=', 64);
-    int totalDof = 0;
-    const double total = analyzer.GetTotalSumsOfSquares(q, totalDof, kind.type);
-    std::fprintf(file, "Total%s   %12.4lf%s ", sep, total, sep);
-    std::fprintf(file, " %2d\n\n", totalDof);
-}
-
-// The ANOVA section: the factors pooled with flag 1, then the quality and S/N tables.
-void WriteAnova(FILE* file, const ReportStyle& style, const Analyzer& analyzer, int q) {
+// The heading of the ANOVA section and the factors pooled with flag 1; the quality and
+// S/N tables follow.
+void WriteAnovaHeading(FILE* file, const ReportStyle& style, const Analyzer& analyzer, int q) {
     const char* sep = style.Separator();
     std::fprintf(file, "\n[ANOVA for Quality#%d]\n", q + 1);
     bool anyPooled = false;
@@ -140,8 +100,6 @@ void WriteAnova(FILE* file, const ReportStyle& style, const Analyzer& analyzer, 
         std::fprintf(file, "%d%s  ", j + 1, sep);
     }
     if (anyPooled) std::fprintf(file, "\n");
-    WriteAnovaTable(file, style, analyzer, q, kQualityKind);
-    WriteAnovaTable(file, style, analyzer, q, kSNRatioKind);
 }
 
 // Pareto chart data: the factor effects of each response in factor order.
@@ -214,8 +172,7 @@ void CQVRFCDOEAnalyzer::WriteReportRunData(FILE* pFile, int bCSV) const {
             std::fprintf(pFile, "%-12.4lf%s ", factors.GetValue(j), sep);
         for (int q = 0; q < m_nQuality; ++q) {
             CQVRFCDOERunQualityData& record = Record(q, r);
-            for (int k = 0; k < record.GetValueCount(); ++k)
-                std::fprintf(pFile, " %-12.4lf%s", record.m_aQualityValue[k], sep);
+            WriteObservationFields(pFile, record.m_aQualityValue, sep);
             std::fprintf(pFile, "%12.4lf%s ", record.GetAverageValue(), sep);
             std::fprintf(pFile, "%12.4lf%s ", record.GetStandardDeviationValue(), sep);
             std::fprintf(pFile, "%12.4lf%s     ", record.m_dSNRatio, sep);
@@ -242,6 +199,49 @@ void CQVRFCDOEAnalyzer::WriteReportMainEffectChart(FILE* pFile, int quality) con
     }
 }
 
+// One ANOVA table. The total sum of squares and the error row are computed once for the
+// table: every row's contribution and F value come from the same numbers.
+void CQVRFCDOEAnalyzer::WriteReportAnovaTable(FILE* pFile, int bCSV, int quality,
+                                              FACTOR_EFFECT_TYPE type, const char* label) const {
+    const ReportStyle style(bCSV);
+    const char* sep = style.Separator();
+    int totalDof = 0;
+    const double total = GetTotalSumsOfSquares(quality, totalDof, type);
+    int errorDof = 0;
+    double errorSD = 0.0;
+    double errorPercent = 0.0;
+    const double errorSS = GetErrorSumsOfSquares(quality, errorDof, type);
+    const double errorVariance =
+        ErrorVarianceOfTotal(errorSS, errorDof, total, errorSD, errorPercent);
+    style.WriteLine(pFile, '=', 64);
+    std::fprintf(pFile, "                     %s\n", label);
+    style.WriteLine(pFile, '-', 64);
+    std::fprintf(pFile,
+                 "Factor%s  SumOfSquare%s   DOF%s   Variance%s   Contribution%%%s      FValue\n",
+                 sep, sep, sep, sep, sep);
+    style.WriteLine(pFile, '=', 64);
+    for (int j = 0; j < m_nFactor; ++j) {
+        std::fprintf(pFile, "%4d%s   ", j + 1, sep);
+        if (IsFactorPooled(quality, j) != 0) {
+            std::fputs(qvrfc::kPooledFactorRow, pFile);
+            continue;
+        }
+        int dof = 0;
+        double fValue = 0.0;
+        double percent = 0.0;
+        const double ss = GetFactorSumsOfSquares(quality, j, dof, type, 1);
+        const double variance =
+            FactorVarianceOfTotal(ss, dof, errorVariance, total, fValue, percent);
+        std::fprintf(pFile, "%12.4f%s  %3d%s %12.4lf%s     %4.1lf%%%s     %12.4lf\n", ss, sep, dof,
+                     sep, variance, sep, percent, sep, fValue);
+    }
+    std::fprintf(pFile, "Error%s  %12.4f%s  %3d%s %12.4lf%s     %4.1lf%%         \n", sep, errorSS,
+                 sep, errorDof, sep, errorVariance, sep, errorPercent);
+    style.WriteLine(pFile, '=', 64);
+    std::fprintf(pFile, "Total%s   %12.4lf%s ", sep, total, sep);
+    std::fprintf(pFile, " %2d\n\n", totalDof);
+}
+
 int CQVRFCDOEAnalyzer::Writer(CString strFileName, CString strCreator) const {
     const ReportStyle style = ReportStyle::ForFileName(strFileName);
     FILE* file = std::fopen(strFileName.GetString(), "w");
@@ -257,7 +257,9 @@ int CQVRFCDOEAnalyzer::Writer(CString strFileName, CString strCreator) const {
         WriteRunAverages(file, *this);
         for (int q = 0; q < m_nQuality; ++q) {
             WriteFactorEffects(file, style, *this, q);
-            WriteAnova(file, style, *this, q);
+            WriteAnovaHeading(file, style, *this, q);
+            for (const EffectKind& kind : {kQualityKind, kSNRatioKind})
+                WriteReportAnovaTable(file, style.GetCSVFlag(), q, kind.type, kind.label);
             if (!style.IsCommaSeparated()) continue;
             WriteParetoChart(file, *this, q);
             WriteReportMainEffectChart(file, q);

@@ -16,7 +16,7 @@
 #include "common/QVRFCExport.h"
 
 class QVRFC_API CQVRFCDOEAnalyzer {
-public:
+  public:
     using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
 
     // Quality characteristic of a quality: selects its S/N ratio formula.
@@ -40,19 +40,19 @@ public:
 
     // Observations of one run of one quality, with cached statistics (2e12 = not computed).
     class QVRFC_API CQVRFCDOERunQualityData {
-    public:
+      public:
         CQVRFCDOERunQualityData();
         virtual ~CQVRFCDOERunQualityData();
 
-        void ClearData();                          // no observations, caches 2e12
-        int AddValue(double value);                // appends; returns the observation count
-        int SetValue(int index, double value);     // grows with 0.0; throws on index < 0
-        int GetValueCount() const;                 // observations stored, missing included
-        int IsValidValue(int index) const;         // 1 when stored and not above 1e12
-        double GetValue(int index);                // the observation, or the average off range
-        int ComputeStatistics();                   // average and sample deviation of valid ones
-        double GetAverageValue();                  // computed on demand while not cached
-        double GetStandardDeviationValue();        // computed on demand while not cached
+        void ClearData();                       // no observations, caches 2e12
+        int AddValue(double value);             // appends; returns the observation count
+        int SetValue(int index, double value);  // grows with 0.0; throws on index < 0
+        int GetValueCount() const;              // observations stored, missing included
+        int IsValidValue(int index) const;      // 1 when stored and not above 1e12
+        double GetValue(int index);             // the observation, or the average off range
+        int ComputeStatistics();                // average and sample deviation of valid ones
+        double GetAverageValue();               // computed on demand while not cached
+        double GetStandardDeviationValue();     // computed on demand while not cached
 
         double m_dAverage;
         double m_dStandardDeviation;
@@ -62,7 +62,7 @@ public:
 
     // Control factor values of one run: element f is the value of factor f.
     class QVRFC_API CQVRFCDOERunControlFactorData {
-    public:
+      public:
         CQVRFCDOERunControlFactorData();
         virtual ~CQVRFCDOERunControlFactorData();
 
@@ -169,7 +169,8 @@ public:
     double GetFactorLevelEffect(int quality, int factor, int level, FACTOR_EFFECT_TYPE type) const;
     double GetFactorEffect(int quality, int factor, FACTOR_EFFECT_TYPE type, int bAbsolute) const;
     int GetResponseRank(int quality, FACTOR_EFFECT_TYPE type, int* ranks) const;
-    int GetLargestResponseControlFactorLevel(int quality, int factor, FACTOR_EFFECT_TYPE type) const;
+    int GetLargestResponseControlFactorLevel(int quality, int factor,
+                                             FACTOR_EFFECT_TYPE type) const;
     CString GetBestLevelsCombinationName(int quality, FACTOR_EFFECT_TYPE type) const;
 
     // Analysis of variance with pooling.
@@ -209,7 +210,7 @@ public:
     static int Test6(FILE* stream);
     static int Test7(FILE* stream);
 
-protected:
+  protected:
     int CreateData(int nQuality, int nRun, int nFactor, int nLevel);
     int FreeData();
     double GetMeanSquareDeviationNominalTheBest(int quality, int run) const;
@@ -228,20 +229,22 @@ protected:
     int m_nCurrentQuality;  // quality of the open entry sequence, -1 when none
     std::unique_ptr<CQVRFCDOETaguchiOrthogonalArray> m_pOrthogonalArray;
     // Per-experiment storage: all present after set-up, all empty otherwise.
-    std::vector<SN_RATIO_TYPE> m_pQualityCharacteristic;                     // [quality]
-    std::vector<double> m_pQualityTarget;                                    // [quality]
+    std::vector<SN_RATIO_TYPE> m_pQualityCharacteristic;  // [quality]
+    std::vector<double> m_pQualityTarget;                 // [quality]
     // Run records hold caches that const queries fill (averages, deviations, S/N ratios).
     mutable std::vector<std::vector<CQVRFCDOERunQualityData>> m_pRunQualityData;  // [q][run]
-    std::vector<CQVRFCDOERunControlFactorData> m_pRunControlFactorData;      // [run]
-    std::vector<std::vector<int>> m_pPooledFactor;                           // [quality][factor]
-    std::vector<int> m_pControlFactorID;                                     // [factor]
-    std::vector<CString> m_pQualityFactorName;                               // [quality]
-    std::vector<CString> m_pControlFactorName;                               // [factor]
+    std::vector<CQVRFCDOERunControlFactorData> m_pRunControlFactorData;           // [run]
+    std::vector<std::vector<int>> m_pPooledFactor;  // [quality][factor]
+    std::vector<int> m_pControlFactorID;            // [factor]
+    std::vector<CString> m_pQualityFactorName;      // [quality]
+    std::vector<CString> m_pControlFactorName;      // [factor]
 
-private:
+  private:
     // Range checks shared by every accessor: storage present and index within the counts.
     bool HasStorage() const { return !m_pRunQualityData.empty(); }
-    bool IsQuality(int quality) const { return HasStorage() && quality >= 0 && quality < m_nQuality; }
+    bool IsQuality(int quality) const {
+        return HasStorage() && quality >= 0 && quality < m_nQuality;
+    }
     bool IsRun(int run) const { return HasStorage() && run >= 0 && run < m_nRun; }
     bool IsFactor(int factor) const { return HasStorage() && factor >= 0 && factor < m_nFactor; }
     bool IsRecord(int quality, int run) const { return IsQuality(quality) && IsRun(run); }
@@ -259,6 +262,11 @@ private:
     double ResponseTotal(int quality, FACTOR_EFFECT_TYPE type) const;
     // Level count of a factor: its column's count in the array, else the experiment's.
     int FactorLevelCount(int factor) const;
+    // The variance rows of an ANOVA table once its total sum of squares is at hand.
+    static double ErrorVarianceOfTotal(double errorSS, int errorDof, double total, double& errorSD,
+                                       double& errorPercent);
+    static double FactorVarianceOfTotal(double factorSS, int factorDof, double errorVariance,
+                                        double total, double& fValue, double& percent);
 
     // Report helpers: observations in the first run of a quality (0 without that record),
     // and the report parts that read the stored records and names directly.
@@ -266,4 +274,6 @@ private:
     void WriteReportSummary(FILE* pFile, const CString& fileName, const CString& creator) const;
     void WriteReportRunData(FILE* pFile, int bCSV) const;
     void WriteReportMainEffectChart(FILE* pFile, int quality) const;
+    void WriteReportAnovaTable(FILE* pFile, int bCSV, int quality, FACTOR_EFFECT_TYPE type,
+                               const char* label) const;
 };

@@ -1,8 +1,13 @@
 // The set-up listing and the quality data file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -33,6 +38,42 @@ void ExpectKnownL9(const Analyzer& analyzer) {
     EXPECT_EQ(analyzer.GetRunNoQualityData(0, 2), 2);
     EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(0, 2), 8.0);
     EXPECT_EQ(analyzer.GetLevel(8, 3), 1);
+}
+
+// Loads a one-quality L4 file whose first run holds tokens (separated by the blanks given,
+// its count written with countZeros leading zeros) and whose other runs are empty; expects
+// every value bit for bit as strtod reads it.
+// Tokens that strtod reads as infinity or NaN are no observation: such a file is refused.
+void ExpectLoadedAsStrtod(const std::string& lead, std::vector<std::string> tokens,
+                          const std::string& blanks = " ", size_t countZeros = 0) {
+    const auto notFinite = [](const std::string& token) {
+        return !std::isfinite(std::strtod(token.c_str(), nullptr));
+    };
+    for (const std::string& token : tokens) {
+        if (!notFinite(token)) continue;
+        WriteFile("numbers.ipt", lead + "4 1 0\n1 " + token + " 0 0 0\n");
+        EXPECT_EQ(Analyzer().LoadData("numbers.ipt"), 0) << token;
+    }
+    tokens.erase(std::remove_if(tokens.begin(), tokens.end(), notFinite), tokens.end());
+    std::string text =
+        lead + "4 1 0\n+" + std::string(countZeros, '0') + std::to_string(tokens.size());
+    for (size_t i = 0; i < tokens.size(); ++i)
+        text += blanks.substr(i % blanks.size(), 1) + tokens[i];
+    text += "\r\n0 \v-0\f-7\n";
+    WriteFile("numbers.ipt", text);
+    Analyzer analyzer;
+    ASSERT_EQ(analyzer.LoadData("numbers.ipt"), 1) << lead.size();
+    ASSERT_EQ(analyzer.GetRunNoQualityData(0, 0), static_cast<int>(tokens.size()));
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const double expected = std::strtod(tokens[i].c_str(), nullptr);
+        const double loaded = analyzer.GetQualityValue(0, 0, static_cast<int>(i));
+        std::uint64_t expectedBits = 0, loadedBits = 0;
+        std::memcpy(&expectedBits, &expected, sizeof expected);
+        std::memcpy(&loadedBits, &loaded, sizeof loaded);
+        EXPECT_EQ(loadedBits, expectedBits) << tokens[i].substr(0, 40) << " after " << lead.size();
+    }
+    for (int r = 1; r < 4; ++r)
+        EXPECT_EQ(analyzer.GetRunNoQualityData(0, r), 0);
 }
 
 }  // namespace
@@ -85,6 +126,75 @@ TEST(QualityDataFile, LoadsWellFormedFiles) {
     EXPECT_EQ(analyzer.AddQualityValue(1.0), 0);
 }
 
+TEST(QualityDataFile, ReadsNumbersAsStrtodDoes) {
+    std::vector<std::string> tokens = {"0",
+                                       "-0",
+                                       "1",
+                                       "-1.5",
+                                       "+2.25",
+                                       "1e5",
+                                       "1E-5",
+                                       "-1e+300",
+                                       "1e400",
+                                       "-1e400",
+                                       "1e-400",
+                                       "4.9e-324",
+                                       "2.4703282292062328e-324",
+                                       "1.7976931348623157e308",
+                                       "2e12",
+                                       ".5",
+                                       "5.",
+                                       "-.5",
+                                       "0x1p-3",
+                                       "0X1.8P+1",
+                                       "-0x10",
+                                       "0x.8",
+                                       "inf",
+                                       "-INF",
+                                       "Infinity",
+                                       "nan",
+                                       "-nan",
+                                       "NaN(123)",
+                                       "9007199254740993",
+                                       "123456789012345678901234567890",
+                                       "0.1000000000000000055511151231257827021181583404541015625",
+                                       "2.2250738585072011e-308",
+                                       "9007199254740992",
+                                       "9007199254740992.5",
+                                       "1234567890123456789",
+                                       "-0.000",
+                                       "0.0000000000000000000001",
+                                       "0.00000000000000000000001",
+                                       "123.",
+                                       "-.25"};
+    std::uint64_t state = 7;
+    for (int i = 0; i < 2000; ++i) {  // arbitrary doubles written in full and in short
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        double value = 0.0;
+        std::memcpy(&value, &state, sizeof value);
+        if (value != value) continue;
+        tokens.push_back(Fmt(i % 2 ? "%.17g" : "%.3f", i % 2 ? value : value * 1e-300));
+        const double moderate = static_cast<double>(state >> 11) * 1e-9 - 4.5e6;
+        tokens.push_back(Fmt("%.*f", i % 24, i % 3 ? moderate : moderate * 1e-7));
+    }
+    ExpectLoadedAsStrtod("", tokens, " \t\n\r\v\f");
+    // A number longer than the part of the file read at a time.
+    ExpectLoadedAsStrtod("", {"0." + std::string(300000, '0') + "15e300000", "-1"});
+
+    // Long numbers that start near the end of the part of the file read at a time (256 KiB),
+    // cut by that end at every position. Before the count: "4 1 0\n"; before the first
+    // observation: that, the count padded to 68 characters and a blank.
+    const size_t part = 256 * 1024;
+    const std::vector<std::string> longTokens = {"3." + std::string(64, '3') + "e-2",
+                                                 "0x1." + std::string(64, 'f') + "p-2",
+                                                 "nan(" + std::string(64, 'a') + ")"};
+    for (size_t before = 58; before < 76; ++before) {
+        ExpectLoadedAsStrtod(std::string(part - before - 6, ' '), {"8"}, " ", 66);
+        for (const std::string& token : longTokens)
+            ExpectLoadedAsStrtod(std::string(part - before - 75, ' '), {token, "8"}, " ", 66);
+    }
+}
+
 TEST(QualityDataFile, BadFilesLeaveTheAnalyzerAsItWas) {
     const std::vector<std::string> bad = {
         "",                                                     // nothing at all
@@ -99,8 +209,14 @@ TEST(QualityDataFile, BadFilesLeaveTheAnalyzerAsItWas) {
         "4 1 0 3 10 11 12 3 20 abc 22 3 30 31 32 3 40 41 42",   // text for an observation
         "4 1 0 3 10 11 12 x 3 20 21 22 3 30 31 32 3 40 41 42",  // text for a count
         "4 2 0 3 10 11 12 3 20 21 22 3 30 31 32 3 40 41 42",    // second quality missing
+        "4 1 0 3 10 11 1e 3 20 21 22 3 30 31 32 3 40 41 42",    // exponent without digits
+        "4 1 0 3 10 11 0x 3 20 21 22 3 30 31 32 3 40 41 42",    // hex mark without digits
+        "4 1 0 3 10 11 12 3 20 21 22 3 30 31 32 2147483648 1",  // count beyond int
     };
-    for (const std::string& text : bad) {
+    std::vector<std::string> cases = bad;
+    const char withZero[] = "4 1 0 3 10 11 12 3 20 21 22 3 30 \0 31 32 3 40 41 42";
+    cases.emplace_back(withZero, sizeof withZero - 1);  // a zero byte between numbers
+    for (const std::string& text : cases) {
         Analyzer analyzer;
         SetupKnownL9(analyzer);
         std::remove("DOESetup.log");
