@@ -1,8 +1,7 @@
 // Data model of the analyzer: the nested run records, sizing and release of the
 // per-experiment storage, and deep copies.
 #include <cmath>
-#include <new>
-#include <stdexcept>
+#include <exception>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "common/QVRFCConstants.h"
@@ -200,10 +199,7 @@ int CQVRFCDOEAnalyzer::CreateData(int nQuality, int nRun, int nFactor, int nLeve
         m_pQualityFactorName.resize(nQuality);
         for (int q = 0; q < nQuality; ++q)
             m_pQualityFactorName[q].Format("Quality#%d", q + 1);
-    } catch (const std::bad_alloc&) {
-        FreeData();
-        return 0;
-    } catch (const std::length_error&) {
+    } catch (const std::exception&) {  // out of memory, or a size no vector can hold
         FreeData();
         return 0;
     }

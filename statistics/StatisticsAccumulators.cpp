@@ -1,7 +1,6 @@
 // CQVRFCStatistics: lifecycle, the three accumulating passes, getters and setters.
 #include <cmath>
-#include <new>
-#include <stdexcept>
+#include <exception>
 
 #include "common/QVRFCConstants.h"
 #include "statistics/QVRFCStatistics.h"
@@ -63,10 +62,7 @@ int CQVRFCStatistics::AllocData(int nGroup, int nTotalCount) {
         m_pGroupCount.assign(size, 0);
         m_pGroupWeighting.assign(size, 0.0);
         m_pGroupTo.assign(size, 0.0);
-    } catch (const std::bad_alloc&) {
-        FreeData();
-        return 0;
-    } catch (const std::length_error&) {
+    } catch (const std::exception&) {  // out of memory, or a size no vector can hold
         FreeData();
         return 0;
     }
