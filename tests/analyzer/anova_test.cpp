@@ -2,14 +2,9 @@
 
 #include <cmath>
 
+#include "analysis_names.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "reference_data.h"
-
-using Analyzer = CQVRFCDOEAnalyzer;
-using Array = CQVRFCDOETaguchiOrthogonalArray;
-constexpr auto kQuality = Analyzer::FACTOR_EFFECT_QUALITY;
-constexpr auto kStdev = Analyzer::FACTOR_EFFECT_STDEV;
-constexpr auto kSN = Analyzer::FACTOR_EFFECT_SN_RATIO;
 
 TEST(Anova, L4ReferenceAndPoolingFlags) {
     Analyzer q;  // run averages 10, 12, 14, 20 with observations one unit below and above

@@ -3,14 +3,9 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis_names.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "reference_data.h"
-
-using Analyzer = CQVRFCDOEAnalyzer;
-using Array = CQVRFCDOETaguchiOrthogonalArray;
-constexpr auto kQuality = Analyzer::FACTOR_EFFECT_QUALITY;
-constexpr auto kStdev = Analyzer::FACTOR_EFFECT_STDEV;
-constexpr auto kSN = Analyzer::FACTOR_EFFECT_SN_RATIO;
 
 TEST(FactorEffects, DataSetBResponseTables) {
     Analyzer a;
