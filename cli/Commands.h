@@ -1,29 +1,48 @@
-// The commands of qvrfcdoe. Each returns the exit status and throws a CliError
-// for bad input; reports are written only after all input has been checked.
+// The commands of qvrfcdoe, one file each. A command declares its subcommand and options on
+// the program's command line; when the user picks it, it leaves the work to do in `run`.
+// Each command returns the exit status and throws a CliError for bad input; reports are
+// written only after all input has been checked.
+//
+// Adding a command: write <Name>Command.cpp with a Declare<Name>Command and list it in
+// main.cpp.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "Arguments.h"
+#include "AnalysisSettings.h"
+
+namespace CLI {
+class App;
+}
 
 namespace qvrfcdoe {
 
+using CommandRun = std::function<int()>;
+using DeclareCommand = void (*)(CLI::App& app, CommandRun& run);
+
+void DeclareArraysCommand(CLI::App& app, CommandRun& run);
+void DeclareShowCommand(CLI::App& app, CommandRun& run);
+void DeclareCheckCommand(CLI::App& app, CommandRun& run);
+void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run);
+void DeclareSelftestCommand(CLI::App& app, CommandRun& run);
+void DeclareDemoCommand(CLI::App& app, CommandRun& run);
+
+// Adds the subcommand `name`; when the user picks it, `body` becomes the work to run.
+CLI::App* AddCommand(CLI::App& app, CommandRun& run, const char* name, const char* description,
+                     CommandRun body);
+// --out DIR: the folder for the files the engine writes.
+void DeclareOutFolder(CLI::App* command, std::string& folder);
+
+// What the analyze command works on; demo fills one too.
 struct AnalyzeRequest {
     std::string dataFile;
     std::vector<QualitySetting> qualities;
     std::vector<PoolSetting> pools;
-    std::string outFolder;
+    std::string outFolder = "qvrfcdoe-out";
 };
-
-int ListArrays();
-int ShowArray(const std::string& arrayName, const std::string& outFolder);
-int CheckArrays(const std::string& outFolder);
 int Analyze(const AnalyzeRequest& request);
-int RunSelfTests(const std::string& outFolder);
-int RunDemo(const std::string& outFolder);
-
-// Runs the command that options name, after parsing its settings.
-int RunCommand(const Options& options);
 
 }  // namespace qvrfcdoe

@@ -3,17 +3,51 @@
 #include <cstdio>
 #include <exception>
 
-#include "Arguments.h"
 #include "CliError.h"
 #include "Commands.h"
+
+namespace {
+
+// The commands in the order --help lists them.
+const qvrfcdoe::DeclareCommand kCommands[] = {
+    qvrfcdoe::DeclareArraysCommand,   qvrfcdoe::DeclareShowCommand,
+    qvrfcdoe::DeclareCheckCommand,    qvrfcdoe::DeclareAnalyzeCommand,
+    qvrfcdoe::DeclareSelftestCommand, qvrfcdoe::DeclareDemoCommand,
+};
+
+std::string CommandNames(const CLI::App& app) {
+    std::string names;
+    const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
+    for (size_t i = 0; i < commands.size(); ++i) {
+        const char* joint = i == 0 ? "" : (i + 1 == commands.size() ? " or " : ", ");
+        names += joint + commands[i]->get_name();
+    }
+    return names;
+}
+
+int RunChosen(const CLI::App& app, const qvrfcdoe::CommandRun& run) {
+    if (!run)
+        throw qvrfcdoe::UsageError("a command is required: " + CommandNames(app) +
+                                   " (see qvrfcdoe --help)");
+    const int status = run();
+    // Output that could not be written (a full disk, a closed pipe) is a failure too.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        throw qvrfcdoe::InputError("cannot write to standard output");
+    return status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app(
         "Taguchi design-of-experiments engine: orthogonal arrays, S/N ratios, "
         "factor effects, ANOVA and reports",
         "qvrfcdoe");
-    qvrfcdoe::Options options;
-    qvrfcdoe::DeclareCommandLine(app, options);
+    app.set_version_flag("--version", std::string("qvrfcdoe ") + QVRFC_VERSION);
+    app.require_subcommand(0, 1);
+    qvrfcdoe::CommandRun run;
+    for (const qvrfcdoe::DeclareCommand declare : kCommands)
+        declare(app, run);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -22,11 +56,7 @@ int main(int argc, char** argv) {
         return qvrfcdoe::kExitUsage;
     }
     try {
-        const int status = qvrfcdoe::RunCommand(options);
-        // Output that could not be written (a full disk, a closed pipe) is a failure too.
-        if (std::fflush(stdout) != 0 || std::ferror(stdout))
-            throw qvrfcdoe::InputError("cannot write to standard output");
-        return status;
+        return RunChosen(app, run);
     } catch (const qvrfcdoe::CliError& error) {
         std::fflush(stdout);
         std::fprintf(stderr, "qvrfcdoe: %s\n", error.what());

@@ -1,12 +1,13 @@
-// Dispatch of the chosen command, and the selftest command.
-#include "Commands.h"
-
+// qvrfcdoe selftest: the engine's self-tests on the bundled experiment files.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "CliError.h"
+#include "Commands.h"
 #include "OutputFolder.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
@@ -38,8 +39,6 @@ std::vector<SelfTest> SelfTests() {
     };
 }
 
-}  // namespace
-
 int RunSelfTests(const std::string& outFolder) {
     const fs::path data = FindDataFolder();
     OutputFolder folder(outFolder);
@@ -60,24 +59,14 @@ int RunSelfTests(const std::string& outFolder) {
     return 0;
 }
 
-int RunCommand(const Options& options) {
-    if (options.command.empty())
-        throw UsageError(
-            "a command is required: arrays, show, check, analyze, selftest or demo "
-            "(see qvrfcdoe --help)");
-    if (options.command == "arrays") return ListArrays();
-    if (options.command == "show") return ShowArray(options.arrayName, options.outFolder);
-    if (options.command == "check") return CheckArrays(options.outFolder);
-    if (options.command == "selftest") return RunSelfTests(options.outFolder);
-    if (options.command == "demo") return RunDemo(options.outFolder);
-    AnalyzeRequest request;
-    request.dataFile = options.dataFile;
-    request.outFolder = options.outFolder;
-    for (const std::string& text : options.snSettings)
-        request.qualities.push_back(ParseQualitySetting(text));
-    for (const std::string& text : options.poolSettings)
-        request.pools.push_back(ParsePoolSetting(text));
-    return Analyze(request);
+}  // namespace
+
+void DeclareSelftestCommand(CLI::App& app, CommandRun& run) {
+    auto outFolder = std::make_shared<std::string>("qvrfcdoe-out");
+    CLI::App* selftest =
+        AddCommand(app, run, "selftest", "Run the engine's self-tests on the bundled experiments",
+                   [outFolder] { return RunSelfTests(*outFolder); });
+    DeclareOutFolder(selftest, *outFolder);
 }
 
 }  // namespace qvrfcdoe

@@ -1,6 +1,8 @@
-// The commands that analyse a quality data file: analyze and demo.
+// qvrfcdoe analyze: analyse a quality data file and write its reports.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,6 @@ namespace {
 // Logs that the engine itself writes into the current directory while it sets up an experiment.
 const char* const kEngineLogs[] = {"DOESetup.log", "QVRFCDOETaguchiMethod.log"};
 const char* const kReportCreator = "qvrfcdoe";
-const char* const kDemoFile = "DOETest1.ipt";
 
 // Qualities and factors named on the command line must exist in the file's experiment.
 void CheckSettingsFit(const AnalyzeRequest& request, const QualityFileShape& shape,
@@ -112,13 +113,41 @@ int Analyze(const AnalyzeRequest& request) {
     return 0;
 }
 
-int RunDemo(const std::string& outFolder) {
-    AnalyzeRequest request;
-    request.dataFile = (FindDataFolder() / kDemoFile).string();
-    request.qualities.push_back(ParseQualitySetting("1=larger"));
-    request.outFolder = outFolder;
-    std::printf("Demo: %s, quality 1 analysed as larger-the-better\n", request.dataFile.c_str());
-    return Analyze(request);
+void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
+    struct Options {
+        AnalyzeRequest request;
+        std::vector<std::string> sn;
+        std::vector<std::string> pool;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* analyze = AddCommand(
+        app, run, "analyze", "Analyse a quality data file and write its reports", [options] {
+            for (const std::string& text : options->sn)
+                options->request.qualities.push_back(ParseQualitySetting(text));
+            for (const std::string& text : options->pool)
+                options->request.pools.push_back(ParsePoolSetting(text));
+            return Analyze(options->request);
+        });
+    analyze->add_option("FILE", options->request.dataFile, "Quality data file")->required();
+    analyze
+        ->add_option("--sn", options->sn,
+                     "S/N ratio type and target of a quality, e.g. 1=larger or 2=nominal1:10.5; "
+                     "types: " +
+                         SnTypeList())
+        ->type_name("QUALITY=TYPE[:TARGET]")
+        ->allow_extra_args(false);
+    analyze
+        ->add_option("--pool", options->pool,
+                     "Factors pooled into the error of a quality's ANOVA, e.g. 1=B,C")
+        ->type_name("QUALITY=LETTERS")
+        ->allow_extra_args(false);
+    DeclareOutFolder(analyze, options->request.outFolder);
+    analyze->footer(
+        "FILE holds whole numbers and values separated by blanks or line ends: the run count, "
+        "the quality count and one unused number, then for each quality and each of its runs "
+        "the number of observations followed by the observations. Options may be repeated; "
+        "factors are the letters A, B, ... in column order. The reports FILE-stem.log and "
+        "FILE-stem.csv are written into the output folder.");
 }
 
 }  // namespace qvrfcdoe

@@ -1,24 +1,12 @@
-// The command line of qvrfcdoe: subcommands and options (CLI11), and the
-// parsing of the --sn and --pool settings of the analyze command.
+// The analysis settings given on the command line: --sn and --pool.
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <string>
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 
 namespace qvrfcdoe {
-
-// Everything the command line can carry; the chosen subcommand names the command.
-struct Options {
-    std::string command;
-    std::string outFolder = "qvrfcdoe-out";
-    std::string arrayName;
-    std::string dataFile;
-    std::vector<std::string> snSettings;
-    std::vector<std::string> poolSettings;
-};
 
 // --sn QUALITY=TYPE[:TARGET]: quality counted from 1.
 struct QualitySetting {
@@ -35,8 +23,8 @@ struct PoolSetting {
     std::vector<int> factors;
 };
 
-// Declares the subcommands and their options; parsing fills options.
-void DeclareCommandLine(CLI::App& app, Options& options);
+// The S/N ratio types as the command line names them: "nominal1, ..., larger".
+std::string SnTypeList();
 
 // Each throws a UsageError naming the setting when its text cannot be understood.
 QualitySetting ParseQualitySetting(const std::string& text);

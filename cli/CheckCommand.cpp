@@ -1,21 +1,20 @@
-// The commands on the orthogonal array catalogue: arrays, show and check.
+// qvrfcdoe check: the engine's balance check over the catalogue, a verdict per array.
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "ArrayCatalogue.h"
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "arrays/OAListingTitle.h"
 
 namespace qvrfcdoe {
 namespace {
 
-const char* const kTableFormat = "%4s  %-16s %4s  %7s  %s\n";
-const char* const kRowFormat = "%4d  %-16s %4d  %7d  %s\n";
 const char* const kCheckHeaderFormat = "%4s  %-16s %-7s  %s\n";
 const char* const kCheckRowFormat = "%4d  %-16s %-7s  %s";
 
@@ -56,35 +55,6 @@ std::string OneLine(const std::string& text) {
     return line;
 }
 
-}  // namespace
-
-int ListArrays() {
-    std::printf(kTableFormat, "Type", "Name", "Runs", "Columns", "Levels per column");
-    for (int t = kFirstTableType; t <= kLastTableType; ++t) {
-        const OA_TYPE type = static_cast<OA_TYPE>(t);
-        std::printf(kRowFormat, t, DisplayName(type).c_str(),
-                    CQVRFCDOETaguchiOrthogonalArray::GetNoRun(type),
-                    CQVRFCDOETaguchiOrthogonalArray::GetNoFactor(type),
-                    LevelsPerColumn(type).c_str());
-    }
-    return 0;
-}
-
-int ShowArray(const std::string& arrayName, const std::string& outFolder) {
-    const OA_TYPE type = ParseArrayName(arrayName);
-    OutputFolder folder(outFolder);
-    folder.Create();
-    {
-        CurrentDirectory inFolder(folder.Path());
-        CQVRFCDOETaguchiOrthogonalArray array;
-        if (!array.SetTable(type))
-            throw InputError(Text("cannot load array %s", DisplayName(type).c_str()));
-        array.Writer(stdout, qvrfc::kArrayListingTitle);
-    }
-    folder.PrintFilesWritten();
-    return 0;
-}
-
 int CheckArrays(const std::string& outFolder) {
     OutputFolder folder(outFolder);
     folder.Create();
@@ -115,6 +85,16 @@ int CheckArrays(const std::string& outFolder) {
         "often within a column; E3 (a warning): levels occur unequally often over the array.\n");
     folder.PrintFilesWritten();
     return 0;
+}
+
+}  // namespace
+
+void DeclareCheckCommand(CLI::App& app, CommandRun& run) {
+    auto outFolder = std::make_shared<std::string>("qvrfcdoe-out");
+    CLI::App* check =
+        AddCommand(app, run, "check", "Run the balance check over every catalogue array",
+                   [outFolder] { return CheckArrays(*outFolder); });
+    DeclareOutFolder(check, *outFolder);
 }
 
 }  // namespace qvrfcdoe

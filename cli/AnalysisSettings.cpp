@@ -1,4 +1,4 @@
-#include "Arguments.h"
+#include "AnalysisSettings.h"
 
 #include <algorithm>
 #include <cctype>
@@ -29,13 +29,6 @@ const SnTypeName kSnTypeNames[] = {
     {"smaller", Analyzer::SMALLER_THE_BETTER},  {"larger", Analyzer::LARGER_THE_BETTER},
 };
 
-std::string SnTypeList() {
-    std::string list;
-    for (const SnTypeName& entry : kSnTypeNames)
-        list += (list.empty() ? "" : ", ") + std::string(entry.name);
-    return list;
-}
-
 // The quality number before '=' and the text after it.
 int SplitQuality(const std::string& option, const std::string& text, const char* form,
                  std::string& rest) {
@@ -54,72 +47,13 @@ int SplitQuality(const std::string& option, const std::string& text, const char*
     return static_cast<int>(quality);
 }
 
-void DeclareOutFolder(CLI::App* command, Options& options) {
-    command
-        ->add_option("--out", options.outFolder,
-                     "Folder for the files the engine writes (created if missing)")
-        ->capture_default_str()
-        ->type_name("DIR");
-}
-
-void DeclareAnalyzeSettings(CLI::App* command, Options& options) {
-    command
-        ->add_option("--sn", options.snSettings,
-                     "S/N ratio type and target of a quality, e.g. 1=larger or 2=nominal1:10.5; "
-                     "types: " +
-                         SnTypeList())
-        ->type_name(kSnForm)
-        ->allow_extra_args(false);
-    command
-        ->add_option("--pool", options.poolSettings,
-                     "Factors pooled into the error of a quality's ANOVA, e.g. 1=B,C")
-        ->type_name(kPoolForm)
-        ->allow_extra_args(false);
-}
-
-CLI::App* AddCommand(CLI::App& app, Options& options, const char* name, const char* description) {
-    CLI::App* command = app.add_subcommand(name, description);
-    command->callback([&options, name] { options.command = name; });
-    return command;
-}
-
 }  // namespace
 
-void DeclareCommandLine(CLI::App& app, Options& options) {
-    app.set_version_flag("--version", std::string("qvrfcdoe ") + QVRFC_VERSION);
-    app.require_subcommand(0, 1);
-
-    AddCommand(app, options, "arrays", "List the orthogonal array catalogue");
-
-    CLI::App* show = AddCommand(app, options, "show", "Print the listing of one orthogonal array");
-    show->add_option("ARRAY", options.arrayName,
-                     "The array: L4 ... L81 (L16' or L16a for the second L16), or its type number")
-        ->required();
-    DeclareOutFolder(show, options);
-
-    CLI::App* check =
-        AddCommand(app, options, "check", "Run the balance check over every catalogue array");
-    DeclareOutFolder(check, options);
-
-    CLI::App* analyze =
-        AddCommand(app, options, "analyze", "Analyse a quality data file and write its reports");
-    analyze->add_option("FILE", options.dataFile, "Quality data file")->required();
-    DeclareAnalyzeSettings(analyze, options);
-    DeclareOutFolder(analyze, options);
-    analyze->footer(
-        "FILE holds whole numbers and values separated by blanks or line ends: the run count, "
-        "the quality count and one unused number, then for each quality and each of its runs "
-        "the number of observations followed by the observations. Options may be repeated; "
-        "factors are the letters A, B, ... in column order. The reports FILE-stem.log and "
-        "FILE-stem.csv are written into the output folder.");
-
-    CLI::App* selftest = AddCommand(app, options, "selftest",
-                                    "Run the engine's self-tests on the bundled experiments");
-    DeclareOutFolder(selftest, options);
-
-    CLI::App* demo = AddCommand(app, options, "demo",
-                                "Analyse the bundled experiment DOETest1.ipt as larger-the-better");
-    DeclareOutFolder(demo, options);
+std::string SnTypeList() {
+    std::string list;
+    for (const SnTypeName& entry : kSnTypeNames)
+        list += (list.empty() ? "" : ", ") + std::string(entry.name);
+    return list;
 }
 
 QualitySetting ParseQualitySetting(const std::string& text) {
