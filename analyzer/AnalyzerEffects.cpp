@@ -5,6 +5,7 @@
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "common/QVRFCConstants.h"
+#include "common/QVRFCReportStyle.h"
 
 namespace {
 
@@ -182,13 +183,13 @@ int CQVRFCDOEAnalyzer::GetLargestResponseControlFactorLevel(int quality, int fac
     return best;
 }
 
-// "A2B1C3": the letter of each factor followed by its best level counted from 1.
+// "A2B1C3": the name of each factor followed by its best level counted from 1.
 CString CQVRFCDOEAnalyzer::GetBestLevelsCombinationName(int quality,
                                                         FACTOR_EFFECT_TYPE type) const {
     CString name;
     if (!IsQuality(quality)) return name;
     for (int f = 0; f < m_nFactor; ++f)
-        name.AppendFormat("%c%d", 65 + f,
+        name.AppendFormat("%s%d", qvrfc::FactorName(f).c_str(),
                           GetLargestResponseControlFactorLevel(quality, f, type) + 1);
     return name;
 }

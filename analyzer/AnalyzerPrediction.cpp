@@ -4,6 +4,7 @@
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "common/QVRFCConstants.h"
+#include "common/QVRFCReportStyle.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ double CQVRFCDOEAnalyzer::PredictResponseValue(int quality, FACTOR_EFFECT_TYPE t
     for (int f = 0; f < m_nFactor; ++f) {
         if (bTopHalf == 1 && ranks[f] + 1 > half) continue;
         const int best = GetLargestResponseControlFactorLevel(quality, f, type);
-        combination.AppendFormat("%c%d", 65 + f, best + 1);
+        combination.AppendFormat("%s%d", qvrfc::FactorName(f).c_str(), best + 1);
         prediction += GetFactorLevelEffect(quality, f, best, type) - mean;
     }
     return prediction;

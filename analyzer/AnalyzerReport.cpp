@@ -12,7 +12,7 @@
 namespace {
 
 using Analyzer = CQVRFCDOEAnalyzer;
-using qvrfc::FactorLetter;
+using qvrfc::FactorName;
 using qvrfc::ReportStyle;
 
 // The three per-run responses in report order, with the labels the report prints.
@@ -108,7 +108,7 @@ void WriteParetoChart(FILE* file, const Analyzer& analyzer, int q) {
     for (const EffectKind& kind : kEffectKinds) {
         std::fprintf(file, "%s\n", kind.label);
         for (int j = 0; j < analyzer.GetNoFactor(); ++j)
-            std::fprintf(file, "Factor#%-2d(%c),", j + 1, FactorLetter(j));
+            std::fprintf(file, "Factor#%-2d(%s),", j + 1, FactorName(j).c_str());
         std::fprintf(file, "\n");
         for (int j = 0; j < analyzer.GetNoFactor(); ++j)
             std::fprintf(file, "%12.4lf,", analyzer.GetFactorEffect(q, j, kind.type, 1));
@@ -190,7 +190,7 @@ void CQVRFCDOEAnalyzer::WriteReportMainEffectChart(FILE* pFile, int quality) con
         std::fprintf(pFile, "%s\n", kind.label);
         for (int j = 0; j < m_nFactor; ++j)
             for (int l = 0; l < FactorLevelCount(j); ++l)
-                std::fprintf(pFile, "%c%-2d,", FactorLetter(j), l + 1);
+                std::fprintf(pFile, "%s%-2d,", FactorName(j).c_str(), l + 1);
         std::fprintf(pFile, "\n");
         for (int j = 0; j < m_nFactor; ++j)
             for (int l = 0; l < FactorLevelCount(j); ++l)

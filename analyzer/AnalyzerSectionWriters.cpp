@@ -9,7 +9,7 @@
 namespace {
 
 using Analyzer = CQVRFCDOEAnalyzer;
-using qvrfc::FactorLetter;
+using qvrfc::FactorName;
 using qvrfc::ReportStyle;
 
 // The texts of one per-run response in the response tables and plot series.
@@ -39,7 +39,7 @@ void WriteResponseBlock(FILE* file, const char* sep, const Analyzer& analyzer, i
     const int nFactor = analyzer.GetNoFactor();
     std::fprintf(file, "\t%s", sep);
     for (int j = 0; j < nFactor; ++j)
-        std::fprintf(file, "%c%s\t", FactorLetter(j), sep);
+        std::fprintf(file, "%s%s\t", FactorName(j).c_str(), sep);
     std::fprintf(file, "\n");
     for (int l = 0; l < analyzer.GetNoLevel(); ++l) {
         std::fprintf(file, "Level %d%s\t", l + 1, sep);
@@ -83,7 +83,7 @@ void WritePlotSeries(FILE* file, const Analyzer& analyzer, int q, const Response
     std::fputs(response.plotHeading, file);
     for (int j = 0; j < analyzer.GetNoFactor(); ++j)
         for (int l = 0; l < analyzer.GetNoLevel(); ++l)
-            std::fprintf(file, "%c%d, ", FactorLetter(j), l + 1);
+            std::fprintf(file, "%s%d, ", FactorName(j).c_str(), l + 1);
     std::fprintf(file, "\n");
     for (int j = 0; j < analyzer.GetNoFactor(); ++j)
         for (int l = 0; l < analyzer.GetNoLevel(); ++l)
@@ -157,7 +157,7 @@ int CQVRFCDOEAnalyzer::WriteRunQualityData(FILE* pFile, int bCSV, CString strTit
                      GetSNRatioType(q).GetString());
         std::fprintf(pFile, "Run%s\t", sep);
         for (int j = 0; j < m_nFactor; ++j)
-            std::fprintf(pFile, "%c%s\t", FactorLetter(j), sep);
+            std::fprintf(pFile, "%s%s\t", FactorName(j).c_str(), sep);
         if (repetitions < 2) {
             std::fprintf(pFile, "Value%s S/N Ratio\n", sep);
         } else {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "common/CString.h"
 
@@ -35,10 +36,11 @@ class ReportStyle {
     bool m_bCommaSeparated;
 };
 
-// Control factor f is named by the letter 'A' + f.
-inline char FactorLetter(int factor) {
-    return static_cast<char>('A' + factor);
-}
+// Control factor f (from 0) is named as spreadsheet columns are: A ... Z, then AA, AB, ...
+// Every output and option uses these names.
+std::string FactorName(int factor);
+// The factor a name denotes (case ignored), or -1 when text is not such a name.
+int FactorIndex(const std::string& text);
 
 // The empty line that groups run rows by five: after runs 5, 10, ... but never after the last.
 void WriteRunGroupBreak(FILE* file, int runNumber, int runCount);
