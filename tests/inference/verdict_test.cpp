@@ -10,6 +10,7 @@
 
 #include "results/VerdictReport.h"
 #include "support/golden.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -286,6 +287,15 @@ TEST(VerdictReport, JsonDataMarksWhatDoesNotExistAsNull) {
         qvrfc::VerdictJsonData(VerdictOf(kL27));
     EXPECT_FALSE(saturated[0].sn.terms[0].p || saturated[0].sn.error.ms ||
                  saturated[0].optimum.sn.low);
+}
+
+TEST(VerdictReport, FileHoldsTheTextOrTheCauseIsGiven) {
+    const qvrfc::Verdict verdict = VerdictOf(kL8);
+    std::string error;
+    ASSERT_TRUE(qvrfc::WriteVerdictReport("verdict.txt", verdict, error));
+    EXPECT_EQ(qvrfc_test::ReadFile("verdict.txt"), qvrfc::VerdictText(verdict));
+    EXPECT_FALSE(qvrfc::WriteVerdictReport("missing/verdict.txt", verdict, error));
+    EXPECT_EQ(error, "cannot write 'missing/verdict.txt': No such file or directory");
 }
 
 }  // namespace
