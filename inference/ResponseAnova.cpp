@@ -51,19 +51,20 @@ struct ColumnLevels {
     std::vector<double> counts;
 };
 
-ColumnLevels LevelsOf(const DesignLayout& layout, const RunValues& values, int column) {
+// Level totals and counts of a column from the run totals, so that the work per column does
+// not grow with the observations.
+ColumnLevels LevelsOf(const DesignLayout& layout, const std::vector<double>& runTotals,
+                      double perRun, int column) {
     ColumnLevels levels;
     levels.totals.assign(layout.levelCounts[column], 0.0);
     levels.counts.assign(layout.levelCounts[column], 0.0);
-    for (size_t r = 0; r < values.size(); ++r) {
+    for (size_t r = 0; r < runTotals.size(); ++r) {
         const int level = layout.levels[r][column];
         if (level < 0 || level >= layout.levelCounts[column])
             throw std::invalid_argument(
                 Sentence("column %d holds no factor, so its levels are unknown", column + 1));
-        for (double y : values[r]) {
-            levels.totals[level] += y;
-            levels.counts[level] += 1.0;
-        }
+        levels.totals[level] += runTotals[r];
+        levels.counts[level] += perRun;
     }
     return levels;
 }
@@ -156,7 +157,8 @@ class AnovaBuilder {
         m_result.grandMean = sum / count;
         double total = 0.0, within = 0.0;
         for (const std::vector<double>& run : m_values) {
-            const double runMean = std::accumulate(run.begin(), run.end(), 0.0) / run.size();
+            m_runTotals.push_back(std::accumulate(run.begin(), run.end(), 0.0));
+            const double runMean = m_runTotals.back() / run.size();
             for (double y : run) {
                 total += (y - m_result.grandMean) * (y - m_result.grandMean);
                 within += (y - runMean) * (y - runMean);
@@ -180,7 +182,8 @@ class AnovaBuilder {
                     throw std::invalid_argument("term " + term.name + " shares column " +
                                                 std::to_string(column + 1) + " with another term");
                 used[column] = true;
-                const ColumnLevels levels = LevelsOf(m_layout, m_values, column);
+                const ColumnLevels levels =
+                    LevelsOf(m_layout, m_runTotals, double(m_values[0].size()), column);
                 row.ss += ColumnSS(levels, m_result.grandMean);
                 row.dof += m_layout.levelCounts[column] - 1;
                 AddContrasts(levels);
@@ -301,6 +304,7 @@ class AnovaBuilder {
     const std::vector<ModelTerm>& m_terms;
     const RunValues& m_values;
     ResponseAnalysis m_result;
+    std::vector<double> m_runTotals;
     std::vector<double> m_contrasts;
 };
 

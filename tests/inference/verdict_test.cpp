@@ -38,6 +38,7 @@ struct Experiment {
 const Experiment kL18{"L18", Array::OA_L18, 3, SnKind::SmallerTextbook, {}, PoolingRule::None};
 const Experiment kL27{"L27", Array::OA_L27, 3, SnKind::Larger, {}, PoolingRule::None};
 const Experiment kL27Auto{"L27 auto", Array::OA_L27, 3, SnKind::Larger, {}, PoolingRule::Auto};
+const Experiment kL27Lenth{"L27 Lenth", Array::OA_L27, 3, SnKind::Larger, {}, PoolingRule::Lenth};
 const Experiment kL8{"L8", Array::OA_L8, 2, SnKind::Larger, {5, 6}, PoolingRule::None};
 const Experiment kL9{"L9", Array::OA_L9, 1, SnKind::Larger, {}, PoolingRule::Lenth};
 
@@ -89,6 +90,7 @@ TEST(VerdictAnova, TermsMatchR) {
         {kL27, kMean, 11, 2.240740741, 1.661327231, 1.994442858e-01},
         {kL27Auto, kSn, 2, 50.78855928111, 3846.939201491, 6.521571597e-20},
         {kL27Auto, kSn, 11, 0.05894450433, 4.464704801, 3.163341965e-02},
+        {kL27Lenth, kSn, 2, 50.78855928111, 2866.7409297, 5.95255261995e-13},
         {kL8, kSn, 0, 1.83629206992, 29.218969874, 0.03256194662},
         {kL8, kSn, 3, 0.19544989086, 3.109987004, 0.21986567047},
         {kL8, kMean, 2, 81.0, 105.152129817, 1.262062382e-06},
@@ -137,7 +139,7 @@ TEST(VerdictAnova, ErrorKeepsEverySourceAndContributionsAddTo100) {
 
 TEST(VerdictAnova, PureSumOfSquaresTakesTheErrorVarianceOff) {
     const qvrfc::ResponseAnalysis& a = VerdictOf(kL18).qualities[0].sn;
-    ExpectRelative(a.terms[0].pureSS, 4.134188872513 - 0.016330935340 / 2, 1e-9, "S'");
+    ExpectRelative(a.terms[2].pureSS, 35.674562420337 - 2 * 0.016330935340 / 2, 1e-9, "S'");
     ExpectRelative(a.total.ss, 44.930876173742, 1e-9, "total");
 }
 
@@ -151,11 +153,19 @@ TEST(VerdictAnova, SaturatedWithoutErrorHasNoFOrP) {
     EXPECT_TRUE(std::isnan(VerdictOf(kL27).qualities[0].optimum.sn.halfWidth));
 }
 
-TEST(VerdictAnova, LenthErrorOfASaturatedL9) {
-    const qvrfc::AnovaError& e = VerdictOf(kL9).qualities[0].sn.error;
-    EXPECT_TRUE(e.lenth);
-    EXPECT_DOUBLE_EQ(e.dof, 8.0 / 3.0);
-    ExpectRelative(std::sqrt(e.ms), 0.581449171249, 1e-9, "PSE");
+TEST(VerdictAnova, LenthErrorOfSaturatedDesigns) {
+    struct Row {
+        const Experiment& experiment;
+        double pse, dof;
+    };
+    // 8 contrasts of which 7 are kept; 26 of which 20 are kept (an even count).
+    const Row rows[] = {{kL9, 0.581449171249, 8.0 / 3.0}, {kL27Lenth, 0.0941182243939, 26.0 / 3.0}};
+    for (const Row& row : rows) {
+        const qvrfc::AnovaError& e = VerdictOf(row.experiment).qualities[0].sn.error;
+        EXPECT_TRUE(e.lenth) << row.experiment.name;
+        EXPECT_DOUBLE_EQ(e.dof, row.dof) << row.experiment.name;
+        ExpectRelative(std::sqrt(e.ms), row.pse, 1e-9, row.experiment.name);
+    }
 }
 
 TEST(VerdictPrediction, IntervalsMatchR) {
@@ -214,7 +224,10 @@ TEST(VerdictOptimum, AdjustmentFactorMovesTheMeanToTheTarget) {
     qvrfc::VerdictSettings settings;
     settings.responses = {{SnKind::Nominal2, 21.0}};
     settings.rule = PoolingRule::Auto;
-    const qvrfc::Optimum o = qvrfc::AnalyzeVerdict(analyzer, settings).qualities[0].optimum;
+    const qvrfc::QualityVerdict q = qvrfc::AnalyzeVerdict(analyzer, settings).qualities[0];
+    EXPECT_EQ(q.sn.error.pooled.dof, 4);  // half of the terms' 7, rounded up
+    EXPECT_EQ(q.mean.error.pooled.dof, 0);
+    const qvrfc::Optimum& o = q.optimum;
     EXPECT_EQ(o.adjustmentFactor, 1);
     EXPECT_EQ(o.levels[0].level, 0);
     EXPECT_EQ(o.levels[1].level, 0);
@@ -224,14 +237,16 @@ TEST(VerdictOptimum, AdjustmentFactorMovesTheMeanToTheTarget) {
 TEST(VerdictSn, OwnFormulasAgreeWithTheEngineAndTheTextbookFormDiffers) {
     CQVRFCDOEAnalyzer analyzer;
     analyzer.SetupDOE(1, Array::OA_L4, nullptr);
-    const std::vector<double> values = {3.0, 4.0, 6.0};
-    for (double y : values)
-        analyzer.AppendQualityValue(0, 0, y);
-    for (SnKind kind : {SnKind::Nominal1, SnKind::Nominal2, SnKind::Nominal3, SnKind::Nominal4,
-                        SnKind::Smaller, SnKind::Larger}) {
-        EXPECT_DOUBLE_EQ(qvrfc::SnRatioOfValues(kind, values, 5.0),
-                         analyzer.GetSNRatio(0, 0, qvrfc::EngineSnType(kind), 5.0))
-            << qvrfc::SnKindName(kind);
+    const std::vector<std::vector<double>> runs = {{3.0, 4.0, 6.0}, {0.0, 2.0, 5.0}};
+    for (int r = 0; r < 2; ++r) {
+        for (double y : runs[r])
+            analyzer.AppendQualityValue(0, r, y);
+        for (SnKind kind : {SnKind::Nominal1, SnKind::Nominal2, SnKind::Nominal3, SnKind::Nominal4,
+                            SnKind::Smaller, SnKind::Larger}) {
+            EXPECT_DOUBLE_EQ(qvrfc::SnRatioOfValues(kind, runs[r], 5.0),
+                             analyzer.GetSNRatio(0, r, qvrfc::EngineSnType(kind), 5.0))
+                << qvrfc::SnKindName(kind) << " run " << r + 1;
+        }
     }
     // Two observations 1 and 3: -10 log10(5) against the engine's -10 log10(4 + 2).
     EXPECT_NEAR(qvrfc::SnRatioOfValues(SnKind::SmallerTextbook, {1.0, 3.0}, 0.0) -
