@@ -13,9 +13,9 @@ namespace {
 
 // The one set of formats of the verdict texts.
 const char* const kAnovaHeader = "%-14s %14s %7s %14s %10s %10s %14s %9s\n";
-const char* const kTermRow = "%-14s %14.4f %7d %14.4f %10s %10s %14.4f %9.2f\n";
+const char* const kTermRow = "%-14s %14.4f %7d %14.4f %10s %10s %14s %9s\n";
 const char* const kPooledRow = "%-14s %14.4f %7d %14.4f %10s\n";
-const char* const kErrorRow = "%-14s %14.4f %7s %14s %10s %10s %14.4f %9.2f\n";
+const char* const kErrorRow = "%-14s %14.4f %7s %14s %10s %10s %14s %9s\n";
 const char* const kPartRow = "  %-12s %14.4f %7d\n";
 const char* const kTotalRow = "%-14s %14.4f %7d %14s %10s %10s %14s %9.2f\n";
 const char* const kPredictionRow = "  %-10s %12.4f %-3s  %s %s   n_eff %.4g   from %s%s\n";
@@ -84,11 +84,13 @@ std::string AnovaText(const ResponseAnalysis& a, const std::string& title) {
             text += Format(kPooledRow, t.name.c_str(), t.ss, t.dof, t.ms, "pooled");
         else
             text += Format(kTermRow, t.name.c_str(), t.ss, t.dof, t.ms, Number(t.f, "%.4f").c_str(),
-                           Number(t.p, "%.4g").c_str(), t.pureSS, t.contribution);
+                           Number(t.p, "%.4g").c_str(), Number(t.pureSS, "%.4f").c_str(),
+                           Number(t.contribution, "%.2f").c_str());
     }
     const AnovaError& e = a.error;
-    text += Format(kErrorRow, "Error", e.ss, Format("%g", e.dof).c_str(),
-                   Number(e.ms, "%.4f").c_str(), "", "", e.pureSS, e.contribution);
+    text +=
+        Format(kErrorRow, "Error", e.ss, Format("%g", e.dof).c_str(), Number(e.ms, "%.4f").c_str(),
+               "", "", Number(e.pureSS, "%.4f").c_str(), Number(e.contribution, "%.2f").c_str());
     text += Format(kPartRow, "residual", e.residual.ss, e.residual.dof);
     text += Format(kPartRow, "repetition", e.repetition.ss, e.repetition.dof);
     text += Format(kPartRow, "pooled", e.pooled.ss, e.pooled.dof);

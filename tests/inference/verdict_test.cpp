@@ -304,6 +304,18 @@ TEST(VerdictReport, JsonDataMarksWhatDoesNotExistAsNull) {
                  saturated[0].optimum.sn.low);
 }
 
+TEST(VerdictReport, ConstantObservationsShowNoNumberThatDoesNotExist) {
+    CQVRFCDOEAnalyzer analyzer;
+    analyzer.SetupDOE(1, Array::OA_L4, nullptr);
+    for (int r = 0; r < 4; ++r) {
+        analyzer.AppendQualityValue(0, r, 5.0);
+        analyzer.AppendQualityValue(0, r, 5.0);
+    }
+    const std::string text = qvrfc::VerdictText(qvrfc::AnalyzeVerdict(analyzer, {}));
+    EXPECT_EQ(text.find("nan"), std::string::npos) << text;
+    EXPECT_EQ(text.find("inf"), std::string::npos) << text;
+}
+
 TEST(VerdictReport, FileHoldsTheTextOrTheCauseIsGiven) {
     const qvrfc::Verdict verdict = VerdictOf(kL8);
     std::string error;
