@@ -47,6 +47,38 @@ int SplitQuality(const std::string& option, const std::string& text, const char*
     return static_cast<int>(quality);
 }
 
+double ParseTarget(const std::string& text, const std::string& target) {
+    errno = 0;
+    char* end = nullptr;
+    const double value = std::strtod(target.c_str(), &end);
+    if (target.empty() || *end != '\0' || errno != 0 || !std::isfinite(value))
+        throw UsageError(
+            Text("--sn '%s': target '%s' is not a number", text.c_str(), target.c_str()));
+    return value;
+}
+
+// QUALITY=NAME[:TARGET] of --sn, the name not yet looked up.
+struct SnParts {
+    int quality = 0;
+    std::string name;
+    double target = 0.0;
+};
+
+SnParts SplitSn(const std::string& text) {
+    SnParts parts;
+    std::string rest;
+    parts.quality = SplitQuality("--sn", text, kSnForm, rest);
+    const size_t colon = rest.find(':');
+    parts.name = rest.substr(0, colon);
+    if (colon != std::string::npos) parts.target = ParseTarget(text, rest.substr(colon + 1));
+    return parts;
+}
+
+CliError UnknownSnType(const std::string& text, const std::string& name, const std::string& list) {
+    return UsageError(Text("--sn '%s': unknown S/N type '%s' (one of %s)", text.c_str(),
+                           name.c_str(), list.c_str()));
+}
+
 }  // namespace
 
 std::string SnTypeList() {
@@ -58,30 +90,29 @@ std::string SnTypeList() {
 
 QualitySetting ParseQualitySetting(const std::string& text) {
     QualitySetting setting;
+    const SnParts parts = SplitSn(text);
     setting.text = text;
-    std::string rest;
-    setting.quality = SplitQuality("--sn", text, kSnForm, rest);
-    const size_t colon = rest.find(':');
-    const std::string name = rest.substr(0, colon);
+    setting.quality = parts.quality;
+    setting.target = parts.target;
     bool known = false;
     for (const SnTypeName& entry : kSnTypeNames) {
-        if (name == entry.name) {
+        if (parts.name == entry.name) {
             setting.type = entry.type;
             known = true;
         }
     }
-    if (!known)
-        throw UsageError(Text("--sn '%s': unknown S/N type '%s' (one of %s)", text.c_str(),
-                              name.c_str(), SnTypeList().c_str()));
-    if (colon != std::string::npos) {
-        const std::string target = rest.substr(colon + 1);
-        errno = 0;
-        char* end = nullptr;
-        setting.target = std::strtod(target.c_str(), &end);
-        if (target.empty() || *end != '\0' || errno != 0 || !std::isfinite(setting.target))
-            throw UsageError(
-                Text("--sn '%s': target '%s' is not a number", text.c_str(), target.c_str()));
-    }
+    if (!known) throw UnknownSnType(text, parts.name, SnTypeList());
+    return setting;
+}
+
+VerdictSnSetting ParseVerdictSnSetting(const std::string& text) {
+    VerdictSnSetting setting;
+    const SnParts parts = SplitSn(text);
+    setting.text = text;
+    setting.quality = parts.quality;
+    setting.target = parts.target;
+    if (!qvrfc::SnKindFromName(parts.name, setting.kind))
+        throw UnknownSnType(text, parts.name, qvrfc::SnKindList());
     return setting;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
+#include "inference/SnKind.h"
 
 namespace qvrfcdoe {
 
@@ -23,11 +24,21 @@ struct PoolSetting {
     std::vector<int> factors;
 };
 
+// --sn QUALITY=KIND[:TARGET] of the verdict commands, whose kinds include the textbook
+// smaller-the-better form ("smaller-textbook").
+struct VerdictSnSetting {
+    std::string text;
+    int quality = 0;
+    qvrfc::SnKind kind = qvrfc::SnKind::Nominal3;
+    double target = 0.0;
+};
+
 // The S/N ratio types as the command line names them: "nominal1, ..., larger".
 std::string SnTypeList();
 
 // Each throws a UsageError naming the setting when its text cannot be understood.
 QualitySetting ParseQualitySetting(const std::string& text);
 PoolSetting ParsePoolSetting(const std::string& text);
+VerdictSnSetting ParseVerdictSnSetting(const std::string& text);
 
 }  // namespace qvrfcdoe

@@ -27,6 +27,8 @@ void DeclareArraysCommand(CLI::App& app, CommandRun& run);
 void DeclareShowCommand(CLI::App& app, CommandRun& run);
 void DeclareCheckCommand(CLI::App& app, CommandRun& run);
 void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run);
+void DeclarePredictCommand(CLI::App& app, CommandRun& run);
+void DeclareConfirmCommand(CLI::App& app, CommandRun& run);
 void DeclareSelftestCommand(CLI::App& app, CommandRun& run);
 void DeclareDemoCommand(CLI::App& app, CommandRun& run);
 

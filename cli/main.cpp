@@ -12,6 +12,7 @@ namespace {
 const qvrfcdoe::DeclareCommand kCommands[] = {
     qvrfcdoe::DeclareArraysCommand,   qvrfcdoe::DeclareShowCommand,
     qvrfcdoe::DeclareCheckCommand,    qvrfcdoe::DeclareAnalyzeCommand,
+    qvrfcdoe::DeclarePredictCommand,  qvrfcdoe::DeclareConfirmCommand,
     qvrfcdoe::DeclareSelftestCommand, qvrfcdoe::DeclareDemoCommand,
 };
 

@@ -1,0 +1,356 @@
+#include "inference/ResponseAnova.h"
+
+#include <algorithm>
+#include <boost/math/distributions/fisher_f.hpp>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <stdexcept>
+
+#include "common/QVRFCReportStyle.h"
+
+namespace qvrfc {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+std::string Sentence(const char* format, int a, int b = 0, int c = 0) {
+    char text[200];
+    std::snprintf(text, sizeof text, format, a, b, c);
+    return text;
+}
+
+// Checks the values against the layout: as many runs, every run the same number (at least
+// one) of finite observations.
+void CheckValues(const DesignLayout& layout, const RunValues& values) {
+    if (values.size() != layout.levels.size())
+        throw std::invalid_argument(Sentence("the response has %d runs where the design has %d",
+                                             static_cast<int>(values.size()),
+                                             static_cast<int>(layout.levels.size())));
+    for (size_t r = 0; r < values.size(); ++r) {
+        if (values[r].empty())
+            throw std::invalid_argument(Sentence("run %d has no observation", int(r) + 1));
+        if (values[r].size() != values[0].size())
+            throw std::invalid_argument(
+                Sentence("run %d has %d observations where run 1 has %d; the analysis of "
+                         "variance needs the same number in every run",
+                         int(r) + 1, int(values[r].size()), int(values[0].size())));
+        for (double y : values[r]) {
+            if (!std::isfinite(y))
+                throw std::invalid_argument(
+                    Sentence("run %d has a value that is not a finite "
+                             "number",
+                             int(r) + 1));
+        }
+    }
+}
+
+// Observation count and total of each level of a column.
+struct ColumnLevels {
+    std::vector<double> totals;
+    std::vector<double> counts;
+};
+
+// Level totals and counts of a column from the run totals, so that the work per column does
+// not grow with the observations.
+ColumnLevels LevelsOf(const DesignLayout& layout, const std::vector<double>& runTotals,
+                      double perRun, int column) {
+    ColumnLevels levels;
+    levels.totals.assign(layout.levelCounts[column], 0.0);
+    levels.counts.assign(layout.levelCounts[column], 0.0);
+    for (size_t r = 0; r < runTotals.size(); ++r) {
+        const int level = layout.levels[r][column];
+        if (level < 0 || level >= layout.levelCounts[column])
+            throw std::invalid_argument(
+                Sentence("column %d holds no factor, so its levels are unknown", column + 1));
+        levels.totals[level] += runTotals[r];
+        levels.counts[level] += perRun;
+    }
+    return levels;
+}
+
+double ColumnSS(const ColumnLevels& levels, double grandMean) {
+    double ss = 0.0;
+    for (size_t l = 0; l < levels.totals.size(); ++l) {
+        if (levels.counts[l] == 0.0) continue;
+        const double mean = levels.totals[l] / levels.counts[l];
+        ss += levels.counts[l] * (mean - grandMean) * (mean - grandMean);
+    }
+    return ss;
+}
+
+// Orthonormal polynomial contrasts over s equally spaced levels (rows orthogonal to the
+// constant), by Gram-Schmidt on the powers of the level numbers.
+std::vector<std::vector<double>> PolynomialContrasts(int s) {
+    std::vector<std::vector<double>> basis;
+    std::vector<double> constant(s, 1.0 / std::sqrt(double(s)));
+    basis.push_back(constant);
+    for (int degree = 1; degree < s; ++degree) {
+        std::vector<double> v(s);
+        for (int l = 0; l < s; ++l)
+            v[l] = std::pow(double(l + 1), degree);
+        for (const std::vector<double>& b : basis) {
+            const double dot = std::inner_product(v.begin(), v.end(), b.begin(), 0.0);
+            for (int l = 0; l < s; ++l)
+                v[l] -= dot * b[l];
+        }
+        const double norm = std::sqrt(std::inner_product(v.begin(), v.end(), v.begin(), 0.0));
+        for (double& x : v)
+            x /= norm;
+        basis.push_back(v);
+    }
+    basis.erase(basis.begin());
+    return basis;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+// Lenth's pseudo standard error of the contrasts; sets their count.
+double LenthPse(const std::vector<double>& contrasts) {
+    std::vector<double> sizes;
+    for (double c : contrasts)
+        sizes.push_back(std::fabs(c));
+    const double s0 = 1.5 * Median(sizes);
+    std::vector<double> trimmed;
+    for (double c : sizes) {
+        if (c < 2.5 * s0) trimmed.push_back(c);
+    }
+    return trimmed.empty() ? 0.0 : 1.5 * Median(trimmed);
+}
+
+class AnovaBuilder {
+  public:
+    AnovaBuilder(const DesignLayout& layout, const std::vector<ModelTerm>& terms,
+                 const RunValues& values)
+        : m_layout(layout), m_terms(terms), m_values(values) {}
+
+    ResponseAnalysis Build(const PoolingChoice& pooling) {
+        CheckValues(m_layout, m_values);
+        SumTotals();
+        SumTerms();
+        SumResidual();
+        PoolByHand(pooling.byHand);
+        if (pooling.rule == PoolingRule::Auto) PoolAutomatically();
+        FinishError(pooling.rule == PoolingRule::Lenth);
+        FinishTerms();
+        return m_result;
+    }
+
+  private:
+    void SumTotals() {
+        double sum = 0.0;
+        int count = 0;
+        m_result.minValue = m_result.maxValue = m_values[0][0];
+        for (const std::vector<double>& run : m_values) {
+            for (double y : run) {
+                sum += y;
+                ++count;
+                m_result.minValue = std::min(m_result.minValue, y);
+                m_result.maxValue = std::max(m_result.maxValue, y);
+            }
+        }
+        m_result.count = count;
+        m_result.grandMean = sum / count;
+        double total = 0.0, within = 0.0;
+        for (const std::vector<double>& run : m_values) {
+            m_runTotals.push_back(std::accumulate(run.begin(), run.end(), 0.0));
+            const double runMean = m_runTotals.back() / run.size();
+            for (double y : run) {
+                total += (y - m_result.grandMean) * (y - m_result.grandMean);
+                within += (y - runMean) * (y - runMean);
+            }
+        }
+        m_result.total = {total, count - 1};
+        m_result.error.repetition = {within, count - static_cast<int>(m_values.size())};
+    }
+
+    void SumTerms() {
+        std::vector<bool> used(m_layout.levelCounts.size(), false);
+        for (const ModelTerm& term : m_terms) {
+            AnovaTerm row;
+            row.name = term.name;
+            std::vector<double> means;
+            for (int column : term.columns) {
+                if (column < 0 || column >= static_cast<int>(used.size()))
+                    throw std::invalid_argument("term " + term.name + " names a column " +
+                                                "the array does not have");
+                if (used[column])
+                    throw std::invalid_argument("term " + term.name + " shares column " +
+                                                std::to_string(column + 1) + " with another term");
+                used[column] = true;
+                const ColumnLevels levels =
+                    LevelsOf(m_layout, m_runTotals, double(m_values[0].size()), column);
+                row.ss += ColumnSS(levels, m_result.grandMean);
+                row.dof += m_layout.levelCounts[column] - 1;
+                AddContrasts(levels);
+                if (term.columns.size() == 1) {
+                    for (size_t l = 0; l < levels.totals.size(); ++l)
+                        means.push_back(levels.counts[l] > 0 ? levels.totals[l] / levels.counts[l]
+                                                             : kNaN);
+                }
+            }
+            row.ms = row.dof > 0 ? row.ss / row.dof : kNaN;
+            m_result.terms.push_back(row);
+            m_result.levelMeans.push_back(term.factors.size() == 1 ? means : std::vector<double>());
+        }
+    }
+
+    // The single-degree contrasts of a column, kept for Lenth's estimate.
+    void AddContrasts(const ColumnLevels& levels) {
+        const int s = static_cast<int>(levels.totals.size());
+        for (const std::vector<double>& h : PolynomialContrasts(s)) {
+            double c = 0.0;
+            for (int l = 0; l < s; ++l)
+                c += h[l] * std::sqrt(levels.counts[l]) * levels.totals[l] /
+                     std::max(levels.counts[l], 1.0);
+            m_contrasts.push_back(c);
+        }
+    }
+
+    void SumResidual() {
+        int termDof = 0;
+        double termSS = 0.0;
+        for (const AnovaTerm& term : m_result.terms) {
+            termDof += term.dof;
+            termSS += term.ss;
+        }
+        const int runs = static_cast<int>(m_values.size());
+        const int dof = runs - 1 - termDof;
+        if (dof < 0)
+            throw std::invalid_argument(
+                Sentence("the terms hold %d degrees of freedom, more than the %d of the runs",
+                         termDof, runs - 1));
+        const double rest = m_result.total.ss - m_result.error.repetition.ss - termSS;
+        m_result.error.residual = {dof > 0 ? std::max(rest, 0.0) : 0.0, dof};
+    }
+
+    void Pool(size_t term) {
+        AnovaTerm& row = m_result.terms[term];
+        if (row.pooled) return;
+        row.pooled = true;
+        m_result.error.pooled.ss += row.ss;
+        m_result.error.pooled.dof += row.dof;
+    }
+
+    int ErrorDof() const {
+        const AnovaError& e = m_result.error;
+        return e.residual.dof + e.repetition.dof + e.pooled.dof;
+    }
+
+    void PoolByHand(const std::vector<int>& byHand) {
+        for (int term : byHand) {
+            if (term < 0 || term >= static_cast<int>(m_result.terms.size()))
+                throw std::invalid_argument("a pooled term is not in the model");
+            Pool(term);
+        }
+    }
+
+    void PoolAutomatically() {
+        int termDof = 0;
+        for (const AnovaTerm& term : m_result.terms)
+            termDof += term.dof;
+        const int wanted = (termDof + 1) / 2;
+        for (;;) {
+            int weakest = -1, left = 0;
+            for (size_t t = 0; t < m_result.terms.size(); ++t) {
+                const AnovaTerm& row = m_result.terms[t];
+                if (row.pooled || row.dof == 0) continue;
+                ++left;
+                if (weakest < 0 || row.ms < m_result.terms[weakest].ms) weakest = int(t);
+            }
+            if (ErrorDof() >= wanted || left <= 1) return;
+            Pool(weakest);
+        }
+    }
+
+    void FinishError(bool lenthWanted) {
+        AnovaError& e = m_result.error;
+        e.ss = e.residual.ss + e.repetition.ss + e.pooled.ss;
+        e.dof = ErrorDof();
+        e.ms = e.dof > 0 ? e.ss / e.dof : kNaN;
+        if (e.dof == 0 && lenthWanted && !m_contrasts.empty()) {
+            const double pse = LenthPse(m_contrasts);
+            e.lenth = true;
+            e.dof = m_contrasts.size() / 3.0;
+            e.ms = pse > 0.0 ? pse * pse : kNaN;
+        }
+    }
+
+    void FinishTerms() {
+        AnovaError& e = m_result.error;
+        const double ve = std::isnan(e.ms) ? 0.0 : e.ms;
+        const double total = m_result.total.ss;
+        double pureTerms = 0.0;
+        for (AnovaTerm& row : m_result.terms) {
+            if (row.pooled) {
+                row.f = row.p = row.pureSS = row.contribution = kNaN;
+                continue;
+            }
+            row.f = std::isnan(e.ms) ? kNaN : row.ms / e.ms;
+            row.p = FisherUpperTail(row.f, row.dof, e.dof);
+            row.pureSS = row.ss - row.dof * ve;
+            row.contribution = total > 0.0 ? 100.0 * row.pureSS / total : kNaN;
+            pureTerms += row.pureSS;
+        }
+        e.pureSS = total - pureTerms;
+        e.contribution = total > 0.0 ? 100.0 * e.pureSS / total : kNaN;
+    }
+
+    const DesignLayout& m_layout;
+    const std::vector<ModelTerm>& m_terms;
+    const RunValues& m_values;
+    ResponseAnalysis m_result;
+    std::vector<double> m_runTotals;
+    std::vector<double> m_contrasts;
+};
+
+}  // namespace
+
+std::vector<ModelTerm> MainEffectTerms(const CQVRFCDOEAnalyzer& analyzer) {
+    std::vector<ModelTerm> terms;
+    const CQVRFCDOEAnalyzer::OA_TYPE type = analyzer.GetDOEArrayType();
+    for (int f = 0; f < analyzer.GetNoFactor(); ++f) {
+        const int column = analyzer.GetControlFactorID(f);
+        const int levels = CQVRFCDOETaguchiOrthogonalArray::GetNoLevel(type, column);
+        terms.push_back({FactorName(f), {f}, {column}, levels - 1});
+    }
+    return terms;
+}
+
+DesignLayout LayoutOf(const CQVRFCDOEAnalyzer& analyzer) {
+    const CQVRFCDOEAnalyzer::OA_TYPE type = analyzer.GetDOEArrayType();
+    DesignLayout layout;
+    const int columns = CQVRFCDOETaguchiOrthogonalArray::GetNoFactor(type);
+    for (int c = 0; c < columns; ++c)
+        layout.levelCounts.push_back(CQVRFCDOETaguchiOrthogonalArray::GetNoLevel(type, c));
+    layout.levels.assign(analyzer.GetNoRun(), std::vector<int>(columns, -1));
+    for (int f = 0; f < analyzer.GetNoFactor(); ++f) {
+        const int column = analyzer.GetControlFactorID(f);
+        if (column < 0 || column >= columns) continue;
+        for (int r = 0; r < analyzer.GetNoRun(); ++r)
+            layout.levels[r][column] = analyzer.GetLevel(r, f) - 1;
+    }
+    return layout;
+}
+
+ResponseAnalysis AnalyzeResponse(const DesignLayout& layout, const std::vector<ModelTerm>& terms,
+                                 const RunValues& values, const PoolingChoice& pooling) {
+    return AnovaBuilder(layout, terms, values).Build(pooling);
+}
+
+double FisherUpperTail(double f, double d1, double d2) {
+    if (!(f >= 0.0) || !(d1 > 0.0) || !(d2 > 0.0)) return kNaN;
+    if (std::isinf(f)) return 0.0;
+    return boost::math::cdf(boost::math::complement(boost::math::fisher_f(d1, d2), f));
+}
+
+double FisherQuantile(double alpha, double d1, double d2) {
+    if (!(alpha > 0.0 && alpha < 1.0) || !(d1 > 0.0) || !(d2 > 0.0)) return kNaN;
+    return boost::math::quantile(boost::math::complement(boost::math::fisher_f(d1, d2), alpha));
+}
+
+}  // namespace qvrfc
