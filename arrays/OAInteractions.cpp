@@ -166,14 +166,14 @@ class PlacementSearch {
     // Every column of a rule-built array can be carried onto any other and any pair onto any
     // other pair without changing which columns hold which interactions, so the first two
     // factors may sit on the first two columns: if that fails, every choice fails.
-    int LastCandidate(size_t depth) const {
-        return depth < 2 ? static_cast<int>(depth) : static_cast<int>(m_factorOn.size()) - 1;
+    int CandidateEnd(size_t depth) const {
+        return depth < 2 ? static_cast<int>(depth) + 1 : static_cast<int>(m_factorOn.size());
     }
 
     bool Place(size_t depth) {
         if (depth == m_order.size()) return true;
         const int factor = m_order[depth];
-        for (int column = 0; column <= LastCandidate(depth); ++column) {
+        for (int column = 0; column < CandidateEnd(depth); ++column) {
             if (++m_trials > kTrialLimit) return false;
             if (m_factorOn[column] >= 0 || m_interactionOn[column] >= 0) continue;
             m_factorColumn[factor] = column;
@@ -326,6 +326,38 @@ InteractionPlacement PlaceOnGivenTable(OAType type, const std::vector<int>& leve
     return placement;
 }
 
+// Two different columns of an array with the given column count.
+bool IsColumnPair(int columns, int a, int b) {
+    return a != b && a >= 0 && b >= 0 && a < columns && b < columns;
+}
+
+// The pair of levels of columns a and b in a run, numbered from 0.
+int CellOf(OAType type, int run, int a, int b) {
+    return (CatalogueLevel(type, run, a) - 1) * Levels(type, b) + CatalogueLevel(type, run, b) - 1;
+}
+
+// The sum of squares between groups of runs: the sum over the groups of
+// n_group * (group mean - overall mean)^2; an empty group adds nothing.
+double BetweenGroups(const std::vector<int>& groupOfRun, int groups,
+                     const std::vector<double>& responses) {
+    std::vector<double> total(groups, 0.0);
+    std::vector<int> count(groups, 0);
+    double grand = 0.0;
+    for (size_t run = 0; run < groupOfRun.size(); ++run) {
+        total[groupOfRun[run]] += responses[run];
+        ++count[groupOfRun[run]];
+        grand += responses[run];
+    }
+    const double mean = grand / static_cast<double>(responses.size());
+    double sum = 0.0;
+    for (int group = 0; group < groups; ++group) {
+        if (count[group] == 0) continue;
+        const double deviation = total[group] / count[group] - mean;
+        sum += count[group] * deviation * deviation;
+    }
+    return sum;
+}
+
 const std::vector<double>& CheckedResponses(OAType type, const std::vector<double>& responses) {
     if (!HasTable(type))
         throw std::invalid_argument("sum of squares asked of an array without a table");
@@ -395,7 +427,7 @@ const ArrayConstruction& ConstructionOf(OAType type) {
 std::vector<int> InteractionColumns(OAType type, int a, int b) {
     const ArrayConstruction& construction = ConstructionOf(type);
     const int columns = static_cast<int>(construction.columns.size());
-    if (a == b || a < 0 || b < 0 || a >= columns || b >= columns) return {};
+    if (!IsColumnPair(columns, a, b)) return {};
     const GaloisField field(construction.fieldSize);
     std::vector<int> result;
     for (int c = 1; c < construction.fieldSize; ++c) {
@@ -411,18 +443,15 @@ std::vector<int> InteractionColumns(OAType type, int a, int b) {
 
 bool InteractionStandsApart(OAType type, int a, int b) {
     const int columns = Columns(type);
-    if (a == b || a < 0 || b < 0 || a >= columns || b >= columns) return false;
+    if (!IsColumnPair(columns, a, b)) return false;
     const int runs = OA::GetNoRun(type);
     const int cellCount = Levels(type, a) * Levels(type, b);
     for (int other = 0; other < columns; ++other) {
         if (other == a || other == b) continue;
         const int levels = Levels(type, other);
-        if (runs % (cellCount * levels) != 0) return false;
         std::vector<int> count(cellCount * levels, 0);
         for (int run = 0; run < runs; ++run) {
-            const int cell = (CatalogueLevel(type, run, a) - 1) * Levels(type, b) +
-                             CatalogueLevel(type, run, b) - 1;
-            ++count[cell * levels + CatalogueLevel(type, run, other) - 1];
+            ++count[CellOf(type, run, a, b) * levels + CatalogueLevel(type, run, other) - 1];
         }
         const int expected = runs / (cellCount * levels);
         for (int n : count) {
@@ -465,22 +494,31 @@ OAType SmallestArrayFor(const std::vector<int>& factorLevels,
 
 std::vector<Confounding> RemainingConfounding(OAType type, const std::vector<int>& factorColumns,
                                               const std::vector<FactorPair>& declared) {
+    const int factors = static_cast<int>(factorColumns.size());
+    const auto columnOf = [&](int factor) {
+        return factor >= 0 && factor < factors ? factorColumns[factor] : -1;
+    };
     std::vector<int> factorOn(Columns(type), -1);
-    for (size_t factor = 0; factor < factorColumns.size(); ++factor) {
-        const int column = factorColumns[factor];
-        if (column >= 0 && column < Columns(type)) factorOn[column] = static_cast<int>(factor);
+    for (int factor = 0; factor < factors; ++factor) {
+        if (columnOf(factor) >= 0 && columnOf(factor) < Columns(type))
+            factorOn[columnOf(factor)] = factor;
+    }
+    std::vector<int> declaredOn(Columns(type), -1);
+    for (size_t i = 0; i < declared.size(); ++i) {
+        for (int column :
+             InteractionColumns(type, columnOf(declared[i].first), columnOf(declared[i].second)))
+            declaredOn[column] = static_cast<int>(i);
     }
     std::vector<Confounding> found;
-    const int factors = static_cast<int>(factorColumns.size());
     for (int first = 0; first < factors; ++first) {
         for (int second = first + 1; second < factors; ++second) {
             const FactorPair pair{first, second};
             if (std::any_of(declared.begin(), declared.end(),
                             [&](const FactorPair& d) { return SamePair(d, pair); }))
                 continue;
-            for (int column :
-                 InteractionColumns(type, factorColumns[first], factorColumns[second])) {
-                if (factorOn[column] >= 0) found.push_back({pair, factorOn[column], column});
+            for (int column : InteractionColumns(type, columnOf(first), columnOf(second))) {
+                if (factorOn[column] >= 0 || declaredOn[column] >= 0)
+                    found.push_back({pair, factorOn[column], declaredOn[column], column});
             }
         }
     }
@@ -490,23 +528,10 @@ std::vector<Confounding> RemainingConfounding(OAType type, const std::vector<int
 double ColumnSumOfSquares(OAType type, int column, const std::vector<double>& responses) {
     CheckedResponses(type, responses);
     CheckColumn(type, column);
-    const int levels = Levels(type, column);
-    std::vector<double> total(levels, 0.0);
-    std::vector<int> count(levels, 0);
-    double grand = 0.0;
-    for (size_t run = 0; run < responses.size(); ++run) {
-        const int level = CatalogueLevel(type, static_cast<int>(run), column) - 1;
-        total[level] += responses[run];
-        ++count[level];
-        grand += responses[run];
-    }
-    const double mean = grand / static_cast<double>(responses.size());
-    double sum = 0.0;
-    for (int level = 0; level < levels; ++level) {
-        const double deviation = total[level] / count[level] - mean;
-        sum += count[level] * deviation * deviation;
-    }
-    return sum;
+    std::vector<int> levelOfRun;
+    for (int run = 0; run < OA::GetNoRun(type); ++run)
+        levelOfRun.push_back(CatalogueLevel(type, run, column) - 1);
+    return BetweenGroups(levelOfRun, Levels(type, column), responses);
 }
 
 double InteractionSumOfSquares(OAType type, const std::vector<int>& columns,
@@ -522,27 +547,11 @@ double CellInteractionSumOfSquares(OAType type, int a, int b,
     CheckedResponses(type, responses);
     CheckColumn(type, a);
     CheckColumn(type, b);
-    const int cells = Levels(type, a) * Levels(type, b);
-    std::vector<double> total(cells, 0.0);
-    std::vector<int> count(cells, 0);
-    double grand = 0.0;
-    for (size_t run = 0; run < responses.size(); ++run) {
-        const int r = static_cast<int>(run);
-        const int cell =
-            (CatalogueLevel(type, r, a) - 1) * Levels(type, b) + CatalogueLevel(type, r, b) - 1;
-        total[cell] += responses[run];
-        ++count[cell];
-        grand += responses[run];
-    }
-    const double mean = grand / static_cast<double>(responses.size());
-    double between = 0.0;
-    for (int cell = 0; cell < cells; ++cell) {
-        if (count[cell] == 0) continue;
-        const double deviation = total[cell] / count[cell] - mean;
-        between += count[cell] * deviation * deviation;
-    }
-    return between - ColumnSumOfSquares(type, a, responses) -
-           ColumnSumOfSquares(type, b, responses);
+    std::vector<int> cellOfRun;
+    for (int run = 0; run < OA::GetNoRun(type); ++run)
+        cellOfRun.push_back(CellOf(type, run, a, b));
+    return BetweenGroups(cellOfRun, Levels(type, a) * Levels(type, b), responses) -
+           ColumnSumOfSquares(type, a, responses) - ColumnSumOfSquares(type, b, responses);
 }
 
 }  // namespace qvrfc

@@ -94,11 +94,13 @@ QVRFC_API InteractionPlacement PlaceFactors(OAType type, const std::vector<int>&
 QVRFC_API OAType SmallestArrayFor(const std::vector<int>& factorLevels,
                                   const std::vector<FactorPair>& interactions);
 
-// An undeclared two-factor interaction that shares a column with a factor.
+// An undeclared two-factor interaction that shares a column with a factor or with a declared
+// interaction (whose sum of squares then holds both).
 struct Confounding {
     FactorPair pair;
-    int factor;
-    int column;  // from 0
+    int factor;    // the factor on the column, or -1
+    int declared;  // the index of the declared interaction on the column, or -1
+    int column;    // from 0
 };
 // The confounding a placement on a rule-built array leaves, by pair, then column; empty for
 // the arrays given by value, whose interactions are spread over several columns.

@@ -191,16 +191,34 @@ TEST(Interactions, SmallestArrayHoldingTheInteractions) {
             << qvrfc::CatalogueName(c.smallest);
 }
 
-TEST(Interactions, RemainingConfoundingNamesPairFactorAndColumn) {
-    // L8 with A, B, C, D on columns 1, 2, 4, 6 and A*B, A*C declared.
-    const std::vector<qvrfc::Confounding> found =
-        qvrfc::RemainingConfounding(OA::OA_L8, {0, 1, 3, 5}, {AB, AC});
-    std::vector<std::string> text;
+std::string Describe(const std::vector<qvrfc::Confounding>& found) {
+    std::string text;
     for (const qvrfc::Confounding& c : found)
-        text.push_back(std::to_string(c.pair.first) + std::to_string(c.pair.second) + ">" +
-                       std::to_string(c.factor) + "@" + std::to_string(c.column));
-    EXPECT_EQ(text, (std::vector<std::string>{"12>3@5", "13>2@3", "23>1@1"}));
-    EXPECT_TRUE(qvrfc::RemainingConfounding(OA::OA_L18, {0, 1, 2}, {}).empty());
+        text += std::to_string(c.pair.first) + std::to_string(c.pair.second) + ">" +
+                (c.factor >= 0 ? "f" + std::to_string(c.factor) : "") +
+                (c.declared >= 0 ? "i" + std::to_string(c.declared) : "") + "@" +
+                std::to_string(c.column) + " ";
+    return text;
+}
+
+TEST(Interactions, RemainingConfoundingNamesPairFactorOrInteractionAndColumn) {
+    const struct {
+        OA::OA_TYPE type;
+        Columns factorColumns;
+        std::vector<FactorPair> declared;
+        const char* found;
+    } cases[] = {
+        // L8 with A, B, C, D on columns 1, 2, 4, 6 and A*B, A*C declared.
+        {OA::OA_L8, {0, 1, 3, 5}, {AB, AC}, "12>f3@5 13>f2@3 23>f1@1 "},
+        // D on column 7: C*D falls on column 3 with the declared A*B.
+        {OA::OA_L8, {0, 1, 3, 6}, {AB}, "23>i0@2 "},
+        {OA::OA_L27, {0, 1, 4}, {AB}, ""},
+        {OA::OA_L18, {0, 1, 2}, {}, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Describe(qvrfc::RemainingConfounding(c.type, c.factorColumns, c.declared)),
+                  c.found)
+            << qvrfc::CatalogueName(c.type);
 }
 
 // Reference sums of squares from R: anova(lm(y ~ A*B + ...)) with factors on the columns named.
