@@ -40,42 +40,23 @@ ArrayConstruction Build(int fieldSize, int digits) {
     return construction;
 }
 
-// Field size and digit count of each rule-built type; 0 for the arrays given by value.
-std::pair<int, int> FieldAndDigits(int type) {
-    switch (type) {
-        case OA::OA_L4:
-            return {2, 2};
-        case OA::OA_L8:
-            return {2, 3};
-        case OA::OA_L16:
-            return {2, 4};
-        case OA::OA_L32:
-            return {2, 5};
-        case OA::OA_L64:
-            return {2, 6};
-        case OA::OA_L9:
-            return {3, 2};
-        case OA::OA_L27:
-            return {3, 3};
-        case OA::OA_L81:
-            return {3, 4};
-        case OA::OA_L16A:
-            return {4, 2};
-        case OA::OA_L64A:
-            return {4, 3};
-        case OA::OA_L25:
-            return {5, 2};
-        default:
-            return {0, 0};
-    }
-}
+// The field size and digit count of every rule-built type.
+struct RuleShape {
+    OAType type;
+    int fieldSize;
+    int digits;
+};
+const RuleShape kRuleShapes[] = {
+    {OA::OA_L4, 2, 2},   {OA::OA_L8, 2, 3},   {OA::OA_L16, 2, 4}, {OA::OA_L32, 2, 5},
+    {OA::OA_L64, 2, 6},  {OA::OA_L9, 3, 2},   {OA::OA_L27, 3, 3}, {OA::OA_L81, 3, 4},
+    {OA::OA_L16A, 4, 2}, {OA::OA_L64A, 4, 3}, {OA::OA_L25, 5, 2},
+};
 
+// Indexed by type from OA_L4 to OA_L81; empty constructions for the arrays given by value.
 std::vector<ArrayConstruction> BuildAll() {
-    std::vector<ArrayConstruction> all;
-    for (int type = OA::OA_L4; type <= OA::OA_FULL_FACTORIAL; ++type) {
-        const std::pair<int, int> shape = FieldAndDigits(type);
-        all.push_back(shape.first ? Build(shape.first, shape.second) : ArrayConstruction());
-    }
+    std::vector<ArrayConstruction> all(OA::OA_L81 + 1);
+    for (const RuleShape& shape : kRuleShapes)
+        all[shape.type] = Build(shape.fieldSize, shape.digits);
     return all;
 }
 
