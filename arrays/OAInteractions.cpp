@@ -481,8 +481,8 @@ std::vector<Confounding> RemainingConfounding(OAType type, const std::vector<int
     };
     std::vector<int> factorOn(Columns(type), -1);
     for (int factor = 0; factor < factors; ++factor) {
-        if (columnOf(factor) >= 0 && columnOf(factor) < Columns(type))
-            factorOn[columnOf(factor)] = factor;
+        CheckColumn(type, columnOf(factor));
+        factorOn[columnOf(factor)] = factor;
     }
     std::vector<int> declaredOn(Columns(type), -1);
     for (size_t i = 0; i < declared.size(); ++i) {

@@ -103,7 +103,8 @@ struct Confounding {
     int column;    // from 0
 };
 // The confounding a placement on a rule-built array leaves, by pair, then column; empty for
-// the arrays given by value, whose interactions are spread over several columns.
+// the arrays given by value, whose interactions are spread over several columns. Throws
+// std::invalid_argument for a factor column outside the array.
 QVRFC_API std::vector<Confounding> RemainingConfounding(OAType type,
                                                         const std::vector<int>& factorColumns,
                                                         const std::vector<FactorPair>& declared);

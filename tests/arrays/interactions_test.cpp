@@ -3,6 +3,7 @@
 // sums of squares against R's lm().
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -269,9 +270,34 @@ TEST(Interactions, InteractionSumsOfSquaresMatchR) {
                 << name;
         }
     }
-    EXPECT_THROW(qvrfc::ColumnSumOfSquares(OA::OA_L8, 0, {1.0, 2.0}), std::invalid_argument);
-    EXPECT_THROW(qvrfc::ColumnSumOfSquares(OA::OA_L8, 7, std::vector<double>(8)),
-                 std::invalid_argument);
+}
+
+TEST(Interactions, RefusesColumnsOutsideTheArrayAndWrongResponseCounts) {
+    const struct {
+        void (*call)();
+        const char* message;
+    } cases[] = {
+        {[] {
+             qvrfc::ColumnSumOfSquares(OA::OA_L8, 0, {1.0, 2.0});
+         },
+         "L8(2^7) has 8 runs, not 2 responses"},
+        {[] { qvrfc::ColumnSumOfSquares(OA::OA_L8, 7, std::vector<double>(8)); },
+         "L8(2^7) has no column 8"},
+        {[] { qvrfc::CellInteractionSumOfSquares(OA::OA_L8, 0, -1, std::vector<double>(8)); },
+         "L8(2^7) has no column 0"},
+        {[] {
+             qvrfc::RemainingConfounding(OA::OA_L8, {0, 9}, {});
+         },
+         "L8(2^7) has no column 10"},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.call();
+            ADD_FAILURE() << "accepted: " << c.message;
+        } catch (const std::invalid_argument& error) {
+            EXPECT_STREQ(error.what(), c.message);
+        }
+    }
 }
 
 }  // namespace
