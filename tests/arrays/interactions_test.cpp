@@ -77,20 +77,6 @@ TEST(Interactions, EveryInteractionColumnHoldsTheLevelWiseCombination) {
     EXPECT_EQ(qvrfc::InteractionColumns(OA::OA_L18, 0, 1), Columns{});
 }
 
-TEST(Interactions, PairsStandingApartAreDerivedFromTheTables) {
-    using Pairs = std::vector<std::pair<int, int>>;
-    const struct {
-        OA::OA_TYPE type;
-        Pairs pairs;
-    } cases[] = {
-        {OA::OA_L8, {}},         {OA::OA_L12, {}},       {OA::OA_L18, {{0, 1}}},
-        {OA::OA_L32A, {{0, 1}}}, {OA::OA_L36, {}},       {OA::OA_L36A, {{0, 3}, {1, 3}, {2, 3}}},
-        {OA::OA_L50, {{0, 1}}},  {OA::OA_L54, {{0, 1}}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(qvrfc::PairsStandingApart(c.type), c.pairs) << qvrfc::CatalogueName(c.type);
-}
-
 const FactorPair AB{0, 1}, AC{0, 2}, BC{1, 2}, CD{2, 3};
 
 TEST(Interactions, PlacementKeepsDeclaredInteractionsFree) {
@@ -145,8 +131,7 @@ TEST(Interactions, PlacementRefusalsSayWhy) {
         {OA::OA_L9,
          {3, 3, 3},
          {AB},
-         "L9 has 4 columns; 3 factors and 1 interaction of 2 columns "
-         "each need 5"},
+         "L9 has 4 columns; 3 factors and 1 interaction of 2 columns each need 5"},
         {OA::OA_L8, {2, 3}, {}, "L8 has no column of 3 levels for factor B"},
         {OA::OA_L4, {2, 2, 2, 2}, {}, "L4 has 3 columns, not 4"},
         {OA::OA_L12, {2, 2}, {AB}, "interactions are spread over several columns in L12"},
@@ -222,44 +207,32 @@ TEST(Interactions, RemainingConfoundingNamesPairFactorOrInteractionAndColumn) {
             << qvrfc::CatalogueName(c.type);
 }
 
-// Reference sums of squares from R: anova(lm(y ~ A*B + ...)) with factors on the columns named.
+// Reference data: one response per run. L8: A, B, C on columns 1, 2, 4; L16: A, B, C, D on
+// columns 1, 2, 4, 8; L27: A, B, C on columns 1, 2, 5; L18: A, B, C on columns 1, 2, 3.
+const std::vector<double> kY8 = {12.4, 15.1, 13.8, 19.6, 11.2, 14.9, 16.3, 22.5};
+const std::vector<double> kY16 = {41.2, 38.5, 44.9, 47.3, 36.8, 40.1, 52.6, 49.0,
+                                  39.7, 43.3, 45.8, 51.4, 37.9, 42.6, 48.2, 55.1};
+const std::vector<double> kY27 = {23.1, 25.4, 27.9, 22.6, 26.8, 30.2, 21.7, 24.9, 31.5,
+                                  28.3, 29.0, 33.6, 26.1, 30.7, 35.2, 25.8, 29.9, 36.4,
+                                  30.5, 31.8, 35.0, 27.2, 33.9, 38.1, 29.6, 32.4, 40.3};
+const std::vector<double> kY18 = {10.2, 11.8, 13.1, 12.5, 15.3, 14.0, 11.1, 16.4, 13.7,
+                                  12.9, 13.4, 15.8, 14.6, 18.2, 16.9, 13.3, 17.5, 19.4};
+
+// The interaction sums of squares R gives: anova(lm(y ~ A*B + C)) on L8, L27 and L18,
+// anova(lm(y ~ A*B + C*D)) on L16.
 TEST(Interactions, InteractionSumsOfSquaresMatchR) {
     const struct {
         OA::OA_TYPE type;
-        std::vector<double> y;
+        const std::vector<double>& y;
         int a, b;         // the interacting factors' columns
         Columns columns;  // their interaction's columns
-        double expected;  // R's A:B sum of squares
+        double expected;
     } cases[] = {
-        {OA::OA_L8, {12.4, 15.1, 13.8, 19.6, 11.2, 14.9, 16.3, 22.5}, 0, 1, {2}, 5.78},
-        {OA::OA_L16,
-         {41.2, 38.5, 44.9, 47.3, 36.8, 40.1, 52.6, 49.0, 39.7, 43.3, 45.8, 51.4, 37.9, 42.6, 48.2,
-          55.1},
-         0,
-         1,
-         {2},
-         0.5625},
-        {OA::OA_L16,
-         {41.2, 38.5, 44.9, 47.3, 36.8, 40.1, 52.6, 49.0, 39.7, 43.3, 45.8, 51.4, 37.9, 42.6, 48.2,
-          55.1},
-         3,
-         7,
-         {11},
-         0.36},
-        {OA::OA_L27,
-         {23.1, 25.4, 27.9, 22.6, 26.8, 30.2, 21.7, 24.9, 31.5, 28.3, 29.0, 33.6, 26.1, 30.7,
-          35.2, 25.8, 29.9, 36.4, 30.5, 31.8, 35.0, 27.2, 33.9, 38.1, 29.6, 32.4, 40.3},
-         0,
-         1,
-         {2, 3},
-         2.4088888888889},
-        {OA::OA_L18,
-         {10.2, 11.8, 13.1, 12.5, 15.3, 14.0, 11.1, 16.4, 13.7, 12.9, 13.4, 15.8, 14.6, 18.2, 16.9,
-          13.3, 17.5, 19.4},
-         0,
-         1,
-         {},
-         0.3344444444444},
+        {OA::OA_L8, kY8, 0, 1, {2}, 5.78},
+        {OA::OA_L16, kY16, 0, 1, {2}, 0.5625},
+        {OA::OA_L16, kY16, 3, 7, {11}, 0.36},
+        {OA::OA_L27, kY27, 0, 1, {2, 3}, 2.4088888888889},
+        {OA::OA_L18, kY18, 0, 1, {}, 0.3344444444444},
     };
     for (const auto& c : cases) {
         const char* name = qvrfc::CatalogueName(c.type);
