@@ -3,6 +3,7 @@
 // all read.
 #include <cstddef>
 
+#include "arrays/OACatalogueFacts.h"
 #include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
 
 namespace {
@@ -64,6 +65,16 @@ const char* DisplayName(int type) {
 }
 
 }  // namespace
+
+int qvrfc::CatalogueLevel(OA::OA_TYPE type, int run, int column) {
+    const CatalogueEntry* entry = FindEntry(type);
+    if (!entry || run < 0 || run >= entry->runs || column < 0 || column >= entry->columns) return 0;
+    return entry->cell(run, column);
+}
+
+const char* qvrfc::CatalogueName(OA::OA_TYPE type) {
+    return FindEntry(type) ? DisplayName(type) : "Undefined";
+}
 
 int CQVRFCDOETaguchiOrthogonalArray::GetNoRun(OA_TYPE type) {
     const CatalogueEntry* entry = FindEntry(type);

@@ -23,6 +23,10 @@ std::string LevelsPerColumn(OA_TYPE type);
 // The run counts of the catalogue as "4, 8, 9, ... or 81", for messages.
 std::string RunCountList();
 
+// The help text of an option or argument that names an array.
+constexpr const char* kArrayNameHelp =
+    "The array: L4 ... L81 (L16' or L16a for the second L16), or its type number";
+
 // The type a user named; a UsageError when the catalogue has no table of that name.
 OA_TYPE ParseArrayName(const std::string& name);
 

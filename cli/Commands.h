@@ -25,6 +25,7 @@ using DeclareCommand = void (*)(CLI::App& app, CommandRun& run);
 
 void DeclareArraysCommand(CLI::App& app, CommandRun& run);
 void DeclareShowCommand(CLI::App& app, CommandRun& run);
+void DeclareInteractionsCommand(CLI::App& app, CommandRun& run);
 void DeclareCheckCommand(CLI::App& app, CommandRun& run);
 void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run);
 void DeclarePredictCommand(CLI::App& app, CommandRun& run);

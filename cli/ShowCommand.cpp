@@ -39,9 +39,7 @@ void DeclareShowCommand(CLI::App& app, CommandRun& run) {
     auto options = std::make_shared<ShowOptions>();
     CLI::App* show = AddCommand(app, run, "show", "Print the listing of one orthogonal array",
                                 [options] { return ShowArray(*options); });
-    show->add_option("ARRAY", options->array,
-                     "The array: L4 ... L81 (L16' or L16a for the second L16), or its type number")
-        ->required();
+    show->add_option("ARRAY", options->array, kArrayNameHelp)->required();
     DeclareOutFolder(show, options->outFolder);
 }
 

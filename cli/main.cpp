@@ -10,10 +10,11 @@ namespace {
 
 // The commands in the order --help lists them.
 const qvrfcdoe::DeclareCommand kCommands[] = {
-    qvrfcdoe::DeclareArraysCommand,   qvrfcdoe::DeclareShowCommand,
-    qvrfcdoe::DeclareCheckCommand,    qvrfcdoe::DeclareAnalyzeCommand,
-    qvrfcdoe::DeclarePredictCommand,  qvrfcdoe::DeclareConfirmCommand,
-    qvrfcdoe::DeclareSelftestCommand, qvrfcdoe::DeclareDemoCommand,
+    qvrfcdoe::DeclareArraysCommand,       qvrfcdoe::DeclareShowCommand,
+    qvrfcdoe::DeclareInteractionsCommand, qvrfcdoe::DeclareCheckCommand,
+    qvrfcdoe::DeclareAnalyzeCommand,      qvrfcdoe::DeclarePredictCommand,
+    qvrfcdoe::DeclareConfirmCommand,      qvrfcdoe::DeclareSelftestCommand,
+    qvrfcdoe::DeclareDemoCommand,
 };
 
 std::string CommandNames(const CLI::App& app) {
