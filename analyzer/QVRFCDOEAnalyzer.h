@@ -15,6 +15,8 @@
 #include "common/QVRFCDoubleArray.h"
 #include "common/QVRFCExport.h"
 
+class CQVRFCDOEDataFileReader;
+
 class QVRFC_API CQVRFCDOEAnalyzer {
   public:
     using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
@@ -136,9 +138,11 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     int GetRunNoQualityData(int quality, int run) const;
 
     // Set-up listing and quality data file; a file that is not complete and well formed
-    // (finite numbers only) is refused with 0 and the experiment held is kept.
+    // (finite numbers only) is refused with 0 and the experiment held is kept. The second
+    // LoadData sets up on what a reader read well and takes its observations over.
     int DOEWriter(FILE* stream) const;
     int LoadData(CString fileName);
+    int LoadData(CQVRFCDOEDataFileReader& reader);
 
     // S/N ratios (dB), mean square deviation, sensitivity, coefficient of variation.
     CString GetSNRatioType(int quality) const;
