@@ -47,17 +47,12 @@ std::string Counted(int count, const char* one, const char* many) {
     return Printed("%d %s", count, count == 1 ? one : many);
 }
 
-// An array object that only carries its type, to name it without loading its table.
+// An array object that only carries its type, to name it without loading its table
+// (loading one rewrites the listing log in the current folder).
 class TypeOnlyArray : public ArrayType {
   public:
     explicit TypeOnlyArray(OA_TYPE type) { m_eType = type; }
 };
-
-std::string ArrayName(ArrayType::OA_TYPE type) {
-    static const std::string prefix = "Taguchi Orthogonal Array ";
-    const std::string full = TypeOnlyArray(type).GetTypeString().str();
-    return full.compare(0, prefix.size(), prefix) == 0 ? full.substr(prefix.size()) : full;
-}
 
 // A refusal on the way through the file; Read turns it into its Problem.
 struct Refusal {
@@ -113,7 +108,7 @@ class CQVRFCDOEDataFileReader::Parser {
     void FailIfUnreadable() const {
         if (m_numbers.HasReadError())
             Fail(Printed("cannot be read (%s)", std::strerror(m_numbers.ReadErrorNumber())));
-        if (m_numbers.AtNulByte())
+        if (m_numbers.NulInWord())
             Fail("holds a NUL byte: a quality data file is text", m_numbers.Line());
         if (m_numbers.WordTooLong())
             Fail(Printed("holds a word of more than %zu characters, which is no number",
@@ -226,6 +221,21 @@ std::string CQVRFCDOEDataFileReader::Describe(const char* fileName) const {
 std::vector<double>& CQVRFCDOEDataFileReader::RunValues(int quality, int run) {
     return m_values[static_cast<size_t>(quality) * static_cast<size_t>(m_nRun) +
                     static_cast<size_t>(run)];
+}
+
+std::string CQVRFCDOEDataFileReader::ArrayName(OA_TYPE type) {
+    static const std::string prefix = "Taguchi Orthogonal Array ";
+    const std::string full = TypeOnlyArray(type).GetTypeString().str();
+    return full.compare(0, prefix.size(), prefix) == 0 ? full.substr(prefix.size()) : full;
+}
+
+std::vector<CQVRFCDOEDataFileReader::OA_TYPE> CQVRFCDOEDataFileReader::ArraysWithRuns(int runs) {
+    std::vector<OA_TYPE> types;
+    for (int t = ArrayType::OA_L4; t <= ArrayType::OA_L81; ++t) {
+        if (ArrayType::GetNoRun(static_cast<OA_TYPE>(t)) == runs)
+            types.push_back(static_cast<OA_TYPE>(t));
+    }
+    return types;
 }
 
 std::string CQVRFCDOEDataFileReader::RunCountList() {

@@ -7,7 +7,6 @@
 // (0 or below: no observations) followed by that many finite observations.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,8 +50,11 @@ class QVRFC_API CQVRFCDOEDataFileReader {
     // Observations of a run (quality and run from 0); the analyzer takes them when loading.
     std::vector<double>& RunValues(int quality, int run);
 
-    // The run counts of the catalogue as "4, 8, 9, ... or 81", for messages.
+    // The catalogue for messages: its run counts as "4, 8, 9, ... or 81", the short name
+    // of an array ("L16'(4^5)"), and the arrays of a run count in catalogue order.
     static std::string RunCountList();
+    static std::string ArrayName(OA_TYPE type);
+    static std::vector<OA_TYPE> ArraysWithRuns(int runs);
 
   private:
     class Parser;

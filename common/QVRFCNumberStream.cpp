@@ -140,8 +140,11 @@ int NumberStream::Line() const {
     return 1 + m_linesBefore + static_cast<int>(std::count(Next() - m_next, Next(), '\n'));
 }
 
-bool NumberStream::AtNulByte() const {
-    return m_next < m_end && m_window[m_next] == '\0';
+bool NumberStream::NulInWord() const {
+    for (const char* p = Next(); p < End() && !IsSpace(*p); ++p) {
+        if (*p == '\0') return true;
+    }
+    return false;
 }
 
 template <typename Value, typename Parse>

@@ -31,8 +31,8 @@ class NumberStream {
     // bytes that are not printable shown as '?'), and the line it starts on (from 1).
     std::string PeekWord(size_t maxLength) const;
     int Line() const;
-    // True when the read position holds a NUL byte (binary data, not text).
-    bool AtNulByte() const;
+    // True when the word at the read position holds a NUL byte (binary data, not text).
+    bool NulInWord() const;
     // True when the word at the read position is longer than the longest number read.
     bool WordTooLong() const { return m_wordTooLong; }
     // The longest word taken as a number.
