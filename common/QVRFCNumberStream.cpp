@@ -7,6 +7,7 @@
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -106,10 +107,27 @@ bool NumberStream::ReadInt(int& value) {
 
 bool NumberStream::ReadDoubles(int count, std::vector<double>& values) {
     for (int i = 0; i < count; ++i) {
+        if (ReadShortDecimal(values)) continue;
         double value = 0.0;
         if (!Read(value, &NumberStream::ParseDouble)) return false;
         values.push_back(value);
     }
+    return true;
+}
+
+// The common case without the general machinery: white space, then a short decimal that
+// ends at white space well inside the window. False, consuming nothing, for anything else.
+bool NumberStream::ReadShortDecimal(std::vector<double>& values) {
+    if (!m_fastDecimal) return false;
+    const char* p = Next();
+    while (IsSpace(*p))  // the 0 after the text stops this
+        ++p;
+    if (End() - p < static_cast<std::ptrdiff_t>(kLookahead) || !StartsPlainDecimal(p)) return false;
+    double value = 0.0;
+    const char* end = nullptr;
+    if (!ParseShortDecimal(p, value, end) || end >= End() || !IsSpace(*end)) return false;
+    values.push_back(value);
+    m_next = static_cast<size_t>(end - m_window.data());
     return true;
 }
 

@@ -60,6 +60,8 @@ class NumberStream {
     bool ParseDouble(double& value, bool& ok, const char*& end) const;
     template <typename Value, typename Parse>
     bool Read(Value& value, Parse parse);
+    // ReadDoubles' quick path for a short decimal number well inside the window.
+    bool ReadShortDecimal(std::vector<double>& values);
 
     const char* Next() const { return m_window.data() + m_next; }
     const char* End() const { return m_window.data() + m_end; }

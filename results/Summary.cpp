@@ -123,7 +123,7 @@ void WriteAnovaTable(FILE* file, const Analyzer& analyzer, int q, const Response
     const double errorSS = analyzer.GetErrorSumsOfSquares(q, errorDof, response.type);
     double errorSD = 0.0, errorPercent = 0.0;
     const double errorVariance =
-        analyzer.GetErrorVariance(q, errorSS, errorDof, errorSD, errorPercent, response.type);
+        Analyzer::ErrorVarianceOfTotal(errorSS, errorDof, total, errorSD, errorPercent);
     std::fprintf(file, "\nANOVA of %s\n", response.title);
     std::fprintf(file, "  Source             SS    DOF      Variance           F  Contribution\n");
     for (int f = 0; f < analyzer.GetNoFactor(); ++f) {
@@ -134,8 +134,8 @@ void WriteAnovaTable(FILE* file, const Analyzer& analyzer, int q, const Response
         int dof = 0;
         double fValue = 0.0, percent = 0.0;
         const double ss = analyzer.GetFactorSumsOfSquares(q, f, dof, response.type, 1);
-        const double variance = analyzer.GetFactorVariance(q, f, ss, dof, errorVariance, fValue,
-                                                           percent, response.type);
+        const double variance =
+            Analyzer::FactorVarianceOfTotal(ss, dof, errorVariance, total, fValue, percent);
         // Without error degrees of freedom there is no F ratio to show.
         const std::string ratio = errorDof > 0 ? Fixed(fValue) : "";
         std::fprintf(file, "  %-6s %14.4f %5d %13.4f %11s %12.1f%%\n", qvrfc::FactorName(f).c_str(),

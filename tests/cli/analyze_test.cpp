@@ -2,10 +2,12 @@
 // engine's own self-tests, reports land in the output folder only, and bad data
 // files or settings are refused before anything is written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
@@ -61,6 +63,14 @@ TEST_F(Analyze, PrintsTheSummaryAndOnRequestTheRuns) {
     EXPECT_EQ(runs.out.substr(0, summary),
               Between(test1, "averaged value...Start", "\n[Factor Effect]"));
     EXPECT_EQ(Analysis(runs).substr(summary + 1), Analysis(plain));
+
+    // A named pipe is read once, as it is written.
+    ASSERT_EQ(mkfifo("pipe.ipt", 0600), 0);
+    std::thread writer([] { WriteFile("pipe.ipt", ReadFile("DOETest1.ipt")); });
+    const Result piped = RunProgram({"analyze", "pipe.ipt", "--out", "p"});
+    writer.join();
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(Analysis(piped), Analysis(plain));
 
     // The report's effects and ANOVA match the engine's larger-the-better report scenario,
     // which enters the same data set with the level numbers as factor values.
