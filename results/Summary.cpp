@@ -1,5 +1,6 @@
 #include "results/Summary.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ const Response kAnovaResponses[] = {{Analyzer::FACTOR_EFFECT_QUALITY, "the obser
 // Row labels and factor columns of the response tables.
 constexpr int kLabelWidth = 20;
 constexpr int kColumnWidth = 10;
+// Factor columns in one block of a response table: a line of at most 100 characters.
+constexpr int kFactorsPerBlock = 8;
 
 const char* Plural(int count, const char* one, const char* many) {
     return count == 1 ? one : many;
@@ -74,44 +77,47 @@ void WriteExperiment(FILE* file, const Analyzer& analyzer, const SummaryOptions&
                  others.c_str(), others.find(',') == std::string::npos ? "has" : "have", runs);
 }
 
-void WriteFactorHeader(FILE* file, const Analyzer& analyzer, const char* title) {
-    std::fprintf(file, "%-*s", kLabelWidth, title);
-    for (int f = 0; f < analyzer.GetNoFactor(); ++f)
+// Rows of a response table for the factors first..last-1 (0-based).
+void WriteResponseBlock(FILE* file, const Analyzer& analyzer, int q, const Response& response,
+                        const std::vector<int>& ranks, int first, int last) {
+    std::fprintf(file, "\n%-*s", kLabelWidth, response.title);
+    for (int f = first; f < last; ++f)
         std::fprintf(file, "%*s", kColumnWidth, qvrfc::FactorName(f).c_str());
-    std::fprintf(file, "\n");
-}
-
-// Level rows, then Delta, Rank and the best level of every factor, then the predictions.
-void WriteResponseTable(FILE* file, const Analyzer& analyzer, int q, const Response& response) {
-    const int factors = analyzer.GetNoFactor();
-    std::fprintf(file, "\n");
-    WriteFactorHeader(file, analyzer, response.title);
     for (int level = 0; level < analyzer.GetNoLevel(); ++level) {
-        std::fprintf(file, "  Level %-*d", kLabelWidth - 8, level + 1);
-        for (int f = 0; f < factors; ++f) {
+        std::fprintf(file, "\n  Level %-*d", kLabelWidth - 8, level + 1);
+        for (int f = first; f < last; ++f) {
             if (level < LevelCount(analyzer, f))
                 std::fprintf(file, "%*.4f", kColumnWidth,
                              analyzer.GetFactorLevelEffect(q, f, level, response.type));
             else
                 std::fprintf(file, "%*s", kColumnWidth, "");
         }
-        std::fprintf(file, "\n");
     }
-    std::fprintf(file, "  %-*s", kLabelWidth - 2, "Delta");
-    for (int f = 0; f < factors; ++f)
+    std::fprintf(file, "\n  %-*s", kLabelWidth - 2, "Delta");
+    for (int f = first; f < last; ++f)
         std::fprintf(file, "%*.4f", kColumnWidth, analyzer.GetFactorEffect(q, f, response.type, 1));
-    std::vector<int> ranks(static_cast<size_t>(factors), 0);
-    analyzer.GetResponseRank(q, response.type, ranks.data());
     std::fprintf(file, "\n  %-*s", kLabelWidth - 2, "Rank");
-    for (int rank : ranks)
-        std::fprintf(file, "%*d", kColumnWidth, rank + 1);
+    for (int f = first; f < last; ++f)
+        std::fprintf(file, "%*d", kColumnWidth, ranks[static_cast<size_t>(f)] + 1);
     std::fprintf(file, "\n  %-*s", kLabelWidth - 2, "Best level");
-    for (int f = 0; f < factors; ++f)
+    for (int f = first; f < last; ++f)
         std::fprintf(file, "%*d", kColumnWidth,
                      analyzer.GetLargestResponseControlFactorLevel(q, f, response.type) + 1);
+    std::fprintf(file, "\n");
+}
+
+// Level rows, then Delta, Rank and the best level of every factor, in blocks of factors
+// that fit a terminal line; then the predictions.
+void WriteResponseTable(FILE* file, const Analyzer& analyzer, int q, const Response& response) {
+    const int factors = analyzer.GetNoFactor();
+    std::vector<int> ranks(static_cast<size_t>(factors), 0);
+    analyzer.GetResponseRank(q, response.type, ranks.data());
+    for (int first = 0; first < factors; first += kFactorsPerBlock)
+        WriteResponseBlock(file, analyzer, q, response, ranks, first,
+                           std::min(factors, first + kFactorsPerBlock));
     CString stronger;
     const double strongerPrediction = analyzer.PredictResponseValue(q, response.type, 1, stronger);
-    std::fprintf(file, "\n  Prediction at the best levels %s: %.4f; at %s alone: %.4f\n",
+    std::fprintf(file, "  Prediction at the best levels %s: %.4f; at %s alone: %.4f\n",
                  analyzer.GetBestLevelsCombinationName(q, response.type).GetString(),
                  analyzer.PredictResponseValue(q, response.type, nullptr, 0.0),
                  stronger.GetString(), strongerPrediction);
