@@ -125,10 +125,19 @@ class CQVRFCDOEDataFileReader::Parser {
 
     std::string Word() const { return m_numbers.PeekWord(kQuotedWordLength); }
 
+    // Why the word under the read position is no whole number of the int range.
+    const char* WholeNumberFault() const {
+        const std::string word = m_numbers.PeekWord(kQuotedWordLength + 1);
+        const size_t sign = word.find_first_not_of("+-") == 1 ? 1 : 0;
+        const bool allDigits = word.size() > sign && word.size() <= kQuotedWordLength &&
+                               word.find_first_not_of("0123456789", sign) == std::string::npos;
+        return allDigits ? "is out of range (-2147483648 to 2147483647)" : "is not a whole number";
+    }
+
     int HeaderNumber(const char* role) {
         int value = 0;
         if (m_numbers.ReadInt(value)) return value;
-        FailAtWord(Printed("the %s '%s' is not a whole number", role, Word().c_str()),
+        FailAtWord(Printed("the %s '%s' %s", role, Word().c_str(), WholeNumberFault()),
                    Printed("the file ends in its header: the %s is missing (the header holds "
                            "the run count, the quality count and one more whole number)",
                            role));
@@ -157,9 +166,8 @@ class CQVRFCDOEDataFileReader::Parser {
     void ReadGroup(std::vector<double>& values) {
         int count = 0;
         if (!m_numbers.ReadInt(count))
-            FailAtWord(Printed("the observation count '%s' of quality %d, run %d is not a "
-                               "whole number",
-                               Word().c_str(), m_quality, m_run),
+            FailAtWord(Printed("the observation count '%s' of quality %d, run %d %s",
+                               Word().c_str(), m_quality, m_run, WholeNumberFault()),
                        Printed("the file ends early: quality %d, run %d has no observation "
                                "count",
                                m_quality, m_run));

@@ -268,6 +268,9 @@ TEST(QualityDataFile, ReaderSaysWhereAndWhy) {
         {"4 1 0\n1 10\n2.0 1 2\n", 3, 1, 2,
          "the observation count '2.0' of quality 1, run 2 is not a whole number"},
         {"4 1 0\n1 10\n2 1 x\n", 3, 1, 2, "observation 2 of quality 1, run 2 is 'x', not a number"},
+        {"4 1 0\n1 10\n-2147483649\n", 3, 1, 2,
+         "the observation count '-2147483649' of quality 1, run 2 is out of range (-2147483648 "
+         "to 2147483647)"},
         {"4 1 0\n1 10\n2 1 2-3\n", 3, 1, 2,
          "observation 2 of quality 1, run 2 is '2-3', not a number"},
         {"4 1 0\n\n1 nan\n", 3, 1, 1, "observation 1 of quality 1, run 1 is 'nan', not a number"},
