@@ -165,6 +165,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
         AnalyzeRequest request;
         std::vector<std::string> sn;
         std::vector<std::string> pool;
+        bool noReports = false;
     };
     auto options = std::make_shared<Options>();
     CLI::App* analyze = AddCommand(
@@ -173,6 +174,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
                 options->request.qualities.push_back(ParseQualitySetting(text));
             for (const std::string& text : options->pool)
                 options->request.pools.push_back(ParsePoolSetting(text));
+            options->request.reports = !options->noReports;
             return Analyze(options->request);
         });
     analyze->add_option("FILE", options->request.dataFile, "Quality data file")->required();
@@ -197,7 +199,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
         ->type_name("NAME");
     analyze->add_flag("--runs", options->request.runTable,
                       "Print the run table with every observation before the summary");
-    analyze->add_flag("--no-reports{false}", options->request.reports,
+    analyze->add_flag("--no-reports", options->noReports,
                       "Print the summary only; write no .log and .csv reports");
     DeclareOutFolder(analyze, options->request.outFolder);
     analyze->footer(
