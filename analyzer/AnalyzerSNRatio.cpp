@@ -1,6 +1,7 @@
 // S/N ratios in decibels, mean square deviation, sensitivity and coefficient of
 // variation of one run, and the static S/N forms over a plain array of values.
 #include <cmath>
+#include <cstring>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "common/QVRFCConstants.h"
@@ -125,7 +126,9 @@ double CQVRFCDOEAnalyzer::GetSNRatio(int quality, int run, SN_RATIO_TYPE type,
             ratio = GetSNRatioLargerTheBetter(quality, run);
             break;
     }
-    record.m_dSNRatio = ratio;
+    // Stored only when it changes: once every run's ratio is stored, concurrent readers of
+    // the analyzer (reports written side by side) never write to the record.
+    if (std::memcmp(&record.m_dSNRatio, &ratio, sizeof ratio) != 0) record.m_dSNRatio = ratio;
     return ratio;
 }
 

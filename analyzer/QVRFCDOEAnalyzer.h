@@ -15,6 +15,8 @@
 #include "common/QVRFCDoubleArray.h"
 #include "common/QVRFCExport.h"
 
+class CQVRFCDOEDataFileReader;
+
 class QVRFC_API CQVRFCDOEAnalyzer {
   public:
     using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
@@ -136,9 +138,11 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     int GetRunNoQualityData(int quality, int run) const;
 
     // Set-up listing and quality data file; a file that is not complete and well formed
-    // (finite numbers only) is refused with 0 and the experiment held is kept.
+    // (finite numbers only) is refused with 0 and the experiment held is kept. The second
+    // LoadData sets up on what a reader read well and takes its observations over.
     int DOEWriter(FILE* stream) const;
     int LoadData(CString fileName);
+    int LoadData(CQVRFCDOEDataFileReader& reader);
 
     // S/N ratios (dB), mean square deviation, sensitivity, coefficient of variation.
     CString GetSNRatioType(int quality) const;
@@ -183,6 +187,12 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     double GetFactorVariance(int quality, int factor, double factorSS, int factorDof,
                              double errorVariance, double& fValue, double& percent,
                              FACTOR_EFFECT_TYPE type) const;
+    // The same variance rows once the table's total sum of squares is at hand, so that a
+    // whole table computes its total once (the two above compute it on every call).
+    static double ErrorVarianceOfTotal(double errorSS, int errorDof, double total, double& errorSD,
+                                       double& errorPercent);
+    static double FactorVarianceOfTotal(double factorSS, int factorDof, double errorVariance,
+                                        double total, double& fValue, double& percent);
 
     // Predictions by the additive model; level arrays hold one 0-based level per factor,
     // a negative entry leaving the factor out.
@@ -262,11 +272,6 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     double ResponseTotal(int quality, FACTOR_EFFECT_TYPE type) const;
     // Level count of a factor: its column's count in the array, else the experiment's.
     int FactorLevelCount(int factor) const;
-    // The variance rows of an ANOVA table once its total sum of squares is at hand.
-    static double ErrorVarianceOfTotal(double errorSS, int errorDof, double total, double& errorSD,
-                                       double& errorPercent);
-    static double FactorVarianceOfTotal(double factorSS, int factorDof, double errorVariance,
-                                        double total, double& fValue, double& percent);
 
     // Report helpers: observations in the first run of a quality (0 without that record),
     // and the report parts that read the stored records and names directly.

@@ -1,9 +1,14 @@
 // Benchmarks of the engine at scale: loading, entry, analysis and the full report,
-// from the L9 reference size up to L81 x 10 qualities x 10,000 repetitions.
+// from the L9 reference size up to L81 x 10 qualities x 10,000 repetitions, and the
+// program's analyze command end to end.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <malloc.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -218,6 +223,67 @@ void BM_Entry(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * shape.Observations());
 }
 
+#ifdef QVRFC_CLI_PATH
+// Runs "qvrfcdoe analyze FILE --sn 1=larger" (with --no-reports when reports is false),
+// its summary sent to /dev/null; false when it cannot be run or fails. cpuSeconds is the
+// user and system time of the program, both of its threads included.
+bool RunAnalyze(const std::string& file, bool reports, double& cpuSeconds) {
+    std::vector<std::string> args = {QVRFC_CLI_PATH, "analyze", file,         "--sn",
+                                     "1=larger",     "--out",   "analyze-out"};
+    if (!reports) args.push_back("--no-reports");
+    const pid_t child = fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        const int sink = open("/dev/null", O_WRONLY);
+        if (sink < 0 || dup2(sink, STDOUT_FILENO) < 0) _exit(127);
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(&arg[0]);
+        argv.push_back(nullptr);
+        execv(QVRFC_CLI_PATH, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child) return false;
+    cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 1e-6 * static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The program end to end, with both reports (reports 1) or with --no-reports (0), timed by
+// the wall clock; x_parse_only is the best run over the best parse-only pass on the same
+// bytes in the same iterations (wall clock too), cpu_s the program's best CPU time.
+void BM_AnalyzeCommand(benchmark::State& state) {
+    const ExperimentShape shape = ShapeOf(state);
+    const bool reports = state.range(3) != 0;
+    const std::string path = ExperimentFile(shape);
+    const std::string text = ReadAll(path);
+    double bestRun = 1e300, bestParse = 1e300, bestCpu = 1e300;
+    for (auto _ : state) {
+        double start = WallSeconds();
+        benchmark::DoNotOptimize(ParseOnly(text));
+        bestParse = std::min(bestParse, WallSeconds() - start);
+        double cpu = 0.0;
+        start = WallSeconds();
+        if (!RunAnalyze(path, reports, cpu)) state.SkipWithError("qvrfcdoe analyze failed");
+        const double run = WallSeconds() - start;
+        state.SetIterationTime(run);
+        bestRun = std::min(bestRun, run);
+        bestCpu = std::min(bestCpu, cpu);
+    }
+    SetSizeCounters(state, shape, static_cast<long long>(text.size()));
+    state.counters["x_parse_only"] = bestRun / bestParse;
+    state.counters["best_s"] = bestRun;
+    state.counters["cpu_s"] = bestCpu;
+}
+#endif
+
 // runs, qualities, repetitions: the L9 reference size up to 8.1 million observations.
 void Sizes(benchmark::internal::Benchmark* b) {
     b->ArgNames({"runs", "q", "reps"});
@@ -254,6 +320,16 @@ BENCHMARK(BM_Writer)
     ->Args({81, 10, 10000, 0})
     ->Args({81, 10, 10000, 1})
     ->Unit(benchmark::kMillisecond);
+
+#ifdef QVRFC_CLI_PATH
+BENCHMARK(BM_AnalyzeCommand)
+    ->ArgNames({"runs", "q", "reps", "reports"})
+    ->Args({81, 10, 10000, 1})
+    ->Args({81, 10, 10000, 0})
+    ->UseManualTime()
+    ->MinTime(3.0)
+    ->Unit(benchmark::kMillisecond);
+#endif
 
 int main(int argc, char** argv) {
     // The engine writes fixed file names into the current directory: work in a scratch one.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "CliError.h"
+#include "common/QVRFCReportStyle.h"
 
 namespace qvrfcdoe {
 namespace {
@@ -15,7 +16,7 @@ namespace {
 using Analyzer = CQVRFCDOEAnalyzer;
 
 const char* const kSnForm = "QUALITY=TYPE[:TARGET]";
-const char* const kPoolForm = "QUALITY=LETTERS";
+const char* const kPoolForm = "QUALITY=FACTORS";
 
 struct SnTypeName {
     const char* name;
@@ -79,6 +80,15 @@ CliError UnknownSnType(const std::string& text, const std::string& name, const s
                            name.c_str(), list.c_str()));
 }
 
+// A factor by name (A, ..., Z, AA, ...) or by number from 1; -1 for anything else.
+int ParseFactor(const std::string& name) {
+    if (name.empty() || name.size() > 9) return -1;
+    if (std::all_of(name.begin(), name.end(),
+                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+        return std::atoi(name.c_str()) - 1;
+    return qvrfc::FactorIndex(name);
+}
+
 }  // namespace
 
 std::string SnTypeList() {
@@ -124,11 +134,14 @@ PoolSetting ParsePoolSetting(const std::string& text) {
     size_t start = 0;
     while (start <= rest.size()) {
         const size_t comma = std::min(rest.find(',', start), rest.size());
-        const std::string letter = rest.substr(start, comma - start);
-        if (letter.size() != 1 || !std::isalpha(static_cast<unsigned char>(letter[0])))
-            throw UsageError(Text("--pool '%s': '%s' is not a factor letter (A, B, C, ...)",
-                                  text.c_str(), letter.c_str()));
-        setting.factors.push_back(std::toupper(static_cast<unsigned char>(letter[0])) - 'A');
+        const std::string name = rest.substr(start, comma - start);
+        const int factor = ParseFactor(name);
+        if (factor < 0)
+            throw UsageError(
+                Text("--pool '%s': '%s' is not a factor (A, B, ..., Z, AA, ... or a "
+                     "number from 1)",
+                     text.c_str(), name.c_str()));
+        setting.factors.push_back(factor);
         start = comma + 1;
     }
     return setting;

@@ -17,7 +17,8 @@ struct QualitySetting {
     double target = 0.0;
 };
 
-// --pool QUALITY=B,C: quality counted from 1, factors counted from 0 (A is 0).
+// --pool QUALITY=B,AA,3: quality counted from 1; factors named (A ... Z, AA, ...) or counted
+// from 1 on the command line, held counted from 0 (A is 0).
 struct PoolSetting {
     std::string text;
     int quality = 0;

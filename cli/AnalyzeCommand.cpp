@@ -1,16 +1,21 @@
 // qvrfcdoe analyze: analyse a quality data file and write its reports.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "ArrayCatalogue.h"
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "QualityFile.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
+#include "analyzer/QVRFCDOEDataFileReader.h"
+#include "common/QVRFCReportStyle.h"
+#include "results/Summary.h"
 
 namespace qvrfcdoe {
 namespace {
@@ -20,28 +25,37 @@ const char* const kEngineLogs[] = {"DOESetup.log", "QVRFCDOETaguchiMethod.log"};
 const char* const kReportCreator = "qvrfcdoe";
 
 // Qualities and factors named on the command line must exist in the file's experiment.
-void CheckSettingsFit(const AnalyzeRequest& request, const QualityFileShape& shape,
+void CheckSettingsFit(const AnalyzeRequest& request, const CQVRFCDOEDataFileReader& data,
                       const std::string& fileName) {
-    for (const QualitySetting& setting : request.qualities) {
-        if (setting.quality > shape.qualities)
-            throw InputError(Text("--sn '%s': quality %d is out of range ('%s' has %s)",
-                                  setting.text.c_str(), setting.quality, fileName.c_str(),
-                                  Counted(shape.qualities, "quality", "qualities").c_str()));
-    }
+    const int qualities = data.GetNoQuality();
+    const int factors = CQVRFCDOETaguchiOrthogonalArray::GetNoFactor(data.GetArrayType());
+    const auto checkQuality = [&](const char* option, const std::string& text, int quality) {
+        if (quality > qualities)
+            throw InputError(Text("%s '%s': quality %d is out of range ('%s' has %s)", option,
+                                  text.c_str(), quality, fileName.c_str(),
+                                  Counted(qualities, "quality", "qualities").c_str()));
+    };
+    for (const QualitySetting& setting : request.qualities)
+        checkQuality("--sn", setting.text, setting.quality);
     for (const PoolSetting& setting : request.pools) {
-        if (setting.quality > shape.qualities)
-            throw InputError(Text("--pool '%s': quality %d is out of range ('%s' has %s)",
-                                  setting.text.c_str(), setting.quality, fileName.c_str(),
-                                  Counted(shape.qualities, "quality", "qualities").c_str()));
+        checkQuality("--pool", setting.text, setting.quality);
         for (int factor : setting.factors) {
-            if (factor >= shape.factors)
+            if (factor >= factors)
                 throw InputError(
-                    Text("--pool '%s': factor %c is out of range (the %d-run "
-                         "experiment of '%s' has factors A to %c)",
-                         setting.text.c_str(), 'A' + factor, shape.runs, fileName.c_str(),
-                         'A' + shape.factors - 1));
+                    Text("--pool '%s': factor %s (%d) is out of range (the %d-run experiment of "
+                         "'%s' has factors A to %s, 1 to %d)",
+                         setting.text.c_str(), qvrfc::FactorName(factor).c_str(), factor + 1,
+                         data.GetNoRun(), fileName.c_str(), qvrfc::FactorName(factors - 1).c_str(),
+                         factors));
         }
     }
+}
+
+// Reads the data file once; an InputError naming the file, the line and the cause otherwise.
+void ReadDataFile(const AnalyzeRequest& request, CQVRFCDOEDataFileReader& data) {
+    if (!request.arrayName.empty()) data.SetArrayType(ParseArrayName(request.arrayName));
+    if (!data.Read(request.dataFile.c_str()))
+        throw InputError(data.Describe(request.dataFile.c_str()));
 }
 
 // A data file kept in the output folder must not be replaced by what the command writes.
@@ -53,6 +67,18 @@ void RefuseOverwritingData(const std::string& dataFile, const OutputFolder& fold
         if (SameFile(dataFile, folder.File(name)))
             throw InputError(Text("'%s' would be overwritten by '%s'; choose another --out folder",
                                   dataFile.c_str(), name.c_str()));
+    }
+}
+
+// The statistics that const queries cache in the run records (averages, deviations, S/N
+// ratios), filled before the reports are written side by side.
+void FillCaches(const CQVRFCDOEAnalyzer& analyzer) {
+    for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
+        for (int r = 0; r < analyzer.GetNoRun(); ++r) {
+            analyzer.GetRunQualityValue(q, r);
+            analyzer.GetRunStandardDeviation(q, r);
+            analyzer.GetSNRatio(q, r);
+        }
     }
 }
 
@@ -71,43 +97,64 @@ void ApplySettings(CQVRFCDOEAnalyzer& analyzer, const AnalyzeRequest& request) {
             analyzer.SetFactorPooled(setting.quality - 1, factor, 1);
     }
     // The stored S/N ratio of each run follows a new characteristic only when computed again.
-    for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
-        for (int r = 0; r < analyzer.GetNoRun(); ++r)
-            analyzer.GetSNRatio(q, r);
-    }
+    FillCaches(analyzer);
 }
 
-// Writes every report or none: a report that cannot be written removes those written before.
+// Writes every report or none: when one cannot be written, those written are removed. The
+// reports are written in parallel, each on its own thread: ApplySettings filled every cache
+// that the const queries of the writers would otherwise fill on the way.
 void WriteReports(const CQVRFCDOEAnalyzer& analyzer, const std::vector<std::string>& reports) {
-    for (size_t i = 0; i < reports.size(); ++i) {
-        if (analyzer.Writer(reports[i].c_str(), kReportCreator)) continue;
-        for (size_t j = 0; j < i; ++j)
-            std::remove(reports[j].c_str());
-        throw InputError(
-            Text("cannot write report '%s'", fs::absolute(reports[i]).lexically_normal().c_str()));
-    }
+    std::vector<int> written(reports.size(), 0);
+    std::vector<std::thread> writers;
+    for (size_t i = 1; i < reports.size(); ++i)
+        writers.emplace_back(
+            [&, i] { written[i] = analyzer.Writer(reports[i].c_str(), kReportCreator); });
+    written[0] = analyzer.Writer(reports[0].c_str(), kReportCreator);
+    for (std::thread& writer : writers)
+        writer.join();
+    const auto failed = std::find(written.begin(), written.end(), 0);
+    if (failed == written.end()) return;
+    for (const std::string& report : reports)
+        std::remove(report.c_str());
+    throw InputError(Text("cannot write report '%s'",
+                          fs::absolute(reports[static_cast<size_t>(failed - written.begin())])
+                              .lexically_normal()
+                              .c_str()));
+}
+
+qvrfc_results::SummaryOptions ChosenOptions(const AnalyzeRequest& request, int qualities) {
+    qvrfc_results::SummaryOptions options;
+    options.snChosen.assign(static_cast<size_t>(qualities), false);
+    for (const QualitySetting& setting : request.qualities)
+        options.snChosen[static_cast<size_t>(setting.quality - 1)] = true;
+    options.arrayChosen = !request.arrayName.empty();
+    options.runTable = request.runTable;
+    return options;
 }
 
 }  // namespace
 
 int Analyze(const AnalyzeRequest& request) {
-    const QualityFileShape shape = CheckQualityFile(request.dataFile);
-    CheckSettingsFit(request, shape, request.dataFile);
+    CQVRFCDOEDataFileReader data;
+    ReadDataFile(request, data);
+    CheckSettingsFit(request, data, request.dataFile);
     const fs::path dataFile = fs::absolute(request.dataFile).lexically_normal();
     OutputFolder folder(request.outFolder);
     const std::string stem = dataFile.stem().string();
-    const std::vector<std::string> reports = {stem + ".log", stem + ".csv"};
+    std::vector<std::string> reports;
+    if (request.reports) reports = {stem + ".log", stem + ".csv"};
     RefuseOverwritingData(request.dataFile, folder, reports);
     folder.Create();
     {
         CurrentDirectory inFolder(folder.Path());
         CQVRFCDOEAnalyzer analyzer;
-        if (!analyzer.LoadData(dataFile.c_str()))
-            throw InputError(Text("'%s' could not be loaded", request.dataFile.c_str()));
+        if (!analyzer.LoadData(data))
+            throw InputError(
+                Text("'%s': the experiment cannot be set up", request.dataFile.c_str()));
         ApplySettings(analyzer, request);
-        WriteReports(analyzer, reports);
-        analyzer.WriteRunQualityData(stdout, 0, "[Run Quality Data]");
-        analyzer.WriteFactorEffectData(stdout, 0, "[Factor Effect]");
+        if (!reports.empty()) WriteReports(analyzer, reports);
+        qvrfc_results::WriteSummary(stdout, analyzer,
+                                    ChosenOptions(request, analyzer.GetNoQuality()));
     }
     folder.PrintFilesWritten();
     return 0;
@@ -118,6 +165,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
         AnalyzeRequest request;
         std::vector<std::string> sn;
         std::vector<std::string> pool;
+        bool noReports = false;
     };
     auto options = std::make_shared<Options>();
     CLI::App* analyze = AddCommand(
@@ -126,6 +174,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
                 options->request.qualities.push_back(ParseQualitySetting(text));
             for (const std::string& text : options->pool)
                 options->request.pools.push_back(ParsePoolSetting(text));
+            options->request.reports = !options->noReports;
             return Analyze(options->request);
         });
     analyze->add_option("FILE", options->request.dataFile, "Quality data file")->required();
@@ -137,17 +186,28 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
         ->type_name("QUALITY=TYPE[:TARGET]")
         ->allow_extra_args(false);
     analyze
-        ->add_option("--pool", options->pool,
-                     "Factors pooled into the error of a quality's ANOVA, e.g. 1=B,C")
-        ->type_name("QUALITY=LETTERS")
+        ->add_option(
+            "--pool", options->pool,
+            "Factors pooled into the error of a quality's ANOVA, by name or number from 1, "
+            "e.g. 1=B,C or 1=AA,3")
+        ->type_name("QUALITY=FACTORS")
         ->allow_extra_args(false);
+    analyze
+        ->add_option("--array", options->request.arrayName,
+                     "The orthogonal array when several have the file's run count, e.g. L16' "
+                     "(names as 'qvrfcdoe arrays' lists them)")
+        ->type_name("NAME");
+    analyze->add_flag("--runs", options->request.runTable,
+                      "Print the run table with every observation before the summary");
+    analyze->add_flag("--no-reports", options->noReports,
+                      "Print the summary only; write no .log and .csv reports");
     DeclareOutFolder(analyze, options->request.outFolder);
     analyze->footer(
         "FILE holds whole numbers and values separated by blanks or line ends: the run count, "
         "the quality count and one unused number, then for each quality and each of its runs "
         "the number of observations followed by the observations. Options may be repeated; "
-        "factors are the letters A, B, ... in column order. The reports FILE-stem.log and "
-        "FILE-stem.csv are written into the output folder.");
+        "factors are named A, B, ..., Z, AA, AB, ... in column order, or numbered from 1. The "
+        "reports FILE-stem.log and FILE-stem.csv are written into the output folder.");
 }
 
 }  // namespace qvrfcdoe

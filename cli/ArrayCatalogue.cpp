@@ -4,16 +4,10 @@
 #include <cstdlib>
 
 #include "CliError.h"
+#include "analyzer/QVRFCDOEDataFileReader.h"
 
 namespace qvrfcdoe {
 namespace {
-
-// An array object that only carries a type, so that the catalogue's own type string can be
-// read without loading a table (loading one rewrites the listing log in the current folder).
-class TypeOnlyArray : public CQVRFCDOETaguchiOrthogonalArray {
-  public:
-    explicit TypeOnlyArray(OA_TYPE type) { m_eType = type; }
-};
 
 std::string Upper(std::string text) {
     for (char& c : text)
@@ -46,10 +40,7 @@ std::string NormalisedName(const std::string& name) {
 }  // namespace
 
 std::string DisplayName(OA_TYPE type) {
-    // The engine's type string is "Taguchi Orthogonal Array " followed by the display name.
-    static const std::string prefix = "Taguchi Orthogonal Array ";
-    const std::string full = TypeOnlyArray(type).GetTypeString().str();
-    return full.compare(0, prefix.size(), prefix) == 0 ? full.substr(prefix.size()) : full;
+    return CQVRFCDOEDataFileReader::ArrayName(type);
 }
 
 std::string ShortName(OA_TYPE type) {
@@ -68,19 +59,6 @@ std::string LevelsPerColumn(OA_TYPE type) {
         if (!text.empty()) text += "; ";
         text += ColumnRange(first, c - 1) + Text(": %d", levels);
         first = c;
-    }
-    return text;
-}
-
-std::string RunCountList() {
-    std::string text;
-    int previous = 0;
-    for (int t = kFirstTableType; t <= kLastTableType; ++t) {
-        const int runs = CQVRFCDOETaguchiOrthogonalArray::GetNoRun(static_cast<OA_TYPE>(t));
-        if (runs == previous) continue;
-        const char* joint = text.empty() ? "" : (t == kLastTableType ? " or " : ", ");
-        text += Text("%s%d", joint, runs);
-        previous = runs;
     }
     return text;
 }

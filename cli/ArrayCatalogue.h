@@ -20,8 +20,6 @@ std::string DisplayName(OA_TYPE type);
 std::string ShortName(OA_TYPE type);
 // "all 2", or runs of equal counts such as "column 1: 2; columns 2-8: 3" (columns from 1).
 std::string LevelsPerColumn(OA_TYPE type);
-// The run counts of the catalogue as "4, 8, 9, ... or 81", for messages.
-std::string RunCountList();
 
 // The help text of an option or argument that names an array.
 constexpr const char* kArrayNameHelp =

@@ -10,7 +10,7 @@
 
 #include "CliError.h"
 #include "OutputFolder.h"
-#include "QualityFile.h"
+#include "analyzer/QVRFCDOEDataFileReader.h"
 #include "common/QVRFCReportStyle.h"
 
 namespace qvrfcdoe {
@@ -36,7 +36,13 @@ class ScratchFolder {
     fs::path m_path;
 };
 
-qvrfc::VerdictSettings Settings(const VerdictRequest& request, const QualityFileShape& shape) {
+// The experiment a data file holds, as far as the settings must fit it.
+struct DataShape {
+    int qualities = 0;
+    int factors = 0;
+};
+
+qvrfc::VerdictSettings Settings(const VerdictRequest& request, const DataShape& shape) {
     qvrfc::VerdictSettings settings;
     settings.alpha = request.alpha;
     settings.responses.resize(shape.qualities);
@@ -110,13 +116,16 @@ void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request) {
 qvrfc::Verdict LoadVerdict(const VerdictRequest& request) {
     if (!(request.alpha > 0.0 && request.alpha < 1.0))
         throw UsageError(Text("--alpha %g: must lie between 0 and 1", request.alpha));
-    const QualityFileShape shape = CheckQualityFile(request.dataFile);
+    CQVRFCDOEDataFileReader data;
+    if (!data.Read(request.dataFile.c_str()))
+        throw InputError(data.Describe(request.dataFile.c_str()));
+    const DataShape shape{data.GetNoQuality(),
+                          CQVRFCDOETaguchiOrthogonalArray::GetNoFactor(data.GetArrayType())};
     const qvrfc::VerdictSettings settings = Settings(request, shape);
-    const fs::path dataFile = fs::absolute(request.dataFile).lexically_normal();
     ScratchFolder scratch;
     CurrentDirectory inScratch(scratch.Path());
     CQVRFCDOEAnalyzer analyzer;
-    if (!analyzer.LoadData(dataFile.c_str()))
+    if (!analyzer.LoadData(data))
         throw InputError(Text("'%s' could not be loaded", request.dataFile.c_str()));
     for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
         const qvrfc::ResponseSpec& spec = settings.responses[q];

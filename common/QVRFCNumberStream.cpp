@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <clocale>
+#include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -27,6 +30,13 @@ inline bool IsSpace(char c) {
     if (u == ' ' || u == '\n') return true;
     if (u > ' ' && u < 0x7f) return false;
     return std::isspace(u);
+}
+
+inline bool IsFinite(int) {
+    return true;
+}
+inline bool IsFinite(double value) {
+    return std::isfinite(value);
 }
 
 inline bool IsDigit(char c) {
@@ -97,10 +107,27 @@ bool NumberStream::ReadInt(int& value) {
 
 bool NumberStream::ReadDoubles(int count, std::vector<double>& values) {
     for (int i = 0; i < count; ++i) {
+        if (ReadShortDecimal(values)) continue;
         double value = 0.0;
         if (!Read(value, &NumberStream::ParseDouble)) return false;
         values.push_back(value);
     }
+    return true;
+}
+
+// The common case without the general machinery: white space, then a short decimal that
+// ends at white space well inside the window. False, consuming nothing, for anything else.
+bool NumberStream::ReadShortDecimal(std::vector<double>& values) {
+    if (!m_fastDecimal) return false;
+    const char* p = Next();
+    while (IsSpace(*p))  // the 0 after the text stops this
+        ++p;
+    if (End() - p < static_cast<std::ptrdiff_t>(kLookahead) || !StartsPlainDecimal(p)) return false;
+    double value = 0.0;
+    const char* end = nullptr;
+    if (!ParseShortDecimal(p, value, end) || end >= End() || !IsSpace(*end)) return false;
+    values.push_back(value);
+    m_next = static_cast<size_t>(end - m_window.data());
     return true;
 }
 
@@ -115,6 +142,29 @@ bool NumberStream::HasReadError() const {
     return std::ferror(m_file) != 0;
 }
 
+bool NumberStream::AtEnd() {
+    SkipSpace();
+    return m_next >= m_end && m_atEnd;
+}
+
+std::string NumberStream::PeekWord(size_t maxLength) const {
+    std::string word;
+    for (const char* p = Next(); p < End() && !IsSpace(*p) && word.size() < maxLength; ++p)
+        word += std::isprint(static_cast<unsigned char>(*p)) ? *p : '?';
+    return word;
+}
+
+int NumberStream::Line() const {
+    return 1 + m_linesBefore + static_cast<int>(std::count(Next() - m_next, Next(), '\n'));
+}
+
+bool NumberStream::NulInWord() const {
+    for (const char* p = Next(); p < End() && !IsSpace(*p); ++p) {
+        if (*p == '\0') return true;
+    }
+    return false;
+}
+
 template <typename Value, typename Parse>
 bool NumberStream::Read(Value& value, Parse parse) {
     SkipSpace();
@@ -122,10 +172,13 @@ bool NumberStream::Read(Value& value, Parse parse) {
         bool ok = false;
         const char* end = Next();
         if ((this->*parse)(value, ok, end)) {
+            // A number runs to white space: "12abc" or "1-2" is not a number.
+            ok = ok && (end == End() || IsSpace(*end)) && IsFinite(value);
             if (ok) m_next = static_cast<size_t>(end - m_window.data());
             return ok;
         }
-        Refill();  // at the end of the file the next parse decides on the text there is
+        // At the end of the file the next parse decides on the text there is.
+        if (!Refill() && m_wordTooLong) return false;
     }
 }
 
@@ -133,14 +186,23 @@ bool NumberStream::Refill() {
     if (m_atEnd) return false;
     const size_t unread = m_end - m_next;
     if (m_next > 0) {
+        m_linesBefore += static_cast<int>(std::count(Next() - m_next, Next(), '\n'));
         std::memmove(m_window.data(), Next(), unread);
         m_consumed += static_cast<long long>(m_next);
         m_next = 0;
         m_end = unread;
     }
-    if (unread * 2 > m_window.size() - 1) m_window.resize(2 * (m_window.size() - 1) + 1);
+    if (unread * 2 > m_window.size() - 1) {
+        if (unread > kMaxWordLength) {
+            m_wordTooLong = true;
+            return false;
+        }
+        m_window.resize(2 * (m_window.size() - 1) + 1);
+    }
     const size_t room = m_window.size() - 1 - m_end;
+    errno = 0;
     const size_t got = std::fread(m_window.data() + m_end, 1, room, m_file);
+    if (got < room && std::ferror(m_file)) m_readErrno = errno ? errno : EIO;
     m_end += got;
     m_window[m_end] = '\0';
     if (got == 0) m_atEnd = true;

@@ -1,8 +1,11 @@
-// Quality data file reader: any bytes as the file. A refused file must leave the
-// experiment held before untouched; an accepted one must report and analyse cleanly.
+// Quality data file reader: any bytes as the file. A refusal must say why on one line;
+// a refused file must leave the experiment held before untouched; an accepted one must
+// report and analyse cleanly.
 #include <cstdlib>
+#include <string>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
+#include "analyzer/QVRFCDOEDataFileReader.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -15,7 +18,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CQVRFCDOEAnalyzer analyzer;
     analyzer.SetupDOE(1, CQVRFCDOEAnalyzer::OA_TYPE::OA_L4, nullptr);
     analyzer.AppendQualityValue(0, 0, 1.5);
+    // The strict reader refuses with a cause, or reads what LoadData then loads as well.
+    CQVRFCDOEDataFileReader reader;
+    const bool read = reader.Read("input.ipt");
+    const CQVRFCDOEDataFileReader::Problem& problem = reader.GetProblem();
+    if (read != problem.cause.empty() || problem.line < 0 || problem.quality < 0 ||
+        problem.run < 0 || problem.cause.find('\n') != std::string::npos)
+        std::abort();
     if (!analyzer.LoadData("input.ipt")) {
+        if (read) std::abort();
         // The previous experiment must be intact.
         if (analyzer.GetNoRun() != 4 || analyzer.GetQualityValue(0, 0, 0) != 1.5) std::abort();
         return 0;

@@ -1,5 +1,6 @@
 // The set-up listing and the quality data file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -9,9 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
+#include "analyzer/QVRFCDOEDataFileReader.h"
 #include "common/QVRFCConstants.h"
 #include "support/report_test_support.h"
 #include "support/test_support.h"
@@ -238,6 +241,112 @@ TEST(QualityDataFile, BadFilesLeaveTheAnalyzerAsItWas) {
     EXPECT_EQ(analyzer.LoadData("many.ipt"), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     ExpectKnownL9(analyzer);
+}
+
+// The reader's diagnostics: where (line, quality, run from 1; 0 for none) and why.
+TEST(QualityDataFile, ReaderSaysWhereAndWhy) {
+    const std::string header =
+        "the file ends in its header: the third header number is "
+        "missing (the header holds the run count, the quality count "
+        "and one more whole number)";
+    const struct {
+        std::string text;
+        int line, quality, run;
+        std::string cause;
+    } cases[] = {
+        {"", 0, 0, 0, "the file is empty"},
+        {" \n\t", 0, 0, 0, "the file is empty"},
+        {"9 1", 0, 0, 0, header},
+        {"9 one 0", 1, 0, 0, "the quality count 'one' is not a whole number"},
+        {"10 1 0\n", 0, 0, 0,
+         "no orthogonal array has 10 runs (the catalogue has 4, 8, 9, 12, 16, 18, 25, 27, 32, "
+         "36, 50, 54, 64 or 81)"},
+        {"-4 1 0\n", 0, 0, 0,
+         "no orthogonal array has -4 runs (the catalogue has 4, 8, 9, 12, "
+         "16, 18, 25, 27, 32, 36, 50, 54, 64 or 81)"},
+        {"4 0 0\n", 0, 0, 0, "the quality count is 0; it must be at least 1"},
+        {"4 1 0\n1 10\n2.0 1 2\n", 3, 1, 2,
+         "the observation count '2.0' of quality 1, run 2 is not a whole number"},
+        {"4 1 0\n1 10\n2 1 x\n", 3, 1, 2, "observation 2 of quality 1, run 2 is 'x', not a number"},
+        {"4 1 0\n1 10\n-2147483649\n", 3, 1, 2,
+         "the observation count '-2147483649' of quality 1, run 2 is out of range (-2147483648 "
+         "to 2147483647)"},
+        {"4 1 0\n1 10\n2 1 2-3\n", 3, 1, 2,
+         "observation 2 of quality 1, run 2 is '2-3', not a number"},
+        {"4 1 0\n\n1 nan\n", 3, 1, 1, "observation 1 of quality 1, run 1 is 'nan', not a number"},
+        {"4 1 0\n1 1e400\n", 2, 1, 1, "observation 1 of quality 1, run 1 is '1e400', not a number"},
+        {"4 1 0\n1 10\n1 20\n2 30\n", 0, 1, 3,
+         "the file ends early: quality 1, run 3 has 1 of its 2 observations"},
+        {"4 1 0\n1 1\n1 2\n1 3\n", 0, 1, 4,
+         "the file ends early: quality 1, run 4 has no observation count"},
+        {"4 1 0\n1 1\n1 2\n1 3\n0\n\n7 8\n", 7, 0, 0,
+         "'7' follows the last run (the header announces 4 runs and 1 quality)"},
+        {std::string("4 1 0\n1 1\r\n1 2\n1 \0 3\n", 20), 4, 1, 3,
+         "holds a NUL byte: a quality data file is text"},
+        {"4 1 0\n1 1\n1 2\n1 3\n1 " + std::string(5 << 20, '7'), 5, 1, 4,
+         "holds a word of more than 4194304 characters, which is no number"},
+    };
+    for (const auto& c : cases) {
+        WriteFile("bad.ipt", c.text);
+        CQVRFCDOEDataFileReader reader;
+        EXPECT_FALSE(reader.Read("bad.ipt")) << c.text.substr(0, 40);
+        const CQVRFCDOEDataFileReader::Problem& problem = reader.GetProblem();
+        EXPECT_EQ(problem.cause, c.cause);
+        EXPECT_EQ(std::vector<int>({problem.line, problem.quality, problem.run}),
+                  std::vector<int>({c.line, c.quality, c.run}))
+            << c.cause;
+    }
+    WriteFile("bad.ipt", "4 1 0\n1 1\n1 2\n1 3\n1 x\n");
+    CQVRFCDOEDataFileReader reader;
+    ASSERT_FALSE(reader.Read("bad.ipt"));
+    EXPECT_EQ(reader.Describe("bad.ipt"),
+              "'bad.ipt' line 5: observation 1 of quality 1, run 4 is 'x', not a number");
+}
+
+// Inputs that are not plain files, and an array chosen among those of the same run count.
+TEST(QualityDataFile, ReaderTakesHostileInputs) {
+    const struct {
+        const char* name;
+        std::string cause;  // empty: read well
+    } inputs[] = {
+        {"missing.ipt", "cannot be read (No such file or directory)"},
+        {".", "cannot be read (Is a directory)"},
+        {"/proc/self/mem", "cannot be read (Input/output error)"},
+        {"/dev/zero", "holds a NUL byte: a quality data file is text"},
+        {"/dev/null", "the file is empty"},
+        {"tiny.ipt", ""},
+    };
+    WriteFile("tiny.ipt", "4 1 0\n1 1e-320\n1 2\n1 3\n0\n");
+    for (const auto& input : inputs) {
+        CQVRFCDOEDataFileReader reader;
+        EXPECT_EQ(reader.Read(input.name), input.cause.empty()) << input.name;
+        EXPECT_EQ(reader.GetProblem().cause, input.cause) << input.name;
+    }
+    // A FIFO is read once, as it is written.
+    ASSERT_EQ(mkfifo("pipe.ipt", 0600), 0);
+    std::thread writer(
+        [] { WriteFile("pipe.ipt", "16 1 0\n" + std::string(16 * 2, ' ') + "1 5"); });
+    CQVRFCDOEDataFileReader reader;
+    reader.SetArrayType(Array::OA_L16A);
+    const bool read = reader.Read("pipe.ipt");
+    writer.join();
+    ASSERT_FALSE(read);
+    EXPECT_EQ(reader.GetProblem().cause,
+              "the file ends early: quality 1, run 2 has no observation count");
+    std::string l16 = "16 1 0";
+    for (int r = 0; r < 16; ++r)
+        l16 += " 1 " + std::to_string(r);
+    WriteFile("l16.ipt", l16);
+    ASSERT_TRUE(reader.Read("l16.ipt"));
+    EXPECT_DOUBLE_EQ(reader.RunValues(0, 0).at(0), 0.0);
+    Analyzer analyzer;
+    ASSERT_EQ(analyzer.LoadData(reader), 1);
+    EXPECT_EQ(analyzer.GetDOEArrayType(), Array::OA_L16A);
+    EXPECT_EQ(analyzer.GetNoFactor(), 5);
+    EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(0, 15), 15.0);
+    reader.SetArrayType(Array::OA_L8);
+    EXPECT_FALSE(reader.Read("l16.ipt"));
+    EXPECT_EQ(reader.GetProblem().cause, "the header announces 16 runs, but L8(2^7) has 8");
 }
 
 TEST(SetupListing, WritesArrayCountsAndValues) {

@@ -2,14 +2,17 @@
 // engine's own self-tests, reports land in the output folder only, and bad data
 // files or settings are refused before anything is written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "cli/program_runner.h"
+#include "support/golden.h"
 #include "support/test_support.h"
 
 namespace {
@@ -44,24 +47,30 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-TEST_F(Analyze, PrintsTheNumbersOfTheEngineSelfTests) {
+// The summary of the bundled experiment is kept as a golden file; --runs puts the engine's
+// run table with every observation before it, as the engine's first self-test prints it.
+TEST_F(Analyze, PrintsTheSummaryAndOnRequestTheRuns) {
     CopyData("DOETest1.ipt", "DOETest1.ipt");
-    CopyData("DOETest2.ipt", "DOETest2.ipt");
     const Result plain = RunProgram({"analyze", "DOETest1.ipt", "--out", "a"});
-    const Result multi = RunProgram({"analyze", "DOETest2.ipt", "--out", "b"});
-    const Result larger = RunProgram({"analyze", "DOETest2.ipt", "--sn", "1=larger", "--out", "c"});
+    const Result runs = RunProgram({"analyze", "DOETest1.ipt", "--runs", "--out", "b"});
     ASSERT_EQ(plain.status, 0) << plain.err;
-    ASSERT_EQ(multi.status, 0) << multi.err;
-    ASSERT_EQ(larger.status, 0) << larger.err;
+    ASSERT_EQ(runs.status, 0) << runs.err;
+    qvrfc_test::ExpectGolden("analyze_DOETest1_summary.txt", Analysis(plain));
 
     const std::string test1 = qvrfc_test::CaptureStdout([] { CQVRFCDOEAnalyzer::Test1(stdout); });
-    const std::string test2 = qvrfc_test::CaptureStdout([] { CQVRFCDOEAnalyzer::Test2(stdout); });
-    const std::string test4 = qvrfc_test::CaptureStdout([] { CQVRFCDOEAnalyzer::Test4(stdout); });
-    EXPECT_EQ(Analysis(plain), Between(test1, "averaged value...Start", "\n\n@@@( Test#1"));
-    EXPECT_EQ(Analysis(multi), Between(test2, "averaged value...Start", "\n\n@@@( Test#2"));
-    EXPECT_EQ(Analysis(larger),
-              Between(test4, "SN-Ratio function test...BEGIN", "\nS/N-RATIO PREDICTION..."));
-    EXPECT_NE(plain.out.find("Grand Average :93.1111\n"), std::string::npos);
+    const size_t summary = runs.out.find("\nExperiment: ");
+    ASSERT_NE(summary, std::string::npos);
+    EXPECT_EQ(runs.out.substr(0, summary),
+              Between(test1, "averaged value...Start", "\n[Factor Effect]"));
+    EXPECT_EQ(Analysis(runs).substr(summary + 1), Analysis(plain));
+
+    // A named pipe is read once, as it is written.
+    ASSERT_EQ(mkfifo("pipe.ipt", 0600), 0);
+    std::thread writer([] { WriteFile("pipe.ipt", ReadFile("DOETest1.ipt")); });
+    const Result piped = RunProgram({"analyze", "pipe.ipt", "--out", "p"});
+    writer.join();
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(Analysis(piped), Analysis(plain));
 
     // The report's effects and ANOVA match the engine's larger-the-better report scenario,
     // which enters the same data set with the level numbers as factor values.
@@ -87,8 +96,9 @@ TEST_F(Analyze, WritesBothReportsIntoTheOutputFolderOnly) {
     EXPECT_EQ(Entries("rep"), written);
     const std::vector<std::string> out = Lines(result.out);
     EXPECT_TRUE(Contains(out,
-                         "Quality Characteristic: [0] Nominal-the-Best Type I "
+                         "Quality 1: S/N ratio Nominal-the-Best Type I "
                          "(S/N=-10*log[(Avg-Target)^2+STDEV^2])"));
+    EXPECT_TRUE(Contains(out, "  B       pooled into the error"));
     ASSERT_GE(out.size(), 5u);
     EXPECT_EQ(
         std::vector<std::string>(out.end() - 5, out.end()),
@@ -121,9 +131,11 @@ TEST_F(Analyze, DemoAndSelfTestRunInTheOutputFolder) {
               "Demo: " + fs::weakly_canonical(qvrfc_test::DataFile("DOETest1.ipt")).string() +
                   ", quality 1 analysed as larger-the-better");
     EXPECT_TRUE(Contains(out,
-                         " 1 1 1 1 1 69.7 72.4 55 65.3 68.7 66.22 6.77e+00 2.3472e-04 "
-                         "1.0219e-01 36.2945"));
-    EXPECT_TRUE(Contains(out, "Grand S/N Ratio :39.1517"));
+                         "Quality 1: S/N ratio the-Larger-the-Better Type IV "
+                         "(S/N=-10*log[Sum(1/Yi)/N] )"));
+    EXPECT_TRUE(Contains(out,
+                         "Grand averages: S/N ratio 39.1517 dB, mean 93.1111, standard "
+                         "deviation 5.3388"));
     EXPECT_EQ(Entries(), std::vector<std::string>{"qvrfcdoe-out"});
     EXPECT_TRUE(fs::is_regular_file("qvrfcdoe-out/DOETest1.log"));
 
@@ -138,6 +150,49 @@ TEST_F(Analyze, DemoAndSelfTestRunInTheOutputFolder) {
                                         "DOETest2.ipt", "DOETest2Result.csv", "DOETest4Result.csv",
                                         "QVRFCDOETaguchiMethod.log", "VUROROZuruza_ANOVA.csv",
                                         "VUROROZuruza_ANOVA.log"}));
+}
+
+// A data file of the given runs, one quality, two observations a run.
+std::string RunsFile(int runs) {
+    std::string text = std::to_string(runs) + " 1 0\n";
+    for (int r = 0; r < runs; ++r)
+        text += "2 " + std::to_string(10 + r % 7) + " " + std::to_string(11 + r % 5) + "\n";
+    return text;
+}
+
+// --array picks among the arrays of a run count, --no-reports writes none, and factors past
+// Z are named AA, AB, ... or numbered from 1 in --pool and the summary.
+TEST_F(Analyze, ArraysFactorsAndReportsAsChosen) {
+    WriteFile("f16.ipt", RunsFile(16));
+    WriteFile("f81.ipt", RunsFile(81));
+    const Result first = RunProgram({"analyze", "f16.ipt", "--no-reports"});
+    const Result chosen =
+        RunProgram({"analyze", "f16.ipt", "--array", "l16a", "--pool", "1=e", "--out", "c"});
+    const Result wide = RunProgram({"analyze", "f81.ipt", "--pool", "1=AA,40", "--no-reports"});
+    ASSERT_EQ(first.status + chosen.status + wide.status, 0) << first.err << chosen.err << wide.err;
+    const std::vector<std::string> firstLines = Lines(first.out), chosenLines = Lines(chosen.out);
+    const std::vector<std::string> wideLines = Lines(wide.out);
+    ASSERT_GE(firstLines.size() + chosenLines.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(firstLines.begin(), firstLines.begin() + 2),
+              (std::vector<std::string>{
+                  "Experiment: L16(2^15), 16 runs, 15 factors, 1 quality, 32 observations",
+                  "Array: L16(2^15) as the first with this run count; L16'(4^5) also has 16 "
+                  "runs"}));
+    EXPECT_EQ(std::vector<std::string>(chosenLines.begin(), chosenLines.begin() + 2),
+              (std::vector<std::string>{
+                  "Experiment: L16'(4^5), 16 runs, 5 factors, 1 quality, 32 observations",
+                  "Array: L16'(4^5) as chosen; L16(2^15) also has 16 runs"}));
+    EXPECT_TRUE(Contains(chosenLines, "  E       pooled into the error"));
+    EXPECT_EQ(Entries("qvrfcdoe-out"),
+              (std::vector<std::string>{"DOESetup.log", "QVRFCDOETaguchiMethod.log"}));
+    EXPECT_TRUE(fs::is_regular_file("c/f16.csv"));
+    for (const char* line :
+         {"  AA      pooled into the error", "  AN      pooled into the error",
+          "  AM            34.1605     2       17.0802      5.6673         14.9%"})
+        EXPECT_TRUE(Contains(wideLines, line)) << line;
+    ExpectRefused({"analyze", "f81.ipt", "--pool", "1=41"}, 1,
+                  "--pool '1=41': factor AO (41) is out of range (the 81-run experiment of "
+                  "'f81.ipt' has factors A to AN, 1 to 40)");
 }
 
 // The second report cannot be created: the first is taken back and nothing is printed.

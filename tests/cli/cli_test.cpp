@@ -105,8 +105,18 @@ TEST_F(Cli, RefusesBadInput) {
         {{"show", "-1"}, 2, "unknown array '-1" + hint},
         {{"show", ""}, 2, "unknown array '" + hint},
         {{"show", "18"}, 2, "array type 18 (Full Factorial) has no table"},
-        {{"analyze", "missing.ipt"}, 1, "cannot read 'missing.ipt': no such file"},
-        {{"analyze", "folder"}, 1, "cannot read 'folder': it is a folder, not a data file"},
+        {{"analyze", "missing.ipt"},
+         1,
+         "'missing.ipt': cannot be read (No such file or directory)"},
+        {{"analyze", "folder"}, 1, "'folder': cannot be read (Is a directory)"},
+        {{"analyze", "/proc/self/mem"}, 1, "'/proc/self/mem': cannot be read (Input/output error)"},
+        {{"analyze", "/dev/zero"},
+         1,
+         "'/dev/zero' line 1: holds a NUL byte: a quality data file is text"},
+        {{"analyze", "d.ipt", "--array", "L16'"},
+         1,
+         "'d.ipt': the header announces 9 runs, but L16'(4^5) has 16"},
+        {{"analyze", "d.ipt", "--array", "L99"}, 2, "unknown array 'L99" + hint},
         {{"analyze", "out/exp.csv", "--out", "out"},
          1,
          "'out/exp.csv' would be overwritten by 'exp.csv'; choose another --out folder"},
@@ -116,7 +126,8 @@ TEST_F(Cli, RefusesBadInput) {
     };
     // Data files given as bad.ipt; the message follows "'bad.ipt'".
     const std::string count = " the observation count '", run2 = " of quality 1, run 2 is ";
-    const std::pair<const char*, std::string> files[] = {
+    const std::string nul("4 1 0\n1 1\n\n1 2\0\n", 16);
+    const std::pair<std::string, std::string> files[] = {
         {"", ": the file is empty"},
         {"9 1",
          ": the file ends in its header: the third header number is missing (the header holds "
@@ -126,10 +137,8 @@ TEST_F(Cli, RefusesBadInput) {
          ": no orthogonal array has 10 runs (the catalogue has 4, 8, 9, 12, 16, 18, 25, 27, 32, "
          "36, 50, 54, 64 or 81)"},
         {"4 0 0\n", ": the quality count is 0; it must be at least 1"},
-        {"4 1 0\n1 10\n-1\n",
-         " line 3:" + count + "-1'" + run2 + "not a whole number of 0 or more"},
-        {"4 1 0\n1 10\n2.0 1 2\n",
-         " line 3:" + count + "2.0'" + run2 + "not a whole number of 0 or more"},
+        {nul, " line 4: holds a NUL byte: a quality data file is text"},
+        {"4 1 0\n1 10\n2.0 1 2\n", " line 3:" + count + "2.0'" + run2 + "not a whole number"},
         {"4 1 0\n1 10\n2 1 x\n", " line 3: observation 2" + run2 + "'x', not a number"},
         {"4 1 0\n1 nan\n", " line 2: observation 1 of quality 1, run 1 is 'nan', not a number"},
         {"4 1 0\n1 10\n1 20\n2 30\n",
@@ -153,11 +162,13 @@ TEST_F(Cli, RefusesBadInput) {
         {"--sn", "larger", 2, "expected QUALITY=TYPE[:TARGET], with QUALITY counted from 1"},
         {"--sn", "0=larger", 2, "quality '0' is not a number from 1 up"},
         {"--sn", "1=nominal1:ten", 2, "target 'ten' is not a number"},
-        {"--pool", "1=B,,C", 2, "'' is not a factor letter (A, B, C, ...)"},
+        {"--pool", "1=B,,C", 2, "'' is not a factor (A, B, ..., Z, AA, ... or a number from 1)"},
+        {"--pool", "1=0", 2, "'0' is not a factor (A, B, ..., Z, AA, ... or a number from 1)"},
         {"--sn", "2=larger", 1, "quality 2" + range},
         {"--pool", "3=A", 1, "quality 3" + range},
         {"--pool", "1=B,E", 1,
-         "factor E is out of range (the 9-run experiment of 'd.ipt' has factors A to D)"},
+         "factor E (5) is out of range (the 9-run experiment of 'd.ipt' has factors A to D, 1 "
+         "to 4)"},
     };
     fs::copy_file(qvrfc_test::DataFile("DOETest1.ipt"), "d.ipt");
     fs::create_directories("folder");
