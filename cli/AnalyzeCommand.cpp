@@ -1,11 +1,14 @@
 // qvrfcdoe analyze: analyse a quality data file and write its reports.
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "AnalysisChecks.h"
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
@@ -77,14 +80,16 @@ void ApplySettings(CQVRFCDOEAnalyzer& analyzer, const AnalyzeRequest& request) {
     }
 }
 
-// Writes every report or none: a report that cannot be written removes those written before.
+// Writes each report. The engine replaces a report whole or not at all, so a report that
+// cannot be written leaves its earlier version in place, and those written before it stay.
 void WriteReports(const CQVRFCDOEAnalyzer& analyzer, const std::vector<std::string>& reports) {
-    for (size_t i = 0; i < reports.size(); ++i) {
-        if (analyzer.Writer(reports[i].c_str(), kReportCreator)) continue;
-        for (size_t j = 0; j < i; ++j)
-            std::remove(reports[j].c_str());
-        throw InputError(
-            Text("cannot write report '%s'", fs::absolute(reports[i]).lexically_normal().c_str()));
+    for (const std::string& report : reports) {
+        errno = 0;
+        if (analyzer.Writer(report.c_str(), kReportCreator)) continue;
+        const int cause = errno;
+        throw InputError(Text("cannot write report '%s': %s",
+                              fs::absolute(report).lexically_normal().c_str(),
+                              cause ? std::strerror(cause) : "the engine could not write it"));
     }
 }
 
@@ -102,9 +107,12 @@ int Analyze(const AnalyzeRequest& request) {
     {
         CurrentDirectory inFolder(folder.Path());
         CQVRFCDOEAnalyzer analyzer;
+        const EngineFilesCheck logs(folder, {std::begin(kEngineLogs), std::end(kEngineLogs)});
         if (!analyzer.LoadData(dataFile.c_str()))
             throw InputError(Text("'%s' could not be loaded", request.dataFile.c_str()));
+        logs.ExpectWritten();
         ApplySettings(analyzer, request);
+        CheckAnalysable(analyzer, request.dataFile);
         WriteReports(analyzer, reports);
         analyzer.WriteRunQualityData(stdout, 0, "[Run Quality Data]");
         analyzer.WriteFactorEffectData(stdout, 0, "[Factor Effect]");
