@@ -98,8 +98,11 @@ std::string SnSetting(const Analyzer& analyzer, int quality) {
 [[noreturn]] void FailNotFinite(const Analyzer& analyzer, const std::string& dataFile,
                                 const std::string& where, const char* figure, double value,
                                 int quality) {
-    throw InputError(Text("'%s': %s: the %s is %g, not a finite number (%s); no report is written",
-                          dataFile.c_str(), where.c_str(), figure, value,
+    const char* outcome = std::isnan(value) ? "not a number"
+                          : value > 0       ? "+infinity"
+                                            : "-infinity";
+    throw InputError(Text("'%s': %s: the %s comes out as %s (%s); no report is written",
+                          dataFile.c_str(), where.c_str(), figure, outcome,
                           SnSetting(analyzer, quality).c_str()));
 }
 
