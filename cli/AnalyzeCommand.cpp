@@ -19,7 +19,7 @@ namespace qvrfcdoe {
 namespace {
 
 // Logs that the engine itself writes into the current directory while it sets up an experiment.
-const char* const kEngineLogs[] = {"DOESetup.log", "QVRFCDOETaguchiMethod.log"};
+const char* const kEngineLogs[] = {kSetupLog, kArrayListingLog};
 const char* const kReportCreator = "qvrfcdoe";
 
 // Qualities and factors named on the command line must exist in the file's experiment.

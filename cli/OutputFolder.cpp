@@ -27,6 +27,15 @@ constexpr std::chrono::seconds kTimeSlack(2);
 const char* const kDataProbeFile = "DOETest1.ipt";
 const char* const kLockFile = ".qvrfcdoe.lock";
 
+// Errors that a failed write of a file can leave; errno may hold others from calls that did
+// not matter, and those must not be given as the cause.
+bool IsWriteError(int error) {
+    for (const int known : {ENOSPC, EDQUOT, EROFS, EACCES, EPERM, EISDIR, EIO, EFBIG, ENOENT,
+                            ENOTDIR, ELOOP, ENAMETOOLONG, EMFILE, ENFILE})
+        if (error == known) return true;
+    return false;
+}
+
 // The whole content of a file; false when it cannot be read.
 bool ReadBytes(const fs::path& file, std::string& bytes) {
     std::ifstream in(file, std::ios::binary);
@@ -131,7 +140,7 @@ void EngineFilesCheck::ExpectWritten() const {
              was.st_ctim.tv_nsec != is.st_ctim.tv_nsec);
         if (written) continue;
         std::error_code ignored;
-        const int why = fs::is_directory(file, ignored) ? EISDIR : cause;
+        const int why = fs::is_directory(file, ignored) ? EISDIR : IsWriteError(cause) ? cause : 0;
         throw InputError(Text("cannot write '%s': %s", file.c_str(),
                               why ? std::strerror(why) : "the engine could not write it"));
     }

@@ -14,6 +14,11 @@ namespace qvrfcdoe {
 
 namespace fs = std::filesystem;
 
+// Logs that the engine writes into its current directory: the set-up of an experiment, and
+// the listing of the array each time a catalogue table is set.
+constexpr const char* kSetupLog = "DOESetup.log";
+constexpr const char* kArrayListingLog = "QVRFCDOETaguchiMethod.log";
+
 // The output folder of one command, taken relative to the caller's current directory.
 // While a command works in it the folder is locked (flock on the hidden file .qvrfcdoe.lock,
 // which stays): a second command on the same folder waits, saying so on standard error, until

@@ -104,6 +104,10 @@ TEST_F(Faults, EndInAClearFailureAndLoseNothing) {
          Program({"analyze", "exp.ipt", "--out", "out"}), 1,
          "qvrfcdoe: cannot write '{dir}/out/DOESetup.log': Is a directory\n",
          [] { return !fs::exists("out/exp.log") && !fs::exists("out/exp.csv"); }},
+        {"array listing log that cannot be written",
+         [] { fs::create_directories("o/QVRFCDOETaguchiMethod.log"); },
+         Program({"show", "L4", "--out", "o"}), 1,
+         "qvrfcdoe: cannot write '{dir}/o/QVRFCDOETaguchiMethod.log': Is a directory\n", nullptr},
         {"selftest leaves the user's own input file alone", [] { Put("st/DOETest1.ipt", "mine"); },
          Program({"selftest", "--out", "st"}), 1,
          "qvrfcdoe: '{dir}/st/DOETest1.ipt' is not the bundled DOETest1.ipt; it is left as it "
