@@ -101,7 +101,6 @@ int CQVRFCDOETaguchiOrthogonalArray::ReadOrthogonalArrayFile(int nRun, int nFact
             if (!ReadLevel(input, m_pLevel[run][column])) whole = false;
         }
     }
-    if (std::ferror(input)) whole = false;
     std::fclose(input);
     if (!held) return 0;  // no matrix could be made for these counts: nothing to write
 

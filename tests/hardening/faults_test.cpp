@@ -123,8 +123,8 @@ TEST_F(Faults, EndInAClearFailureAndLoseNothing) {
         {"run 1 without observations", [] { WriteFile("r.ipt", "4 1 0\n0\n1 2\n1 3\n1 4\n"); },
          Program({"analyze", "r.ipt"}), 1, "qvrfcdoe: 'r.ipt': quality 1, run 1" + noRun,
          [] { return !fs::exists("qvrfcdoe-out/r.log"); }},
-        {"a run whose observations are all missing",
-         [] { WriteFile("r.ipt", "4 1 0\n1 2\n1 3\n2 2e12 1e13\n1 4\n"); },
+        {"a run whose observations are all missing (1e12 is a value)",
+         [] { WriteFile("r.ipt", "4 1 0\n1 1e12\n1 3\n2 2e12 1e13\n1 4\n"); },
          Program({"analyze", "r.ipt"}), 1, "qvrfcdoe: 'r.ipt': quality 1, run 3" + noRun, nullptr},
         {"every count 0", [] { WriteFile("e.ipt", "4 1 0 0 0 0 0"); },
          Program({"analyze", "e.ipt"}), 1, "qvrfcdoe: 'e.ipt" + noData, nullptr},
@@ -165,13 +165,15 @@ TEST_F(Faults, EndInAClearFailureAndLoseNothing) {
              Put("b/exp.ipt", "4 1 0 1 21 1 22 1 23 1 24");
          },
          ConcurrentRuns, 0, "", nullptr},
-        {"array level beyond an int", [] { WriteFile("m.txt", "1 2 99999999999 -2147483648"); },
+        {"array levels at and beyond the range of an int",
+         [] { WriteFile("m.txt", "1 2 2147483648\n99999999999 -2147483648 2147483647"); },
          Library([] {
              CQVRFCDOETaguchiOrthogonalArray array;
-             const int read = array.ReadOrthogonalArrayFile(2, 2, "m.txt", "rows.txt");
-             const bool cells = array.GetLevel(0, 1) == 2 && array.GetLevel(1, 0) == 0 &&
-                                array.GetLevel(1, 1) == INT_MIN;
-             return cells ? read : -1;
+             const int read = array.ReadOrthogonalArrayFile(2, 3, "m.txt", "rows.txt");
+             const std::vector<int> cells = {array.GetLevel(0, 1), array.GetLevel(0, 2),
+                                             array.GetLevel(1, 0), array.GetLevel(1, 1),
+                                             array.GetLevel(1, 2)};
+             return cells == std::vector<int>{2, 0, 0, INT_MIN, INT_MAX} ? read : -1;
          }),
          0, "", nullptr},
         {"array file that cannot be read", [] { fs::create_directory("m.txt"); }, Library([] {
