@@ -108,12 +108,14 @@ int Analyze(const AnalyzeRequest& request) {
         CurrentDirectory inFolder(folder.Path());
         CQVRFCDOEAnalyzer analyzer;
         const EngineFilesCheck logs(folder, {std::begin(kEngineLogs), std::end(kEngineLogs)});
+        const EngineFilesCheck written(folder, reports);
         if (!analyzer.LoadData(dataFile.c_str()))
             throw InputError(Text("'%s' could not be loaded", request.dataFile.c_str()));
         logs.ExpectWritten();
         ApplySettings(analyzer, request);
         CheckAnalysable(analyzer, request.dataFile);
         WriteReports(analyzer, reports);
+        written.ExpectWritten();
         analyzer.WriteRunQualityData(stdout, 0, "[Run Quality Data]");
         analyzer.WriteFactorEffectData(stdout, 0, "[Factor Effect]");
     }

@@ -116,8 +116,17 @@ void OutputFolder::PrintFilesWritten() const {
 
 EngineFilesCheck::EngineFilesCheck(const OutputFolder& folder,
                                    const std::vector<std::string>& names) {
-    for (const std::string& name : names)
-        m_before.emplace_back(folder.File(name), StampOf(folder.File(name)));
+    for (const std::string& name : names) {
+        const fs::path file = folder.File(name);
+        const Stamp stamp = StampOf(file);
+        const mode_t type = stamp.status.st_mode & S_IFMT;
+        if (type == S_IFIFO || type == S_IFSOCK || type == S_IFCHR || type == S_IFBLK)
+            throw InputError(
+                Text("'%s' is a FIFO, socket or device, not a file the program can "
+                     "write; it is left as it is: choose another --out folder",
+                     file.c_str()));
+        m_before.emplace_back(file, stamp);
+    }
     errno = 0;  // what the engine leaves here names the cause of a failed write
 }
 

@@ -47,9 +47,10 @@ class OutputFolder {
     int m_lock = -1;  // descriptor of the lock file while the folder is locked
 };
 
-// The files that the engine writes into the output folder without telling whether it could:
-// made before the engine runs, ExpectWritten afterwards throws an InputError naming the first
-// of them that was not written (replaced or changed) since, with the cause when it is known.
+// Files that the engine writes into the output folder. Made before the engine runs, the
+// check refuses a FIFO, socket or device of one of those names (writing would hang or go
+// astray; it is left as it is); ExpectWritten afterwards throws an InputError naming the
+// first of them that was not written (replaced or changed) since, with the cause when known.
 class EngineFilesCheck {
   public:
     EngineFilesCheck(const OutputFolder& folder, const std::vector<std::string>& names);

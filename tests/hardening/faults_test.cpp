@@ -2,6 +2,7 @@
 // each row sets up its case in a folder of its own, runs the program or a reader, and checks
 // the status, the one-line message and what is left on disk.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <cstdio>
@@ -40,6 +41,12 @@ std::function<Result()> Library(std::function<int()> call) {
 void Put(const fs::path& file, const std::string& text) {
     if (file.has_parent_path()) fs::create_directories(file.parent_path());
     WriteFile(file.string(), text);
+}
+
+// A FIFO: a writer that opens it waits for a reader for ever.
+void MakeFifo(const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0) << file;
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -108,6 +115,16 @@ TEST_F(Faults, EndInAClearFailureAndLoseNothing) {
          [] { fs::create_directories("o/QVRFCDOETaguchiMethod.log"); },
          Program({"show", "L4", "--out", "o"}), 1,
          "qvrfcdoe: cannot write '{dir}/o/QVRFCDOETaguchiMethod.log': Is a directory\n", nullptr},
+        {"FIFO named like a report", [] { MakeFifo("out/exp.log"); },
+         Program({"analyze", "exp.ipt", "--out", "out"}), 1,
+         "qvrfcdoe: '{dir}/out/exp.log' is a FIFO, socket or device, not a file the program can "
+         "write; it is left as it is: choose another --out folder\n",
+         [] { return !fs::exists("out/exp.csv"); }},
+        {"FIFO named like the array listing log", [] { MakeFifo("o/QVRFCDOETaguchiMethod.log"); },
+         Program({"show", "L4", "--out", "o"}), 1,
+         "qvrfcdoe: '{dir}/o/QVRFCDOETaguchiMethod.log' is a FIFO, socket or device, not a file "
+         "the program can write; it is left as it is: choose another --out folder\n",
+         nullptr},
         {"selftest leaves the user's own input file alone", [] { Put("st/DOETest1.ipt", "mine"); },
          Program({"selftest", "--out", "st"}), 1,
          "qvrfcdoe: '{dir}/st/DOETest1.ipt' is not the bundled DOETest1.ipt; it is left as it "
