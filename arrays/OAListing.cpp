@@ -1,5 +1,8 @@
 // The readable array listing (to a stream or a time-stamped file) and the reader
 // that loads a level matrix from a plain file of numbers.
+#include <algorithm>
+#include <cctype>
+#include <climits>
 #include <cstdio>
 
 #include "arrays/OAListingTitle.h"
@@ -14,6 +17,29 @@ void WriteRule(FILE* stream, int nFactor) {
     for (int factor = 0; factor < nFactor; ++factor)
         std::fprintf(stream, "===");
     std::fprintf(stream, "\n");
+}
+
+// One whole number as "%d" reads it (blanks and line ends skipped, an optional sign, digits),
+// without its undefined result for numbers beyond an int. The character after the number is
+// left in the stream. False when there is no number or it does not fit an int; the digits of
+// a number that does not fit are consumed.
+bool ReadLevel(FILE* input, int& level) {
+    int c = std::fgetc(input);
+    while (c != EOF && std::isspace(c))
+        c = std::fgetc(input);
+    const bool negative = c == '-';
+    if (c == '+' || c == '-') c = std::fgetc(input);
+    const long long limit = static_cast<long long>(INT_MAX) + 1;
+    long long magnitude = 0;
+    bool digits = false;
+    for (; c != EOF && std::isdigit(c); c = std::fgetc(input)) {
+        digits = true;
+        magnitude = std::min(magnitude * 10 + (c - '0'), limit + 1);
+    }
+    if (c != EOF) std::ungetc(c, input);
+    if (!digits || magnitude > (negative ? limit : limit - 1)) return false;
+    level = static_cast<int>(negative ? -magnitude : magnitude);
+    return true;
 }
 
 }  // namespace
@@ -59,26 +85,27 @@ int CQVRFCDOETaguchiOrthogonalArray::Writer(CString fileName, CString creator) {
     return 1;
 }
 
-// Reads run by run, column by column, one integer each; a number that cannot be read
-// leaves its cell 0 (a comma stops all later cells). The matrix is then written back
-// as comma-separated rows, and "OK!" is printed. Counts below 1 make no matrix and
-// read nothing; the column IDs become the identity.
-void CQVRFCDOETaguchiOrthogonalArray::ReadOrthogonalArray(int nRun, int nFactor, CString inputFile,
-                                                          CString outputFile) {
+// Reads run by run, column by column, one integer each; a number that cannot be read or does
+// not fit an int leaves its cell 0 (a comma stops all later cells). The matrix is then written
+// back as comma-separated rows, and "OK!" is printed. Counts below 1 make no matrix and read
+// nothing; the column IDs become the identity.
+int CQVRFCDOETaguchiOrthogonalArray::ReadOrthogonalArrayFile(int nRun, int nFactor,
+                                                             CString inputFile,
+                                                             CString outputFile) {
     const bool held = AllocData(nRun, nFactor) == 1;
     FILE* input = std::fopen(inputFile.GetString(), "r");
-    if (!input) return;
+    if (!input) return 0;
+    bool whole = held;
     for (int run = 0; held && run < nRun; ++run) {
         for (int column = 0; column < nFactor; ++column) {
-            int value = 0;
-            if (std::fscanf(input, "%d", &value) == 1) m_pLevel[run][column] = value;
+            if (!ReadLevel(input, m_pLevel[run][column])) whole = false;
         }
     }
     std::fclose(input);
-    if (!held) return;  // no matrix could be made for these counts: nothing to write
+    if (!held) return 0;  // no matrix could be made for these counts: nothing to write
 
     FILE* output = std::fopen(outputFile.GetString(), "w");
-    if (!output) return;
+    if (!output) return 0;
     for (int run = 1; run <= nRun; ++run) {
         for (int column = 0; column < nFactor; ++column) {
             std::fprintf(output, " %2d,", GetLevel(run - 1, column));
@@ -87,4 +114,10 @@ void CQVRFCDOETaguchiOrthogonalArray::ReadOrthogonalArray(int nRun, int nFactor,
     }
     std::fclose(output);
     std::printf("OK!\n");
+    return whole ? 1 : 0;
+}
+
+void CQVRFCDOETaguchiOrthogonalArray::ReadOrthogonalArray(int nRun, int nFactor, CString inputFile,
+                                                          CString outputFile) {
+    ReadOrthogonalArrayFile(nRun, nFactor, inputFile, outputFile);
 }

@@ -148,6 +148,10 @@ class QVRFC_API CQVRFCDOETaguchiOrthogonalArray {
     int Writer(CString fileName, CString creator);
     // Reads nRun x nFactor integers from inputFile and writes them as rows to outputFile.
     void ReadOrthogonalArray(int nRun, int nFactor, CString inputFile, CString outputFile);
+    // The same with its result: 1 when every cell was read as a level that fits an int and the
+    // rows were written; 0 when the input cannot be opened or read, a level is missing, is not
+    // a whole number or does not fit an int (its cell stays 0), or the rows cannot be written.
+    int ReadOrthogonalArrayFile(int nRun, int nFactor, CString inputFile, CString outputFile);
 
     // Self-tests: orthogonality over the catalogue, and the listing of one type.
     static int Test1(int bWriteTable, FILE* stream);

@@ -1,13 +1,16 @@
 // qvrfcdoe analyze: analyse a quality data file and write its reports.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "AnalysisChecks.h"
 #include "ArrayCatalogue.h"
 #include "CliError.h"
 #include "Commands.h"
@@ -21,7 +24,7 @@ namespace qvrfcdoe {
 namespace {
 
 // Logs that the engine itself writes into the current directory while it sets up an experiment.
-const char* const kEngineLogs[] = {"DOESetup.log", "QVRFCDOETaguchiMethod.log"};
+const char* const kEngineLogs[] = {kSetupLog, kArrayListingLog};
 const char* const kReportCreator = "qvrfcdoe";
 
 // Qualities and factors named on the command line must exist in the file's experiment.
@@ -100,26 +103,28 @@ void ApplySettings(CQVRFCDOEAnalyzer& analyzer, const AnalyzeRequest& request) {
     FillCaches(analyzer);
 }
 
-// Writes every report or none: when one cannot be written, those written are removed. The
-// reports are written in parallel, each on its own thread: ApplySettings filled every cache
-// that the const queries of the writers would otherwise fill on the way.
+// Writes the reports in parallel, each on its own thread: ApplySettings filled every cache
+// that the const queries of the writers would otherwise fill on the way. The engine replaces a
+// report whole or not at all, so a report that cannot be written leaves its earlier version in
+// place, and the others stay as written.
 void WriteReports(const CQVRFCDOEAnalyzer& analyzer, const std::vector<std::string>& reports) {
-    std::vector<int> written(reports.size(), 0);
+    std::vector<int> causes(reports.size(), 0);  // errno of a report not written, -1 for none
+    const auto write = [&analyzer, &reports, &causes](size_t i) {
+        errno = 0;
+        if (!analyzer.Writer(reports[i].c_str(), kReportCreator)) causes[i] = errno ? errno : -1;
+    };
     std::vector<std::thread> writers;
     for (size_t i = 1; i < reports.size(); ++i)
-        writers.emplace_back(
-            [&, i] { written[i] = analyzer.Writer(reports[i].c_str(), kReportCreator); });
-    written[0] = analyzer.Writer(reports[0].c_str(), kReportCreator);
+        writers.emplace_back(write, i);
+    if (!reports.empty()) write(0);
     for (std::thread& writer : writers)
         writer.join();
-    const auto failed = std::find(written.begin(), written.end(), 0);
-    if (failed == written.end()) return;
-    for (const std::string& report : reports)
-        std::remove(report.c_str());
-    throw InputError(Text("cannot write report '%s'",
-                          fs::absolute(reports[static_cast<size_t>(failed - written.begin())])
-                              .lexically_normal()
-                              .c_str()));
+    for (size_t i = 0; i < reports.size(); ++i) {
+        if (causes[i] == 0) continue;
+        throw InputError(Text(
+            "cannot write report '%s': %s", fs::absolute(reports[i]).lexically_normal().c_str(),
+            causes[i] > 0 ? std::strerror(causes[i]) : "the engine could not write it"));
+    }
 }
 
 qvrfc_results::SummaryOptions ChosenOptions(const AnalyzeRequest& request, int qualities) {
@@ -148,11 +153,16 @@ int Analyze(const AnalyzeRequest& request) {
     {
         CurrentDirectory inFolder(folder.Path());
         CQVRFCDOEAnalyzer analyzer;
+        const EngineFilesCheck logs(folder, {std::begin(kEngineLogs), std::end(kEngineLogs)});
+        const EngineFilesCheck written(folder, reports);
         if (!analyzer.LoadData(data))
             throw InputError(
                 Text("'%s': the experiment cannot be set up", request.dataFile.c_str()));
+        logs.ExpectWritten();
         ApplySettings(analyzer, request);
+        CheckAnalysable(analyzer, request.dataFile);
         if (!reports.empty()) WriteReports(analyzer, reports);
+        written.ExpectWritten();
         qvrfc_results::WriteSummary(stdout, analyzer,
                                     ChosenOptions(request, analyzer.GetNoQuality()));
     }

@@ -64,6 +64,7 @@ int CheckArrays(const std::string& outFolder) {
     std::printf(kCheckHeaderFormat, "Type", "Name", "Verdict", "Findings");
     {
         CurrentDirectory inFolder(folder.Path());
+        const EngineFilesCheck log(folder, {kArrayListingLog});
         CQVRFCDOETaguchiOrthogonalArray array;
         for (int t = kFirstTableType; t <= kLastTableType; ++t) {
             const OA_TYPE type = static_cast<OA_TYPE>(t);
@@ -78,6 +79,7 @@ int CheckArrays(const std::string& outFolder) {
             row.erase(row.find_last_not_of(' ') + 1);
             std::printf("%s\n", row.c_str());
         }
+        log.ExpectWritten();
     }
     std::printf("\n%d of %d arrays pass.\n", passed, total);
     std::printf(

@@ -19,6 +19,26 @@ std::string Text(const char* format, ...) {
     return std::string(buffer.data());
 }
 
+std::string OneLineText(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '\\')
+            line += "\\\\";
+        else if (c == '\n')
+            line += "\\n";
+        else if (c == '\r')
+            line += "\\r";
+        else if (c == '\t')
+            line += "\\t";
+        else if (byte < 0x20 || byte == 0x7f)
+            line += Text("\\x%02x", byte);
+        else
+            line += c;
+    }
+    return line;
+}
+
 std::string Counted(int count, const char* one, const char* many) {
     return Text("%d %s", count, count == 1 ? one : many);
 }

@@ -29,6 +29,9 @@ inline CliError InputError(const std::string& message) {
 
 // printf-style text for messages; user text always goes in through "%s".
 std::string Text(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The text with control characters written as escapes (\n, \t, \x01, ...) and backslashes
+// doubled, so that a message quoting file names or arguments stays on one line.
+std::string OneLineText(const std::string& text);
 // "1 quality", "2 qualities": a count with the word that goes with it.
 std::string Counted(int count, const char* one, const char* many);
 

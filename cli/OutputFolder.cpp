@@ -1,8 +1,17 @@
 #include "OutputFolder.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -16,6 +25,28 @@ namespace {
 constexpr std::chrono::seconds kTimeSlack(2);
 
 const char* const kDataProbeFile = "DOETest1.ipt";
+const char* const kLockFile = ".qvrfcdoe.lock";
+
+// Errors that a failed write of a file can leave; errno may hold others from calls that did
+// not matter, and those must not be given as the cause.
+bool IsWriteError(int error) {
+    for (const int known : {ENOSPC, EDQUOT, EROFS, EACCES, EPERM, EISDIR, EIO, EFBIG, ENOENT,
+                            ENOTDIR, ELOOP, ENAMETOOLONG, EMFILE, ENFILE})
+        if (error == known) return true;
+    return false;
+}
+
+// The whole content of a file; false when it cannot be read.
+bool ReadBytes(const fs::path& file, std::string& bytes) {
+    std::ifstream in(file, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return in.good() || in.eof();
+}
+
+bool SameBytes(const fs::path& a, const fs::path& b) {
+    std::string first, second;
+    return ReadBytes(a, first) && ReadBytes(b, second) && first == second;
+}
 
 fs::path ProgramFolder() {
     std::error_code error;
@@ -28,7 +59,11 @@ fs::path ProgramFolder() {
 OutputFolder::OutputFolder(const std::string& path)
     : m_path(fs::absolute(path).lexically_normal()), m_start(fs::file_time_type::clock::now()) {}
 
-void OutputFolder::Create() const {
+OutputFolder::~OutputFolder() {
+    if (m_lock >= 0) close(m_lock);
+}
+
+void OutputFolder::Create() {
     std::error_code error;
     if (fs::exists(m_path, error) && !fs::is_directory(m_path, error))
         throw InputError(Text("output folder '%s' exists and is not a folder", m_path.c_str()));
@@ -36,6 +71,32 @@ void OutputFolder::Create() const {
     if (error)
         throw InputError(
             Text("cannot create output folder '%s': %s", m_path.c_str(), error.message().c_str()));
+    Lock();
+}
+
+void OutputFolder::Lock() {
+    const fs::path file = File(kLockFile);
+    m_lock = open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (m_lock < 0)
+        throw InputError(
+            Text("cannot write into output folder '%s': %s", m_path.c_str(), std::strerror(errno)));
+    struct stat status;
+    if (fstat(m_lock, &status) != 0 || !S_ISREG(status.st_mode))
+        throw InputError(Text("cannot lock output folder '%s': '%s' is not a regular file",
+                              m_path.c_str(), file.c_str()));
+    if (flock(m_lock, LOCK_EX | LOCK_NB) == 0) return;
+    if (errno == EWOULDBLOCK) {
+        std::fprintf(stderr, "qvrfcdoe: waiting for another qvrfcdoe command working in '%s'\n",
+                     OneLineText(m_path.string()).c_str());
+        std::fflush(stderr);
+        int locked;
+        do
+            locked = flock(m_lock, LOCK_EX);
+        while (locked != 0 && errno == EINTR);
+        if (locked == 0) return;
+    }
+    throw InputError(
+        Text("cannot lock output folder '%s': %s", m_path.c_str(), std::strerror(errno)));
 }
 
 void OutputFolder::PrintFilesWritten() const {
@@ -43,7 +104,7 @@ void OutputFolder::PrintFilesWritten() const {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(m_path, error)) {
         std::error_code ignored;
-        if (entry.is_regular_file(ignored) &&
+        if (entry.is_regular_file(ignored) && entry.path().filename() != kLockFile &&
             entry.last_write_time(ignored) >= m_start - kTimeSlack)
             names.push_back(entry.path().filename().string());
     }
@@ -51,6 +112,47 @@ void OutputFolder::PrintFilesWritten() const {
     std::printf("\nFiles written to %s:\n", m_path.c_str());
     for (const std::string& name : names)
         std::printf("  %s\n", name.c_str());
+}
+
+EngineFilesCheck::EngineFilesCheck(const OutputFolder& folder,
+                                   const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        const fs::path file = folder.File(name);
+        const Stamp stamp = StampOf(file);
+        const mode_t type = stamp.status.st_mode & S_IFMT;
+        if (type == S_IFIFO || type == S_IFSOCK || type == S_IFCHR || type == S_IFBLK)
+            throw InputError(
+                Text("'%s' is a FIFO, socket or device, not a file the program can "
+                     "write; it is left as it is: choose another --out folder",
+                     file.c_str()));
+        m_before.emplace_back(file, stamp);
+    }
+    errno = 0;  // what the engine leaves here names the cause of a failed write
+}
+
+EngineFilesCheck::Stamp EngineFilesCheck::StampOf(const fs::path& file) {
+    Stamp stamp;
+    stamp.regular = lstat(file.c_str(), &stamp.status) == 0 && S_ISREG(stamp.status.st_mode);
+    return stamp;
+}
+
+void EngineFilesCheck::ExpectWritten() const {
+    const int cause = errno;
+    for (const auto& [file, before] : m_before) {
+        const Stamp after = StampOf(file);
+        const struct stat &was = before.status, &is = after.status;
+        const bool written =
+            after.regular &&
+            (!before.regular || was.st_ino != is.st_ino || was.st_dev != is.st_dev ||
+             was.st_size != is.st_size || was.st_mtim.tv_sec != is.st_mtim.tv_sec ||
+             was.st_mtim.tv_nsec != is.st_mtim.tv_nsec || was.st_ctim.tv_sec != is.st_ctim.tv_sec ||
+             was.st_ctim.tv_nsec != is.st_ctim.tv_nsec);
+        if (written) continue;
+        std::error_code ignored;
+        const int why = fs::is_directory(file, ignored) ? EISDIR : IsWriteError(cause) ? cause : 0;
+        throw InputError(Text("cannot write '%s': %s", file.c_str(),
+                              why ? std::strerror(why) : "the engine could not write it"));
+    }
 }
 
 CurrentDirectory::CurrentDirectory(const fs::path& folder) : m_previous(fs::current_path()) {
@@ -85,9 +187,15 @@ fs::path FindDataFolder() {
 
 void CopyInto(const fs::path& file, const fs::path& folder) {
     const fs::path target = folder / file.filename();
-    if (SameFile(file, target)) return;
     std::error_code error;
-    fs::copy_file(file, target, fs::copy_options::overwrite_existing, error);
+    if (fs::exists(fs::symlink_status(target, error))) {
+        if (SameFile(file, target) || SameBytes(file, target)) return;
+        throw InputError(
+            Text("'%s' is not the bundled %s; it is left as it is: choose another "
+                 "--out folder",
+                 target.c_str(), file.filename().c_str()));
+    }
+    fs::copy_file(file, target, fs::copy_options::none, error);
     if (error)
         throw InputError(Text("cannot copy '%s' to '%s': %s", file.c_str(), folder.c_str(),
                               error.message().c_str()));

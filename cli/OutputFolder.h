@@ -3,29 +3,67 @@
 // folder and then says which files it wrote there.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qvrfcdoe {
 
 namespace fs = std::filesystem;
 
+// Logs that the engine writes into its current directory: the set-up of an experiment, and
+// the listing of the array each time a catalogue table is set.
+constexpr const char* kSetupLog = "DOESetup.log";
+constexpr const char* kArrayListingLog = "QVRFCDOETaguchiMethod.log";
+
 // The output folder of one command, taken relative to the caller's current directory.
+// While a command works in it the folder is locked (flock on the hidden file .qvrfcdoe.lock,
+// which stays): a second command on the same folder waits, saying so on standard error, until
+// the first has finished, so that the files of one folder always come from one run.
 class OutputFolder {
   public:
     explicit OutputFolder(const std::string& path);
+    ~OutputFolder();  // releases the lock
+    OutputFolder(const OutputFolder&) = delete;
+    OutputFolder& operator=(const OutputFolder&) = delete;
 
     const fs::path& Path() const { return m_path; }
     // Path of a file inside the folder.
     fs::path File(const std::string& name) const { return m_path / name; }
-    // Makes the folder (and its parents) when missing; an InputError when that cannot be done.
-    void Create() const;
+    // Makes the folder (and its parents) when missing and locks it; an InputError when the
+    // folder cannot be made or written into.
+    void Create();
     // Prints "Files written to <folder>:" and the files changed since the folder object was made.
     void PrintFilesWritten() const;
 
   private:
+    void Lock();
+
     fs::path m_path;
     fs::file_time_type m_start;
+    int m_lock = -1;  // descriptor of the lock file while the folder is locked
+};
+
+// Files that the engine writes into the output folder. Made before the engine runs, the
+// check refuses a FIFO, socket or device of one of those names (writing would hang or go
+// astray; it is left as it is); ExpectWritten afterwards throws an InputError naming the
+// first of them that was not written (replaced or changed) since, with the cause when known.
+class EngineFilesCheck {
+  public:
+    EngineFilesCheck(const OutputFolder& folder, const std::vector<std::string>& names);
+    void ExpectWritten() const;
+
+  private:
+    struct Stamp {
+        bool regular = false;
+        struct stat status {};
+    };
+    static Stamp StampOf(const fs::path& file);
+
+    std::vector<std::pair<fs::path, Stamp>> m_before;
 };
 
 // Sets the current directory for the lifetime of the object and restores the previous one.
@@ -44,7 +82,8 @@ class CurrentDirectory {
 // installed program, at the configured install location, or in the source tree.
 fs::path FindDataFolder();
 
-// Copies file into folder, replacing an older copy; a file already there is left as it is.
+// Copies file into folder. A file of that name already there is left as it is: kept when it
+// holds the same bytes, an InputError naming it otherwise.
 void CopyInto(const fs::path& file, const fs::path& folder);
 
 // True when both paths name the same existing file.

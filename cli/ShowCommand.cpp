@@ -25,8 +25,10 @@ int ShowArray(const ShowOptions& options) {
     {
         CurrentDirectory inFolder(folder.Path());
         CQVRFCDOETaguchiOrthogonalArray array;
+        const EngineFilesCheck log(folder, {kArrayListingLog});
         if (!array.SetTable(type))
             throw InputError(Text("cannot load array %s", DisplayName(type).c_str()));
+        log.ExpectWritten();
         array.Writer(stdout, qvrfc::kArrayListingTitle);
     }
     folder.PrintFilesWritten();

@@ -54,18 +54,19 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
-        std::fprintf(stderr, "qvrfcdoe: %s (see qvrfcdoe --help)\n", error.what());
+        std::fprintf(stderr, "qvrfcdoe: %s (see qvrfcdoe --help)\n",
+                     qvrfcdoe::OneLineText(error.what()).c_str());
         return qvrfcdoe::kExitUsage;
     }
     try {
         return RunChosen(app, run);
     } catch (const qvrfcdoe::CliError& error) {
         std::fflush(stdout);
-        std::fprintf(stderr, "qvrfcdoe: %s\n", error.what());
+        std::fprintf(stderr, "qvrfcdoe: %s\n", qvrfcdoe::OneLineText(error.what()).c_str());
         return error.Status();
     } catch (const std::exception& error) {
         std::fflush(stdout);
-        std::fprintf(stderr, "qvrfcdoe: %s\n", error.what());
+        std::fprintf(stderr, "qvrfcdoe: %s\n", qvrfcdoe::OneLineText(error.what()).c_str());
         return qvrfcdoe::kExitBadInput;
     }
 }

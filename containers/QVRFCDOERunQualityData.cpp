@@ -112,11 +112,12 @@ int CQVRFCDOERunQualityData::LoadData(FILE* stream) {
     if (!stream) return 0;
     int n = 0;
     if (std::fscanf(stream, "%d", &n) != 1 || n < 1) return 0;
-    // Stops at the first number that cannot be read: a value is never made
-    // up for it, and what follows in the stream is left unread.
+    // Stops at the first number that cannot be read or is not finite ("nan", "inf",
+    // beyond the range of a double), as the analyzer's loader refuses them: a value is
+    // never made up or stored for it, and what follows in the stream is left unread.
     for (int i = 0; i < n; ++i) {
         double value = 0.0;
-        if (std::fscanf(stream, "%lf", &value) != 1) return 0;
+        if (std::fscanf(stream, "%lf", &value) != 1 || !std::isfinite(value)) return 0;
         SetValue(value, i);
     }
     return 1;

@@ -38,7 +38,7 @@ class QVRFC_API CQVRFCDOERunQualityData {
     // Deep copy of every slot as stored and of both caches; 0 for a null source or this object.
     int SetData(CQVRFCDOERunQualityData* source);
     // Reads a count n and n numbers into slots 0..n-1 (extra numbers are read
-    // and dropped); 0 at the first number that cannot be read.
+    // and dropped); 0 at the first number that cannot be read or is not finite.
     int LoadData(FILE* stream);
     // Writes one report line; mode 1 separates the fields with ",".
     int WriteData(FILE* stream, int mode);

@@ -1,5 +1,7 @@
 // Run quality container readers: two bytes size the container, the rest is the stream.
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "containers/QVRFCDOERunQualityData.h"
@@ -23,6 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CQVRFCDOERunQualityFactorData factorData;
     factorData.CreateData(nRun, nValue);
     factorData.LoadData(stream);
+    // Only finite observations are ever stored (missing slots hold 2e12).
+    for (int r = 0; r < factorData.GetRunCount(); ++r) {
+        for (int i = 0; i < factorData.GetQualityDataCount(r); ++i) {
+            if (!std::isfinite(factorData.GetValue(r, i))) std::abort();
+        }
+    }
     factorData.WriteData(qvrfc_fuzz::Sink(), data[0] & 1);
     factorData.GetAverageValue();
     factorData.GetStandardDeviationValue();

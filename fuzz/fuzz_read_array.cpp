@@ -1,5 +1,7 @@
 // Array reader: two bytes choose the run and column counts, the rest is the file.
 // The matrix read may hold any number; check and listing must stay in range.
+#include <cstdlib>
+
 #include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
 #include "fuzz_support.h"
 
@@ -17,7 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Now and then start from a catalogue table (SetTable rewrites its listing file: slow).
     if (data[1] & 0x80)
         array.SetTable(static_cast<CQVRFCDOETaguchiOrthogonalArray::OA_TYPE>(data[0] % 20 - 1));
-    array.ReadOrthogonalArray(nRun, nFactor, "array.txt", "rows.txt");
+    // A matrix read whole holds exactly the counts asked for.
+    const int read = array.ReadOrthogonalArrayFile(nRun, nFactor, "array.txt", "rows.txt");
+    if (read != 0 && (read != 1 || array.GetNoRun() != nRun || array.GetNoFactor() != nFactor))
+        std::abort();
     array.CheckOrthogonality();
     array.Writer(qvrfc_fuzz::Sink(), "[DOE OrthogonalArray]");
     for (int factor = -1; factor <= nFactor; ++factor)

@@ -195,15 +195,4 @@ TEST_F(Analyze, ArraysFactorsAndReportsAsChosen) {
                   "'f81.ipt' has factors A to AN, 1 to 40)");
 }
 
-// The second report cannot be created: the first is taken back and nothing is printed.
-TEST_F(Analyze, NeverLeavesHalfTheReports) {
-    CopyData("DOETest1.ipt", "exp.csv");
-    fs::create_directories("rep/exp.csv");
-    const Result result = RunProgram({"analyze", "exp.csv", "--out", "rep"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "qvrfcdoe: cannot write report '" + OutFolder("rep") + "/exp.csv'\n");
-    EXPECT_EQ(result.out, "");
-    EXPECT_FALSE(fs::exists("rep/exp.log"));
-}
-
 }  // namespace

@@ -60,11 +60,16 @@ inline Result RunProgram(const std::vector<std::string>& args) {
     return result;
 }
 
-// Names in a folder (by default the current one), sorted.
+// The lock file that an output folder keeps; it is not one of the files a command writes.
+const char* const kLockFile = ".qvrfcdoe.lock";
+
+// Names in a folder (by default the current one), sorted, without the lock file.
 inline std::vector<std::string> Entries(const fs::path& folder = ".") {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename() != kLockFile)
+            names.push_back(entry.path().filename().string());
+    }
     std::sort(names.begin(), names.end());
     return names;
 }
