@@ -37,6 +37,8 @@ TEST(FactorEffects, SignedEffectsRanksAndTies) {
     EXPECT_NEAR(a.GetFactorEffect(0, 2, kSN, 0), -2.0, 1e-9);
     EXPECT_NEAR(a.GetFactorEffect(0, 2, kSN, 1), 2.0, 1e-9);
     EXPECT_EQ(a.GetFactorLevelEffect(0, 0, 2, kSN), 0.0);  // no run at level 3
+    EXPECT_STREQ(a.GetBestLevelsCombinationName(0, static_cast<Analyzer::FACTOR_EFFECT_TYPE>(3)),
+                 "A1B1C1");
     int ranks[3];
     a.GetResponseRank(0, kSN, ranks);
     EXPECT_EQ(std::vector<int>(ranks, ranks + 3), (std::vector<int>{0, 1, 2}));
@@ -58,41 +60,4 @@ TEST(FactorEffects, SignedEffectsRanksAndTies) {
     EXPECT_NEAR(b.GetFactorEffect(0, 0, kQuality, 0), -4.0 / std::sqrt(2.0), 1e-12);
     EXPECT_EQ(b.GetLargestResponseControlFactorLevel(0, 0, kStdev), 1);
     EXPECT_EQ(b.GetLargestResponseControlFactorLevel(0, 0, kQuality), 0);
-}
-
-TEST(FactorEffects, NoArrayUnknownTypeAndBadIndexes) {
-    Analyzer bare;  // no array: no run matches any level
-    ASSERT_EQ(bare.SetupDOE(1, 4, 3, 2, nullptr), 1);
-    for (int run = 0; run < 4; ++run)
-        reference::EnterRun(bare, 0, run, {run + 1.0});
-    EXPECT_EQ(bare.GetFactorLevelEffect(0, 1, 0, kQuality), 0.0);
-    EXPECT_EQ(bare.GetFactorEffect(0, 1, kQuality, 0), 0.0);
-    EXPECT_EQ(bare.GetLargestResponseControlFactorLevel(0, 1, kQuality), 0);
-    EXPECT_DOUBLE_EQ(bare.GetAveragedQualityValue(0), 2.5);
-
-    Analyzer a;
-    reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
-    const auto unknown = static_cast<Analyzer::FACTOR_EFFECT_TYPE>(3);
-    EXPECT_EQ(a.GetAveragedResponseValue(0, unknown), 0.0);
-    EXPECT_EQ(a.GetFactorLevelEffect(0, 0, 1, unknown), 0.0);
-    EXPECT_EQ(a.GetFactorEffect(0, 0, unknown, 1), 0.0);
-    EXPECT_STREQ(a.GetBestLevelsCombinationName(0, unknown), "A1B1C1");
-
-    int ranks[3] = {-7, -7, -7};
-    Analyzer empty;
-    for (Analyzer* x : {&empty, &a}) {
-        EXPECT_EQ(x->GetAveragedQualityValue(1), 0.0);
-        EXPECT_EQ(x->GetAveragedQualityValue(0, 4), 0.0);
-        EXPECT_EQ(x->GetAveragedStandardDeviationValue(-1), 0.0);
-        EXPECT_EQ(x->GetAveragedSNRatio(1), 0.0);
-        EXPECT_EQ(x->GetFactorLevelEffect(1, 0, 0, kQuality), 0.0);
-        EXPECT_EQ(x->GetFactorLevelEffect(0, 3, 0, kQuality), 0.0);
-        EXPECT_EQ(x->GetFactorEffect(0, -1, kQuality, 1), 0.0);
-        EXPECT_EQ(x->GetLargestResponseControlFactorLevel(0, 3, kQuality), 0);
-        EXPECT_EQ(x->GetResponseRank(1, kQuality, ranks), 0);
-        EXPECT_STREQ(x->GetBestLevelsCombinationName(1, kQuality), "");
-    }
-    EXPECT_EQ(empty.GetResponseRank(0, kQuality, ranks), 0);
-    EXPECT_EQ(a.GetResponseRank(0, kQuality, nullptr), 0);
-    EXPECT_EQ(ranks[0] + ranks[1] + ranks[2], -21);  // never written
 }

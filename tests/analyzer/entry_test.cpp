@@ -42,10 +42,6 @@ TEST(QualityEntry, SequenceComputesStatisticsAndSNRatio) {
     EXPECT_EQ(a.GetRunStandardDeviation(1, 1), 0.0);
     EXPECT_EQ(a.GetRunNoQualityData(1, 1), 2);
     EXPECT_EQ(a.GetQualityValue(1, 1, 1), 2e12);
-
-    EXPECT_EQ(a.AddQualityValueStart(2, 0), 0);
-    EXPECT_EQ(a.AddQualityValueStart(0, 4), 0);
-    EXPECT_EQ(a.AddQualityValueStart(-1, 0), 0);
 }
 
 TEST(QualityEntry, PlainWritesLeaveTheCacheAlone) {
@@ -63,23 +59,8 @@ TEST(QualityEntry, PlainWritesLeaveTheCacheAlone) {
     EXPECT_DOUBLE_EQ(a.GetRunQualityValue(0, 1), 7.0 / 3.0);
     a.SetQualityValue(0, 1, 70.0, 0);
     EXPECT_DOUBLE_EQ(a.GetRunQualityValue(0, 1), 7.0 / 3.0);  // computed once, then kept
-
     // Indexes are checked before the repetition index is.
     EXPECT_THROW(a.SetQualityValue(0, 2, 1.0, -1), std::invalid_argument);
-    EXPECT_EQ(a.SetQualityValue(1, 2, 1.0, -1), 0);
-    EXPECT_EQ(a.SetQualityValue(0, 4, 1.0, -1), 0);
-    EXPECT_EQ(a.AppendQualityValue(0, -1, 1.0), 0);
-    EXPECT_EQ(a.GetQualityValue(1, 0, 0), -1.0);
-    EXPECT_EQ(a.GetRunQualityValue(1, 0), 0.0);
-    EXPECT_EQ(a.GetRunStandardDeviation(0, 4), -1.0);
-    EXPECT_EQ(a.GetRunNoQualityData(0, 4), 0);
-
-    Analyzer empty;
-    EXPECT_EQ(empty.AddQualityValueStart(0, 0), 0);
-    EXPECT_EQ(empty.AppendQualityValue(0, 0, 1.0), 0);
-    EXPECT_EQ(empty.SetQualityValue(0, 0, 1.0, -1), 0);
-    EXPECT_EQ(empty.GetQualityValue(0, 0, 0), -1.0);
-    EXPECT_EQ(empty.GetRunStandardDeviation(0, 0), -1.0);
 }
 
 // A sequence that a smaller set-up or Clear left outside the storage accepts no

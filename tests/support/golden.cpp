@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <regex>
 #include <sstream>
 #include <vector>
@@ -49,7 +50,8 @@ void ExpectGolden(const std::string& name, const std::string& actual) {
     const std::string path = GoldenPath(name);
     const char* update = std::getenv("QVRFC_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") {
-        WriteFile(path, actual);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        WriteFile(path, MaskTimes(actual));
         return;
     }
     if (!FileExists(path)) {
