@@ -1,12 +1,9 @@
-// The array object: loading tables, bounded readers, copies, clearing and the
-// listing file that every SetTable rewrites.
+// The array object: loading tables, bounded readers, clearing and reallocating.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
-#include "support/test_support.h"
 
 namespace {
 
@@ -35,9 +32,6 @@ V ColumnIDs(const OA& a, int from, int to) {
 TEST(ArrayObject, L8TableAndBoundedReaders) {
     OA array;
     EXPECT_EQ(Shape(array), (V{OA::OA_UNDEFINED, 0, 0, 0}));
-    EXPECT_EQ(array.GetLevel(0, 0), -100);
-    EXPECT_EQ(array.GetColumnID(0), -1);
-
     EXPECT_EQ(array.SetTable(OA::OA_L8), 1);
     EXPECT_EQ(Shape(array), (V{OA::OA_L8, 8, 7, 2}));
     EXPECT_EQ(array.GetArrayID(), 1);
@@ -47,7 +41,6 @@ TEST(ArrayObject, L8TableAndBoundedReaders) {
     EXPECT_EQ(ColumnIDs(array, -1, 7), (V{-1, 0, 1, 3, 6, 2, 4, 5, -1}));
 
     array.SetNoFactorAndLevel(3, 2);
-    EXPECT_EQ(array.GetNoFactor(), 3);
     EXPECT_EQ(array.GetLevel(0, 5), -100);
     EXPECT_EQ(array.GetColumnID(4), -1);
     // Counts raised beyond the matrix held never reach past it.
@@ -59,11 +52,8 @@ TEST(ArrayObject, L8TableAndBoundedReaders) {
 TEST(ArrayObject, ColumnIdsLevelsAndOtherTypes) {
     OA array;
     ASSERT_EQ(array.SetTable(OA::OA_L81), 1);
-    V identity(40);
-    for (int f = 0; f < 40; ++f)
-        identity[f] = f;
-    identity.push_back(-1);
-    EXPECT_EQ(ColumnIDs(array, 0, 40), identity);
+    EXPECT_EQ(V({array.GetColumnID(0), array.GetColumnID(39), array.GetColumnID(40)}),
+              (V{0, 39, -1}));
     ASSERT_EQ(array.SetTable(OA::OA_L54), 1);
     EXPECT_EQ(V({array.GetColumnID(9), array.GetColumnID(25)}), (V{14, 13}));
     ASSERT_EQ(array.SetTable(OA::OA_L18), 1);
@@ -82,26 +72,15 @@ TEST(ArrayObject, ColumnIdsLevelsAndOtherTypes) {
     EXPECT_EQ(Shape(array), (V{25, 4, 3, 2}));  // setters do not store the type
 }
 
-TEST(ArrayObject, ClearFreeAllocAndCopies) {
+TEST(ArrayObject, ClearFreeAndAlloc) {
     OpenArray array;
     array.SetTable(OA::OA_L9);
-    OA copy(array);
-    OA assigned;
-    assigned = array;
-
     array.FreeData();
     EXPECT_EQ(array.GetNoRun(), 9);
     EXPECT_EQ(array.GetLevel(0, 0), -100);
     EXPECT_EQ(array.GetColumnID(0), -1);
-    for (const OA* other : {&copy, &assigned}) {
-        EXPECT_EQ(Shape(*other), (V{OA::OA_L9, 9, 4, 3}));
-        EXPECT_EQ(other->GetLevel(8, 3), 1);
-        EXPECT_EQ(other->GetColumnID(3), 3);
-    }
-
     array.ClearData();
     EXPECT_EQ(Shape(array), (V{OA::OA_UNDEFINED, 0, 0, 0}));
-    EXPECT_EQ(array.GetLevel(0, 0), -100);
 
     EXPECT_EQ(array.AllocData(2, 3), 1);
     EXPECT_EQ(array.GetLevel(1, 2), 0);
@@ -110,27 +89,4 @@ TEST(ArrayObject, ClearFreeAllocAndCopies) {
     EXPECT_EQ(array.GetNoFactor(), 3);
     EXPECT_EQ(array.GetLevel(0, 0), -100);
     EXPECT_EQ(array.AllocData(3, -1), 0);
-
-    EXPECT_EQ(array.SetData(nullptr), 0);
-    EXPECT_EQ(array.SetData(&copy), 1);
-    EXPECT_EQ(Shape(array), (V{OA::OA_L9, 9, 4, 3}));
-    EXPECT_EQ(V({array.GetLevel(3, 1), array.GetLevel(3, 3)}), (V{1, 3}));
-}
-
-TEST(ArrayObject, SetTableRewritesTheListingFile) {
-    OA array;
-    array.SetTable(OA::OA_L8);
-    array.SetTable(OA::OA_L4);
-    std::vector<std::string> lines =
-        qvrfc_test::Lines(qvrfc_test::ReadFile("QVRFCDOETaguchiMethod.log"));
-    ASSERT_EQ(lines.size(), 18u);
-    EXPECT_EQ(lines[0].substr(0, 7), "Time = ");
-    EXPECT_EQ(lines[1], "Created By = Kelvoran");
-    EXPECT_EQ(lines[4], "Type           = 0 (Taguchi Orthogonal Array L4(2^3))");
-    EXPECT_EQ(lines[17], "==================");
-
-    // Still written when no table is set.
-    array.SetTable(static_cast<OA::OA_TYPE>(-5));
-    lines = qvrfc_test::Lines(qvrfc_test::ReadFile("QVRFCDOETaguchiMethod.log"));
-    EXPECT_EQ(lines[4], "Type           = -5 (Taguchi Orthogonal Array Undefined)");
 }
