@@ -106,22 +106,15 @@ const Probe kProbes[] = {
     BAD(1, a.PredictResponseValue(1, kQuality, 1, text) == 0 && text.str().empty()),
     // Valid indexes that find no storage.
     STORE(-1, a.GetControlFactorID(0)),
-    STORE(1, a.GetControlFactorName(0).str().empty()),
-    STORE(1, a.GetQualityFactorName(0).str().empty()),
     STORE(-1, a.GetQualityCharacteristic(0)),
-    STORE(0, a.GetRunNoQualityData(0, 0)),
-    STORE(-1e10, a.GetControlFactorValue(0, 0)),
-    STORE(0, a.SetControlFactorValue(0, 0, 1.0)),
-    STORE(0, a.AddQualityValueStart(0, 0)),
-    STORE(0, a.AppendQualityValue(0, 0, 1.0)),
-    STORE(0, a.SetQualityValue(0, 0, 1.0, -1)),
-    STORE(-1, a.GetQualityValue(0, 0, 0)),
-    STORE(-1, a.GetRunStandardDeviation(0, 0)),
-    STORE(0, a.GetSNRatio(0, 0) + a.GetSensitivity(0, 0)),
-    STORE(-1, a.GetMeanSquareDeviation(0, 0)),
-    STORE(-1e10, a.GetCoefficientOfVariation(0, 0)),
-    STORE(0, a.GetResponseRank(0, kQuality, levels)),
-    STORE(-1, a.PredictSNRatio(0, levels)),
+    STORE(1, a.GetControlFactorName(0).str().empty() && a.GetQualityFactorName(0).str().empty()),
+    STORE(-2e10, a.GetControlFactorValue(0, 0) + a.GetCoefficientOfVariation(0, 0)),
+    STORE(0, a.GetRunNoQualityData(0, 0) + a.SetControlFactorValue(0, 0, 1.0) +
+                 a.AddQualityValueStart(0, 0) + a.AppendQualityValue(0, 0, 1.0) +
+                 a.SetQualityValue(0, 0, 1.0, -1) + a.GetResponseRank(0, kQuality, levels) +
+                 a.GetSNRatio(0, 0) + a.GetSensitivity(0, 0)),
+    STORE(-4, a.GetQualityValue(0, 0, 0) + a.GetRunStandardDeviation(0, 0) +
+                  a.GetMeanSquareDeviation(0, 0) + a.PredictSNRatio(0, levels)),
 };
 
 // The complete report, time stamp masked: it shows every part of the experiment.

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
@@ -16,53 +15,79 @@ namespace {
 using OA = CQVRFCDOETaguchiOrthogonalArray;
 using namespace qvrfc_test;  // NOLINT: test helpers
 
+// Opens the protected storage routines to the tests.
 class OpenArray : public OA {
   public:
+    using OA::AllocData;
     using OA::FreeData;
 };
 
-// Reads an nRun x nFactor matrix from the text, returning what the reader prints.
-std::string Read(OA& array, int nRun, int nFactor, const std::string& numbers,
-                 const char* output = "rows.txt") {
+// Reads an nRun x nFactor matrix from the text.
+void Read(OA& array, int nRun, int nFactor, const std::string& numbers) {
     WriteFile("matrix.txt", numbers);
-    return CaptureStdout([&] { array.ReadOrthogonalArray(nRun, nFactor, "matrix.txt", output); });
+    CaptureStdout([&] { array.ReadOrthogonalArray(nRun, nFactor, "matrix.txt", "rows.txt"); });
 }
 
-const std::pair<const char*, void (*)(OpenArray&)> kListings[] = {
-    {"empty", [](OpenArray&) {}},
-    {"l4", [](OpenArray& a) { a.SetTable(OA::OA_L4); }},
-    {"five_runs", [](OpenArray& a) { Read(a, 5, 1, "1 2 1 2 1"); }},
-    {"ten_runs",  // a blank line after every fifth run but the last
+// Each state of an array object, reached by a few calls; the result of the last call.
+const std::pair<const char*, int (*)(OpenArray&)> kStates[] = {
+    {"empty", [](OpenArray&) { return 0; }},
+    {"l4", [](OpenArray& a) { return a.SetTable(OA::OA_L4); }},
+    {"l8", [](OpenArray& a) { return a.SetTable(OA::OA_L8); }},
+    {"l8_three_factors",
+     [](OpenArray& a) { return a.SetTable(OA::OA_L8), a.SetNoFactorAndLevel(3, 2), 0; }},
+    {"l8_counts_beyond_the_matrix",
+     [](OpenArray& a) { return a.SetTable(OA::OA_L8), a.SetNoFactorAndLevel(50, 9), 0; }},
+    {"l18", [](OpenArray& a) { return a.SetTable(OA::OA_L18); }},
+    {"l18_then_full_factorial",
+     [](OpenArray& a) { return a.SetTable(OA::OA_L18), a.SetTable(OA::OA_FULL_FACTORIAL); }},
+    {"unknown_type_then_l4_setter",
      [](OpenArray& a) {
-         a.SetTable(OA::OA_L12);
-         a.SetNoFactorAndLevel(1, 2);
-         Read(a, 10, 1, "1 1 1 1 1 2 2 2 2 2");
+         return a.SetTable(OA::OA_TYPE(25)), a.SetFullFactorialTable(), a.SetL4Table();
      }},
-    {"column_outside_the_matrix",
+    {"l54", [](OpenArray& a) { return a.SetTable(OA::OA_L54); }},
+    {"l81", [](OpenArray& a) { return a.SetTable(OA::OA_L81); }},
+    {"l9_freed", [](OpenArray& a) { return a.SetTable(OA::OA_L9), a.FreeData(), 0; }},
+    {"l9_cleared", [](OpenArray& a) { return a.SetTable(OA::OA_L9), a.ClearData(), 0; }},
+    {"allocated", [](OpenArray& a) { return a.AllocData(2, 3); }},
+    {"allocation_refused",
+     [](OpenArray& a) { return a.AllocData(2, 3), a.AllocData(0, 3) + a.AllocData(3, -1); }},
+    {"five_runs_read", [](OpenArray& a) { return Read(a, 5, 1, "1 2 1 2 1"), 0; }},
+    {"ten_runs_read",
+     [](OpenArray& a) { return a.SetTable(OA::OA_L12), Read(a, 10, 1, "1 1 1 1 1 2 2 2 2 2"), 0; }},
+    {"l4_four_factors",
+     [](OpenArray& a) { return a.SetTable(OA::OA_L4), a.SetNoFactorAndLevel(4, 2), 0; }},
+    {"l4_four_factors_freed",
      [](OpenArray& a) {
-         a.SetTable(OA::OA_L4);
-         a.SetNoFactorAndLevel(4, 2);
-     }},
-    {"freed",
-     [](OpenArray& a) {
-         a.SetTable(OA::OA_L4);
-         a.SetNoFactorAndLevel(4, 2);
-         a.FreeData();
+         return a.SetTable(OA::OA_L4), a.SetNoFactorAndLevel(4, 2), a.FreeData(), 0;
      }},
 };
 
+// The counts, the readers just outside every edge, column IDs and level counts per column.
+std::string Readers(const OA& a) {
+    std::string text = "type " + std::to_string(a.GetType()) + " id " +
+                       std::to_string(a.GetArrayID()) + " levels " +
+                       std::to_string(a.GetNoLevel()) + "\nedges";
+    const int runs = a.GetNoRun(), columns = a.GetNoFactor();
+    for (const auto& [r, c] :
+         {std::pair{-1, 0}, {0, -1}, {runs, 0}, {0, columns}, {runs - 1, columns - 1}})
+        text += " " + std::to_string(a.GetLevel(r, c));
+    text += "\ncolumn id / levels:";
+    for (int c = -1; c <= columns; ++c)
+        text += " " + std::to_string(a.GetColumnID(c)) + "/" + std::to_string(a.GetNoLevel(c));
+    return text + "\n";
+}
+
 }  // namespace
 
-TEST(Listing, StreamListings) {
-    for (const auto& [name, setup] : kListings) {
+TEST(ArrayObject, StatesListedAndRead) {
+    for (const auto& [name, reach] : kStates) {
         OpenArray array;
-        setup(array);
         StreamCapture stream;
+        std::fprintf(stream, "result %d\n", reach(array));
         EXPECT_EQ(array.Writer(stream.get(), "%s title"), 1) << name;
-        ExpectGolden(std::string("arrays/") + name + ".txt", stream.Text());
+        ExpectGolden(std::string("arrays/") + name + ".txt", stream.Text() + Readers(array));
     }
-    OA array;
-    EXPECT_EQ(array.Writer(nullptr, "x"), 0);
+    EXPECT_EQ(OA().Writer(nullptr, "x"), 0);
 }
 
 TEST(Listing, ListingFileHasTimeStampCreatorAndListing) {
@@ -79,42 +104,43 @@ TEST(Listing, ListingFileHasTimeStampCreatorAndListing) {
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()), L4Listing());
 }
 
-TEST(Listing, ReaderLoadsAndWritesRows) {
+// The reader prints "OK!" and writes the rows it read; counts below 1 or beyond what a matrix
+// may hold, an absent input or an unwritable output print nothing.
+TEST(Listing, ReaderTable) {
+    const struct {
+        int nRun, nFactor;
+        const char *numbers, *output, *printed, *rows;
+    } cases[] = {
+        {4, 3, "1 1 1\n1 2 2 2\t1 2\n\n2 2 1", "rows.txt", "OK!\n",
+         "  1,  1,  1, //1\n  1,  2,  2, //2\n  2,  1,  2, //3\n  2,  2,  1, //4\n"},
+        // A comma stops the reading; short input leaves cells 0; wide numbers keep their width.
+        {2, 3, "1, 2, 3, 4, 5, 6", "rows.txt", "OK!\n", "  1,  0,  0, //1\n  0,  0,  0, //2\n"},
+        {2, 2, "12 -3 x 4", "rows.txt", "OK!\n", " 12, -3, //1\n  0,  0, //2\n"},
+        {2, 2, "1 2 2 1", "missing-dir/rows.txt", "", ""},
+        {2, 2, nullptr, "rows.txt", "", ""},
+        {0, 3, "1 2 3", "rows.txt", "", ""},
+        {2, 0, "1 2 3", "rows.txt", "", ""},
+        {-3, -3, "1 2 3", "rows.txt", "", ""},
+        {1 << 13, 1 << 13, "1 2 3", "rows.txt", "", ""},
+    };
+    for (const auto& c : cases) {
+        OA array;
+        array.SetTable(OA::OA_L9);
+        std::remove("matrix.txt");
+        std::remove("rows.txt");
+        if (c.numbers) WriteFile("matrix.txt", c.numbers);
+        EXPECT_EQ(CaptureStdout([&] {
+                      array.ReadOrthogonalArray(c.nRun, c.nFactor, "matrix.txt", c.output);
+                  }),
+                  c.printed)
+            << c.numbers;
+        EXPECT_EQ(ReadFile("rows.txt"), c.rows) << c.numbers;
+    }
+    // The reader sets the counts but not the type or the level count.
     OA array;
     array.SetTable(OA::OA_L9);
-    EXPECT_EQ(Read(array, 4, 3, "1 1 1\n1 2 2 2\t1 2\n\n2 2 1"), "OK!\n");
-    // Type and level count are not set by the reader.
-    EXPECT_EQ(std::vector<int>(
-                  {array.GetType(), array.GetNoLevel(), array.GetNoRun(), array.GetNoFactor()}),
-              (std::vector<int>{OA::OA_L9, 3, 4, 3}));
-    EXPECT_EQ(array.GetColumnID(2), 2);
-    EXPECT_EQ(ReadFile("rows.txt"),
-              "  1,  1,  1, //1\n  1,  2,  2, //2\n  2,  1,  2, //3\n  2,  2,  1, //4\n");
-
-    // A comma stops the reading; short input leaves cells 0; wide numbers keep their width.
-    Read(array, 2, 3, "1, 2, 3, 4, 5, 6");
-    EXPECT_EQ(ReadFile("rows.txt"), "  1,  0,  0, //1\n  0,  0,  0, //2\n");
-    Read(array, 2, 2, "12 -3 x 4");
-    EXPECT_EQ(ReadFile("rows.txt"), " 12, -3, //1\n  0,  0, //2\n");
-}
-
-TEST(Listing, ReaderFailuresAreQuietAndSafe) {
-    OA array;
-    array.SetTable(OA::OA_L4);
-    EXPECT_EQ(CaptureStdout([&] { array.ReadOrthogonalArray(2, 2, "absent.txt", "rows.txt"); }),
-              "");
-    EXPECT_FALSE(FileExists("rows.txt"));
-    EXPECT_EQ(array.GetNoRun(), 2);
-    EXPECT_EQ(array.GetLevel(1, 1), 0);
-    EXPECT_EQ(Read(array, 2, 2, "1 2 2 1", "missing-dir/rows.txt"), "");
-    EXPECT_EQ(array.GetLevel(1, 0), 2);
-
-    // Counts below 1, or beyond what a matrix may hold, make no matrix: nothing is written.
-    for (const auto& counts : {std::pair{0, 3}, {2, 0}, {-3, -3}, {1 << 13, 1 << 13}}) {
-        std::remove("rows.txt");
-        EXPECT_EQ(Read(array, counts.first, counts.second, "1 2 3"), "");
-        EXPECT_FALSE(FileExists("rows.txt"));
-        EXPECT_EQ(array.GetLevel(0, 0), -100);
-    }
-    EXPECT_EQ(array.GetColumnID(0), -1);
+    Read(array, 4, 3, "1 1 1 1 2 2 2 1 2 2 2 1");
+    EXPECT_EQ(std::vector<int>({array.GetType(), array.GetNoLevel(), array.GetNoRun(),
+                                array.GetNoFactor(), array.GetLevel(3, 0), array.GetColumnID(2)}),
+              (std::vector<int>{OA::OA_L9, 3, 4, 3, 2, 2}));
 }
