@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "analysis_names.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "reference_data.h"
 #include "support/golden.h"

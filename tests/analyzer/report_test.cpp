@@ -12,8 +12,6 @@
 #include "support/test_support.h"
 
 using namespace qvrfc_test;
-using Analyzer = CQVRFCDOEAnalyzer;
-using Array = CQVRFCDOETaguchiOrthogonalArray;
 
 namespace {
 

@@ -29,38 +29,34 @@ void Read(OA& array, int nRun, int nFactor, const std::string& numbers) {
 }
 
 // Each state of an array object, reached by a few calls; the result of the last call.
+#define STATE(name, ...)                               \
+    {                                                  \
+        name, [](OpenArray& a) { return __VA_ARGS__; } \
+    }
+// clang-format off
 const std::pair<const char*, int (*)(OpenArray&)> kStates[] = {
-    {"empty", [](OpenArray&) { return 0; }},
-    {"l4", [](OpenArray& a) { return a.SetTable(OA::OA_L4); }},
-    {"l8", [](OpenArray& a) { return a.SetTable(OA::OA_L8); }},
-    {"l8_three_factors",
-     [](OpenArray& a) { return a.SetTable(OA::OA_L8), a.SetNoFactorAndLevel(3, 2), 0; }},
-    {"l8_counts_beyond_the_matrix",
-     [](OpenArray& a) { return a.SetTable(OA::OA_L8), a.SetNoFactorAndLevel(50, 9), 0; }},
-    {"l18", [](OpenArray& a) { return a.SetTable(OA::OA_L18); }},
-    {"l18_then_full_factorial",
-     [](OpenArray& a) { return a.SetTable(OA::OA_L18), a.SetTable(OA::OA_FULL_FACTORIAL); }},
-    {"unknown_type_then_l4_setter",
-     [](OpenArray& a) {
-         return a.SetTable(OA::OA_TYPE(25)), a.SetFullFactorialTable(), a.SetL4Table();
-     }},
-    {"l54", [](OpenArray& a) { return a.SetTable(OA::OA_L54); }},
-    {"l81", [](OpenArray& a) { return a.SetTable(OA::OA_L81); }},
-    {"l9_freed", [](OpenArray& a) { return a.SetTable(OA::OA_L9), a.FreeData(), 0; }},
-    {"l9_cleared", [](OpenArray& a) { return a.SetTable(OA::OA_L9), a.ClearData(), 0; }},
-    {"allocated", [](OpenArray& a) { return a.AllocData(2, 3); }},
-    {"allocation_refused",
-     [](OpenArray& a) { return a.AllocData(2, 3), a.AllocData(0, 3) + a.AllocData(3, -1); }},
-    {"five_runs_read", [](OpenArray& a) { return Read(a, 5, 1, "1 2 1 2 1"), 0; }},
-    {"ten_runs_read",
-     [](OpenArray& a) { return a.SetTable(OA::OA_L12), Read(a, 10, 1, "1 1 1 1 1 2 2 2 2 2"), 0; }},
-    {"l4_four_factors",
-     [](OpenArray& a) { return a.SetTable(OA::OA_L4), a.SetNoFactorAndLevel(4, 2), 0; }},
-    {"l4_four_factors_freed",
-     [](OpenArray& a) {
-         return a.SetTable(OA::OA_L4), a.SetNoFactorAndLevel(4, 2), a.FreeData(), 0;
-     }},
+    STATE("empty", a.GetType() * 0),
+    STATE("l4", a.SetTable(OA::OA_L4)),
+    STATE("l8", a.SetTable(OA::OA_L8)),
+    STATE("l8_three_factors", a.SetTable(OA::OA_L8), a.SetNoFactorAndLevel(3, 2), 0),
+    STATE("l8_counts_beyond_the_matrix", a.SetTable(OA::OA_L8), a.SetNoFactorAndLevel(50, 9), 0),
+    STATE("l18", a.SetTable(OA::OA_L18)),
+    STATE("l18_then_full_factorial", a.SetTable(OA::OA_L18), a.SetTable(OA::OA_FULL_FACTORIAL)),
+    STATE("unknown_type_then_l4_setter",
+          a.SetTable(OA::OA_TYPE(25)), a.SetFullFactorialTable(), a.SetL4Table()),
+    STATE("l54", a.SetTable(OA::OA_L54)),
+    STATE("l81", a.SetTable(OA::OA_L81)),
+    STATE("l9_freed", a.SetTable(OA::OA_L9), a.FreeData(), 0),
+    STATE("l9_cleared", a.SetTable(OA::OA_L9), a.ClearData(), 0),
+    STATE("allocated", a.AllocData(2, 3)),
+    STATE("allocation_refused", a.AllocData(2, 3), a.AllocData(0, 3) + a.AllocData(3, -1)),
+    STATE("five_runs_read", Read(a, 5, 1, "1 2 1 2 1"), 0),
+    STATE("ten_runs_read", a.SetTable(OA::OA_L12), Read(a, 10, 1, "1 1 1 1 1 2 2 2 2 2"), 0),
+    STATE("l4_four_factors", a.SetTable(OA::OA_L4), a.SetNoFactorAndLevel(4, 2), 0),
+    STATE("l4_four_factors_freed",
+          a.SetTable(OA::OA_L4), a.SetNoFactorAndLevel(4, 2), a.FreeData(), 0),
 };
+// clang-format on
 
 // The counts, the readers just outside every edge, column IDs and level counts per column.
 std::string Readers(const OA& a) {

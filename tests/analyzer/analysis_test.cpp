@@ -1,10 +1,54 @@
+// Factor effects, analysis of variance with pooling and predictions.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <utility>
+#include <vector>
 
-#include "analysis_names.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "reference_data.h"
+
+TEST(FactorEffects, DataSetBResponseTables) {
+    Analyzer a;
+    reference::SetUpDataSetB(a);
+    EXPECT_NEAR(a.GetAveragedQualityValue(0), 93.11, 5e-3);
+    EXPECT_NEAR(a.GetAveragedStandardDeviationValue(0), 5.34, 5e-3);
+    EXPECT_NEAR(a.GetAveragedSNRatio(0), 39.15, 5e-3);
+    EXPECT_NEAR(a.GetAveragedResponseValue(0, kSN), 39.15, 5e-3);
+    const double levels[] = {69.69, 97.09, 112.55};
+    for (int l = 0; l < 3; ++l)
+        EXPECT_NEAR(a.GetFactorLevelEffect(0, 0, l, kQuality), levels[l], 5e-3);
+    const double quality[] = {42.86, 5.71, 6.17, 10.73}, sn[] = {4.20, 0.65, 0.52, 0.97};
+    for (int f = 0; f < 4; ++f) {
+        EXPECT_NEAR(a.GetFactorEffect(0, f, kQuality, 1), quality[f], 5e-3);
+        EXPECT_NEAR(a.GetFactorEffect(0, f, kSN, 1), sn[f], 5e-3);
+    }
+    EXPECT_STREQ(a.GetBestLevelsCombinationName(0, kQuality), "A3B3C3D2");
+    EXPECT_STREQ(a.GetBestLevelsCombinationName(0, kSN), "A3B3C3D2");
+    EXPECT_STREQ(a.GetBestLevelsCombinationName(0, kStdev), "A1B3C3D1");
+    int ranks[4] = {};
+    EXPECT_EQ(a.GetResponseRank(0, kQuality, ranks), 1);
+    EXPECT_EQ(std::vector<int>(ranks, ranks + 4), (std::vector<int>{0, 3, 2, 1}));
+}
+
+TEST(FactorEffects, SignedEffectsRanksAndTies) {
+    Analyzer a;
+    reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
+    EXPECT_NEAR(a.GetFactorEffect(0, 0, kSN, 0), 6.0, 1e-9);
+    EXPECT_NEAR(a.GetFactorEffect(0, 2, kSN, 0), -2.0, 1e-9);
+    EXPECT_NEAR(a.GetFactorEffect(0, 2, kSN, 1), 2.0, 1e-9);
+    EXPECT_EQ(a.GetFactorLevelEffect(0, 0, 2, kSN), 0.0);  // no run at level 3
+    EXPECT_STREQ(a.GetBestLevelsCombinationName(0, static_cast<Analyzer::FACTOR_EFFECT_TYPE>(3)),
+                 "A1B1C1");
+    int ranks[3];
+    a.GetResponseRank(0, kSN, ranks);
+    EXPECT_EQ(std::vector<int>(ranks, ranks + 3), (std::vector<int>{0, 1, 2}));
+    // Effects 5, 5, 1 share the larger rank: 1, 1, 2.
+    Analyzer tie;
+    reference::SetUpL4SNRatios(tie, {0, 6, 6, 10});
+    tie.GetResponseRank(0, kSN, ranks);
+    EXPECT_EQ(std::vector<int>(ranks, ranks + 3), (std::vector<int>{1, 1, 2}));
+}
 
 namespace {
 
@@ -33,16 +77,8 @@ Sum Total(const Analyzer& a, Analyzer::FACTOR_EFFECT_TYPE type) {
 
 }  // namespace
 
-TEST(Anova, L4ReferenceAndPoolingFlags) {
-    Analyzer q;  // run averages 10, 12, 14, 20 with observations one unit below and above
-    reference::SetUpL4SNRatios(q, {10, 12, 14, 20});
-    const double average[] = {10, 12, 14, 20};
-    for (int run = 0; run < 4; ++run)
-        reference::EnterRun(q, 0, run, {average[run] - 1, average[run] + 1});
-    ExpectSum(Factor(q, 0, kQuality), 72.0, 1);
-    ExpectSum(Error(q, kQuality), 8.0, 4);
-    ExpectSum(Factor(q, 1, kStdev), 0.0, 1);  // the deviation has no ANOVA
-
+// The report texts show the pooled tables in full; here the rule for each flag.
+TEST(Anova, PoolingFlags) {
     Analyzer a;  // S/N ratios 10, 12, 14, 20 dB: factor sums of squares 36, 16, 4
     reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
     ExpectSum(Error(a, kSN), 0.0, 0);
@@ -60,20 +96,12 @@ TEST(Anova, L4ReferenceAndPoolingFlags) {
     ExpectSum(Factor(a, 1, kSN), 0.0, 0);
     ExpectSum(Factor(a, 1, kSN, 0), 16.0, 1);  // pooling not respected
     ExpectSum(Total(a, kSN), 40.0, 2);
-    const double ve = a.GetErrorVariance(0, 16.0, 1, sd, pct, kSN);
-    EXPECT_NEAR(ve + sd + pct, 16.0 + 4.0 + 40.0, 1e-9);
-    EXPECT_EQ(a.GetFactorVariance(0, 1, 16.0, 1, ve, f, pct, kSN) + f + pct, 0.0);
-    EXPECT_NEAR(a.GetFactorVariance(0, 0, 36.0, 1, ve, f, pct, kSN), 36.0, 1e-12);
-    EXPECT_NEAR(f + pct, 2.25 + 90.0, 1e-9);
-
     // Flag 2 on C leaves the total only: no error, and its own row still counts.
     a.ResetAllFactorUnpooled(0);
     a.SetFactorPooled(0, 2, 2);
     ExpectSum(Error(a, kSN), 0.0, 0);
     ExpectSum(Total(a, kSN), 52.0, 2);
     ExpectSum(Factor(a, 2, kSN), 4.0, 1);
-    a.GetFactorVariance(0, 2, 4.0, 1, 0.0, f, pct, kSN);
-    EXPECT_NEAR(pct, 400.0 / 52, 1e-9);
 }
 
 TEST(Anova, DataSetBQualityTable) {
@@ -121,4 +149,29 @@ TEST(Anova, ErrorOfUnequalRunsAndTotalWalk) {
         reference::EnterRun(b, 0, run, {run * 1.0, run + 2.0});
     reference::SetLevelNumbersAsValues(b);
     ExpectSum(Total(b, kQuality), 80.0, 2);  // A 64 and B 16; C has no column
+}
+
+// The report texts show the best levels and predictions of every response; here the levels
+// chosen, the threshold and the refusals.
+TEST(Prediction, LevelsThresholdAndNegativeRatios) {
+    Analyzer a;
+    reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
+    int levels[3] = {-7, -7, -7};
+    EXPECT_NEAR(a.PredictBestSNRatio(0, levels, 3.0), 19.0, 1e-9);  // C's 2 dB is left out
+    EXPECT_EQ(std::vector<int>(levels, levels + 3), (std::vector<int>{1, 1, -1}));
+    const int none[] = {-1, -1, -1}, worst[] = {0, 0, 1};
+    EXPECT_NEAR(a.PredictSNRatio(0, none), 14.0, 1e-9);
+    EXPECT_NEAR(a.PredictSNRatio(0, worst), 8.0, 1e-9);
+    EXPECT_NEAR(a.PredictResponseValue(0, kSN, worst, 3.0), 9.0, 1e-9);
+    EXPECT_EQ(a.PredictSNRatio(0, nullptr), -1.0);
+
+    // Negative S/N ratios: the two S/N forms refuse, the response form predicts.
+    Analyzer negative;
+    reference::SetUpL4SNRatios(negative, {-3, -5, -7, -5});
+    levels[0] = 5;
+    EXPECT_EQ(negative.PredictSNRatio(0, none), -1.0);
+    EXPECT_EQ(negative.PredictBestSNRatio(0, levels, 0.0), -1.0);
+    EXPECT_EQ(levels[0], 5);
+    EXPECT_NEAR(negative.PredictResponseValue(0, kSN, none, 0.0), -5.0, 1e-9);
+    EXPECT_NEAR(negative.PredictResponseValue(0, kSN, nullptr, 0.0), -3.0, 1e-9);
 }
