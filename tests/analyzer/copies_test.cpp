@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sstream>
 #include <string>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
@@ -93,11 +92,7 @@ TEST(Copies, AreDeepAndOwnTheirStorage) {
         },
         [](Stats& a) { a.SetGroupCount(0, 99), a.SetGroupRange(1, 2.5, 3.5); },
         [](const Stats& a) {
-            std::ostringstream text;
-            text << a.GetGeometricMean() << " " << a.GetStandardDeviation();
-            for (int i = 0; i < a.GetNoGroup(); ++i)
-                text << " " << a.GetGroupCount(i) << ":" << a.GetGroupFrom(i) << "-"
-                     << a.GetGroupTo(i);
-            return text.str();
+            return std::to_string(a.GetGroupCount(0)) + " " + std::to_string(a.GetGroupTo(1)) +
+                   " " + std::to_string(a.GetStandardDeviation());
         });
 }

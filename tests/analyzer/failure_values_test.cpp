@@ -60,7 +60,6 @@ const Probe kProbes[] = {
     // Entering and reading observations.
     BAD(0, a.AddQualityValueStart(1, 0)),
     BAD(0, a.AddQualityValueStart(0, 4)),
-    BAD(0, a.AddQualityValueStart(-1, 0)),
     BAD(0, a.AppendQualityValue(0, -1, 1.0)),
     BAD(0, a.SetQualityValue(1, 2, 1.0, -1)),
     BAD(0, a.SetQualityValue(0, 4, 1.0, 0)),
@@ -70,7 +69,6 @@ const Probe kProbes[] = {
     // S/N ratios and their companions.
     BAD(0, a.GetSNRatio(1, 0)),
     BAD(0, a.GetSNRatio(0, 4, Analyzer::NOMINAL_THE_BEST_1, 1.0)),
-    BAD(0, a.GetSNRatioLargerTheBetter(-1, 0)),
     BAD(0, a.GetSNRatioNominalTheBest4(0, 4)),
     BAD(0, a.GetSensitivity(1, 0)),
     BAD(-1, a.GetMeanSquareDeviation(0, 4)),

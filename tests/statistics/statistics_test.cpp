@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "common/QVRFCConstants.h"
 #include "statistics/QVRFCStatistics.h"
 #include "support/golden.h"
 
@@ -88,6 +89,8 @@ TEST(Statistics, PassesAndReadings) {
     stats.SetArithmeticMean(2.0);
     stats.SetStandardDeviation(0.5);
     text += Readings("moments of 1 and 3 about 2, mean 2 and deviation 0.5 set", stats);
+    stats.SetArithmeticMean(qvrfc::kNearZero);  // no division at the limit itself
+    text += Readings("mean set to the near-zero limit", stats);
     stats.Clear();
     text += Readings(
         "cleared, distribution refused: " + std::to_string(Distribute(stats, 1, 0.0, 1.0, {}, 0)),
