@@ -1,11 +1,17 @@
-// Reference experiments shared by the analyzer tests: data set B (L9, five observations
-// per run), with helpers that enter runs the way a host does.
+// Short names and reference experiments shared by the analyzer tests: data set B (L9, five
+// observations per run), with helpers that enter runs the way a host does.
 #pragma once
 
 #include <cmath>
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
+
+using Analyzer = CQVRFCDOEAnalyzer;
+using Array = CQVRFCDOETaguchiOrthogonalArray;
+constexpr auto kQuality = Analyzer::FACTOR_EFFECT_QUALITY;
+constexpr auto kStdev = Analyzer::FACTOR_EFFECT_STDEV;
+constexpr auto kSN = Analyzer::FACTOR_EFFECT_SN_RATIO;
 
 namespace reference {
 

@@ -149,22 +149,3 @@ TEST(Catalogue, CountsLevelCountsAndSelectors) {
     for (int factors, count, type; byFactors >> factors >> count >> type;)
         EXPECT_EQ(OA::ArraySelector(factors, count), type) << factors << "x" << count;
 }
-
-TEST(Catalogue, TypeStrings) {
-    std::istringstream names(
-        "L4(2^3) L8(2^7) L9(3^4) L12(2^11) L16(2^15) L16'(4^5) L18(2^1x3^7) L25(5^6) L27(3^13) "
-        "L32(2^31) L32'(2^1x4^9) L36(2^11x3^12) L36'(2^3x3^13) L50(2^1x5^11) L54(2^1x3^25) "
-        "L64(2^63) L64'(4^21) L81(3^40) Full Factorial");
-    OA array;
-    EXPECT_EQ(array.GetTypeString().str(), "Taguchi Orthogonal Array Undefined");
-    int type = 0;
-    for (std::string name; names >> name; ++type) {
-        if (name == "Full") names >> name, name = "Full " + name;
-        array.SetTable(static_cast<OA::OA_TYPE>(type));
-        EXPECT_EQ(array.GetTypeString().str(), "Taguchi Orthogonal Array " + name);
-        EXPECT_EQ(array.GetArrayName(), array.GetTypeString());
-    }
-    EXPECT_EQ(type, 19);
-    array.SetTable(static_cast<OA::OA_TYPE>(19));
-    EXPECT_EQ(array.GetArrayName().str(), "Taguchi Orthogonal Array Undefined");
-}

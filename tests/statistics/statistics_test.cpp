@@ -1,204 +1,109 @@
+// The statistics object's passes; every reading after each step is kept as golden text.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <initializer_list>
-#include <vector>
+#include <sstream>
+#include <string>
+#include <utility>
 
+#include "common/QVRFCConstants.h"
 #include "statistics/QVRFCStatistics.h"
+#include "support/golden.h"
 
 namespace {
 
-// An object after an averaging pass over values of weight 1.
-CQVRFCStatistics Averaged(std::initializer_list<double> values, int bGeometric = 1,
-                          int bHarmonic = 1) {
-    CQVRFCStatistics stats;
+using Stats = CQVRFCStatistics;
+using Weighted = std::initializer_list<std::pair<double, double>>;  // value and weight
+
+void Average(Stats& stats, Weighted values, int bGeometric = 1, int bHarmonic = 1) {
     stats.ComputAvgBegin(bGeometric, bHarmonic);
-    for (double v : values)
-        stats.ComputAvgAdd(v, 1.0);
+    for (const auto& [value, weight] : values)
+        stats.ComputAvgAdd(value, weight);
     stats.ComputAvgEnd();
-    return stats;
 }
 
-void Distribute(CQVRFCStatistics& stats, std::initializer_list<double> values, int nGroup,
-                double from, double to) {
-    ASSERT_EQ(stats.ComputDistributionBegin(nGroup, from, to), 1);
-    for (double v : values)
-        stats.ComputDistributionAdd(v);
+// Begins a distribution pass, adds the weighted values and ends it; returns Begin's result.
+int Distribute(Stats& stats, int nGroup, double from, double to, Weighted values, int bSample) {
+    const int begun = stats.ComputDistributionBegin(nGroup, from, to);
+    for (const auto& [value, weight] : values)
+        stats.ComputDistributionAdd(value, weight);
+    stats.ComputDistributionEnd(bSample);
+    return begun;
 }
 
-// Compares readings with their expected values, each to a few units in the last place.
-void ExpectValues(const std::vector<double>& got, const std::vector<double>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (size_t i = 0; i < got.size(); ++i)
-        EXPECT_DOUBLE_EQ(got[i], want[i]) << "value " << i;
+// Every reading of the object, groups -1 to the group count included.
+std::string Readings(const std::string& step, const Stats& s) {
+    std::ostringstream text;
+    text.precision(12);
+    text << step << "\n  mean " << s.GetAverageValue() << " rms " << s.GetRMS() << " geometric "
+         << s.GetGeometricMean() << " harmonic " << s.GetHarmonicMean() << " min "
+         << s.GetMinValue() << " max " << s.GetMaxValue() << " range " << s.GetRangeValue()
+         << "\n  md " << s.GetMD() << " sd " << s.GetStandardDeviation() << " variance "
+         << s.GetVariance() << " cov " << s.GetCoefficientOfVariation() << " total "
+         << s.GetNoTotalCount() << " weight " << s.GetNoTotalWeighting() << "\n";
+    for (int i = -1; i <= s.GetNoGroup(); ++i)
+        text << "  group " << i << ": " << s.GetGroupFrom(i) << " to " << s.GetGroupTo(i)
+             << " interval " << s.GetGroupInterval(i) << " count " << s.GetGroupCount(i)
+             << " weight " << s.GetGroupWeighting(i) << " ratio " << s.GetGroupRatio(i)
+             << " weight ratio " << s.GetGroupWeightingRatio(i) << "\n";
+    text << "  moments about " << s.GetMomentCenter() << ":";
+    for (int k = -1; k <= 4; ++k)
+        text << " " << s.GetMoment(k) << "/" << s.GetMomentAbout(k);
+    return text.str() + "\n";
 }
 
 }  // namespace
 
-TEST(Statistics, AveragingPassMeans) {
-    CQVRFCStatistics stats;
-    EXPECT_EQ(stats.ComputAvgBegin(1, 1), 1);
-    EXPECT_DOUBLE_EQ(stats.ComputAvgAdd(1.0, 1.0), 1.0);
-    stats.ComputAvgAdd(2.0, 1.0);
-    stats.ComputAvgAdd(3.0, 1.0);
-    EXPECT_DOUBLE_EQ(stats.ComputAvgAdd(4.0, 1.0), 10.0);
-    EXPECT_EQ(stats.ComputAvgEnd(), 1);
-    ExpectValues(
-        {stats.GetAverageValue(), stats.GetRMS(), stats.GetGeometricMean(), stats.GetHarmonicMean(),
-         stats.GetMinValue(), stats.GetMaxValue(), stats.GetRangeValue()},
-        {2.5, std::sqrt(7.5), std::pow(24.0, 0.25), 1.92, 1, 4, 3});
-
-    // A zero stays out of the reciprocal sum but keeps its weight.
-    EXPECT_DOUBLE_EQ(Averaged({0.0, 2.0}, 0, 1).GetHarmonicMean(), 4.0);
-
-    // No values: mean and root mean square stay 0.
-    const CQVRFCStatistics empty = Averaged({});
-    EXPECT_EQ(empty.GetAverageValue() + empty.GetRMS(), 0.0);
-}
-
-TEST(Statistics, WeightedMeansDoNotDependOnTheWeightScale) {
-    // Values 1 and 4 with equal weights of 2 must give the unweighted means.
-    CQVRFCStatistics stats;
-    stats.ComputAvgBegin(1, 1);
-    stats.ComputAvgAdd(1.0, 2.0);
-    stats.ComputAvgAdd(4.0, 2.0);
-    stats.ComputAvgEnd();
-    ExpectValues({stats.GetAverageValue(), stats.GetRMS(), stats.GetGeometricMean(),
-                  stats.GetHarmonicMean()},
-                 {2.5, std::sqrt(8.5), 2.0, 1.6});
-
-    // Weight 3 on the value 2 and 1 on the value 6.
-    stats.ComputAvgBegin(0, 1);
-    stats.ComputAvgAdd(2.0, 3.0);
-    stats.ComputAvgAdd(6.0, 1.0);
-    stats.ComputAvgEnd();
-    ExpectValues({stats.GetAverageValue(), stats.GetRMS(), stats.GetHarmonicMean()},
-                 {3.0, 3.0 * std::sqrt(1.0 + 1.0 / 3.0), 4.0 / (1.5 + 1.0 / 6.0)});
-
-    // Weights summing to zero leave every mean as it was.
-    stats.ComputAvgBegin(1, 1);
-    stats.ComputAvgAdd(2.0, 1.0);
-    stats.ComputAvgAdd(4.0, -1.0);
-    stats.ComputAvgEnd();
-    EXPECT_EQ(stats.GetAverageValue(), 0.0);
-    EXPECT_DOUBLE_EQ(stats.GetHarmonicMean(), 4.0 / (1.5 + 1.0 / 6.0));
-    EXPECT_TRUE(std::isfinite(stats.GetGeometricMean()));
-}
-
-TEST(Statistics, DistributionPassGroupsAndDeviations) {
-    CQVRFCStatistics refused;
-    EXPECT_EQ(refused.ComputDistributionBegin(3, 0.0, 1.0), 0);
-    EXPECT_EQ(refused.ComputDistributionAdd(0.5) + refused.ComputDistributionEnd(0) +
-                  refused.GetNoTotalCount(),
-              0.0);
-
-    CQVRFCStatistics stats = Averaged({1, 2, 3, 4});
-    Distribute(stats, {1, 2, 3, 4}, 3, 1.0, 0.0);
-    double from = -1.0, to = -1.0;
-    stats.GetGroupRange(from, to);
-    ASSERT_EQ(stats.GetNoGroup(), 3);
-    ExpectValues({from, to, stats.GetGroupTo(0), stats.GetGroupTo(1), stats.GetGroupTo(2),
-                  stats.GetGroupRatio(0)},
-                 {1, 4, 2, 3, 4, 50});
-    EXPECT_EQ(stats.GetGroupTo(2), 4.0);
-    EXPECT_EQ(
-        std::vector<int>({stats.GetGroupCount(0), stats.GetGroupCount(1), stats.GetGroupCount(2)}),
-        (std::vector<int>{2, 1, 1}));
-    EXPECT_EQ(stats.ComputDistributionEnd(1), 1);
-    ExpectValues({stats.GetMD(), stats.GetStandardDeviation(), stats.GetVariance()},
-                 {1.0, std::sqrt(5.0 / 3.0), 5.0 / 3.0});
-
-    // Repeated with the groups of before (nGroup 0), population divisor.
-    Distribute(stats, {1, 2, 3, 4}, 0, 1.0, 0.0);
-    EXPECT_EQ(stats.GetNoGroup(), 3);
-    EXPECT_EQ(stats.GetGroupCount(0), 2);
-    stats.ComputDistributionEnd(0);
-    EXPECT_DOUBLE_EQ(stats.GetStandardDeviation(), std::sqrt(5.0 / 4.0));
-
-    // Outside the range: counted in the total only.
-    Distribute(stats, {0.5, 1.0}, 2, 1.0, 3.0);
-    EXPECT_EQ(
-        std::vector<int>({stats.GetNoTotalCount(), stats.GetGroupCount(0), stats.GetGroupCount(1)}),
-        (std::vector<int>{2, 1, 0}));
-}
-
-TEST(Statistics, WeightedDistributionAndRatios) {
-    CQVRFCStatistics stats = Averaged({1, 3});
-    ASSERT_EQ(stats.ComputDistributionBegin(2, 1.0, 3.0), 1);
-    stats.ComputDistributionAdd(1.0, 3.0);
-    stats.ComputDistributionAdd(3.0, 1.0);
-    stats.ComputDistributionAdd(9.0, 5.0);  // outside: no weight to the total
-    ExpectValues({stats.GetNoTotalWeighting(), stats.GetGroupWeightingRatio(0),
-                  stats.GetGroupWeightingRatio(1)},
-                 {4, 75, 25});
-    stats.ComputDistributionEnd(0);
-    // Weighted squared deviations 3 + 1 + 5 * 49 over the grouped weight 4.
-    ExpectValues({stats.GetStandardDeviation(), stats.GetMD()}, {std::sqrt(249.0 / 4.0), 3.0});
-
-    // Bad group indexes and an empty total give 0 rather than a read out of range.
-    for (int i : {-1, 2}) {
-        EXPECT_EQ(stats.GetGroupCount(i) + stats.GetGroupWeighting(i) + stats.GetGroupFrom(i) +
-                      stats.GetGroupTo(i) + stats.GetGroupInterval(i) + stats.GetGroupRatio(i) +
-                      stats.GetGroupWeightingRatio(i),
-                  0.0);
-    }
+TEST(Statistics, PassesAndReadings) {
+    std::string text;
+    Stats stats;
+    text += Readings("distribution refused before an averaging pass: " +
+                         std::to_string(Distribute(stats, 3, 0.0, 1.0, {{0.5, 1}}, 0)),
+                     stats);
+    Average(stats, {{1, 1}, {2, 1}, {3, 1}, {4, 1}});
+    text += Readings("averaged 1 2 3 4", stats);
+    Distribute(stats, 3, 1.0, 0.0, {{1, 1}, {2, 1}, {3, 1}, {4, 1}}, 1);
+    text += Readings("three groups over the values' own range, sample divisor", stats);
+    Distribute(stats, 0, 1.0, 0.0, {{1, 1}, {2, 1}, {3, 1}, {4, 1}}, 0);
+    text += Readings("the groups of before, population divisor", stats);
+    Distribute(stats, 2, 1.0, 3.0, {{0.5, 1}, {1.0, 1}}, 0);
+    text += Readings("0.5 outside the range 1 to 3", stats);
+    Average(stats, {{1, 2}, {4, 2}});
+    text += Readings("averaged 1 and 4 with weight 2 each", stats);
+    Average(stats, {{2, 3}, {6, 1}}, 0);
+    text += Readings("averaged 2 with weight 3 and 6 with weight 1, no geometric mean", stats);
+    Average(stats, {{2, 1}, {4, -1}});
+    text += Readings("weights summing to zero: mean 0, the root mean square left at the raw sum",
+                     stats);
+    Average(stats, {{0, 1}, {2, 1}}, 0);
+    text += Readings("a zero stays out of the reciprocal sum", stats);
+    Average(stats, {{1, 1}, {3, 1}});
+    Distribute(stats, 2, 1.0, 3.0, {{1, 3}, {3, 1}, {9, 5}}, 0);
+    text += Readings("weighted distribution with 9 outside", stats);
     stats.SetNoGroup(2, 0);
-    EXPECT_EQ(stats.GetGroupRatio(0), 0.0);
-    EXPECT_EQ(stats.GetGroupInterval(1), 0.0);
+    text += Readings("two empty groups", stats);
+    stats.ComputMomentBegin(2.0);
+    stats.ComputMomentAdd(1.0);
+    stats.ComputMomentAdd(3.0);
+    stats.ComputMomentEnd();
+    stats.SetArithmeticMean(2.0);
+    stats.SetStandardDeviation(0.5);
+    text += Readings("moments of 1 and 3 about 2, mean 2 and deviation 0.5 set", stats);
+    stats.SetArithmeticMean(qvrfc::kNearZero);  // no division at the limit itself
+    text += Readings("mean set to the near-zero limit", stats);
+    stats.Clear();
+    text += Readings(
+        "cleared, distribution refused: " + std::to_string(Distribute(stats, 1, 0.0, 1.0, {}, 0)),
+        stats);
+    qvrfc_test::ExpectGolden("statistics/passes.txt", text);
 }
 
-TEST(Statistics, MomentsAndCoefficientOfVariation) {
-    CQVRFCStatistics stats;
+TEST(Statistics, EmptyAveragingAndMomentPasses) {
+    Stats stats;
+    Average(stats, {});
+    EXPECT_EQ(stats.GetAverageValue() + stats.GetRMS(), 0.0);
     EXPECT_EQ(stats.ComputMomentBegin(1.0), 1);
     EXPECT_EQ(stats.ComputMomentEnd(), 0);
     stats.ComputMomentBegin(2.0);
     EXPECT_EQ(stats.ComputMomentAdd(1.0), 1.0);
-    stats.ComputMomentAdd(3.0);
-    EXPECT_EQ(stats.ComputMomentEnd(), 1);
-    ExpectValues(
-        {stats.GetMomentCenter(), stats.GetSecondMoment(), stats.GetThirdMoment(),
-         stats.GetFourthMoment(), stats.GetSecondMomentAbout(), stats.GetFourthMomentAbout(),
-         stats.GetMoment(3), stats.GetMoment(4), stats.GetMomentAbout(-1)},
-        {2, 5, 14, 41, 1, 1, 41, 0, 0});
-    stats.SetMoment(5, 9.0);
-    stats.SetMoment(0, 7.0);
-    EXPECT_EQ(stats.GetFirstMoment(), 7.0);
-    EXPECT_DOUBLE_EQ(stats.GetFourthMomentAbout(), 1.0);
-
-    stats.SetStandardDeviation(0.5);
-    EXPECT_EQ(stats.GetCoefficientOfVariation(), 0.5);  // mean 0
-    stats.SetArithmeticMean(2.0);
-    EXPECT_EQ(stats.GetCoefficientOfDispersion(), 0.25);
-}
-
-TEST(Statistics, CopiesAreDeepAndSelfCopyChangesNothing) {
-    CQVRFCStatistics stats = Averaged({1, 2, 3, 4});
-    Distribute(stats, {1, 2, 3, 4}, 3, 1.0, 0.0);
-    stats.ComputDistributionEnd(1);
-
-    CQVRFCStatistics copy(stats);
-    CQVRFCStatistics assigned;
-    assigned = stats;
-    stats.SetGroupCount(0, 99);
-    stats.SetGroupRange(1, 2.5, 3.5);
-    EXPECT_EQ(stats.GetGroupTo(0), 2.5);
-    for (CQVRFCStatistics* other : {&copy, &assigned}) {
-        ExpectValues({1.0 * other->GetGroupCount(0), other->GetGroupTo(1),
-                      other->GetStandardDeviation(), other->GetGeometricMean()},
-                     {2, 3, std::sqrt(5.0 / 3.0), std::pow(24.0, 0.25)});
-    }
-    // The copy carries the finished averaging pass: its distribution pass is allowed.
-    EXPECT_EQ(copy.ComputDistributionBegin(0, 1.0, 0.0), 1);
-
-    CQVRFCStatistics& self = stats;
-    stats = self;
-    EXPECT_EQ(stats.SetData(stats), 0);
-    EXPECT_EQ(stats.SetData(nullptr), 0);
-    EXPECT_EQ(stats.GetGroupCount(0), 99);
-
-    stats.SetGroupInterval(2, 7);
-    EXPECT_EQ(stats.GetGroupTo(2), 7.0);
-    stats.Clear();
-    EXPECT_EQ(stats.GetNoGroup() + stats.GetAverageValue(), 0.0);
-    EXPECT_EQ(stats.ComputDistributionBegin(1, 0.0, 1.0), 0);
 }

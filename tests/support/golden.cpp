@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <regex>
 #include <sstream>
 #include <vector>
@@ -15,23 +16,16 @@ namespace {
 
 constexpr size_t kShownDifferences = 8;
 
-std::string GoldenPath(const std::string& name) {
-    return std::string(QVRFC_SOURCE_DIR) + "/tests/golden/" + name;
-}
-
 // "line N:\n  - expected\n  + actual" for the first differing lines.
 std::string Difference(const std::vector<std::string>& expected,
                        const std::vector<std::string>& actual) {
     std::ostringstream text;
-    size_t shown = 0;
     const size_t lines = std::max(expected.size(), actual.size());
-    for (size_t i = 0; i < lines && shown < kShownDifferences; ++i) {
-        const bool hasExpected = i < expected.size();
-        const bool hasActual = i < actual.size();
-        if (hasExpected && hasActual && expected[i] == actual[i]) continue;
-        text << "line " << i + 1 << ":\n";
-        text << "  - " << (hasExpected ? expected[i] : "(no line)") << "\n";
-        text << "  + " << (hasActual ? actual[i] : "(no line)") << "\n";
+    for (size_t i = 0, shown = 0; i < lines && shown < kShownDifferences; ++i) {
+        const char* none = "(no line)";
+        if (i < expected.size() && i < actual.size() && expected[i] == actual[i]) continue;
+        text << "line " << i + 1 << ":\n  - " << (i < expected.size() ? expected[i] : none)
+             << "\n  + " << (i < actual.size() ? actual[i] : none) << "\n";
         ++shown;
     }
     text << "(" << expected.size() << " lines expected, " << actual.size() << " written)";
@@ -46,20 +40,19 @@ std::string MaskTimes(const std::string& text) {
 }
 
 void ExpectGolden(const std::string& name, const std::string& actual) {
-    const std::string path = GoldenPath(name);
+    const std::filesystem::path path = std::string(QVRFC_SOURCE_DIR) + "/tests/golden/" + name;
     const char* update = std::getenv("QVRFC_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") {
-        WriteFile(path, actual);
-        return;
-    }
-    if (!FileExists(path)) {
+        std::filesystem::create_directories(path.parent_path());
+        WriteFile(path, MaskTimes(actual));
+    } else if (!FileExists(path)) {
         ADD_FAILURE() << "no golden file " << path << " (QVRFC_UPDATE_GOLDEN=1 writes it)";
-        return;
+    } else {
+        const std::vector<std::string> expected = Lines(MaskTimes(ReadFile(path)));
+        const std::vector<std::string> written = Lines(MaskTimes(actual));
+        if (expected != written)
+            ADD_FAILURE() << "differs from " << path << "\n" << Difference(expected, written);
     }
-    const std::vector<std::string> expected = Lines(MaskTimes(ReadFile(path)));
-    const std::vector<std::string> written = Lines(MaskTimes(actual));
-    if (expected != written)
-        ADD_FAILURE() << "differs from " << path << "\n" << Difference(expected, written);
 }
 
 }  // namespace qvrfc_test

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -19,42 +20,35 @@ StreamCapture::~StreamCapture() {
 
 std::string StreamCapture::Text() const {
     std::fflush(m_file);
-    const long end = std::ftell(m_file);
-    std::string text(static_cast<size_t>(end), '\0');
+    std::fseek(m_file, 0, SEEK_END);
+    std::string text(static_cast<size_t>(std::ftell(m_file)), '\0');
     std::rewind(m_file);
-    const size_t got = std::fread(&text[0], 1, text.size(), m_file);
-    text.resize(got);
+    text.resize(std::fread(&text[0], 1, text.size(), m_file));
     std::fseek(m_file, 0, SEEK_END);
     return text;
 }
 
 std::string CaptureStdout(const std::function<void()>& body) {
+    StreamCapture sink;
     std::fflush(stdout);
     std::cout.flush();
-    FILE* sink = std::tmpfile();
     const int saved = dup(fileno(stdout));
     dup2(fileno(sink), fileno(stdout));
-    try {
+    // Standard output comes back however body ends.
+    struct Restore {
+        int saved;
+        ~Restore() {
+            std::fflush(stdout);
+            std::cout.flush();
+            dup2(saved, fileno(stdout));
+            close(saved);
+        }
+    };
+    {
+        Restore restore{saved};
         body();
-    } catch (...) {
-        std::fflush(stdout);
-        dup2(saved, fileno(stdout));
-        close(saved);
-        std::fclose(sink);
-        throw;
     }
-    std::fflush(stdout);
-    std::cout.flush();
-    dup2(saved, fileno(stdout));
-    close(saved);
-    std::string text;
-    std::rewind(sink);
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, sink)) > 0)
-        text.append(buffer, got);
-    std::fclose(sink);
-    return text;
+    return sink.Text();
 }
 
 std::string ReadFile(const std::string& path) {
@@ -65,8 +59,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 bool FileExists(const std::string& path) {
@@ -75,22 +68,14 @@ bool FileExists(const std::string& path) {
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
 std::string TestDir() {
-    char buffer[4096];
-    return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+    return std::filesystem::current_path().string();
 }
 
 std::string DataFile(const std::string& name) {
