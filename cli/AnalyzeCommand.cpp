@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "OutputFolder.h"
 #include "QualityFile.h"
+#include "RunSheetAnalysis.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 
 namespace qvrfcdoe {
@@ -91,6 +92,7 @@ void WriteReports(const CQVRFCDOEAnalyzer& analyzer, const std::vector<std::stri
 }  // namespace
 
 int Analyze(const AnalyzeRequest& request) {
+    if (IsRunSheet(request.dataFile)) return AnalyzeRunSheet(request);
     const QualityFileShape shape = CheckQualityFile(request.dataFile);
     CheckSettingsFit(request, shape, request.dataFile);
     const fs::path dataFile = fs::absolute(request.dataFile).lexically_normal();
@@ -128,7 +130,10 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
                 options->request.pools.push_back(ParsePoolSetting(text));
             return Analyze(options->request);
         });
-    analyze->add_option("FILE", options->request.dataFile, "Quality data file")->required();
+    analyze
+        ->add_option("FILE", options->request.dataFile,
+                     "Quality data file, or a filled run sheet (runsheet.csv)")
+        ->required();
     analyze
         ->add_option("--sn", options->sn,
                      "S/N ratio type and target of a quality, e.g. 1=larger or 2=nominal1:10.5; "
@@ -141,6 +146,9 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
                      "Factors pooled into the error of a quality's ANOVA, e.g. 1=B,C")
         ->type_name("QUALITY=LETTERS")
         ->allow_extra_args(false);
+    analyze->add_option("--experiment", options->request.experimentFile,
+                        "Experiment file of a run sheet (default: experiment.toml "
+                        "beside it)");
     DeclareOutFolder(analyze, options->request.outFolder);
     analyze->footer(
         "FILE holds whole numbers and values separated by blanks or line ends: the run count, "

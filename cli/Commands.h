@@ -26,6 +26,7 @@ using DeclareCommand = void (*)(CLI::App& app, CommandRun& run);
 void DeclareArraysCommand(CLI::App& app, CommandRun& run);
 void DeclareShowCommand(CLI::App& app, CommandRun& run);
 void DeclareCheckCommand(CLI::App& app, CommandRun& run);
+void DeclareDesignCommand(CLI::App& app, CommandRun& run);
 void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run);
 void DeclareSelftestCommand(CLI::App& app, CommandRun& run);
 void DeclareDemoCommand(CLI::App& app, CommandRun& run);
@@ -39,6 +40,7 @@ void DeclareOutFolder(CLI::App* command, std::string& folder);
 // What the analyze command works on; demo fills one too.
 struct AnalyzeRequest {
     std::string dataFile;
+    std::string experimentFile;  // of a run sheet; default: experiment.toml beside it
     std::vector<QualitySetting> qualities;
     std::vector<PoolSetting> pools;
     std::string outFolder = "qvrfcdoe-out";

@@ -10,9 +10,10 @@ namespace {
 
 // The commands in the order --help lists them.
 const qvrfcdoe::DeclareCommand kCommands[] = {
-    qvrfcdoe::DeclareArraysCommand,   qvrfcdoe::DeclareShowCommand,
-    qvrfcdoe::DeclareCheckCommand,    qvrfcdoe::DeclareAnalyzeCommand,
-    qvrfcdoe::DeclareSelftestCommand, qvrfcdoe::DeclareDemoCommand,
+    qvrfcdoe::DeclareArraysCommand,  qvrfcdoe::DeclareShowCommand,
+    qvrfcdoe::DeclareCheckCommand,   qvrfcdoe::DeclareDesignCommand,
+    qvrfcdoe::DeclareAnalyzeCommand, qvrfcdoe::DeclareSelftestCommand,
+    qvrfcdoe::DeclareDemoCommand,
 };
 
 std::string CommandNames(const CLI::App& app) {
