@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -54,12 +53,8 @@ class ExperimentReader {
 
   private:
     toml::table Parse() {
-        std::ifstream file(m_path, std::ios::binary);
-        std::ostringstream text;
-        if (!file || !(text << file.rdbuf()))
-            throw ExperimentError("cannot read the experiment file '" + m_path + "'");
         try {
-            return toml::parse(text.str(), m_path);
+            return toml::parse(ReadWholeFile(m_path, "experiment file"), m_path);
         } catch (const toml::parse_error& error) {
             throw ExperimentError(Place(static_cast<int>(error.source().begin.line)) +
                                   "not TOML: " + std::string(error.description()));

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "experiment/Experiment.h"
 
@@ -20,6 +22,14 @@ void WriteWholeFile(const std::string& path, const std::string& text) {
         std::remove(temporary.c_str());
         throw ExperimentError("cannot write '" + path + "': " + std::strerror(error));
     }
+}
+
+std::string ReadWholeFile(const std::string& path, const std::string& what) {
+    std::ifstream file(path, std::ios::binary);
+    std::string text;
+    if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (!file || file.bad()) throw ExperimentError("cannot read the " + what + " '" + path + "'");
+    return text;
 }
 
 }  // namespace qvrfc

@@ -1,8 +1,6 @@
 #include "experiment/RunSheet.h"
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include "experiment/Csv.h"
 #include "experiment/FileWriting.h"
@@ -27,7 +25,7 @@ class SheetReader {
         : m_experiment(experiment), m_path(path), m_header(RunSheetHeader(experiment)) {}
 
     SheetObservations Read() {
-        const std::vector<CsvRecord> records = ParseCsv(ReadText(), m_path);
+        const std::vector<CsvRecord> records = ParseCsv(ReadWholeFile(m_path, "run sheet"), m_path);
         if (records.empty()) throw ExperimentError(m_path + ": the run sheet is empty");
         MapColumns(records[0]);
         const int runs = m_experiment.RunCount();
@@ -45,14 +43,6 @@ class SheetReader {
     }
 
   private:
-    std::string ReadText() const {
-        std::ifstream file(m_path, std::ios::binary);
-        std::ostringstream text;
-        if (!file || !(text << file.rdbuf()))
-            throw ExperimentError("cannot read the run sheet '" + m_path + "'");
-        return text.str();
-    }
-
     [[noreturn]] void Fail(int row, int column, const std::string& cause) const {
         throw ExperimentError(m_path + ": row " + std::to_string(row) + ", column " +
                               std::to_string(column + 1) + " '" + m_header[m_fileColumn[column]] +
