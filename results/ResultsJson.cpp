@@ -91,6 +91,8 @@ json ResponseTable(const Experiment& experiment, const Analyzer& analyzer, int q
     return table;
 }
 
+// The engine's ANOVA table; an F value and an error variance without error degrees of freedom
+// do not exist and are null, where the engine shows 0.
 json Anova(const Experiment& experiment, const Analyzer& analyzer, int q,
            Analyzer::FACTOR_EFFECT_TYPE type) {
     int errorDof = 0;
@@ -112,7 +114,7 @@ json Anova(const Experiment& experiment, const Analyzer& analyzer, int q,
                          {"ss", Number(ss)},
                          {"dof", dof},
                          {"ms", Number(ms)},
-                         {"f", pooled ? json(nullptr) : Number(fValue)},
+                         {"f", pooled || errorDof == 0 ? json(nullptr) : Number(fValue)},
                          {"contribution", pooled ? json(nullptr) : Number(percent)},
                          {"pooled", pooled}});
     }
@@ -122,7 +124,7 @@ json Anova(const Experiment& experiment, const Analyzer& analyzer, int q,
             {"error",
              {{"ss", Number(errorSS)},
               {"dof", errorDof},
-              {"ms", Number(errorMS)},
+              {"ms", errorDof == 0 ? json(nullptr) : Number(errorMS)},
               {"contribution", Number(errorPercent)}}},
             {"total", {{"ss", Number(totalSS)}, {"dof", totalDof}}}};
 }

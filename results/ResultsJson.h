@@ -9,8 +9,9 @@
 //                                                      "contribution", "pooled"}],
 //                                           "error": {...}, "total": {...}}},
 //                   "best": {"<factor>": <level value>}}]}
-// Numbers that do not exist (a target of a kind without one, a value that is not finite) are
-// null. Columns and runs count from 1; level values are numbers for numeric factors.
+// Numbers that do not exist (a target of a kind without one, a value that is not finite, an F
+// value or error variance without error degrees of freedom, the F value of a pooled factor)
+// are null. Columns and runs count from 1; level values are numbers for numeric factors.
 #pragma once
 
 #include <string>
