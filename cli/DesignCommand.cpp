@@ -15,6 +15,7 @@
 #include "experiment/ArrayChoice.h"
 #include "experiment/ExperimentAnalyzer.h"
 #include "experiment/ExperimentFile.h"
+#include "experiment/FileWriting.h"
 #include "experiment/RunSheet.h"
 
 namespace qvrfcdoe {
@@ -244,6 +245,23 @@ void PrintDesign(const Experiment& experiment) {
     PrintSheet(experiment);
 }
 
+// A run sheet already in the output folder may hold the lab's observations: only the same
+// empty sheet is written over.
+void RefuseReplacingAnotherSheet(const Experiment& experiment, const fs::path& sheet) {
+    std::error_code error;
+    if (!fs::exists(sheet, error)) return;
+    std::string text;
+    try {
+        text = qvrfc::ReadWholeFile(sheet.string(), "run sheet");
+    } catch (const qvrfc::ExperimentError&) {
+    }
+    if (text != qvrfc::RunSheetText(experiment))
+        throw InputError(
+            Text("'%s' exists and differs from the new run sheet (it may hold "
+                 "observations); move it or choose another --out folder",
+                 sheet.c_str()));
+}
+
 int Design(const DesignOptions& options) {
     const Experiment experiment = options.experimentFile.empty()
                                       ? ExperimentOfOptions(options)
@@ -254,6 +272,7 @@ int Design(const DesignOptions& options) {
         SameFile(options.experimentFile, folder.File(kExperimentFile)))
         throw InputError(Text("'%s' would be overwritten; choose another --out folder",
                               options.experimentFile.c_str()));
+    RefuseReplacingAnotherSheet(experiment, folder.File(kRunSheetFile));
     folder.Create();
     qvrfc::WriteRunSheet(experiment, folder.File(kRunSheetFile).string());
     qvrfc::WriteExperimentFile(experiment, folder.File(kExperimentFile).string());

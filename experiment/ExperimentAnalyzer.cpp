@@ -68,6 +68,13 @@ std::string EmptyColumnName(int column) {
 
 void SetUpAnalyzer(CQVRFCDOEAnalyzer& analyzer, const Experiment& experiment,
                    const SheetObservations* observations) {
+    CheckExperiment(experiment);
+    const size_t runs = static_cast<size_t>(experiment.RunCount());
+    bool fits = !observations || observations->size() == experiment.responses.size();
+    for (size_t q = 0; fits && observations && q < observations->size(); ++q)
+        fits = (*observations)[q].size() == runs;
+    if (!fits)
+        throw ExperimentError("the observations do not fit the experiment's responses and runs");
     const int qualities = static_cast<int>(experiment.responses.size());
     if (!analyzer.SetupDOE(qualities, experiment.array, nullptr))
         throw ExperimentError("the engine cannot set up " + ArrayName(experiment.array) + " for " +

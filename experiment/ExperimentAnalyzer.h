@@ -18,8 +18,9 @@ QVRFC_API std::string EmptyColumnName(int column);
 // values of numeric factors and level numbers otherwise. S/N kinds, targets and names are set;
 // with observations, each run receives its observed values (empty cells are left out) and its
 // S/N ratio is computed. The engine writes its set-up logs into the current directory.
-// Throws ExperimentError when the engine refuses the set-up or the placement (its report
-// follows), or a run of a response has no observation.
+// Throws ExperimentError when the experiment is not sound (CheckExperiment), the observations
+// are not one list per response and run, the engine refuses the set-up or the placement (its
+// report follows), or a run of a response has no observation.
 QVRFC_API void SetUpAnalyzer(CQVRFCDOEAnalyzer& analyzer, const Experiment& experiment,
                              const SheetObservations* observations);
 

@@ -25,6 +25,7 @@ class SheetReader {
         : m_experiment(experiment), m_path(path), m_header(RunSheetHeader(experiment)) {}
 
     SheetObservations Read() {
+        CheckExperiment(m_experiment);
         const std::vector<CsvRecord> records = ParseCsv(ReadWholeFile(m_path, "run sheet"), m_path);
         if (records.empty()) throw ExperimentError(m_path + ": the run sheet is empty");
         MapColumns(records[0]);
@@ -184,11 +185,16 @@ std::vector<std::vector<std::string>> RunSheetRows(const Experiment& experiment)
     return rows;
 }
 
-void WriteRunSheet(const Experiment& experiment, const std::string& path) {
+std::string RunSheetText(const Experiment& experiment) {
     std::string text = CsvLine(RunSheetHeader(experiment));
     for (const std::vector<std::string>& row : RunSheetRows(experiment))
         text += CsvLine(row);
-    WriteWholeFile(path, text);
+    return text;
+}
+
+void WriteRunSheet(const Experiment& experiment, const std::string& path) {
+    CheckExperiment(experiment);
+    WriteWholeFile(path, RunSheetText(experiment));
 }
 
 SheetObservations ReadRunSheet(const Experiment& experiment, const std::string& path) {

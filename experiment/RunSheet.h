@@ -21,8 +21,11 @@ QVRFC_API std::vector<std::vector<std::string>> RunSheetRows(const Experiment& e
 // The header of observation k (from 0) of a response.
 QVRFC_API std::string ObservationName(const Experiment& experiment, int response, int k);
 
+// Both throw ExperimentFault for an experiment that is not sound (CheckExperiment).
 // Writes the empty sheet whole (CRLF line ends).
 QVRFC_API void WriteRunSheet(const Experiment& experiment, const std::string& path);
+// The text WriteRunSheet writes.
+QVRFC_API std::string RunSheetText(const Experiment& experiment);
 // Reads a filled sheet of the experiment; ExperimentError "<path>: row <n>, column <c> '<name>':
 // <cause>" for a cell that is not a number, a row whose settings differ from the design, a
 // missing or unknown column, a run missing or given twice.

@@ -104,6 +104,8 @@ TEST_F(Design, RefusesBadDesignsAndSheets) {
                           "[[factor]]\nname = \"A\"\nlevels = [1, 2]\n"
                           "[[response]]\nname = \"Y\"\nsn = \"larger\"\n");
     qvrfc_test::WriteFile("alone.csv", "run,order\n");
+    fs::create_directory("filled");
+    qvrfc_test::WriteFile("filled/runsheet.csv", "run,order,A,Y 1\r\n1,1,1,7\r\n");
     const struct {
         std::vector<std::string> args;
         int status;
