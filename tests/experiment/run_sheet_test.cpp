@@ -36,6 +36,17 @@ TEST(RunSheet, WrittenInRunOrderWithEmptyObservationCells) {
     qvrfc_test::ExpectGolden("experiment_runsheet_noise.csv", ReadFile("noisy.csv"));
 }
 
+TEST(RunSheet, ManyNoiseFactorsTakeTheRunsOfAnOuterArray) {
+    qvrfc::Experiment experiment = SmallExperiment();
+    experiment.noise = {{"N1", {"a", "b"}}, {"N2", {"c", "d"}}, {"N3", {"e", "f"}}};
+    const char* const expected[] = {"N1=a N2=c N3=e", "N1=a N2=d N3=f", "N1=b N2=c N3=f",
+                                    "N1=b N2=d N3=e"};  // the rows of L4, not all 8 combinations
+    ASSERT_EQ(qvrfc::NoiseConditions(experiment).size(), 4u);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(qvrfc::NoiseConditionText(experiment, c), expected[c]);
+    EXPECT_EQ(qvrfc::ObservationCount(experiment), 8);
+}
+
 TEST(RunSheet, ReadsWhatSpreadsheetsSave) {
     // Columns moved, names quoted and padded, "20.0" for 20, an empty cell, LF and CRLF mixed.
     WriteFile("filled.csv",
