@@ -146,9 +146,11 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
                      "Factors pooled into the error of a quality's ANOVA, e.g. 1=B,C")
         ->type_name("QUALITY=LETTERS")
         ->allow_extra_args(false);
-    analyze->add_option("--experiment", options->request.experimentFile,
-                        "Experiment file of a run sheet (default: experiment.toml "
-                        "beside it)");
+    analyze
+        ->add_option("--experiment", options->request.experimentFile,
+                     "Experiment file of a run sheet (default: experiment.toml "
+                     "beside it)")
+        ->type_name("FILE");
     DeclareOutFolder(analyze, options->request.outFolder);
     analyze->footer(
         "FILE holds whole numbers and values separated by blanks or line ends: the run count, "

@@ -305,12 +305,14 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
     noise->type_name("NAME=LEVELS")->allow_extra_args(false);
     auto* repeat = design->add_option("--repeat", options->repetitions,
                                       "Observations per run (and noise condition)");
-    repeat->check(CLI::Range(1, 1000));
+    repeat->check(CLI::Range(1, 1000))->type_name("N");
     auto* array = design->add_option("--array", options->array,
                                      "The array to use (default: the smallest that fits)");
+    array->type_name("ARRAY");
     auto* columns = design->add_option("--columns", options->columns,
                                        "The column (from 1) of each factor in --factor order, "
                                        "e.g. 1,3,5 (default: the first fitting columns)");
+    columns->type_name("COLUMNS");
     auto* randomize =
         design->add_flag("--randomize", options->randomize, "Randomize the run order");
     auto* seed = design->add_option_function<std::uint32_t>(
@@ -320,9 +322,11 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
             options->seedGiven = true;
         },
         "Seed of the randomized run order (the same seed gives the same order)");
+    seed->type_name("N");
     seed->needs(randomize);
     auto* experiment = design->add_option("--experiment", options->experimentFile,
                                           "Design from an experiment file instead of options");
+    experiment->type_name("FILE");
     for (CLI::Option* option : {factor, response, noise, repeat, array, columns, randomize, seed})
         experiment->excludes(option);
     DeclareOutFolder(design, options->outFolder);
