@@ -15,6 +15,7 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
+#include "RunSheetAnalysis.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "analyzer/QVRFCDOEDataFileReader.h"
 #include "common/QVRFCReportStyle.h"
@@ -140,6 +141,7 @@ qvrfc_results::SummaryOptions ChosenOptions(const AnalyzeRequest& request, int q
 }  // namespace
 
 int Analyze(const AnalyzeRequest& request) {
+    if (IsRunSheet(request.dataFile)) return AnalyzeRunSheet(request);
     CQVRFCDOEDataFileReader data;
     ReadDataFile(request, data);
     CheckSettingsFit(request, data, request.dataFile);
@@ -187,7 +189,10 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
             options->request.reports = !options->noReports;
             return Analyze(options->request);
         });
-    analyze->add_option("FILE", options->request.dataFile, "Quality data file")->required();
+    analyze
+        ->add_option("FILE", options->request.dataFile,
+                     "Quality data file, or a filled run sheet (runsheet.csv)")
+        ->required();
     analyze
         ->add_option("--sn", options->sn,
                      "S/N ratio type and target of a quality, e.g. 1=larger or 2=nominal1:10.5; "
@@ -211,6 +216,11 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
                       "Print the run table with every observation before the summary");
     analyze->add_flag("--no-reports", options->noReports,
                       "Print the summary only; write no .log and .csv reports");
+    analyze
+        ->add_option("--experiment", options->request.experimentFile,
+                     "Experiment file of a run sheet (default: experiment.toml "
+                     "beside it)")
+        ->type_name("FILE");
     DeclareOutFolder(analyze, options->request.outFolder);
     analyze->footer(
         "FILE holds whole numbers and values separated by blanks or line ends: the run count, "

@@ -5,15 +5,10 @@
 
 #include "CliError.h"
 #include "analyzer/QVRFCDOEDataFileReader.h"
+#include "experiment/ArrayChoice.h"
 
 namespace qvrfcdoe {
 namespace {
-
-std::string Upper(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string ColumnRange(int first, int last) {
     if (first == last) return Text("column %d", first + 1);
@@ -28,15 +23,6 @@ bool IsWholeNumber(const std::string& text) {
     return true;
 }
 
-// "L16a" and "l16A" mean the second array of 16 runs, which the catalogue names "L16'".
-std::string NormalisedName(const std::string& name) {
-    std::string text = Upper(name);
-    if (text.size() > 2 && text.back() == 'A' &&
-        std::isdigit(static_cast<unsigned char>(text[text.size() - 2])))
-        text.back() = '\'';
-    return text;
-}
-
 }  // namespace
 
 std::string DisplayName(OA_TYPE type) {
@@ -44,8 +30,7 @@ std::string DisplayName(OA_TYPE type) {
 }
 
 std::string ShortName(OA_TYPE type) {
-    const std::string name = DisplayName(type);
-    return name.substr(0, name.find('('));
+    return qvrfc::ArrayName(type);
 }
 
 std::string LevelsPerColumn(OA_TYPE type) {
@@ -70,12 +55,8 @@ OA_TYPE ParseArrayName(const std::string& name) {
         if (type == CQVRFCDOETaguchiOrthogonalArray::OA_FULL_FACTORIAL)
             throw UsageError(Text("array type %d (%s) has no table", type,
                                   DisplayName(static_cast<OA_TYPE>(type)).c_str()));
-    } else {
-        for (int t = kFirstTableType; t <= kLastTableType; ++t) {
-            const OA_TYPE type = static_cast<OA_TYPE>(t);
-            if (NormalisedName(name) == Upper(ShortName(type))) return type;
-            if (Upper(name) == Upper(DisplayName(type))) return type;
-        }
+    } else if (qvrfc::ArrayOfName(name) != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED) {
+        return qvrfc::ArrayOfName(name);
     }
     throw UsageError(
         Text("unknown array '%s' (names such as L9, L16', L16a or a type number "

@@ -27,6 +27,7 @@ void DeclareArraysCommand(CLI::App& app, CommandRun& run);
 void DeclareShowCommand(CLI::App& app, CommandRun& run);
 void DeclareInteractionsCommand(CLI::App& app, CommandRun& run);
 void DeclareCheckCommand(CLI::App& app, CommandRun& run);
+void DeclareDesignCommand(CLI::App& app, CommandRun& run);
 void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run);
 void DeclarePredictCommand(CLI::App& app, CommandRun& run);
 void DeclareConfirmCommand(CLI::App& app, CommandRun& run);
@@ -42,6 +43,7 @@ void DeclareOutFolder(CLI::App* command, std::string& folder);
 // What the analyze command works on; demo fills one too.
 struct AnalyzeRequest {
     std::string dataFile;
+    std::string experimentFile;  // of a run sheet; default: experiment.toml beside it
     std::vector<QualitySetting> qualities;
     std::vector<PoolSetting> pools;
     std::string arrayName;  // --array: empty for the first array with the file's run count

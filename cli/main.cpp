@@ -12,9 +12,9 @@ namespace {
 const qvrfcdoe::DeclareCommand kCommands[] = {
     qvrfcdoe::DeclareArraysCommand,       qvrfcdoe::DeclareShowCommand,
     qvrfcdoe::DeclareInteractionsCommand, qvrfcdoe::DeclareCheckCommand,
-    qvrfcdoe::DeclareAnalyzeCommand,      qvrfcdoe::DeclarePredictCommand,
-    qvrfcdoe::DeclareConfirmCommand,      qvrfcdoe::DeclareSelftestCommand,
-    qvrfcdoe::DeclareDemoCommand,
+    qvrfcdoe::DeclareDesignCommand,       qvrfcdoe::DeclareAnalyzeCommand,
+    qvrfcdoe::DeclarePredictCommand,      qvrfcdoe::DeclareConfirmCommand,
+    qvrfcdoe::DeclareSelftestCommand,     qvrfcdoe::DeclareDemoCommand,
 };
 
 std::string CommandNames(const CLI::App& app) {

@@ -93,8 +93,8 @@ TEST_F(Cli, RefusesBadInput) {
     } commands[] = {
         {{},
          2,
-         "a command is required: arrays, show, interactions, check, analyze, predict, confirm, "
-         "selftest or demo" +
+         "a command is required: arrays, show, interactions, check, design, analyze, predict, "
+         "confirm, selftest or demo" +
              see},
         {{"bogus"}, 2, "The following argument was not expected: bogus" + see},
         {{"show"}, 2, "ARRAY is required" + see},

@@ -1,0 +1,116 @@
+// Experiment: a Taguchi experiment as the engineer plans it, in names and real settings:
+// control factors with their levels and array columns, responses with their S/N kind,
+// repetitions, noise factors, the orthogonal array and the order in which runs are made.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "analyzer/QVRFCDOEAnalyzer.h"
+#include "common/QVRFCExport.h"
+
+namespace qvrfc {
+
+using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
+using SN_KIND = CQVRFCDOEAnalyzer::SN_RATIO_TYPE;
+
+// Bad input to the experiment layer: the message names the file, the place and the cause.
+class QVRFC_API ExperimentError : public std::runtime_error {
+  public:
+    explicit ExperimentError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A fault of one field of an experiment: `section` is "factor", "response", "noise" or empty
+// for the experiment's own fields, `index` counts the section's entries from 0, `field` is
+// the key ("name", "levels", "column", "sn", "target", "array", "repetitions", "run_order").
+class QVRFC_API ExperimentFault : public ExperimentError {
+  public:
+    ExperimentFault(std::string section, int index, std::string field, const std::string& cause)
+        : ExperimentError(cause),
+          section(std::move(section)),
+          index(index),
+          field(std::move(field)) {}
+    // "factor[2].levels" (entries from 1) or "repetitions".
+    std::string Key() const;
+
+    std::string section;
+    int index;
+    std::string field;
+};
+
+// A control factor: its levels as the user wrote them ("150", "steel"); a factor whose
+// levels are all numbers is numeric and takes those numbers as its values.
+struct QVRFC_API Factor {
+    std::string name;
+    std::string unit;
+    std::vector<std::string> levels;
+    int column = -1;  // 0-based column of the array; -1 until placed
+
+    bool IsNumeric() const;
+    // The value of level l (from 0): the number when numeric, else the level number l + 1.
+    double LevelValue(int level) const;
+    // The level (from 0) that a cell of a run sheet names, or -1.
+    int LevelOf(const std::string& text) const;
+};
+
+// A measured response and the S/N ratio it is analysed with; nominal kinds have a target.
+struct QVRFC_API Response {
+    std::string name;
+    std::string unit;
+    SN_KIND sn = CQVRFCDOEAnalyzer::LARGER_THE_BETTER;
+    double target = std::numeric_limits<double>::quiet_NaN();  // NaN: none
+};
+
+// A noise factor: conditions the lab sets for every run (an outer array).
+struct QVRFC_API NoiseFactor {
+    std::string name;
+    std::vector<std::string> levels;
+};
+
+struct QVRFC_API Experiment {
+    std::vector<Factor> factors;
+    std::vector<Response> responses;
+    std::vector<NoiseFactor> noise;
+    int repetitions = 1;  // observations per run (per noise condition with noise factors)
+    OA_TYPE array = CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;
+    std::vector<int> runOrder;  // run numbers (from 1) in the order they are carried out
+    bool randomized = false;
+    std::uint32_t seed = 0;  // the seed of a randomized run order
+
+    int RunCount() const;
+    // Level (from 0) of factor f in run r (from 0), read from the array at the factor's column.
+    int Level(int run, int factor) const;
+};
+
+// S/N kinds by name: "nominal1" ... "nominal4", "smaller", "larger".
+QVRFC_API std::string SnKindName(SN_KIND kind);
+// False when the name is not one of the kinds.
+QVRFC_API bool SnKindOfName(const std::string& name, SN_KIND& kind);
+QVRFC_API std::string SnKindList();
+QVRFC_API bool IsNominal(SN_KIND kind);
+
+// A number written in full ("150", "-2.5", "1e3"); false for anything else, blanks around it
+// included, and for values that are not finite.
+QVRFC_API bool ParseNumber(const std::string& text, double& value);
+// The shortest text that reads back as the same double ("150", "0.1").
+QVRFC_API std::string NumberText(double value);
+
+// The noise conditions: each is one level (from 0) per noise factor. One condition without
+// noise factors; otherwise every combination of the levels, the first factor varying slowest.
+QVRFC_API std::vector<std::vector<int>> NoiseConditions(const Experiment& experiment);
+// "Humidity=low Vibration=on"; empty without noise factors.
+QVRFC_API std::string NoiseConditionText(const Experiment& experiment, int condition);
+// Observations per run and response: noise conditions times repetitions.
+QVRFC_API int ObservationCount(const Experiment& experiment);
+
+// Throws ExperimentFault for an experiment that cannot be run: no factor or response, empty or
+// repeated names, fewer than two levels or repeated levels, a nominal response without a
+// finite target, a factor off its array's columns or sharing one, a run order that is not
+// each run once.
+QVRFC_API void CheckExperiment(const Experiment& experiment);
+
+}  // namespace qvrfc

@@ -1,0 +1,299 @@
+#include "experiment/ExperimentFile.h"
+
+#include <toml++/toml.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "experiment/ArrayChoice.h"
+#include "experiment/FileWriting.h"
+
+namespace qvrfc {
+namespace {
+
+using Catalogue = CQVRFCDOETaguchiOrthogonalArray;
+
+const std::set<std::string> kTopKeys = {"array",     "repetitions", "randomized", "seed",
+                                        "run_order", "factor",      "response",   "noise"};
+const std::set<std::string> kFactorKeys = {"name", "unit", "levels", "column"};
+const std::set<std::string> kResponseKeys = {"name", "unit", "sn", "target"};
+const std::set<std::string> kNoiseKeys = {"name", "levels"};
+
+// Reads one file, remembering the line of every key so that a fault found later (a name given
+// twice, a column that does not fit) is reported where it was written.
+class ExperimentReader {
+  public:
+    explicit ExperimentReader(std::string path) : m_path(std::move(path)) {}
+
+    Experiment Read() {
+        const toml::table root = Parse();
+        Experiment experiment;
+        CheckKeys(root, "", kTopKeys);
+        ReadEntries(root, "factor", kFactorKeys, [&](const toml::table& t, const std::string& k) {
+            experiment.factors.push_back(ReadFactor(t, k));
+        });
+        ReadEntries(root, "response", kResponseKeys,
+                    [&](const toml::table& t, const std::string& k) {
+                        experiment.responses.push_back(ReadResponse(t, k));
+                    });
+        ReadEntries(root, "noise", kNoiseKeys, [&](const toml::table& t, const std::string& k) {
+            experiment.noise.push_back({Text(t, k, "name", true), Levels(t, k)});
+        });
+        ReadDesign(root, experiment);
+        try {
+            CheckExperiment(experiment);
+        } catch (const ExperimentFault& fault) {
+            Fail(fault.Key(), fault.what());
+        }
+        return experiment;
+    }
+
+  private:
+    toml::table Parse() {
+        try {
+            return toml::parse(ReadWholeFile(m_path, "experiment file"), m_path);
+        } catch (const toml::parse_error& error) {
+            throw ExperimentError(Place(static_cast<int>(error.source().begin.line)) +
+                                  "not TOML: " + std::string(error.description()));
+        }
+    }
+
+    std::string Place(int line) const {
+        return m_path + (line > 0 ? ":" + std::to_string(line) : "") + ": ";
+    }
+
+    [[noreturn]] void Fail(const std::string& key, const std::string& cause) const {
+        auto line = m_lines.find(key);
+        // A key that is missing is reported at the entry that should hold it.
+        if (line == m_lines.end()) line = m_lines.find(key.substr(0, key.rfind('.')));
+        throw ExperimentError(Place(line == m_lines.end() ? 0 : line->second) + key + ": " + cause);
+    }
+
+    static std::string KeyOf(const std::string& prefix, const std::string& key) {
+        return prefix.empty() ? key : prefix + "." + key;
+    }
+
+    void CheckKeys(const toml::table& table, const std::string& prefix,
+                   const std::set<std::string>& known) {
+        for (const auto& [key, node] : table) {
+            const std::string name = KeyOf(prefix, std::string(key.str()));
+            m_lines[name] = static_cast<int>(key.source().begin.line);
+            if (!known.count(std::string(key.str()))) Fail(name, "unknown key");
+        }
+    }
+
+    template <typename Body>
+    void ReadEntries(const toml::table& root, const char* section,
+                     const std::set<std::string>& keys, Body body) {
+        const toml::node* node = root.get(section);
+        if (!node) return;
+        const toml::array* entries = node->as_array();
+        if (!entries || !entries->is_array_of_tables())
+            Fail(section, std::string("expected [[") + section + "]] tables");
+        for (size_t i = 0; i < entries->size(); ++i) {
+            const toml::table& table = *entries->get(i)->as_table();
+            const std::string prefix = std::string(section) + "[" + std::to_string(i + 1) + "]";
+            m_lines[prefix] = static_cast<int>(table.source().begin.line);
+            CheckKeys(table, prefix, keys);
+            body(table, prefix);
+        }
+    }
+
+    const toml::node* Get(const toml::table& table, const std::string& prefix, const char* key,
+                          bool required) const {
+        const toml::node* node = table.get(key);
+        if (!node && required) Fail(KeyOf(prefix, key), "the key is missing");
+        return node;
+    }
+
+    std::string Text(const toml::table& table, const std::string& prefix, const char* key,
+                     bool required) const {
+        const toml::node* node = Get(table, prefix, key, required);
+        if (!node) return "";
+        if (!node->is_string()) Fail(KeyOf(prefix, key), "expected a text in quotes");
+        return std::string(*node->value<std::string_view>());
+    }
+
+    long long Integer(const toml::table& table, const std::string& prefix, const char* key,
+                      long long low, long long high, long long otherwise) const {
+        const toml::node* node = Get(table, prefix, key, false);
+        if (!node) return otherwise;
+        if (!node->is_integer() || *node->value<long long>() < low ||
+            *node->value<long long>() > high)
+            Fail(KeyOf(prefix, key), "expected a whole number from " + std::to_string(low) +
+                                         " to " + std::to_string(high));
+        return *node->value<long long>();
+    }
+
+    std::vector<std::string> Levels(const toml::table& table, const std::string& prefix) const {
+        const toml::node* node = Get(table, prefix, "levels", true);
+        std::vector<std::string> levels;
+        const toml::array* values = node->as_array();
+        if (!values) Fail(KeyOf(prefix, "levels"), "expected a list such as [150, 170, 190]");
+        for (const toml::node& value : *values) {
+            if (value.is_integer())
+                levels.push_back(std::to_string(*value.value<long long>()));
+            else if (value.is_floating_point())
+                levels.push_back(NumberText(*value.value<double>()));
+            else if (value.is_string())
+                levels.push_back(std::string(*value.value<std::string_view>()));
+            else
+                Fail(KeyOf(prefix, "levels"), "each level is a number or a text in quotes");
+        }
+        return levels;
+    }
+
+    Factor ReadFactor(const toml::table& table, const std::string& prefix) const {
+        Factor factor;
+        factor.name = Text(table, prefix, "name", true);
+        factor.unit = Text(table, prefix, "unit", false);
+        factor.levels = Levels(table, prefix);
+        factor.column = static_cast<int>(Integer(table, prefix, "column", 1, 1000, 0)) - 1;
+        return factor;
+    }
+
+    Response ReadResponse(const toml::table& table, const std::string& prefix) const {
+        Response response;
+        response.name = Text(table, prefix, "name", true);
+        response.unit = Text(table, prefix, "unit", false);
+        const std::string sn = Text(table, prefix, "sn", true);
+        if (!SnKindOfName(sn, response.sn))
+            Fail(KeyOf(prefix, "sn"),
+                 "unknown S/N kind '" + sn + "' (one of " + SnKindList() + ")");
+        if (const toml::node* target = Get(table, prefix, "target", false)) {
+            if (!IsNominal(response.sn))
+                Fail(KeyOf(prefix, "target"), "only the nominal S/N kinds have a target");
+            if (!target->is_number()) Fail(KeyOf(prefix, "target"), "expected a number");
+            response.target = *target->value<double>();
+        }
+        return response;
+    }
+
+    // The array, repetitions and run order; what the file leaves out is chosen as the design
+    // step would choose it.
+    void ReadDesign(const toml::table& root, Experiment& experiment) const {
+        const std::string array = Text(root, "", "array", false);
+        std::vector<int> levelCounts;
+        for (const Factor& factor : experiment.factors)
+            levelCounts.push_back(static_cast<int>(factor.levels.size()));
+        experiment.array = array.empty() ? ChooseArray(levelCounts) : ArrayOfName(array);
+        if (experiment.array == Catalogue::OA_UNDEFINED)
+            Fail("array", array.empty()
+                              ? "no array of the catalogue holds " + LevelCountText(levelCounts)
+                              : "unknown array '" + array + "'");
+        experiment.repetitions = static_cast<int>(Integer(root, "", "repetitions", 1, 1000, 1));
+        if (const toml::node* randomized = Get(root, "", "randomized", false)) {
+            if (!randomized->is_boolean()) Fail("randomized", "expected true or false");
+            experiment.randomized = *randomized->value<bool>();
+        }
+        experiment.seed = static_cast<std::uint32_t>(Integer(root, "", "seed", 0, 0xFFFFFFFF, 0));
+        if (const toml::node* order = Get(root, "", "run_order", false)) {
+            if (!order->is_array()) Fail("run_order", "expected a list of run numbers");
+            for (const toml::node& run : *order->as_array()) {
+                if (!run.is_integer() || *run.value<long long>() < 1 ||
+                    *run.value<long long>() > 1000)
+                    Fail("run_order", "each entry is a run number");
+                experiment.runOrder.push_back(static_cast<int>(*run.value<long long>()));
+            }
+        } else {
+            experiment.runOrder = RunOrder(Catalogue::GetNoRun(experiment.array),
+                                           experiment.randomized, experiment.seed);
+        }
+        PlaceUnplacedFactors(experiment);
+    }
+
+    void PlaceUnplacedFactors(Experiment& experiment) const {
+        try {
+            PlaceFactors(experiment);
+        } catch (const ExperimentFault& fault) {
+            Fail(fault.Key(), fault.what());
+        }
+    }
+
+    std::string m_path;
+    std::map<std::string, int> m_lines;
+};
+
+// toml++ writes each value; the layout and the comments are the file's own.
+template <typename Value>
+std::string Toml(const Value& value) {
+    std::ostringstream text;
+    text << toml::value<Value>(value);
+    return text.str();
+}
+
+std::string TomlLevels(const std::vector<std::string>& levels, bool numeric) {
+    toml::array array;
+    for (const std::string& level : levels) {
+        double value = 0.0;
+        const bool number = numeric && ParseNumber(level, value);
+        if (number && level.find_first_of(".eE") == std::string::npos && std::fabs(value) < 1e15)
+            array.push_back(static_cast<long long>(value));
+        else if (numeric)
+            array.push_back(value);
+        else
+            array.push_back(level);
+    }
+    std::ostringstream text;
+    text << array;
+    return text.str();
+}
+
+std::string TomlRunOrder(const std::vector<int>& order) {
+    toml::array array;
+    for (int run : order)
+        array.push_back(run);
+    std::ostringstream text;
+    text << array;
+    return text.str();
+}
+
+}  // namespace
+
+Experiment ReadExperimentFile(const std::string& path) {
+    return ExperimentReader(path).Read();
+}
+
+std::string ExperimentFileText(const Experiment& experiment) {
+    std::ostringstream text;
+    text << "# Taguchi experiment for qvrfcdoe. Edit names, units and levels freely; a changed\n"
+            "# array, column or run order changes the run sheet, so design it again after that.\n"
+            "#   array: the orthogonal array; repetitions: observations per run and noise\n"
+            "#   condition; run_order: the runs in the order they are carried out (randomized\n"
+            "#   from seed when randomized = true).\n\n";
+    text << "array = " << Toml(ArrayName(experiment.array)) << "\n";
+    text << "repetitions = " << experiment.repetitions << "\n";
+    text << "randomized = " << (experiment.randomized ? "true" : "false") << "\n";
+    if (experiment.randomized) text << "seed = " << experiment.seed << "\n";
+    text << "run_order = " << TomlRunOrder(experiment.runOrder) << "\n";
+    text << "\n# Control factors: levels are numbers (real settings) or texts; column counts from "
+            "1.\n";
+    for (const Factor& factor : experiment.factors) {
+        text << "\n[[factor]]\nname = " << Toml(factor.name) << "\nunit = " << Toml(factor.unit)
+             << "\nlevels = " << TomlLevels(factor.levels, factor.IsNumeric())
+             << "\ncolumn = " << factor.column + 1 << "\n";
+    }
+    text << "\n# Responses: sn is one of " << SnKindList() << ";\n# nominal kinds have a target.\n";
+    for (const Response& response : experiment.responses) {
+        text << "\n[[response]]\nname = " << Toml(response.name)
+             << "\nunit = " << Toml(response.unit) << "\nsn = " << Toml(SnKindName(response.sn))
+             << "\n";
+        if (IsNominal(response.sn)) text << "target = " << Toml(response.target) << "\n";
+    }
+    if (!experiment.noise.empty())
+        text << "\n# Noise factors: every run is observed under each noise condition.\n";
+    for (const NoiseFactor& noise : experiment.noise)
+        text << "\n[[noise]]\nname = " << Toml(noise.name)
+             << "\nlevels = " << TomlLevels(noise.levels, false) << "\n";
+    return text.str();
+}
+
+void WriteExperimentFile(const Experiment& experiment, const std::string& path) {
+    CheckExperiment(experiment);
+    WriteWholeFile(path, ExperimentFileText(experiment));
+}
+
+}  // namespace qvrfc

@@ -1,0 +1,162 @@
+// qvrfcdoe design and the run-sheet path of analyze: the README's commands reproduce the
+// bundled moulding example, and bad factors, responses, arrays or sheets are refused with
+// nothing written.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/program_runner.h"
+#include "support/golden.h"
+#include "support/test_support.h"
+
+namespace {
+
+using namespace qvrfcdoe_test;
+using qvrfc_test::DataFile;
+using qvrfc_test::ReadFile;
+
+using Design = ProgramTest;
+
+// The design command of the README's worked example.
+const std::vector<std::string> kMouldingDesign = {"design",
+                                                  "--factor",
+                                                  "Resin=virgin,regrind",
+                                                  "--factor",
+                                                  "Melt temperature[C]=220,235,250",
+                                                  "--factor",
+                                                  "Mould temperature[C]=40,55,70",
+                                                  "--factor",
+                                                  "Injection pressure[bar]=800,900,1000",
+                                                  "--factor",
+                                                  "Injection speed[mm/s]=40,60,80",
+                                                  "--factor",
+                                                  "Holding pressure[bar]=500,600,700",
+                                                  "--factor",
+                                                  "Holding time[s]=4,6,8",
+                                                  "--factor",
+                                                  "Cooling time[s]=15,20,25",
+                                                  "--response",
+                                                  "Strength[MPa]:larger",
+                                                  "--response",
+                                                  "Shrinkage[%]:smaller",
+                                                  "--repeat",
+                                                  "3",
+                                                  "--randomize",
+                                                  "--seed",
+                                                  "2026"};
+
+// The sheet without its observation cells.
+std::string Settings(const std::string& sheet) {
+    std::string settings;
+    for (const std::string& line : qvrfc_test::Lines(sheet)) {
+        size_t cut = 0;
+        for (int comma = 0; comma < 10 && cut != std::string::npos; ++comma)
+            cut = line.find(',', cut + 1);
+        settings += line.substr(0, cut) + "\n";
+    }
+    return settings;
+}
+
+TEST_F(Design, ReproducesTheBundledExampleFromOptionsAndFromItsFile) {
+    std::vector<std::string> args = kMouldingDesign;
+    const Result options = RunProgram(args);
+    ASSERT_EQ(options.status, 0) << options.err;
+    EXPECT_EQ(ReadFile("qvrfcdoe-out/experiment.toml"),
+              ReadFile(DataFile("moulding/experiment.toml")));
+    const std::string bundled = ReadFile(DataFile("moulding/runsheet.csv")).substr(3);  // BOM
+    EXPECT_EQ(Settings(ReadFile("qvrfcdoe-out/runsheet.csv")), Settings(bundled));
+    EXPECT_EQ(Entries("qvrfcdoe-out"),
+              (std::vector<std::string>{"experiment.toml", "runsheet.csv"}));
+    EXPECT_NE(options.out.find("L18(2^1x3^7), 18 runs, for 1 factor of 2 levels and 7 of 3 levels; "
+                               "run order randomized with seed 2026\n"),
+              std::string::npos);
+    EXPECT_NE(options.out.find("\n4    1      virgin   235"), std::string::npos);
+
+    const Result file = RunProgram(
+        {"design", "--experiment", DataFile("moulding/experiment.toml"), "--out", "again"});
+    ASSERT_EQ(file.status, 0) << file.err;
+    EXPECT_EQ(ReadFile("again/runsheet.csv"), ReadFile("qvrfcdoe-out/runsheet.csv"));
+}
+
+TEST_F(Design, AnalyzesTheFilledSheetIntoResultsJson) {
+    fs::create_directory("lab");
+    fs::copy_file(DataFile("moulding/runsheet.csv"), "lab/runsheet.csv");
+    fs::copy_file(DataFile("moulding/experiment.toml"), "lab/experiment.toml");
+    const Result result = RunProgram({"analyze", "lab/runsheet.csv", "--pool", "2=E"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    qvrfc_test::ExpectGolden("results_moulding.json", ReadFile("qvrfcdoe-out/results.json"));
+    EXPECT_EQ(Entries("qvrfcdoe-out"),
+              (std::vector<std::string>{"DOESetup.log", "QVRFCDOETaguchiMethod.log", "results.json",
+                                        "runsheet-analysis.csv", "runsheet-analysis.log"}));
+}
+
+TEST_F(Design, RefusesBadDesignsAndSheets) {
+    const std::string kinds = "nominal1, nominal2, nominal3, nominal4, smaller, larger";
+    const std::vector<std::string> two = {"design", "--factor", "A=1,2", "--response", "Y:larger"};
+    auto with = [&two](std::vector<std::string> more) {
+        more.insert(more.begin(), two.begin(), two.end());
+        return more;
+    };
+    fs::create_directory("lab");
+    qvrfc_test::WriteFile("lab/runsheet.csv", "run,order,A,Y 1\n1,1,1,x\n");
+    qvrfc_test::WriteFile("lab/experiment.toml",
+                          "[[factor]]\nname = \"A\"\nlevels = [1, 2]\n"
+                          "[[response]]\nname = \"Y\"\nsn = \"larger\"\n");
+    qvrfc_test::WriteFile("alone.csv", "run,order\n");
+    fs::create_directory("filled");
+    qvrfc_test::WriteFile("filled/runsheet.csv", "run,order,A,Y 1\r\n1,1,1,7\r\n");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+    } cases[] = {
+        {{"design", "--factor", "Temp"}, 2, "--factor 'Temp': expected NAME[UNIT]=LEVEL,LEVEL,..."},
+        {{"design", "--factor", "T[C=1,2"},
+         2,
+         "--factor 'T[C=1,2': the unit is written in brackets, as in Name[unit]"},
+        {{"design", "--factor", "A=1,1", "--response", "Y:larger"},
+         1,
+         "--factor 'A=1,1': the level '1' is given twice"},
+        {{"design", "--factor", "A=1,2"}, 1, "--response: the experiment has no response"},
+        {{"design", "--response", "Y:larger"}, 1, "--factor: the experiment has no factor"},
+        {{"design", "--factor", "A=1,2", "--factor", "A=3,4", "--response", "Y:larger"},
+         1,
+         "--factor 'A=3,4': 'A' is named twice"},
+        {{"design", "--factor", "A=1,2,3,4,5,6", "--response", "Y:larger"},
+         1,
+         "no array of the catalogue holds 1 factor of 6 levels"},
+        {{"design", "--factor", "A=1,2", "--response", "Y"},
+         2,
+         "--response 'Y': expected NAME[UNIT]:KIND[:TARGET], KIND one of " + kinds},
+        {{"design", "--factor", "A=1,2", "--response", "Y:best"},
+         2,
+         "--response 'Y:best': unknown S/N kind 'best' (one of " + kinds + ")"},
+        {{"design", "--factor", "A=1,2", "--response", "Y:nominal3"},
+         1,
+         "--response 'Y:nominal3': a nominal S/N kind needs a finite target"},
+        {{"design", "--factor", "A=1,2", "--response", "Y:larger:5"},
+         2,
+         "--response 'Y:larger:5': only the nominal kinds take a target"},
+        {{"design", "--factor", "A=1,2", "--response", "Y:nominal1:x"},
+         2,
+         "--response 'Y:nominal1:x': the target 'x' is not a number"},
+        {with({"--array", "L9"}), 1,
+         "--array L9: its columns cannot hold 1 factor of 2 levels (it has all 3)"},
+        {with({"--columns", "4"}), 1, "--columns '4': L4 has columns 1 to 3"},
+        {with({"--columns", "1,2"}), 2,
+         "--columns '1,2': give one column for each of the 1 factor"},
+        {with({"--noise", "N=a"}), 1, "--noise 'N=a': at least two levels are needed"},
+        {{"analyze", "lab/runsheet.csv"},
+         1,
+         "lab/runsheet.csv: row 2, column 4 'Y 1': 'x' is not a number"},
+        {{"analyze", "alone.csv"},
+         1,
+         "'alone.csv' has no experiment file beside it (experiment.toml); name it with "
+         "--experiment"},
+    };
+    for (const auto& c : cases)
+        ExpectRefused(c.args, c.status, c.message);
+}
+
+}  // namespace
