@@ -6,6 +6,7 @@
 // A double above 1e12 marks a missing observation or a statistic not yet computed.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -14,6 +15,10 @@
 #include "common/CString.h"
 #include "common/QVRFCDoubleArray.h"
 #include "common/QVRFCExport.h"
+
+namespace qvrfc {
+class TextOutput;
+}
 
 class QVRFC_API CQVRFCDOEAnalyzer {
   public:
@@ -195,6 +200,9 @@ class QVRFC_API CQVRFCDOEAnalyzer {
 
     // Reports: the complete report (comma-separated when the name ends in "csv"),
     // and the sections written into a caller's stream (bCSV 1: comma-separated).
+    // Each answers 0 when a write, the flush or the close failed (errno tells why); the
+    // report replaces its file whole, so a failure leaves the earlier file as it was, and
+    // a link named like the file is replaced rather than written through.
     int Writer(CString strFileName, CString strCreator) const;
     int DOEWriter(FILE* pFile, int bCSV) const;
     int WriteRunQualityData(FILE* pFile, int bCSV, CString strTitle) const;
@@ -271,9 +279,16 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     // Report helpers: observations in the first run of a quality (0 without that record),
     // and the report parts that read the stored records and names directly.
     int GetRepetitionCount(int quality) const;
-    void WriteReportSummary(FILE* pFile, const CString& fileName, const CString& creator) const;
-    void WriteReportRunData(FILE* pFile, int bCSV) const;
-    void WriteReportMainEffectChart(FILE* pFile, int quality) const;
-    void WriteReportAnovaTable(FILE* pFile, int bCSV, int quality, FACTOR_EFFECT_TYPE type,
-                               const char* label) const;
+    size_t RunDataWidth() const;
+    void WriteReport(qvrfc::TextOutput& out, const CString& fileName, const CString& creator) const;
+    int WriteExperimentSection(qvrfc::TextOutput& out, int bCSV) const;
+    void WriteReportSummary(qvrfc::TextOutput& out, const CString& fileName,
+                            const CString& creator) const;
+    void WriteReportRunData(qvrfc::TextOutput& out, int bCSV) const;
+    void WriteReportRunRow(qvrfc::TextOutput& out, const char* sep, int run) const;
+    void WriteReportMainEffectChart(qvrfc::TextOutput& out, int quality) const;
+    void WriteReportAnovaTable(qvrfc::TextOutput& out, int bCSV, int quality,
+                               FACTOR_EFFECT_TYPE type, const char* label) const;
+    void WriteRunQualityRow(qvrfc::TextOutput& out, const char* sep, int quality, int run,
+                            int repetitions) const;
 };

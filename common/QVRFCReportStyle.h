@@ -4,10 +4,11 @@
 // Internal to the library (not exported).
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 
 #include "common/CString.h"
+#include "common/QVRFCTextOutput.h"
 
 namespace qvrfc {
 
@@ -28,9 +29,9 @@ class ReportStyle {
 
     // Plain style only: 12 equal signs followed by width times 13 equal signs,
     // then the line end when lineEnd is true.
-    void WriteRule(FILE* file, int width, bool lineEnd = true) const;
+    void WriteRule(TextOutput& out, size_t width, bool lineEnd = true) const;
     // Plain style only: count copies of mark and a line end.
-    void WriteLine(FILE* file, char mark, int count) const;
+    void WriteLine(TextOutput& out, char mark, int count) const;
 
   private:
     bool m_bCommaSeparated;
@@ -42,7 +43,16 @@ std::string FactorName(int factor);
 // The factor a name denotes (case ignored), or -1 when text is not such a name.
 int FactorIndex(const std::string& text);
 
+// A response value (observation, average, standard deviation, S/N ratio, effect,
+// prediction) through printf's format, or in the fixed four-decimal form padded to width.
+inline void PutValue(TextOutput& out, const char* format, double value) {
+    out.Format(format, value);
+}
+inline void PutFixed4Value(TextOutput& out, double value, size_t width, bool leftAligned) {
+    out.Fixed4(value, width, leftAligned);
+}
+
 // The empty line that groups run rows by five: after runs 5, 10, ... but never after the last.
-void WriteRunGroupBreak(FILE* file, int runNumber, int runCount);
+void WriteRunGroupBreak(TextOutput& out, int runNumber, int runCount);
 
 }  // namespace qvrfc
