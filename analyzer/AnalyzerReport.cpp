@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "common/QVRFCAtomicFile.h"
@@ -155,23 +156,29 @@ void CQVRFCDOEAnalyzer::WriteReportRunData(TextOutput& out, int bCSV) const {
     for (int j = 0; j < m_nFactor; ++j)
         out.Format("%-12d%s ", j + 1, sep);
     for (int q = 0; q < m_nQuality; ++q) {
-        for (int k = 0; k < GetRepetitionCount(q); ++k)
+        const int repetitions = GetRepetitionCount(q);
+        for (int k = 0; k < repetitions; ++k)
             out.Format(" Q#%d[%d]%s      ", q + 1, k + 1, sep);
         out.Format("    Average#%d%s     STDEV#%d%s     S/NRatio#%d%s  ", q + 1, sep, q + 1, sep,
                    q + 1, sep);
     }
     out.Put('\n');
     style.WriteRule(out, width);
+    std::vector<int> repetitions;
+    for (int q = 0; q < m_nQuality; ++q)
+        repetitions.push_back(GetRepetitionCount(q));
     for (int r = 0; r < m_nRun && !out.Failed(); ++r) {
-        WriteReportRunRow(out, sep, r);
+        WriteReportRunRow(out, sep, r, repetitions);
         qvrfc::WriteRunGroupBreak(out, r + 1, m_nRun);
     }
     style.WriteRule(out, width);
 }
 
-// One run row: the factor values, then per quality the observations and the run's
-// average, standard deviation and stored S/N ratio.
-void CQVRFCDOEAnalyzer::WriteReportRunRow(TextOutput& out, const char* sep, int r) const {
+// One run row: the factor values, then per quality the observations, empty fields up to
+// the quality's most observations, and the run's average, standard deviation and stored
+// S/N ratio.
+void CQVRFCDOEAnalyzer::WriteReportRunRow(TextOutput& out, const char* sep, int r,
+                                          const std::vector<int>& repetitions) const {
     const size_t sepSize = std::strlen(sep);
     out.Format("%-2d%s   ", r + 1, sep);
     const CQVRFCDOERunControlFactorData& factors = m_pRunControlFactorData[static_cast<size_t>(r)];
@@ -186,6 +193,10 @@ void CQVRFCDOEAnalyzer::WriteReportRunRow(TextOutput& out, const char* sep, int 
         for (int k = 0; k < values.GetSize(); ++k) {
             out.Put(' ');
             PutFixed4Value(out, values[k], 12, true);
+            out.Put(sep, sepSize);
+        }
+        for (int k = values.GetSize(); k < repetitions[static_cast<size_t>(q)]; ++k) {
+            out.Repeat(' ', 13);
             out.Put(sep, sepSize);
         }
         for (double statistic : {record.GetAverageValue(), record.GetStandardDeviationValue()}) {
@@ -267,6 +278,17 @@ size_t CQVRFCDOEAnalyzer::RunDataWidth() const {
     return width;
 }
 
+// The fewest bytes the run rows of the report take: at least 13 bytes a column in every
+// run. Saturates rather than overflows, for any shape.
+size_t CQVRFCDOEAnalyzer::LeastRunDataBytes() const {
+    if (!HasStorage() || m_pRunControlFactorData.empty()) return 0;
+    const size_t most = static_cast<size_t>(-1);
+    const size_t width = RunDataWidth();
+    const size_t rowBytes = width <= most / 13 ? 13 * width : most;
+    const size_t rows = static_cast<size_t>(m_nRun > 0 ? m_nRun : 0);
+    return rows == 0 || rowBytes <= most / rows ? rowBytes * rows : most;
+}
+
 void CQVRFCDOEAnalyzer::WriteReport(TextOutput& out, const CString& fileName,
                                     const CString& creator) const {
     const ReportStyle style = ReportStyle::ForFileName(fileName);
@@ -274,7 +296,8 @@ void CQVRFCDOEAnalyzer::WriteReport(TextOutput& out, const CString& fileName,
     WriteExperimentSection(out, style.GetCSVFlag());
     if (!HasStorage() || m_pRunControlFactorData.empty()) {
         out.Put("@@@@( No available run data!\n");
-    } else if (GetRepetitionCount(0) <= 0) {
+    } else if (RunDataWidth() ==  // no run of any quality holds an observation
+               static_cast<size_t>(m_nFactor) + 3 * static_cast<size_t>(m_nQuality)) {
         out.Put("@@@@( No available run quality data!\n");
     } else {
         WriteReportRunData(out, style.GetCSVFlag());
@@ -295,6 +318,10 @@ void CQVRFCDOEAnalyzer::WriteReport(TextOutput& out, const CString& fileName,
 // The report replaces the file whole: it is written to a temporary file beside it and
 // renamed over it once complete, so a failed write leaves the earlier report as it was.
 int CQVRFCDOEAnalyzer::Writer(CString strFileName, CString strCreator) const {
+    if (LeastRunDataBytes() > TextOutput::kByteLimit) {
+        errno = EFBIG;
+        return 0;
+    }
     qvrfc::AtomicFile file;
     FILE* stream = file.Open(strFileName.GetString());
     if (!stream) return 0;

@@ -1,6 +1,7 @@
 // Report sections written into a caller's stream: the experiment section, the run quality
 // table, the response tables with ranks and predictions, and the response plot series.
 // Each writer gathers its text in a checked output and answers 0 when the stream failed.
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -128,7 +129,10 @@ int Finished(TextOutput& out) {
 }  // namespace
 
 int CQVRFCDOEAnalyzer::GetRepetitionCount(int quality) const {
-    return IsRecord(quality, 0) ? Record(quality, 0).GetValueCount() : 0;
+    int most = 0;
+    for (int r = 0; r < m_nRun && IsRecord(quality, r); ++r)
+        most = std::max(most, Record(quality, r).GetValueCount());
+    return most;
 }
 
 int CQVRFCDOEAnalyzer::DOEWriter(FILE* pFile, int bCSV) const {
@@ -217,14 +221,16 @@ int CQVRFCDOEAnalyzer::WriteRunQualityData(FILE* pFile, int bCSV, CString strTit
     return Finished(out);
 }
 
-// One run of the run quality table: levels, observations and the run's statistics.
+// One run of the run quality table: levels, observations (empty fields past the run's own
+// count) and the run's statistics.
 void CQVRFCDOEAnalyzer::WriteRunQualityRow(TextOutput& out, const char* sep, int q, int r,
                                            int repetitions) const {
     out.Format("%2d%s ", r + 1, sep);
     for (int j = 0; j < m_nFactor; ++j)
         out.Format("%d%s ", GetLevel(r, j), sep);
+    const int count = GetRunNoQualityData(q, r);
     for (int k = 0; k < repetitions; ++k) {
-        PutValue(out, "%lg", GetQualityValue(q, r, k));
+        if (k < count) PutValue(out, "%lg", GetQualityValue(q, r, k));
         out.Format("%s ", sep);
     }
     const double snRatio = GetSNRatio(q, r);

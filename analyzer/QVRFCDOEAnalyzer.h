@@ -202,7 +202,9 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     // and the sections written into a caller's stream (bCSV 1: comma-separated).
     // Each answers 0 when a write, the flush or the close failed (errno tells why); the
     // report replaces its file whole, so a failure leaves the earlier file as it was, and
-    // a link named like the file is replaced rather than written through.
+    // a link named like the file is replaced rather than written through. A report that
+    // would take more than 1 GiB (qvrfc::TextOutput::kByteLimit) is refused with 0 and
+    // errno EFBIG before anything is written.
     int Writer(CString strFileName, CString strCreator) const;
     int DOEWriter(FILE* pFile, int bCSV) const;
     int WriteRunQualityData(FILE* pFile, int bCSV, CString strTitle) const;
@@ -276,16 +278,19 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     static double FactorVarianceOfTotal(double factorSS, int factorDof, double errorVariance,
                                         double total, double& fValue, double& percent);
 
-    // Report helpers: observations in the first run of a quality (0 without that record),
-    // and the report parts that read the stored records and names directly.
+    // Report helpers: the most observations any run of a quality holds, which sizes its
+    // columns (shorter runs get empty fields), and the report parts that read the stored
+    // records and names directly.
     int GetRepetitionCount(int quality) const;
     size_t RunDataWidth() const;
+    size_t LeastRunDataBytes() const;
     void WriteReport(qvrfc::TextOutput& out, const CString& fileName, const CString& creator) const;
     int WriteExperimentSection(qvrfc::TextOutput& out, int bCSV) const;
     void WriteReportSummary(qvrfc::TextOutput& out, const CString& fileName,
                             const CString& creator) const;
     void WriteReportRunData(qvrfc::TextOutput& out, int bCSV) const;
-    void WriteReportRunRow(qvrfc::TextOutput& out, const char* sep, int run) const;
+    void WriteReportRunRow(qvrfc::TextOutput& out, const char* sep, int run,
+                           const std::vector<int>& repetitions) const;
     void WriteReportMainEffectChart(qvrfc::TextOutput& out, int quality) const;
     void WriteReportAnovaTable(qvrfc::TextOutput& out, int bCSV, int quality,
                                FACTOR_EFFECT_TYPE type, const char* label) const;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/CString.h"
+#include "common/QVRFCConstants.h"
 #include "common/QVRFCTextOutput.h"
 
 namespace qvrfc {
@@ -45,11 +46,16 @@ int FactorIndex(const std::string& text);
 
 // A response value (observation, average, standard deviation, S/N ratio, effect,
 // prediction) through printf's format, or in the fixed four-decimal form padded to width.
+// A value above 1e12 marks a missing observation or a statistic that could not be
+// computed; it is no number, so its field is left empty (blank to its width).
 inline void PutValue(TextOutput& out, const char* format, double value) {
-    out.Format(format, value);
+    if (!IsMissing(value)) out.Format(format, value);
 }
 inline void PutFixed4Value(TextOutput& out, double value, size_t width, bool leftAligned) {
-    out.Fixed4(value, width, leftAligned);
+    if (IsMissing(value))
+        out.Repeat(' ', width);
+    else
+        out.Fixed4(value, width, leftAligned);
 }
 
 // The empty line that groups run rows by five: after runs 5, 10, ... but never after the last.
