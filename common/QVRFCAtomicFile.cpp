@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <random>
 
 namespace qvrfc {
@@ -33,6 +34,15 @@ std::string TemporaryStem(const std::string& target) {
     return target.substr(0, nameStart) + "." + name;
 }
 
+// A device, FIFO or socket, after following links: there is no file to replace.
+bool IsStream(const std::string& target) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(target, error);
+    return !error &&
+           (fs::is_character_file(status) || fs::is_fifo(status) || fs::is_socket(status));
+}
+
 }  // namespace
 
 AtomicFile::~AtomicFile() {
@@ -45,6 +55,10 @@ FILE* AtomicFile::Open(const std::string& target) {
     if (target.empty() || slash == target.size() - 1) {
         errno = EISDIR;
         return nullptr;
+    }
+    if (IsStream(target)) {
+        m_file = std::fopen(target.c_str(), "w");
+        return m_file;
     }
     const std::string stem = TemporaryStem(target);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -71,6 +85,7 @@ bool AtomicFile::Commit() {
     const bool closed = std::fclose(m_file) == 0;
     if (written && !closed) error = errno;
     m_file = nullptr;
+    if (written && closed && m_temporary.empty()) return true;
     if (written && closed && std::rename(m_temporary.c_str(), m_target.c_str()) == 0) {
         m_temporary.clear();
         return true;

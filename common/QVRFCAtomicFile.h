@@ -3,6 +3,8 @@
 // succeeded. A reader of the target sees the old file or the complete new one, never a cut
 // one; a failed or killed writer leaves the old file as it was. A symbolic link named like
 // the target is itself replaced by the new file: its target is never written through.
+// A target that is a stream rather than a file (a character device such as /dev/null, a
+// FIFO or a socket, also behind a link) cannot be replaced: it is written straight.
 // The data are not forced to the disk (no fsync): the promise holds against failed and
 // killed writers, not against a crash of the whole system.
 // Internal to the library (not exported).
@@ -33,7 +35,7 @@ class AtomicFile {
   private:
     FILE* m_file = nullptr;
     std::string m_target;
-    std::string m_temporary;
+    std::string m_temporary;  // empty when writing straight into a stream
 };
 
 }  // namespace qvrfc

@@ -1,8 +1,8 @@
 // Checked, buffered text output for the writers of the library. Text gathers in a buffer
-// of a megabyte that goes out with one fwrite; the first failed write is kept, later text
-// is dropped, and Finish tells whether everything reached the stream. Numbers in the fixed
-// four-decimal form are written without a formatted output call each, byte for byte as
-// printf writes them.
+// (256 KB unless told otherwise) that goes out with one fwrite; the first failed write is
+// kept, later text is dropped, and Finish tells whether everything reached the stream.
+// Numbers in the fixed four-decimal form are written without a formatted output call
+// each, byte for byte as printf writes them.
 // Internal to the library (not exported).
 #pragma once
 
@@ -20,7 +20,7 @@ class TextOutput {
     static constexpr size_t kByteLimit = size_t{1} << 30;
 
     // capacity: bytes gathered before they go out; small writers need less than the default.
-    explicit TextOutput(FILE* stream, size_t capacity = size_t{1} << 20);
+    explicit TextOutput(FILE* stream, size_t capacity = size_t{1} << 18);
     // Passes on what is still buffered; call Finish to learn whether that worked.
     ~TextOutput();
     TextOutput(const TextOutput&) = delete;

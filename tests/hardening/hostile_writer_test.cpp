@@ -1,9 +1,10 @@
-// Writers under a full disk, a missing folder and a link named like their file: every
-// writer answers its failure value, a file is replaced whole or not at all, and a link is
-// replaced, never written through.
+// Writers under a full disk, a missing folder, a device and a link named like their file:
+// every writer answers its failure value, a file is replaced whole or not at all, a link is
+// replaced, never written through, and a device is written, never replaced.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -106,6 +107,7 @@ TEST(HostileWriter, FilesAreReplacedWholeOrNotAtAll) {
          [&](const std::string& path) { return array.Writer(path.c_str(), "t"); }},
     };
     SmallDisk disk("full");
+    const bool device = mknod("null", S_IFCHR | 0666, makedev(1, 3)) == 0;
     for (const auto& [what, write] : writers) {
         // A missing folder: nothing is made.
         errno = 0;
@@ -126,6 +128,12 @@ TEST(HostileWriter, FilesAreReplacedWholeOrNotAtAll) {
         EXPECT_FALSE(IsSymbolicLink(written)) << what;
         EXPECT_NE(ReadFile(written).find("[DOE OrthogonalArray]"), std::string::npos) << what;
 
+        // A device (a twin of /dev/null made here) is a stream: written, never replaced.
+        if (!csv && device) {
+            EXPECT_EQ(write("null"), 1) << what;
+            EXPECT_TRUE(fs::is_character_file(fs::symlink_status("null"))) << what;
+        }
+
         // A full disk: the call fails and the earlier file stays, with no leftover.
         if (!disk.Mounted()) continue;
         const std::string target = csv ? "full/out.log.csv" : "full/out.log";
@@ -138,6 +146,7 @@ TEST(HostileWriter, FilesAreReplacedWholeOrNotAtAll) {
         fs::remove(target);
     }
     if (!disk.Mounted()) GTEST_SKIP() << "no 12 KB tmpfs could be mounted: full disk not tried";
+    if (!device) GTEST_SKIP() << "no device could be made: device not tried";
 }
 
 TEST(HostileWriter, ArrayRowFileIsKeptWhenItCannotBeReplaced) {
