@@ -202,9 +202,12 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     // and the sections written into a caller's stream (bCSV 1: comma-separated).
     // Each answers 0 when a write, the flush or the close failed (errno tells why); the
     // report replaces its file whole, so a failure leaves the earlier file as it was, and
-    // a link named like the file is replaced rather than written through. A report that
-    // would take more than 1 GiB (qvrfc::TextOutput::kByteLimit) is refused with 0 and
-    // errno EFBIG before anything is written.
+    // a link named like the file is replaced rather than written through. No writer
+    // writes more than 1 GiB (qvrfc::TextOutput::kByteLimit): past it the writer stops
+    // with 0 and errno EFBIG, and a report whose run rows alone would pass it is refused
+    // before anything is written. Observation columns follow the longest run of each
+    // quality, shorter runs getting empty fields; a value above 1e12 (missing or not
+    // computed) is printed as an empty field, never as a number.
     int Writer(CString strFileName, CString strCreator) const;
     int DOEWriter(FILE* pFile, int bCSV) const;
     int WriteRunQualityData(FILE* pFile, int bCSV, CString strTitle) const;

@@ -4,8 +4,6 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "common/QVRFCFixedFormat.h"
-
 namespace qvrfc {
 TextOutput::TextOutput(FILE* stream, size_t capacity)
     : m_stream(stream), m_buffer(capacity > 0 ? capacity : 1) {}
@@ -45,15 +43,8 @@ void TextOutput::Format(const char* format, ...) {
     va_end(args);
 }
 
-void TextOutput::Fixed4(double value, size_t width, bool leftAligned) {
+void TextOutput::RightAlignedFixed4(double value, size_t width) {
     char* out = Room(kFixed4MaxSize + width);
-    if (leftAligned) {
-        size_t size = static_cast<size_t>(WriteFixed4(out, value) - out);
-        for (; size < width; ++size)
-            out[size] = ' ';
-        m_used += size;
-        return;
-    }
     char digits[kFixed4MaxSize];
     const size_t size = static_cast<size_t>(WriteFixed4(digits, value) - digits);
     const size_t pad = size < width ? width - size : 0;

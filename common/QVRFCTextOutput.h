@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "common/QVRFCFixedFormat.h"
+
 namespace qvrfc {
 
 class TextOutput {
@@ -42,7 +44,14 @@ class TextOutput {
 
     // value as "%.4f" writes it, padded with blanks to width: "%-12.4f" with leftAligned,
     // "%12.4f" without.
-    void Fixed4(double value, size_t width, bool leftAligned);
+    void Fixed4(double value, size_t width, bool leftAligned) {
+        if (!leftAligned) return RightAlignedFixed4(value, width);
+        char* out = Room(kFixed4MaxSize + width);
+        size_t size = static_cast<size_t>(WriteFixed4(out, value) - out);
+        for (; size < width; ++size)
+            out[size] = ' ';
+        m_used += size;
+    }
 
     // Passes the buffer on and flushes the stream. False when any write failed, the
     // output went past kByteLimit or the stream is in error; errno then names the cause.
@@ -58,6 +67,7 @@ class TextOutput {
         return m_buffer.data() + m_used;
     }
     void MakeRoom(size_t size);
+    void RightAlignedFixed4(double value, size_t width);
     void Flush();
     void Fail(int error);
 
