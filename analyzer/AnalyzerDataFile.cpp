@@ -14,6 +14,7 @@
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "analyzer/QVRFCDOEDataFileReader.h"
 #include "common/QVRFCNumberStream.h"
+#include "common/QVRFCTextOutput.h"
 
 namespace {
 
@@ -259,18 +260,22 @@ std::string CQVRFCDOEDataFileReader::RunCountList() {
     return text;
 }
 
+// 0 also when the stream failed: the listing is flushed and the stream's error state checked.
 int CQVRFCDOEAnalyzer::DOEWriter(FILE* stream) const {
     if (!stream || !m_pOrthogonalArray || !HasStorage()) return 0;
-    std::fprintf(stream, "%d  %s\n", static_cast<int>(m_pOrthogonalArray->GetType()),
-                 m_pOrthogonalArray->GetTypeString().GetString());
-    std::fprintf(stream, "%d %d %d\n", m_nRun, m_nFactor, m_nLevel);
+    qvrfc::TextOutput out(stream, 1 << 16);
+    out.Format("%d  %s\n", static_cast<int>(m_pOrthogonalArray->GetType()),
+               m_pOrthogonalArray->GetTypeString().GetString());
+    out.Format("%d %d %d\n", m_nRun, m_nFactor, m_nLevel);
     for (int r = 0; r < m_nRun; ++r) {
-        std::fprintf(stream, "%2d  ", r + 1);
-        for (int f = 0; f < m_nFactor; ++f)
-            std::fprintf(stream, "%-12.4lf ", GetControlFactorValue(r, f));
-        std::fprintf(stream, "\n");
+        out.Format("%2d  ", r + 1);
+        for (int f = 0; f < m_nFactor; ++f) {
+            out.Fixed4(GetControlFactorValue(r, f), 12, true);
+            out.Put(' ');
+        }
+        out.Put('\n');
     }
-    return 1;
+    return out.Finish() ? 1 : 0;
 }
 
 // Loads only a complete, well-formed file: it is read and checked whole before the set-up,

@@ -1,19 +1,24 @@
 // The complete analysis report: file summary, experiment section, run data, averages,
 // factor effects and ANOVA per quality, and the chart data of the comma-separated style.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
-#include "common/QVRFCFixedFormat.h"
+#include "common/QVRFCAtomicFile.h"
 #include "common/QVRFCPlatform.h"
 #include "common/QVRFCReportStyle.h"
+#include "common/QVRFCTextOutput.h"
 
 namespace {
 
 using Analyzer = CQVRFCDOEAnalyzer;
 using qvrfc::FactorName;
+using qvrfc::PutFixed4Value;
 using qvrfc::ReportStyle;
+using qvrfc::TextOutput;
 
 // The three per-run responses in report order, with the labels the report prints.
 struct EffectKind {
@@ -25,183 +30,206 @@ constexpr EffectKind kStdevKind{Analyzer::FACTOR_EFFECT_STDEV, "STANDARD DEVIATI
 constexpr EffectKind kSNRatioKind{Analyzer::FACTOR_EFFECT_SN_RATIO, "S/N RATIO"};
 constexpr EffectKind kEffectKinds[] = {kQualityKind, kStdevKind, kSNRatioKind};
 
-// The observations of one run, each field as " %-12.4lf%s" writes it, in one write.
-void WriteObservationFields(FILE* file, const CQVRFCDoubleArray& values, const char* sep) {
-    std::string text;
-    text.reserve(static_cast<size_t>(values.GetSize()) * (14 + std::strlen(sep)));
-    for (int k = 0; k < values.GetSize(); ++k) {
-        text += ' ';
-        qvrfc::AppendFixed4(text, values[k], 12);
-        text += sep;
+void WriteRunAverages(TextOutput& out, const Analyzer& analyzer) {
+    for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
+        out.Format("=== QUALITY#%d ====\n", q + 1);
+        out.Put("Run Averaged Quality Value      = ");
+        PutFixed4Value(out, analyzer.GetAveragedQualityValue(q), 12, true);
+        out.Put("\nRun Averaged Standard Deviation = ");
+        PutFixed4Value(out, analyzer.GetAveragedStandardDeviationValue(q), 12, true);
+        out.Put("\nRun Averaged S/N Ratio          = ");
+        PutFixed4Value(out, analyzer.GetAveragedSNRatio(q), 12, true);
+        out.Put('\n');
     }
-    std::fwrite(text.data(), 1, text.size(), file);
 }
 
-void WriteRunAverages(FILE* file, const Analyzer& analyzer) {
-    for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
-        std::fprintf(file, "=== QUALITY#%d ====\n", q + 1);
-        std::fprintf(file, "Run Averaged Quality Value      = %-12.4lf\n",
-                     analyzer.GetAveragedQualityValue(q));
-        std::fprintf(file, "Run Averaged Standard Deviation = %-12.4lf\n",
-                     analyzer.GetAveragedStandardDeviationValue(q));
-        std::fprintf(file, "Run Averaged S/N Ratio          = %-12.4lf\n",
-                     analyzer.GetAveragedSNRatio(q));
-    }
+// The numbers of a factor effect table: "%12.4lf%s" each.
+void WriteEffectField(TextOutput& out, double value, const char* sep) {
+    PutFixed4Value(out, value, 12, false);
+    out.Put(sep);
 }
 
 // One factor effect table: level effects of every factor, effect sizes and best levels.
-void WriteFactorEffectTable(FILE* file, const ReportStyle& style, const Analyzer& analyzer, int q,
-                            const EffectKind& kind) {
+void WriteFactorEffectTable(TextOutput& out, const ReportStyle& style, const Analyzer& analyzer,
+                            int q, const EffectKind& kind) {
     const char* sep = style.Separator();
     const int nFactor = analyzer.GetNoFactor();
-    style.WriteRule(file, nFactor, false);
-    std::fprintf(file, "\n                     %s\n", kind.label);
-    style.WriteRule(file, nFactor);
-    std::fprintf(file, "Level%s         Factor\n", sep);
-    std::fprintf(file, "No.%s   ", sep);
+    const size_t width = static_cast<size_t>(nFactor);
+    style.WriteRule(out, width, false);
+    out.Format("\n                     %s\n", kind.label);
+    style.WriteRule(out, width);
+    out.Format("Level%s         Factor\n", sep);
+    out.Format("No.%s   ", sep);
     for (int j = 0; j < nFactor; ++j)
-        std::fprintf(file, "%12d%s", j + 1, sep);
-    std::fprintf(file, "\n");
-    style.WriteRule(file, nFactor);
+        out.Format("%12d%s", j + 1, sep);
+    out.Put('\n');
+    style.WriteRule(out, width);
     for (int l = 0; l < analyzer.GetNoLevel(); ++l) {
-        std::fprintf(file, "%2d%s       ", l + 1, sep);
+        out.Format("%2d%s       ", l + 1, sep);
         for (int j = 0; j < nFactor; ++j)
-            std::fprintf(file, "%12.4lf%s", analyzer.GetFactorLevelEffect(q, j, l, kind.type), sep);
-        std::fprintf(file, "\n");
+            WriteEffectField(out, analyzer.GetFactorLevelEffect(q, j, l, kind.type), sep);
+        out.Put('\n');
     }
-    std::fprintf(file, "Effect%s   ", sep);
+    out.Format("Effect%s   ", sep);
     for (int j = 0; j < nFactor; ++j)
-        std::fprintf(file, "%12.4lf%s", analyzer.GetFactorEffect(q, j, kind.type, 1), sep);
-    std::fprintf(file, "\n");
-    std::fprintf(file, "Best%s             ", sep);
+        WriteEffectField(out, analyzer.GetFactorEffect(q, j, kind.type, 1), sep);
+    out.Put('\n');
+    out.Format("Best%s             ", sep);
     for (int j = 0; j < nFactor; ++j)
-        std::fprintf(file, "%-12d%s",
-                     analyzer.GetLargestResponseControlFactorLevel(q, j, kind.type) + 1, sep);
-    std::fprintf(file, "\n");
-    style.WriteRule(file, nFactor);
+        out.Format("%-12d%s", analyzer.GetLargestResponseControlFactorLevel(q, j, kind.type) + 1,
+                   sep);
+    out.Put('\n');
+    style.WriteRule(out, width);
 }
 
-void WriteFactorEffects(FILE* file, const ReportStyle& style, const Analyzer& analyzer, int q) {
-    std::fprintf(file, "\n[Factor Effect for Quality#%d]\n", q + 1);
+void WriteFactorEffects(TextOutput& out, const ReportStyle& style, const Analyzer& analyzer,
+                        int q) {
+    out.Format("\n[Factor Effect for Quality#%d]\n", q + 1);
     for (const EffectKind& kind : kEffectKinds)
-        WriteFactorEffectTable(file, style, analyzer, q, kind);
+        WriteFactorEffectTable(out, style, analyzer, q, kind);
 }
 
 // The heading of the ANOVA section and the factors pooled with flag 1; the quality and
 // S/N tables follow.
-void WriteAnovaHeading(FILE* file, const ReportStyle& style, const Analyzer& analyzer, int q) {
+void WriteAnovaHeading(TextOutput& out, const ReportStyle& style, const Analyzer& analyzer, int q) {
     const char* sep = style.Separator();
-    std::fprintf(file, "\n[ANOVA for Quality#%d]\n", q + 1);
+    out.Format("\n[ANOVA for Quality#%d]\n", q + 1);
     bool anyPooled = false;
     for (int j = 0; j < analyzer.GetNoFactor(); ++j) {
         if (analyzer.IsFactorPooled(q, j) != 1) continue;
-        if (!anyPooled) std::fprintf(file, "Pooled factor =%s ", sep);
+        if (!anyPooled) out.Format("Pooled factor =%s ", sep);
         anyPooled = true;
-        std::fprintf(file, "%d%s  ", j + 1, sep);
+        out.Format("%d%s  ", j + 1, sep);
     }
-    if (anyPooled) std::fprintf(file, "\n");
+    if (anyPooled) out.Put('\n');
 }
 
 // Pareto chart data: the factor effects of each response in factor order.
-void WriteParetoChart(FILE* file, const Analyzer& analyzer, int q) {
-    std::fprintf(file, "\n[Pareto Chart for Quality#%d]\n", q + 1);
+void WriteParetoChart(TextOutput& out, const Analyzer& analyzer, int q) {
+    out.Format("\n[Pareto Chart for Quality#%d]\n", q + 1);
     for (const EffectKind& kind : kEffectKinds) {
-        std::fprintf(file, "%s\n", kind.label);
+        out.Format("%s\n", kind.label);
         for (int j = 0; j < analyzer.GetNoFactor(); ++j)
-            std::fprintf(file, "Factor#%-2d(%s),", j + 1, FactorName(j).c_str());
-        std::fprintf(file, "\n");
+            out.Format("Factor#%-2d(%s),", j + 1, FactorName(j).c_str());
+        out.Put('\n');
         for (int j = 0; j < analyzer.GetNoFactor(); ++j)
-            std::fprintf(file, "%12.4lf,", analyzer.GetFactorEffect(q, j, kind.type, 1));
-        std::fprintf(file, "\n");
+            WriteEffectField(out, analyzer.GetFactorEffect(q, j, kind.type, 1), ",");
+        out.Put('\n');
     }
 }
 
 }  // namespace
 
-void CQVRFCDOEAnalyzer::WriteReportSummary(FILE* pFile, const CString& fileName,
+void CQVRFCDOEAnalyzer::WriteReportSummary(TextOutput& out, const CString& fileName,
                                            const CString& creator) const {
     CString time;
-    std::fprintf(pFile, "[File Summary]\n");
-    std::fprintf(pFile, "File = %s\n", fileName.GetString());
-    std::fprintf(pFile, "Time = %s\n", GetCurrentTimeString(time).GetString());
-    std::fprintf(pFile, "Created By = %s\n", creator.GetString());
-    std::fprintf(pFile, "No. Quality Factor = %d\n", m_nQuality);
-    std::fprintf(pFile, "No. Control Factor= %d\n", m_nFactor);
+    out.Put("[File Summary]\n");
+    out.Format("File = %s\n", fileName.GetString());
+    out.Format("Time = %s\n", GetCurrentTimeString(time).GetString());
+    out.Format("Created By = %s\n", creator.GetString());
+    out.Format("No. Quality Factor = %d\n", m_nQuality);
+    out.Format("No. Control Factor= %d\n", m_nFactor);
     // Names exist only while the storage does; released storage lists none.
     for (int q = 0; q < m_nQuality && q < static_cast<int>(m_pQualityFactorName.size()); ++q)
-        std::fprintf(pFile, "Quality Factor#%d = %s\n", q + 1,
-                     m_pQualityFactorName[static_cast<size_t>(q)].GetString());
+        out.Format("Quality Factor#%d = %s\n", q + 1,
+                   m_pQualityFactorName[static_cast<size_t>(q)].GetString());
     for (int j = 0; j < m_nFactor && j < static_cast<int>(m_pControlFactorName.size()); ++j)
-        std::fprintf(pFile, "Control Factor#%d = %s\n", j + 1,
-                     m_pControlFactorName[static_cast<size_t>(j)].GetString());
+        out.Format("Control Factor#%d = %s\n", j + 1,
+                   m_pControlFactorName[static_cast<size_t>(j)].GetString());
 }
 
-void CQVRFCDOEAnalyzer::WriteReportRunData(FILE* pFile, int bCSV) const {
+void CQVRFCDOEAnalyzer::WriteReportRunData(TextOutput& out, int bCSV) const {
     const ReportStyle style(bCSV);
     const char* sep = style.Separator();
-    const int width = (GetRepetitionCount(0) + 3) * m_nQuality + m_nFactor;
-    std::fprintf(pFile, "\n[Run Data]\n");
-    std::fprintf(pFile, "\n");
+    const size_t width = RunDataWidth();
+    out.Put("\n[Run Data]\n\n");
     for (int q = 0; q < m_nQuality; ++q) {
-        std::fprintf(pFile, "S/N Ratio Type for Quality#%d= %s", q + 1,
-                     GetSNRatioType(q).GetString());
+        out.Format("S/N Ratio Type for Quality#%d= %s", q + 1, GetSNRatioType(q).GetString());
         if (m_pQualityCharacteristic[static_cast<size_t>(q)] <= NOMINAL_THE_BEST_4)
-            std::fprintf(pFile, "%s  Target=%12.4lf\n", sep,
-                         m_pQualityTarget[static_cast<size_t>(q)]);
+            out.Format("%s  Target=%12.4lf\n", sep, m_pQualityTarget[static_cast<size_t>(q)]);
         else
-            std::fprintf(pFile, "\n");
+            out.Put('\n');
     }
-    style.WriteRule(pFile, width);
-    std::fprintf(pFile, "Run%s      Factor\n", sep);
-    std::fprintf(pFile, "No.   ");
+    style.WriteRule(out, width);
+    out.Format("Run%s      Factor\n", sep);
+    out.Put("No.   ");
     for (int j = 0; j < m_nFactor; ++j)
-        std::fprintf(pFile, "%-12d%s ", j + 1, sep);
+        out.Format("%-12d%s ", j + 1, sep);
     for (int q = 0; q < m_nQuality; ++q) {
-        for (int k = 0; k < GetRepetitionCount(q); ++k)
-            std::fprintf(pFile, " Q#%d[%d]%s      ", q + 1, k + 1, sep);
-        std::fprintf(pFile, "    Average#%d%s     STDEV#%d%s     S/NRatio#%d%s  ", q + 1, sep,
-                     q + 1, sep, q + 1, sep);
+        const int repetitions = GetRepetitionCount(q);
+        for (int k = 0; k < repetitions; ++k)
+            out.Format(" Q#%d[%d]%s      ", q + 1, k + 1, sep);
+        out.Format("    Average#%d%s     STDEV#%d%s     S/NRatio#%d%s  ", q + 1, sep, q + 1, sep,
+                   q + 1, sep);
     }
-    std::fprintf(pFile, "\n");
-    style.WriteRule(pFile, width);
-    for (int r = 0; r < m_nRun; ++r) {
-        std::fprintf(pFile, "%-2d%s   ", r + 1, sep);
-        const CQVRFCDOERunControlFactorData& factors =
-            m_pRunControlFactorData[static_cast<size_t>(r)];
-        for (int j = 0; j < m_nFactor; ++j)
-            std::fprintf(pFile, "%-12.4lf%s ", factors.GetValue(j), sep);
-        for (int q = 0; q < m_nQuality; ++q) {
-            CQVRFCDOERunQualityData& record = Record(q, r);
-            WriteObservationFields(pFile, record.m_aQualityValue, sep);
-            std::fprintf(pFile, "%12.4lf%s ", record.GetAverageValue(), sep);
-            std::fprintf(pFile, "%12.4lf%s ", record.GetStandardDeviationValue(), sep);
-            std::fprintf(pFile, "%12.4lf%s     ", record.m_dSNRatio, sep);
+    out.Put('\n');
+    style.WriteRule(out, width);
+    std::vector<int> repetitions;
+    for (int q = 0; q < m_nQuality; ++q)
+        repetitions.push_back(GetRepetitionCount(q));
+    for (int r = 0; r < m_nRun && !out.Failed(); ++r) {
+        WriteReportRunRow(out, sep, r, repetitions);
+        qvrfc::WriteRunGroupBreak(out, r + 1, m_nRun);
+    }
+    style.WriteRule(out, width);
+}
+
+// One run row: the factor values, then per quality the observations, empty fields up to
+// the quality's most observations, and the run's average, standard deviation and stored
+// S/N ratio.
+void CQVRFCDOEAnalyzer::WriteReportRunRow(TextOutput& out, const char* sep, int r,
+                                          const std::vector<int>& repetitions) const {
+    const size_t sepSize = std::strlen(sep);
+    out.Format("%-2d%s   ", r + 1, sep);
+    const CQVRFCDOERunControlFactorData& factors = m_pRunControlFactorData[static_cast<size_t>(r)];
+    for (int j = 0; j < m_nFactor; ++j) {
+        out.Fixed4(factors.GetValue(j), 12, true);
+        out.Put(sep, sepSize);
+        out.Put(' ');
+    }
+    for (int q = 0; q < m_nQuality; ++q) {
+        CQVRFCDOERunQualityData& record = Record(q, r);
+        const CQVRFCDoubleArray& values = record.m_aQualityValue;
+        for (int k = 0; k < values.GetSize(); ++k) {
+            out.Put(' ');
+            PutFixed4Value(out, values[k], 12, true);
+            out.Put(sep, sepSize);
         }
-        std::fprintf(pFile, "\n");
-        qvrfc::WriteRunGroupBreak(pFile, r + 1, m_nRun);
+        for (int k = values.GetSize(); k < repetitions[static_cast<size_t>(q)]; ++k) {
+            out.Repeat(' ', 13);
+            out.Put(sep, sepSize);
+        }
+        for (double statistic : {record.GetAverageValue(), record.GetStandardDeviationValue()}) {
+            PutFixed4Value(out, statistic, 12, false);
+            out.Put(sep, sepSize);
+            out.Put(' ');
+        }
+        PutFixed4Value(out, record.m_dSNRatio, 12, false);
+        out.Put(sep, sepSize);
+        out.Put("     ", 5);
     }
-    style.WriteRule(pFile, width);
+    out.Put('\n');
 }
 
 // Main effect chart data: every factor with the level count of its own array column.
-void CQVRFCDOEAnalyzer::WriteReportMainEffectChart(FILE* pFile, int quality) const {
-    std::fprintf(pFile, "\n[Main Effect Chart for Quality#%d]\n", quality + 1);
+void CQVRFCDOEAnalyzer::WriteReportMainEffectChart(TextOutput& out, int quality) const {
+    out.Format("\n[Main Effect Chart for Quality#%d]\n", quality + 1);
     for (const EffectKind& kind : kEffectKinds) {
-        std::fprintf(pFile, "%s\n", kind.label);
+        out.Format("%s\n", kind.label);
         for (int j = 0; j < m_nFactor; ++j)
             for (int l = 0; l < FactorLevelCount(j); ++l)
-                std::fprintf(pFile, "%s%-2d,", FactorName(j).c_str(), l + 1);
-        std::fprintf(pFile, "\n");
+                out.Format("%s%-2d,", FactorName(j).c_str(), l + 1);
+        out.Put('\n');
         for (int j = 0; j < m_nFactor; ++j)
             for (int l = 0; l < FactorLevelCount(j); ++l)
-                std::fprintf(pFile, "%12.4lf,", GetFactorLevelEffect(quality, j, l, kind.type));
-        std::fprintf(pFile, "\n");
+                WriteEffectField(out, GetFactorLevelEffect(quality, j, l, kind.type), ",");
+        out.Put('\n');
     }
 }
 
 // One ANOVA table. The total sum of squares and the error row are computed once for the
 // table: every row's contribution and F value come from the same numbers.
-void CQVRFCDOEAnalyzer::WriteReportAnovaTable(FILE* pFile, int bCSV, int quality,
+void CQVRFCDOEAnalyzer::WriteReportAnovaTable(TextOutput& out, int bCSV, int quality,
                                               FACTOR_EFFECT_TYPE type, const char* label) const {
     const ReportStyle style(bCSV);
     const char* sep = style.Separator();
@@ -213,17 +241,16 @@ void CQVRFCDOEAnalyzer::WriteReportAnovaTable(FILE* pFile, int bCSV, int quality
     const double errorSS = GetErrorSumsOfSquares(quality, errorDof, type);
     const double errorVariance =
         ErrorVarianceOfTotal(errorSS, errorDof, total, errorSD, errorPercent);
-    style.WriteLine(pFile, '=', 64);
-    std::fprintf(pFile, "                     %s\n", label);
-    style.WriteLine(pFile, '-', 64);
-    std::fprintf(pFile,
-                 "Factor%s  SumOfSquare%s   DOF%s   Variance%s   Contribution%%%s      FValue\n",
-                 sep, sep, sep, sep, sep);
-    style.WriteLine(pFile, '=', 64);
+    style.WriteLine(out, '=', 64);
+    out.Format("                     %s\n", label);
+    style.WriteLine(out, '-', 64);
+    out.Format("Factor%s  SumOfSquare%s   DOF%s   Variance%s   Contribution%%%s      FValue\n", sep,
+               sep, sep, sep, sep);
+    style.WriteLine(out, '=', 64);
     for (int j = 0; j < m_nFactor; ++j) {
-        std::fprintf(pFile, "%4d%s   ", j + 1, sep);
+        out.Format("%4d%s   ", j + 1, sep);
         if (IsFactorPooled(quality, j) != 0) {
-            std::fputs(qvrfc::kPooledFactorRow, pFile);
+            out.Put(qvrfc::kPooledFactorRow);
             continue;
         }
         int dof = 0;
@@ -232,40 +259,73 @@ void CQVRFCDOEAnalyzer::WriteReportAnovaTable(FILE* pFile, int bCSV, int quality
         const double ss = GetFactorSumsOfSquares(quality, j, dof, type, 1);
         const double variance =
             FactorVarianceOfTotal(ss, dof, errorVariance, total, fValue, percent);
-        std::fprintf(pFile, "%12.4f%s  %3d%s %12.4lf%s     %4.1lf%%%s     %12.4lf\n", ss, sep, dof,
-                     sep, variance, sep, percent, sep, fValue);
+        out.Format("%12.4f%s  %3d%s %12.4lf%s     %4.1lf%%%s     %12.4lf\n", ss, sep, dof, sep,
+                   variance, sep, percent, sep, fValue);
     }
-    std::fprintf(pFile, "Error%s  %12.4f%s  %3d%s %12.4lf%s     %4.1lf%%         \n", sep, errorSS,
-                 sep, errorDof, sep, errorVariance, sep, errorPercent);
-    style.WriteLine(pFile, '=', 64);
-    std::fprintf(pFile, "Total%s   %12.4lf%s ", sep, total, sep);
-    std::fprintf(pFile, " %2d\n\n", totalDof);
+    out.Format("Error%s  %12.4f%s  %3d%s %12.4lf%s     %4.1lf%%         \n", sep, errorSS, sep,
+               errorDof, sep, errorVariance, sep, errorPercent);
+    style.WriteLine(out, '=', 64);
+    out.Format("Total%s   %12.4lf%s ", sep, total, sep);
+    out.Format(" %2d\n\n", totalDof);
 }
 
-int CQVRFCDOEAnalyzer::Writer(CString strFileName, CString strCreator) const {
-    const ReportStyle style = ReportStyle::ForFileName(strFileName);
-    FILE* file = std::fopen(strFileName.GetString(), "w");
-    if (!file) return 0;
-    WriteReportSummary(file, strFileName, strCreator);
-    DOEWriter(file, style.GetCSVFlag());
+// Width of the run data rules: the factor columns and, per quality, its observation
+// columns and the three statistics. Computed in size_t, so no shape overflows it.
+size_t CQVRFCDOEAnalyzer::RunDataWidth() const {
+    size_t width = static_cast<size_t>(m_nFactor > 0 ? m_nFactor : 0);
+    for (int q = 0; q < m_nQuality; ++q)
+        width += static_cast<size_t>(GetRepetitionCount(q)) + 3;
+    return width;
+}
+
+// The fewest bytes the run rows of the report take: at least 13 bytes a column in every
+// run. Saturates rather than overflows, for any shape.
+size_t CQVRFCDOEAnalyzer::LeastRunDataBytes() const {
+    if (!HasStorage() || m_pRunControlFactorData.empty()) return 0;
+    const size_t most = static_cast<size_t>(-1);
+    const size_t width = RunDataWidth();
+    const size_t rowBytes = width <= most / 13 ? 13 * width : most;
+    const size_t rows = static_cast<size_t>(m_nRun > 0 ? m_nRun : 0);
+    return rows == 0 || rowBytes <= most / rows ? rowBytes * rows : most;
+}
+
+void CQVRFCDOEAnalyzer::WriteReport(TextOutput& out, const CString& fileName,
+                                    const CString& creator) const {
+    const ReportStyle style = ReportStyle::ForFileName(fileName);
+    WriteReportSummary(out, fileName, creator);
+    WriteExperimentSection(out, style.GetCSVFlag());
     if (!HasStorage() || m_pRunControlFactorData.empty()) {
-        std::fprintf(file, "@@@@( No available run data!\n");
-    } else if (GetRepetitionCount(0) <= 0) {
-        std::fprintf(file, "@@@@( No available run quality data!\n");
+        out.Put("@@@@( No available run data!\n");
+    } else if (RunDataWidth() ==  // no run of any quality holds an observation
+               static_cast<size_t>(m_nFactor) + 3 * static_cast<size_t>(m_nQuality)) {
+        out.Put("@@@@( No available run quality data!\n");
     } else {
-        WriteReportRunData(file, style.GetCSVFlag());
-        WriteRunAverages(file, *this);
+        WriteReportRunData(out, style.GetCSVFlag());
+        WriteRunAverages(out, *this);
         for (int q = 0; q < m_nQuality; ++q) {
-            WriteFactorEffects(file, style, *this, q);
-            WriteAnovaHeading(file, style, *this, q);
+            WriteFactorEffects(out, style, *this, q);
+            WriteAnovaHeading(out, style, *this, q);
             for (const EffectKind& kind : {kQualityKind, kSNRatioKind})
-                WriteReportAnovaTable(file, style.GetCSVFlag(), q, kind.type, kind.label);
+                WriteReportAnovaTable(out, style.GetCSVFlag(), q, kind.type, kind.label);
             if (!style.IsCommaSeparated()) continue;
-            WriteParetoChart(file, *this, q);
-            WriteReportMainEffectChart(file, q);
+            WriteParetoChart(out, *this, q);
+            WriteReportMainEffectChart(out, q);
         }
     }
-    std::fprintf(file, "\n[EOF]\n");
-    std::fclose(file);
-    return 1;
+    out.Put("\n[EOF]\n");
+}
+
+// The report replaces the file whole: it is written to a temporary file beside it and
+// renamed over it once complete, so a failed write leaves the earlier report as it was.
+int CQVRFCDOEAnalyzer::Writer(CString strFileName, CString strCreator) const {
+    if (LeastRunDataBytes() > TextOutput::kByteLimit) {
+        errno = EFBIG;
+        return 0;
+    }
+    qvrfc::AtomicFile file;
+    FILE* stream = file.Open(strFileName.GetString());
+    if (!stream) return 0;
+    TextOutput out(stream);
+    WriteReport(out, strFileName, strCreator);
+    return out.Finish() && file.Commit() ? 1 : 0;
 }

@@ -6,6 +6,7 @@
 // A double above 1e12 marks a missing observation or a statistic not yet computed.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -16,6 +17,9 @@
 #include "common/QVRFCExport.h"
 
 class CQVRFCDOEDataFileReader;
+namespace qvrfc {
+class TextOutput;
+}
 
 class QVRFC_API CQVRFCDOEAnalyzer {
   public:
@@ -205,6 +209,14 @@ class QVRFC_API CQVRFCDOEAnalyzer {
 
     // Reports: the complete report (comma-separated when the name ends in "csv"),
     // and the sections written into a caller's stream (bCSV 1: comma-separated).
+    // Each answers 0 when a write, the flush or the close failed (errno tells why); the
+    // report replaces its file whole, so a failure leaves the earlier file as it was, and
+    // a link named like the file is replaced rather than written through. No writer
+    // writes more than 1 GiB (qvrfc::TextOutput::kByteLimit): past it the writer stops
+    // with 0 and errno EFBIG, and a report whose run rows alone would pass it is refused
+    // before anything is written. Observation columns follow the longest run of each
+    // quality, shorter runs getting empty fields; a value above 1e12 (missing or not
+    // computed) is printed as an empty field, never as a number.
     int Writer(CString strFileName, CString strCreator) const;
     int DOEWriter(FILE* pFile, int bCSV) const;
     int WriteRunQualityData(FILE* pFile, int bCSV, CString strTitle) const;
@@ -273,12 +285,22 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     // Level count of a factor: its column's count in the array, else the experiment's.
     int FactorLevelCount(int factor) const;
 
-    // Report helpers: observations in the first run of a quality (0 without that record),
-    // and the report parts that read the stored records and names directly.
+    // Report helpers: the most observations any run of a quality holds, which sizes its
+    // columns (shorter runs get empty fields), and the report parts that read the stored
+    // records and names directly.
     int GetRepetitionCount(int quality) const;
-    void WriteReportSummary(FILE* pFile, const CString& fileName, const CString& creator) const;
-    void WriteReportRunData(FILE* pFile, int bCSV) const;
-    void WriteReportMainEffectChart(FILE* pFile, int quality) const;
-    void WriteReportAnovaTable(FILE* pFile, int bCSV, int quality, FACTOR_EFFECT_TYPE type,
-                               const char* label) const;
+    size_t RunDataWidth() const;
+    size_t LeastRunDataBytes() const;
+    void WriteReport(qvrfc::TextOutput& out, const CString& fileName, const CString& creator) const;
+    int WriteExperimentSection(qvrfc::TextOutput& out, int bCSV) const;
+    void WriteReportSummary(qvrfc::TextOutput& out, const CString& fileName,
+                            const CString& creator) const;
+    void WriteReportRunData(qvrfc::TextOutput& out, int bCSV) const;
+    void WriteReportRunRow(qvrfc::TextOutput& out, const char* sep, int run,
+                           const std::vector<int>& repetitions) const;
+    void WriteReportMainEffectChart(qvrfc::TextOutput& out, int quality) const;
+    void WriteReportAnovaTable(qvrfc::TextOutput& out, int bCSV, int quality,
+                               FACTOR_EFFECT_TYPE type, const char* label) const;
+    void WriteRunQualityRow(qvrfc::TextOutput& out, const char* sep, int quality, int run,
+                            int repetitions) const;
 };

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "arrays/OACatalogueFacts.h"
-#include "common/QVRFCReportStyle.h"
+#include "common/QVRFCFactorNames.h"
 
 namespace qvrfc {
 namespace {

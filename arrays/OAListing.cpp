@@ -5,18 +5,20 @@
 #include <climits>
 #include <cstdio>
 
+#include "arrays/OAListingText.h"
 #include "arrays/OAListingTitle.h"
 #include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "common/QVRFCAtomicFile.h"
 #include "common/QVRFCPlatform.h"
 
 namespace {
 
 // The rule above and below the level table: three "=" per factor after a fixed lead.
-void WriteRule(FILE* stream, int nFactor) {
-    std::fprintf(stream, "=========");
+void WriteRule(qvrfc::TextOutput& out, int nFactor) {
+    out.Put("=========");
     for (int factor = 0; factor < nFactor; ++factor)
-        std::fprintf(stream, "===");
-    std::fprintf(stream, "\n");
+        out.Put("===");
+    out.Put('\n');
 }
 
 // One whole number as "%d" reads it (blanks and line ends skipped, an optional sign, digits),
@@ -45,50 +47,59 @@ bool ReadLevel(FILE* input, int& level) {
 }  // namespace
 
 // Cells the matrix does not hold are printed as GetLevel answers them (-100).
-int CQVRFCDOETaguchiOrthogonalArray::Writer(FILE* stream, CString title) {
-    if (!stream) return 0;
-    const CString typeString = GetTypeString();
-    std::fprintf(stream, "\n%s\n", title.GetString());
-    std::fprintf(stream, "Type           = %d (%s)\n", static_cast<int>(m_eType),
-                 typeString.GetString());
-    std::fprintf(stream, "No Run         = %d\n", m_nRun);
-    std::fprintf(stream, "Max. No  Factor= %d\n", m_nFactor);
-    std::fprintf(stream, "Max. No. Level = %d\n", m_nLevel);
-    std::fprintf(stream, "\n");
-    WriteRule(stream, m_nFactor);
-    std::fprintf(stream, "Run   Factor\n");
-    std::fprintf(stream, "No.   ");
-    for (int factor = 1; factor <= m_nFactor; ++factor)
-        std::fprintf(stream, " %2d", factor);
-    std::fprintf(stream, "\n");
-    WriteRule(stream, m_nFactor);
-    for (int run = 1; run <= m_nRun; ++run) {
-        std::fprintf(stream, "%2d    ", run);
-        for (int column = 0; column < m_nFactor; ++column) {
-            std::fprintf(stream, " %2d", GetLevel(run - 1, column));
-        }
-        std::fprintf(stream, "\n");
-        if (run % 5 == 0 && run != m_nRun) std::fprintf(stream, "\n");
+void qvrfc::WriteArrayListing(TextOutput& out, const CQVRFCDOETaguchiOrthogonalArray& array,
+                              const char* title) {
+    const int nFactor = array.GetNoFactor();
+    const int nRun = array.GetNoRun();
+    out.Format("\n%s\n", title);
+    out.Format("Type           = %d (%s)\n", static_cast<int>(array.GetType()),
+               array.GetTypeString().GetString());
+    out.Format("No Run         = %d\n", nRun);
+    out.Format("Max. No  Factor= %d\n", nFactor);
+    out.Format("Max. No. Level = %d\n", array.GetNoLevel());
+    out.Put('\n');
+    WriteRule(out, nFactor);
+    out.Put("Run   Factor\n");
+    out.Put("No.   ");
+    for (int factor = 1; factor <= nFactor; ++factor)
+        out.Format(" %2d", factor);
+    out.Put('\n');
+    WriteRule(out, nFactor);
+    for (int run = 1; run <= nRun; ++run) {
+        out.Format("%2d    ", run);
+        for (int column = 0; column < nFactor; ++column)
+            out.Format(" %2d", array.GetLevel(run - 1, column));
+        out.Put('\n');
+        if (run % 5 == 0 && run != nRun) out.Put('\n');
     }
-    WriteRule(stream, m_nFactor);
-    return 1;
+    WriteRule(out, nFactor);
 }
 
+int CQVRFCDOETaguchiOrthogonalArray::Writer(FILE* stream, CString title) {
+    if (!stream) return 0;
+    qvrfc::TextOutput out(stream, 1 << 16);
+    qvrfc::WriteArrayListing(out, *this, title.GetString());
+    return out.Finish() ? 1 : 0;
+}
+
+// The file is replaced whole: a failed write leaves the listing written before.
 int CQVRFCDOETaguchiOrthogonalArray::Writer(CString fileName, CString creator) {
-    FILE* file = std::fopen(fileName.GetString(), "w");
-    if (!file) return 0;
+    qvrfc::AtomicFile file;
+    FILE* stream = file.Open(fileName.GetString());
+    if (!stream) return 0;
+    qvrfc::TextOutput out(stream, 1 << 16);
     CString now;
-    std::fprintf(file, "Time = %s\n", GetCurrentTimeString(now).GetString());
-    std::fprintf(file, "Created By = %s\n", creator.GetString());
-    Writer(file, CString(qvrfc::kArrayListingTitle));
-    std::fclose(file);
-    return 1;
+    out.Format("Time = %s\n", GetCurrentTimeString(now).GetString());
+    out.Format("Created By = %s\n", creator.GetString());
+    qvrfc::WriteArrayListing(out, *this, qvrfc::kArrayListingTitle);
+    return out.Finish() && file.Commit() ? 1 : 0;
 }
 
 // Reads run by run, column by column, one integer each; a number that cannot be read or does
 // not fit an int leaves its cell 0 (a comma stops all later cells). The matrix is then written
-// back as comma-separated rows, and "OK!" is printed. Counts below 1 make no matrix and read
-// nothing; the column IDs become the identity.
+// back as comma-separated rows, replacing the output file whole, and "OK!" is printed once it
+// is written. Counts below 1 make no matrix and read nothing; the column IDs become the
+// identity.
 int CQVRFCDOETaguchiOrthogonalArray::ReadOrthogonalArrayFile(int nRun, int nFactor,
                                                              CString inputFile,
                                                              CString outputFile) {
@@ -104,15 +115,16 @@ int CQVRFCDOETaguchiOrthogonalArray::ReadOrthogonalArrayFile(int nRun, int nFact
     std::fclose(input);
     if (!held) return 0;  // no matrix could be made for these counts: nothing to write
 
-    FILE* output = std::fopen(outputFile.GetString(), "w");
+    qvrfc::AtomicFile file;
+    FILE* output = file.Open(outputFile.GetString());
     if (!output) return 0;
+    qvrfc::TextOutput out(output, 1 << 16);
     for (int run = 1; run <= nRun; ++run) {
-        for (int column = 0; column < nFactor; ++column) {
-            std::fprintf(output, " %2d,", GetLevel(run - 1, column));
-        }
-        std::fprintf(output, " //%d\n", run);
+        for (int column = 0; column < nFactor; ++column)
+            out.Format(" %2d,", GetLevel(run - 1, column));
+        out.Format(" //%d\n", run);
     }
-    std::fclose(output);
+    if (!out.Finish() || !file.Commit()) return 0;
     std::printf("OK!\n");
     return whole ? 1 : 0;
 }

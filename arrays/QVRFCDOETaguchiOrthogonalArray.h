@@ -143,7 +143,8 @@ class QVRFC_API CQVRFCDOETaguchiOrthogonalArray {
     // Balance check of the matrix held; findings go to standard output. 1 pass, 0 fail.
     int CheckOrthogonality();
 
-    // The readable listing into an open stream, or a time-stamped listing file.
+    // The readable listing into an open stream, or a time-stamped listing file that is
+    // replaced whole; 0 when a write, the flush or the close failed.
     int Writer(FILE* stream, CString title);
     int Writer(CString fileName, CString creator);
     // Reads nRun x nFactor integers from inputFile and writes them as rows to outputFile.

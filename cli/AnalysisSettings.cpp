@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "CliError.h"
-#include "common/QVRFCReportStyle.h"
+#include "common/QVRFCFactorNames.h"
 
 namespace qvrfcdoe {
 namespace {

@@ -18,7 +18,7 @@
 #include "RunSheetAnalysis.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "analyzer/QVRFCDOEDataFileReader.h"
-#include "common/QVRFCReportStyle.h"
+#include "common/QVRFCFactorNames.h"
 #include "results/Summary.h"
 
 namespace qvrfcdoe {

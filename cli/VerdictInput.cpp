@@ -11,7 +11,7 @@
 #include "CliError.h"
 #include "OutputFolder.h"
 #include "analyzer/QVRFCDOEDataFileReader.h"
-#include "common/QVRFCReportStyle.h"
+#include "common/QVRFCFactorNames.h"
 
 namespace qvrfcdoe {
 namespace {

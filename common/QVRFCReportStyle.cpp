@@ -8,23 +8,22 @@ ReportStyle ReportStyle::ForFileName(const CString& fileName) {
     return ReportStyle(fileName.Right(3).CompareNoCase("csv") == 0 ? 1 : 0);
 }
 
-void ReportStyle::WriteRule(FILE* file, int width, bool lineEnd) const {
+// 12 + 13 * width signs; a width too large for memory fails the output on its byte limit.
+void ReportStyle::WriteRule(TextOutput& out, size_t width, bool lineEnd) const {
     if (m_bCommaSeparated) return;
-    std::fputs("============", file);
-    for (int i = 0; i < width; ++i)
-        std::fputs("=============", file);
-    if (lineEnd) std::fputs("\n", file);
+    const size_t most = TextOutput::kByteLimit / 13 + 1;
+    out.Repeat('=', 12 + 13 * (width < most ? width : most));
+    if (lineEnd) out.Put('\n');
 }
 
-void ReportStyle::WriteLine(FILE* file, char mark, int count) const {
+void ReportStyle::WriteLine(TextOutput& out, char mark, int count) const {
     if (m_bCommaSeparated) return;
-    for (int i = 0; i < count; ++i)
-        std::fputc(mark, file);
-    std::fputc('\n', file);
+    if (count > 0) out.Repeat(mark, static_cast<size_t>(count));
+    out.Put('\n');
 }
 
-void WriteRunGroupBreak(FILE* file, int runNumber, int runCount) {
-    if (runNumber % 5 == 0 && runNumber < runCount) std::fputs("\n", file);
+void WriteRunGroupBreak(TextOutput& out, int runNumber, int runCount) {
+    if (runNumber % 5 == 0 && runNumber < runCount) out.Put('\n');
 }
 
 std::string FactorName(int factor) {

@@ -1,14 +1,16 @@
 // ReportStyle: the two styles of the analyzer's text reports, written from one set of
 // format strings. Every field is followed by a separator slot, "," in the comma-separated
 // style and empty in the plain style; the plain style frames its tables with rules instead.
-// The styles are internal to the library; the factor names are exported for the layers above.
+// Internal to the library (not exported); the factor names are in QVRFCFactorNames.h.
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 
 #include "common/CString.h"
-#include "common/QVRFCExport.h"
+#include "common/QVRFCConstants.h"
+#include "common/QVRFCFactorNames.h"
+#include "common/QVRFCTextOutput.h"
 
 namespace qvrfc {
 
@@ -29,21 +31,29 @@ class ReportStyle {
 
     // Plain style only: 12 equal signs followed by width times 13 equal signs,
     // then the line end when lineEnd is true.
-    void WriteRule(FILE* file, int width, bool lineEnd = true) const;
+    void WriteRule(TextOutput& out, size_t width, bool lineEnd = true) const;
     // Plain style only: count copies of mark and a line end.
-    void WriteLine(FILE* file, char mark, int count) const;
+    void WriteLine(TextOutput& out, char mark, int count) const;
 
   private:
     bool m_bCommaSeparated;
 };
 
-// Control factor f (from 0) is named as spreadsheet columns are: A ... Z, then AA, AB, ...
-// Every output and option uses these names.
-QVRFC_API std::string FactorName(int factor);
-// The factor a name denotes (case ignored), or -1 when text is not such a name.
-QVRFC_API int FactorIndex(const std::string& text);
+// A response value (observation, average, standard deviation, S/N ratio, effect,
+// prediction) through printf's format, or in the fixed four-decimal form padded to width.
+// A value above 1e12 marks a missing observation or a statistic that could not be
+// computed; it is no number, so its field is left empty (blank to its width).
+inline void PutValue(TextOutput& out, const char* format, double value) {
+    if (!IsMissing(value)) out.Format(format, value);
+}
+inline void PutFixed4Value(TextOutput& out, double value, size_t width, bool leftAligned) {
+    if (IsMissing(value))
+        out.Repeat(' ', width);
+    else
+        out.Fixed4(value, width, leftAligned);
+}
 
 // The empty line that groups run rows by five: after runs 5, 10, ... but never after the last.
-void WriteRunGroupBreak(FILE* file, int runNumber, int runCount);
+void WriteRunGroupBreak(TextOutput& out, int runNumber, int runCount);
 
 }  // namespace qvrfc

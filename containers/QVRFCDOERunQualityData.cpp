@@ -6,6 +6,7 @@
 #include <new>
 
 #include "common/QVRFCConstants.h"
+#include "common/QVRFCTextOutput.h"
 
 CQVRFCDOERunQualityData::CQVRFCDOERunQualityData()
     : m_nValue(1),
@@ -123,21 +124,23 @@ int CQVRFCDOERunQualityData::LoadData(FILE* stream) {
     return 1;
 }
 
+// 0 when the stream failed: the line is flushed and the stream's error state checked.
 int CQVRFCDOERunQualityData::WriteData(FILE* stream, int mode) {
     if (!stream) return 0;
+    qvrfc::TextOutput out(stream, 4096);
     const char* separator = mode == 1 ? "," : "";
-    if (m_nValue > 1) std::fprintf(stream, " %3d\t%s", m_nValue, separator);
+    if (m_nValue > 1) out.Format(" %3d\t%s", m_nValue, separator);
     for (int i = 0; i < m_nValue; ++i) {
         if (IsValidValue(i))
-            std::fprintf(stream, " %lg  %s", m_pValue[i], separator);
+            out.Format(" %lg  %s", m_pValue[i], separator);
         else
-            std::fprintf(stream, "   %s", separator);
+            out.Format("   %s", separator);
     }
     if (m_nValue > 1) {
         const double average = GetAverageValue();
-        std::fprintf(stream, "%lg\t%s\t%.2le\n", average, separator, GetStandardDeviationValue());
+        out.Format("%lg\t%s\t%.2le\n", average, separator, GetStandardDeviationValue());
     } else {
-        std::fprintf(stream, "\n");
+        out.Put('\n');
     }
-    return 1;
+    return out.Finish() ? 1 : 0;
 }

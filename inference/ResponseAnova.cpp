@@ -7,7 +7,7 @@
 #include <numeric>
 #include <stdexcept>
 
-#include "common/QVRFCReportStyle.h"
+#include "common/QVRFCFactorNames.h"
 
 namespace qvrfc {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "analyzer/QVRFCDOEDataFileReader.h"
-#include "common/QVRFCReportStyle.h"
+#include "common/QVRFCFactorNames.h"
 
 namespace qvrfc_results {
 namespace {
