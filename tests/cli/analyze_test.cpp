@@ -47,16 +47,24 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// The summary of the bundled experiment is kept as a golden file; --runs puts the engine's
-// run table with every observation before it, as the engine's first self-test prints it.
-TEST_F(Analyze, PrintsTheSummaryAndOnRequestTheRuns) {
+// The whole output for the bundled experiment as larger-the-better (summary, verdict and the
+// files written) is kept as a golden file, and the verdict report holds the printed verdict.
+// --runs puts the engine's run table with every observation before the summary, as the
+// engine's first self-test prints it.
+TEST_F(Analyze, PrintsTheSummaryTheVerdictAndOnRequestTheRuns) {
     CopyData("DOETest1.ipt", "DOETest1.ipt");
+    const Result larger = RunProgram({"analyze", "DOETest1.ipt", "--sn", "1=larger", "--out", "d"});
+    ASSERT_EQ(larger.status, 0) << larger.err;
+    std::string shown = larger.out;
+    shown.replace(shown.find(OutFolder("d")), OutFolder("d").size(), "<out>");
+    qvrfc_test::ExpectGolden("analyze_DOETest1_larger.txt", shown);
+    EXPECT_EQ("\n" + ReadFile("d/DOETest1-verdict.txt"),
+              Between(larger.out, "Verdict", "\nFiles written to "));
+
     const Result plain = RunProgram({"analyze", "DOETest1.ipt", "--out", "a"});
     const Result runs = RunProgram({"analyze", "DOETest1.ipt", "--runs", "--out", "b"});
     ASSERT_EQ(plain.status, 0) << plain.err;
     ASSERT_EQ(runs.status, 0) << runs.err;
-    qvrfc_test::ExpectGolden("analyze_DOETest1_summary.txt", Analysis(plain));
-
     const std::string test1 = qvrfc_test::CaptureStdout([] { CQVRFCDOEAnalyzer::Test1(stdout); });
     const size_t summary = runs.out.find("\nExperiment: ");
     ASSERT_NE(summary, std::string::npos);
@@ -74,8 +82,6 @@ TEST_F(Analyze, PrintsTheSummaryAndOnRequestTheRuns) {
 
     // The report's effects and ANOVA match the engine's larger-the-better report scenario,
     // which enters the same data set with the level numbers as factor values.
-    const Result report = RunProgram({"analyze", "DOETest1.ipt", "--sn", "1=larger", "--out", "d"});
-    ASSERT_EQ(report.status, 0) << report.err;
     qvrfc_test::CaptureStdout([] { CQVRFCDOEAnalyzer::Test7(stdout); });
     const std::string ours = ReadFile("d/DOETest1.log");
     const std::string engine = ReadFile("VUROROZuruza_ANOVA.log");
@@ -91,7 +97,8 @@ TEST_F(Analyze, WritesBothReportsIntoTheOutputFolderOnly) {
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(Entries(), (std::vector<std::string>{"DOETest1.ipt", "rep"}));
-    const std::vector<std::string> written = {"DOESetup.log", "DOETest1.csv", "DOETest1.log",
+    const std::vector<std::string> written = {"DOESetup.log", "DOETest1-verdict.txt",
+                                              "DOETest1.csv", "DOETest1.log",
                                               "QVRFCDOETaguchiMethod.log"};
     EXPECT_EQ(Entries("rep"), written);
     const std::vector<std::string> out = Lines(result.out);
@@ -99,11 +106,11 @@ TEST_F(Analyze, WritesBothReportsIntoTheOutputFolderOnly) {
                          "Quality 1: S/N ratio Nominal-the-Best Type I "
                          "(S/N=-10*log[(Avg-Target)^2+STDEV^2])"));
     EXPECT_TRUE(Contains(out, "  B       pooled into the error"));
-    ASSERT_GE(out.size(), 5u);
-    EXPECT_EQ(
-        std::vector<std::string>(out.end() - 5, out.end()),
-        (std::vector<std::string>{"Files written to " + OutFolder("rep") + ":", "  " + written[0],
-                                  "  " + written[1], "  " + written[2], "  " + written[3]}));
+    ASSERT_GE(out.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(out.end() - 6, out.end()),
+              (std::vector<std::string>{"Files written to " + OutFolder("rep") + ":",
+                                        "  " + written[0], "  " + written[1], "  " + written[2],
+                                        "  " + written[3], "  " + written[4]}));
 
     const std::vector<std::string> log = Lines(ReadFile("rep/DOETest1.log"));
     ASSERT_GE(log.size(), 4u);
@@ -195,15 +202,27 @@ TEST_F(Analyze, ArraysFactorsAndReportsAsChosen) {
                   "'f81.ipt' has factors A to AN, 1 to 40)");
 }
 
-// The second report cannot be created: the first is taken back and nothing is printed.
+// A report cannot be created (a folder holds its name): those written are taken back, no
+// temporary file stays behind and nothing is printed.
 TEST_F(Analyze, NeverLeavesHalfTheReports) {
-    CopyData("DOETest1.ipt", "exp.csv");
-    fs::create_directories("rep/exp.csv");
-    const Result result = RunProgram({"analyze", "exp.csv", "--out", "rep"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "qvrfcdoe: cannot write report '" + OutFolder("rep") + "/exp.csv'\n");
-    EXPECT_EQ(result.out, "");
-    EXPECT_FALSE(fs::exists("rep/exp.log"));
+    CopyData("DOETest1.ipt", "exp.ipt");
+    const struct {
+        std::string folder, blocked, message;
+    } cases[] = {
+        {"csv", "exp.csv", "cannot write report '" + OutFolder("csv") + "/exp.csv'"},
+        {"txt", "exp-verdict.txt",
+         "cannot write '" + OutFolder("txt") + "/exp-verdict.txt': Is a directory"},
+    };
+    for (const auto& c : cases) {
+        fs::create_directories(c.folder + "/" + c.blocked);
+        const Result result = RunProgram({"analyze", "exp.ipt", "--out", c.folder});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "qvrfcdoe: " + c.message + "\n");
+        EXPECT_EQ(result.out, "");
+        for (const char* name : {"exp.log", "exp-verdict.txt.tmp"})
+            EXPECT_FALSE(fs::exists(c.folder + "/" + name)) << name;
+        EXPECT_FALSE(fs::is_regular_file(c.folder + "/exp.csv"));
+    }
 }
 
 }  // namespace
