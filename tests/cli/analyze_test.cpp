@@ -129,6 +129,39 @@ TEST_F(Analyze, WritesBothReportsIntoTheOutputFolderOnly) {
     EXPECT_TRUE(Contains(csv, "[Pareto Chart for Quality#1]"));
 }
 
+// The textbook smaller-the-better kind and a pooling rule concern the verdict alone: the
+// engine's reports are those of its own smaller-the-better with the factors pooled by hand.
+// Data the verdict cannot analyse leaves the engine's analysis standing, without a verdict.
+TEST_F(Analyze, VerdictSettingsLeaveTheEngineReportsAsPooledByHand) {
+    CopyData("DOETest1.ipt", "DOETest1.ipt");
+    const Result textbook = RunProgram({"analyze", "DOETest1.ipt", "--sn", "1=smaller-textbook",
+                                        "--pool", "1=B,c", "--pool", "auto", "--out", "t"});
+    const Result engine = RunProgram(
+        {"analyze", "DOETest1.ipt", "--sn", "1=smaller", "--pool", "1=B,3", "--out", "e"});
+    ASSERT_EQ(textbook.status + engine.status, 0) << textbook.err << engine.err;
+    for (const char* report : {"/DOETest1.log", "/DOETest1.csv"}) {
+        std::vector<std::string> ours = Lines(ReadFile(std::string("t") + report));
+        std::vector<std::string> theirs = Lines(ReadFile(std::string("e") + report));
+        ASSERT_GE(ours.size(), 3u);
+        ASSERT_GE(theirs.size(), 3u);
+        ours.erase(ours.begin() + 2);  // Time = ...
+        theirs.erase(theirs.begin() + 2);
+        EXPECT_EQ(ours, theirs) << report;
+    }
+    const std::vector<std::string> out = Lines(textbook.out);
+    EXPECT_TRUE(Contains(out,
+                         "Quality 1 (Quality#1): S/N smaller-textbook, alpha 0.05, pooling "
+                         "by rule"));
+    EXPECT_TRUE(Contains(out, "B                      0.5770       2         0.2885     pooled"));
+
+    WriteFile("uneven.ipt", "4 1 0\n0\n1 2\n1 3\n1 4\n");
+    const Result uneven = RunProgram({"analyze", "uneven.ipt", "--out", "u"});
+    EXPECT_EQ(uneven.status, 0) << uneven.err;
+    EXPECT_TRUE(Contains(Lines(uneven.out),
+                         "No verdict: quality 1, observations: run 1 has no observation"));
+    EXPECT_FALSE(fs::exists("u/uneven-verdict.txt"));
+}
+
 TEST_F(Analyze, DemoAndSelfTestRunInTheOutputFolder) {
     const Result demo = RunProgram({"demo"});
     ASSERT_EQ(demo.status, 0) << demo.err;

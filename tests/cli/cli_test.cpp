@@ -190,9 +190,6 @@ TEST_F(Cli, RefusesBadInput) {
     EXPECT_EQ(Entries("out"), std::vector<std::string>{"exp.csv"});
     EXPECT_EQ(qvrfc_test::ReadFile("out/exp.csv"), qvrfc_test::ReadFile("d.ipt"));
     EXPECT_EQ(qvrfc_test::ReadFile("taken"), "x");
-    // A run without observations is allowed by the format.
-    qvrfc_test::WriteFile("empty-run.ipt", "4 1 0\n0\n1 2\n1 3\n1 4\n");
-    EXPECT_EQ(RunProgram({"analyze", "empty-run.ipt"}).status, 0);
 }
 
 }  // namespace
