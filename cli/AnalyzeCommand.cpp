@@ -35,10 +35,8 @@ void ReadDataFile(const AnalyzeRequest& request, CQVRFCDOEDataFileReader& data) 
 
 // A data file kept in the output folder must not be replaced by what the command writes.
 void RefuseOverwritingData(const std::string& dataFile, const OutputFolder& folder,
-                           const std::vector<std::string>& reports,
-                           const std::string& verdictReport) {
+                           const std::vector<std::string>& reports) {
     std::vector<std::string> written(reports);
-    if (!verdictReport.empty()) written.push_back(verdictReport);
     written.insert(written.end(), std::begin(kEngineLogs), std::end(kEngineLogs));
     for (const std::string& name : written) {
         if (SameFile(dataFile, folder.File(name)))
@@ -115,8 +113,7 @@ int Analyze(const AnalyzeRequest& request) {
     const std::string stem = dataFile.stem().string();
     std::vector<std::string> reports;
     if (request.reports) reports = {stem + ".log", stem + ".csv"};
-    const std::string verdictReport = VerdictReportName(stem);
-    RefuseOverwritingData(request.dataFile, folder, reports, request.reports ? verdictReport : "");
+    RefuseOverwritingData(request.dataFile, folder, reports);
     folder.Create();
     {
         CurrentDirectory inFolder(folder.Path());
@@ -127,7 +124,8 @@ int Analyze(const AnalyzeRequest& request) {
         ApplySettings(analyzer, request);
         const VerdictOutput verdict = TakeVerdict(analyzer, request.settings);
         if (!reports.empty()) WriteReports(analyzer, reports);
-        if (request.reports) WriteVerdictFile(verdict, folder.File(verdictReport), reports);
+        if (request.reports)
+            WriteVerdictFile(verdict, folder.File(VerdictReportName(stem)), reports);
         qvrfc_results::WriteSummary(stdout, analyzer,
                                     ChosenOptions(request, analyzer.GetNoQuality()));
         PrintVerdict(verdict);
