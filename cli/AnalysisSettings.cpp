@@ -13,22 +13,8 @@
 namespace qvrfcdoe {
 namespace {
 
-using Analyzer = CQVRFCDOEAnalyzer;
-
 const char* const kSnForm = "QUALITY=TYPE[:TARGET]";
-const char* const kPoolForm = "QUALITY=FACTORS";
-
-struct SnTypeName {
-    const char* name;
-    Analyzer::SN_RATIO_TYPE type;
-};
-
-// The S/N ratio types as the command line names them.
-const SnTypeName kSnTypeNames[] = {
-    {"nominal1", Analyzer::NOMINAL_THE_BEST_1}, {"nominal2", Analyzer::NOMINAL_THE_BEST_2},
-    {"nominal3", Analyzer::NOMINAL_THE_BEST_3}, {"nominal4", Analyzer::NOMINAL_THE_BEST_4},
-    {"smaller", Analyzer::SMALLER_THE_BETTER},  {"larger", Analyzer::LARGER_THE_BETTER},
-};
+const char* const kPoolForm = "QUALITY=FACTORS, auto or lenth";
 
 // The quality number before '=' and the text after it.
 int SplitQuality(const std::string& option, const std::string& text, const char* form,
@@ -58,28 +44,6 @@ double ParseTarget(const std::string& text, const std::string& target) {
     return value;
 }
 
-// QUALITY=NAME[:TARGET] of --sn, the name not yet looked up.
-struct SnParts {
-    int quality = 0;
-    std::string name;
-    double target = 0.0;
-};
-
-SnParts SplitSn(const std::string& text) {
-    SnParts parts;
-    std::string rest;
-    parts.quality = SplitQuality("--sn", text, kSnForm, rest);
-    const size_t colon = rest.find(':');
-    parts.name = rest.substr(0, colon);
-    if (colon != std::string::npos) parts.target = ParseTarget(text, rest.substr(colon + 1));
-    return parts;
-}
-
-CliError UnknownSnType(const std::string& text, const std::string& name, const std::string& list) {
-    return UsageError(Text("--sn '%s': unknown S/N type '%s' (one of %s)", text.c_str(),
-                           name.c_str(), list.c_str()));
-}
-
 // A factor by name (A, ..., Z, AA, ...) or by number from 1; -1 for anything else.
 int ParseFactor(const std::string& name) {
     if (name.empty() || name.size() > 9) return -1;
@@ -91,38 +55,17 @@ int ParseFactor(const std::string& name) {
 
 }  // namespace
 
-std::string SnTypeList() {
-    std::string list;
-    for (const SnTypeName& entry : kSnTypeNames)
-        list += (list.empty() ? "" : ", ") + std::string(entry.name);
-    return list;
-}
-
 QualitySetting ParseQualitySetting(const std::string& text) {
     QualitySetting setting;
-    const SnParts parts = SplitSn(text);
     setting.text = text;
-    setting.quality = parts.quality;
-    setting.target = parts.target;
-    bool known = false;
-    for (const SnTypeName& entry : kSnTypeNames) {
-        if (parts.name == entry.name) {
-            setting.type = entry.type;
-            known = true;
-        }
-    }
-    if (!known) throw UnknownSnType(text, parts.name, SnTypeList());
-    return setting;
-}
-
-VerdictSnSetting ParseVerdictSnSetting(const std::string& text) {
-    VerdictSnSetting setting;
-    const SnParts parts = SplitSn(text);
-    setting.text = text;
-    setting.quality = parts.quality;
-    setting.target = parts.target;
-    if (!qvrfc::SnKindFromName(parts.name, setting.kind))
-        throw UnknownSnType(text, parts.name, qvrfc::SnKindList());
+    std::string rest;
+    setting.quality = SplitQuality("--sn", text, kSnForm, rest);
+    const size_t colon = rest.find(':');
+    const std::string name = rest.substr(0, colon);
+    if (colon != std::string::npos) setting.target = ParseTarget(text, rest.substr(colon + 1));
+    if (!qvrfc::SnKindFromName(name, setting.kind))
+        throw UsageError(Text("--sn '%s': unknown S/N type '%s' (one of %s)", text.c_str(),
+                              name.c_str(), qvrfc::SnKindList().c_str()));
     return setting;
 }
 
@@ -145,6 +88,28 @@ PoolSetting ParsePoolSetting(const std::string& text) {
         start = comma + 1;
     }
     return setting;
+}
+
+AnalysisSettings ParseAnalysisOptions(const AnalysisOptions& options) {
+    AnalysisSettings settings;
+    for (const std::string& text : options.sn)
+        settings.qualities.push_back(ParseQualitySetting(text));
+    for (const std::string& text : options.pool) {
+        if (text != "auto" && text != "lenth") {
+            settings.pools.push_back(ParsePoolSetting(text));
+            continue;
+        }
+        const qvrfc::PoolingRule rule =
+            text == "auto" ? qvrfc::PoolingRule::Auto : qvrfc::PoolingRule::Lenth;
+        if (settings.rule != qvrfc::PoolingRule::None && settings.rule != rule)
+            throw UsageError(Text("--pool '%s': only one pooling rule, auto or lenth, can be given",
+                                  text.c_str()));
+        settings.rule = rule;
+    }
+    if (!(options.alpha > 0.0 && options.alpha < 1.0))
+        throw UsageError(Text("--alpha '%g': must lie between 0 and 1", options.alpha));
+    settings.alpha = options.alpha;
+    return settings;
 }
 
 }  // namespace qvrfcdoe

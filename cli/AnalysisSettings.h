@@ -1,19 +1,21 @@
-// The analysis settings given on the command line: --sn and --pool.
+// The analysis settings given on the command line: --sn, --pool and --alpha, one parsing for
+// analyze, predict and confirm.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "inference/SnKind.h"
+#include "inference/ResponseAnova.h"
+#include "experiment/SnKind.h"
 
 namespace qvrfcdoe {
 
-// --sn QUALITY=TYPE[:TARGET]: quality counted from 1.
+// --sn QUALITY=TYPE[:TARGET]: quality counted from 1. The engine's characteristic of a kind
+// is qvrfc::EngineSnType(kind) (the textbook smaller-the-better maps to the engine's own).
 struct QualitySetting {
     std::string text;
     int quality = 0;
-    CQVRFCDOEAnalyzer::SN_RATIO_TYPE type = CQVRFCDOEAnalyzer::NOMINAL_THE_BEST_3;
+    qvrfc::SnKind kind = qvrfc::SnKind::Nominal3;
     double target = 0.0;
 };
 
@@ -25,21 +27,25 @@ struct PoolSetting {
     std::vector<int> factors;
 };
 
-// --sn QUALITY=KIND[:TARGET] of the verdict commands, whose kinds include the textbook
-// smaller-the-better form ("smaller-textbook").
-struct VerdictSnSetting {
-    std::string text;
-    int quality = 0;
-    qvrfc::SnKind kind = qvrfc::SnKind::Nominal3;
-    double target = 0.0;
+// --sn, --pool and --alpha as typed.
+struct AnalysisOptions {
+    std::vector<std::string> sn;
+    std::vector<std::string> pool;  // QUALITY=FACTORS, auto or lenth
+    double alpha = 0.05;
 };
 
-// The S/N ratio types as the command line names them: "nominal1, ..., larger".
-std::string SnTypeList();
+// The same options understood. Factors pooled by hand are pooled in the engine's reports and
+// in the verdict; a pooling rule and alpha concern the verdict alone.
+struct AnalysisSettings {
+    std::vector<QualitySetting> qualities;
+    std::vector<PoolSetting> pools;
+    qvrfc::PoolingRule rule = qvrfc::PoolingRule::None;
+    double alpha = 0.05;
+};
 
 // Each throws a UsageError naming the setting when its text cannot be understood.
 QualitySetting ParseQualitySetting(const std::string& text);
 PoolSetting ParsePoolSetting(const std::string& text);
-VerdictSnSetting ParseVerdictSnSetting(const std::string& text);
+AnalysisSettings ParseAnalysisOptions(const AnalysisOptions& options);
 
 }  // namespace qvrfcdoe

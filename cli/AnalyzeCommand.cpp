@@ -16,6 +16,8 @@
 #include "Commands.h"
 #include "OutputFolder.h"
 #include "RunSheetAnalysis.h"
+#include "VerdictInput.h"
+#include "VerdictOutput.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "analyzer/QVRFCDOEDataFileReader.h"
 #include "common/QVRFCFactorNames.h"
@@ -27,33 +29,6 @@ namespace {
 // Logs that the engine itself writes into the current directory while it sets up an experiment.
 const char* const kEngineLogs[] = {kSetupLog, kArrayListingLog};
 const char* const kReportCreator = "qvrfcdoe";
-
-// Qualities and factors named on the command line must exist in the file's experiment.
-void CheckSettingsFit(const AnalyzeRequest& request, const CQVRFCDOEDataFileReader& data,
-                      const std::string& fileName) {
-    const int qualities = data.GetNoQuality();
-    const int factors = CQVRFCDOETaguchiOrthogonalArray::GetNoFactor(data.GetArrayType());
-    const auto checkQuality = [&](const char* option, const std::string& text, int quality) {
-        if (quality > qualities)
-            throw InputError(Text("%s '%s': quality %d is out of range ('%s' has %s)", option,
-                                  text.c_str(), quality, fileName.c_str(),
-                                  Counted(qualities, "quality", "qualities").c_str()));
-    };
-    for (const QualitySetting& setting : request.qualities)
-        checkQuality("--sn", setting.text, setting.quality);
-    for (const PoolSetting& setting : request.pools) {
-        checkQuality("--pool", setting.text, setting.quality);
-        for (int factor : setting.factors) {
-            if (factor >= factors)
-                throw InputError(
-                    Text("--pool '%s': factor %s (%d) is out of range (the %d-run experiment of "
-                         "'%s' has factors A to %s, 1 to %d)",
-                         setting.text.c_str(), qvrfc::FactorName(factor).c_str(), factor + 1,
-                         data.GetNoRun(), fileName.c_str(), qvrfc::FactorName(factors - 1).c_str(),
-                         factors));
-        }
-    }
-}
 
 // Reads the data file once; an InputError naming the file, the line and the cause otherwise.
 void ReadDataFile(const AnalyzeRequest& request, CQVRFCDOEDataFileReader& data) {
@@ -94,12 +69,7 @@ void ApplySettings(CQVRFCDOEAnalyzer& analyzer, const AnalyzeRequest& request) {
         for (int f = 0; f < analyzer.GetNoFactor(); ++f)
             analyzer.SetControlFactorValue(r, f, analyzer.GetLevel(r, f));
     }
-    for (const QualitySetting& setting : request.qualities)
-        analyzer.SetQualityCharacteristic(setting.quality - 1, setting.type, setting.target);
-    for (const PoolSetting& setting : request.pools) {
-        for (int factor : setting.factors)
-            analyzer.SetFactorPooled(setting.quality - 1, factor, 1);
-    }
+    ApplyToEngine(analyzer, request.settings);
     // The stored S/N ratio of each run follows a new characteristic only when computed again.
     FillCaches(analyzer);
 }
@@ -131,7 +101,7 @@ void WriteReports(const CQVRFCDOEAnalyzer& analyzer, const std::vector<std::stri
 qvrfc_results::SummaryOptions ChosenOptions(const AnalyzeRequest& request, int qualities) {
     qvrfc_results::SummaryOptions options;
     options.snChosen.assign(static_cast<size_t>(qualities), false);
-    for (const QualitySetting& setting : request.qualities)
+    for (const QualitySetting& setting : request.settings.qualities)
         options.snChosen[static_cast<size_t>(setting.quality - 1)] = true;
     options.arrayChosen = !request.arrayName.empty();
     options.runTable = request.runTable;
@@ -144,7 +114,7 @@ int Analyze(const AnalyzeRequest& request) {
     if (IsRunSheet(request.dataFile)) return AnalyzeRunSheet(request);
     CQVRFCDOEDataFileReader data;
     ReadDataFile(request, data);
-    CheckSettingsFit(request, data, request.dataFile);
+    CheckSettingsFit(request.settings, data, request.dataFile);
     const fs::path dataFile = fs::absolute(request.dataFile).lexically_normal();
     OutputFolder folder(request.outFolder);
     const std::string stem = dataFile.stem().string();
@@ -163,10 +133,13 @@ int Analyze(const AnalyzeRequest& request) {
         logs.ExpectWritten();
         ApplySettings(analyzer, request);
         CheckAnalysable(analyzer, request.dataFile);
+        const VerdictOutput verdict = TakeVerdict(analyzer, request.settings);
         if (!reports.empty()) WriteReports(analyzer, reports);
         written.ExpectWritten();
+        if (request.reports) WriteVerdictFile(verdict, folder.File(VerdictReportName(stem)));
         qvrfc_results::WriteSummary(stdout, analyzer,
                                     ChosenOptions(request, analyzer.GetNoQuality()));
+        PrintVerdict(verdict);
     }
     folder.PrintFilesWritten();
     return 0;
@@ -175,17 +148,13 @@ int Analyze(const AnalyzeRequest& request) {
 void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     struct Options {
         AnalyzeRequest request;
-        std::vector<std::string> sn;
-        std::vector<std::string> pool;
+        AnalysisOptions analysis;
         bool noReports = false;
     };
     auto options = std::make_shared<Options>();
     CLI::App* analyze = AddCommand(
         app, run, "analyze", "Analyse a quality data file and write its reports", [options] {
-            for (const std::string& text : options->sn)
-                options->request.qualities.push_back(ParseQualitySetting(text));
-            for (const std::string& text : options->pool)
-                options->request.pools.push_back(ParsePoolSetting(text));
+            options->request.settings = ParseAnalysisOptions(options->analysis);
             options->request.reports = !options->noReports;
             return Analyze(options->request);
         });
@@ -193,20 +162,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
         ->add_option("FILE", options->request.dataFile,
                      "Quality data file, or a filled run sheet (runsheet.csv)")
         ->required();
-    analyze
-        ->add_option("--sn", options->sn,
-                     "S/N ratio type and target of a quality, e.g. 1=larger or 2=nominal1:10.5; "
-                     "types: " +
-                         SnTypeList())
-        ->type_name("QUALITY=TYPE[:TARGET]")
-        ->allow_extra_args(false);
-    analyze
-        ->add_option(
-            "--pool", options->pool,
-            "Factors pooled into the error of a quality's ANOVA, by name or number from 1, "
-            "e.g. 1=B,C or 1=AA,3")
-        ->type_name("QUALITY=FACTORS")
-        ->allow_extra_args(false);
+    DeclareAnalysisOptions(analyze, options->analysis);
     analyze
         ->add_option("--array", options->request.arrayName,
                      "The orthogonal array when several have the file's run count, e.g. L16' "
@@ -215,11 +171,10 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     analyze->add_flag("--runs", options->request.runTable,
                       "Print the run table with every observation before the summary");
     analyze->add_flag("--no-reports", options->noReports,
-                      "Print the summary only; write no .log and .csv reports");
+                      "Print the summary and the verdict only; write no reports");
     analyze
         ->add_option("--experiment", options->request.experimentFile,
-                     "Experiment file of a run sheet (default: experiment.toml "
-                     "beside it)")
+                     "Experiment file of a run sheet (default: experiment.toml beside it)")
         ->type_name("FILE");
     DeclareOutFolder(analyze, options->request.outFolder);
     analyze->footer(
@@ -227,7 +182,8 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
         "the quality count and one unused number, then for each quality and each of its runs "
         "the number of observations followed by the observations. Options may be repeated; "
         "factors are named A, B, ..., Z, AA, AB, ... in column order, or numbered from 1. The "
-        "reports FILE-stem.log and FILE-stem.csv are written into the output folder.");
+        "reports FILE-stem.log and FILE-stem.csv, and the verdict (full ANOVA with p-values, "
+        "optimum and intervals) as FILE-stem-verdict.txt, are written into the output folder.");
 }
 
 }  // namespace qvrfcdoe

@@ -44,11 +44,10 @@ void DeclareOutFolder(CLI::App* command, std::string& folder);
 struct AnalyzeRequest {
     std::string dataFile;
     std::string experimentFile;  // of a run sheet; default: experiment.toml beside it
-    std::vector<QualitySetting> qualities;
-    std::vector<PoolSetting> pools;
-    std::string arrayName;  // --array: empty for the first array with the file's run count
-    bool runTable = false;  // --runs: the run table with every observation before the summary
-    bool reports = true;    // false with --no-reports: the .log and .csv reports are not written
+    AnalysisSettings settings;   // --sn, --pool, --alpha
+    std::string arrayName;       // --array: empty for the first array with the file's run count
+    bool runTable = false;       // --runs: the run table with every observation before the summary
+    bool reports = true;         // false with --no-reports: no report file is written
     std::string outFolder = "qvrfcdoe-out";
 };
 int Analyze(const AnalyzeRequest& request);

@@ -90,7 +90,7 @@ qvrfc::Response ParseResponse(const std::string& text) {
     const std::string rest = text.substr(colon + 1);
     const size_t second = rest.find(':');
     const std::string kind = rest.substr(0, second);
-    if (!qvrfc::SnKindOfName(kind, response.sn))
+    if (!qvrfc::SnKindFromName(kind, response.sn))
         throw UsageError(Text("--response '%s': unknown S/N kind '%s' (one of %s)", text.c_str(),
                               kind.c_str(), qvrfc::SnKindList().c_str()));
     if (second == std::string::npos) return response;

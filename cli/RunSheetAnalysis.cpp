@@ -33,11 +33,11 @@ std::string ExperimentFileOf(const AnalyzeRequest& request) {
 // --sn and --pool refer to the experiment's responses and factors by number and letter.
 void ApplySettings(const AnalyzeRequest& request, qvrfc::Experiment& experiment) {
     const int responses = static_cast<int>(experiment.responses.size());
-    for (const QualitySetting& setting : request.qualities) {
+    for (const QualitySetting& setting : request.settings.qualities) {
         if (setting.quality > responses)
             throw InputError(Text("--sn '%s': the experiment has %s", setting.text.c_str(),
                                   Counted(responses, "response", "responses").c_str()));
-        experiment.responses[setting.quality - 1].sn = setting.type;
+        experiment.responses[setting.quality - 1].sn = setting.kind;
         experiment.responses[setting.quality - 1].target = setting.target;
     }
 }
@@ -45,7 +45,7 @@ void ApplySettings(const AnalyzeRequest& request, qvrfc::Experiment& experiment)
 void ApplyPools(const AnalyzeRequest& request, const qvrfc::Experiment& experiment,
                 CQVRFCDOEAnalyzer& analyzer) {
     const int factors = static_cast<int>(experiment.factors.size());
-    for (const PoolSetting& setting : request.pools) {
+    for (const PoolSetting& setting : request.settings.pools) {
         if (setting.quality > static_cast<int>(experiment.responses.size()))
             throw InputError(
                 Text("--pool '%s': the experiment has %s", setting.text.c_str(),

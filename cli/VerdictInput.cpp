@@ -36,48 +36,6 @@ class ScratchFolder {
     fs::path m_path;
 };
 
-// The experiment a data file holds, as far as the settings must fit it.
-struct DataShape {
-    int qualities = 0;
-    int factors = 0;
-};
-
-qvrfc::VerdictSettings Settings(const VerdictRequest& request, const DataShape& shape) {
-    qvrfc::VerdictSettings settings;
-    settings.alpha = request.alpha;
-    settings.responses.resize(shape.qualities);
-    settings.pooledByHand.resize(shape.qualities);
-    for (const std::string& text : request.sn) {
-        const VerdictSnSetting setting = ParseVerdictSnSetting(text);
-        if (setting.quality > shape.qualities)
-            throw InputError(Text("--sn '%s': quality %d is out of range ('%s' has %s)",
-                                  text.c_str(), setting.quality, request.dataFile.c_str(),
-                                  Counted(shape.qualities, "quality", "qualities").c_str()));
-        settings.responses[setting.quality - 1] = {setting.kind, setting.target};
-    }
-    for (const std::string& text : request.pool) {
-        if (text == "auto" || text == "lenth") {
-            settings.rule = text == "auto" ? qvrfc::PoolingRule::Auto : qvrfc::PoolingRule::Lenth;
-            continue;
-        }
-        const PoolSetting setting = ParsePoolSetting(text);
-        if (setting.quality > shape.qualities)
-            throw InputError(Text("--pool '%s': quality %d is out of range ('%s' has %s)",
-                                  text.c_str(), setting.quality, request.dataFile.c_str(),
-                                  Counted(shape.qualities, "quality", "qualities").c_str()));
-        for (int factor : setting.factors) {
-            if (factor >= shape.factors)
-                throw InputError(
-                    Text("--pool '%s': factor %s is out of range ('%s' has factors "
-                         "A to %s)",
-                         text.c_str(), qvrfc::FactorName(factor).c_str(), request.dataFile.c_str(),
-                         qvrfc::FactorName(shape.factors - 1).c_str()));
-            settings.pooledByHand[setting.quality - 1].push_back(factor);
-        }
-    }
-    return settings;
-}
-
 int ParseLevelNumber(const std::string& text, const std::string& item) {
     errno = 0;
     char* end = nullptr;
@@ -90,49 +48,101 @@ int ParseLevelNumber(const std::string& text, const std::string& item) {
 
 }  // namespace
 
+void DeclareAnalysisOptions(CLI::App* command, AnalysisOptions& options) {
+    command
+        ->add_option("--sn", options.sn,
+                     "S/N ratio type and target of a quality, e.g. 1=larger or 2=nominal1:10.5; "
+                     "types: " +
+                         qvrfc::SnKindList())
+        ->type_name("QUALITY=TYPE[:TARGET]")
+        ->allow_extra_args(false);
+    command
+        ->add_option("--pool", options.pool,
+                     "Factors pooled into the error of a quality's ANOVA, by name or number from "
+                     "1 (1=B,C or 1=AA,3); or, for the verdict alone, 'auto' (the weakest terms "
+                     "until the error holds half the terms' degrees of freedom) or 'lenth' "
+                     "(Lenth's estimate for a saturated design)")
+        ->type_name("QUALITY=FACTORS|auto|lenth")
+        ->allow_extra_args(false);
+    command->add_option("--alpha", options.alpha, "Risk of the p-value tests and the intervals")
+        ->capture_default_str();
+}
+
+void CheckSettingsFit(const AnalysisSettings& settings, const CQVRFCDOEDataFileReader& data,
+                      const std::string& fileName) {
+    const int qualities = data.GetNoQuality();
+    const int factors = CQVRFCDOETaguchiOrthogonalArray::GetNoFactor(data.GetArrayType());
+    const auto checkQuality = [&](const char* option, const std::string& text, int quality) {
+        if (quality > qualities)
+            throw InputError(Text("%s '%s': quality %d is out of range ('%s' has %s)", option,
+                                  text.c_str(), quality, fileName.c_str(),
+                                  Counted(qualities, "quality", "qualities").c_str()));
+    };
+    for (const QualitySetting& setting : settings.qualities)
+        checkQuality("--sn", setting.text, setting.quality);
+    for (const PoolSetting& setting : settings.pools) {
+        checkQuality("--pool", setting.text, setting.quality);
+        for (int factor : setting.factors) {
+            if (factor >= factors)
+                throw InputError(
+                    Text("--pool '%s': factor %s (%d) is out of range (the %d-run experiment of "
+                         "'%s' has factors A to %s, 1 to %d)",
+                         setting.text.c_str(), qvrfc::FactorName(factor).c_str(), factor + 1,
+                         data.GetNoRun(), fileName.c_str(), qvrfc::FactorName(factors - 1).c_str(),
+                         factors));
+        }
+    }
+}
+
+void ApplyToEngine(CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings) {
+    for (const QualitySetting& setting : settings.qualities)
+        analyzer.SetQualityCharacteristic(setting.quality - 1, qvrfc::EngineSnType(setting.kind),
+                                          setting.target);
+    for (const PoolSetting& setting : settings.pools) {
+        for (int factor : setting.factors)
+            analyzer.SetFactorPooled(setting.quality - 1, factor, 1);
+    }
+}
+
+qvrfc::Verdict VerdictOf(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings) {
+    qvrfc::VerdictSettings verdict;
+    verdict.alpha = settings.alpha;
+    verdict.rule = settings.rule;
+    for (int q = 0; q < analyzer.GetNoQuality(); ++q)
+        verdict.responses.push_back(
+            {qvrfc::SnKindOf(analyzer.GetQualityCharacteristic(q)), analyzer.GetQualityTarget(q)});
+    verdict.pooledByHand.resize(verdict.responses.size());
+    for (const QualitySetting& setting : settings.qualities)
+        verdict.responses[setting.quality - 1] = {setting.kind, setting.target};
+    for (const PoolSetting& setting : settings.pools) {
+        std::vector<int>& pooled = verdict.pooledByHand[setting.quality - 1];
+        pooled.insert(pooled.end(), setting.factors.begin(), setting.factors.end());
+    }
+    return qvrfc::AnalyzeVerdict(analyzer, verdict);
+}
+
 void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request) {
     command->add_option("FILE", request.dataFile, "Quality data file")->required();
     command->add_option("--at", request.at, "Levels of the factors to predict from, e.g. A=3,D=2")
         ->type_name("FACTOR=LEVEL,...")
         ->required();
-    command
-        ->add_option("--sn", request.sn,
-                     "S/N kind and target of a quality, e.g. 1=larger or 2=nominal1:10.5; kinds: " +
-                         qvrfc::SnKindList())
-        ->type_name("QUALITY=KIND[:TARGET]")
-        ->allow_extra_args(false);
-    command
-        ->add_option("--pool", request.pool,
-                     "Factors pooled into the error (1=B,C), 'auto' (the weakest terms until the "
-                     "error holds half the terms' degrees of freedom) or 'lenth' (Lenth's "
-                     "estimate for a saturated design)")
-        ->type_name("QUALITY=LETTERS|auto|lenth")
-        ->allow_extra_args(false);
-    command->add_option("--alpha", request.alpha, "Risk of the confidence intervals")
-        ->capture_default_str()
-        ->check(CLI::Range(0.0, 1.0).description("between 0 and 1"));
+    DeclareAnalysisOptions(command, request.options);
 }
 
 qvrfc::Verdict LoadVerdict(const VerdictRequest& request) {
-    if (!(request.alpha > 0.0 && request.alpha < 1.0))
-        throw UsageError(Text("--alpha %g: must lie between 0 and 1", request.alpha));
+    const AnalysisSettings settings = ParseAnalysisOptions(request.options);
     CQVRFCDOEDataFileReader data;
     if (!data.Read(request.dataFile.c_str()))
         throw InputError(data.Describe(request.dataFile.c_str()));
-    const DataShape shape{data.GetNoQuality(),
-                          CQVRFCDOETaguchiOrthogonalArray::GetNoFactor(data.GetArrayType())};
-    const qvrfc::VerdictSettings settings = Settings(request, shape);
+    CheckSettingsFit(settings, data, request.dataFile);
     ScratchFolder scratch;
     CurrentDirectory inScratch(scratch.Path());
     CQVRFCDOEAnalyzer analyzer;
     if (!analyzer.LoadData(data))
         throw InputError(Text("'%s' could not be loaded", request.dataFile.c_str()));
-    for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
-        const qvrfc::ResponseSpec& spec = settings.responses[q];
-        analyzer.SetQualityCharacteristic(q, qvrfc::EngineSnType(spec.kind), spec.target);
-    }
+    ApplyToEngine(analyzer, settings);
     try {
-        return qvrfc::AnalyzeVerdict(analyzer, settings);
+        return VerdictOf(analyzer, settings);
     } catch (const std::invalid_argument& error) {
         throw InputError(Text("'%s': %s", request.dataFile.c_str(), error.what()));
     }

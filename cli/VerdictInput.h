@@ -1,11 +1,13 @@
-// What the verdict commands (predict, confirm) share: their options, the analysis of the
-// data file by the verdict layer, and the levels given with --at.
+// What analyze, predict and confirm share: the options --sn, --pool and --alpha, the checks
+// and the engine set-up they ask for, the verdict on the data, and the levels of --at.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "AnalysisSettings.h"
+#include "analyzer/QVRFCDOEAnalyzer.h"
+#include "analyzer/QVRFCDOEDataFileReader.h"
 #include "inference/Verdict.h"
 
 namespace CLI {
@@ -14,15 +16,28 @@ class App;
 
 namespace qvrfcdoe {
 
+// Declares --sn, --pool and --alpha.
+void DeclareAnalysisOptions(CLI::App* command, AnalysisOptions& options);
+
+// Qualities and factors named in the settings must exist in the file's experiment; an
+// InputError otherwise.
+void CheckSettingsFit(const AnalysisSettings& settings, const CQVRFCDOEDataFileReader& data,
+                      const std::string& fileName);
+
+// Each quality named gets its characteristic and target; factors pooled by hand are pooled.
+void ApplyToEngine(CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings);
+
+// The verdict on the experiment the engine holds, set up by ApplyToEngine. Throws
+// std::invalid_argument with the cause when a response cannot be analysed.
+qvrfc::Verdict VerdictOf(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings);
+
 struct VerdictRequest {
     std::string dataFile;
-    std::vector<std::string> sn;    // --sn QUALITY=KIND[:TARGET]
-    std::vector<std::string> pool;  // --pool QUALITY=LETTERS, auto or lenth
-    std::string at;                 // --at "A=3,D=2"
-    double alpha = 0.05;
+    AnalysisOptions options;
+    std::string at;  // --at "A=3,D=2"
 };
 
-// Declares FILE, --at, --sn, --pool and --alpha on a verdict command.
+// Declares FILE, --at and the analysis options on predict or confirm.
 void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request);
 
 // The verdict on the data file; the engine's set-up logs go to a scratch folder that is

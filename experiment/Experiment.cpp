@@ -15,17 +15,6 @@ namespace {
 using Analyzer = CQVRFCDOEAnalyzer;
 using Catalogue = CQVRFCDOETaguchiOrthogonalArray;
 
-struct SnKindEntry {
-    const char* name;
-    SN_KIND kind;
-};
-
-const SnKindEntry kSnKinds[] = {
-    {"nominal1", Analyzer::NOMINAL_THE_BEST_1}, {"nominal2", Analyzer::NOMINAL_THE_BEST_2},
-    {"nominal3", Analyzer::NOMINAL_THE_BEST_3}, {"nominal4", Analyzer::NOMINAL_THE_BEST_4},
-    {"smaller", Analyzer::SMALLER_THE_BETTER},  {"larger", Analyzer::LARGER_THE_BETTER},
-};
-
 [[noreturn]] void Refuse(const char* section, size_t index, const char* field,
                          const std::string& cause) {
     throw ExperimentFault(section, static_cast<int>(index), field, cause);
@@ -111,34 +100,6 @@ int Experiment::RunCount() const {
 
 int Experiment::Level(int run, int factor) const {
     return ArrayLevel(array, run, factors[factor].column) - 1;
-}
-
-std::string SnKindName(SN_KIND kind) {
-    for (const SnKindEntry& entry : kSnKinds) {
-        if (entry.kind == kind) return entry.name;
-    }
-    return "unknown";
-}
-
-bool SnKindOfName(const std::string& name, SN_KIND& kind) {
-    for (const SnKindEntry& entry : kSnKinds) {
-        if (name == entry.name) {
-            kind = entry.kind;
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string SnKindList() {
-    std::string list;
-    for (const SnKindEntry& entry : kSnKinds)
-        list += (list.empty() ? "" : ", ") + std::string(entry.name);
-    return list;
-}
-
-bool IsNominal(SN_KIND kind) {
-    return kind != Analyzer::SMALLER_THE_BETTER && kind != Analyzer::LARGER_THE_BETTER;
 }
 
 bool ParseNumber(const std::string& text, double& value) {

@@ -12,11 +12,11 @@
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "common/QVRFCExport.h"
+#include "experiment/SnKind.h"
 
 namespace qvrfc {
 
 using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
-using SN_KIND = CQVRFCDOEAnalyzer::SN_RATIO_TYPE;
 
 // Bad input to the experiment layer: the message names the file, the place and the cause.
 class QVRFC_API ExperimentError : public std::runtime_error {
@@ -61,7 +61,7 @@ struct QVRFC_API Factor {
 struct QVRFC_API Response {
     std::string name;
     std::string unit;
-    SN_KIND sn = CQVRFCDOEAnalyzer::LARGER_THE_BETTER;
+    SnKind sn = SnKind::Larger;
     double target = std::numeric_limits<double>::quiet_NaN();  // NaN: none
 };
 
@@ -85,13 +85,6 @@ struct QVRFC_API Experiment {
     // Level (from 0) of factor f in run r (from 0), read from the array at the factor's column.
     int Level(int run, int factor) const;
 };
-
-// S/N kinds by name: "nominal1" ... "nominal4", "smaller", "larger".
-QVRFC_API std::string SnKindName(SN_KIND kind);
-// False when the name is not one of the kinds.
-QVRFC_API bool SnKindOfName(const std::string& name, SN_KIND& kind);
-QVRFC_API std::string SnKindList();
-QVRFC_API bool IsNominal(SN_KIND kind);
 
 // A number written in full ("150", "-2.5", "1e3"); false for anything else, blanks around it
 // included, and for values that are not finite.

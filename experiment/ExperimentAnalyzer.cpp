@@ -84,7 +84,7 @@ void SetUpAnalyzer(CQVRFCDOEAnalyzer& analyzer, const Experiment& experiment,
     for (int q = 0; q < qualities; ++q) {
         const Response& response = experiment.responses[q];
         analyzer.SetQualityFactorName(q, response.name);
-        analyzer.SetQualityCharacteristic(q, response.sn,
+        analyzer.SetQualityCharacteristic(q, EngineSnType(response.sn),
                                           IsNominal(response.sn) ? response.target : 0.0);
         for (int f = static_cast<int>(experiment.factors.size()); f < analyzer.GetNoFactor(); ++f)
             analyzer.SetFactorPooled(q, f, 1);

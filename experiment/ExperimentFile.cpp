@@ -160,7 +160,7 @@ class ExperimentReader {
         response.name = Text(table, prefix, "name", true);
         response.unit = Text(table, prefix, "unit", false);
         const std::string sn = Text(table, prefix, "sn", true);
-        if (!SnKindOfName(sn, response.sn))
+        if (!SnKindFromName(sn, response.sn))
             Fail(KeyOf(prefix, "sn"),
                  "unknown S/N kind '" + sn + "' (one of " + SnKindList() + ")");
         if (const toml::node* target = Get(table, prefix, "target", false)) {
@@ -279,8 +279,8 @@ std::string ExperimentFileText(const Experiment& experiment) {
     text << "\n# Responses: sn is one of " << SnKindList() << ";\n# nominal kinds have a target.\n";
     for (const Response& response : experiment.responses) {
         text << "\n[[response]]\nname = " << Toml(response.name)
-             << "\nunit = " << Toml(response.unit) << "\nsn = " << Toml(SnKindName(response.sn))
-             << "\n";
+             << "\nunit = " << Toml(response.unit)
+             << "\nsn = " << Toml(std::string(SnKindName(response.sn))) << "\n";
         if (IsNominal(response.sn)) text << "target = " << Toml(response.target) << "\n";
     }
     if (!experiment.noise.empty())

@@ -284,7 +284,7 @@ class AnovaBuilder {
         AnovaError& e = m_result.error;
         const double ve = std::isnan(e.ms) ? 0.0 : e.ms;
         const double total = m_result.total.ss;
-        double pureTerms = 0.0;
+        int termDof = 0;
         for (AnovaTerm& row : m_result.terms) {
             if (row.pooled) {
                 row.f = row.p = row.pureSS = row.contribution = kNaN;
@@ -294,9 +294,11 @@ class AnovaBuilder {
             row.p = FisherUpperTail(row.f, row.dof, e.dof);
             row.pureSS = row.ss - row.dof * ve;
             row.contribution = total > 0.0 ? 100.0 * row.pureSS / total : kNaN;
-            pureTerms += row.pureSS;
+            termDof += row.dof;
         }
-        e.pureSS = total - pureTerms;
+        // What the terms' pure sums of squares give up, added to the error's own: the same as
+        // the total less the terms' pure sums, without the rounding that leaves -0.0000.
+        e.pureSS = e.ss + termDof * ve;
         e.contribution = total > 0.0 ? 100.0 * e.pureSS / total : kNaN;
     }
 

@@ -14,8 +14,10 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kMissing = 1e12;  // the engine's marker: larger values are missing
 
 std::vector<double> RunObservations(const CQVRFCDOEAnalyzer& analyzer, int quality, int run) {
+    const int count = analyzer.GetRunNoQualityData(quality, run);
     std::vector<double> values;
-    for (int k = 0; k < analyzer.GetRunNoQualityData(quality, run); ++k) {
+    values.reserve(static_cast<size_t>(std::max(count, 0)));
+    for (int k = 0; k < count; ++k) {
         const double y = analyzer.GetQualityValue(quality, run, k);
         if (y <= kMissing) values.push_back(y);
     }

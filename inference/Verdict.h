@@ -22,7 +22,7 @@
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "common/QVRFCExport.h"
 #include "inference/ResponseAnova.h"
-#include "inference/SnKind.h"
+#include "experiment/SnKind.h"
 
 namespace qvrfc {
 

@@ -47,16 +47,24 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// The summary of the bundled experiment is kept as a golden file; --runs puts the engine's
-// run table with every observation before it, as the engine's first self-test prints it.
-TEST_F(Analyze, PrintsTheSummaryAndOnRequestTheRuns) {
+// The whole output for the bundled experiment as larger-the-better (summary, verdict and the
+// files written) is kept as a golden file, and the verdict report holds the printed verdict.
+// --runs puts the engine's run table with every observation before the summary, as the
+// engine's first self-test prints it.
+TEST_F(Analyze, PrintsTheSummaryTheVerdictAndOnRequestTheRuns) {
     CopyData("DOETest1.ipt", "DOETest1.ipt");
+    const Result larger = RunProgram({"analyze", "DOETest1.ipt", "--sn", "1=larger", "--out", "d"});
+    ASSERT_EQ(larger.status, 0) << larger.err;
+    std::string shown = larger.out;
+    shown.replace(shown.find(OutFolder("d")), OutFolder("d").size(), "<out>");
+    qvrfc_test::ExpectGolden("analyze_DOETest1_larger.txt", shown);
+    EXPECT_EQ("\n" + ReadFile("d/DOETest1-verdict.txt"),
+              Between(larger.out, "Verdict", "\nFiles written to "));
+
     const Result plain = RunProgram({"analyze", "DOETest1.ipt", "--out", "a"});
     const Result runs = RunProgram({"analyze", "DOETest1.ipt", "--runs", "--out", "b"});
     ASSERT_EQ(plain.status, 0) << plain.err;
     ASSERT_EQ(runs.status, 0) << runs.err;
-    qvrfc_test::ExpectGolden("analyze_DOETest1_summary.txt", Analysis(plain));
-
     const std::string test1 = qvrfc_test::CaptureStdout([] { CQVRFCDOEAnalyzer::Test1(stdout); });
     const size_t summary = runs.out.find("\nExperiment: ");
     ASSERT_NE(summary, std::string::npos);
@@ -74,8 +82,6 @@ TEST_F(Analyze, PrintsTheSummaryAndOnRequestTheRuns) {
 
     // The report's effects and ANOVA match the engine's larger-the-better report scenario,
     // which enters the same data set with the level numbers as factor values.
-    const Result report = RunProgram({"analyze", "DOETest1.ipt", "--sn", "1=larger", "--out", "d"});
-    ASSERT_EQ(report.status, 0) << report.err;
     qvrfc_test::CaptureStdout([] { CQVRFCDOEAnalyzer::Test7(stdout); });
     const std::string ours = ReadFile("d/DOETest1.log");
     const std::string engine = ReadFile("VUROROZuruza_ANOVA.log");
@@ -91,7 +97,8 @@ TEST_F(Analyze, WritesBothReportsIntoTheOutputFolderOnly) {
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(Entries(), (std::vector<std::string>{"DOETest1.ipt", "rep"}));
-    const std::vector<std::string> written = {"DOESetup.log", "DOETest1.csv", "DOETest1.log",
+    const std::vector<std::string> written = {"DOESetup.log", "DOETest1-verdict.txt",
+                                              "DOETest1.csv", "DOETest1.log",
                                               "QVRFCDOETaguchiMethod.log"};
     EXPECT_EQ(Entries("rep"), written);
     const std::vector<std::string> out = Lines(result.out);
@@ -99,11 +106,11 @@ TEST_F(Analyze, WritesBothReportsIntoTheOutputFolderOnly) {
                          "Quality 1: S/N ratio Nominal-the-Best Type I "
                          "(S/N=-10*log[(Avg-Target)^2+STDEV^2])"));
     EXPECT_TRUE(Contains(out, "  B       pooled into the error"));
-    ASSERT_GE(out.size(), 5u);
-    EXPECT_EQ(
-        std::vector<std::string>(out.end() - 5, out.end()),
-        (std::vector<std::string>{"Files written to " + OutFolder("rep") + ":", "  " + written[0],
-                                  "  " + written[1], "  " + written[2], "  " + written[3]}));
+    ASSERT_GE(out.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(out.end() - 6, out.end()),
+              (std::vector<std::string>{"Files written to " + OutFolder("rep") + ":",
+                                        "  " + written[0], "  " + written[1], "  " + written[2],
+                                        "  " + written[3], "  " + written[4]}));
 
     const std::vector<std::string> log = Lines(ReadFile("rep/DOETest1.log"));
     ASSERT_GE(log.size(), 4u);
@@ -120,6 +127,41 @@ TEST_F(Analyze, WritesBothReportsIntoTheOutputFolderOnly) {
     const std::vector<std::string> csv = Lines(ReadFile("rep/DOETest1.csv"));
     EXPECT_TRUE(Contains(csv, "Pooled factor =, 2,  3,  "));
     EXPECT_TRUE(Contains(csv, "[Pareto Chart for Quality#1]"));
+}
+
+// The textbook smaller-the-better kind and a pooling rule concern the verdict alone: the
+// engine's reports are those of its own smaller-the-better with the factors pooled by hand.
+// Data the verdict cannot analyse leaves the engine's analysis standing, without a verdict.
+TEST_F(Analyze, VerdictSettingsLeaveTheEngineReportsAsPooledByHand) {
+    CopyData("DOETest1.ipt", "DOETest1.ipt");
+    const Result textbook = RunProgram({"analyze", "DOETest1.ipt", "--sn", "1=smaller-textbook",
+                                        "--pool", "1=B,c", "--pool", "auto", "--out", "t"});
+    const Result engine = RunProgram(
+        {"analyze", "DOETest1.ipt", "--sn", "1=smaller", "--pool", "1=B,3", "--out", "e"});
+    ASSERT_EQ(textbook.status + engine.status, 0) << textbook.err << engine.err;
+    for (const char* report : {"/DOETest1.log", "/DOETest1.csv"}) {
+        std::vector<std::string> ours = Lines(ReadFile(std::string("t") + report));
+        std::vector<std::string> theirs = Lines(ReadFile(std::string("e") + report));
+        ASSERT_GE(ours.size(), 3u);
+        ASSERT_GE(theirs.size(), 3u);
+        ours.erase(ours.begin() + 2);  // Time = ...
+        theirs.erase(theirs.begin() + 2);
+        EXPECT_EQ(ours, theirs) << report;
+    }
+    const std::vector<std::string> out = Lines(textbook.out);
+    EXPECT_TRUE(Contains(out,
+                         "Quality 1 (Quality#1): S/N smaller-textbook, alpha 0.05, pooling "
+                         "by rule"));
+    EXPECT_TRUE(Contains(out, "B                      0.5770       2         0.2885     pooled"));
+
+    WriteFile("uneven.ipt", "4 1 0\n1 1\n2 2 3\n2 3 4\n2 4 5\n");
+    const Result uneven = RunProgram({"analyze", "uneven.ipt", "--out", "u"});
+    EXPECT_EQ(uneven.status, 0) << uneven.err;
+    EXPECT_TRUE(
+        Contains(Lines(uneven.out),
+                 "No verdict: quality 1, observations: run 2 has 2 observations where run 1 "
+                 "has 1; the analysis of variance needs the same number in every run"));
+    EXPECT_FALSE(fs::exists("u/uneven-verdict.txt"));
 }
 
 TEST_F(Analyze, DemoAndSelfTestRunInTheOutputFolder) {

@@ -158,12 +158,15 @@ TEST_F(Cli, RefusesBadInput) {
     } settings[] = {
         {"--sn", "1=big", 2,
          "unknown S/N type 'big' (one of nominal1, nominal2, nominal3, "
-         "nominal4, smaller, larger)"},
+         "nominal4, smaller, larger, smaller-textbook)"},
         {"--sn", "larger", 2, "expected QUALITY=TYPE[:TARGET], with QUALITY counted from 1"},
         {"--sn", "0=larger", 2, "quality '0' is not a number from 1 up"},
         {"--sn", "1=nominal1:ten", 2, "target 'ten' is not a number"},
         {"--pool", "1=B,,C", 2, "'' is not a factor (A, B, ..., Z, AA, ... or a number from 1)"},
         {"--pool", "1=0", 2, "'0' is not a factor (A, B, ..., Z, AA, ... or a number from 1)"},
+        {"--pool", "Auto", 2,
+         "expected QUALITY=FACTORS, auto or lenth, with QUALITY counted from 1"},
+        {"--alpha", "0", 2, "must lie between 0 and 1"},
         {"--sn", "2=larger", 1, "quality 2" + range},
         {"--pool", "3=A", 1, "quality 3" + range},
         {"--pool", "1=B,E", 1,

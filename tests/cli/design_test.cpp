@@ -92,7 +92,8 @@ TEST_F(Design, AnalyzesTheFilledSheetIntoResultsJson) {
 }
 
 TEST_F(Design, RefusesBadDesignsAndSheets) {
-    const std::string kinds = "nominal1, nominal2, nominal3, nominal4, smaller, larger";
+    const std::string kinds =
+        "nominal1, nominal2, nominal3, nominal4, smaller, larger, smaller-textbook";
     const std::vector<std::string> two = {"design", "--factor", "A=1,2", "--response", "Y:larger"};
     auto with = [&two](std::vector<std::string> more) {
         more.insert(more.begin(), two.begin(), two.end());

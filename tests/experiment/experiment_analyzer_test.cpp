@@ -14,7 +14,7 @@ qvrfc::Experiment L8WithThreeFactors() {
     experiment.factors = {{"Temp", "C", {"150", "190"}, 4},
                           {"Tool", "", {"new", "worn"}, 0},
                           {"Feed", "", {"0.1", "0.2"}, 6}};
-    experiment.responses = {{"Y", "", CQVRFCDOEAnalyzer::NOMINAL_THE_BEST_1, 5.0}};
+    experiment.responses = {{"Y", "", qvrfc::SnKind::Nominal1, 5.0}};
     experiment.runOrder = {1, 2, 3, 4, 5, 6, 7, 8};
     return experiment;
 }

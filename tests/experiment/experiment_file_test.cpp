@@ -20,8 +20,8 @@ qvrfc::Experiment NoisyExperiment() {
     experiment.array = CQVRFCDOETaguchiOrthogonalArray::OA_L18;
     experiment.factors[1].column = 2;
     experiment.factors[2].column = 4;
-    experiment.responses = {{"Roughness", "um", CQVRFCDOEAnalyzer::NOMINAL_THE_BEST_1, 0.8},
-                            {"Wear", "", CQVRFCDOEAnalyzer::SMALLER_THE_BETTER}};
+    experiment.responses = {{"Roughness", "um", qvrfc::SnKind::Nominal1, 0.8},
+                            {"Wear", "", qvrfc::SnKind::Smaller}};
     experiment.noise = {{"Coolant", {"on", "off"}}, {"Batch", {"A", "B", "C"}}};
     experiment.repetitions = 2;
     experiment.randomized = true;
@@ -111,7 +111,7 @@ TEST(ExperimentFile, RefusesEveryBadFieldWithLineAndKey) {
          "x.toml:9: factor[2].column: column 1 holds another factor"},
         {"@12 sn = \"best\"",
          "x.toml:12: response[1].sn: unknown S/N kind 'best' (one of nominal1, nominal2, "
-         "nominal3, nominal4, smaller, larger)"},
+         "nominal3, nominal4, smaller, larger, smaller-textbook)"},
         {"@13 unit = \"%\"",
          "x.toml:10: response[1].target: a nominal S/N kind needs a finite "
          "target"},

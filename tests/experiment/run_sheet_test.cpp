@@ -20,7 +20,7 @@ qvrfc::Experiment SmallExperiment() {
     qvrfc::Experiment experiment;
     experiment.array = CQVRFCDOETaguchiOrthogonalArray::OA_L4;
     experiment.factors = {{"Tool, type", "", {"new", "worn"}, 0}, {"Speed", "", {"10", "20"}, 1}};
-    experiment.responses = {{"Yield", "%", CQVRFCDOEAnalyzer::LARGER_THE_BETTER}};
+    experiment.responses = {{"Yield", "%", qvrfc::SnKind::Larger}};
     experiment.repetitions = 2;
     experiment.runOrder = {3, 1, 4, 2};
     return experiment;

@@ -33,6 +33,8 @@ QVRFC_API bool SnKindFromName(const std::string& name, SnKind& kind);
 QVRFC_API std::string SnKindList();
 
 QVRFC_API Aim AimOf(SnKind kind);
+// The nominal kinds, which have a target.
+QVRFC_API bool IsNominal(SnKind kind);
 // The engine's characteristic for a kind; the textbook form maps to SMALLER_THE_BETTER,
 // which keeps the engine's reports meaningful for that quality.
 QVRFC_API CQVRFCDOEAnalyzer::SN_RATIO_TYPE EngineSnType(SnKind kind);

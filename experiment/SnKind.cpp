@@ -1,4 +1,4 @@
-#include "inference/SnKind.h"
+#include "experiment/SnKind.h"
 
 #include <cmath>
 #include <limits>
@@ -66,6 +66,10 @@ std::string SnKindList() {
 
 Aim AimOf(SnKind kind) {
     return EntryOf(kind).aim;
+}
+
+bool IsNominal(SnKind kind) {
+    return AimOf(kind) == Aim::Nominal;
 }
 
 CQVRFCDOEAnalyzer::SN_RATIO_TYPE EngineSnType(SnKind kind) {

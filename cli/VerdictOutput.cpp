@@ -1,0 +1,40 @@
+#include "VerdictOutput.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "CliError.h"
+#include "VerdictInput.h"
+#include "results/VerdictReport.h"
+
+namespace qvrfcdoe {
+
+VerdictOutput TakeVerdict(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings) {
+    VerdictOutput output;
+    try {
+        output.verdict = VerdictOf(analyzer, settings);
+    } catch (const std::invalid_argument& error) {
+        output.missing = error.what();
+    }
+    return output;
+}
+
+std::string VerdictReportName(const std::string& stem) {
+    return stem + "-verdict.txt";
+}
+
+void WriteVerdictFile(const VerdictOutput& output, const std::filesystem::path& path) {
+    std::string error;
+    if (!output.verdict || qvrfc::WriteVerdictReport(path.string(), *output.verdict, error)) return;
+    throw InputError(error);
+}
+
+void PrintVerdict(const VerdictOutput& output) {
+    if (!output.verdict) {
+        std::printf("\nNo verdict: %s\n", output.missing.c_str());
+        return;
+    }
+    std::printf("\nVerdict\n\n%s", qvrfc::VerdictText(*output.verdict).c_str());
+}
+
+}  // namespace qvrfcdoe
