@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "OutputFolder.h"
 #include "QualityFile.h"
 #include "common/QVRFCReportStyle.h"
+#include "inference/InteractionTerms.h"
 
 namespace qvrfcdoe {
 namespace {
@@ -36,6 +38,28 @@ class ScratchFolder {
     fs::path m_path;
 };
 
+void CheckFactor(const char* option, const std::string& text, int factor,
+                 const VerdictRequest& request, const QualityFileShape& shape) {
+    if (factor >= shape.factors)
+        throw InputError(Text("%s '%s': factor %s is out of range ('%s' has factors A to %s)",
+                              option, text.c_str(), qvrfc::FactorName(factor).c_str(),
+                              request.dataFile.c_str(),
+                              qvrfc::FactorName(shape.factors - 1).c_str()));
+}
+
+qvrfc::FactorPair ParseInteraction(const std::string& text, const VerdictRequest& request,
+                                   const QualityFileShape& shape) {
+    const size_t star = text.find('*');
+    const int first = qvrfc::FactorIndex(text.substr(0, star));
+    const int second = star == std::string::npos ? -1 : qvrfc::FactorIndex(text.substr(star + 1));
+    if (first < 0 || second < 0)
+        throw UsageError(
+            Text("--interaction '%s': expected FACTOR*FACTOR, e.g. A*B", text.c_str()));
+    CheckFactor("--interaction", text, first, request, shape);
+    CheckFactor("--interaction", text, second, request, shape);
+    return {first, second};
+}
+
 qvrfc::VerdictSettings Settings(const VerdictRequest& request, const QualityFileShape& shape) {
     qvrfc::VerdictSettings settings;
     settings.alpha = request.alpha;
@@ -49,6 +73,8 @@ qvrfc::VerdictSettings Settings(const VerdictRequest& request, const QualityFile
                                   Counted(shape.qualities, "quality", "qualities").c_str()));
         settings.responses[setting.quality - 1] = {setting.kind, setting.target};
     }
+    for (const std::string& text : request.interactions)
+        settings.interactions.push_back(ParseInteraction(text, request, shape));
     for (const std::string& text : request.pool) {
         if (text == "auto" || text == "lenth") {
             settings.rule = text == "auto" ? qvrfc::PoolingRule::Auto : qvrfc::PoolingRule::Lenth;
@@ -60,16 +86,43 @@ qvrfc::VerdictSettings Settings(const VerdictRequest& request, const QualityFile
                                   text.c_str(), setting.quality, request.dataFile.c_str(),
                                   Counted(shape.qualities, "quality", "qualities").c_str()));
         for (int factor : setting.factors) {
-            if (factor >= shape.factors)
-                throw InputError(
-                    Text("--pool '%s': factor %s is out of range ('%s' has factors "
-                         "A to %s)",
-                         text.c_str(), qvrfc::FactorName(factor).c_str(), request.dataFile.c_str(),
-                         qvrfc::FactorName(shape.factors - 1).c_str()));
+            CheckFactor("--pool", text, factor, request, shape);
             settings.pooledByHand[setting.quality - 1].push_back(factor);
         }
     }
     return settings;
+}
+
+// Whether the factor's column (the file's factor f stands on column f) holds a declared
+// interaction.
+bool OnInteractionColumn(const qvrfc::Verdict& verdict, int factor) {
+    for (const qvrfc::ModelTerm& term : verdict.terms) {
+        if (term.factors.size() == 2 &&
+            std::find(term.columns.begin(), term.columns.end(), factor) != term.columns.end())
+            return true;
+    }
+    return false;
+}
+
+// The model without the factors on the declared interactions' columns: the factors pooled by
+// hand become term indexes.
+void SetInteractionModel(qvrfc::VerdictSettings& settings, const CQVRFCDOEAnalyzer& analyzer) {
+    if (settings.interactions.empty()) return;
+    settings.terms = qvrfc::MainEffectTermsBeside(analyzer, settings.interactions);
+    for (std::vector<int>& pooled : settings.pooledByHand) {
+        for (int& factor : pooled) {
+            int term = -1;
+            for (size_t t = 0; t < settings.terms.size(); ++t) {
+                if (settings.terms[t].factors[0] == factor) term = int(t);
+            }
+            if (term < 0)
+                throw InputError(
+                    Text("--pool: factor %s is not in the model, its column holds "
+                         "a declared interaction",
+                         qvrfc::FactorName(factor).c_str()));
+            factor = term;
+        }
+    }
 }
 
 int ParseLevelNumber(const std::string& text, const std::string& item) {
@@ -89,6 +142,12 @@ void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request) {
     command->add_option("--at", request.at, "Levels of the factors to predict from, e.g. A=3,D=2")
         ->type_name("FACTOR=LEVEL,...")
         ->required();
+    command
+        ->add_option("--interaction", request.interactions,
+                     "A declared interaction of two factors, e.g. A*B (repeatable): a term of the "
+                     "ANOVA on its own columns, whose factors leave the model")
+        ->type_name("FACTOR*FACTOR")
+        ->allow_extra_args(false);
     command
         ->add_option("--sn", request.sn,
                      "S/N kind and target of a quality, e.g. 1=larger or 2=nominal1:10.5; kinds: " +
@@ -111,7 +170,7 @@ qvrfc::Verdict LoadVerdict(const VerdictRequest& request) {
     if (!(request.alpha > 0.0 && request.alpha < 1.0))
         throw UsageError(Text("--alpha %g: must lie between 0 and 1", request.alpha));
     const QualityFileShape shape = CheckQualityFile(request.dataFile);
-    const qvrfc::VerdictSettings settings = Settings(request, shape);
+    qvrfc::VerdictSettings settings = Settings(request, shape);
     const fs::path dataFile = fs::absolute(request.dataFile).lexically_normal();
     ScratchFolder scratch;
     CurrentDirectory inScratch(scratch.Path());
@@ -122,6 +181,7 @@ qvrfc::Verdict LoadVerdict(const VerdictRequest& request) {
         const qvrfc::ResponseSpec& spec = settings.responses[q];
         analyzer.SetQualityCharacteristic(q, qvrfc::EngineSnType(spec.kind), spec.target);
     }
+    SetInteractionModel(settings, analyzer);
     try {
         return qvrfc::AnalyzeVerdict(analyzer, settings);
     } catch (const std::invalid_argument& error) {
@@ -146,6 +206,11 @@ std::vector<qvrfc::FactorLevel> ParseLevels(const std::string& text,
         for (size_t t = 0; t < verdict.terms.size(); ++t) {
             if (verdict.terms[t].factors == std::vector<int>{factor}) term = int(t);
         }
+        if (term < 0 && factor >= 0 && OnInteractionColumn(verdict, factor))
+            throw InputError(
+                Text("--at '%s': factor %s is not in the model, its column holds a "
+                     "declared interaction",
+                     item.c_str(), qvrfc::FactorName(factor).c_str()));
         if (term < 0)
             throw InputError(Text("--at '%s': the experiment has no factor '%s'", item.c_str(),
                                   item.substr(0, equals).c_str()));

@@ -136,16 +136,18 @@ std::vector<ModelTerm> InteractionTerms(const CQVRFCDOEAnalyzer& analyzer,
 std::vector<ModelTerm> MainEffectTermsBeside(const CQVRFCDOEAnalyzer& analyzer,
                                              const std::vector<FactorPair>& pairs) {
     const OAType type = analyzer.GetDOEArrayType();
-    std::vector<int> setAside;
+    std::vector<int> setAside, paired;
     for (const FactorPair& pair : pairs) {
-        const std::vector<int> columns =
-            InteractionColumns(type, analyzer.GetControlFactorID(pair.first),
-                               analyzer.GetControlFactorID(pair.second));
+        const int a = analyzer.GetControlFactorID(pair.first);
+        const int b = analyzer.GetControlFactorID(pair.second);
+        const std::vector<int> columns = InteractionColumns(type, a, b);
         setAside.insert(setAside.end(), columns.begin(), columns.end());
+        paired.insert(paired.end(), {a, b});
     }
     std::vector<ModelTerm> terms;
     for (const ModelTerm& term : MainEffectTerms(analyzer)) {
-        if (!Holds(setAside, term.columns[0])) terms.push_back(term);
+        const int column = term.columns[0];
+        if (!Holds(setAside, column) || Holds(paired, column)) terms.push_back(term);
     }
     return terms;
 }

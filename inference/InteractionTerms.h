@@ -25,7 +25,8 @@ QVRFC_API std::vector<ModelTerm> InteractionTerms(const CQVRFCDOEAnalyzer& analy
                                                   const std::vector<ModelTerm>& model,
                                                   const std::vector<FactorPair>& pairs);
 
-// The main effects of the factors whose columns hold none of the declared interactions: for
+// The main effects of the factors whose columns hold none of the declared interactions (a
+// factor of a declared interaction stays, and InteractionTerms refuses the clash): for
 // experiments that name their factors after the array's columns, where a column set aside for
 // an interaction carries a factor that is no factor at all.
 QVRFC_API std::vector<ModelTerm> MainEffectTermsBeside(const CQVRFCDOEAnalyzer& analyzer,
