@@ -13,10 +13,31 @@
 #include "OutputFolder.h"
 #include "QualityFile.h"
 #include "common/QVRFCReportStyle.h"
-#include "inference/InteractionTerms.h"
 
 namespace qvrfcdoe {
 namespace {
+
+// Refuses a factor beyond the data file's factors A to the last.
+void CheckFactor(const char* option, const std::string& text, int factor,
+                 const std::string& dataFile, int factors) {
+    if (factor >= factors)
+        throw InputError(Text("%s '%s': factor %s is out of range ('%s' has factors A to %s)",
+                              option, text.c_str(), qvrfc::FactorName(factor).c_str(),
+                              dataFile.c_str(), qvrfc::FactorName(factors - 1).c_str()));
+}
+
+qvrfc::FactorPair ParseInteraction(const std::string& text, const std::string& dataFile,
+                                   int factors) {
+    const size_t star = text.find('*');
+    const int first = qvrfc::FactorIndex(text.substr(0, star));
+    const int second = star == std::string::npos ? -1 : qvrfc::FactorIndex(text.substr(star + 1));
+    if (first < 0 || second < 0)
+        throw UsageError(
+            Text("--interaction '%s': expected FACTOR*FACTOR, e.g. A*B", text.c_str()));
+    CheckFactor("--interaction", text, first, dataFile, factors);
+    CheckFactor("--interaction", text, second, dataFile, factors);
+    return {first, second};
+}
 
 // A folder of its own in the system's temporary folder, removed with the object.
 class ScratchFolder {
@@ -38,28 +59,6 @@ class ScratchFolder {
     fs::path m_path;
 };
 
-void CheckFactor(const char* option, const std::string& text, int factor,
-                 const VerdictRequest& request, const QualityFileShape& shape) {
-    if (factor >= shape.factors)
-        throw InputError(Text("%s '%s': factor %s is out of range ('%s' has factors A to %s)",
-                              option, text.c_str(), qvrfc::FactorName(factor).c_str(),
-                              request.dataFile.c_str(),
-                              qvrfc::FactorName(shape.factors - 1).c_str()));
-}
-
-qvrfc::FactorPair ParseInteraction(const std::string& text, const VerdictRequest& request,
-                                   const QualityFileShape& shape) {
-    const size_t star = text.find('*');
-    const int first = qvrfc::FactorIndex(text.substr(0, star));
-    const int second = star == std::string::npos ? -1 : qvrfc::FactorIndex(text.substr(star + 1));
-    if (first < 0 || second < 0)
-        throw UsageError(
-            Text("--interaction '%s': expected FACTOR*FACTOR, e.g. A*B", text.c_str()));
-    CheckFactor("--interaction", text, first, request, shape);
-    CheckFactor("--interaction", text, second, request, shape);
-    return {first, second};
-}
-
 qvrfc::VerdictSettings Settings(const VerdictRequest& request, const QualityFileShape& shape) {
     qvrfc::VerdictSettings settings;
     settings.alpha = request.alpha;
@@ -74,7 +73,7 @@ qvrfc::VerdictSettings Settings(const VerdictRequest& request, const QualityFile
         settings.responses[setting.quality - 1] = {setting.kind, setting.target};
     }
     for (const std::string& text : request.interactions)
-        settings.interactions.push_back(ParseInteraction(text, request, shape));
+        settings.interactions.push_back(ParseInteraction(text, request.dataFile, shape.factors));
     for (const std::string& text : request.pool) {
         if (text == "auto" || text == "lenth") {
             settings.rule = text == "auto" ? qvrfc::PoolingRule::Auto : qvrfc::PoolingRule::Lenth;
@@ -86,7 +85,7 @@ qvrfc::VerdictSettings Settings(const VerdictRequest& request, const QualityFile
                                   text.c_str(), setting.quality, request.dataFile.c_str(),
                                   Counted(shape.qualities, "quality", "qualities").c_str()));
         for (int factor : setting.factors) {
-            CheckFactor("--pool", text, factor, request, shape);
+            CheckFactor("--pool", text, factor, request.dataFile, shape.factors);
             settings.pooledByHand[setting.quality - 1].push_back(factor);
         }
     }
@@ -104,10 +103,11 @@ bool OnInteractionColumn(const qvrfc::Verdict& verdict, int factor) {
     return false;
 }
 
-// The model without the factors on the declared interactions' columns: the factors pooled by
-// hand become term indexes.
-void SetInteractionModel(qvrfc::VerdictSettings& settings, const CQVRFCDOEAnalyzer& analyzer) {
-    if (settings.interactions.empty()) return;
+// The settings with a model without the factors on the declared interactions' columns: the
+// factors pooled by hand become term indexes.
+qvrfc::VerdictSettings WithInteractionModel(qvrfc::VerdictSettings settings,
+                                            const CQVRFCDOEAnalyzer& analyzer) {
+    if (settings.interactions.empty()) return settings;
     settings.terms = qvrfc::MainEffectTermsBeside(analyzer, settings.interactions);
     for (std::vector<int>& pooled : settings.pooledByHand) {
         for (int& factor : pooled) {
@@ -123,6 +123,7 @@ void SetInteractionModel(qvrfc::VerdictSettings& settings, const CQVRFCDOEAnalyz
             factor = term;
         }
     }
+    return settings;
 }
 
 int ParseLevelNumber(const std::string& text, const std::string& item) {
@@ -170,7 +171,7 @@ qvrfc::Verdict LoadVerdict(const VerdictRequest& request) {
     if (!(request.alpha > 0.0 && request.alpha < 1.0))
         throw UsageError(Text("--alpha %g: must lie between 0 and 1", request.alpha));
     const QualityFileShape shape = CheckQualityFile(request.dataFile);
-    qvrfc::VerdictSettings settings = Settings(request, shape);
+    const qvrfc::VerdictSettings settings = Settings(request, shape);
     const fs::path dataFile = fs::absolute(request.dataFile).lexically_normal();
     ScratchFolder scratch;
     CurrentDirectory inScratch(scratch.Path());
@@ -181,9 +182,8 @@ qvrfc::Verdict LoadVerdict(const VerdictRequest& request) {
         const qvrfc::ResponseSpec& spec = settings.responses[q];
         analyzer.SetQualityCharacteristic(q, qvrfc::EngineSnType(spec.kind), spec.target);
     }
-    SetInteractionModel(settings, analyzer);
     try {
-        return qvrfc::AnalyzeVerdict(analyzer, settings);
+        return qvrfc::AnalyzeVerdict(analyzer, WithInteractionModel(settings, analyzer));
     } catch (const std::invalid_argument& error) {
         throw InputError(Text("'%s': %s", request.dataFile.c_str(), error.what()));
     }

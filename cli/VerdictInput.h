@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AnalysisSettings.h"
+#include "inference/InteractionTerms.h"
 #include "inference/Verdict.h"
 
 namespace CLI {
