@@ -182,14 +182,20 @@ TEST(InteractionTerms, RefusedWithTheReason) {
     }
 }
 
+// The interaction is named after its factors' main effects, as a host names them.
 TEST(InteractionReport, TablesOfMeansAndSnRatiosAndTheirJsonData) {
-    const qvrfc::Verdict v = VerdictOf(kL8);
-    qvrfc_test::ExpectGolden("verdict_interaction_l8.txt", qvrfc::VerdictText(v));
-    const std::vector<qvrfc::JsonResponseVerdict> data = qvrfc::VerdictJsonData(v);
-    EXPECT_EQ(data[0].mean.terms[3].name, "A*B");
+    qvrfc_test::ExpectGolden("verdict_interaction_l8.txt", qvrfc::VerdictText(VerdictOf(kL8)));
+    const CQVRFCDOEAnalyzer analyzer = AnalyzerOf(kL8);
+    qvrfc::VerdictSettings settings = SettingsOf(analyzer, kL8);
+    settings.terms[0].name = "Temperature";
+    settings.terms[1].name = "Pressure";
+    const std::vector<qvrfc::JsonResponseVerdict> data =
+        qvrfc::VerdictJsonData(qvrfc::AnalyzeVerdict(analyzer, settings));
+    EXPECT_EQ(data[0].mean.terms[3].name, "Temperature*Pressure");
     ASSERT_EQ(data[0].interactions.size(), 1u);
     const qvrfc::JsonInteractionTable& table = data[0].interactions[0];
-    EXPECT_EQ(table.name, "A*B");
+    EXPECT_EQ(table.name + " " + table.rows + " " + table.columns,
+              "Temperature*Pressure Temperature Pressure");
     EXPECT_EQ(table.column_levels, (std::vector<std::string>{"1", "2"}));
     EXPECT_NEAR(table.mean[1][0], 13.05, 1e-12);
     EXPECT_EQ(data[0].optimum.interactions_used, std::vector<std::string>());
