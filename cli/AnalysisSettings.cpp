@@ -109,6 +109,7 @@ AnalysisSettings ParseAnalysisOptions(const AnalysisOptions& options) {
     if (!(options.alpha > 0.0 && options.alpha < 1.0))
         throw UsageError(Text("--alpha '%g': must lie between 0 and 1", options.alpha));
     settings.alpha = options.alpha;
+    settings.interactions = options.interactions;
     return settings;
 }
 

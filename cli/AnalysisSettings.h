@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "inference/ResponseAnova.h"
 #include "experiment/SnKind.h"
+#include "inference/ResponseAnova.h"
 
 namespace qvrfcdoe {
 
@@ -30,7 +30,8 @@ struct PoolSetting {
 // --sn, --pool and --alpha as typed.
 struct AnalysisOptions {
     std::vector<std::string> sn;
-    std::vector<std::string> pool;  // QUALITY=FACTORS, auto or lenth
+    std::vector<std::string> pool;          // QUALITY=FACTORS, auto or lenth
+    std::vector<std::string> interactions;  // "A*B", repeatable
     double alpha = 0.05;
 };
 
@@ -41,6 +42,7 @@ struct AnalysisSettings {
     std::vector<PoolSetting> pools;
     qvrfc::PoolingRule rule = qvrfc::PoolingRule::None;
     double alpha = 0.05;
+    std::vector<std::string> interactions;  // declared for the verdict, checked against the file
 };
 
 // Each throws a UsageError naming the setting when its text cannot be understood.

@@ -31,7 +31,8 @@ void DeclarePredictCommand(CLI::App& app, CommandRun& run) {
     predict->footer(
         "The prediction uses the factors named in --at alone: the grand average plus each "
         "factor's level effect, with the confidence interval from the error of the ANOVA. "
-        "Nothing is written.");
+        "A declared interaction whose two factors are named in --at enters by the mean of "
+        "their pair of levels. Nothing is written.");
 }
 
 }  // namespace qvrfcdoe

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -15,6 +16,28 @@
 
 namespace qvrfcdoe {
 namespace {
+
+// Refuses a factor beyond the data file's factors A to the last.
+void CheckFactor(const char* option, const std::string& text, int factor,
+                 const std::string& dataFile, int factors) {
+    if (factor >= factors)
+        throw InputError(Text("%s '%s': factor %s is out of range ('%s' has factors A to %s)",
+                              option, text.c_str(), qvrfc::FactorName(factor).c_str(),
+                              dataFile.c_str(), qvrfc::FactorName(factors - 1).c_str()));
+}
+
+qvrfc::FactorPair ParseInteraction(const std::string& text, const std::string& dataFile,
+                                   int factors) {
+    const size_t star = text.find('*');
+    const int first = qvrfc::FactorIndex(text.substr(0, star));
+    const int second = star == std::string::npos ? -1 : qvrfc::FactorIndex(text.substr(star + 1));
+    if (first < 0 || second < 0)
+        throw UsageError(
+            Text("--interaction '%s': expected FACTOR*FACTOR, e.g. A*B", text.c_str()));
+    CheckFactor("--interaction", text, first, dataFile, factors);
+    CheckFactor("--interaction", text, second, dataFile, factors);
+    return {first, second};
+}
 
 // A folder of its own in the system's temporary folder, removed with the object.
 class ScratchFolder {
@@ -35,6 +58,40 @@ class ScratchFolder {
   private:
     fs::path m_path;
 };
+
+// Whether the factor's column (the file's factor f stands on column f) holds a declared
+// interaction.
+bool OnInteractionColumn(const qvrfc::Verdict& verdict, int factor) {
+    for (const qvrfc::ModelTerm& term : verdict.terms) {
+        if (term.factors.size() == 2 &&
+            std::find(term.columns.begin(), term.columns.end(), factor) != term.columns.end())
+            return true;
+    }
+    return false;
+}
+
+// The settings with a model without the factors on the declared interactions' columns: the
+// factors pooled by hand become term indexes.
+qvrfc::VerdictSettings WithInteractionModel(qvrfc::VerdictSettings settings,
+                                            const CQVRFCDOEAnalyzer& analyzer) {
+    if (settings.interactions.empty()) return settings;
+    settings.terms = qvrfc::MainEffectTermsBeside(analyzer, settings.interactions);
+    for (std::vector<int>& pooled : settings.pooledByHand) {
+        for (int& factor : pooled) {
+            int term = -1;
+            for (size_t t = 0; t < settings.terms.size(); ++t) {
+                if (settings.terms[t].factors[0] == factor) term = int(t);
+            }
+            if (term < 0)
+                throw InputError(
+                    Text("--pool: factor %s is not in the model, its column holds "
+                         "a declared interaction",
+                         qvrfc::FactorName(factor).c_str()));
+            factor = term;
+        }
+    }
+    return settings;
+}
 
 int ParseLevelNumber(const std::string& text, const std::string& item) {
     errno = 0;
@@ -66,12 +123,21 @@ void DeclareAnalysisOptions(CLI::App* command, AnalysisOptions& options) {
         ->allow_extra_args(false);
     command->add_option("--alpha", options.alpha, "Risk of the p-value tests and the intervals")
         ->capture_default_str();
+    command
+        ->add_option("--interaction", options.interactions,
+                     "A declared interaction of two factors for the verdict, e.g. A*B "
+                     "(repeatable): a term of its ANOVA on its own columns, whose factors leave "
+                     "the model")
+        ->type_name("FACTOR*FACTOR")
+        ->allow_extra_args(false);
 }
 
 void CheckSettingsFit(const AnalysisSettings& settings, const CQVRFCDOEDataFileReader& data,
                       const std::string& fileName) {
     const int qualities = data.GetNoQuality();
     const int factors = CQVRFCDOETaguchiOrthogonalArray::GetNoFactor(data.GetArrayType());
+    for (const std::string& text : settings.interactions)
+        ParseInteraction(text, fileName, factors);
     const auto checkQuality = [&](const char* option, const std::string& text, int quality) {
         if (quality > qualities)
             throw InputError(Text("%s '%s': quality %d is out of range ('%s' has %s)", option,
@@ -118,7 +184,9 @@ qvrfc::Verdict VerdictOf(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettin
         std::vector<int>& pooled = verdict.pooledByHand[setting.quality - 1];
         pooled.insert(pooled.end(), setting.factors.begin(), setting.factors.end());
     }
-    return qvrfc::AnalyzeVerdict(analyzer, verdict);
+    for (const std::string& text : settings.interactions)
+        verdict.interactions.push_back(ParseInteraction(text, "", analyzer.GetNoFactor()));
+    return qvrfc::AnalyzeVerdict(analyzer, WithInteractionModel(verdict, analyzer));
 }
 
 void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request) {
@@ -165,6 +233,11 @@ std::vector<qvrfc::FactorLevel> ParseLevels(const std::string& text,
         for (size_t t = 0; t < verdict.terms.size(); ++t) {
             if (verdict.terms[t].factors == std::vector<int>{factor}) term = int(t);
         }
+        if (term < 0 && factor >= 0 && OnInteractionColumn(verdict, factor))
+            throw InputError(
+                Text("--at '%s': factor %s is not in the model, its column holds a "
+                     "declared interaction",
+                     item.c_str(), qvrfc::FactorName(factor).c_str()));
         if (term < 0)
             throw InputError(Text("--at '%s': the experiment has no factor '%s'", item.c_str(),
                                   item.substr(0, equals).c_str()));

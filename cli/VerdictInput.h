@@ -8,6 +8,7 @@
 #include "AnalysisSettings.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "analyzer/QVRFCDOEDataFileReader.h"
+#include "inference/InteractionTerms.h"
 #include "inference/Verdict.h"
 
 namespace CLI {
@@ -41,7 +42,9 @@ struct VerdictRequest {
 void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request);
 
 // The verdict on the data file; the engine's set-up logs go to a scratch folder that is
-// removed, so nothing is written. InputError or UsageError for bad input.
+// removed, so nothing is written. The file's factors are the array's columns, so a column
+// that holds a declared interaction holds no factor: its factor leaves the model. InputError
+// or UsageError for bad input.
 qvrfc::Verdict LoadVerdict(const VerdictRequest& request);
 
 // The factors and levels of --at, checked against the verdict's factors.

@@ -51,22 +51,50 @@ struct ColumnLevels {
     std::vector<double> counts;
 };
 
-// Level totals and counts of a column from the run totals, so that the work per column does
-// not grow with the observations.
-ColumnLevels LevelsOf(const DesignLayout& layout, const std::vector<double>& runTotals,
-                      double perRun, int column) {
-    ColumnLevels levels;
-    levels.totals.assign(layout.levelCounts[column], 0.0);
-    levels.counts.assign(layout.levelCounts[column], 0.0);
-    for (size_t r = 0; r < runTotals.size(); ++r) {
-        const int level = layout.levels[r][column];
+// The level (from 0) of a column in every run.
+std::vector<int> RunLevels(const DesignLayout& layout, int column) {
+    std::vector<int> levels;
+    for (const std::vector<int>& run : layout.levels) {
+        const int level = run[column];
         if (level < 0 || level >= layout.levelCounts[column])
             throw std::invalid_argument(
                 Sentence("column %d holds no factor, so its levels are unknown", column + 1));
-        levels.totals[level] += runTotals[r];
-        levels.counts[level] += perRun;
+        levels.push_back(level);
     }
     return levels;
+}
+
+// Totals and counts of groups of runs (a column's levels or two columns' cells) from the run
+// totals, so that the work per group does not grow with the observations.
+ColumnLevels GroupsOf(const std::vector<int>& groupOfRun, int groups,
+                      const std::vector<double>& runTotals, double perRun) {
+    ColumnLevels levels;
+    levels.totals.assign(groups, 0.0);
+    levels.counts.assign(groups, 0.0);
+    for (size_t r = 0; r < runTotals.size(); ++r) {
+        levels.totals[groupOfRun[r]] += runTotals[r];
+        levels.counts[groupOfRun[r]] += perRun;
+    }
+    return levels;
+}
+
+ColumnLevels LevelsOf(const DesignLayout& layout, const std::vector<double>& runTotals,
+                      double perRun, int column) {
+    return GroupsOf(RunLevels(layout, column), layout.levelCounts[column], runTotals, perRun);
+}
+
+// The cells of two columns, the first column's level major.
+ColumnLevels CellsOf(const DesignLayout& layout, const std::vector<double>& runTotals,
+                     double perRun, int a, int b) {
+    std::vector<int> cellOfRun = RunLevels(layout, a);
+    const std::vector<int> second = RunLevels(layout, b);
+    for (size_t r = 0; r < cellOfRun.size(); ++r)
+        cellOfRun[r] = cellOfRun[r] * layout.levelCounts[b] + second[r];
+    return GroupsOf(cellOfRun, layout.levelCounts[a] * layout.levelCounts[b], runTotals, perRun);
+}
+
+double MeanOf(const ColumnLevels& groups, size_t g) {
+    return groups.counts[g] > 0 ? groups.totals[g] / groups.counts[g] : kNaN;
 }
 
 double ColumnSS(const ColumnLevels& levels, double grandMean) {
@@ -100,6 +128,23 @@ std::vector<std::vector<double>> PolynomialContrasts(int s) {
         basis.push_back(v);
     }
     basis.erase(basis.begin());
+    return basis;
+}
+
+// The interaction contrasts of two columns' cells (first column's level major): products of
+// the columns' contrasts, orthonormal and orthogonal to both main effects.
+std::vector<std::vector<double>> ProductContrasts(int first, int second) {
+    std::vector<std::vector<double>> basis;
+    for (const std::vector<double>& a : PolynomialContrasts(first)) {
+        for (const std::vector<double>& b : PolynomialContrasts(second)) {
+            std::vector<double> product;
+            for (double x : a) {
+                for (double y : b)
+                    product.push_back(x * y);
+            }
+            basis.push_back(product);
+        }
+    }
     return basis;
 }
 
@@ -168,6 +213,27 @@ class AnovaBuilder {
         m_result.error.repetition = {within, count - static_cast<int>(m_values.size())};
     }
 
+    double PerRun() const { return double(m_values[0].size()); }
+
+    void CheckColumn(const ModelTerm& term, int column) const {
+        if (column < 0 || column >= static_cast<int>(m_layout.levelCounts.size()))
+            throw std::invalid_argument("term " + term.name + " names a column " +
+                                        "the array does not have");
+    }
+
+    // The columns of an interaction's factors, from their main-effect terms; empty when the
+    // term is no interaction or a factor has no main-effect term.
+    std::vector<int> FactorColumns(const ModelTerm& term) const {
+        std::vector<int> columns;
+        for (int factor : term.factors) {
+            for (const ModelTerm& main : m_terms) {
+                if (main.factors == std::vector<int>{factor} && main.columns.size() == 1)
+                    columns.push_back(main.columns[0]);
+            }
+        }
+        return term.factors.size() == 2 ? columns : std::vector<int>();
+    }
+
     void SumTerms() {
         std::vector<bool> used(m_layout.levelCounts.size(), false);
         for (const ModelTerm& term : m_terms) {
@@ -175,38 +241,65 @@ class AnovaBuilder {
             row.name = term.name;
             std::vector<double> means;
             for (int column : term.columns) {
-                if (column < 0 || column >= static_cast<int>(used.size()))
-                    throw std::invalid_argument("term " + term.name + " names a column " +
-                                                "the array does not have");
+                CheckColumn(term, column);
                 if (used[column])
                     throw std::invalid_argument("term " + term.name + " shares column " +
                                                 std::to_string(column + 1) + " with another term");
                 used[column] = true;
-                const ColumnLevels levels =
-                    LevelsOf(m_layout, m_runTotals, double(m_values[0].size()), column);
+                const ColumnLevels levels = LevelsOf(m_layout, m_runTotals, PerRun(), column);
                 row.ss += ColumnSS(levels, m_result.grandMean);
                 row.dof += m_layout.levelCounts[column] - 1;
-                AddContrasts(levels);
+                AddContrasts(PolynomialContrasts(m_layout.levelCounts[column]), levels);
                 if (term.columns.size() == 1) {
                     for (size_t l = 0; l < levels.totals.size(); ++l)
-                        means.push_back(levels.counts[l] > 0 ? levels.totals[l] / levels.counts[l]
-                                                             : kNaN);
+                        means.push_back(MeanOf(levels, l));
                 }
             }
+            std::vector<std::vector<double>> cells;
+            const std::vector<int> factorColumns = FactorColumns(term);
+            if (factorColumns.size() == 2) cells = SumCells(term, factorColumns, row);
             row.ms = row.dof > 0 ? row.ss / row.dof : kNaN;
             m_result.terms.push_back(row);
             m_result.levelMeans.push_back(term.factors.size() == 1 ? means : std::vector<double>());
+            m_result.cellMeans.push_back(cells);
         }
     }
 
-    // The single-degree contrasts of a column, kept for Lenth's estimate.
-    void AddContrasts(const ColumnLevels& levels) {
-        const int s = static_cast<int>(levels.totals.size());
-        for (const std::vector<double>& h : PolynomialContrasts(s)) {
+    // An interaction's cell means, and for one without columns of its own also its sum of
+    // squares, degrees of freedom and contrasts.
+    std::vector<std::vector<double>> SumCells(const ModelTerm& term,
+                                              const std::vector<int>& factorColumns,
+                                              AnovaTerm& row) {
+        const int a = factorColumns[0], b = factorColumns[1];
+        CheckColumn(term, a);
+        CheckColumn(term, b);
+        const ColumnLevels cells = CellsOf(m_layout, m_runTotals, PerRun(), a, b);
+        const int first = m_layout.levelCounts[a], second = m_layout.levelCounts[b];
+        std::vector<std::vector<double>> means(first);
+        for (int i = 0; i < first; ++i) {
+            for (int j = 0; j < second; ++j)
+                means[i].push_back(MeanOf(cells, size_t(i * second + j)));
+        }
+        if (term.columns.empty()) {
+            const double g = m_result.grandMean;
+            row.ss = std::max(ColumnSS(cells, g) -
+                                  ColumnSS(LevelsOf(m_layout, m_runTotals, PerRun(), a), g) -
+                                  ColumnSS(LevelsOf(m_layout, m_runTotals, PerRun(), b), g),
+                              0.0);
+            row.dof = (first - 1) * (second - 1);
+            AddContrasts(ProductContrasts(first, second), cells);
+        }
+        return means;
+    }
+
+    // The single-degree contrasts of a column's levels or of two columns' cells, kept for
+    // Lenth's estimate.
+    void AddContrasts(const std::vector<std::vector<double>>& basis, const ColumnLevels& groups) {
+        for (const std::vector<double>& h : basis) {
             double c = 0.0;
-            for (int l = 0; l < s; ++l)
-                c += h[l] * std::sqrt(levels.counts[l]) * levels.totals[l] /
-                     std::max(levels.counts[l], 1.0);
+            for (size_t g = 0; g < h.size(); ++g)
+                c += h[g] * std::sqrt(groups.counts[g]) * groups.totals[g] /
+                     std::max(groups.counts[g], 1.0);
             m_contrasts.push_back(c);
         }
     }

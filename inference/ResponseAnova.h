@@ -29,7 +29,11 @@
 namespace qvrfc {
 
 // One term of a model: a factor's main effect or an interaction of factors. Its sum of
-// squares is that of its array columns, its degrees of freedom the sum of theirs.
+// squares is that of its array columns, its degrees of freedom the sum of theirs. An
+// interaction's cells are the level pairs of its factors' main-effect columns; one that has
+// no column of its own (it stands apart in an array not built by rule) has no columns, and
+// its sum of squares is that between its cells less those of its factors, with
+// (levels - 1) * (levels - 1) degrees of freedom.
 struct ModelTerm {
     std::string name;          // "A", "Temperature", "A*B"
     std::vector<int> factors;  // the engine's factor indexes: one, or two for an interaction
@@ -91,6 +95,9 @@ struct ResponseAnalysis {
     int count = 0;  // values analysed: runs for S/N ratios, observations for the mean
     double minValue = 0.0, maxValue = 0.0;
     std::vector<std::vector<double>> levelMeans;  // [term][level]; empty for interactions
+    // [term][level of the first factor][level of the second]; empty but for interactions
+    // whose factors have main-effect terms.
+    std::vector<std::vector<std::vector<double>>> cellMeans;
 };
 
 // Every factor of the analyzer as a main-effect term named A, B, ... on its column, and
@@ -101,7 +108,8 @@ QVRFC_API DesignLayout LayoutOf(const CQVRFCDOEAnalyzer& analyzer);
 // The analysis of one response. Throws std::invalid_argument, with the cause in one
 // sentence, for values that do not fit the layout (a run count that differs, runs with
 // different numbers of observations or none, a value that is not finite) and for terms
-// that share a column or hold more degrees of freedom than the runs.
+// that share a column or hold more degrees of freedom than the runs. The levels of every
+// column a term names must be in the layout.
 QVRFC_API ResponseAnalysis AnalyzeResponse(const DesignLayout& layout,
                                            const std::vector<ModelTerm>& terms,
                                            const RunValues& values, const PoolingChoice& pooling);

@@ -7,6 +7,8 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "inference/InteractionTerms.h"
+
 namespace qvrfc {
 namespace {
 
@@ -64,12 +66,30 @@ std::string RangeWarning(const ResponseAnalysis& analysis, double value) {
     return text;
 }
 
+// The settings and interaction terms a prediction uses.
+struct PredictionModel {
+    std::vector<FactorLevel> settings;
+    std::vector<int> interactions;
+};
+
+int LevelOf(const std::vector<FactorLevel>& settings, int factor) {
+    for (const FactorLevel& setting : settings) {
+        if (setting.factor == factor) return setting.level;
+    }
+    return -1;
+}
+
+bool IsInteraction(const ResponseAnalysis& analysis, size_t term) {
+    return !analysis.cellMeans[term].empty();
+}
+
 Prediction PredictFrom(const ResponseAnalysis& analysis, const std::vector<ModelTerm>& terms,
-                       const std::vector<FactorLevel>& at, double alpha, int r) {
+                       const PredictionModel& model, double alpha, int r) {
     Prediction prediction;
-    prediction.value = analysis.grandMean;
+    const double grand = analysis.grandMean;
+    prediction.value = grand;
     int dofUsed = 0;
-    for (const FactorLevel& setting : at) {
+    for (const FactorLevel& setting : model.settings) {
         const int t = TermOfFactor(terms, setting.factor);
         const std::vector<double>& means = t < 0 ? std::vector<double>() : analysis.levelMeans[t];
         if (t < 0) throw std::invalid_argument("factor without a main effect in the model");
@@ -77,9 +97,18 @@ Prediction PredictFrom(const ResponseAnalysis& analysis, const std::vector<Model
             throw std::invalid_argument("factor " + terms[t].name + " has no level " +
                                         std::to_string(setting.level + 1) + " (it has " +
                                         std::to_string(means.size()) + ")");
-        prediction.value += means[setting.level] - analysis.grandMean;
+        prediction.value += means[setting.level] - grand;
         dofUsed += terms[t].dof;
         prediction.factors.push_back(setting.factor);
+    }
+    for (int t : model.interactions) {
+        const std::vector<int>& factors = terms[t].factors;
+        const int i = LevelOf(model.settings, factors[0]), j = LevelOf(model.settings, factors[1]);
+        prediction.value += analysis.cellMeans[t][i][j] -
+                            analysis.levelMeans[TermOfFactor(terms, factors[0])][i] -
+                            analysis.levelMeans[TermOfFactor(terms, factors[1])][j] + grand;
+        dofUsed += analysis.terms[t].dof;
+        prediction.interactions.push_back(t);
     }
     prediction.effectiveCount = analysis.count / (1.0 + dofUsed);
     const AnovaError& e = analysis.error;
@@ -98,15 +127,32 @@ size_t BestLevel(const std::vector<double>& means, bool largest) {
     return static_cast<size_t>(best - means.begin());
 }
 
-// The settings of the significant factors of a response at the optimum levels.
-std::vector<FactorLevel> SignificantSettings(const Verdict& verdict, const ResponseAnalysis& a,
-                                             const std::vector<FactorLevel>& levels) {
-    std::vector<FactorLevel> used;
+bool InSignificantInteraction(const Verdict& verdict, const ResponseAnalysis& a, int factor) {
+    for (size_t t = 0; t < verdict.terms.size(); ++t) {
+        const std::vector<int>& factors = verdict.terms[t].factors;
+        if (IsInteraction(a, t) && Significant(a.terms[t], verdict.alpha) &&
+            std::find(factors.begin(), factors.end(), factor) != factors.end())
+            return true;
+    }
+    return false;
+}
+
+// What a response's prediction at the optimum levels uses: its significant interactions and
+// the factors that are significant or in a significant interaction.
+PredictionModel SignificantModel(const Verdict& verdict, const ResponseAnalysis& a,
+                                 const std::vector<FactorLevel>& levels) {
+    PredictionModel model;
     for (const FactorLevel& setting : levels) {
         const int t = TermOfFactor(verdict.terms, setting.factor);
-        if (Significant(a.terms[t], verdict.alpha)) used.push_back(setting);
+        if (Significant(a.terms[t], verdict.alpha) ||
+            InSignificantInteraction(verdict, a, setting.factor))
+            model.settings.push_back(setting);
     }
-    return used;
+    for (size_t t = 0; t < verdict.terms.size(); ++t) {
+        if (IsInteraction(a, t) && Significant(a.terms[t], verdict.alpha))
+            model.interactions.push_back(int(t));
+    }
+    return model;
 }
 
 int AdjustmentTerm(const Verdict& verdict, const QualityVerdict& q) {
@@ -116,7 +162,8 @@ int AdjustmentTerm(const Verdict& verdict, const QualityVerdict& q) {
         const AnovaTerm& sn = q.sn.terms[t];
         if (q.mean.levelMeans[t].empty()) continue;
         const bool moves = !mean.pooled && mean.p < verdict.alpha;
-        const bool weak = sn.pooled || sn.p >= verdict.alpha;
+        const bool weak = (sn.pooled || sn.p >= verdict.alpha) &&
+                          !InSignificantInteraction(verdict, q.sn, verdict.terms[t].factors[0]);
         if (moves && weak && (best < 0 || mean.f > q.mean.terms[best].f)) best = int(t);
     }
     return best;
@@ -131,11 +178,54 @@ int AdjustedLevel(const Verdict& verdict, const QualityVerdict& q, std::vector<F
     std::vector<double> distance;
     for (size_t l = 0; l < means.size(); ++l) {
         levels[slot].level = int(l);
-        const std::vector<FactorLevel> used = SignificantSettings(verdict, q.mean, levels);
+        const PredictionModel used = SignificantModel(verdict, q.mean, levels);
         const double value = PredictFrom(q.mean, verdict.terms, used, verdict.alpha, 0).value;
         distance.push_back(std::fabs(value - q.spec.target));
     }
     return int(BestLevel(distance, false));
+}
+
+// Sets the factors of each significant S/N interaction to its best pair of levels; a factor
+// set by an earlier interaction keeps its level.
+void SetInteractingLevels(const Verdict& verdict, const ResponseAnalysis& sn,
+                          std::vector<FactorLevel>& levels) {
+    std::vector<int> fixed;
+    const auto slotOf = [&](int factor) {
+        for (size_t s = 0; s < levels.size(); ++s) {
+            if (levels[s].factor == factor) return s;
+        }
+        return levels.size();
+    };
+    for (size_t t = 0; t < verdict.terms.size(); ++t) {
+        if (!IsInteraction(sn, t) || !Significant(sn.terms[t], verdict.alpha)) continue;
+        const std::vector<int>& factors = verdict.terms[t].factors;
+        const size_t a = slotOf(factors[0]), b = slotOf(factors[1]);
+        if (a == levels.size() || b == levels.size()) continue;
+        const auto isFixed = [&](int f) {
+            return std::find(fixed.begin(), fixed.end(), f) != fixed.end();
+        };
+        double best = -HUGE_VAL;
+        const std::vector<std::vector<double>>& cells = sn.cellMeans[t];
+        for (size_t i = 0; i < cells.size(); ++i) {
+            for (size_t j = 0; j < cells[i].size(); ++j) {
+                if ((isFixed(factors[0]) && int(i) != levels[a].level) ||
+                    (isFixed(factors[1]) && int(j) != levels[b].level) || !(cells[i][j] > best))
+                    continue;
+                best = cells[i][j];
+                levels[a].level = int(i);
+                levels[b].level = int(j);
+            }
+        }
+        fixed.insert(fixed.end(), factors.begin(), factors.end());
+    }
+}
+
+template <typename T>
+std::vector<T> SortedUnion(std::vector<T> a, const std::vector<T>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    std::sort(a.begin(), a.end());
+    a.erase(std::unique(a.begin(), a.end()), a.end());
+    return a;
 }
 
 Optimum FindOptimum(const Verdict& verdict, const QualityVerdict& q) {
@@ -145,6 +235,7 @@ Optimum FindOptimum(const Verdict& verdict, const QualityVerdict& q) {
         optimum.levels.push_back(
             {verdict.terms[t].factors[0], int(BestLevel(q.sn.levelMeans[t], true))});
     }
+    SetInteractingLevels(verdict, q.sn, optimum.levels);
     const int adjustment = AdjustmentTerm(verdict, q);
     if (adjustment >= 0) {
         optimum.adjustmentFactor = verdict.terms[adjustment].factors[0];
@@ -154,17 +245,12 @@ Optimum FindOptimum(const Verdict& verdict, const QualityVerdict& q) {
                     AdjustedLevel(verdict, q, optimum.levels, slot, adjustment);
         }
     }
-    optimum.sn = PredictFrom(q.sn, verdict.terms,
-                             SignificantSettings(verdict, q.sn, optimum.levels), verdict.alpha, 0);
-    optimum.mean =
-        PredictFrom(q.mean, verdict.terms, SignificantSettings(verdict, q.mean, optimum.levels),
-                    verdict.alpha, 0);
-    optimum.factorsUsed = optimum.sn.factors;
-    optimum.factorsUsed.insert(optimum.factorsUsed.end(), optimum.mean.factors.begin(),
-                               optimum.mean.factors.end());
-    std::sort(optimum.factorsUsed.begin(), optimum.factorsUsed.end());
-    optimum.factorsUsed.erase(std::unique(optimum.factorsUsed.begin(), optimum.factorsUsed.end()),
-                              optimum.factorsUsed.end());
+    optimum.sn = PredictFrom(q.sn, verdict.terms, SignificantModel(verdict, q.sn, optimum.levels),
+                             verdict.alpha, 0);
+    optimum.mean = PredictFrom(q.mean, verdict.terms,
+                               SignificantModel(verdict, q.mean, optimum.levels), verdict.alpha, 0);
+    optimum.factorsUsed = SortedUnion(optimum.sn.factors, optimum.mean.factors);
+    optimum.interactionsUsed = SortedUnion(optimum.sn.interactions, optimum.mean.interactions);
     return optimum;
 }
 
@@ -193,7 +279,11 @@ Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings&
         throw std::invalid_argument("alpha must lie between 0 and 1");
     Verdict verdict;
     verdict.terms = settings.terms.empty() ? MainEffectTerms(analyzer) : settings.terms;
+    const std::vector<ModelTerm> interactions =
+        InteractionTerms(analyzer, verdict.terms, settings.interactions);
+    verdict.terms.insert(verdict.terms.end(), interactions.begin(), interactions.end());
     verdict.layout = LayoutOf(analyzer);
+    AddTermColumns(verdict.layout, analyzer, interactions);
     verdict.alpha = settings.alpha;
     verdict.rule = settings.rule;
     for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
@@ -221,8 +311,27 @@ Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings&
 Prediction PredictAt(const Verdict& verdict, int quality, Response response,
                      const std::vector<FactorLevel>& at, int r) {
     const QualityVerdict& q = QualityOf(verdict, quality);
-    return PredictFrom(response == Response::SnRatio ? q.sn : q.mean, verdict.terms, at,
-                       verdict.alpha, r);
+    const ResponseAnalysis& a = response == Response::SnRatio ? q.sn : q.mean;
+    PredictionModel model{at, {}};
+    for (size_t t = 0; t < verdict.terms.size(); ++t) {
+        const std::vector<int>& factors = verdict.terms[t].factors;
+        if (IsInteraction(a, t) && !a.terms[t].pooled && LevelOf(at, factors[0]) >= 0 &&
+            LevelOf(at, factors[1]) >= 0)
+            model.interactions.push_back(int(t));
+    }
+    return PredictFrom(a, verdict.terms, model, verdict.alpha, r);
+}
+
+std::vector<InteractionTable> InteractionTables(const Verdict& verdict, int quality) {
+    const QualityVerdict& q = QualityOf(verdict, quality);
+    std::vector<InteractionTable> tables;
+    for (size_t t = 0; t < verdict.terms.size(); ++t) {
+        if (!IsInteraction(q.mean, t)) continue;
+        const ModelTerm& term = verdict.terms[t];
+        tables.push_back({int(t), term.name, term.factors[0], term.factors[1], q.mean.cellMeans[t],
+                          q.sn.cellMeans[t]});
+    }
+    return tables;
 }
 
 Confirmation Confirm(const Verdict& verdict, int quality, const std::vector<FactorLevel>& at,

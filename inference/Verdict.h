@@ -14,12 +14,23 @@
 // the mean (largest for larger-the-better, smallest for smaller-the-better, nearest the
 // target for the nominal kinds). A prediction uses the response's significant factors: the
 // terms not pooled with p < alpha, or every term not pooled when p is not available.
+//
+// Declared interactions: a significant interaction for the S/N ratio sets its two factors
+// together, at the pair of levels of highest mean S/N ratio (interactions in model order; a
+// factor set by an earlier one keeps its level), and its factors cannot be the adjustment
+// factor. A prediction that uses an interaction uses the mean of its pair of levels: mu = T +
+// sum over the factors used of (level mean - T) + sum over the interactions used of (cell
+// mean - first level mean - second level mean + T), which for one interaction is T + (cell
+// mean - T) + the other factors' effects; n_eff counts the interactions' degrees of freedom
+// too. A prediction at the optimum uses the significant interactions (and their factors);
+// one at chosen levels uses every interaction not pooled whose two factors are chosen.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
+#include "arrays/OAInteractions.h"
 #include "common/QVRFCExport.h"
 #include "inference/ResponseAnova.h"
 #include "experiment/SnKind.h"
@@ -34,6 +45,8 @@ struct ResponseSpec {
 
 struct VerdictSettings {
     std::vector<ModelTerm> terms;                // empty: a main effect for every factor
+    std::vector<FactorPair> interactions;        // declared: terms after those (see
+                                                 // InteractionTerms)
     std::vector<ResponseSpec> responses;         // per quality; missing ones: the engine's
     std::vector<std::vector<int>> pooledByHand;  // per quality, term indexes (both responses)
     PoolingRule rule = PoolingRule::None;
@@ -50,14 +63,16 @@ struct Prediction {
     double value = 0.0;
     double halfWidth = 0.0;  // NaN when the error has no degrees of freedom
     double low = 0.0, high = 0.0;
-    double effectiveCount = 0.0;  // n_eff
-    std::vector<int> factors;     // the factors whose effects enter
-    std::string warning;          // why the value lies outside what the data can take
+    double effectiveCount = 0.0;    // n_eff
+    std::vector<int> factors;       // the factors whose effects enter
+    std::vector<int> interactions;  // the interaction terms whose cell means enter
+    std::string warning;            // why the value lies outside what the data can take
 };
 
 struct Optimum {
-    std::vector<FactorLevel> levels;  // every factor of a main-effect term
-    std::vector<int> factorsUsed;     // in either prediction
+    std::vector<FactorLevel> levels;    // every factor of a main-effect term
+    std::vector<int> factorsUsed;       // in either prediction
+    std::vector<int> interactionsUsed;  // interaction terms, in either prediction
     Prediction sn, mean;
     int adjustmentFactor = -1;  // -1: none
 };
@@ -80,10 +95,22 @@ struct Verdict {
 
 enum class Response { SnRatio, Mean };
 
+// The interaction table of a declared interaction: the mean and the S/N ratio at each pair
+// of levels of its factors.
+struct InteractionTable {
+    int term = 0;  // in the verdict's terms
+    std::string name;
+    int first = 0, second = 0;                  // the factors of the rows and of the columns
+    std::vector<std::vector<double>> mean, sn;  // [level of first][level of second]
+};
+// The tables of a quality's interactions with cell means, in model order.
+QVRFC_API std::vector<InteractionTable> InteractionTables(const Verdict& verdict, int quality);
+
 // The verdict on every quality. The engine computes the S/N ratios of its six kinds (and
 // stores them in its run records, as it does for any S/N query); the textbook kind is
 // computed here. Throws std::invalid_argument with the cause (naming the quality) when a
-// response cannot be analysed, or when alpha is not between 0 and 1.
+// response cannot be analysed, when a declared interaction cannot be a term (the reasons of
+// InteractionTerms), or when alpha is not between 0 and 1.
 QVRFC_API Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer,
                                  const VerdictSettings& settings);
 

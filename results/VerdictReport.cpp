@@ -20,6 +20,9 @@ const char* const kPartRow = "  %-12s %14.4f %7d\n";
 const char* const kTotalRow = "%-14s %14.4f %7d %14s %10s %10s %14s %9.2f\n";
 const char* const kPredictionRow = "  %-10s %12.4f %-3s  %s %s   n_eff %.4g   from %s%s\n";
 const char* const kNotAvailable = "*";
+const char* const kCellLabel = "%-14s";
+const char* const kCellHeader = " %14s";
+const char* const kCell = " %14.4f";
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
@@ -52,10 +55,12 @@ std::string Settings(const Verdict& verdict, const std::vector<FactorLevel>& at,
     return text.empty() ? "the grand average" : text;
 }
 
-std::string FactorList(const Verdict& verdict, const std::vector<int>& factors) {
+std::string FactorList(const Verdict& verdict, const Prediction& p) {
     std::string text;
-    for (int factor : factors)
+    for (int factor : p.factors)
         text += (text.empty() ? "" : ", ") + FactorLabel(verdict, factor);
+    for (int term : p.interactions)
+        text += ", " + verdict.terms[term].name;
     return text.empty() ? "no factor (grand average)" : text;
 }
 
@@ -73,7 +78,7 @@ std::string PredictionRow(const Verdict& verdict, const char* what, const char* 
     const std::string warning = p.warning.empty() ? "" : "   (" + p.warning + ")";
     return Format(kPredictionRow, what, p.value, unit,
                   (Confidence(verdict) + " " + interval).c_str(), Interval(p).c_str(),
-                  p.effectiveCount, FactorList(verdict, p.factors).c_str(), warning.c_str());
+                  p.effectiveCount, FactorList(verdict, p).c_str(), warning.c_str());
 }
 
 std::string AnovaText(const ResponseAnalysis& a, const std::string& title) {
@@ -100,6 +105,34 @@ std::string AnovaText(const ResponseAnalysis& a, const std::string& title) {
     return text;
 }
 
+std::string CellTable(const Verdict& verdict, const InteractionTable& table,
+                      const std::vector<std::vector<double>>& cells, const char* what,
+                      const LevelLabel& label) {
+    const std::string rows = FactorLabel(verdict, table.first);
+    const std::string columns = FactorLabel(verdict, table.second);
+    std::string text = "Interaction " + table.name + ", " + what + " at each pair of levels\n";
+    text += Format(kCellLabel, (rows + " \\ " + columns).c_str());
+    for (size_t j = 0; j < cells[0].size(); ++j)
+        text += Format(kCellHeader, (columns + "=" + label(table.second, int(j))).c_str());
+    text += "\n";
+    for (size_t i = 0; i < cells.size(); ++i) {
+        text += Format(kCellLabel, (rows + "=" + label(table.first, int(i))).c_str());
+        for (double cell : cells[i])
+            text += Format(kCell, cell);
+        text += "\n";
+    }
+    return text;
+}
+
+std::string InteractionText(const Verdict& verdict, const QualityVerdict& q,
+                            const LevelLabel& label) {
+    std::string text;
+    for (const InteractionTable& table : InteractionTables(verdict, q.quality))
+        text += CellTable(verdict, table, table.mean, "mean", label) +
+                CellTable(verdict, table, table.sn, "S/N ratio (dB)", label) + "\n";
+    return text;
+}
+
 const char* RuleName(PoolingRule rule) {
     switch (rule) {
         case PoolingRule::Auto:
@@ -119,6 +152,7 @@ std::string QualityText(const Verdict& verdict, const QualityVerdict& q, const L
     text += Format(", alpha %g, %s\n\n", verdict.alpha, RuleName(verdict.rule));
     text += AnovaText(q.sn, "ANOVA of the S/N ratio (dB)") + "\n";
     text += AnovaText(q.mean, "ANOVA of the observations") + "\n";
+    text += InteractionText(verdict, q, label);
     const Optimum& o = q.optimum;
     text += "Optimum: " + Settings(verdict, o.levels, label);
     if (o.adjustmentFactor >= 0)
@@ -151,6 +185,25 @@ JsonAnova AnovaData(const ResponseAnalysis& a) {
 
 JsonPrediction PredictionData(const Prediction& p) {
     return {Optional(p.value), Optional(p.low), Optional(p.high)};
+}
+
+std::vector<JsonInteractionTable> InteractionData(const Verdict& verdict, const QualityVerdict& q,
+                                                  const LevelLabel& label) {
+    std::vector<JsonInteractionTable> data;
+    for (const InteractionTable& table : InteractionTables(verdict, q.quality)) {
+        JsonInteractionTable json;
+        json.name = table.name;
+        json.rows = FactorLabel(verdict, table.first);
+        json.columns = FactorLabel(verdict, table.second);
+        for (size_t i = 0; i < table.mean.size(); ++i)
+            json.row_levels.push_back(label(table.first, int(i)));
+        for (size_t j = 0; j < table.mean[0].size(); ++j)
+            json.column_levels.push_back(label(table.second, int(j)));
+        json.mean = table.mean;
+        json.sn = table.sn;
+        data.push_back(json);
+    }
+    return data;
 }
 
 }  // namespace
@@ -224,6 +277,9 @@ std::vector<JsonResponseVerdict> VerdictJsonData(const Verdict& verdict, const L
                                                  label(setting.factor, setting.level));
         for (int factor : o.factorsUsed)
             response.optimum.factors_used.push_back(FactorLabel(verdict, factor));
+        for (int term : o.interactionsUsed)
+            response.optimum.interactions_used.push_back(verdict.terms[term].name);
+        response.interactions = InteractionData(verdict, q, label);
         response.optimum.sn = PredictionData(o.sn);
         response.optimum.mean = PredictionData(o.mean);
         if (o.adjustmentFactor >= 0)

@@ -19,7 +19,8 @@ namespace qvrfc {
 using LevelLabel = std::function<std::string(int factor, int level)>;
 QVRFC_API std::string LevelNumber(int factor, int level);
 
-// ANOVA tables of the S/N ratio and of the mean, and the optimum, for every quality.
+// ANOVA tables of the S/N ratio and of the mean, the tables of declared interactions, and the
+// optimum, for every quality.
 QVRFC_API std::string VerdictText(const Verdict& verdict, const LevelLabel& label = LevelNumber);
 // Writes VerdictText to path, replacing the file whole; false with the cause in error.
 QVRFC_API bool WriteVerdictReport(const std::string& path, const Verdict& verdict,
@@ -67,12 +68,22 @@ struct JsonPrediction {
 struct JsonOptimum {
     std::vector<std::pair<std::string, std::string>> levels;  // factor name, level text
     std::vector<std::string> factors_used;
+    std::vector<std::string> interactions_used;  // "A*B": cell means in a prediction
     JsonPrediction sn, mean;
     std::optional<std::string> adjustment_factor;
 };
+// A declared interaction's table: rows are the levels of its first factor, columns those of
+// the second.
+struct JsonInteractionTable {
+    std::string name;                                    // "A*B", after the factors' names
+    std::string rows, columns;                           // the factors' names
+    std::vector<std::string> row_levels, column_levels;  // level texts
+    std::vector<std::vector<double>> mean, sn;           // [row][column]
+};
 struct JsonResponseVerdict {
     std::string name;
-    JsonAnova sn, mean;  // "anova": {"sn", "mean"}
+    JsonAnova sn, mean;  // "anova": {"sn", "mean"}; interaction terms named "A*B"
+    std::vector<JsonInteractionTable> interactions;
     JsonOptimum optimum;
 };
 QVRFC_API std::vector<JsonResponseVerdict> VerdictJsonData(const Verdict& verdict,

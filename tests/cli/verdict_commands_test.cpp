@@ -25,6 +25,9 @@ TEST_F(VerdictCommands, PredictAndConfirmPrintTheirVerdictAndWriteNothing) {
         {{"confirm", data, "--at", "A=2,C=1", "--sn", "1=smaller-textbook", "--pool", "lenth",
           "--values", "70,72,75", "--alpha", "0.1"},
          "confirm_l9.txt"},
+        {{"predict", data, "--at", "A=2,B=1", "--interaction", "A*B", "--pool", "lenth", "--sn",
+          "1=larger"},
+         "predict_interaction_l9.txt"},
     };
     for (const Case& c : cases) {
         const qvrfcdoe_test::Result result = RunProgram(c.args);
@@ -62,6 +65,21 @@ TEST_F(VerdictCommands, RefuseBadInput) {
         {{"confirm", data, "--at", "A=1", "--values", "1", "--quality", "2"},
          1,
          "--quality 2 is out of range ('" + data + "' has 1 quality)"},
+        {{"predict", data, "--at", "A=1", "--interaction", "A-B"},
+         2,
+         "--interaction 'A-B': expected FACTOR*FACTOR, e.g. A*B"},
+        {{"predict", data, "--at", "A=1", "--interaction", "A*F"},
+         1,
+         "--interaction 'A*F': factor F is out of range ('" + data + "' has factors A to D)"},
+        {{"predict", data, "--at", "C=1", "--interaction", "A*B"},
+         1,
+         "--at 'C=1': factor C is not in the model, its column holds a declared interaction"},
+        {{"predict", data, "--at", "A=1", "--interaction", "A*B", "--pool", "1=D"},
+         1,
+         "--pool: factor D is not in the model, its column holds a declared interaction"},
+        {{"predict", data, "--at", "A=1", "--interaction", "A*B", "--interaction", "C*D"},
+         1,
+         "'" + data + "': interaction A*B lies on column 3, which holds factor C"},
         {{"predict", "uneven.ipt", "--at", "A=1"},
          1,
          "'uneven.ipt': quality 1, observations: run 2 has 1 observations where run 1 has 2; "
