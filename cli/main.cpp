@@ -13,6 +13,7 @@ const qvrfcdoe::DeclareCommand kCommands[] = {
     qvrfcdoe::DeclareArraysCommand,   qvrfcdoe::DeclareShowCommand,
     qvrfcdoe::DeclareCheckCommand,    qvrfcdoe::DeclareAnalyzeCommand,
     qvrfcdoe::DeclareSelftestCommand, qvrfcdoe::DeclareDemoCommand,
+    qvrfcdoe::DeclareChartsCommand,
 };
 
 std::string CommandNames(const CLI::App& app) {

@@ -1,13 +1,14 @@
 // ReportStyle: the two styles of the analyzer's text reports, written from one set of
 // format strings. Every field is followed by a separator slot, "," in the comma-separated
 // style and empty in the plain style; the plain style frames its tables with rules instead.
-// Internal to the library (not exported).
+// Internal to the library (not exported), except the factor names that every layer uses.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
 #include "common/CString.h"
+#include "common/QVRFCExport.h"
 
 namespace qvrfc {
 
@@ -38,9 +39,9 @@ class ReportStyle {
 
 // Control factor f (from 0) is named as spreadsheet columns are: A ... Z, then AA, AB, ...
 // Every output and option uses these names.
-std::string FactorName(int factor);
+QVRFC_API std::string FactorName(int factor);
 // The factor a name denotes (case ignored), or -1 when text is not such a name.
-int FactorIndex(const std::string& text);
+QVRFC_API int FactorIndex(const std::string& text);
 
 // The empty line that groups run rows by five: after runs 5, 10, ... but never after the last.
 void WriteRunGroupBreak(FILE* file, int runNumber, int runCount);

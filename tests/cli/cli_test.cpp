@@ -91,7 +91,7 @@ TEST_F(Cli, RefusesBadInput) {
         int status;
         std::string message;
     } commands[] = {
-        {{}, 2, "a command is required: arrays, show, check, analyze, selftest or demo" + see},
+        {{}, 2, "a command is required: arrays, show, check, analyze, selftest, demo or charts" + see},
         {{"bogus"}, 2, "The following argument was not expected: bogus" + see},
         {{"show"}, 2, "ARRAY is required" + see},
         {{"arrays", "--colour"}, 2, "The following argument was not expected: --colour" + see},

@@ -1,0 +1,48 @@
+// Drawing the charts into the bytes of an SVG, PNG or PDF file, and writing them to a folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "charts/ChartData.h"
+#include "common/QVRFCExport.h"
+
+namespace qvrfc {
+
+enum class ChartFormat { Svg, Png, Pdf };
+
+// Format names as files and options spell them: "svg", "png", "pdf".
+QVRFC_API const char* ChartFormatName(ChartFormat format);
+// "svg,png" -> {Svg, Png}; repeats are dropped; std::invalid_argument naming the bad word.
+QVRFC_API std::vector<ChartFormat> ParseChartFormats(const std::string& text);
+
+// Each returns the complete file; std::runtime_error when cairo cannot draw it.
+QVRFC_API std::string DrawMainEffects(const MainEffects& chart, ChartFormat format);
+QVRFC_API std::string DrawPareto(const Pareto& chart, ChartFormat format);
+QVRFC_API std::string DrawHalfNormal(const HalfNormal& chart, ChartFormat format);
+
+// An SVG drawing ready to sit inside an HTML page: no XML declaration, and its identifiers
+// prefixed with `prefix` so that several drawings on one page do not share glyphs.
+QVRFC_API std::string InlineSvg(const std::string& svg, const std::string& prefix);
+
+// A file name stem made of lower-case letters, digits and dashes: "Yield [%]" -> "yield".
+QVRFC_API std::string FileStem(const std::string& name);
+
+// One file to write: its name inside the folder and its bytes.
+struct ChartFile {
+    std::string name;
+    std::string bytes;
+};
+
+// The files of every chart of the responses, named "charts/<stem>-main-effects.svg", ...;
+// a half-normal plot only where there are effects. Stems are unique.
+QVRFC_API std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
+                                            const std::vector<ChartFormat>& formats);
+
+// Writes every file into folder (subfolders made as needed), each under a temporary name
+// first and then renamed; when one fails, none is left and a std::runtime_error names it.
+// Returns the paths written.
+QVRFC_API std::vector<std::string> WriteFilesWhole(const std::string& folder,
+                                                   const std::vector<ChartFile>& files);
+
+}  // namespace qvrfc
