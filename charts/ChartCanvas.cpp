@@ -5,8 +5,10 @@
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 #include <cairo.h>
+#include <png.h>
 
 #include <cmath>
+#include <csetjmp>
 #include <cstdio>
 #include <stdexcept>
 
@@ -34,6 +36,45 @@ size_t SequenceLength(unsigned char c) {
     if (c >= 0xE0) return 3;
     if (c >= 0xC0) return 2;
     return 1;
+}
+
+void AppendPngData(png_structp png, png_bytep data, png_size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))
+        ->append(reinterpret_cast<const char*>(data), length);
+}
+
+// PNG of cairo's 24-bit image rows (blue, green, red, unused byte on little-endian machines).
+// Charts are large flat areas: the Sub filter and a fast compression level make files about as
+// small as the thorough defaults, several times faster. False when libpng fails.
+bool EncodePng(unsigned char* pixels, int width, int height, int stride, std::string* out) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {  // libpng's errors return here
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, out, AppendPngData, nullptr);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+    png_set_compression_level(png, 1);
+    png_write_info(png, info);
+    const uint32_t probe = 1;
+    if (*reinterpret_cast<const unsigned char*>(&probe) == 1) {
+        png_set_bgr(png);
+        png_set_filler(png, 0, PNG_FILLER_AFTER);
+    } else {
+        png_set_filler(png, 0, PNG_FILLER_BEFORE);
+    }
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, pixels + static_cast<ptrdiff_t>(y) * stride);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
 }
 
 }  // namespace
@@ -201,7 +242,11 @@ std::string ChartCanvas::Finish() {
     s.cr = nullptr;
     if (s.format == ChartFormat::Png) {
         cairo_surface_flush(s.surface);
-        Check(cairo_surface_write_to_png_stream(s.surface, AppendToString, &s.bytes), "PNG");
+        if (!EncodePng(cairo_image_surface_get_data(s.surface),
+                       cairo_image_surface_get_width(s.surface),
+                       cairo_image_surface_get_height(s.surface),
+                       cairo_image_surface_get_stride(s.surface), &s.bytes))
+            throw std::runtime_error("cannot draw the chart (PNG): libpng failed");
     } else {
         cairo_surface_finish(s.surface);
         Check(cairo_surface_status(s.surface), "file");

@@ -116,20 +116,28 @@ std::string FileStem(const std::string& name) {
     return stem.empty() ? "response" : stem;
 }
 
+std::vector<std::string> ChartStems(const std::vector<ResponseCharts>& responses) {
+    std::vector<std::string> stems;
+    std::set<std::string> taken;
+    for (const ResponseCharts& charts : responses)
+        stems.push_back("charts/" + Unique(FileStem(charts.response), taken));
+    return stems;
+}
+
 std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
                                   const std::vector<ChartFormat>& formats) {
     std::vector<ChartFile> files;
-    std::set<std::string> stems;
-    for (const ResponseCharts& charts : responses) {
-        const std::string stem = "charts/" + Unique(FileStem(charts.response), stems);
+    const std::vector<std::string> stems = ChartStems(responses);
+    for (size_t r = 0; r < responses.size(); ++r) {
+        const ResponseCharts& charts = responses[r];
         for (ChartFormat format : formats) {
             const std::string ext = std::string(".") + ChartFormatName(format);
             files.push_back(
-                {stem + "-main-effects" + ext, DrawMainEffects(charts.mainEffects, format)});
-            files.push_back({stem + "-pareto" + ext, DrawPareto(charts.pareto, format)});
+                {stems[r] + "-main-effects" + ext, DrawMainEffects(charts.mainEffects, format)});
+            files.push_back({stems[r] + "-pareto" + ext, DrawPareto(charts.pareto, format)});
             if (!charts.halfNormal.effects.empty())
                 files.push_back(
-                    {stem + "-half-normal" + ext, DrawHalfNormal(charts.halfNormal, format)});
+                    {stems[r] + "-half-normal" + ext, DrawHalfNormal(charts.halfNormal, format)});
         }
     }
     return files;

@@ -34,6 +34,9 @@ struct ChartFile {
     std::string bytes;
 };
 
+// Where each response's charts go: "charts/<stem>", the stems made unique ("yield-2").
+QVRFC_API std::vector<std::string> ChartStems(const std::vector<ResponseCharts>& responses);
+
 // The files of every chart of the responses, named "charts/<stem>-main-effects.svg", ...;
 // a half-normal plot only where there are effects. Stems are unique.
 QVRFC_API std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,

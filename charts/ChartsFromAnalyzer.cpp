@@ -69,25 +69,29 @@ EffectSeries SeriesOf(const Analyzer& analyzer, int quality, Analyzer::FACTOR_EF
 }
 
 // Corrected total sum of squares of the S/N ratios (one a run) or of the observations (from
-// each run's count, mean and deviation), with its degrees of freedom.
+// each run's count, mean and deviation), with its degrees of freedom. The S/N ratios are read
+// once each, which also refreshes the ones the analyzer keeps.
 double TotalSquares(const Analyzer& analyzer, int quality, bool onSnRatios, int& dof) {
+    struct RunFigures {
+        double n, y, sd;
+    };
+    std::vector<RunFigures> runs;
     double count = 0.0, sum = 0.0;
     for (int run = 0; run < analyzer.GetNoRun(); ++run) {
-        const double n = onSnRatios ? 1.0 : analyzer.GetRunNoQualityData(quality, run);
-        count += n;
-        sum += n * (onSnRatios ? analyzer.GetSNRatio(quality, run)
-                               : analyzer.GetRunQualityValue(quality, run));
+        const RunFigures r =
+            onSnRatios ? RunFigures{1.0, analyzer.GetSNRatio(quality, run), 0.0}
+                       : RunFigures{static_cast<double>(analyzer.GetRunNoQualityData(quality, run)),
+                                    analyzer.GetRunQualityValue(quality, run),
+                                    Finite(analyzer.GetRunStandardDeviation(quality, run))};
+        count += r.n;
+        sum += r.n * r.y;
+        runs.push_back(r);
     }
     const double mean = count > 0.0 ? sum / count : 0.0;
     double squares = 0.0;
-    for (int run = 0; run < analyzer.GetNoRun(); ++run) {
-        const double n = onSnRatios ? 1.0 : analyzer.GetRunNoQualityData(quality, run);
-        const double y = onSnRatios ? analyzer.GetSNRatio(quality, run)
-                                    : analyzer.GetRunQualityValue(quality, run);
-        const double sd = onSnRatios ? 0.0 : Finite(analyzer.GetRunStandardDeviation(quality, run));
-        squares += n * (y - mean) * (y - mean) +
-                   (n > 1.0 && std::isfinite(sd) ? (n - 1.0) * sd * sd : 0.0);
-    }
+    for (const RunFigures& r : runs)
+        squares += r.n * (r.y - mean) * (r.y - mean) +
+                   (r.n > 1.0 && std::isfinite(r.sd) ? (r.n - 1.0) * r.sd * r.sd : 0.0);
     dof = std::max(static_cast<int>(count) - 1, 0);
     return squares;
 }
@@ -149,7 +153,6 @@ bool HasRepetitions(const Analyzer& analyzer, int quality) {
 }
 
 AnovaNumbers AnovaFromAnalyzer(const Analyzer& analyzer, int quality, bool onSnRatios) {
-    RefreshSnRatios(analyzer, quality);
     const auto type =
         onSnRatios ? Analyzer::FACTOR_EFFECT_SN_RATIO : Analyzer::FACTOR_EFFECT_QUALITY;
     AnovaNumbers anova;
@@ -194,8 +197,10 @@ std::vector<ChartFactor> ChartFactorsFromAnalyzer(const Analyzer& analyzer) {
     return factors;
 }
 
-MainEffects MainEffectsFromAnalyzer(const Analyzer& analyzer, int quality) {
-    RefreshSnRatios(analyzer, quality);
+namespace {
+
+// The charts of the S/N ratios the analyzer keeps, as last refreshed.
+MainEffects MainEffectsOfKept(const Analyzer& analyzer, int quality) {
     MainEffects chart;
     chart.response = ResponseLabel(analyzer, quality);
     chart.factors = ChartFactorsFromAnalyzer(analyzer);
@@ -209,6 +214,13 @@ MainEffects MainEffectsFromAnalyzer(const Analyzer& analyzer, int quality) {
     return chart;
 }
 
+}  // namespace
+
+MainEffects MainEffectsFromAnalyzer(const Analyzer& analyzer, int quality) {
+    RefreshSnRatios(analyzer, quality);
+    return MainEffectsOfKept(analyzer, quality);
+}
+
 Pareto ParetoFromAnova(const AnovaNumbers& anova, const std::string& response,
                        const std::string& title) {
     Pareto chart;
@@ -220,8 +232,9 @@ Pareto ParetoFromAnova(const AnovaNumbers& anova, const std::string& response,
     return chart;
 }
 
-HalfNormal HalfNormalFromAnalyzer(const Analyzer& analyzer, int quality) {
-    RefreshSnRatios(analyzer, quality);
+namespace {
+
+HalfNormal HalfNormalOfKept(const Analyzer& analyzer, int quality) {
     HalfNormal chart;
     chart.response = ResponseLabel(analyzer, quality);
     chart.title = "Half-normal plot of the S/N effects";
@@ -247,13 +260,21 @@ HalfNormal HalfNormalFromAnalyzer(const Analyzer& analyzer, int quality) {
     return chart;
 }
 
+}  // namespace
+
+HalfNormal HalfNormalFromAnalyzer(const Analyzer& analyzer, int quality) {
+    RefreshSnRatios(analyzer, quality);
+    return HalfNormalOfKept(analyzer, quality);
+}
+
 ResponseCharts ChartsFromAnalyzer(const Analyzer& analyzer, int quality) {
     ResponseCharts charts;
     charts.response = ResponseLabel(analyzer, quality);
-    charts.mainEffects = MainEffectsFromAnalyzer(analyzer, quality);
+    // The ANOVA reads every S/N ratio once; the other charts use them as refreshed there.
     charts.pareto = ParetoFromAnova(AnovaFromAnalyzer(analyzer, quality, true), charts.response,
                                     "Contributions to the S/N ratio");
-    charts.halfNormal = HalfNormalFromAnalyzer(analyzer, quality);
+    charts.mainEffects = MainEffectsOfKept(analyzer, quality);
+    charts.halfNormal = HalfNormalOfKept(analyzer, quality);
     return charts;
 }
 

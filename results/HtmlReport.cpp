@@ -3,7 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
-#include <set>
+#include <functional>
 
 #include "results/HtmlWriter.h"
 
@@ -238,25 +238,44 @@ void WriteOptimum(HtmlWriter& html, const OptimumReport& optimum) {
     if (!optimum.note.empty()) html.Element("p", optimum.note, {{"class", "note"}});
 }
 
+// The SVG drawing named name among drawn, or draw() when it is not there.
+std::string Svg(const std::vector<ChartFile>& drawn, const std::string& name,
+                const std::function<std::string()>& draw) {
+    for (const ChartFile& file : drawn)
+        if (file.name == name) return file.bytes;
+    return draw();
+}
+
 void Figure(HtmlWriter& html, const std::string& svg, const std::string& prefix,
             const std::string& caption) {
     html.Open("figure").Raw(InlineSvg(svg, prefix)).Raw("\n");
     html.Element("figcaption", caption).Close();
 }
 
-void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const std::string& stem) {
+// The charts of a response whose files are named stem + "-main-effects.svg", ...; id prefixes
+// the identifiers inside each drawing.
+void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const std::string& stem,
+                 const std::string& id, const std::vector<ChartFile>& drawn) {
     html.Element("h3", "Charts");
-    Figure(html, DrawMainEffects(charts.mainEffects, ChartFormat::Svg), stem + "-me-",
+    Figure(html,
+           Svg(drawn, stem + "-main-effects.svg",
+               [&] { return DrawMainEffects(charts.mainEffects, ChartFormat::Svg); }),
+           id + "-me-",
            "Main effects: mean of each statistic at each level; the filled marker is the best "
            "level, the dashed line the overall mean.");
-    Figure(html, DrawPareto(charts.pareto, ChartFormat::Svg), stem + "-pa-",
-           "Contributions of the ANOVA terms (pure sums of squares).");
+    Figure(html,
+           Svg(drawn, stem + "-pareto.svg",
+               [&] { return DrawPareto(charts.pareto, ChartFormat::Svg); }),
+           id + "-pa-", "Contributions of the ANOVA terms (pure sums of squares).");
     if (!charts.halfNormal.effects.empty())
-        Figure(html, DrawHalfNormal(charts.halfNormal, ChartFormat::Svg), stem + "-hn-",
-               "Half-normal plot of the effects.");
+        Figure(html,
+               Svg(drawn, stem + "-half-normal.svg",
+                   [&] { return DrawHalfNormal(charts.halfNormal, ChartFormat::Svg); }),
+               id + "-hn-", "Half-normal plot of the effects.");
 }
 
-void WriteResponse(HtmlWriter& html, const ResponseReport& response, const std::string& id) {
+void WriteResponse(HtmlWriter& html, const ResponseReport& response, const std::string& stem,
+                   const std::string& id, const std::vector<ChartFile>& drawn) {
     html.Open("section", {{"id", id}}).Element("h2", "Response: " + response.name);
     for (const ResponseTable& table : response.tables)
         WriteResponseTable(html, table);
@@ -264,27 +283,25 @@ void WriteResponse(HtmlWriter& html, const ResponseReport& response, const std::
     for (const AnovaTable& table : response.anovas)
         WriteAnova(html, table);
     if (response.optimum) WriteOptimum(html, *response.optimum);
-    WriteCharts(html, response.charts, id);
+    WriteCharts(html, response.charts, stem, id, drawn);
     html.Close();
 }
 
-// Section identifiers of the responses: "r-" and the file stem, unique.
-std::vector<std::string> ResponseIds(const std::vector<ResponseReport>& responses) {
-    std::vector<std::string> ids;
-    std::set<std::string> taken;
-    for (const ResponseReport& response : responses) {
-        std::string id = "r-" + FileStem(response.name);
-        for (int n = 2; !taken.insert(id).second; ++n)
-            id = "r-" + FileStem(response.name) + "-" + std::to_string(n);
-        ids.push_back(id);
-    }
-    return ids;
+std::vector<ResponseCharts> ChartsOf(const ReportData& data) {
+    std::vector<ResponseCharts> charts;
+    for (const ResponseReport& response : data.responses)
+        charts.push_back(response.charts);
+    return charts;
 }
 
 }  // namespace
 
-std::string BuildHtmlReport(const ReportData& data) {
-    const std::vector<std::string> ids = ResponseIds(data.responses);
+std::string BuildHtmlReport(const ReportData& data, const std::vector<ChartFile>& drawn) {
+    // A response's section is named after its chart files: "charts/yield" -> "r-yield".
+    const std::vector<std::string> stems = ChartStems(ChartsOf(data));
+    std::vector<std::string> ids;
+    for (const std::string& stem : stems)
+        ids.push_back("r-" + stem.substr(stem.find('/') + 1));
     HtmlWriter html;
     html.Raw("<!DOCTYPE html>\n").Open("html", {{"lang", "en"}}).Open("head");
     html.Raw("<meta charset=\"utf-8\">\n");
@@ -299,7 +316,7 @@ std::string BuildHtmlReport(const ReportData& data) {
     WriteExperiment(html, data.experiment);
     WriteRuns(html, data);
     for (size_t r = 0; r < data.responses.size(); ++r)
-        WriteResponse(html, data.responses[r], ids[r]);
+        WriteResponse(html, data.responses[r], stems[r], ids[r], drawn);
     html.Close().Close();
     return html.Finish();
 }
@@ -307,11 +324,8 @@ std::string BuildHtmlReport(const ReportData& data) {
 std::vector<std::string> WriteChartsAndPage(const ReportData& data, const std::string& folder,
                                             const std::vector<ChartFormat>& formats,
                                             bool withHtml) {
-    std::vector<ResponseCharts> charts;
-    for (const ResponseReport& response : data.responses)
-        charts.push_back(response.charts);
-    std::vector<ChartFile> files = DrawCharts(charts, formats);
-    if (withHtml) files.push_back({"report.html", BuildHtmlReport(data)});
+    std::vector<ChartFile> files = DrawCharts(ChartsOf(data), formats);
+    if (withHtml) files.push_back({"report.html", BuildHtmlReport(data, files)});
     return WriteFilesWhole(folder, files);
 }
 

@@ -112,8 +112,10 @@ struct ReportData {
     std::vector<ResponseReport> responses;
 };
 
-// The complete page; its charts are drawn as inline SVG.
-QVRFC_API std::string BuildHtmlReport(const ReportData& data);
+// The complete page; its charts are drawn as inline SVG. SVG files among `drawn` (named as
+// DrawCharts names them) are used instead of drawing those charts again.
+QVRFC_API std::string BuildHtmlReport(const ReportData& data,
+                                      const std::vector<ChartFile>& drawn = {});
 
 // Draws the charts of every response in the formats into <folder>/charts/ and, with withHtml,
 // writes <folder>/report.html: every file or none (std::runtime_error naming the file that
