@@ -37,8 +37,8 @@ int DrawCharts(const ChartsOptions& options) {
         CQVRFCDOEAnalyzer analyzer;
         if (!analyzer.LoadData(dataFile.c_str()))
             throw InputError(Text("'%s' could not be loaded", options.dataFile.c_str()));
-        qvrfc::WriteChartsAndPage(analyzer, dataFile.filename().string(), ".", formats,
-                                  !options.noHtml);
+        qvrfc::WriteChartsAndPage(analyzer, dataFile.filename().string(), folder.Path().string(),
+                                  formats, !options.noHtml);
     }
     folder.PrintFilesWritten();
     return 0;

@@ -21,7 +21,7 @@ h3 { font-size: 16px; margin: 20px 0 6px; }
 nav a { margin-right: 14px; }
 .scroll { overflow-x: auto; }
 table { border-collapse: collapse; margin: 6px 0 14px; }
-caption { text-align: left; font-weight: bold; padding: 4px 0; }
+caption { text-align: left; font-weight: bold; padding: 4px 0; white-space: nowrap; }
 th, td { border: 1px solid #bbb; padding: 3px 8px; }
 th { background: #eee; text-align: center; }
 td.num { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
@@ -94,8 +94,8 @@ std::string Join(const std::vector<std::string>& words, const std::string& joint
 
 void WriteExperiment(HtmlWriter& html, const ReportExperiment& experiment) {
     html.Open("section", {{"id", "experiment"}}).Element("h2", "Experiment");
-    html.Element("p", "Array " + experiment.array + ", " + std::to_string(experiment.runs) +
-                          " runs, up to " + std::to_string(experiment.repetitions) +
+    html.Element("p", "Array: " + experiment.array + "; " + std::to_string(experiment.runs) +
+                          " runs; up to " + std::to_string(experiment.repetitions) +
                           " observations a run.");
     OpenTable(html, "Control factors");
     HeaderRow(html, {"Factor", "Unit", "Column", "Levels"});

@@ -43,6 +43,12 @@ TEST_F(ChartsCommand, WritesTheChartsAndThePage) {
 TEST_F(ChartsCommand, RefusesBadInput) {
     qvrfc_test::WriteFile("short.ipt", "9 1 0\n5 1 2 3\n");
     ExpectRefused({"charts", "missing.ipt"}, 1, "cannot read 'missing.ipt': no such file");
+    fs::create_directories("o/charts/quality-1-main-effects.svg");  // a folder in the way
+    fs::copy_file(qvrfc_test::DataFile("DOETest1.ipt"), "data.ipt");
+    ExpectRefused(
+        {"charts", "data.ipt", "--out", "o"}, 1,
+        "cannot write '" + OutFolder("o") + "/charts/quality-1-main-effects.svg': Is a directory");
+    EXPECT_FALSE(fs::exists("o/report.html"));
     ExpectRefused(
         {"charts", "short.ipt", "--charts", "svg,gif"}, 2,
         "--charts: unknown chart format 'gif' (use svg, png and pdf, separated by commas)");

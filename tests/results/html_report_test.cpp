@@ -75,7 +75,11 @@ qvrfc::ReportData SmallReport() {
     response.tables = {
         {"S/N ratio (dB)",
          {{"Temp", {30.95, 26.5}, 4.45, 1, 0}, {"Gas \"N2\"", {26.9, 25.55}, 1.35, 2, 0}}}};
-    qvrfc::AnovaTable anova{"ANOVA of the S/N ratios", {}, {}, 62.9, 3, "Gas pooled."};
+    qvrfc::AnovaTable anova;
+    anova.title = "ANOVA of the S/N ratios";
+    anova.totalSS = 62.9;
+    anova.totalDof = 3;
+    anova.note = "Gas pooled.";
     anova.terms = {{"Temp", 19.8, 1, 19.8, 10.9, 0.00004, 28.5, false},
                    {"Gas \"N2\"", 1.8, 1, 1.8, {}, {}, 2.9, true}};
     anova.error = {"Error", 3.6, 2, 1.8, {}, {}, 71.5, false};
