@@ -21,6 +21,10 @@ QVRFC_API std::string DrawMainEffects(const MainEffects& chart, ChartFormat form
 QVRFC_API std::string DrawPareto(const Pareto& chart, ChartFormat format);
 QVRFC_API std::string DrawHalfNormal(const HalfNormal& chart, ChartFormat format);
 
+// Where a half-normal plot puts the i-th smallest of count absolute effects: the standard
+// normal quantile of 0.5 + 0.5 (i + 0.5) / count.
+QVRFC_API std::vector<double> HalfNormalQuantiles(size_t count);
+
 // An SVG drawing ready to sit inside an HTML page: no XML declaration, and its identifiers
 // prefixed with `prefix` so that several drawings on one page do not share glyphs.
 QVRFC_API std::string InlineSvg(const std::string& svg, const std::string& prefix);

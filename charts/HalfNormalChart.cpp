@@ -33,6 +33,18 @@ double NormalQuantile(double p) {
     return (low + high) / 2.0;
 }
 
+}  // namespace
+
+std::vector<double> HalfNormalQuantiles(size_t count) {
+    std::vector<double> quantiles;
+    const double m = static_cast<double>(count);
+    for (size_t i = 0; i < count; ++i)
+        quantiles.push_back(NormalQuantile(0.5 + 0.5 * (static_cast<double>(i) + 0.5) / m));
+    return quantiles;
+}
+
+namespace {
+
 struct PlotPoint {
     std::string label;
     double quantile;
@@ -46,9 +58,9 @@ std::vector<PlotPoint> PointsOf(const HalfNormal& chart) {
             points.push_back({effect.label, 0.0, std::fabs(effect.value)});
     std::stable_sort(points.begin(), points.end(),
                      [](const PlotPoint& a, const PlotPoint& b) { return a.size < b.size; });
-    const double m = static_cast<double>(points.size());
+    const std::vector<double> quantiles = HalfNormalQuantiles(points.size());
     for (size_t i = 0; i < points.size(); ++i)
-        points[i].quantile = NormalQuantile(0.5 + 0.5 * (static_cast<double>(i) + 0.5) / m);
+        points[i].quantile = quantiles[i];
     return points;
 }
 

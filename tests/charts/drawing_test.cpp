@@ -117,6 +117,22 @@ TEST(ChartDrawing, PdfIsAPdfFile) {
     }
 }
 
+// R: qnorm(0.5 + 0.5 * ((1:m) - 0.5) / m).
+TEST(HalfNormalQuantiles, AgreeWithR) {
+    const std::vector<std::pair<size_t, std::vector<double>>> cases = {
+        {0, {}},
+        {1, {0.674489750196}},
+        {8,
+         {0.0784124127331, 0.2372021093288, 0.4022500653217, 0.5791321622556, 0.7764217611479,
+          1.0099901692496, 1.3180108973035, 1.8627318674217}}};
+    for (const auto& [count, expected] : cases) {
+        const std::vector<double> quantiles = qvrfc::HalfNormalQuantiles(count);
+        ASSERT_EQ(quantiles.size(), expected.size());
+        for (size_t i = 0; i < count; ++i)
+            EXPECT_NEAR(quantiles[i], expected[i], 1e-10) << count << " " << i;
+    }
+}
+
 // Several drawings on one page: the identifiers of each are its own.
 TEST(ChartDrawing, InlineSvgKeepsIdentifiersApart) {
     const std::string svg =
