@@ -5,6 +5,7 @@
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 #include <png.h>
 
 #include <cmath>
@@ -255,6 +256,15 @@ std::string ChartCanvas::Finish() {
     s.surface = nullptr;
     return std::move(s.bytes);
 }
+
+}  // namespace chart
+
+void ReleaseDrawingCaches() {
+    cairo_debug_reset_static_data();
+    FcFini();
+}
+
+namespace chart {
 
 std::vector<double> NiceTicks(double low, double high, int count) {
     if (!std::isfinite(low) || !std::isfinite(high)) return {0.0, 1.0};

@@ -11,6 +11,11 @@ namespace qvrfc {
 
 enum class ChartFormat { Svg, Png, Pdf };
 
+// Empties the font caches that drawing fills (cairo's and fontconfig's). For a program that
+// has finished drawing, at its end, so that leak checkers see only real leaks; drawing again
+// afterwards is not supported.
+QVRFC_API void ReleaseDrawingCaches();
+
 // Format names as files and options spell them: "svg", "png", "pdf".
 QVRFC_API const char* ChartFormatName(ChartFormat format);
 // "svg,png" -> {Svg, Png}; repeats are dropped; std::invalid_argument naming the bad word.

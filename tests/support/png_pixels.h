@@ -1,14 +1,26 @@
 // Decodes a PNG file's bytes with cairo and measures how much of it is drawn on; for the tests
-// of the charts and of the report page (their test programs link cairo).
+// of the charts and of the report page (their test programs link cairo). Including it also
+// empties the font caches when the test program ends, so that a leak check sees only what
+// the program itself keeps.
 #pragma once
 
 #include <cairo.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
+#include "charts/ChartRender.h"
+
 namespace qvrfc_test {
+
+class CairoCaches : public testing::Environment {
+  public:
+    void TearDown() override { qvrfc::ReleaseDrawingCaches(); }
+};
+inline testing::Environment* const kCairoCaches =
+    testing::AddGlobalTestEnvironment(new CairoCaches);
 
 struct PngPixels {
     bool ok = false;
