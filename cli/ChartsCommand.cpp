@@ -21,7 +21,7 @@ struct ChartsOptions {
     bool noHtml = false;
 };
 
-int DrawCharts(const ChartsOptions& options) {
+int WriteChartsOfFile(const ChartsOptions& options) {
     std::vector<qvrfc::ChartFormat> formats;
     try {
         formats = qvrfc::ParseChartFormats(options.formats);
@@ -50,7 +50,7 @@ void DeclareChartsCommand(CLI::App& app, CommandRun& run) {
     auto options = std::make_shared<ChartsOptions>();
     CLI::App* charts =
         AddCommand(app, run, "charts", "Draw the charts and the report page of a quality data file",
-                   [options] { return DrawCharts(*options); });
+                   [options] { return WriteChartsOfFile(*options); });
     charts->add_option("FILE", options->dataFile, "Quality data file")->required();
     charts
         ->add_option("--charts", options->formats, "Chart formats: svg, png, pdf, comma-separated")
