@@ -26,6 +26,7 @@
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "experiment_generator.h"
 #include "heap_counter.h"
+#include "results/ReportFromAnalyzer.h"
 
 namespace {
 
@@ -203,6 +204,19 @@ void BM_Analysis(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * shape.Observations());
 }
 
+// Charts (SVG and PNG) and report page of every quality, written into a folder. They are
+// drawn from per-run and per-level figures, so their time does not follow the observations.
+void BM_ChartsAndPage(benchmark::State& state) {
+    const ExperimentShape shape = ShapeOf(state);
+    Analyzer analyzer;
+    Load(analyzer, shape);
+    const std::vector<qvrfc::ChartFormat> formats = {qvrfc::ChartFormat::Svg,
+                                                     qvrfc::ChartFormat::Png};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qvrfc::WriteChartsAndPage(analyzer, "exp", "out", formats, true));
+    state.SetItemsProcessed(state.iterations() * shape.Observations());
+}
+
 // Observations entered one by one through the Start / Add / End sequence.
 void BM_Entry(benchmark::State& state) {
     const ExperimentShape shape = ShapeOf(state);
@@ -309,6 +323,13 @@ BENCHMARK(BM_ParseBaseline)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadData)->Apply(LoadSizes)->MinTime(1.5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Entry)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Analysis)->Apply(Sizes)->Apply(Arrays)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChartsAndPage)
+    ->ArgNames({"runs", "q", "reps"})
+    ->Args({9, 1, 5})
+    ->Args({81, 1, 100000})
+    ->Args({81, 10, 1000})
+    ->Args({81, 10, 10000})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Writer)
     ->ArgNames({"runs", "q", "reps", "csv"})
     ->Args({9, 1, 5, 0})

@@ -33,6 +33,7 @@ void DeclarePredictCommand(CLI::App& app, CommandRun& run);
 void DeclareConfirmCommand(CLI::App& app, CommandRun& run);
 void DeclareSelftestCommand(CLI::App& app, CommandRun& run);
 void DeclareDemoCommand(CLI::App& app, CommandRun& run);
+void DeclareChartsCommand(CLI::App& app, CommandRun& run);
 
 // Adds the subcommand `name`; when the user picks it, `body` becomes the work to run.
 CLI::App* AddCommand(CLI::App& app, CommandRun& run, const char* name, const char* description,

@@ -102,11 +102,12 @@ void OutputFolder::Lock() {
 void OutputFolder::PrintFilesWritten() const {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(m_path, error)) {
+    // Subfolders too (charts/...), each file named by its path inside the folder.
+    for (const auto& entry : fs::recursive_directory_iterator(m_path, error)) {
         std::error_code ignored;
         if (entry.is_regular_file(ignored) && entry.path().filename() != kLockFile &&
             entry.last_write_time(ignored) >= m_start - kTimeSlack)
-            names.push_back(entry.path().filename().string());
+            names.push_back(entry.path().lexically_relative(m_path).string());
     }
     std::sort(names.begin(), names.end());
     std::printf("\nFiles written to %s:\n", m_path.c_str());

@@ -1,10 +1,12 @@
 // qvrfcdoe: the Taguchi design-of-experiments engine on the command line.
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "CliError.h"
 #include "Commands.h"
+#include "charts/ChartRender.h"
 
 namespace {
 
@@ -15,6 +17,7 @@ const qvrfcdoe::DeclareCommand kCommands[] = {
     qvrfcdoe::DeclareDesignCommand,       qvrfcdoe::DeclareAnalyzeCommand,
     qvrfcdoe::DeclarePredictCommand,      qvrfcdoe::DeclareConfirmCommand,
     qvrfcdoe::DeclareSelftestCommand,     qvrfcdoe::DeclareDemoCommand,
+    qvrfcdoe::DeclareChartsCommand,
 };
 
 std::string CommandNames(const CLI::App& app) {
@@ -41,6 +44,8 @@ int RunChosen(const CLI::App& app, const qvrfcdoe::CommandRun& run) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The font caches of the charts are emptied at the end, so that leak checkers see none.
+    std::atexit(qvrfc::ReleaseDrawingCaches);
     CLI::App app(
         "Taguchi design-of-experiments engine: orthogonal arrays, S/N ratios, "
         "factor effects, ANOVA and reports",

@@ -94,7 +94,7 @@ TEST_F(Cli, RefusesBadInput) {
         {{},
          2,
          "a command is required: arrays, show, interactions, check, design, analyze, predict, "
-         "confirm, selftest or demo" +
+         "confirm, selftest, demo or charts" +
              see},
         {{"bogus"}, 2, "The following argument was not expected: bogus" + see},
         {{"show"}, 2, "ARRAY is required" + see},

@@ -1,0 +1,78 @@
+// ChartCanvas: the few drawing operations the charts need, on one surface of a chosen format.
+// The same drawing code thus makes the SVG, PNG and PDF files. Internal to the charts layer.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "charts/ChartRender.h"
+
+namespace qvrfc {
+namespace chart {
+
+struct Colour {
+    double r, g, b;
+};
+
+// Okabe-Ito colours: told apart by colour-blind readers, and by their markers and dashes in grey.
+constexpr Colour kBlack{0.0, 0.0, 0.0};
+constexpr Colour kGrey{0.45, 0.45, 0.45};
+constexpr Colour kLightGrey{0.85, 0.85, 0.85};
+constexpr Colour kWhite{1.0, 1.0, 1.0};
+constexpr Colour kBlue{0.0, 0.447, 0.698};
+constexpr Colour kVermillion{0.835, 0.369, 0.0};
+constexpr Colour kGreen{0.0, 0.620, 0.451};
+
+enum class Marker { Circle, Square, Triangle };
+enum class Dash { Solid, Dashed, Dotted };
+enum class Align { Left, Centre, Right };
+
+// Text sizes in pixels (points on PDF).
+constexpr double kTitleSize = 16.0;
+constexpr double kLabelSize = 12.0;
+constexpr double kSmallSize = 11.0;
+
+struct Point {
+    double x, y;
+};
+
+class ChartCanvas {
+  public:
+    ChartCanvas(int width, int height, ChartFormat format);
+    ~ChartCanvas();
+    ChartCanvas(const ChartCanvas&) = delete;
+    ChartCanvas& operator=(const ChartCanvas&) = delete;
+
+    // Pen: colour, width and dash pattern of the lines drawn next.
+    void Pen(Colour colour, double width = 1.0, Dash dash = Dash::Solid);
+    void Line(Point from, Point to);
+    void Polyline(const std::vector<Point>& points);
+    // A rectangle filled with fill and outlined with the pen.
+    void Box(double x, double y, double width, double height, Colour fill);
+    // A marker centred on at, outlined with the pen; hollow markers are filled white.
+    void Mark(Marker marker, Point at, double size, bool filled);
+
+    // Text whose baseline starts, centres or ends at `at`, turned by `degrees` about it.
+    void Text(const std::string& text, Point at, double size, Align align, bool bold = false,
+              Colour colour = kBlack, double degrees = 0.0);
+    double TextWidth(const std::string& text, double size, bool bold = false);
+    // text, or its longest beginning followed by an ellipsis that is at most width wide.
+    std::string Fit(const std::string& text, double size, double width, bool bold = false);
+
+    // The finished file's bytes; an exception when the surface failed.
+    std::string Finish();
+
+  private:
+    struct Surface;
+    std::unique_ptr<Surface> m_surface;
+};
+
+// About `count` round values spanning low..high, the first at or below low, the last at or
+// above high.
+std::vector<double> NiceTicks(double low, double high, int count);
+// A tick value as a short text: "0", "2.5", "-10".
+std::string TickText(double value);
+
+}  // namespace chart
+}  // namespace qvrfc

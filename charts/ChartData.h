@@ -1,0 +1,69 @@
+// What the charts show, in plain numbers and texts: the charts never read an analysis or a
+// file themselves, so any analysis (the engine's, a fuller one) can be drawn by filling these.
+// A value that does not exist is NaN; such points are left out of a drawing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qvrfc {
+
+// A control factor as a chart labels it.
+struct ChartFactor {
+    std::string name;                      // "Temperature" (or "A")
+    std::string unit;                      // "°C"; empty when none
+    std::vector<std::string> levelLabels;  // "150", "170", "190" (or "1", "2", "3")
+};
+
+// One response statistic per factor level, e.g. the mean S/N ratio of the runs at each level.
+struct EffectSeries {
+    std::string title;                       // "S/N ratio (dB)", "Mean", "Std. deviation"
+    std::vector<std::vector<double>> means;  // [factor][level]
+    double overall = 0.0;                    // the grand average, drawn as a dashed line
+    std::vector<int> best;                   // [factor] best level from 0, -1 for none
+};
+
+// Main-effect plots: one small panel per factor for each series (a row of panels each).
+struct MainEffects {
+    std::string response;
+    std::vector<ChartFactor> factors;
+    std::vector<EffectSeries> series;
+};
+
+// One bar of a Pareto chart: an ANOVA term and its contribution in percent.
+struct ParetoTerm {
+    std::string name;
+    double contribution = 0.0;
+    bool pooled = false;  // drawn as part of the error
+};
+
+// Contributions of the terms of an ANOVA and of its error, in percent of the total.
+struct Pareto {
+    std::string response;
+    std::string title;  // "Contributions to the S/N ratio"
+    std::vector<ParetoTerm> terms;
+    double errorContribution = 0.0;
+};
+
+// One effect of a half-normal plot (a single degree of freedom each).
+struct LabelledEffect {
+    std::string label;  // "A", or "B.L", "B.Q" for the contrasts of a 3-level factor
+    double value = 0.0;
+};
+
+// The absolute effects against half-normal quantiles; empty when the design is not saturated.
+struct HalfNormal {
+    std::string response;
+    std::string title;
+    std::vector<LabelledEffect> effects;
+};
+
+// Every chart of one response.
+struct ResponseCharts {
+    std::string response;  // also names the files: "<response>-main-effects.svg", ...
+    MainEffects mainEffects;
+    Pareto pareto;
+    HalfNormal halfNormal;
+};
+
+}  // namespace qvrfc

@@ -1,0 +1,169 @@
+// Chart formats, file names, SVG for HTML pages and whole-or-nothing writing of chart files.
+#include "charts/ChartRender.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+
+namespace qvrfc {
+namespace {
+
+namespace fs = std::filesystem;
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+std::string Unique(const std::string& stem, std::set<std::string>& taken) {
+    std::string name = stem;
+    for (int n = 2; !taken.insert(name).second; ++n)
+        name = stem + "-" + std::to_string(n);
+    return name;
+}
+
+// Writes bytes into a new temporary file beside path and returns its name; throws on failure.
+std::string WriteTemporary(const fs::path& path, const std::string& bytes) {
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    std::string name = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+    const int fd = mkstemp(name.data());
+    if (fd < 0)
+        throw std::runtime_error("cannot write '" + path.string() + "': " + std::strerror(errno));
+    const mode_t mask = umask(0);
+    umask(mask);
+    bool ok = fchmod(fd, 0666 & ~mask) == 0;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        ok = n > 0;
+        done += ok ? static_cast<size_t>(n) : 0;
+    }
+    const int saved = ok ? 0 : errno;
+    if (close(fd) != 0 || !ok) {
+        const int cause = saved != 0 ? saved : errno;
+        std::remove(name.c_str());
+        throw std::runtime_error("cannot write '" + path.string() + "': " + std::strerror(cause));
+    }
+    return name;
+}
+
+}  // namespace
+
+const char* ChartFormatName(ChartFormat format) {
+    switch (format) {
+        case ChartFormat::Png:
+            return "png";
+        case ChartFormat::Pdf:
+            return "pdf";
+        default:
+            return "svg";
+    }
+}
+
+std::vector<ChartFormat> ParseChartFormats(const std::string& text) {
+    std::vector<ChartFormat> formats;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find(',', start), text.size());
+        const std::string word = text.substr(start, end - start);
+        ChartFormat format;
+        if (word == "svg")
+            format = ChartFormat::Svg;
+        else if (word == "png")
+            format = ChartFormat::Png;
+        else if (word == "pdf")
+            format = ChartFormat::Pdf;
+        else
+            throw std::invalid_argument("unknown chart format '" + word +
+                                        "' (use svg, png and pdf, separated by commas)");
+        bool seen = false;
+        for (ChartFormat f : formats)
+            seen = seen || f == format;
+        if (!seen) formats.push_back(format);
+        start = end + 1;
+    }
+    return formats;
+}
+
+std::string InlineSvg(const std::string& svg, const std::string& prefix) {
+    const size_t start = svg.find("<svg");
+    std::string text = start == std::string::npos ? svg : svg.substr(start);
+    ReplaceAll(text, "id=\"", "id=\"" + prefix);
+    ReplaceAll(text, "href=\"#", "href=\"#" + prefix);
+    ReplaceAll(text, "url(#", "url(#" + prefix);
+    return text;
+}
+
+std::string FileStem(const std::string& name) {
+    std::string stem;
+    for (char c : name) {
+        const bool keep = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        const bool upper = c >= 'A' && c <= 'Z';
+        if (keep || upper)
+            stem += upper ? static_cast<char>(c - 'A' + 'a') : c;
+        else if (!stem.empty() && stem.back() != '-')
+            stem += '-';
+    }
+    while (!stem.empty() && stem.back() == '-')
+        stem.pop_back();
+    return stem.empty() ? "response" : stem;
+}
+
+std::vector<std::string> ChartStems(const std::vector<ResponseCharts>& responses) {
+    std::vector<std::string> stems;
+    std::set<std::string> taken;
+    for (const ResponseCharts& charts : responses)
+        stems.push_back("charts/" + Unique(FileStem(charts.response), taken));
+    return stems;
+}
+
+std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
+                                  const std::vector<ChartFormat>& formats) {
+    std::vector<ChartFile> files;
+    const std::vector<std::string> stems = ChartStems(responses);
+    for (size_t r = 0; r < responses.size(); ++r) {
+        const ResponseCharts& charts = responses[r];
+        for (ChartFormat format : formats) {
+            const std::string ext = std::string(".") + ChartFormatName(format);
+            files.push_back(
+                {stems[r] + "-main-effects" + ext, DrawMainEffects(charts.mainEffects, format)});
+            files.push_back({stems[r] + "-pareto" + ext, DrawPareto(charts.pareto, format)});
+            if (!charts.halfNormal.effects.empty())
+                files.push_back(
+                    {stems[r] + "-half-normal" + ext, DrawHalfNormal(charts.halfNormal, format)});
+        }
+    }
+    return files;
+}
+
+std::vector<std::string> WriteFilesWhole(const std::string& folder,
+                                         const std::vector<ChartFile>& files) {
+    std::vector<std::string> temporaries;
+    std::vector<std::string> paths;
+    try {
+        for (const ChartFile& file : files) {
+            paths.push_back((fs::path(folder) / file.name).lexically_normal().string());
+            temporaries.push_back(WriteTemporary(paths.back(), file.bytes));
+        }
+        for (size_t i = 0; i < paths.size(); ++i) {
+            if (std::rename(temporaries[i].c_str(), paths[i].c_str()) != 0)
+                throw std::runtime_error("cannot write '" + paths[i] +
+                                         "': " + std::strerror(errno));
+            temporaries[i].clear();
+        }
+    } catch (...) {
+        for (const std::string& name : temporaries)
+            if (!name.empty()) std::remove(name.c_str());
+        throw;
+    }
+    return paths;
+}
+
+}  // namespace qvrfc

@@ -1,0 +1,211 @@
+// Main-effect plots: for every series a band of small panels, one per factor, sharing the
+// series' vertical scale so that steep and flat factors compare at a glance. Many factors
+// wrap into several rows of panels; labels that do not fit are shortened, never overlapped.
+#include <algorithm>
+#include <cmath>
+
+#include "charts/ChartCanvas.h"
+#include "charts/ChartRender.h"
+
+namespace qvrfc {
+namespace {
+
+using namespace chart;
+
+constexpr int kMaxPanelsPerRow = 10;
+constexpr double kMaxWidth = 1240.0;     // fits a laptop screen at 100 %
+constexpr double kMaxLevelLabel = 90.0;  // longer level labels are shortened
+constexpr double kMargin = 16.0;
+constexpr double kAxisWidth = 70.0;  // series title and tick labels left of the first panel
+constexpr double kHeaderHeight = 58.0;
+constexpr double kPanelGap = 10.0;
+constexpr double kPanelTitle = 34.0;  // two lines
+constexpr double kPlotHeight = 100.0;
+constexpr double kLevelLabels = 22.0;
+constexpr double kBandGap = 14.0;
+constexpr double kBlockHeight = kPanelTitle + kPlotHeight + kLevelLabels;
+
+struct SeriesStyle {
+    Colour colour;
+    Marker marker;
+    Dash dash;
+};
+
+// Colour, marker and dash of the n-th series: each sets it apart even printed in grey.
+SeriesStyle StyleOf(size_t n) {
+    static const SeriesStyle styles[] = {{kBlue, Marker::Circle, Dash::Solid},
+                                         {kVermillion, Marker::Square, Dash::Dashed},
+                                         {kGreen, Marker::Triangle, Dash::Dotted}};
+    return styles[n % 3];
+}
+
+struct Layout {
+    size_t factors = 0;
+    size_t perRow = 1;
+    size_t rows = 1;
+    double panelWidth = 112.0;
+    double width = 0.0;
+    double height = 0.0;
+};
+
+Layout LayoutOf(const MainEffects& chart) {
+    Layout layout;
+    layout.factors = chart.factors.size();
+    size_t levels = 2;
+    for (const ChartFactor& factor : chart.factors)
+        levels = std::max(levels, factor.levelLabels.size());
+    // Wide enough for every level label side by side; as many panels a row as fit the width.
+    ChartCanvas scratch(1, 1, ChartFormat::Png);
+    double label = 0.0;
+    for (const ChartFactor& factor : chart.factors)
+        for (const std::string& text : factor.levelLabels)
+            label = std::max(label, std::min(kMaxLevelLabel, scratch.TextWidth(text, kSmallSize)));
+    const double slot = std::max(34.0, label + 8.0);
+    layout.panelWidth = std::max(112.0, slot * static_cast<double>(levels) + kPanelGap);
+    const size_t fit =
+        static_cast<size_t>((kMaxWidth - 2 * kMargin - kAxisWidth) / layout.panelWidth);
+    layout.perRow =
+        std::max<size_t>(1, std::min({layout.factors, static_cast<size_t>(kMaxPanelsPerRow), fit}));
+    layout.rows = std::max<size_t>(1, (layout.factors + layout.perRow - 1) / layout.perRow);
+    layout.width = std::ceil(2 * kMargin + kAxisWidth + layout.panelWidth * layout.perRow);
+    const double bands = static_cast<double>(chart.series.size() * layout.rows);
+    layout.height = std::ceil(kHeaderHeight + bands * (kBlockHeight + kBandGap) + kMargin);
+    return layout;
+}
+
+// The vertical range of a series: its level means and its overall mean, in round ticks.
+std::vector<double> SeriesTicks(const EffectSeries& series) {
+    double low = series.overall, high = series.overall;
+    for (const auto& levels : series.means) {
+        for (double v : levels) {
+            if (!std::isfinite(v)) continue;
+            low = std::isfinite(low) ? std::min(low, v) : v;
+            high = std::isfinite(high) ? std::max(high, v) : v;
+        }
+    }
+    return NiceTicks(low, high, 5);
+}
+
+void DrawHeader(ChartCanvas& canvas, const MainEffects& chart) {
+    canvas.Text(chart.response + ": main effects", {kMargin, kMargin + 14.0}, kTitleSize,
+                Align::Left, true);
+    double x = kMargin;
+    const double y = kMargin + 36.0;
+    for (size_t s = 0; s < chart.series.size(); ++s) {
+        const SeriesStyle style = StyleOf(s);
+        canvas.Pen(style.colour, 2.0, style.dash);
+        canvas.Line({x, y - 4.0}, {x + 28.0, y - 4.0});
+        canvas.Mark(style.marker, {x + 14.0, y - 4.0}, 7.0, false);
+        canvas.Text(chart.series[s].title, {x + 34.0, y}, kSmallSize, Align::Left);
+        x += 44.0 + canvas.TextWidth(chart.series[s].title, kSmallSize);
+    }
+    canvas.Pen(kGrey, 1.0, Dash::Dashed);
+    canvas.Line({x, y - 4.0}, {x + 28.0, y - 4.0});
+    canvas.Text("overall mean", {x + 34.0, y}, kSmallSize, Align::Left);
+    x += 44.0 + canvas.TextWidth("overall mean", kSmallSize);
+    canvas.Pen(kBlack, 1.2);
+    canvas.Mark(Marker::Circle, {x + 5.0, y - 4.0}, 9.0, true);
+    canvas.Text("best level", {x + 14.0, y}, kSmallSize, Align::Left);
+}
+
+struct Band {
+    double top;        // top of the panel titles
+    double plotTop;    // top of the plotting area
+    double low, high;  // the vertical scale
+    double Y(double v) const { return plotTop + kPlotHeight * (high - v) / (high - low); }
+};
+
+void DrawScale(ChartCanvas& canvas, const Band& band, const std::vector<double>& ticks,
+               const std::string& title) {
+    const double right = kMargin + kAxisWidth - 4.0;
+    for (double t : ticks)
+        canvas.Text(TickText(t), {right, band.Y(t) + 4.0}, kSmallSize, Align::Right);
+    const double middle = band.plotTop + kPlotHeight / 2.0;
+    canvas.Text(canvas.Fit(title, kSmallSize, kPlotHeight + kLevelLabels), {kMargin + 10.0, middle},
+                kSmallSize, Align::Centre, true, kBlack, -90.0);
+}
+
+std::string FactorTitle(const ChartFactor& factor) {
+    return factor.unit.empty() ? factor.name : factor.name + " (" + factor.unit + ")";
+}
+
+// The title in at most two lines, broken between words; what is still too long is shortened.
+std::vector<std::string> TitleLines(ChartCanvas& canvas, const std::string& title, double width) {
+    if (canvas.TextWidth(title, kLabelSize, true) <= width) return {title};
+    size_t cut = std::string::npos;
+    for (size_t at = title.find(' '); at != std::string::npos; at = title.find(' ', at + 1)) {
+        if (canvas.TextWidth(title.substr(0, at), kLabelSize, true) > width) break;
+        cut = at;
+    }
+    if (cut == std::string::npos) return {canvas.Fit(title, kLabelSize, width, true)};
+    return {title.substr(0, cut), canvas.Fit(title.substr(cut + 1), kLabelSize, width, true)};
+}
+
+void DrawPanel(ChartCanvas& canvas, const Band& band, double left, double width,
+               const ChartFactor& factor, const std::vector<double>& means, int best,
+               const EffectSeries& series, const std::vector<double>& ticks, size_t seriesIndex) {
+    const std::vector<std::string> title = TitleLines(canvas, FactorTitle(factor), width);
+    for (size_t i = 0; i < title.size(); ++i)
+        canvas.Text(title[i],
+                    {left + width / 2.0, band.top + kPanelTitle - 4.0 -
+                                             14.0 * static_cast<double>(title.size() - 1 - i)},
+                    kLabelSize, Align::Centre, true);
+    canvas.Pen(kGrey, 1.0);
+    canvas.Box(left, band.plotTop, width, kPlotHeight, kWhite);
+    canvas.Pen(kLightGrey, 1.0);
+    for (double t : ticks)
+        canvas.Line({left, band.Y(t)}, {left + width, band.Y(t)});
+    canvas.Pen(kGrey, 1.0, Dash::Dashed);
+    canvas.Line({left, band.Y(series.overall)}, {left + width, band.Y(series.overall)});
+
+    const size_t levels = std::max<size_t>(1, factor.levelLabels.size());
+    const double slot = width / static_cast<double>(levels);
+    std::vector<Point> points;
+    for (size_t l = 0; l < levels; ++l) {
+        const double v = l < means.size() ? means[l] : NAN;
+        points.push_back(
+            {left + slot * (static_cast<double>(l) + 0.5), std::isfinite(v) ? band.Y(v) : NAN});
+        if (l < factor.levelLabels.size())
+            canvas.Text(canvas.Fit(factor.levelLabels[l], kSmallSize, slot - 4.0),
+                        {points.back().x, band.plotTop + kPlotHeight + 15.0}, kSmallSize,
+                        Align::Centre);
+    }
+    const SeriesStyle style = StyleOf(seriesIndex);
+    canvas.Pen(style.colour, 2.0, style.dash);
+    canvas.Polyline(points);
+    for (size_t l = 0; l < points.size(); ++l) {
+        const bool isBest = static_cast<int>(l) == best;
+        canvas.Pen(isBest ? kBlack : style.colour, isBest ? 1.2 : 1.5);
+        canvas.Mark(style.marker, points[l], isBest ? 9.0 : 7.0, isBest);
+    }
+}
+
+}  // namespace
+
+std::string DrawMainEffects(const MainEffects& chart, ChartFormat format) {
+    const Layout layout = LayoutOf(chart);
+    ChartCanvas canvas(static_cast<int>(layout.width), static_cast<int>(layout.height), format);
+    DrawHeader(canvas, chart);
+    double top = kHeaderHeight;
+    for (size_t s = 0; s < chart.series.size(); ++s) {
+        const EffectSeries& series = chart.series[s];
+        const std::vector<double> ticks = SeriesTicks(series);
+        for (size_t row = 0; row < layout.rows; ++row) {
+            const Band band{top, top + kPanelTitle, ticks.front(), ticks.back()};
+            DrawScale(canvas, band, ticks, series.title);
+            for (size_t i = 0; i < layout.perRow; ++i) {
+                const size_t f = row * layout.perRow + i;
+                if (f >= layout.factors) break;
+                const double left = kMargin + kAxisWidth + layout.panelWidth * i;
+                const std::vector<double> none;
+                DrawPanel(canvas, band, left, layout.panelWidth - kPanelGap, chart.factors[f],
+                          f < series.means.size() ? series.means[f] : none,
+                          f < series.best.size() ? series.best[f] : -1, series, ticks, s);
+            }
+            top += kBlockHeight + kBandGap;
+        }
+    }
+    return canvas.Finish();
+}
+
+}  // namespace qvrfc

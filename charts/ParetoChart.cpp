@@ -1,0 +1,119 @@
+// Pareto chart of ANOVA contributions: one horizontal bar per term, largest first, then the
+// pooled terms (hollow, dashed: they are part of the error) and the error itself (grey).
+// Horizontal bars keep every term's name readable however many terms there are.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "charts/ChartCanvas.h"
+#include "charts/ChartRender.h"
+
+namespace qvrfc {
+namespace {
+
+using namespace chart;
+
+constexpr double kMargin = 16.0;
+constexpr double kHeaderHeight = 58.0;
+constexpr double kRowHeight = 22.0;
+constexpr double kBarHeight = 14.0;
+constexpr double kBarArea = 460.0;
+constexpr double kValueWidth = 64.0;
+constexpr double kMaxLabelWidth = 220.0;
+constexpr double kAxisHeight = 34.0;
+
+enum class BarKind { Term, Pooled, Error };
+
+struct Bar {
+    std::string label;
+    double value;
+    BarKind kind;
+};
+
+// Unpooled terms by falling contribution, then the pooled ones, then the error.
+std::vector<Bar> BarsOf(const Pareto& chart) {
+    std::vector<Bar> bars;
+    for (const ParetoTerm& term : chart.terms)
+        bars.push_back({term.pooled ? term.name + " (pooled)" : term.name, term.contribution,
+                        term.pooled ? BarKind::Pooled : BarKind::Term});
+    std::stable_sort(bars.begin(), bars.end(), [](const Bar& a, const Bar& b) {
+        if (a.kind != b.kind) return a.kind < b.kind;
+        return a.value > b.value;
+    });
+    bars.push_back({"Error", chart.errorContribution, BarKind::Error});
+    return bars;
+}
+
+std::string Percent(double value) {
+    if (!std::isfinite(value)) return "*";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %%", value);
+    return text;
+}
+
+void DrawBar(ChartCanvas& canvas, const Bar& bar, double left, double y, double scale) {
+    const double length = std::isfinite(bar.value) ? std::max(0.0, bar.value) * scale : 0.0;
+    if (bar.kind == BarKind::Term) {
+        canvas.Pen(kBlue, 1.0);
+        canvas.Box(left, y, length, kBarHeight, kBlue);
+    } else if (bar.kind == BarKind::Pooled) {
+        canvas.Pen(kGrey, 1.2, Dash::Dashed);
+        canvas.Box(left, y, length, kBarHeight, kWhite);
+    } else {
+        canvas.Pen(kGrey, 1.0);
+        canvas.Box(left, y, length, kBarHeight, kLightGrey);
+    }
+    canvas.Text(Percent(bar.value), {left + length + 5.0, y + kBarHeight - 3.0}, kSmallSize,
+                Align::Left);
+}
+
+}  // namespace
+
+std::string DrawPareto(const Pareto& chart, ChartFormat format) {
+    const std::vector<Bar> bars = BarsOf(chart);
+    double largest = 1.0;
+    for (const Bar& bar : bars)
+        if (std::isfinite(bar.value)) largest = std::max(largest, bar.value);
+    const std::vector<double> ticks = NiceTicks(0.0, largest, 6);
+    const double scale = kBarArea / ticks.back();
+
+    // The label column is as wide as the longest label, within limits; the canvas is measured
+    // on a scratch surface first so that the real one has its final size.
+    ChartCanvas scratch(1, 1, ChartFormat::Png);
+    double labelWidth = 60.0;
+    for (const Bar& bar : bars)
+        labelWidth = std::max(labelWidth, scratch.TextWidth(bar.label, kLabelSize));
+    labelWidth = std::min(labelWidth, kMaxLabelWidth);
+    const double left = kMargin + labelWidth + 8.0;
+    const double width = std::ceil(left + kBarArea + kValueWidth + kMargin);
+    const double plotHeight = kRowHeight * static_cast<double>(bars.size());
+    const double height = std::ceil(kHeaderHeight + plotHeight + kAxisHeight + kMargin);
+
+    ChartCanvas canvas(static_cast<int>(width), static_cast<int>(height), format);
+    const std::string title = chart.title.empty() ? "Contributions" : chart.title;
+    canvas.Text(chart.response + ": " + title, {kMargin, kMargin + 14.0}, kTitleSize, Align::Left,
+                true);
+    canvas.Text("share of the total sum of squares; hollow dashed bars are pooled into the error",
+                {kMargin, kMargin + 34.0}, kSmallSize, Align::Left, false, kGrey);
+
+    const double bottom = kHeaderHeight + plotHeight;
+    for (double t : ticks) {
+        const double x = left + t * scale;
+        canvas.Pen(kLightGrey, 1.0);
+        canvas.Line({x, kHeaderHeight}, {x, bottom});
+        canvas.Text(TickText(t), {x, bottom + 15.0}, kSmallSize, Align::Centre);
+    }
+    canvas.Text("contribution (%)", {left + kBarArea / 2.0, bottom + 30.0}, kSmallSize,
+                Align::Centre);
+    for (size_t i = 0; i < bars.size(); ++i) {
+        const double y = kHeaderHeight + kRowHeight * static_cast<double>(i);
+        canvas.Text(canvas.Fit(bars[i].label, kLabelSize, labelWidth),
+                    {left - 8.0, y + kBarHeight - 2.0}, kLabelSize, Align::Right);
+        DrawBar(canvas, bars[i], left, y + (kRowHeight - kBarHeight) / 2.0 - 2.0, scale);
+    }
+    canvas.Pen(kBlack, 1.0);
+    canvas.Line({left, kHeaderHeight}, {left, bottom});
+    return canvas.Finish();
+}
+
+}  // namespace qvrfc

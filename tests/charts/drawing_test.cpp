@@ -1,0 +1,169 @@
+// The drawn files: well-formed SVG, PNG of the laid-out size with something on it, PDF,
+// stable file names, and files written whole or not at all.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+
+#include "charts/ChartRender.h"
+#include "charts/ChartsFromAnalyzer.h"
+#include "support/chart_inputs.h"
+#include "support/png_pixels.h"
+#include "support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using qvrfc::ChartFormat;
+
+TEST(ChartFormats, ParsedFromTheOptionText) {
+    using F = std::vector<ChartFormat>;
+    const std::vector<std::pair<std::string, F>> good = {
+        {"svg", {ChartFormat::Svg}},
+        {"svg,png", {ChartFormat::Svg, ChartFormat::Png}},
+        {"pdf,svg,pdf", {ChartFormat::Pdf, ChartFormat::Svg}}};
+    for (const auto& [text, formats] : good)
+        EXPECT_EQ(qvrfc::ParseChartFormats(text), formats) << text;
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"", "unknown chart format '' (use svg, png and pdf, separated by commas)"},
+        {"svg,", "unknown chart format '' (use svg, png and pdf, separated by commas)"},
+        {"SVG", "unknown chart format 'SVG' (use svg, png and pdf, separated by commas)"},
+        {"svg,jpg", "unknown chart format 'jpg' (use svg, png and pdf, separated by commas)"}};
+    for (const auto& [text, message] : bad) {
+        try {
+            qvrfc::ParseChartFormats(text);
+            ADD_FAILURE() << "accepted '" << text << "'";
+        } catch (const std::invalid_argument& error) {
+            EXPECT_EQ(error.what(), message);
+        }
+    }
+}
+
+TEST(ChartFiles, StemsAreSafeAndUnique) {
+    const std::vector<std::pair<std::string, std::string>> stems = {{"Yield [%]", "yield"},
+                                                                    {"Quality#1", "quality-1"},
+                                                                    {"Épaisseur", "paisseur"},
+                                                                    {"  ", "response"},
+                                                                    {"../x", "x"},
+                                                                    {"a__b", "a-b"}};
+    for (const auto& [name, stem] : stems)
+        EXPECT_EQ(qvrfc::FileStem(name), stem) << name;
+
+    qvrfc::ResponseCharts yield;
+    yield.response = "Yield";
+    yield.mainEffects = qvrfc_test::FortyFactorMainEffects();
+    qvrfc::ResponseCharts again = yield;
+    again.halfNormal.effects = {{"A", 1.0}, {"B", 0.1}};
+    std::vector<std::string> names;
+    for (const qvrfc::ChartFile& file : qvrfc::DrawCharts({yield, again}, {ChartFormat::Svg}))
+        names.push_back(file.name);
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "charts/yield-main-effects.svg", "charts/yield-pareto.svg",
+                         "charts/yield-2-main-effects.svg", "charts/yield-2-pareto.svg",
+                         "charts/yield-2-half-normal.svg"}));
+}
+
+// The three charts of data set B, plus main effects of 40 factors, each with its PNG size.
+struct DrawnChart {
+    std::string name;
+    std::function<std::string(ChartFormat)> draw;
+    int width, height;
+};
+
+std::vector<DrawnChart> Charts() {
+    static CQVRFCDOEAnalyzer analyzer;
+    if (analyzer.GetNoRun() == 0) qvrfc_test::SetUpNominalDataSetB(analyzer);
+    const qvrfc::ResponseCharts b = qvrfc::ChartsFromAnalyzer(analyzer, 0);
+    const qvrfc::MainEffects forty = qvrfc_test::FortyFactorMainEffects();
+    return {{"main effects",
+             [=](ChartFormat f) { return qvrfc::DrawMainEffects(b.mainEffects, f); }, 550, 584},
+            {"pareto", [=](ChartFormat f) { return qvrfc::DrawPareto(b.pareto, f); }, 624, 218},
+            {"half-normal", [=](ChartFormat f) { return qvrfc::DrawHalfNormal(b.halfNormal, f); },
+             600, 440},
+            {"40 factors", [=](ChartFormat f) { return qvrfc::DrawMainEffects(forty, f); }, 1159,
+             2114}};
+}
+
+TEST(ChartDrawing, SvgIsWellFormedXml) {
+    if (std::system("xmllint --version > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xmllint is not installed (Debian package libxml2-utils)";
+    for (const DrawnChart& chart : Charts()) {
+        const std::string svg = chart.draw(ChartFormat::Svg);
+        qvrfc_test::WriteFile("chart.svg", svg);
+        EXPECT_EQ(std::system("xmllint --noout chart.svg"), 0) << chart.name;
+        EXPECT_NE(svg.find("width=\"" + std::to_string(chart.width) + "px\""), std::string::npos)
+            << chart.name;
+    }
+}
+
+TEST(ChartDrawing, PngHasItsSizeAndIsNotBlank) {
+    for (const DrawnChart& chart : Charts()) {
+        SCOPED_TRACE(chart.name);
+        const qvrfc_test::PngPixels png = qvrfc_test::ReadPng(chart.draw(ChartFormat::Png));
+        ASSERT_TRUE(png.ok);
+        EXPECT_EQ(png.width, chart.width);
+        EXPECT_EQ(png.height, chart.height);
+        EXPECT_GT(png.inked, 0.02);
+    }
+}
+
+TEST(ChartDrawing, PdfIsAPdfFile) {
+    for (const DrawnChart& chart : Charts()) {
+        const std::string pdf = chart.draw(ChartFormat::Pdf);
+        EXPECT_EQ(pdf.substr(0, 5), "%PDF-") << chart.name;
+        EXPECT_NE(pdf.find("%%EOF"), std::string::npos) << chart.name;
+    }
+}
+
+// R: qnorm(0.5 + 0.5 * ((1:m) - 0.5) / m).
+TEST(HalfNormalQuantiles, AgreeWithR) {
+    const std::vector<std::pair<size_t, std::vector<double>>> cases = {
+        {0, {}},
+        {1, {0.674489750196}},
+        {8,
+         {0.0784124127331, 0.2372021093288, 0.4022500653217, 0.5791321622556, 0.7764217611479,
+          1.0099901692496, 1.3180108973035, 1.8627318674217}}};
+    for (const auto& [count, expected] : cases) {
+        const std::vector<double> quantiles = qvrfc::HalfNormalQuantiles(count);
+        ASSERT_EQ(quantiles.size(), expected.size());
+        for (size_t i = 0; i < count; ++i)
+            EXPECT_NEAR(quantiles[i], expected[i], 1e-10) << count << " " << i;
+    }
+}
+
+// Several drawings on one page: the identifiers of each are its own.
+TEST(ChartDrawing, InlineSvgKeepsIdentifiersApart) {
+    const std::string svg =
+        "<?xml version=\"1.0\"?>\n<svg><symbol id=\"glyph0-1\"/><use xlink:href=\"#glyph0-1\"/>"
+        "<rect clip-path=\"url(#clip1)\"/></svg>";
+    EXPECT_EQ(qvrfc::InlineSvg(svg, "p1-"),
+              "<svg><symbol id=\"p1-glyph0-1\"/><use xlink:href=\"#p1-glyph0-1\"/>"
+              "<rect clip-path=\"url(#p1-clip1)\"/></svg>");
+}
+
+TEST(ChartFiles, WrittenWholeOrNotAtAll) {
+    const std::vector<qvrfc::ChartFile> files = {{"charts/a.svg", "<svg/>"}, {"report.html", "x"}};
+    EXPECT_EQ(qvrfc::WriteFilesWhole("out", files),
+              (std::vector<std::string>{"out/charts/a.svg", "out/report.html"}));
+    EXPECT_EQ(qvrfc_test::ReadFile("out/charts/a.svg"), "<svg/>");
+    EXPECT_EQ(fs::status(fs::path("out/report.html")).permissions() & fs::perms::others_read,
+              fs::perms::others_read);
+
+    // "charts" is a file: nothing may be written, not even the page, and no temporary is left.
+    fs::create_directory("bad");
+    qvrfc_test::WriteFile("bad/charts", "in the way");
+    try {
+        qvrfc::WriteFilesWhole("bad", {{"report.html", "x"}, {"charts/a.svg", "<svg/>"}});
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "cannot write 'bad/charts/a.svg': Not a directory");
+    }
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator("bad"))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"charts"});
+}
+
+}  // namespace
