@@ -17,7 +17,6 @@
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "analyzer/QVRFCDOEDataFileReader.h"
-#include "common/QVRFCConstants.h"
 #include "support/golden.h"
 #include "support/report_test_support.h"
 #include "support/test_support.h"
@@ -59,6 +58,21 @@ std::string SixteenRuns() {
     return text;
 }
 
+std::string Loaded(const Analyzer& analyzer, const std::string& name) {
+    std::string text = name + ": " + analyzer.GetDOEArrayName().GetString() + "\n";
+    for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
+        for (int r = 0; r < analyzer.GetNoRun(); ++r) {
+            const int count = analyzer.GetRunNoQualityData(q, r);
+            text += Fmt("  quality %d, run %2d: %d, average %g, deviation %g:", q + 1, r + 1, count,
+                        analyzer.GetRunQualityValue(q, r), analyzer.GetRunStandardDeviation(q, r));
+            for (int i = 0; i < count; ++i)
+                text += Fmt(" %.17g", analyzer.GetQualityValue(q, r, i));
+            text += "\n";
+        }
+    }
+    return text;
+}
+
 // Loads a one-quality L4 file whose first run holds tokens (separated by the blanks given,
 // its count written with countZeros leading zeros) and whose other runs are empty; expects
 // every value bit for bit as strtod reads it.
@@ -97,46 +111,32 @@ void ExpectLoadedAsStrtod(const std::string& lead, std::vector<std::string> toke
 
 }  // namespace
 
+// Well-formed files as loaded, one golden block per file: the array, then per quality and
+// run the observation count, average and standard deviation, and the observations.
 TEST(QualityDataFile, LoadsWellFormedFiles) {
-    WriteFile("l4.ipt", kL4File);
+    const std::pair<const char*, std::string> files[] = {
+        {"l4.ipt", kL4File},
+        // Two qualities, quality-major; an empty group; a missing mark; surplus numbers ignored.
+        {"two.ipt",
+         "4 2 0  3 10 11 12 3 20 21 22 3 30 31 32 3 40 41 42\n"
+         "2 5 2e12  0  -3  1 9.5  77 88 text\n"},
+        {"l16.ipt", SixteenRuns()},  // sixteen runs select L16, not L16'
+    };
+    std::string loaded;
     Analyzer analyzer;
-    ASSERT_EQ(analyzer.LoadData("l4.ipt"), 1);
-    EXPECT_EQ(analyzer.GetDOEArrayType(), Array::OA_L4);
-    EXPECT_EQ(analyzer.GetNoQuality(), 1);
-    for (int r = 0; r < 4; ++r) {
-        EXPECT_EQ(analyzer.GetRunNoQualityData(0, r), 3);
-        EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(0, r), 11.0 + 10 * r);
-        EXPECT_DOUBLE_EQ(analyzer.GetRunStandardDeviation(0, r), 1.0);
+    for (const auto& [name, text] : files) {
+        WriteFile(name, text);
+        std::remove("DOESetup.log");
+        ASSERT_EQ(analyzer.LoadData(name), 1) << name;
+        EXPECT_TRUE(FileExists("DOESetup.log")) << name;
+        loaded += Loaded(analyzer, name);
     }
-    EXPECT_TRUE(FileExists("DOESetup.log"));
-
-    // Two qualities, quality-major; an empty group; a missing mark; surplus numbers ignored.
-    WriteFile("two.ipt",
-              "4 2 0  3 10 11 12 3 20 21 22 3 30 31 32 3 40 41 42\n"
-              "2 5 2e12  0  -3  1 9.5  77 88 text\n");
-    ASSERT_EQ(analyzer.LoadData("two.ipt"), 1);
-    EXPECT_EQ(analyzer.GetNoQuality(), 2);
-    EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(1, 0), 5.0);
-    EXPECT_EQ(analyzer.GetQualityValue(1, 0, 1), qvrfc::kMissingValue);
-    for (int r : {1, 2}) {
-        EXPECT_EQ(analyzer.GetRunNoQualityData(1, r), 0);
-        EXPECT_EQ(analyzer.GetRunQualityValue(1, r), qvrfc::kMissingValue);
-    }
-    EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(1, 3), 9.5);
-
-    // Sixteen runs select L16, not L16'.
-    WriteFile("l16.ipt", SixteenRuns());
-    ASSERT_EQ(analyzer.LoadData("l16.ipt"), 1);
-    EXPECT_EQ(analyzer.GetDOEArrayType(), Array::OA_L16);
-    EXPECT_EQ(analyzer.GetNoFactor(), 15);
-
     // A sequence left open on the old experiment does not take the first run's values.
     ASSERT_EQ(analyzer.AddQualityValueStart(0, 3), 1);
     ASSERT_EQ(analyzer.LoadData("l4.ipt"), 1);
-    EXPECT_EQ(analyzer.GetRunNoQualityData(0, 0), 3);
-    EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(0, 0), 11.0);
-    EXPECT_EQ(analyzer.GetRunNoQualityData(0, 3), 3);
     EXPECT_EQ(analyzer.AddQualityValue(1.0), 0);
+    loaded += Loaded(analyzer, "l4.ipt after an open sequence");
+    ExpectGolden("analyzer/loaded_data_files.txt", loaded);
 }
 
 TEST(QualityDataFile, ReadsNumbersAsStrtodDoes) {
@@ -254,9 +254,7 @@ TEST(QualityDataFile, ReaderTakesAFifoAndAChosenArray) {
     ASSERT_TRUE(reader.Read("l16.ipt"));
     Analyzer analyzer;
     ASSERT_EQ(analyzer.LoadData(reader), 1);
-    EXPECT_EQ(analyzer.GetDOEArrayType(), Array::OA_L16A);
-    EXPECT_EQ(analyzer.GetNoFactor(), 5);
-    EXPECT_DOUBLE_EQ(analyzer.GetRunQualityValue(0, 15), 15.0);
+    ExpectGolden("analyzer/loaded_l16a.txt", Loaded(analyzer, "l16.ipt as L16'"));
     reader.SetArrayType(Array::OA_L8);
     EXPECT_FALSE(reader.Read("l16.ipt"));
     EXPECT_EQ(reader.GetProblem().cause, "the header announces 16 runs, but L8(2^7) has 8");

@@ -55,17 +55,16 @@ TEST(HostileInput, RefusedSetUpKeepsTheArrayOfTheHeldExperiment) {
     ASSERT_EQ(held.levels.front(), 1);
     Analyzer noArray;
     ASSERT_EQ(noArray.SetupDOE(1, 4, 3, 2, nullptr), 1);
+    Analyzer& a = held.analyzer;
     const std::vector<std::pair<const char*, std::function<int()>>> refused = {
-        {"undefined type", [&] { return held.analyzer.SetupDOE(1, Array::OA_UNDEFINED, nullptr); }},
-        {"full factorial",
-         [&] { return held.analyzer.SetupDOE(1, Array::OA_FULL_FACTORIAL, nullptr); }},
-        {"type 99",
-         [&] { return held.analyzer.SetupDOE(1, static_cast<Array::OA_TYPE>(99), nullptr); }},
-        {"one level", [&] { return held.analyzer.SetupDOE(1, 5, 1, nullptr); }},
-        {"40 factors", [&] { return held.analyzer.SetupDOE(1, 40, 2, nullptr); }},
-        {"no quality", [&] { return held.analyzer.SetupDOE(0, Array::OA_L4, nullptr); }},
-        {"negative qualities", [&] { return held.analyzer.SetupDOE(-5, 3, 2, nullptr); }},
-        {"copy of no array", [&] { return held.analyzer.SetData(&noArray); }},
+        {"undefined type", [&] { return a.SetupDOE(1, Array::OA_UNDEFINED, nullptr); }},
+        {"full factorial", [&] { return a.SetupDOE(1, Array::OA_FULL_FACTORIAL, nullptr); }},
+        {"type 99", [&] { return a.SetupDOE(1, static_cast<Array::OA_TYPE>(99), nullptr); }},
+        {"one level", [&] { return a.SetupDOE(1, 5, 1, nullptr); }},
+        {"40 factors", [&] { return a.SetupDOE(1, 40, 2, nullptr); }},
+        {"no quality", [&] { return a.SetupDOE(0, Array::OA_L4, nullptr); }},
+        {"negative qualities", [&] { return a.SetupDOE(-5, 3, 2, nullptr); }},
+        {"copy of no array", [&] { return a.SetData(&noArray); }},
     };
     for (const auto& [what, call] : refused) {
         EXPECT_EQ(call(), 0) << what;
