@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numeric>
 #include <stdexcept>
 
 #include "results/VerdictReport.h"
@@ -141,15 +140,19 @@ TEST(VerdictAnova, ErrorKeepsEverySourceAndContributionsAddTo100) {
     ExpectRelative(a.total.ss, 44.930876173742, 1e-9, "total");
 }
 
-// A saturated design without repetitions has no error: no F, no p, no interval.
+// A saturated design without repetitions has no error: no F, no p, no interval, and in the
+// JSON data none of them (null).
 TEST(VerdictAnova, SaturatedWithoutErrorHasNoFOrP) {
-    const qvrfc::QualityVerdict q = VerdictOf(kL27).qualities[0];
+    const qvrfc::Verdict verdict = VerdictOf(kL27);
+    const qvrfc::QualityVerdict& q = verdict.qualities[0];
     EXPECT_EQ(q.sn.error.dof, 0.0);
     for (const qvrfc::AnovaTerm& term : q.sn.terms) {
         EXPECT_TRUE(std::isnan(term.f) && std::isnan(term.p)) << term.name;
         EXPECT_EQ(term.pureSS, term.ss) << term.name;
     }
     EXPECT_TRUE(std::isnan(q.optimum.sn.halfWidth));
+    const qvrfc::JsonResponseVerdict json = qvrfc::VerdictJsonData(verdict).at(0);
+    EXPECT_FALSE(json.sn.terms[0].p || json.sn.error.ms || json.optimum.sn.low);
 }
 
 TEST(VerdictAnova, LenthErrorOfSaturatedDesigns) {
@@ -305,10 +308,6 @@ TEST(VerdictReport, JsonDataMarksWhatDoesNotExistAsNull) {
     EXPECT_TRUE(pooled.pooled && !pooled.f && !pooled.p && !pooled.contribution);
     EXPECT_TRUE(data[0].sn.terms[0].p.has_value());
     EXPECT_EQ(data[0].optimum.levels[0], (std::pair<std::string, std::string>("A", "2")));
-    const std::vector<qvrfc::JsonResponseVerdict> saturated =
-        qvrfc::VerdictJsonData(VerdictOf(kL27));
-    EXPECT_FALSE(saturated[0].sn.terms[0].p || saturated[0].sn.error.ms ||
-                 saturated[0].optimum.sn.low);
 }
 
 TEST(VerdictReport, FileHoldsTheTextOrTheCauseIsGiven) {
