@@ -1,14 +1,17 @@
 // Interactions: the construction against the stored tables, interaction columns against the
-// level patterns, placement with declared interactions, remaining confounding and interaction
-// sums of squares against R's lm().
+// level patterns, placement with declared interactions, remaining confounding, the smallest
+// array and interaction sums of squares against R's lm().
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "arrays/OACatalogueFacts.h"
 #include "arrays/OAInteractions.h"
+#include "common/QVRFCReportStyle.h"
+#include "support/golden.h"
 
 namespace {
 
@@ -19,22 +22,6 @@ using Columns = std::vector<int>;
 const OA::OA_TYPE kRuleBuilt[] = {OA::OA_L4,   OA::OA_L8,   OA::OA_L9,  OA::OA_L16,
                                   OA::OA_L16A, OA::OA_L25,  OA::OA_L27, OA::OA_L32,
                                   OA::OA_L64,  OA::OA_L64A, OA::OA_L81};
-
-TEST(Interactions, ConstructionReproducesEveryRuleBuiltTable) {
-    for (OA::OA_TYPE type : kRuleBuilt) {
-        const qvrfc::ArrayConstruction& construction = qvrfc::ConstructionOf(type);
-        ASSERT_EQ(construction.Runs(), OA::GetNoRun(type)) << type;
-        ASSERT_EQ(static_cast<int>(construction.columns.size()), OA::GetNoFactor(type)) << type;
-        for (int run = 0; run < construction.Runs(); ++run) {
-            for (int column = 0; column < OA::GetNoFactor(type); ++column)
-                ASSERT_EQ(construction.Level(run, column), qvrfc::CatalogueLevel(type, run, column))
-                    << qvrfc::CatalogueName(type) << " run " << run + 1 << " column " << column + 1;
-        }
-    }
-    for (OA::OA_TYPE type : {OA::OA_L12, OA::OA_L18, OA::OA_L32A, OA::OA_L36, OA::OA_L36A,
-                             OA::OA_L50, OA::OA_L54, OA::OA_FULL_FACTORIAL, OA::OA_UNDEFINED})
-        EXPECT_FALSE(qvrfc::ConstructionOf(type).IsRuleBuilt()) << type;
-}
 
 // The column that holds c-th combination of a and b carries, run by run, the field value
 // a + c*b times one non-zero constant (the scaling to the columns' normal form); for two
@@ -54,9 +41,17 @@ bool HoldsCombination(OA::OA_TYPE type, int column, int a, int b, int c) {
     return false;
 }
 
-TEST(Interactions, EveryInteractionColumnHoldsTheLevelWiseCombination) {
+TEST(Interactions, ConstructionAndInteractionColumnsFollowTheTables) {
     for (OA::OA_TYPE type : kRuleBuilt) {
-        const int s = qvrfc::ConstructionOf(type).fieldSize;
+        const qvrfc::ArrayConstruction& construction = qvrfc::ConstructionOf(type);
+        ASSERT_EQ(construction.Runs(), OA::GetNoRun(type)) << type;
+        ASSERT_EQ(static_cast<int>(construction.columns.size()), OA::GetNoFactor(type)) << type;
+        for (int run = 0; run < construction.Runs(); ++run) {
+            for (int column = 0; column < OA::GetNoFactor(type); ++column)
+                ASSERT_EQ(construction.Level(run, column), qvrfc::CatalogueLevel(type, run, column))
+                    << qvrfc::CatalogueName(type) << " run " << run + 1 << " column " << column + 1;
+        }
+        const int s = construction.fieldSize;
         for (int a = 0; a < OA::GetNoFactor(type); ++a) {
             for (int b = a + 1; b < OA::GetNoFactor(type); ++b) {
                 const Columns columns = qvrfc::InteractionColumns(type, a, b);
@@ -75,136 +70,107 @@ TEST(Interactions, EveryInteractionColumnHoldsTheLevelWiseCombination) {
     EXPECT_EQ(qvrfc::InteractionColumns(OA::OA_L8, 2, 2), Columns{});
     EXPECT_EQ(qvrfc::InteractionColumns(OA::OA_L8, 0, 7), Columns{});
     EXPECT_EQ(qvrfc::InteractionColumns(OA::OA_L18, 0, 1), Columns{});
+    for (OA::OA_TYPE type : {OA::OA_L12, OA::OA_L18, OA::OA_L32A, OA::OA_L36, OA::OA_L36A,
+                             OA::OA_L50, OA::OA_L54, OA::OA_FULL_FACTORIAL, OA::OA_UNDEFINED})
+        EXPECT_FALSE(qvrfc::ConstructionOf(type).IsRuleBuilt()) << type;
 }
 
 const FactorPair AB{0, 1}, AC{0, 2}, BC{1, 2}, CD{2, 3};
 
-TEST(Interactions, PlacementKeepsDeclaredInteractionsFree) {
-    const struct {
-        OA::OA_TYPE type;
-        std::vector<int> levels;
-        std::vector<FactorPair> interactions;
-        Columns factorColumns;
-        std::vector<Columns> interactionColumns;
-    } cases[] = {
-        {OA::OA_L8, {2, 2, 2}, {AB}, {0, 1, 3}, {{2}}},
-        {OA::OA_L8, {2, 2, 2, 2}, {AB, AC}, {0, 1, 3, 5}, {{2}, {4}}},
-        {OA::OA_L8, {2, 2, 2, 2}, {AB, AC, BC}, {0, 1, 3, 6}, {{2}, {4}, {5}}},
-        {OA::OA_L8, {2, 2, 2}, {AC}, {0, 3, 1}, {{2}}},
-        {OA::OA_L9, {3, 3}, {AB}, {0, 1}, {{2, 3}}},
-        {OA::OA_L27, {3, 3, 3}, {AB, AC, BC}, {0, 1, 4}, {{2, 3}, {5, 6}, {7, 10}}},
-        {OA::OA_L16A, {4, 4}, {AB}, {0, 1}, {{2, 3, 4}}},
-        {OA::OA_L18, {2, 3, 3}, {AB}, {0, 1, 2}, {{}}},
-        {OA::OA_L18, {3, 2}, {}, {1, 0}, {}},
-        // Five factors with all ten interactions: the classic resolution V placement.
-        {OA::OA_L16,
-         {2, 2, 2, 2, 2},
-         {{0, 1}, {0, 2}, {0, 3}, {0, 4}, {1, 2}, {1, 3}, {1, 4}, {2, 3}, {2, 4}, {3, 4}},
-         {0, 1, 3, 7, 14},
-         {{2}, {4}, {8}, {13}, {5}, {9}, {12}, {11}, {10}, {6}}},
-    };
-    for (const auto& c : cases) {
-        const qvrfc::InteractionPlacement placement =
-            qvrfc::PlaceFactors(c.type, c.levels, c.interactions);
-        ASSERT_TRUE(placement.fits) << qvrfc::CatalogueName(c.type) << ": " << placement.reason;
-        EXPECT_EQ(placement.factorColumns, c.factorColumns) << qvrfc::CatalogueName(c.type);
-        EXPECT_EQ(placement.interactionColumns, c.interactionColumns)
-            << qvrfc::CatalogueName(c.type);
-    }
+std::string Pair(const FactorPair& pair) {
+    return qvrfc::FactorName(pair.first) + "*" + qvrfc::FactorName(pair.second);
 }
 
-TEST(Interactions, PlacementRefusalsSayWhy) {
-    const struct {
-        OA::OA_TYPE type;
-        std::vector<int> levels;
-        std::vector<FactorPair> interactions;
-        const char* reason;
-    } cases[] = {
-        {OA::OA_L8,
-         {2, 2, 2, 2},
-         {AB, CD},
-         "no placement on L8 keeps the columns of A*B, C*D free and apart"},
-        {OA::OA_L8,
-         {2, 2, 2, 2, 2},
-         {AB, CD, AC},
-         "L8 has 7 columns; 5 factors and 3 interactions of 1 column each need 8"},
-        {OA::OA_L9,
-         {3, 3, 3},
-         {AB},
-         "L9 has 4 columns; 3 factors and 1 interaction of 2 columns each need 5"},
-        {OA::OA_L8, {2, 3}, {}, "L8 has no column of 3 levels for factor B"},
-        {OA::OA_L4, {2, 2, 2, 2}, {}, "L4 has 3 columns, not 4"},
-        {OA::OA_L12, {2, 2}, {AB}, "interactions are spread over several columns in L12"},
-        {OA::OA_L18,
-         {3, 3},
-         {AB},
-         "in L18 no column pair whose interaction is estimable on its own fits the levels of A*B"},
-        {OA::OA_L36A, {2, 2, 3}, {AC, BC}, "L36' holds at most one declared interaction"},
-        {OA::OA_L18, {2, 2}, {}, "L18 has no free column of 2 levels left for factor B"},
-        {OA::OA_L8, {2, 2}, {{0, 0}}, "interaction A*A pairs a factor with itself"},
-        {OA::OA_L8, {2, 2}, {{0, 2}}, "interaction 1 names factor 3, but there are 2 factors"},
-        {OA::OA_L8, {2, 2}, {AB, {1, 0}}, "interaction B*A is declared twice"},
-        {OA::OA_FULL_FACTORIAL, {2}, {}, "the array has no table"},
-    };
-    for (const auto& c : cases) {
-        const qvrfc::InteractionPlacement placement =
-            qvrfc::PlaceFactors(c.type, c.levels, c.interactions);
-        EXPECT_FALSE(placement.fits) << c.reason;
-        EXPECT_EQ(placement.reason, c.reason);
-    }
-}
-
-TEST(Interactions, SmallestArrayHoldingTheInteractions) {
-    const std::vector<FactorPair> allOfSix = {{0, 1}, {0, 2}, {0, 3}, {0, 4}, {0, 5},
-                                              {1, 2}, {1, 3}, {1, 4}, {1, 5}, {2, 3},
-                                              {2, 4}, {2, 5}, {3, 4}, {3, 5}, {4, 5}};
-    const struct {
-        std::vector<int> levels;
-        std::vector<FactorPair> interactions;
-        OA::OA_TYPE smallest;
-    } cases[] = {
-        {{2, 2}, {AB}, OA::OA_L4},
-        {{2, 2, 2}, {AB}, OA::OA_L8},
-        {{2, 2, 2, 2}, {AB, CD}, OA::OA_L16},
-        {{2, 2, 2, 2, 2, 2}, allOfSix, OA::OA_L32},
-        {{3, 3, 3}, {AB}, OA::OA_L27},
-        {{2, 3}, {AB}, OA::OA_L18},
-        {{4, 4, 4}, {AB}, OA::OA_L64A},
-        {{6}, {}, OA::OA_UNDEFINED},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(qvrfc::SmallestArrayFor(c.levels, c.interactions), c.smallest)
-            << qvrfc::CatalogueName(c.smallest);
-}
-
-std::string Describe(const std::vector<qvrfc::Confounding>& found) {
+// Columns from 1.
+std::string Listed(const Columns& columns) {
     std::string text;
-    for (const qvrfc::Confounding& c : found)
-        text += std::to_string(c.pair.first) + std::to_string(c.pair.second) + ">" +
-                (c.factor >= 0 ? "f" + std::to_string(c.factor) : "") +
-                (c.declared >= 0 ? "i" + std::to_string(c.declared) : "") + "@" +
-                std::to_string(c.column) + " ";
+    for (int column : columns)
+        text += " " + std::to_string(column + 1);
     return text;
 }
 
-TEST(Interactions, RemainingConfoundingNamesPairFactorOrInteractionAndColumn) {
+// "C*D with A*B on 3 ...": each undeclared interaction left on the column of a factor or of a
+// declared interaction.
+std::string Confounded(OA::OA_TYPE type, const Columns& factorColumns,
+                       const std::vector<FactorPair>& declared) {
+    std::string text;
+    for (const qvrfc::Confounding& c : qvrfc::RemainingConfounding(type, factorColumns, declared))
+        text += " " + Pair(c.pair) + " with " +
+                (c.factor >= 0 ? qvrfc::FactorName(c.factor) : Pair(declared.at(c.declared))) +
+                " on " + std::to_string(c.column + 1);
+    return text;
+}
+
+// One case: the array, the factors' level counts and the declared interactions; then the
+// columns (from 1) of the factors and of each interaction ("()" where it stands apart) and
+// what stays confounded, or why no placement fits; last the smallest array that holds them.
+std::string Placement(OA::OA_TYPE type, const std::vector<int>& levels,
+                      const std::vector<FactorPair>& interactions) {
+    std::string text = std::string(qvrfc::CatalogueName(type)) + ", levels";
+    for (int count : levels)
+        text += " " + std::to_string(count);
+    text += ", declared";
+    for (const FactorPair& pair : interactions)
+        text += " " + Pair(pair);
+    const qvrfc::InteractionPlacement placed = qvrfc::PlaceFactors(type, levels, interactions);
+    if (placed.fits) {
+        text += "\n  factors on" + Listed(placed.factorColumns) + "; interactions on";
+        for (const Columns& columns : placed.interactionColumns)
+            text += " (" + Listed(columns) + " )";
+        text += "\n  confounded:" + Confounded(type, placed.factorColumns, interactions);
+    } else {
+        text += "\n  refused: " + placed.reason;
+    }
+    return text +
+           "\n  smallest: " + qvrfc::CatalogueName(qvrfc::SmallestArrayFor(levels, interactions)) +
+           "\n";
+}
+
+TEST(Interactions, PlacementConfoundingAndSmallestArray) {
+    const std::vector<FactorPair> allOfFive = {{0, 1}, {0, 2}, {0, 3}, {0, 4}, {1, 2},
+                                               {1, 3}, {1, 4}, {2, 3}, {2, 4}, {3, 4}};
+    std::vector<FactorPair> allOfSix = allOfFive;
+    for (int f = 0; f < 5; ++f)
+        allOfSix.push_back({f, 5});
     const struct {
         OA::OA_TYPE type;
-        Columns factorColumns;
-        std::vector<FactorPair> declared;
-        const char* found;
+        std::vector<int> levels;
+        std::vector<FactorPair> interactions;
     } cases[] = {
-        // L8 with A, B, C, D on columns 1, 2, 4, 6 and A*B, A*C declared.
-        {OA::OA_L8, {0, 1, 3, 5}, {AB, AC}, "12>f3@5 13>f2@3 23>f1@1 "},
-        // D on column 7: C*D falls on column 3 with the declared A*B.
-        {OA::OA_L8, {0, 1, 3, 6}, {AB}, "23>i0@2 "},
-        {OA::OA_L27, {0, 1, 4}, {AB}, ""},
-        {OA::OA_L18, {0, 1, 2}, {}, ""},
+        {OA::OA_L4, {2, 2}, {AB}},
+        {OA::OA_L8, {2, 2, 2}, {AB}},
+        {OA::OA_L8, {2, 2, 2, 2}, {AB, AC}},
+        {OA::OA_L8, {2, 2, 2, 2}, {AB, AC, BC}},
+        {OA::OA_L8, {2, 2, 2}, {AC}},
+        {OA::OA_L9, {3, 3}, {AB}},
+        {OA::OA_L27, {3, 3, 3}, {AB}},
+        {OA::OA_L27, {3, 3, 3}, {AB, AC, BC}},
+        {OA::OA_L16A, {4, 4}, {AB}},
+        {OA::OA_L64A, {4, 4, 4}, {AB}},
+        {OA::OA_L18, {2, 3, 3}, {AB}},
+        {OA::OA_L18, {3, 2}, {}},
+        {OA::OA_L16, {2, 2, 2, 2, 2}, allOfFive},  // the classic resolution V placement
+        {OA::OA_L32, {2, 2, 2, 2, 2, 2}, allOfSix},
+        {OA::OA_L8, {2, 2, 2, 2}, {AB, CD}},
+        {OA::OA_L8, {2, 2, 2, 2, 2}, {AB, CD, AC}},
+        {OA::OA_L9, {3, 3, 3}, {AB}},
+        {OA::OA_L8, {2, 3}, {}},
+        {OA::OA_L4, {2, 2, 2, 2}, {}},
+        {OA::OA_L12, {2, 2}, {AB}},
+        {OA::OA_L18, {3, 3}, {AB}},
+        {OA::OA_L36A, {2, 2, 3}, {AC, BC}},
+        {OA::OA_L18, {2, 2}, {}},
+        {OA::OA_L8, {2, 2}, {{0, 0}}},
+        {OA::OA_L8, {2, 2}, {{0, 2}}},
+        {OA::OA_L8, {2, 2}, {AB, {1, 0}}},
+        {OA::OA_FULL_FACTORIAL, {6}, {}},
     };
+    std::string text;
     for (const auto& c : cases)
-        EXPECT_EQ(Describe(qvrfc::RemainingConfounding(c.type, c.factorColumns, c.declared)),
-                  c.found)
-            << qvrfc::CatalogueName(c.type);
+        text += Placement(c.type, c.levels, c.interactions);
+    qvrfc_test::ExpectGolden("arrays/placements.txt", text);
+    // D on column 7: C*D falls on column 3 with the declared A*B.
+    EXPECT_EQ(Confounded(OA::OA_L8, {0, 1, 3, 6}, {AB}), " C*D with A*B on 3");
 }
 
 // Reference data: one response per run. L8: A, B, C on columns 1, 2, 4; L16: A, B, C, D on
@@ -245,32 +211,30 @@ TEST(Interactions, InteractionSumsOfSquaresMatchR) {
     }
 }
 
-TEST(Interactions, RefusesColumnsOutsideTheArrayAndWrongResponseCounts) {
-    const struct {
-        void (*call)();
-        const char* message;
-    } cases[] = {
-        {[] {
-             qvrfc::ColumnSumOfSquares(OA::OA_L8, 0, {1.0, 2.0});
-         },
-         "L8(2^7) has 8 runs, not 2 responses"},
-        {[] { qvrfc::ColumnSumOfSquares(OA::OA_L8, 7, std::vector<double>(8)); },
-         "L8(2^7) has no column 8"},
-        {[] { qvrfc::CellInteractionSumOfSquares(OA::OA_L8, 0, -1, std::vector<double>(8)); },
-         "L8(2^7) has no column 0"},
-        {[] {
-             qvrfc::RemainingConfounding(OA::OA_L8, {0, 9}, {});
-         },
-         "L8(2^7) has no column 10"},
-    };
-    for (const auto& c : cases) {
-        try {
-            c.call();
-            ADD_FAILURE() << "accepted: " << c.message;
-        } catch (const std::invalid_argument& error) {
-            EXPECT_STREQ(error.what(), c.message);
-        }
+// The message of the std::invalid_argument a call throws; "" when it throws none.
+std::string Refusal(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const std::invalid_argument& error) {
+        return error.what();
     }
+    return "";
+}
+
+TEST(Interactions, RefusesColumnsOutsideTheArrayAndWrongResponseCounts) {
+    const std::vector<double> eight(8);
+    EXPECT_EQ(Refusal([] {
+                  qvrfc::ColumnSumOfSquares(OA::OA_L8, 0, {1.0, 2.0});
+              }),
+              "L8(2^7) has 8 runs, not 2 responses");
+    EXPECT_EQ(Refusal([&] { qvrfc::ColumnSumOfSquares(OA::OA_L8, 7, eight); }),
+              "L8(2^7) has no column 8");
+    EXPECT_EQ(Refusal([&] { qvrfc::CellInteractionSumOfSquares(OA::OA_L8, 0, -1, eight); }),
+              "L8(2^7) has no column 0");
+    EXPECT_EQ(Refusal([] {
+                  qvrfc::RemainingConfounding(OA::OA_L8, {0, 9}, {});
+              }),
+              "L8(2^7) has no column 10");
 }
 
 }  // namespace
