@@ -50,25 +50,26 @@ TEST(AnovaFromAnalyzer, ObservationsAgreeWithR) {
                 1086.02, 36, 100.0 - 84.026390628 - 1.147923470 - 1.654001923 - 5.246149459);
 }
 
+// R's sums of squares of the S/N ratios of data set B, factors A to D.
+const double kSnSS[4] = {20.182058712, 27.384158610, 17.994252746, 1.855874826};
+
 // S/N ratios: saturated, so nothing is left for the error until D is pooled; then the error is
 // R's residual of the model without D, and D is shown with its raw share.
 TEST(AnovaFromAnalyzer, SnRatiosWithAndWithoutPooling) {
     CQVRFCDOEAnalyzer analyzer;
     qvrfc_test::SetUpNominalDataSetB(analyzer);
-    const double total = 20.182058712 + 27.384158610 + 17.994252746 + 1.855874826;
-    ExpectAnova(AnovaFromAnalyzer(analyzer, 0, true),
-                {{20.182058712, NAN, 100.0 * 20.182058712 / total},
-                 {27.384158610, NAN, 100.0 * 27.384158610 / total},
-                 {17.994252746, NAN, 100.0 * 17.994252746 / total},
-                 {1.855874826, NAN, 100.0 * 1.855874826 / total}},
-                0.0, 0, 0.0);
+    const double total = kSnSS[0] + kSnSS[1] + kSnSS[2] + kSnSS[3];
+    std::vector<TermReference> saturated;
+    for (double ss : kSnSS)
+        saturated.push_back({ss, NAN, 100.0 * ss / total});
+    ExpectAnova(AnovaFromAnalyzer(analyzer, 0, true), saturated, 0.0, 0, 0.0);
     analyzer.SetFactorPooled(0, 3, 1);
     ExpectAnova(AnovaFromAnalyzer(analyzer, 0, true),
-                {{20.182058712, 10.87469, 27.18359163},
-                 {27.384158610, 14.75539, 37.86660909},
-                 {17.994252746, 9.69583, 23.93837569},
-                 {1.855874826, NAN, 100.0 * 1.855874826 / total}},
-                1.855874826, 2, 11.01142359);
+                {{kSnSS[0], 10.87469, 27.18359163},
+                 {kSnSS[1], 14.75539, 37.86660909},
+                 {kSnSS[2], 9.69583, 23.93837569},
+                 saturated[3]},
+                kSnSS[3], 2, 11.01142359);
 }
 
 TEST(MainEffectsFromAnalyzer, LevelMeansBestLevelsAndSeries) {
@@ -96,14 +97,13 @@ TEST(HalfNormalFromAnalyzer, ContrastsSplitEachFactor) {
     qvrfc_test::SetUpNominalDataSetB(analyzer);
     const qvrfc::HalfNormal chart = qvrfc::HalfNormalFromAnalyzer(analyzer, 0);
     ASSERT_EQ(chart.effects.size(), 8u);
-    const double ss[4] = {20.182058712, 27.384158610, 17.994252746, 1.855874826};
     for (size_t f = 0; f < 4; ++f) {
         const auto& linear = chart.effects[2 * f];
         const auto& quadratic = chart.effects[2 * f + 1];
         EXPECT_EQ(linear.label, qvrfc::FactorName(static_cast<int>(f)) + ".L");
         EXPECT_EQ(quadratic.label, qvrfc::FactorName(static_cast<int>(f)) + ".Q");
         EXPECT_NEAR(9.0 / 4.0 * (linear.value * linear.value + quadratic.value * quadratic.value),
-                    ss[f], 1e-7);
+                    kSnSS[f], 1e-7);
     }
 }
 

@@ -64,12 +64,16 @@ TEST(HostileInput, RefusedSetUpKeepsTheArrayOfTheHeldExperiment) {
         {"40 factors", [&] { return a.SetupDOE(1, 40, 2, nullptr); }},
         {"no quality", [&] { return a.SetupDOE(0, Array::OA_L4, nullptr); }},
         {"negative qualities", [&] { return a.SetupDOE(-5, 3, 2, nullptr); }},
+        {"no factor", [&] { return a.SetupDOE(1, 0, 2, nullptr); }},
+        {"no quality, by counts", [&] { return a.SetupDOE(0, 4, 3, 2, nullptr); }},
         {"copy of no array", [&] { return a.SetData(&noArray); }},
     };
+    std::remove("DOESetup.log");
     for (const auto& [what, call] : refused) {
         EXPECT_EQ(call(), 0) << what;
         held.ExpectIntact(what);
     }
+    EXPECT_FALSE(FileExists("DOESetup.log"));  // a refused set-up writes no log
 }
 
 TEST(HostileInput, NamesAndTitlesArePrintedAsText) {

@@ -14,7 +14,6 @@
 namespace {
 
 using Array = CQVRFCDOETaguchiOrthogonalArray;
-constexpr double kNone = NAN;
 
 // An experiment of one observation per run on an array whose factor f stands on column f,
 // with the main effects of the factors given and declared interactions.
@@ -69,28 +68,28 @@ TEST(InteractionAnova, SumsOfSquaresFAndPMatchR) {
         const char* term;  // "Error" for the residual
         double ss;
         int dof;
-        double f, p;  // interactions only
+        double f = NAN, p = NAN;  // interactions only
     };
     const Row rows[] = {
-        {kL8, "A", 2.000, 1, kNone, kNone},
-        {kL8, "B", 43.245, 1, kNone, kNone},
-        {kL8, "D", 42.320, 1, kNone, kNone},
+        {kL8, "A", 2.000, 1},
+        {kL8, "B", 43.245, 1},
+        {kL8, "D", 42.320, 1},
         {kL8, "A*B", 5.780, 1, 4.1187648456057, 0.135412636723635},
-        {kL8, "Error", 4.210, 3, kNone, kNone},
-        {kL16, "A", 11.56, 1, kNone, kNone},
-        {kL16, "B", 6.5025, 1, kNone, kNone},
-        {kL16, "D", 344.1025, 1, kNone, kNone},
-        {kL16, "H", 25.5025, 1, kNone, kNone},
+        {kL8, "Error", 4.210, 3},
+        {kL16, "A", 11.56, 1},
+        {kL16, "B", 6.5025, 1},
+        {kL16, "D", 344.1025, 1},
+        {kL16, "H", 25.5025, 1},
         {kL16, "A*B", 0.5625, 1, 0.0653647514525495, 0.803956567057976},
         {kL16, "D*H", 0.36, 1, 0.0418334409296319, 0.842488166345493},
-        {kL16, "Error", 77.45, 9, kNone, kNone},
-        {kL27, "A", 237.9755555555557, 2, kNone, kNone},
-        {kL27, "B", 3.8422222222222, 2, kNone, kNone},
-        {kL27, "E", 301.8688888888892, 2, kNone, kNone},
+        {kL16, "Error", 77.45, 9},
+        {kL27, "A", 237.9755555555557, 2},
+        {kL27, "B", 3.8422222222222, 2},
+        {kL27, "E", 301.8688888888892, 2},
         {kL27, "A*B", 2.4088888888889, 4, 0.264196929076287, 0.896630829014778},
-        {kL27, "Error", 36.4711111111111, 16, kNone, kNone},
+        {kL27, "Error", 36.4711111111111, 16},
         {kL18, "A*B", 0.401111111111119, 2, 0.0964209401709421, 0.909120927832605},
-        {kL18, "Error", 16.64, 8, kNone, kNone},
+        {kL18, "Error", 16.64, 8},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.design.name) + " " + row.term);
