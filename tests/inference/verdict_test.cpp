@@ -99,7 +99,7 @@ TEST(VerdictAnova, TermsMatchR) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.experiment.name) + " term " + std::to_string(row.term));
-        const qvrfc::AnovaTerm& term = Of(VerdictOf(row.experiment), row.response).terms[row.term];
+        const qvrfc::AnovaTerm term = Of(VerdictOf(row.experiment), row.response).terms[row.term];
         ExpectRelative(term.ss, row.ss, 1e-9, "SS");
         ExpectRelative(term.f, row.f, 1e-8, "F");
         ExpectRelative(term.p, row.p, 1e-6, "p");
@@ -120,7 +120,7 @@ TEST(VerdictAnova, ErrorKeepsEverySourceAndContributionsAddTo100) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.experiment.name);
-        const qvrfc::ResponseAnalysis& a = Of(VerdictOf(row.experiment), row.response);
+        const qvrfc::ResponseAnalysis a = Of(VerdictOf(row.experiment), row.response);
         ExpectRelative(a.error.ss, row.errorSS, 1e-8, "error SS");
         EXPECT_EQ(a.error.residual.dof, row.residual);
         EXPECT_EQ(a.error.repetition.dof, row.repetition);
@@ -135,7 +135,7 @@ TEST(VerdictAnova, ErrorKeepsEverySourceAndContributionsAddTo100) {
         EXPECT_NEAR(ss, a.total.ss, 1e-9 * a.total.ss);
     }
     // The pure sum of squares takes the term's share of the error variance off: S - 2 Ve.
-    const qvrfc::ResponseAnalysis& a = VerdictOf(kL18).qualities[0].sn;
+    const qvrfc::ResponseAnalysis a = VerdictOf(kL18).qualities[0].sn;
     ExpectRelative(a.terms[2].pureSS, 35.658231484997, 1e-9, "S'");
     ExpectRelative(a.total.ss, 44.930876173742, 1e-9, "total");
 }
@@ -163,7 +163,7 @@ TEST(VerdictAnova, LenthErrorOfSaturatedDesigns) {
     // 8 contrasts of which 7 are kept; 26 of which 20 are kept (an even count).
     const Row rows[] = {{kL9, 0.581449171249, 8.0 / 3.0}, {kL27Lenth, 0.0941182243939, 26.0 / 3.0}};
     for (const Row& row : rows) {
-        const qvrfc::AnovaError& e = VerdictOf(row.experiment).qualities[0].sn.error;
+        const qvrfc::AnovaError e = VerdictOf(row.experiment).qualities[0].sn.error;
         EXPECT_TRUE(e.lenth) << row.experiment.name;
         EXPECT_DOUBLE_EQ(e.dof, row.dof) << row.experiment.name;
         ExpectRelative(std::sqrt(e.ms), row.pse, 1e-9, row.experiment.name);
