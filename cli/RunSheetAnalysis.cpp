@@ -1,15 +1,20 @@
 #include "RunSheetAnalysis.h"
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
 
+#include "AnalysisChecks.h"
 #include "CliError.h"
 #include "OutputFolder.h"
+#include "VerdictOutput.h"
+#include "common/QVRFCFactorNames.h"
 #include "experiment/ExperimentAnalyzer.h"
 #include "experiment/ExperimentFile.h"
 #include "experiment/RunSheet.h"
 #include "results/ResultsJson.h"
+#include "results/Summary.h"
 
 namespace qvrfcdoe {
 namespace {
@@ -60,11 +65,60 @@ void ApplyPools(const AnalyzeRequest& request, const qvrfc::Experiment& experime
     }
 }
 
+// A factor of --interaction by the experiment's name, or by letter or number from 1.
+int InteractionFactor(const std::string& text, const std::string& name,
+                      const qvrfc::Experiment& experiment) {
+    const int factors = static_cast<int>(experiment.factors.size());
+    for (int f = 0; f < factors; ++f) {
+        if (experiment.factors[f].name == name) return f;
+    }
+    const int factor = qvrfc::FactorIndex(name);
+    if (factor < 0 || factor >= factors)
+        throw InputError(Text("--interaction '%s': the experiment has no factor '%s'", text.c_str(),
+                              name.c_str()));
+    return factor;
+}
+
+// The settings of the verdict: the experiment's S/N kinds and targets (the textbook kind the
+// engine lacks included), and the declared interactions as letters of the engine's factors.
+AnalysisSettings VerdictSettingsOf(const AnalyzeRequest& request,
+                                   const qvrfc::Experiment& experiment) {
+    AnalysisSettings settings = request.settings;
+    settings.qualities.clear();
+    for (size_t q = 0; q < experiment.responses.size(); ++q) {
+        const qvrfc::ExperimentResponse& response = experiment.responses[q];
+        settings.qualities.push_back({response.name, static_cast<int>(q) + 1, response.sn,
+                                      std::isfinite(response.target) ? response.target : 0.0});
+    }
+    for (std::string& text : settings.interactions) {
+        const size_t star = text.find('*');
+        if (star == std::string::npos)
+            throw UsageError(
+                Text("--interaction '%s': expected FACTOR*FACTOR, e.g. A*B", text.c_str()));
+        const int first = InteractionFactor(text, text.substr(0, star), experiment);
+        const int second = InteractionFactor(text, text.substr(star + 1), experiment);
+        text = qvrfc::FactorName(first) + "*" + qvrfc::FactorName(second);
+    }
+    return settings;
+}
+
+// The main effects of the experiment's factors under their names; the columns without a
+// factor stay out of the model, so their sums of squares go to the residual.
+std::vector<qvrfc::ModelTerm> ExperimentTerms(const qvrfc::Experiment& experiment,
+                                              const CQVRFCDOEAnalyzer& analyzer) {
+    std::vector<qvrfc::ModelTerm> terms = qvrfc::MainEffectTerms(analyzer);
+    terms.resize(experiment.factors.size());
+    for (size_t f = 0; f < terms.size(); ++f)
+        terms[f].name = experiment.factors[f].name;
+    return terms;
+}
+
 bool WriteReport(const qvrfc::Experiment& experiment, const CQVRFCDOEAnalyzer& analyzer,
-                 const std::string& name) {
+                 const VerdictOutput& verdict, const std::string& name) {
     if (name != kResultsFile) return analyzer.Writer(name.c_str(), kReportCreator);
     try {
-        qvrfc::WriteResultsJson(experiment, analyzer, name);
+        qvrfc::WriteResultsJson(experiment, analyzer, name,
+                                verdict.verdict ? &*verdict.verdict : nullptr);
         return true;
     } catch (const qvrfc::ExperimentError&) {
         return false;
@@ -73,9 +127,9 @@ bool WriteReport(const qvrfc::Experiment& experiment, const CQVRFCDOEAnalyzer& a
 
 // Every report or none: a report that cannot be written removes those written before it.
 void WriteReports(const qvrfc::Experiment& experiment, const CQVRFCDOEAnalyzer& analyzer,
-                  const std::vector<std::string>& reports) {
+                  const VerdictOutput& verdict, const std::vector<std::string>& reports) {
     for (size_t i = 0; i < reports.size(); ++i) {
-        if (WriteReport(experiment, analyzer, reports[i])) continue;
+        if (WriteReport(experiment, analyzer, verdict, reports[i])) continue;
         for (size_t j = 0; j < i; ++j)
             std::remove(reports[j].c_str());
         throw InputError(
@@ -101,12 +155,17 @@ bool IsRunSheet(const std::string& dataFile) {
 int AnalyzeRunSheet(const AnalyzeRequest& request) {
     qvrfc::Experiment experiment = qvrfc::ReadExperimentFile(ExperimentFileOf(request));
     ApplySettings(request, experiment);
+    const AnalysisSettings settings = VerdictSettingsOf(request, experiment);
     const qvrfc::SheetObservations observations = qvrfc::ReadRunSheet(experiment, request.dataFile);
     const fs::path sheet = fs::absolute(request.dataFile).lexically_normal();
     const std::string stem = sheet.stem().string() + "-analysis";
-    const std::vector<std::string> reports = {stem + ".log", stem + ".csv", kResultsFile};
+    std::vector<std::string> reports;
+    if (request.reports) reports = {stem + ".log", stem + ".csv", kResultsFile};
+    const std::string verdictReport = VerdictReportName(sheet.stem().string());
     OutputFolder folder(request.outFolder);
-    for (const std::string& report : reports) {
+    std::vector<std::string> written = reports;
+    if (request.reports) written.push_back(verdictReport);
+    for (const std::string& report : written) {
         if (SameFile(sheet, folder.File(report)))
             throw InputError(Text("'%s' would be overwritten by '%s'; choose another --out folder",
                                   request.dataFile.c_str(), report.c_str()));
@@ -117,9 +176,18 @@ int AnalyzeRunSheet(const AnalyzeRequest& request) {
         CQVRFCDOEAnalyzer analyzer;
         qvrfc::SetUpAnalyzer(analyzer, experiment, &observations);
         ApplyPools(request, experiment, analyzer);
-        WriteReports(experiment, analyzer, reports);
-        analyzer.WriteRunQualityData(stdout, 0, "[Run Quality Data]");
-        analyzer.WriteFactorEffectData(stdout, 0, "[Factor Effect]");
+        CheckAnalysable(analyzer, request.dataFile);
+        const VerdictOutput verdict =
+            TakeVerdict(analyzer, settings, ExperimentTerms(experiment, analyzer));
+        WriteReports(experiment, analyzer, verdict, reports);
+        const qvrfc::LevelLabel label = qvrfc::ExperimentLevels(experiment);
+        if (request.reports) WriteVerdictFile(verdict, folder.File(verdictReport), label);
+        qvrfc_results::SummaryOptions options;
+        options.snChosen.assign(experiment.responses.size(), true);
+        options.arrayChosen = true;
+        options.runTable = request.runTable;
+        qvrfc_results::WriteSummary(stdout, analyzer, options);
+        PrintVerdict(verdict, label);
     }
     folder.PrintFilesWritten();
     return 0;

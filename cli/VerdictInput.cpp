@@ -170,7 +170,8 @@ void ApplyToEngine(CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings
     }
 }
 
-qvrfc::Verdict VerdictOf(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings) {
+qvrfc::Verdict VerdictOf(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings,
+                         const std::vector<qvrfc::ModelTerm>& terms) {
     qvrfc::VerdictSettings verdict;
     verdict.alpha = settings.alpha;
     verdict.rule = settings.rule;
@@ -186,6 +187,10 @@ qvrfc::Verdict VerdictOf(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettin
     }
     for (const std::string& text : settings.interactions)
         verdict.interactions.push_back(ParseInteraction(text, "", analyzer.GetNoFactor()));
+    if (!terms.empty()) {
+        verdict.terms = terms;
+        return qvrfc::AnalyzeVerdict(analyzer, verdict);
+    }
     return qvrfc::AnalyzeVerdict(analyzer, WithInteractionModel(verdict, analyzer));
 }
 

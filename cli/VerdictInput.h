@@ -28,9 +28,12 @@ void CheckSettingsFit(const AnalysisSettings& settings, const CQVRFCDOEDataFileR
 // Each quality named gets its characteristic and target; factors pooled by hand are pooled.
 void ApplyToEngine(CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings);
 
-// The verdict on the experiment the engine holds, set up by ApplyToEngine. Throws
+// The verdict on the experiment the engine holds, set up by ApplyToEngine. `terms` are the
+// main effects of the model (empty: every factor of the engine, named A, B, ...), counted as
+// the engine's factors, so that factors pooled by hand are term indexes too. Throws
 // std::invalid_argument with the cause when a response cannot be analysed.
-qvrfc::Verdict VerdictOf(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings);
+qvrfc::Verdict VerdictOf(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings,
+                         const std::vector<qvrfc::ModelTerm>& terms = {});
 
 struct VerdictRequest {
     std::string dataFile;

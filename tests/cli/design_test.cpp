@@ -83,12 +83,17 @@ TEST_F(Design, AnalyzesTheFilledSheetIntoResultsJson) {
     fs::create_directory("lab");
     fs::copy_file(DataFile("moulding/runsheet.csv"), "lab/runsheet.csv");
     fs::copy_file(DataFile("moulding/experiment.toml"), "lab/experiment.toml");
-    const Result result = RunProgram({"analyze", "lab/runsheet.csv", "--pool", "2=E"});
+    const Result result = RunProgram({"analyze", "lab/runsheet.csv", "--pool", "2=E",
+                                      "--interaction", "Resin*Melt temperature"});
     ASSERT_EQ(result.status, 0) << result.err;
     qvrfc_test::ExpectGolden("results_moulding.json", ReadFile("qvrfcdoe-out/results.json"));
+    const std::string verdict = ReadFile("qvrfcdoe-out/runsheet-verdict.txt");
+    qvrfc_test::ExpectGolden("verdict_moulding.txt", verdict);
+    EXPECT_NE(result.out.find(verdict), std::string::npos);
     EXPECT_EQ(Entries("qvrfcdoe-out"),
               (std::vector<std::string>{"DOESetup.log", "QVRFCDOETaguchiMethod.log", "results.json",
-                                        "runsheet-analysis.csv", "runsheet-analysis.log"}));
+                                        "runsheet-analysis.csv", "runsheet-analysis.log",
+                                        "runsheet-verdict.txt"}));
 }
 
 TEST_F(Design, RefusesBadDesignsAndSheets) {
@@ -151,6 +156,9 @@ TEST_F(Design, RefusesBadDesignsAndSheets) {
         {{"analyze", "lab/runsheet.csv"},
          1,
          "lab/runsheet.csv: row 2, column 4 'Y 1': 'x' is not a number"},
+        {{"analyze", "lab/runsheet.csv", "--interaction", "A*Colour"},
+         1,
+         "--interaction 'A*Colour': the experiment has no factor 'Colour'"},
         {{"analyze", "alone.csv"},
          1,
          "'alone.csv' has no experiment file beside it (experiment.toml); name it with "
