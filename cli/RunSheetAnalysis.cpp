@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <stdexcept>
 #include <system_error>
 
 #include "AnalysisChecks.h"
 #include "CliError.h"
 #include "OutputFolder.h"
+#include "VerdictInput.h"
 #include "VerdictOutput.h"
 #include "common/QVRFCFactorNames.h"
 #include "experiment/ExperimentAnalyzer.h"
@@ -23,22 +25,22 @@ const char* const kBesideSheet = "experiment.toml";
 const char* const kResultsFile = "results.json";
 const char* const kReportCreator = "qvrfcdoe";
 
-std::string ExperimentFileOf(const AnalyzeRequest& request) {
-    if (!request.experimentFile.empty()) return request.experimentFile;
-    const fs::path beside = fs::path(request.dataFile).parent_path() / kBesideSheet;
+std::string ExperimentFileOf(const std::string& dataFile, const std::string& experimentFile) {
+    if (!experimentFile.empty()) return experimentFile;
+    const fs::path beside = fs::path(dataFile).parent_path() / kBesideSheet;
     std::error_code error;
     if (!fs::is_regular_file(beside, error))
         throw InputError(
             Text("'%s' has no experiment file beside it (%s); name it with "
                  "--experiment",
-                 request.dataFile.c_str(), beside.c_str()));
+                 dataFile.c_str(), beside.c_str()));
     return beside.string();
 }
 
 // --sn and --pool refer to the experiment's responses and factors by number and letter.
-void ApplySettings(const AnalyzeRequest& request, qvrfc::Experiment& experiment) {
+void ApplySettings(const AnalysisSettings& settings, qvrfc::Experiment& experiment) {
     const int responses = static_cast<int>(experiment.responses.size());
-    for (const QualitySetting& setting : request.settings.qualities) {
+    for (const QualitySetting& setting : settings.qualities) {
         if (setting.quality > responses)
             throw InputError(Text("--sn '%s': the experiment has %s", setting.text.c_str(),
                                   Counted(responses, "response", "responses").c_str()));
@@ -47,10 +49,10 @@ void ApplySettings(const AnalyzeRequest& request, qvrfc::Experiment& experiment)
     }
 }
 
-void ApplyPools(const AnalyzeRequest& request, const qvrfc::Experiment& experiment,
+void ApplyPools(const AnalysisSettings& settings, const qvrfc::Experiment& experiment,
                 CQVRFCDOEAnalyzer& analyzer) {
     const int factors = static_cast<int>(experiment.factors.size());
-    for (const PoolSetting& setting : request.settings.pools) {
+    for (const PoolSetting& setting : settings.pools) {
         if (setting.quality > static_cast<int>(experiment.responses.size()))
             throw InputError(
                 Text("--pool '%s': the experiment has %s", setting.text.c_str(),
@@ -81,9 +83,7 @@ int InteractionFactor(const std::string& text, const std::string& name,
 
 // The settings of the verdict: the experiment's S/N kinds and targets (the textbook kind the
 // engine lacks included), and the declared interactions as letters of the engine's factors.
-AnalysisSettings VerdictSettingsOf(const AnalyzeRequest& request,
-                                   const qvrfc::Experiment& experiment) {
-    AnalysisSettings settings = request.settings;
+AnalysisSettings VerdictSettingsOf(AnalysisSettings settings, const qvrfc::Experiment& experiment) {
     settings.qualities.clear();
     for (size_t q = 0; q < experiment.responses.size(); ++q) {
         const qvrfc::ExperimentResponse& response = experiment.responses[q];
@@ -153,9 +153,10 @@ bool IsRunSheet(const std::string& dataFile) {
 }
 
 int AnalyzeRunSheet(const AnalyzeRequest& request) {
-    qvrfc::Experiment experiment = qvrfc::ReadExperimentFile(ExperimentFileOf(request));
-    ApplySettings(request, experiment);
-    const AnalysisSettings settings = VerdictSettingsOf(request, experiment);
+    qvrfc::Experiment experiment =
+        qvrfc::ReadExperimentFile(ExperimentFileOf(request.dataFile, request.experimentFile));
+    ApplySettings(request.settings, experiment);
+    const AnalysisSettings settings = VerdictSettingsOf(request.settings, experiment);
     const qvrfc::SheetObservations observations = qvrfc::ReadRunSheet(experiment, request.dataFile);
     const fs::path sheet = fs::absolute(request.dataFile).lexically_normal();
     const std::string stem = sheet.stem().string() + "-analysis";
@@ -175,7 +176,7 @@ int AnalyzeRunSheet(const AnalyzeRequest& request) {
         CurrentDirectory inFolder(folder.Path());
         CQVRFCDOEAnalyzer analyzer;
         qvrfc::SetUpAnalyzer(analyzer, experiment, &observations);
-        ApplyPools(request, experiment, analyzer);
+        ApplyPools(request.settings, experiment, analyzer);
         CheckAnalysable(analyzer, request.dataFile);
         const VerdictOutput verdict =
             TakeVerdict(analyzer, settings, ExperimentTerms(experiment, analyzer));
@@ -191,6 +192,31 @@ int AnalyzeRunSheet(const AnalyzeRequest& request) {
     }
     folder.PrintFilesWritten();
     return 0;
+}
+
+}  // namespace qvrfcdoe
+
+namespace qvrfcdoe {
+
+SheetVerdict LoadSheetVerdict(const std::string& sheet, const std::string& experimentFile,
+                              const AnalysisSettings& given, const fs::path& engineFolder) {
+    SheetVerdict loaded;
+    loaded.experiment = qvrfc::ReadExperimentFile(ExperimentFileOf(sheet, experimentFile));
+    ApplySettings(given, loaded.experiment);
+    const AnalysisSettings settings = VerdictSettingsOf(given, loaded.experiment);
+    const qvrfc::SheetObservations observations = qvrfc::ReadRunSheet(loaded.experiment, sheet);
+    CurrentDirectory inEngineFolder(engineFolder);
+    CQVRFCDOEAnalyzer analyzer;
+    qvrfc::SetUpAnalyzer(analyzer, loaded.experiment, &observations);
+    ApplyPools(given, loaded.experiment, analyzer);
+    CheckAnalysable(analyzer, sheet);
+    try {
+        loaded.verdict =
+            VerdictOf(analyzer, settings, ExperimentTerms(loaded.experiment, analyzer));
+    } catch (const std::invalid_argument& error) {
+        throw InputError(Text("'%s': %s", sheet.c_str(), error.what()));
+    }
+    return loaded;
 }
 
 }  // namespace qvrfcdoe

@@ -258,8 +258,8 @@ json ResponsePart(const Experiment& experiment, const Analyzer& analyzer, int q,
 }  // namespace
 
 LevelLabel ExperimentLevels(const Experiment& experiment) {
-    return [&experiment](int factor, int level) {
-        return experiment.factors[static_cast<size_t>(factor)].levels[static_cast<size_t>(level)];
+    return [factors = experiment.factors](int factor, int level) {
+        return factors[static_cast<size_t>(factor)].levels[static_cast<size_t>(level)];
     };
 }
 

@@ -35,7 +35,7 @@
 namespace qvrfc {
 
 // The level texts of the experiment's factors, as the user wrote them, for the verdict's
-// reporters.
+// reporters; the label keeps its own copy of the texts.
 QVRFC_API LevelLabel ExperimentLevels(const Experiment& experiment);
 
 // The analyzer must be the one SetUpAnalyzer made for the experiment, with observations;
