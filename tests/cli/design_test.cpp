@@ -96,6 +96,24 @@ TEST_F(Design, AnalyzesTheFilledSheetIntoResultsJson) {
                                         "runsheet-verdict.txt"}));
 }
 
+// The array's columns without a factor leave the verdict's model: their sums of squares are
+// the residual of the error (18 in all, 3 for the factors).
+TEST_F(Design, EmptyColumnsMakeTheResidual) {
+    ASSERT_EQ(RunProgram({"design", "--factor", "T=1,2", "--factor", "P=a,b", "--factor", "S=3,4",
+                          "--response", "Y:larger", "--array", "L8", "--out", "lab"})
+                  .status,
+              0);
+    std::string sheet = ReadFile("lab/runsheet.csv");
+    for (const char* value : {"11", "13", "12", "15", "10", "14", "13", "12"})
+        sheet.replace(sheet.find(",\r\n"), 3, std::string(",") + value + "\n");
+    qvrfc_test::WriteFile("lab/runsheet.csv", sheet);
+    const Result result = RunProgram({"analyze", "lab/runsheet.csv", "--no-reports"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\n  residual            15.0000       4\n"), std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.out.find("e4"), std::string::npos);
+}
+
 TEST_F(Design, RefusesBadDesignsAndSheets) {
     const std::string kinds =
         "nominal1, nominal2, nominal3, nominal4, smaller, larger, smaller-textbook";
