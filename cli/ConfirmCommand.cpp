@@ -18,16 +18,18 @@ struct ConfirmRequest {
 };
 
 int ConfirmRun(const ConfirmRequest& request) {
-    const qvrfc::Verdict verdict = LoadVerdict(request.verdict);
+    const LoadedVerdict loaded = LoadVerdict(request.verdict);
+    const qvrfc::Verdict& verdict = loaded.verdict;
     if (request.quality > static_cast<int>(verdict.qualities.size()))
         throw InputError(
             Text("--quality %d is out of range ('%s' has %s)", request.quality,
                  request.verdict.dataFile.c_str(),
                  Counted(int(verdict.qualities.size()), "quality", "qualities").c_str()));
-    const std::vector<qvrfc::FactorLevel> at = ParseLevels(request.verdict.at, verdict);
+    const std::vector<qvrfc::FactorLevel>& at = loaded.at;
     const int quality = request.quality - 1;
     const qvrfc::Confirmation confirmation = qvrfc::Confirm(verdict, quality, at, request.values);
-    std::printf("%s", qvrfc::ConfirmationText(verdict, quality, at, confirmation).c_str());
+    std::printf("%s",
+                qvrfc::ConfirmationText(verdict, quality, at, confirmation, loaded.label).c_str());
     return 0;
 }
 

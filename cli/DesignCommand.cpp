@@ -80,8 +80,8 @@ void ParseLevelled(const std::string& option, const std::string& text, std::stri
 }
 
 // --response "Yield[%]:larger" or "Thickness[um]:nominal3:5.0".
-qvrfc::Response ParseResponse(const std::string& text) {
-    qvrfc::Response response;
+qvrfc::ExperimentResponse ParseResponse(const std::string& text) {
+    qvrfc::ExperimentResponse response;
     const size_t colon = text.find(':');
     if (colon == std::string::npos)
         throw UsageError(Text("--response '%s': expected NAME[UNIT]:KIND[:TARGET], KIND one of %s",

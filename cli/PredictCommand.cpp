@@ -12,11 +12,12 @@ namespace qvrfcdoe {
 namespace {
 
 int Predict(const VerdictRequest& request) {
-    const qvrfc::Verdict verdict = LoadVerdict(request);
-    const std::vector<qvrfc::FactorLevel> at = ParseLevels(request.at, verdict);
-    for (size_t q = 0; q < verdict.qualities.size(); ++q)
-        std::printf("%s%s", q == 0 ? "" : "\n",
-                    qvrfc::PredictionText(verdict, static_cast<int>(q), at).c_str());
+    const LoadedVerdict loaded = LoadVerdict(request);
+    for (size_t q = 0; q < loaded.verdict.qualities.size(); ++q)
+        std::printf(
+            "%s%s", q == 0 ? "" : "\n",
+            qvrfc::PredictionText(loaded.verdict, static_cast<int>(q), loaded.at, loaded.label)
+                .c_str());
     return 0;
 }
 

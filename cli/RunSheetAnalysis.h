@@ -2,9 +2,12 @@
 // reports, the summary on the screen and results.json, all in the experiment's names.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "Commands.h"
+#include "experiment/Experiment.h"
+#include "inference/Verdict.h"
 
 namespace qvrfcdoe {
 
@@ -14,5 +17,16 @@ bool IsRunSheet(const std::string& dataFile);
 // Analyses request.dataFile as a run sheet; the experiment file is request.experimentFile or
 // experiment.toml beside the sheet.
 int AnalyzeRunSheet(const AnalyzeRequest& request);
+
+// The experiment of a run sheet, with the settings' S/N kinds, and the verdict on the sheet's
+// observations in the experiment's names. The engine writes its set-up logs into
+// engineFolder. InputError or UsageError for bad input.
+struct SheetVerdict {
+    qvrfc::Experiment experiment;
+    qvrfc::Verdict verdict;
+};
+SheetVerdict LoadSheetVerdict(const std::string& sheet, const std::string& experimentFile,
+                              const AnalysisSettings& settings,
+                              const std::filesystem::path& engineFolder);
 
 }  // namespace qvrfcdoe

@@ -7,12 +7,15 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <functional>
 #include <stdexcept>
 
 #include "CliError.h"
 #include "OutputFolder.h"
+#include "RunSheetAnalysis.h"
 #include "analyzer/QVRFCDOEDataFileReader.h"
 #include "common/QVRFCFactorNames.h"
+#include "results/ResultsJson.h"
 
 namespace qvrfcdoe {
 namespace {
@@ -93,6 +96,41 @@ qvrfc::VerdictSettings WithInteractionModel(qvrfc::VerdictSettings settings,
     return settings;
 }
 
+// The main-effect term of a factor, or -1.
+int TermOf(const qvrfc::Verdict& verdict, int factor) {
+    for (size_t t = 0; t < verdict.terms.size(); ++t) {
+        if (verdict.terms[t].factors == std::vector<int>{factor}) return int(t);
+    }
+    return -1;
+}
+
+// Each FACTOR=LEVEL of --at, resolved by `level` into a factor and level of the verdict's
+// main effects; a factor given twice is refused.
+std::vector<qvrfc::FactorLevel> ParseSettings(
+    const std::string& text, const qvrfc::Verdict& verdict,
+    const std::function<qvrfc::FactorLevel(const std::string& item, const std::string& factor,
+                                           const std::string& level)>& level) {
+    std::vector<qvrfc::FactorLevel> levels;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        const std::string item = text.substr(start, comma - start);
+        start = comma + 1;
+        const size_t equals = item.find('=');
+        if (equals == std::string::npos)
+            throw UsageError(Text("--at '%s': expected FACTOR=LEVEL, e.g. A=3", item.c_str()));
+        const qvrfc::FactorLevel setting =
+            level(item, item.substr(0, equals), item.substr(equals + 1));
+        for (const qvrfc::FactorLevel& earlier : levels) {
+            if (earlier.factor == setting.factor)
+                throw UsageError(Text("--at '%s': factor %s is given twice", text.c_str(),
+                                      verdict.terms[TermOf(verdict, setting.factor)].name.c_str()));
+        }
+        levels.push_back(setting);
+    }
+    return levels;
+}
+
 int ParseLevelNumber(const std::string& text, const std::string& item) {
     errno = 0;
     char* end = nullptr;
@@ -101,6 +139,69 @@ int ParseLevelNumber(const std::string& text, const std::string& item) {
         throw UsageError(
             Text("--at '%s': level '%s' is not a number from 1 up", item.c_str(), text.c_str()));
     return static_cast<int>(level);
+}
+
+// --at of a quality data file: factors by letter, levels by number from 1.
+std::vector<qvrfc::FactorLevel> ParseLevels(const std::string& text,
+                                            const qvrfc::Verdict& verdict) {
+    return ParseSettings(
+        text, verdict,
+        [&verdict](const std::string& item, const std::string& name, const std::string& levelText) {
+            const int factor = qvrfc::FactorIndex(name);
+            const int level = ParseLevelNumber(levelText, item);
+            const int term = TermOf(verdict, factor);
+            if (term < 0 && factor >= 0 && OnInteractionColumn(verdict, factor))
+                throw InputError(
+                    Text("--at '%s': factor %s is not in the model, its column holds a "
+                         "declared interaction",
+                         item.c_str(), qvrfc::FactorName(factor).c_str()));
+            if (term < 0)
+                throw InputError(Text("--at '%s': the experiment has no factor '%s'", item.c_str(),
+                                      name.c_str()));
+            const int count = verdict.layout.levelCounts[verdict.terms[term].columns[0]];
+            if (level > count)
+                throw InputError(Text("--at '%s': factor %s has %d levels", item.c_str(),
+                                      verdict.terms[term].name.c_str(), count));
+            return qvrfc::FactorLevel{factor, level - 1};
+        });
+}
+
+// --at of a run sheet: factors by the experiment's names, levels as its values.
+std::vector<qvrfc::FactorLevel> ParseExperimentLevels(const std::string& text,
+                                                      const SheetVerdict& loaded) {
+    const std::vector<qvrfc::Factor>& factors = loaded.experiment.factors;
+    return ParseSettings(
+        text, loaded.verdict,
+        [&factors](const std::string& item, const std::string& name, const std::string& levelText) {
+            for (size_t f = 0; f < factors.size(); ++f) {
+                if (factors[f].name != name) continue;
+                const int level = factors[f].LevelOf(levelText);
+                if (level < 0)
+                    throw InputError(Text("--at '%s': factor '%s' has no level '%s'", item.c_str(),
+                                          name.c_str(), levelText.c_str()));
+                return qvrfc::FactorLevel{static_cast<int>(f), level};
+            }
+            throw InputError(
+                Text("--at '%s': the experiment has no factor '%s'", item.c_str(), name.c_str()));
+        });
+}
+
+qvrfc::Verdict LoadDataFileVerdict(const VerdictRequest& request, const fs::path& scratch) {
+    const AnalysisSettings settings = ParseAnalysisOptions(request.options);
+    CQVRFCDOEDataFileReader data;
+    if (!data.Read(request.dataFile.c_str()))
+        throw InputError(data.Describe(request.dataFile.c_str()));
+    CheckSettingsFit(settings, data, request.dataFile);
+    CurrentDirectory inScratch(scratch);
+    CQVRFCDOEAnalyzer analyzer;
+    if (!analyzer.LoadData(data))
+        throw InputError(Text("'%s' could not be loaded", request.dataFile.c_str()));
+    ApplyToEngine(analyzer, settings);
+    try {
+        return VerdictOf(analyzer, settings);
+    } catch (const std::invalid_argument& error) {
+        throw InputError(Text("'%s': %s", request.dataFile.c_str(), error.what()));
+    }
 }
 
 }  // namespace
@@ -170,7 +271,8 @@ void ApplyToEngine(CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings
     }
 }
 
-qvrfc::Verdict VerdictOf(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings) {
+qvrfc::Verdict VerdictOf(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings,
+                         const std::vector<qvrfc::ModelTerm>& terms) {
     qvrfc::VerdictSettings verdict;
     verdict.alpha = settings.alpha;
     verdict.rule = settings.rule;
@@ -186,73 +288,49 @@ qvrfc::Verdict VerdictOf(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettin
     }
     for (const std::string& text : settings.interactions)
         verdict.interactions.push_back(ParseInteraction(text, "", analyzer.GetNoFactor()));
+    if (!terms.empty()) {
+        verdict.terms = terms;
+        return qvrfc::AnalyzeVerdict(analyzer, verdict);
+    }
     return qvrfc::AnalyzeVerdict(analyzer, WithInteractionModel(verdict, analyzer));
 }
 
 void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request) {
-    command->add_option("FILE", request.dataFile, "Quality data file")->required();
-    command->add_option("--at", request.at, "Levels of the factors to predict from, e.g. A=3,D=2")
+    command
+        ->add_option("FILE", request.dataFile,
+                     "Quality data file, or a filled run sheet (runsheet.csv)")
+        ->required();
+    command
+        ->add_option("--experiment", request.experimentFile,
+                     "Experiment file of a run sheet (default: experiment.toml beside it)")
+        ->type_name("FILE");
+    command
+        ->add_option("--at", request.at,
+                     "Levels of the factors to predict from, e.g. A=3,D=2, or in a run "
+                     "sheet's names and values, e.g. \"Melt temperature=235,Resin=regrind\"")
         ->type_name("FACTOR=LEVEL,...")
         ->required();
     DeclareAnalysisOptions(command, request.options);
 }
 
-qvrfc::Verdict LoadVerdict(const VerdictRequest& request) {
-    const AnalysisSettings settings = ParseAnalysisOptions(request.options);
-    CQVRFCDOEDataFileReader data;
-    if (!data.Read(request.dataFile.c_str()))
-        throw InputError(data.Describe(request.dataFile.c_str()));
-    CheckSettingsFit(settings, data, request.dataFile);
-    ScratchFolder scratch;
-    CurrentDirectory inScratch(scratch.Path());
-    CQVRFCDOEAnalyzer analyzer;
-    if (!analyzer.LoadData(data))
-        throw InputError(Text("'%s' could not be loaded", request.dataFile.c_str()));
-    ApplyToEngine(analyzer, settings);
-    try {
-        return VerdictOf(analyzer, settings);
-    } catch (const std::invalid_argument& error) {
-        throw InputError(Text("'%s': %s", request.dataFile.c_str(), error.what()));
+LoadedVerdict LoadVerdict(const VerdictRequest& request) {
+    const bool runSheet = IsRunSheet(request.dataFile);
+    if (!runSheet && !request.experimentFile.empty())
+        throw UsageError(Text("--experiment: '%s' is not a run sheet", request.dataFile.c_str()));
+    const ScratchFolder scratch;
+    LoadedVerdict loaded;
+    if (!runSheet) {
+        loaded.verdict = LoadDataFileVerdict(request, scratch.Path());
+        loaded.at = ParseLevels(request.at, loaded.verdict);
+        return loaded;
     }
-}
-
-std::vector<qvrfc::FactorLevel> ParseLevels(const std::string& text,
-                                            const qvrfc::Verdict& verdict) {
-    std::vector<qvrfc::FactorLevel> levels;
-    size_t start = 0;
-    while (start <= text.size()) {
-        const size_t comma = std::min(text.find(',', start), text.size());
-        const std::string item = text.substr(start, comma - start);
-        start = comma + 1;
-        const size_t equals = item.find('=');
-        if (equals == std::string::npos)
-            throw UsageError(Text("--at '%s': expected FACTOR=LEVEL, e.g. A=3", item.c_str()));
-        const int factor = qvrfc::FactorIndex(item.substr(0, equals));
-        const int level = ParseLevelNumber(item.substr(equals + 1), item);
-        int term = -1;
-        for (size_t t = 0; t < verdict.terms.size(); ++t) {
-            if (verdict.terms[t].factors == std::vector<int>{factor}) term = int(t);
-        }
-        if (term < 0 && factor >= 0 && OnInteractionColumn(verdict, factor))
-            throw InputError(
-                Text("--at '%s': factor %s is not in the model, its column holds a "
-                     "declared interaction",
-                     item.c_str(), qvrfc::FactorName(factor).c_str()));
-        if (term < 0)
-            throw InputError(Text("--at '%s': the experiment has no factor '%s'", item.c_str(),
-                                  item.substr(0, equals).c_str()));
-        const int count = verdict.layout.levelCounts[verdict.terms[term].columns[0]];
-        if (level > count)
-            throw InputError(Text("--at '%s': factor %s has %d levels", item.c_str(),
-                                  verdict.terms[term].name.c_str(), count));
-        for (const qvrfc::FactorLevel& earlier : levels) {
-            if (earlier.factor == factor)
-                throw UsageError(Text("--at '%s': factor %s is given twice", text.c_str(),
-                                      verdict.terms[term].name.c_str()));
-        }
-        levels.push_back({factor, level - 1});
-    }
-    return levels;
+    const SheetVerdict sheet =
+        LoadSheetVerdict(request.dataFile, request.experimentFile,
+                         ParseAnalysisOptions(request.options), scratch.Path());
+    loaded.verdict = sheet.verdict;
+    loaded.at = ParseExperimentLevels(request.at, sheet);
+    loaded.label = qvrfc::ExperimentLevels(sheet.experiment);
+    return loaded;
 }
 
 }  // namespace qvrfcdoe

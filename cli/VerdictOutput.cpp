@@ -9,10 +9,11 @@
 
 namespace qvrfcdoe {
 
-VerdictOutput TakeVerdict(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings) {
+VerdictOutput TakeVerdict(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings,
+                          const std::vector<qvrfc::ModelTerm>& terms) {
     VerdictOutput output;
     try {
-        output.verdict = VerdictOf(analyzer, settings);
+        output.verdict = VerdictOf(analyzer, settings, terms);
     } catch (const std::invalid_argument& error) {
         output.missing = error.what();
     }
@@ -23,18 +24,20 @@ std::string VerdictReportName(const std::string& stem) {
     return stem + "-verdict.txt";
 }
 
-void WriteVerdictFile(const VerdictOutput& output, const std::filesystem::path& path) {
+void WriteVerdictFile(const VerdictOutput& output, const std::filesystem::path& path,
+                      const qvrfc::LevelLabel& label) {
     std::string error;
-    if (!output.verdict || qvrfc::WriteVerdictReport(path.string(), *output.verdict, error)) return;
+    if (!output.verdict || qvrfc::WriteVerdictReport(path.string(), *output.verdict, error, label))
+        return;
     throw InputError(error);
 }
 
-void PrintVerdict(const VerdictOutput& output) {
+void PrintVerdict(const VerdictOutput& output, const qvrfc::LevelLabel& label) {
     if (!output.verdict) {
         std::printf("\nNo verdict: %s\n", output.missing.c_str());
         return;
     }
-    std::printf("\nVerdict\n\n%s", qvrfc::VerdictText(*output.verdict).c_str());
+    std::printf("\nVerdict\n\n%s", qvrfc::VerdictText(*output.verdict, label).c_str());
 }
 
 }  // namespace qvrfcdoe

@@ -10,6 +10,7 @@
 #include "AnalysisSettings.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "inference/Verdict.h"
+#include "results/VerdictReport.h"
 
 namespace qvrfcdoe {
 
@@ -20,16 +21,19 @@ struct VerdictOutput {
     std::string missing;
 };
 
-VerdictOutput TakeVerdict(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings);
+// `terms` as for VerdictOf.
+VerdictOutput TakeVerdict(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings,
+                          const std::vector<qvrfc::ModelTerm>& terms = {});
 
 // "<stem>-verdict.txt".
 std::string VerdictReportName(const std::string& stem);
 
 // Writes the report whole, after the engine's reports; when it cannot be written, its earlier
 // version stays and an InputError says why. Nothing is written without a verdict.
-void WriteVerdictFile(const VerdictOutput& output, const std::filesystem::path& path);
+void WriteVerdictFile(const VerdictOutput& output, const std::filesystem::path& path,
+                      const qvrfc::LevelLabel& label = qvrfc::LevelNumber);
 
 // The verdict on standard output, or the line saying why there is none.
-void PrintVerdict(const VerdictOutput& output);
+void PrintVerdict(const VerdictOutput& output, const qvrfc::LevelLabel& label = qvrfc::LevelNumber);
 
 }  // namespace qvrfcdoe

@@ -200,7 +200,7 @@ void CheckExperiment(const Experiment& experiment) {
     }
     std::set<std::string> responses;
     for (size_t r = 0; r < experiment.responses.size(); ++r) {
-        const Response& response = experiment.responses[r];
+        const ExperimentResponse& response = experiment.responses[r];
         CheckName("response", r, response.name, responses);
         if (IsNominal(response.sn) && !std::isfinite(response.target))
             Refuse("response", r, "target", "a nominal S/N kind needs a finite target");

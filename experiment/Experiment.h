@@ -58,7 +58,7 @@ struct QVRFC_API Factor {
 };
 
 // A measured response and the S/N ratio it is analysed with; nominal kinds have a target.
-struct QVRFC_API Response {
+struct QVRFC_API ExperimentResponse {
     std::string name;
     std::string unit;
     SnKind sn = SnKind::Larger;
@@ -73,7 +73,7 @@ struct QVRFC_API NoiseFactor {
 
 struct QVRFC_API Experiment {
     std::vector<Factor> factors;
-    std::vector<Response> responses;
+    std::vector<ExperimentResponse> responses;
     std::vector<NoiseFactor> noise;
     int repetitions = 1;  // observations per run (per noise condition with noise factors)
     OA_TYPE array = CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;

@@ -82,7 +82,7 @@ void SetUpAnalyzer(CQVRFCDOEAnalyzer& analyzer, const Experiment& experiment,
     PlaceOnColumns(analyzer, experiment);
     SetFactorValues(analyzer, experiment);
     for (int q = 0; q < qualities; ++q) {
-        const Response& response = experiment.responses[q];
+        const ExperimentResponse& response = experiment.responses[q];
         analyzer.SetQualityFactorName(q, response.name);
         analyzer.SetQualityCharacteristic(q, EngineSnType(response.sn),
                                           IsNominal(response.sn) ? response.target : 0.0);

@@ -155,8 +155,8 @@ class ExperimentReader {
         return factor;
     }
 
-    Response ReadResponse(const toml::table& table, const std::string& prefix) const {
-        Response response;
+    ExperimentResponse ReadResponse(const toml::table& table, const std::string& prefix) const {
+        ExperimentResponse response;
         response.name = Text(table, prefix, "name", true);
         response.unit = Text(table, prefix, "unit", false);
         const std::string sn = Text(table, prefix, "sn", true);
@@ -277,7 +277,7 @@ std::string ExperimentFileText(const Experiment& experiment) {
              << "\ncolumn = " << factor.column + 1 << "\n";
     }
     text << "\n# Responses: sn is one of " << SnKindList() << ";\n# nominal kinds have a target.\n";
-    for (const Response& response : experiment.responses) {
+    for (const ExperimentResponse& response : experiment.responses) {
         text << "\n[[response]]\nname = " << Toml(response.name)
              << "\nunit = " << Toml(response.unit)
              << "\nsn = " << Toml(std::string(SnKindName(response.sn))) << "\n";

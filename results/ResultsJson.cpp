@@ -5,6 +5,7 @@
 
 #include "experiment/ArrayChoice.h"
 #include "experiment/FileWriting.h"
+#include "results/VerdictReport.h"
 
 namespace qvrfc {
 namespace {
@@ -47,7 +48,7 @@ json ExperimentPart(const Experiment& experiment) {
                            {"levels", levels}});
     }
     json responses = json::array();
-    for (const Response& response : experiment.responses)
+    for (const ExperimentResponse& response : experiment.responses)
         responses.push_back({{"name", response.name},
                              {"unit", response.unit},
                              {"sn", SnKindName(response.sn)},
@@ -139,35 +140,144 @@ json Best(const Experiment& experiment, const Analyzer& analyzer, int q) {
     return best;
 }
 
-json ResponsePart(const Experiment& experiment, const Analyzer& analyzer, int q) {
+json Optional(const JsonNumber& value) {
+    return value ? Number(*value) : json(nullptr);
+}
+
+// Degrees of freedom are whole numbers.
+json Dof(double dof) {
+    return static_cast<int>(std::lround(dof));
+}
+
+json SumOfSquares(const JsonSumOfSquares& part) {
+    return {{"ss", Number(part.ss)}, {"dof", Dof(part.dof)}};
+}
+
+// The verdict's full ANOVA: p-values, pure sums of squares and their shares, the error in
+// its parts, the total of every term and the error.
+json VerdictAnova(const JsonAnova& anova) {
+    json terms = json::array();
+    for (const JsonAnovaTerm& term : anova.terms)
+        terms.push_back({{"name", term.name},
+                         {"ss", Number(term.ss)},
+                         {"dof", term.dof},
+                         {"ms", Optional(term.ms)},
+                         {"f", Optional(term.f)},
+                         {"p", Optional(term.p)},
+                         {"pure_ss", Optional(term.pure_ss)},
+                         {"contribution", Optional(term.contribution)},
+                         {"pooled", term.pooled}});
+    const JsonAnovaError& e = anova.error;
+    return {{"terms", terms},
+            {"error",
+             {{"ss", Number(e.ss)},
+              {"dof", Dof(e.dof)},
+              {"ms", Optional(e.ms)},
+              {"contribution", Optional(e.contribution)},
+              {"parts",
+               {{"residual", SumOfSquares(e.residual)},
+                {"repetition", SumOfSquares(e.repetition)},
+                {"pooled", SumOfSquares(e.pooled)}}}}},
+            {"total", SumOfSquares(anova.total)}};
+}
+
+json Interval(const JsonPrediction& prediction) {
+    return {{"predicted", Optional(prediction.predicted)},
+            {"ci", json::array({Optional(prediction.low), Optional(prediction.high)})}};
+}
+
+// A level text of the verdict as results.json gives levels: a number for a numeric factor.
+json LevelOfName(const Experiment& experiment, const std::string& name, const std::string& text) {
+    for (const Factor& factor : experiment.factors) {
+        if (factor.name == name && factor.LevelOf(text) >= 0)
+            return LevelValue(factor, factor.LevelOf(text));
+    }
+    return text;
+}
+
+json Optimum(const Experiment& experiment, const JsonOptimum& optimum) {
+    json levels = json::object();
+    for (const auto& level : optimum.levels)
+        levels[level.first] = LevelOfName(experiment, level.first, level.second);
+    return {{"levels", levels},
+            {"factors_used", optimum.factors_used},
+            {"interactions_used", optimum.interactions_used},
+            {"sn", Interval(optimum.sn)},
+            {"mean", Interval(optimum.mean)},
+            {"adjustment_factor",
+             optimum.adjustment_factor ? json(*optimum.adjustment_factor) : json(nullptr)}};
+}
+
+json InteractionTablesPart(const Experiment& experiment,
+                           const std::vector<JsonInteractionTable>& tables) {
+    json part = json::array();
+    for (const JsonInteractionTable& table : tables) {
+        json rows = json::array();
+        json columns = json::array();
+        for (const std::string& level : table.row_levels)
+            rows.push_back(LevelOfName(experiment, table.rows, level));
+        for (const std::string& level : table.column_levels)
+            columns.push_back(LevelOfName(experiment, table.columns, level));
+        part.push_back({{"name", table.name},
+                        {"rows", table.rows},
+                        {"columns", table.columns},
+                        {"row_levels", rows},
+                        {"column_levels", columns},
+                        {"mean", table.mean},
+                        {"sn", table.sn}});
+    }
+    return part;
+}
+
+json ResponsePart(const Experiment& experiment, const Analyzer& analyzer, int q,
+                  const JsonResponseVerdict* verdict) {
     json tables = json::object();
     for (const ResponseKind& kind : kTableKinds)
         tables[kind.key] = ResponseTable(experiment, analyzer, q, kind.type);
     json anova = json::object();
-    for (const ResponseKind& kind : kAnovaKinds)
-        anova[kind.key] = Anova(experiment, analyzer, q, kind.type);
-    const Response& response = experiment.responses[q];
-    return {{"name", response.name},
-            {"sn", SnKindName(response.sn)},
-            {"runs", Runs(analyzer, q)},
-            {"response_tables", tables},
-            {"anova", anova},
-            {"best", Best(experiment, analyzer, q)}};
+    if (verdict) {
+        anova = {{"sn", VerdictAnova(verdict->sn)}, {"mean", VerdictAnova(verdict->mean)}};
+    } else {
+        for (const ResponseKind& kind : kAnovaKinds)
+            anova[kind.key] = Anova(experiment, analyzer, q, kind.type);
+    }
+    const ExperimentResponse& response = experiment.responses[q];
+    json part = {{"name", response.name},
+                 {"sn", SnKindName(response.sn)},
+                 {"runs", Runs(analyzer, q)},
+                 {"response_tables", tables},
+                 {"anova", anova},
+                 {"best", Best(experiment, analyzer, q)}};
+    if (verdict) {
+        part["optimum"] = Optimum(experiment, verdict->optimum);
+        part["interactions"] = InteractionTablesPart(experiment, verdict->interactions);
+    }
+    return part;
 }
 
 }  // namespace
 
-std::string ResultsJsonText(const Experiment& experiment, const CQVRFCDOEAnalyzer& analyzer) {
+LevelLabel ExperimentLevels(const Experiment& experiment) {
+    return [factors = experiment.factors](int factor, int level) {
+        return factors[static_cast<size_t>(factor)].levels[static_cast<size_t>(level)];
+    };
+}
+
+std::string ResultsJsonText(const Experiment& experiment, const CQVRFCDOEAnalyzer& analyzer,
+                            const Verdict* verdict) {
+    std::vector<JsonResponseVerdict> verdicts;
+    if (verdict) verdicts = VerdictJsonData(*verdict, ExperimentLevels(experiment));
     json responses = json::array();
     for (size_t q = 0; q < experiment.responses.size(); ++q)
-        responses.push_back(ResponsePart(experiment, analyzer, static_cast<int>(q)));
+        responses.push_back(ResponsePart(experiment, analyzer, static_cast<int>(q),
+                                         q < verdicts.size() ? &verdicts[q] : nullptr));
     const json results = {{"experiment", ExperimentPart(experiment)}, {"responses", responses}};
     return results.dump(2) + "\n";
 }
 
 void WriteResultsJson(const Experiment& experiment, const CQVRFCDOEAnalyzer& analyzer,
-                      const std::string& path) {
-    WriteWholeFile(path, ResultsJsonText(experiment, analyzer));
+                      const std::string& path, const Verdict* verdict) {
+    WriteWholeFile(path, ResultsJsonText(experiment, analyzer, verdict));
 }
 
 }  // namespace qvrfc

@@ -83,12 +83,35 @@ TEST_F(Design, AnalyzesTheFilledSheetIntoResultsJson) {
     fs::create_directory("lab");
     fs::copy_file(DataFile("moulding/runsheet.csv"), "lab/runsheet.csv");
     fs::copy_file(DataFile("moulding/experiment.toml"), "lab/experiment.toml");
-    const Result result = RunProgram({"analyze", "lab/runsheet.csv", "--pool", "2=E"});
+    const Result result = RunProgram({"analyze", "lab/runsheet.csv", "--pool", "2=E",
+                                      "--interaction", "Resin*Melt temperature"});
     ASSERT_EQ(result.status, 0) << result.err;
     qvrfc_test::ExpectGolden("results_moulding.json", ReadFile("qvrfcdoe-out/results.json"));
+    const std::string verdict = ReadFile("qvrfcdoe-out/runsheet-verdict.txt");
+    qvrfc_test::ExpectGolden("verdict_moulding.txt", verdict);
+    EXPECT_NE(result.out.find(verdict), std::string::npos);
     EXPECT_EQ(Entries("qvrfcdoe-out"),
               (std::vector<std::string>{"DOESetup.log", "QVRFCDOETaguchiMethod.log", "results.json",
-                                        "runsheet-analysis.csv", "runsheet-analysis.log"}));
+                                        "runsheet-analysis.csv", "runsheet-analysis.log",
+                                        "runsheet-verdict.txt"}));
+}
+
+// The array's columns without a factor leave the verdict's model: their sums of squares are
+// the residual of the error (18 in all, 3 for the factors).
+TEST_F(Design, EmptyColumnsMakeTheResidual) {
+    ASSERT_EQ(RunProgram({"design", "--factor", "T=1,2", "--factor", "P=a,b", "--factor", "S=3,4",
+                          "--response", "Y:larger", "--array", "L8", "--out", "lab"})
+                  .status,
+              0);
+    std::string sheet = ReadFile("lab/runsheet.csv");
+    for (const char* value : {"11", "13", "12", "15", "10", "14", "13", "12"})
+        sheet.replace(sheet.find(",\r\n"), 3, std::string(",") + value + "\n");
+    qvrfc_test::WriteFile("lab/runsheet.csv", sheet);
+    const Result result = RunProgram({"analyze", "lab/runsheet.csv", "--no-reports"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\n  residual            15.0000       4\n"), std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.out.find("e4"), std::string::npos);
 }
 
 TEST_F(Design, RefusesBadDesignsAndSheets) {
@@ -151,6 +174,9 @@ TEST_F(Design, RefusesBadDesignsAndSheets) {
         {{"analyze", "lab/runsheet.csv"},
          1,
          "lab/runsheet.csv: row 2, column 4 'Y 1': 'x' is not a number"},
+        {{"analyze", "lab/runsheet.csv", "--interaction", "A*Colour"},
+         1,
+         "--interaction 'A*Colour': the experiment has no factor 'Colour'"},
         {{"analyze", "alone.csv"},
          1,
          "'alone.csv' has no experiment file beside it (experiment.toml); name it with "

@@ -15,6 +15,7 @@ class VerdictCommands : public qvrfcdoe_test::ProgramTest {};
 
 TEST_F(VerdictCommands, PredictAndConfirmPrintTheirVerdictAndWriteNothing) {
     const std::string data = qvrfc_test::DataFile("DOETest1.ipt");
+    const std::string sheet = qvrfc_test::DataFile("moulding/runsheet.csv");
     struct Case {
         std::vector<std::string> args;
         const char* golden;
@@ -28,6 +29,12 @@ TEST_F(VerdictCommands, PredictAndConfirmPrintTheirVerdictAndWriteNothing) {
         {{"predict", data, "--at", "A=2,B=1", "--interaction", "A*B", "--pool", "lenth", "--sn",
           "1=larger"},
          "predict_interaction_l9.txt"},
+        {{"predict", sheet, "--at", "Melt temperature=235,Resin=regrind", "--pool", "2=E"},
+         "predict_moulding.txt"},
+        {{"confirm", sheet, "--experiment", qvrfc_test::DataFile("moulding/experiment.toml"),
+          "--at", "Resin=virgin,Holding pressure=700", "--values", "44.1,43.9", "--interaction",
+          "Resin*Melt temperature"},
+         "confirm_moulding.txt"},
     };
     for (const Case& c : cases) {
         const qvrfcdoe_test::Result result = RunProgram(c.args);
@@ -40,6 +47,7 @@ TEST_F(VerdictCommands, PredictAndConfirmPrintTheirVerdictAndWriteNothing) {
 
 TEST_F(VerdictCommands, RefuseBadInput) {
     const std::string data = qvrfc_test::DataFile("DOETest1.ipt");
+    const std::string sheet = qvrfc_test::DataFile("moulding/runsheet.csv");
     qvrfc_test::WriteFile("uneven.ipt", "4 1 0\n2 1 2\n1 3\n2 5 6\n2 7 8\n");
     struct Case {
         std::vector<std::string> args;
@@ -80,6 +88,13 @@ TEST_F(VerdictCommands, RefuseBadInput) {
         {{"predict", data, "--at", "A=1", "--interaction", "A*B", "--interaction", "C*D"},
          1,
          "'" + data + "': interaction A*B lies on column 3, which holds factor C"},
+        {{"predict", sheet, "--at", "Melt temperature=230"},
+         1,
+         "--at 'Melt temperature=230': factor 'Melt temperature' has no level '230'"},
+        {{"predict", sheet, "--at", "A=1"}, 1, "--at 'A=1': the experiment has no factor 'A'"},
+        {{"predict", data, "--at", "A=1", "--experiment", "x.toml"},
+         2,
+         "--experiment: '" + data + "' is not a run sheet"},
         {{"predict", "uneven.ipt", "--at", "A=1"},
          1,
          "'uneven.ipt': quality 1, observations: run 2 has 1 observations where run 1 has 2; "
