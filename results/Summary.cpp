@@ -152,8 +152,30 @@ void WriteAnovaTable(FILE* file, const Analyzer& analyzer, int q, const Response
     std::fprintf(file, "  %-6s %14.4f %5d\n", "Total", total, totalDof);
 }
 
+// The factors' own names beside the letters the tables use, when the experiment names them.
+void WriteFactorNames(FILE* file, const Analyzer& analyzer) {
+    std::string names;
+    for (int f = 0; f < analyzer.GetNoFactor(); ++f) {
+        const std::string name = analyzer.GetControlFactorName(f).GetString();
+        // Unnamed factors, and the empty columns an experiment names e<column>, stay letters.
+        const std::string emptyColumn = "e" + std::to_string(analyzer.GetControlFactorID(f) + 1);
+        if (name.empty() || name == "Factor#" + std::to_string(f + 1) || name == emptyColumn)
+            continue;
+        names += "  " + qvrfc::FactorName(f) + "  " + name + "\n";
+    }
+    if (!names.empty()) std::fprintf(file, "Factors:\n%s", names.c_str());
+}
+
+// "Quality 2", or "Quality 2 (Shrinkage)" when the quality has a name of its own.
+std::string QualityTitle(const Analyzer& analyzer, int q) {
+    const std::string name = analyzer.GetQualityFactorName(q).GetString();
+    const std::string title = "Quality " + std::to_string(q + 1);
+    const bool isDefault = name.empty() || name == "Quality#" + std::to_string(q + 1);
+    return isDefault ? title : title + " (" + name + ")";
+}
+
 void WriteQuality(FILE* file, const Analyzer& analyzer, int q, bool snChosen) {
-    std::fprintf(file, "\nQuality %d: S/N ratio %s%s\n", q + 1,
+    std::fprintf(file, "\n%s: S/N ratio %s%s\n", QualityTitle(analyzer, q).c_str(),
                  analyzer.GetSNRatioType(q).GetString(), snChosen ? "" : " (default)");
     std::fprintf(file, "Grand averages: S/N ratio %.4f dB, mean %.4f, standard deviation %.4f\n",
                  analyzer.GetAveragedSNRatio(q), analyzer.GetAveragedQualityValue(q),
@@ -173,6 +195,7 @@ void WriteSummary(FILE* file, const CQVRFCDOEAnalyzer& analyzer, const SummaryOp
         std::fprintf(file, "\n");
     }
     WriteExperiment(file, analyzer, options);
+    WriteFactorNames(file, analyzer);
     for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
         const size_t index = static_cast<size_t>(q);
         WriteQuality(file, analyzer, q, index < options.snChosen.size() && options.snChosen[index]);
