@@ -6,6 +6,7 @@
 
 #include "CliError.h"
 #include "OutputFolder.h"
+#include "ReportPage.h"
 #include "experiment/ExperimentAnalyzer.h"
 #include "experiment/ExperimentFile.h"
 #include "experiment/RunSheet.h"
@@ -118,6 +119,7 @@ int AnalyzeRunSheet(const AnalyzeRequest& request) {
         qvrfc::SetUpAnalyzer(analyzer, experiment, &observations);
         ApplyPools(request, experiment, analyzer);
         WriteReports(experiment, analyzer, reports);
+        WriteReportPage(analyzer, request, experiment);
         analyzer.WriteRunQualityData(stdout, 0, "[Run Quality Data]");
         analyzer.WriteFactorEffectData(stdout, 0, "[Factor Effect]");
     }
