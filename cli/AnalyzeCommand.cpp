@@ -15,6 +15,7 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
+#include "ReportPage.h"
 #include "RunSheetAnalysis.h"
 #include "VerdictInput.h"
 #include "VerdictOutput.h"
@@ -137,6 +138,7 @@ int Analyze(const AnalyzeRequest& request) {
         if (!reports.empty()) WriteReports(analyzer, reports);
         written.ExpectWritten();
         if (request.reports) WriteVerdictFile(verdict, folder.File(VerdictReportName(stem)));
+        WriteReportPage(analyzer, request, verdict);
         qvrfc_results::WriteSummary(stdout, analyzer,
                                     ChosenOptions(request, analyzer.GetNoQuality()));
         PrintVerdict(verdict);
@@ -150,12 +152,20 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
         AnalyzeRequest request;
         AnalysisOptions analysis;
         bool noReports = false;
+        bool noHtml = false;
+        std::string charts = "svg,png";
     };
     auto options = std::make_shared<Options>();
     CLI::App* analyze = AddCommand(
         app, run, "analyze", "Analyse a quality data file and write its reports", [options] {
             options->request.settings = ParseAnalysisOptions(options->analysis);
             options->request.reports = !options->noReports;
+            options->request.html = !options->noHtml;
+            try {
+                options->request.chartFormats = qvrfc::ParseChartFormats(options->charts);
+            } catch (const std::invalid_argument& error) {
+                throw UsageError(std::string("--charts: ") + error.what());
+            }
             return Analyze(options->request);
         });
     analyze
@@ -171,7 +181,11 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     analyze->add_flag("--runs", options->request.runTable,
                       "Print the run table with every observation before the summary");
     analyze->add_flag("--no-reports", options->noReports,
-                      "Print the summary and the verdict only; write no reports");
+                      "Print the summary and the verdict only; write no reports, charts or page");
+    analyze
+        ->add_option("--charts", options->charts, "Chart formats: svg, png, pdf, comma-separated")
+        ->type_name("FORMATS");
+    analyze->add_flag("--no-html", options->noHtml, "Write the charts without report.html");
     analyze
         ->add_option("--experiment", options->request.experimentFile,
                      "Experiment file of a run sheet (default: experiment.toml beside it)")
@@ -183,7 +197,8 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
         "the number of observations followed by the observations. Options may be repeated; "
         "factors are named A, B, ..., Z, AA, AB, ... in column order, or numbered from 1. The "
         "reports FILE-stem.log and FILE-stem.csv, and the verdict (full ANOVA with p-values, "
-        "optimum and intervals) as FILE-stem-verdict.txt, are written into the output folder.");
+        "optimum and intervals) as FILE-stem-verdict.txt, the charts into charts/ and the page "
+        "report.html are written into the output folder.");
 }
 
 }  // namespace qvrfcdoe

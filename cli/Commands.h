@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "AnalysisSettings.h"
+#include "charts/ChartRender.h"
 
 namespace CLI {
 class App;
@@ -49,6 +50,9 @@ struct AnalyzeRequest {
     std::string arrayName;       // --array: empty for the first array with the file's run count
     bool runTable = false;       // --runs: the run table with every observation before the summary
     bool reports = true;         // false with --no-reports: no report file is written
+    bool html = true;            // false with --no-html: the charts without report.html
+    std::vector<qvrfc::ChartFormat> chartFormats = {qvrfc::ChartFormat::Svg,
+                                                    qvrfc::ChartFormat::Png};  // --charts
     std::string outFolder = "qvrfcdoe-out";
 };
 int Analyze(const AnalyzeRequest& request);

@@ -9,6 +9,7 @@
 #include "AnalysisChecks.h"
 #include "CliError.h"
 #include "OutputFolder.h"
+#include "ReportPage.h"
 #include "VerdictInput.h"
 #include "VerdictOutput.h"
 #include "common/QVRFCFactorNames.h"
@@ -181,6 +182,7 @@ int AnalyzeRunSheet(const AnalyzeRequest& request) {
         const VerdictOutput verdict =
             TakeVerdict(analyzer, settings, ExperimentTerms(experiment, analyzer));
         WriteReports(experiment, analyzer, verdict, reports);
+        WriteReportPage(analyzer, request, verdict, &experiment);
         const qvrfc::LevelLabel label = qvrfc::ExperimentLevels(experiment);
         if (request.reports) WriteVerdictFile(verdict, folder.File(verdictReport), label);
         qvrfc_results::SummaryOptions options;

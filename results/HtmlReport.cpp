@@ -22,7 +22,7 @@ nav a { margin-right: 14px; }
 .scroll { overflow-x: auto; }
 table { border-collapse: collapse; margin: 6px 0 14px; }
 caption { text-align: left; font-weight: bold; padding: 4px 0; white-space: nowrap; }
-th, td { border: 1px solid #bbb; padding: 3px 8px; }
+th, td { border: 1px solid #bbb; padding: 3px 6px; }
 th { background: #eee; text-align: center; }
 td.num { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
 td.best { font-weight: bold; text-decoration: underline; }

@@ -92,25 +92,30 @@ TEST_F(Analyze, PrintsTheSummaryTheVerdictAndOnRequestTheRuns) {
 
 TEST_F(Analyze, WritesBothReportsIntoTheOutputFolderOnly) {
     CopyData("DOETest1.ipt", "DOETest1.ipt");
-    const Result result = RunProgram(
-        {"analyze", "DOETest1.ipt", "--sn", "1=nominal1:70", "--pool", "1=B,c", "--out", "rep"});
+    const Result result = RunProgram({"analyze", "DOETest1.ipt", "--sn", "1=nominal1:70", "--pool",
+                                      "1=B,c", "--out", "rep", "--no-html", "--charts", "pdf"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(Entries(), (std::vector<std::string>{"DOETest1.ipt", "rep"}));
-    const std::vector<std::string> written = {"DOESetup.log", "DOETest1-verdict.txt",
-                                              "DOETest1.csv", "DOETest1.log",
-                                              "QVRFCDOETaguchiMethod.log"};
-    EXPECT_EQ(Entries("rep"), written);
+    EXPECT_EQ(Entries("rep"),
+              (std::vector<std::string>{"DOESetup.log", "DOETest1-verdict.txt", "DOETest1.csv",
+                                        "DOETest1.log", "QVRFCDOETaguchiMethod.log", "charts"}));
     const std::vector<std::string> out = Lines(result.out);
     EXPECT_TRUE(Contains(out,
                          "Quality 1: S/N ratio Nominal-the-Best Type I "
                          "(S/N=-10*log[(Avg-Target)^2+STDEV^2])"));
     EXPECT_TRUE(Contains(out, "  B       pooled into the error"));
-    ASSERT_GE(out.size(), 6u);
-    EXPECT_EQ(std::vector<std::string>(out.end() - 6, out.end()),
-              (std::vector<std::string>{"Files written to " + OutFolder("rep") + ":",
-                                        "  " + written[0], "  " + written[1], "  " + written[2],
-                                        "  " + written[3], "  " + written[4]}));
+    const std::vector<std::string> written = {"Files written to " + OutFolder("rep") + ":",
+                                              "  DOESetup.log",
+                                              "  DOETest1-verdict.txt",
+                                              "  DOETest1.csv",
+                                              "  DOETest1.log",
+                                              "  QVRFCDOETaguchiMethod.log",
+                                              "  charts/quality-1-half-normal.pdf",
+                                              "  charts/quality-1-main-effects.pdf",
+                                              "  charts/quality-1-pareto.pdf"};
+    ASSERT_GE(out.size(), written.size());
+    EXPECT_EQ(std::vector<std::string>(out.end() - written.size(), out.end()), written);
 
     const std::vector<std::string> log = Lines(ReadFile("rep/DOETest1.log"));
     ASSERT_GE(log.size(), 4u);

@@ -91,9 +91,9 @@ TEST_F(Design, AnalyzesTheFilledSheetIntoResultsJson) {
     qvrfc_test::ExpectGolden("verdict_moulding.txt", verdict);
     EXPECT_NE(result.out.find(verdict), std::string::npos);
     EXPECT_EQ(Entries("qvrfcdoe-out"),
-              (std::vector<std::string>{"DOESetup.log", "QVRFCDOETaguchiMethod.log", "results.json",
-                                        "runsheet-analysis.csv", "runsheet-analysis.log",
-                                        "runsheet-verdict.txt"}));
+              (std::vector<std::string>{"DOESetup.log", "QVRFCDOETaguchiMethod.log", "charts",
+                                        "report.html", "results.json", "runsheet-analysis.csv",
+                                        "runsheet-analysis.log", "runsheet-verdict.txt"}));
 }
 
 // The array's columns without a factor leave the verdict's model: their sums of squares are
@@ -112,6 +112,41 @@ TEST_F(Design, EmptyColumnsMakeTheResidual) {
     EXPECT_NE(result.out.find("\n  residual            15.0000       4\n"), std::string::npos)
         << result.out;
     EXPECT_EQ(result.out.find("e4"), std::string::npos);
+}
+
+// The charts and the page of the bundled sheet, in the experiment's names: the page carries
+// the verdict's p-values and the optimum's interval; --no-html leaves the page out.
+TEST_F(Design, AnalyzeDrawsTheChartsAndThePageOfTheSheet) {
+    const std::string sheet = DataFile("moulding/runsheet.csv");
+    const struct {
+        std::vector<std::string> options;
+        std::vector<std::string> charts;
+        bool page;
+    } cases[] = {
+        {{},
+         {"shrinkage-main-effects.png", "shrinkage-main-effects.svg", "shrinkage-pareto.png",
+          "shrinkage-pareto.svg", "strength-main-effects.png", "strength-main-effects.svg",
+          "strength-pareto.png", "strength-pareto.svg"},
+         true},
+        {{"--no-html", "--charts", "pdf"},
+         {"shrinkage-main-effects.pdf", "shrinkage-pareto.pdf", "strength-main-effects.pdf",
+          "strength-pareto.pdf"},
+         false},
+    };
+    std::string page;
+    for (const auto& c : cases) {
+        fs::remove_all("o");
+        std::vector<std::string> args = {"analyze", sheet, "--out", "o"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Result result = RunProgram(args);
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(Entries("o/charts"), c.charts);
+        EXPECT_EQ(fs::exists("o/report.html"), c.page);
+        EXPECT_EQ(result.out.find("  report.html\n") != std::string::npos, c.page);
+        if (c.page) page = ReadFile("o/report.html");
+    }
+    for (const char* figure : {">0.0137<", ">32.8457  [32.5368, 33.1547]<", ">Melt temperature<"})
+        EXPECT_NE(page.find(figure), std::string::npos) << figure;
 }
 
 TEST_F(Design, RefusesBadDesignsAndSheets) {
