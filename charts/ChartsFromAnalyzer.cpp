@@ -160,7 +160,7 @@ AnovaNumbers AnovaFromAnalyzer(const Analyzer& analyzer, int quality, bool onSnR
     double termSS = 0.0;
     int termDof = 0;
     for (int f = 0; f < analyzer.GetNoFactor(); ++f) {
-        AnovaTerm term;
+        ChartAnovaTerm term;
         term.name = FactorLabel(analyzer, f);
         term.ss = analyzer.GetFactorSumsOfSquares(quality, f, term.dof, type, 0);
         term.pooled = analyzer.IsFactorPooled(quality, f) != 0;
@@ -176,7 +176,7 @@ AnovaNumbers AnovaFromAnalyzer(const Analyzer& analyzer, int quality, bool onSnR
     const double ve = anova.ErrorVariance();
     const double total = anova.totalSS > 0.0 ? anova.totalSS : NAN;
     double explained = 0.0;
-    for (AnovaTerm& term : anova.terms) {
+    for (ChartAnovaTerm& term : anova.terms) {
         term.pureSS = term.pooled ? term.ss : term.ss - term.dof * ve;
         term.contribution = std::isfinite(total) ? 100.0 * term.pureSS / total : 0.0;
         if (!term.pooled) explained += term.contribution;
@@ -226,7 +226,7 @@ Pareto ParetoFromAnova(const AnovaNumbers& anova, const std::string& response,
     Pareto chart;
     chart.response = response;
     chart.title = title;
-    for (const AnovaTerm& term : anova.terms)
+    for (const ChartAnovaTerm& term : anova.terms)
         chart.terms.push_back({term.name, term.contribution, term.pooled});
     chart.errorContribution = anova.errorContribution;
     return chart;

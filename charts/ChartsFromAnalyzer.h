@@ -14,7 +14,7 @@ namespace qvrfc {
 
 // One term of an ANOVA: sum of squares, degrees of freedom, pure sum of squares
 // S' = S - dof * Ve and its contribution S' / S_T in percent (for a pooled term, S / S_T).
-struct AnovaTerm {
+struct ChartAnovaTerm {
     std::string name;
     double ss = 0.0;
     int dof = 0;
@@ -26,7 +26,7 @@ struct AnovaTerm {
 // An ANOVA whose terms and error add up to the whole corrected sum of squares: the error holds
 // the pooled terms, the columns that carry no factor and the variation within runs.
 struct AnovaNumbers {
-    std::vector<AnovaTerm> terms;
+    std::vector<ChartAnovaTerm> terms;
     double errorSS = 0.0;
     int errorDof = 0;
     double errorContribution = 0.0;

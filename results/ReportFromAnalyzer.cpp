@@ -87,7 +87,7 @@ AnovaTable AnovaTableOf(const AnovaNumbers& anova, const std::string& title) {
     table.title = title;
     const double ve = anova.ErrorVariance();
     const bool testable = anova.errorDof > 0 && ve > 0.0;
-    for (const AnovaTerm& term : anova.terms) {
+    for (const ChartAnovaTerm& term : anova.terms) {
         AnovaRow row;
         row.name = term.name;
         row.ss = term.ss;
