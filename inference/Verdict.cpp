@@ -33,13 +33,13 @@ RunValues Observations(const CQVRFCDOEAnalyzer& analyzer, int quality) {
     return values;
 }
 
-RunValues SnRatios(const CQVRFCDOEAnalyzer& analyzer, int quality, const ResponseSpec& spec) {
+RunValues SnRatios(const CQVRFCDOEAnalyzer& analyzer, int quality, const ResponseSpec& setting) {
     RunValues values;
     for (int r = 0; r < analyzer.GetNoRun(); ++r) {
         const double sn =
-            spec.kind == SnKind::SmallerTextbook
-                ? SnRatioOfValues(spec.kind, RunObservations(analyzer, quality, r), spec.target)
-                : analyzer.GetSNRatio(quality, r, EngineSnType(spec.kind), spec.target);
+            setting.kind == SnKind::SmallerTextbook
+                ? SnRatioOfValues(setting.kind, RunObservations(analyzer, quality, r), setting.target)
+                : analyzer.GetSNRatio(quality, r, EngineSnType(setting.kind), setting.target);
         values.push_back({sn});
     }
     return values;
@@ -173,14 +173,14 @@ int AdjustmentTerm(const Verdict& verdict, const QualityVerdict& q) {
 int AdjustedLevel(const Verdict& verdict, const QualityVerdict& q, std::vector<FactorLevel> levels,
                   size_t slot, int term) {
     const std::vector<double>& means = q.mean.levelMeans[term];
-    const Aim aim = AimOf(q.spec.kind);
+    const Aim aim = AimOf(q.setting.kind);
     if (aim != Aim::Nominal) return int(BestLevel(means, aim == Aim::Larger));
     std::vector<double> distance;
     for (size_t l = 0; l < means.size(); ++l) {
         levels[slot].level = int(l);
         const PredictionModel used = SignificantModel(verdict, q.mean, levels);
         const double value = PredictFrom(q.mean, verdict.terms, used, verdict.alpha, 0).value;
-        distance.push_back(std::fabs(value - q.spec.target));
+        distance.push_back(std::fabs(value - q.setting.target));
     }
     return int(BestLevel(distance, false));
 }
@@ -290,7 +290,7 @@ Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings&
         QualityVerdict quality;
         quality.quality = q;
         quality.name = analyzer.GetQualityFactorName(q).GetString();
-        quality.spec = q < static_cast<int>(settings.responses.size())
+        quality.setting = q < static_cast<int>(settings.responses.size())
                            ? settings.responses[q]
                            : ResponseSpec{SnKindOf(analyzer.GetQualityCharacteristic(q)),
                                           analyzer.GetQualityTarget(q)};
@@ -298,7 +298,7 @@ Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings&
         pooling.rule = settings.rule;
         if (q < static_cast<int>(settings.pooledByHand.size()))
             pooling.byHand = settings.pooledByHand[q];
-        quality.sn = AnalyzeQualityResponse(verdict, SnRatios(analyzer, q, quality.spec), pooling,
+        quality.sn = AnalyzeQualityResponse(verdict, SnRatios(analyzer, q, quality.setting), pooling,
                                             "S/N ratio", q);
         quality.mean =
             AnalyzeQualityResponse(verdict, Observations(analyzer, q), pooling, "observations", q);
@@ -340,7 +340,7 @@ Confirmation Confirm(const Verdict& verdict, int quality, const std::vector<Fact
     if (values.empty()) throw std::invalid_argument("a confirmation needs observations");
     Confirmation confirmation;
     confirmation.mean = std::accumulate(values.begin(), values.end(), 0.0) / values.size();
-    confirmation.sn = SnRatioOfValues(q.spec.kind, values, q.spec.target);
+    confirmation.sn = SnRatioOfValues(q.setting.kind, values, q.setting.target);
     confirmation.meanInterval =
         PredictAt(verdict, quality, Response::Mean, at, static_cast<int>(values.size()));
     confirmation.snInterval = PredictAt(verdict, quality, Response::SnRatio, at, 1);

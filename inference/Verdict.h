@@ -80,7 +80,7 @@ struct Optimum {
 struct QualityVerdict {
     int quality = 0;
     std::string name;
-    ResponseSpec spec;
+    ResponseSpec setting;
     ResponseAnalysis sn, mean;
     Optimum optimum;
 };

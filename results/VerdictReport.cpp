@@ -147,8 +147,8 @@ const char* RuleName(PoolingRule rule) {
 
 std::string QualityText(const Verdict& verdict, const QualityVerdict& q, const LevelLabel& label) {
     std::string text =
-        Format("Quality %d (%s): S/N %s", q.quality + 1, q.name.c_str(), SnKindName(q.spec.kind));
-    if (AimOf(q.spec.kind) == Aim::Nominal) text += Format(", target %g", q.spec.target);
+        Format("Quality %d (%s): S/N %s", q.quality + 1, q.name.c_str(), SnKindName(q.setting.kind));
+    if (AimOf(q.setting.kind) == Aim::Nominal) text += Format(", target %g", q.setting.target);
     text += Format(", alpha %g, %s\n\n", verdict.alpha, RuleName(verdict.rule));
     text += AnovaText(q.sn, "ANOVA of the S/N ratio (dB)") + "\n";
     text += AnovaText(q.mean, "ANOVA of the observations") + "\n";
