@@ -14,12 +14,14 @@
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "analyzer/QVRFCDOEDataFileReader.h"
 #include "common/QVRFCNumberStream.h"
+#include "common/QVRFCTextFormat.h"
 #include "common/QVRFCTextOutput.h"
 
 namespace {
 
 using ArrayType = CQVRFCDOETaguchiOrthogonalArray;
 using Reader = CQVRFCDOEDataFileReader;
+using qvrfc::FormatText;
 
 // Longest piece of a word quoted in a message.
 constexpr size_t kQuotedWordLength = 40;
@@ -34,18 +36,8 @@ void ReserveForNumbers(std::vector<T>& values, long long count,
     values.reserve(static_cast<size_t>(std::min(count, left < 0 ? kUnknownSizeGuess : left)));
 }
 
-std::string Printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Printed(const char* format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
 std::string Counted(int count, const char* one, const char* many) {
-    return Printed("%d %s", count, count == 1 ? one : many);
+    return FormatText("%d %s", count, count == 1 ? one : many);
 }
 
 // An array object that only carries its type, to name it without loading its table
@@ -77,7 +69,7 @@ class CQVRFCDOEDataFileReader::Parser {
         HeaderNumber("third header number");
         m_reader.m_type = ChooseArray(m_reader.m_nRun);
         if (m_reader.m_nQuality < 1)
-            Fail(Printed("the quality count is %d; it must be at least 1", m_reader.m_nQuality));
+            Fail(FormatText("the quality count is %d; it must be at least 1", m_reader.m_nQuality));
         const long long groups = static_cast<long long>(m_reader.m_nRun) * m_reader.m_nQuality;
         ReserveForNumbers(m_reader.m_values, groups, m_numbers);
         for (m_quality = 1; m_quality <= m_reader.m_nQuality; ++m_quality) {
@@ -88,10 +80,10 @@ class CQVRFCDOEDataFileReader::Parser {
         }
         m_quality = m_run = 0;
         if (m_reader.m_refuseSurplus && !m_numbers.AtEnd())
-            FailAtWord(Printed("'%s' follows the last run (the header announces %s and %s)",
-                               m_numbers.PeekWord(kQuotedWordLength).c_str(),
-                               Counted(m_reader.m_nRun, "run", "runs").c_str(),
-                               Counted(m_reader.m_nQuality, "quality", "qualities").c_str()));
+            FailAtWord(FormatText("'%s' follows the last run (the header announces %s and %s)",
+                                  m_numbers.PeekWord(kQuotedWordLength).c_str(),
+                                  Counted(m_reader.m_nRun, "run", "runs").c_str(),
+                                  Counted(m_reader.m_nQuality, "quality", "qualities").c_str()));
         if (m_numbers.HasReadError()) FailIfUnreadable();
     }
 
@@ -108,12 +100,12 @@ class CQVRFCDOEDataFileReader::Parser {
     // A read error explains every later fault; so do a NUL byte and an endless word.
     void FailIfUnreadable() const {
         if (m_numbers.HasReadError())
-            Fail(Printed("cannot be read (%s)", std::strerror(m_numbers.ReadErrorNumber())));
+            Fail(FormatText("cannot be read (%s)", std::strerror(m_numbers.ReadErrorNumber())));
         if (m_numbers.NulInWord())
             Fail("holds a NUL byte: a quality data file is text", m_numbers.Line());
         if (m_numbers.WordTooLong())
-            Fail(Printed("holds a word of more than %zu characters, which is no number",
-                         qvrfc::NumberStream::kMaxWordLength),
+            Fail(FormatText("holds a word of more than %zu characters, which is no number",
+                            qvrfc::NumberStream::kMaxWordLength),
                  m_numbers.Line());
     }
 
@@ -138,10 +130,10 @@ class CQVRFCDOEDataFileReader::Parser {
     int HeaderNumber(const char* role) {
         int value = 0;
         if (m_numbers.ReadInt(value)) return value;
-        FailAtWord(Printed("the %s '%s' %s", role, Word().c_str(), WholeNumberFault()),
-                   Printed("the file ends in its header: the %s is missing (the header holds "
-                           "the run count, the quality count and one more whole number)",
-                           role));
+        FailAtWord(FormatText("the %s '%s' %s", role, Word().c_str(), WholeNumberFault()),
+                   FormatText("the file ends in its header: the %s is missing (the header holds "
+                              "the run count, the quality count and one more whole number)",
+                              role));
     }
 
     ArrayType::OA_TYPE ChooseArray(int runs) const {
@@ -150,14 +142,14 @@ class CQVRFCDOEDataFileReader::Parser {
             const ArrayType::OA_TYPE type =
                 runs > 0 ? ArrayType::ArraySelector(runs) : ArrayType::OA_UNDEFINED;
             if (type == ArrayType::OA_UNDEFINED)
-                Fail(Printed("no orthogonal array has %d runs (the catalogue has %s)", runs,
-                             RunCountList().c_str()));
+                Fail(FormatText("no orthogonal array has %d runs (the catalogue has %s)", runs,
+                                RunCountList().c_str()));
             return type;
         }
         const int arrayRuns = ArrayType::GetNoRun(requested);
         if (arrayRuns != runs)
-            Fail(Printed("the header announces %d runs, but %s has %d", runs,
-                         ArrayName(requested).c_str(), arrayRuns));
+            Fail(FormatText("the header announces %d runs, but %s has %d", runs,
+                            ArrayName(requested).c_str(), arrayRuns));
         return requested;
     }
 
@@ -167,21 +159,22 @@ class CQVRFCDOEDataFileReader::Parser {
     void ReadGroup(std::vector<double>& values) {
         int count = 0;
         if (!m_numbers.ReadInt(count))
-            FailAtWord(Printed("the observation count '%s' of quality %d, run %d %s",
-                               Word().c_str(), m_quality, m_run, WholeNumberFault()),
-                       Printed("the file ends early: quality %d, run %d has no observation "
-                               "count",
-                               m_quality, m_run));
+            FailAtWord(FormatText("the observation count '%s' of quality %d, run %d %s",
+                                  Word().c_str(), m_quality, m_run, WholeNumberFault()),
+                       FormatText("the file ends early: quality %d, run %d has no observation "
+                                  "count",
+                                  m_quality, m_run));
         if (count <= 0) return;
         ReserveForNumbers(values, count, m_numbers);
         // An observation must be a finite double: "nan", "inf" and numbers beyond the range
         // of a double would poison every statistic of the experiment.
         if (m_numbers.ReadDoubles(count, values)) return;
         const int read = static_cast<int>(values.size());
-        FailAtWord(Printed("observation %d of quality %d, run %d is '%s', not a number", read + 1,
-                           m_quality, m_run, Word().c_str()),
-                   Printed("the file ends early: quality %d, run %d has %d of its %d observations",
-                           m_quality, m_run, read, count));
+        FailAtWord(
+            FormatText("observation %d of quality %d, run %d is '%s', not a number", read + 1,
+                       m_quality, m_run, Word().c_str()),
+            FormatText("the file ends early: quality %d, run %d has %d of its %d observations",
+                       m_quality, m_run, read, count));
     }
 
     qvrfc::NumberStream m_numbers;
@@ -200,7 +193,8 @@ bool CQVRFCDOEDataFileReader::Read(const char* fileName) {
     m_values.clear();
     FILE* file = fileName ? std::fopen(fileName, "r") : nullptr;
     if (!file) {
-        m_problem.cause = Printed("cannot be read (%s)", std::strerror(fileName ? errno : EINVAL));
+        m_problem.cause =
+            FormatText("cannot be read (%s)", std::strerror(fileName ? errno : EINVAL));
         return false;
     }
     try {

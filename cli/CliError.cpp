@@ -4,19 +4,16 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/QVRFCTextFormat.h"
+
 namespace qvrfcdoe {
 
 std::string Text(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::vector<char> buffer(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
-    if (length > 0) std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    std::string text = qvrfc::FormatTextV(format, args);
     va_end(args);
-    return std::string(buffer.data());
+    return text;
 }
 
 std::string OneLineText(const std::string& text) {

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/QVRFCTextFormat.h"
+
 namespace qvrfc {
 namespace {
 
@@ -24,19 +26,9 @@ const char* const kCellLabel = "%-14s";
 const char* const kCellHeader = " %14s";
 const char* const kCell = " %14.4f";
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
 // A number, or "*" when it does not exist.
 std::string Number(double value, const char* format) {
-    return std::isnan(value) ? kNotAvailable : Format(format, value);
+    return std::isnan(value) ? kNotAvailable : FormatText(format, value);
 }
 
 std::string FactorLabel(const Verdict& verdict, int factor) {
@@ -65,43 +57,45 @@ std::string FactorList(const Verdict& verdict, const Prediction& p) {
 }
 
 std::string Confidence(const Verdict& verdict) {
-    return Format("%g%%", 100.0 * (1.0 - verdict.alpha));
+    return FormatText("%g%%", 100.0 * (1.0 - verdict.alpha));
 }
 
 std::string Interval(const Prediction& p) {
     if (std::isnan(p.halfWidth)) return std::string(kNotAvailable) + " (no error estimate)";
-    return Format("%.4f to %.4f", p.low, p.high);
+    return FormatText("%.4f to %.4f", p.low, p.high);
 }
 
 std::string PredictionRow(const Verdict& verdict, const char* what, const char* unit,
                           const Prediction& p, const char* interval) {
     const std::string warning = p.warning.empty() ? "" : "   (" + p.warning + ")";
-    return Format(kPredictionRow, what, p.value, unit,
-                  (Confidence(verdict) + " " + interval).c_str(), Interval(p).c_str(),
-                  p.effectiveCount, FactorList(verdict, p).c_str(), warning.c_str());
+    return FormatText(kPredictionRow, what, p.value, unit,
+                      (Confidence(verdict) + " " + interval).c_str(), Interval(p).c_str(),
+                      p.effectiveCount, FactorList(verdict, p).c_str(), warning.c_str());
 }
 
 std::string AnovaText(const ResponseAnalysis& a, const std::string& title) {
-    std::string text = title + Format(", %d values\n", a.count);
-    text += Format(kAnovaHeader, "Source", "SS", "dof", "MS", "F", "p", "Pure SS", "Contr. %");
+    std::string text = title + FormatText(", %d values\n", a.count);
+    text += FormatText(kAnovaHeader, "Source", "SS", "dof", "MS", "F", "p", "Pure SS", "Contr. %");
     for (const AnovaTerm& t : a.terms) {
         if (t.pooled)
-            text += Format(kPooledRow, t.name.c_str(), t.ss, t.dof, t.ms, "pooled");
+            text += FormatText(kPooledRow, t.name.c_str(), t.ss, t.dof, t.ms, "pooled");
         else
-            text += Format(kTermRow, t.name.c_str(), t.ss, t.dof, t.ms, Number(t.f, "%.4f").c_str(),
+            text +=
+                FormatText(kTermRow, t.name.c_str(), t.ss, t.dof, t.ms, Number(t.f, "%.4f").c_str(),
                            Number(t.p, "%.4g").c_str(), Number(t.pureSS, "%.4f").c_str(),
                            Number(t.contribution, "%.2f").c_str());
     }
     const AnovaError& e = a.error;
-    text +=
-        Format(kErrorRow, "Error", e.ss, Format("%g", e.dof).c_str(), Number(e.ms, "%.4f").c_str(),
-               "", "", Number(e.pureSS, "%.4f").c_str(), Number(e.contribution, "%.2f").c_str());
-    text += Format(kPartRow, "residual", e.residual.ss, e.residual.dof);
-    text += Format(kPartRow, "repetition", e.repetition.ss, e.repetition.dof);
-    text += Format(kPartRow, "pooled", e.pooled.ss, e.pooled.dof);
-    text += Format(kTotalRow, "Total", a.total.ss, a.total.dof, "", "", "", "", 100.0);
+    text += FormatText(kErrorRow, "Error", e.ss, FormatText("%g", e.dof).c_str(),
+                       Number(e.ms, "%.4f").c_str(), "", "", Number(e.pureSS, "%.4f").c_str(),
+                       Number(e.contribution, "%.2f").c_str());
+    text += FormatText(kPartRow, "residual", e.residual.ss, e.residual.dof);
+    text += FormatText(kPartRow, "repetition", e.repetition.ss, e.repetition.dof);
+    text += FormatText(kPartRow, "pooled", e.pooled.ss, e.pooled.dof);
+    text += FormatText(kTotalRow, "Total", a.total.ss, a.total.dof, "", "", "", "", 100.0);
     if (e.lenth)
-        text += Format("Error variance: Lenth's pseudo standard error squared, %.4g dof\n", e.dof);
+        text +=
+            FormatText("Error variance: Lenth's pseudo standard error squared, %.4g dof\n", e.dof);
     return text;
 }
 
@@ -111,14 +105,14 @@ std::string CellTable(const Verdict& verdict, const InteractionTable& table,
     const std::string rows = FactorLabel(verdict, table.first);
     const std::string columns = FactorLabel(verdict, table.second);
     std::string text = "Interaction " + table.name + ", " + what + " at each pair of levels\n";
-    text += Format(kCellLabel, (rows + " \\ " + columns).c_str());
+    text += FormatText(kCellLabel, (rows + " \\ " + columns).c_str());
     for (size_t j = 0; j < cells[0].size(); ++j)
-        text += Format(kCellHeader, (columns + "=" + label(table.second, int(j))).c_str());
+        text += FormatText(kCellHeader, (columns + "=" + label(table.second, int(j))).c_str());
     text += "\n";
     for (size_t i = 0; i < cells.size(); ++i) {
-        text += Format(kCellLabel, (rows + "=" + label(table.first, int(i))).c_str());
+        text += FormatText(kCellLabel, (rows + "=" + label(table.first, int(i))).c_str());
         for (double cell : cells[i])
-            text += Format(kCell, cell);
+            text += FormatText(kCell, cell);
         text += "\n";
     }
     return text;
@@ -146,10 +140,10 @@ const char* RuleName(PoolingRule rule) {
 }
 
 std::string QualityText(const Verdict& verdict, const QualityVerdict& q, const LevelLabel& label) {
-    std::string text =
-        Format("Quality %d (%s): S/N %s", q.quality + 1, q.name.c_str(), SnKindName(q.setting.kind));
-    if (AimOf(q.setting.kind) == Aim::Nominal) text += Format(", target %g", q.setting.target);
-    text += Format(", alpha %g, %s\n\n", verdict.alpha, RuleName(verdict.rule));
+    std::string text = FormatText("Quality %d (%s): S/N %s", q.quality + 1, q.name.c_str(),
+                                  SnKindName(q.setting.kind));
+    if (AimOf(q.setting.kind) == Aim::Nominal) text += FormatText(", target %g", q.setting.target);
+    text += FormatText(", alpha %g, %s\n\n", verdict.alpha, RuleName(verdict.rule));
     text += AnovaText(q.sn, "ANOVA of the S/N ratio (dB)") + "\n";
     text += AnovaText(q.mean, "ANOVA of the observations") + "\n";
     text += InteractionText(verdict, q, label);
@@ -238,8 +232,8 @@ std::string PredictionText(const Verdict& verdict, int quality, const std::vecto
                            const LevelLabel& label) {
     const Prediction sn = PredictAt(verdict, quality, Response::SnRatio, at);
     const Prediction mean = PredictAt(verdict, quality, Response::Mean, at);
-    return Format("Prediction for quality %d at %s\n", quality + 1,
-                  Settings(verdict, at, label).c_str()) +
+    return FormatText("Prediction for quality %d at %s\n", quality + 1,
+                      Settings(verdict, at, label).c_str()) +
            PredictionRow(verdict, "S/N ratio", "dB", sn, "CI") +
            PredictionRow(verdict, "mean", "", mean, "CI");
 }
@@ -253,14 +247,14 @@ std::string ConfirmationText(const Verdict& verdict, int quality,
                                                  : "outside the interval: the model is not "
                                                    "confirmed");
     };
-    std::string text = Format("Confirmation of quality %d at %s\n", quality + 1,
-                              Settings(verdict, at, label).c_str());
+    std::string text = FormatText("Confirmation of quality %d at %s\n", quality + 1,
+                                  Settings(verdict, at, label).c_str());
     text += PredictionRow(verdict, "S/N ratio", "dB", c.snInterval, "confirmation interval");
-    text +=
-        Format("  %-10s %12.4f dB   %s\n", "observed", c.sn, verdictOf(c.snInterval, c.snInside));
+    text += FormatText("  %-10s %12.4f dB   %s\n", "observed", c.sn,
+                       verdictOf(c.snInterval, c.snInside));
     text += PredictionRow(verdict, "mean", "", c.meanInterval, "confirmation interval");
-    text += Format("  %-10s %12.4f      %s\n", "observed", c.mean,
-                   verdictOf(c.meanInterval, c.meanInside));
+    text += FormatText("  %-10s %12.4f      %s\n", "observed", c.mean,
+                       verdictOf(c.meanInterval, c.meanInside));
     return text;
 }
 

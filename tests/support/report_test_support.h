@@ -9,6 +9,7 @@
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "analyzer/reference_data.h"
+#include "common/QVRFCTextFormat.h"
 
 namespace qvrfc_test {
 
@@ -17,12 +18,11 @@ using reference::EnterRun;
 // The text that printf would write for format and arguments.
 inline std::string Fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 inline std::string Fmt(const char* format, ...) {
-    char buffer[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
+    std::string text = qvrfc::FormatTextV(format, args);
     va_end(args);
-    return buffer;
+    return text;
 }
 
 // Level values per factor: level l of every factor has the value values[l].

@@ -1,0 +1,27 @@
+#include "common/QVRFCTextFormat.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace qvrfc {
+
+std::string FormatTextV(const char* format, va_list args) {
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (length <= 0) return std::string();
+    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    return std::string(buffer.data(), static_cast<size_t>(length));
+}
+
+std::string FormatText(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = FormatTextV(format, args);
+    va_end(args);
+    return text;
+}
+
+}  // namespace qvrfc
