@@ -23,11 +23,13 @@ double Decibel(double x) {
 
 // Squared sum over count of the run's valid observations (0.0 without any).
 double SquaredSumOverCount(const CQVRFCDOEAnalyzer::CQVRFCDOERunQualityData& record) {
+    const double* values = record.m_aQualityValue.GetData();
+    const int count = record.GetValueCount();
     double sum = 0.0;
     int valid = 0;
-    for (int i = 0; i < record.GetValueCount(); ++i) {
-        if (!record.IsValidValue(i)) continue;
-        sum += record.m_aQualityValue[i];
+    for (int i = 0; i < count; ++i) {
+        if (qvrfc::IsMissing(values[i])) continue;
+        sum += values[i];
         ++valid;
     }
     return valid > 0 ? sum * sum / valid : 0.0;
@@ -36,9 +38,11 @@ double SquaredSumOverCount(const CQVRFCDOEAnalyzer::CQVRFCDOERunQualityData& rec
 // Sum of term(y) over every observation slot of the run, missing ones included.
 template <typename Term>
 double SumOverSlots(const CQVRFCDOEAnalyzer::CQVRFCDOERunQualityData& record, Term term) {
+    const double* values = record.m_aQualityValue.GetData();
+    const int count = record.GetValueCount();
     double sum = 0.0;
-    for (int i = 0; i < record.GetValueCount(); ++i)
-        sum += term(record.m_aQualityValue[i]);
+    for (int i = 0; i < count; ++i)
+        sum += term(values[i]);
     return sum;
 }
 

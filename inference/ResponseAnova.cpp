@@ -20,28 +20,24 @@ std::string Sentence(const char* format, int a, int b = 0, int c = 0) {
     return text;
 }
 
-// Checks the values against the layout: as many runs, every run the same number (at least
+// Checks the runs against the layout: as many runs, every run the same number (at least
 // one) of finite observations.
-void CheckValues(const DesignLayout& layout, const RunValues& values) {
-    if (values.size() != layout.levels.size())
+void CheckRuns(const DesignLayout& layout, const std::vector<RunSummary>& runs) {
+    if (runs.size() != layout.levels.size())
         throw std::invalid_argument(Sentence("the response has %d runs where the design has %d",
-                                             static_cast<int>(values.size()),
+                                             static_cast<int>(runs.size()),
                                              static_cast<int>(layout.levels.size())));
-    for (size_t r = 0; r < values.size(); ++r) {
-        if (values[r].empty())
+    for (size_t r = 0; r < runs.size(); ++r) {
+        if (runs[r].Count() == 0)
             throw std::invalid_argument(Sentence("run %d has no observation", int(r) + 1));
-        if (values[r].size() != values[0].size())
+        if (runs[r].Count() != runs[0].Count())
             throw std::invalid_argument(
                 Sentence("run %d has %d observations where run 1 has %d; the analysis of "
                          "variance needs the same number in every run",
-                         int(r) + 1, int(values[r].size()), int(values[0].size())));
-        for (double y : values[r]) {
-            if (!std::isfinite(y))
-                throw std::invalid_argument(
-                    Sentence("run %d has a value that is not a finite "
-                             "number",
-                             int(r) + 1));
-        }
+                         int(r) + 1, runs[r].Count(), runs[0].Count()));
+        if (!runs[r].Finite())
+            throw std::invalid_argument(
+                Sentence("run %d has a value that is not a finite number", int(r) + 1));
     }
 }
 
@@ -170,11 +166,11 @@ double LenthPse(const std::vector<double>& contrasts) {
 class AnovaBuilder {
   public:
     AnovaBuilder(const DesignLayout& layout, const std::vector<ModelTerm>& terms,
-                 const RunValues& values)
-        : m_layout(layout), m_terms(terms), m_values(values) {}
+                 const std::vector<RunSummary>& runs)
+        : m_layout(layout), m_terms(terms), m_runs(runs) {}
 
     ResponseAnalysis Build(const PoolingChoice& pooling) {
-        CheckValues(m_layout, m_values);
+        CheckRuns(m_layout, m_runs);
         SumTotals();
         SumTerms();
         SumResidual();
@@ -186,34 +182,32 @@ class AnovaBuilder {
     }
 
   private:
+    // The total sum of squares is the runs' own (within) plus that of their means.
     void SumTotals() {
-        double sum = 0.0;
+        double sum = 0.0, within = 0.0;
         int count = 0;
-        m_result.minValue = m_result.maxValue = m_values[0][0];
-        for (const std::vector<double>& run : m_values) {
-            for (double y : run) {
-                sum += y;
-                ++count;
-                m_result.minValue = std::min(m_result.minValue, y);
-                m_result.maxValue = std::max(m_result.maxValue, y);
-            }
+        m_result.minValue = m_runs[0].Min();
+        m_result.maxValue = m_runs[0].Max();
+        for (const RunSummary& run : m_runs) {
+            sum += run.Sum();
+            within += run.Within();
+            count += run.Count();
+            m_result.minValue = std::min(m_result.minValue, run.Min());
+            m_result.maxValue = std::max(m_result.maxValue, run.Max());
+            m_runTotals.push_back(run.Sum());
         }
         m_result.count = count;
         m_result.grandMean = sum / count;
-        double total = 0.0, within = 0.0;
-        for (const std::vector<double>& run : m_values) {
-            m_runTotals.push_back(std::accumulate(run.begin(), run.end(), 0.0));
-            const double runMean = m_runTotals.back() / run.size();
-            for (double y : run) {
-                total += (y - m_result.grandMean) * (y - m_result.grandMean);
-                within += (y - runMean) * (y - runMean);
-            }
+        double between = 0.0;
+        for (const RunSummary& run : m_runs) {
+            const double deviation = run.Sum() / run.Count() - m_result.grandMean;
+            between += run.Count() * deviation * deviation;
         }
-        m_result.total = {total, count - 1};
-        m_result.error.repetition = {within, count - static_cast<int>(m_values.size())};
+        m_result.total = {within + between, count - 1};
+        m_result.error.repetition = {within, count - static_cast<int>(m_runs.size())};
     }
 
-    double PerRun() const { return double(m_values[0].size()); }
+    double PerRun() const { return double(m_runs[0].Count()); }
 
     void CheckColumn(const ModelTerm& term, int column) const {
         if (column < 0 || column >= static_cast<int>(m_layout.levelCounts.size()))
@@ -311,7 +305,7 @@ class AnovaBuilder {
             termDof += term.dof;
             termSS += term.ss;
         }
-        const int runs = static_cast<int>(m_values.size());
+        const int runs = static_cast<int>(m_runs.size());
         const int dof = runs - 1 - termDof;
         if (dof < 0)
             throw std::invalid_argument(
@@ -397,7 +391,7 @@ class AnovaBuilder {
 
     const DesignLayout& m_layout;
     const std::vector<ModelTerm>& m_terms;
-    const RunValues& m_values;
+    const std::vector<RunSummary>& m_runs;
     ResponseAnalysis m_result;
     std::vector<double> m_runTotals;
     std::vector<double> m_contrasts;
@@ -434,7 +428,23 @@ DesignLayout LayoutOf(const CQVRFCDOEAnalyzer& analyzer) {
 
 ResponseAnalysis AnalyzeResponse(const DesignLayout& layout, const std::vector<ModelTerm>& terms,
                                  const RunValues& values, const PoolingChoice& pooling) {
-    return AnovaBuilder(layout, terms, values).Build(pooling);
+    std::vector<RunSummary> runs(values.size());
+    for (size_t r = 0; r < values.size(); ++r) {
+        for (double y : values[r])
+            runs[r].Add(y);
+    }
+    return AnalyzeResponse(layout, terms, runs, pooling);
+}
+
+ResponseAnalysis AnalyzeResponse(const DesignLayout& layout, const std::vector<ModelTerm>& terms,
+                                 const std::vector<RunSummary>& runs,
+                                 const PoolingChoice& pooling) {
+    return AnovaBuilder(layout, terms, runs).Build(pooling);
+}
+
+double RunSummary::Within() const {
+    if (m_count == 0) return 0.0;
+    return std::max(m_shiftedSquares - m_shiftedSum * m_shiftedSum / m_count, 0.0);
 }
 
 double FisherUpperTail(double f, double d1, double d2) {

@@ -20,6 +20,7 @@
 //   with contrasts / 3 degrees of freedom. Elsewhere the ordinary error is used.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,35 @@ struct DesignLayout {
 
 // The observations of a response, one vector per run (a single value for S/N ratios).
 using RunValues = std::vector<std::vector<double>>;
+
+// What the analysis needs of one run's values, gathered in one pass without keeping them:
+// count, sum, sum of squared deviations from the run's mean and range. The squares are
+// summed about the first value, so that values far from zero keep their precision.
+class QVRFC_API RunSummary {
+  public:
+    void Add(double y) {
+        if (m_count == 0) m_shift = m_min = m_max = y;
+        const double d = y - m_shift;
+        ++m_count;
+        m_shiftedSum += d;
+        m_shiftedSquares += d * d;
+        m_min = y < m_min ? y : m_min;
+        m_max = y > m_max ? y : m_max;
+        m_finite = m_finite && std::isfinite(y);
+    }
+    int Count() const { return m_count; }
+    double Sum() const { return m_count * m_shift + m_shiftedSum; }
+    double Within() const;  // sum of squared deviations from the mean, never negative
+    double Min() const { return m_min; }
+    double Max() const { return m_max; }
+    bool Finite() const { return m_finite; }  // false when a value is infinite or NaN
+
+  private:
+    int m_count = 0;
+    double m_shift = 0.0, m_shiftedSum = 0.0, m_shiftedSquares = 0.0;
+    double m_min = 0.0, m_max = 0.0;
+    bool m_finite = true;
+};
 
 enum class PoolingRule { None, Auto, Lenth };
 
@@ -113,6 +143,11 @@ QVRFC_API DesignLayout LayoutOf(const CQVRFCDOEAnalyzer& analyzer);
 QVRFC_API ResponseAnalysis AnalyzeResponse(const DesignLayout& layout,
                                            const std::vector<ModelTerm>& terms,
                                            const RunValues& values, const PoolingChoice& pooling);
+// The same from each run's summary: the work does not grow with the observations.
+QVRFC_API ResponseAnalysis AnalyzeResponse(const DesignLayout& layout,
+                                           const std::vector<ModelTerm>& terms,
+                                           const std::vector<RunSummary>& runs,
+                                           const PoolingChoice& pooling);
 
 // Upper tail P(F(d1, d2) > f) and the upper alpha quantile of F(d1, d2); NaN for
 // arguments outside their domains.

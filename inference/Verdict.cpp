@@ -26,11 +26,17 @@ std::vector<double> RunObservations(const CQVRFCDOEAnalyzer& analyzer, int quali
     return values;
 }
 
-RunValues Observations(const CQVRFCDOEAnalyzer& analyzer, int quality) {
-    RunValues values;
-    for (int r = 0; r < analyzer.GetNoRun(); ++r)
-        values.push_back(RunObservations(analyzer, quality, r));
-    return values;
+// Each run's observations, summed in one pass without copying them.
+std::vector<RunSummary> Observations(const CQVRFCDOEAnalyzer& analyzer, int quality) {
+    std::vector<RunSummary> runs(static_cast<size_t>(analyzer.GetNoRun()));
+    for (int r = 0; r < analyzer.GetNoRun(); ++r) {
+        const int count = analyzer.GetRunNoQualityData(quality, r);
+        for (int k = 0; k < count; ++k) {
+            const double y = analyzer.GetQualityValue(quality, r, k);
+            if (y <= kMissing) runs[r].Add(y);
+        }
+    }
+    return runs;
 }
 
 RunValues SnRatios(const CQVRFCDOEAnalyzer& analyzer, int quality, const ResponseSpec& setting) {
@@ -38,7 +44,8 @@ RunValues SnRatios(const CQVRFCDOEAnalyzer& analyzer, int quality, const Respons
     for (int r = 0; r < analyzer.GetNoRun(); ++r) {
         const double sn =
             setting.kind == SnKind::SmallerTextbook
-                ? SnRatioOfValues(setting.kind, RunObservations(analyzer, quality, r), setting.target)
+                ? SnRatioOfValues(setting.kind, RunObservations(analyzer, quality, r),
+                                  setting.target)
                 : analyzer.GetSNRatio(quality, r, EngineSnType(setting.kind), setting.target);
         values.push_back({sn});
     }
@@ -254,7 +261,8 @@ Optimum FindOptimum(const Verdict& verdict, const QualityVerdict& q) {
     return optimum;
 }
 
-ResponseAnalysis AnalyzeQualityResponse(const Verdict& verdict, const RunValues& values,
+template <typename Values>
+ResponseAnalysis AnalyzeQualityResponse(const Verdict& verdict, const Values& values,
                                         const PoolingChoice& pooling, const char* what,
                                         int quality) {
     try {
@@ -291,15 +299,15 @@ Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings&
         quality.quality = q;
         quality.name = analyzer.GetQualityFactorName(q).GetString();
         quality.setting = q < static_cast<int>(settings.responses.size())
-                           ? settings.responses[q]
-                           : ResponseSpec{SnKindOf(analyzer.GetQualityCharacteristic(q)),
-                                          analyzer.GetQualityTarget(q)};
+                              ? settings.responses[q]
+                              : ResponseSpec{SnKindOf(analyzer.GetQualityCharacteristic(q)),
+                                             analyzer.GetQualityTarget(q)};
         PoolingChoice pooling;
         pooling.rule = settings.rule;
         if (q < static_cast<int>(settings.pooledByHand.size()))
             pooling.byHand = settings.pooledByHand[q];
-        quality.sn = AnalyzeQualityResponse(verdict, SnRatios(analyzer, q, quality.setting), pooling,
-                                            "S/N ratio", q);
+        quality.sn = AnalyzeQualityResponse(verdict, SnRatios(analyzer, q, quality.setting),
+                                            pooling, "S/N ratio", q);
         quality.mean =
             AnalyzeQualityResponse(verdict, Observations(analyzer, q), pooling, "observations", q);
         quality.optimum = FindOptimum(verdict, quality);

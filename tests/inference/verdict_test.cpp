@@ -256,6 +256,17 @@ TEST(VerdictSn, OwnFormulasAgreeWithTheEngineAndTheTextbookFormDiffers) {
                 -6.989700043360188, 1e-12);
 }
 
+// Values far from zero keep the precision of their spread: the within-run squares are
+// summed about a value of the run, not about zero.
+TEST(VerdictAnova, RunSummaryKeepsPrecisionFarFromZero) {
+    qvrfc::RunSummary run;
+    for (double y : {1e9 + 1, 1e9 + 2, 1e9 + 3, 1e9 + 4})
+        run.Add(y);
+    EXPECT_EQ(run.Within(), 5.0);
+    EXPECT_EQ(run.Sum(), 4e9 + 10);
+    EXPECT_EQ(run.Max() - run.Min(), 3.0);
+}
+
 TEST(VerdictAnova, RefusesWhatItCannotAnalyse) {
     CQVRFCDOEAnalyzer analyzer;
     analyzer.SetupDOE(1, Array::OA_L4, nullptr);
