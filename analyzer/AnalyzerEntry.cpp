@@ -71,3 +71,8 @@ double CQVRFCDOEAnalyzer::GetRunStandardDeviation(int quality, int run) const {
 int CQVRFCDOEAnalyzer::GetRunNoQualityData(int quality, int run) const {
     return IsRecord(quality, run) ? Record(quality, run).GetValueCount() : 0;
 }
+
+const double* CQVRFCDOEAnalyzer::GetRunQualityValues(int quality, int run, int& count) const {
+    count = GetRunNoQualityData(quality, run);
+    return count > 0 ? Record(quality, run).m_aQualityValue.GetData() : nullptr;
+}

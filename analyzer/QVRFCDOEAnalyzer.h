@@ -140,6 +140,10 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     double GetRunQualityValue(int quality, int run) const;
     double GetRunStandardDeviation(int quality, int run) const;
     int GetRunNoQualityData(int quality, int run) const;
+    // A run's stored observations as they are (missing ones above 1e12 included), read in
+    // place: for passes over many observations. nullptr with count 0 for a run out of range or
+    // without observations; valid until the run's observations change.
+    const double* GetRunQualityValues(int quality, int run, int& count) const;
 
     // Set-up listing and quality data file; a file that is not complete and well formed
     // (finite numbers only) is refused with 0 and the experiment held is kept. The second

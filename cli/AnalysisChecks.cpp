@@ -56,9 +56,10 @@ const QualityFigure kQualityFigures[] = {
 };
 
 int ValidObservations(const Analyzer& analyzer, int quality, int run) {
-    int valid = 0;
-    for (int i = 0; i < analyzer.GetRunNoQualityData(quality, run); ++i)
-        valid += analyzer.GetQualityValue(quality, run, i) <= kMissingAbove ? 1 : 0;
+    int count = 0, valid = 0;
+    const double* values = analyzer.GetRunQualityValues(quality, run, count);
+    for (int i = 0; i < count; ++i)
+        valid += values[i] <= kMissingAbove ? 1 : 0;
     return valid;
 }
 

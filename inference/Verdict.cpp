@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <numeric>
 #include <stdexcept>
@@ -16,13 +17,11 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kMissing = 1e12;  // the engine's marker: larger values are missing
 
 std::vector<double> RunObservations(const CQVRFCDOEAnalyzer& analyzer, int quality, int run) {
-    const int count = analyzer.GetRunNoQualityData(quality, run);
+    int count = 0;
+    const double* stored = analyzer.GetRunQualityValues(quality, run, count);
     std::vector<double> values;
-    values.reserve(static_cast<size_t>(std::max(count, 0)));
-    for (int k = 0; k < count; ++k) {
-        const double y = analyzer.GetQualityValue(quality, run, k);
-        if (y <= kMissing) values.push_back(y);
-    }
+    std::copy_if(stored, stored + count, std::back_inserter(values),
+                 [](double y) { return y <= kMissing; });
     return values;
 }
 
@@ -30,10 +29,10 @@ std::vector<double> RunObservations(const CQVRFCDOEAnalyzer& analyzer, int quali
 std::vector<RunSummary> Observations(const CQVRFCDOEAnalyzer& analyzer, int quality) {
     std::vector<RunSummary> runs(static_cast<size_t>(analyzer.GetNoRun()));
     for (int r = 0; r < analyzer.GetNoRun(); ++r) {
-        const int count = analyzer.GetRunNoQualityData(quality, r);
+        int count = 0;
+        const double* values = analyzer.GetRunQualityValues(quality, r, count);
         for (int k = 0; k < count; ++k) {
-            const double y = analyzer.GetQualityValue(quality, r, k);
-            if (y <= kMissing) runs[r].Add(y);
+            if (values[k] <= kMissing) runs[r].Add(values[k]);
         }
     }
     return runs;
