@@ -77,11 +77,6 @@ std::string PairName(const FactorPair& pair) {
     return FactorName(pair.first) + "*" + FactorName(pair.second);
 }
 
-bool SamePair(const FactorPair& x, const FactorPair& y) {
-    return (x.first == y.first && x.second == y.second) ||
-           (x.first == y.second && x.second == y.first);
-}
-
 // The first fault of the declared interactions themselves, or "" when there is none.
 std::string PairFault(int factorCount, const std::vector<FactorPair>& interactions) {
     for (size_t i = 0; i < interactions.size(); ++i) {
@@ -356,6 +351,11 @@ void CheckColumn(OAType type, int column) {
 }
 
 }  // namespace
+
+bool SamePair(const FactorPair& x, const FactorPair& y) {
+    return (x.first == y.first && x.second == y.second) ||
+           (x.first == y.second && x.second == y.first);
+}
 
 int GaloisField::Add(int a, int b) const {
     return m_size == 4 ? (a ^ b) : (a + b) % m_size;

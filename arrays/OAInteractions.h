@@ -73,6 +73,8 @@ struct FactorPair {
     int first;
     int second;
 };
+// Whether two pairs name the same factors, in either order.
+QVRFC_API bool SamePair(const FactorPair& x, const FactorPair& y);
 
 // A placement of factors on the columns of an array.
 struct QVRFC_API InteractionPlacement {

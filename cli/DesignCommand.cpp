@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -22,6 +23,7 @@ namespace qvrfcdoe {
 namespace {
 
 using qvrfc::Experiment;
+using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
 
 const char* const kExperimentFile = "experiment.toml";
 const char* const kRunSheetFile = "runsheet.csv";
@@ -30,6 +32,7 @@ struct DesignOptions {
     std::vector<std::string> factors;
     std::vector<std::string> responses;
     std::vector<std::string> noise;
+    std::vector<std::string> interactions;
     int repetitions = 1;
     std::string array;
     std::string columns;
@@ -40,17 +43,11 @@ struct DesignOptions {
     std::string outFolder = "qvrfcdoe-out";
 };
 
-std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 std::vector<std::string> SplitList(const std::string& text) {
     std::vector<std::string> items;
     size_t start = 0;
     for (size_t comma = text.find(',');; comma = text.find(',', start)) {
-        items.push_back(Trim(text.substr(start, comma - start)));
+        items.push_back(qvrfc::TrimBlanks(text.substr(start, comma - start)));
         if (comma == std::string::npos) return items;
         start = comma + 1;
     }
@@ -60,12 +57,12 @@ std::vector<std::string> SplitList(const std::string& text) {
 void SplitNameUnit(const std::string& option, const std::string& text, const std::string& part,
                    std::string& name, std::string& unit) {
     const size_t open = part.find('[');
-    name = Trim(part.substr(0, open));
+    name = qvrfc::TrimBlanks(part.substr(0, open));
     if (open == std::string::npos) return;
     if (part.back() != ']')
         throw UsageError(Text("%s '%s': the unit is written in brackets, as in Name[unit]",
                               option.c_str(), text.c_str()));
-    unit = Trim(part.substr(open + 1, part.size() - open - 2));
+    unit = qvrfc::TrimBlanks(part.substr(open + 1, part.size() - open - 2));
 }
 
 // --factor "Temperature[C]=150,170,190" and --noise "Humidity=low,high".
@@ -122,27 +119,60 @@ void ApplyColumns(const std::string& text, Experiment& experiment) {
     }
 }
 
-std::vector<int> LevelCounts(const Experiment& experiment) {
-    std::vector<int> counts;
-    for (const qvrfc::Factor& factor : experiment.factors)
-        counts.push_back(static_cast<int>(factor.levels.size()));
-    return counts;
+// --interaction "Temperature*Pressure": pairs of the factors' names.
+void ApplyInteractions(const DesignOptions& options, Experiment& experiment) {
+    for (const std::string& text : options.interactions) {
+        try {
+            experiment.interactions.push_back(qvrfc::InteractionOfNames(experiment, text));
+            qvrfc::CheckInteractionPairs(experiment);
+        } catch (const qvrfc::ExperimentFault& fault) {
+            throw InputError(Text("--interaction: %s", fault.what()));
+        } catch (const qvrfc::ExperimentError& error) {
+            throw InputError(Text("--interaction '%s': %s", text.c_str(), error.what()));
+        }
+    }
+}
+
+std::string InteractionList(const Experiment& experiment) {
+    std::string names;
+    for (const qvrfc::FactorPair& pair : experiment.interactions)
+        names += (names.empty() ? "" : ", ") + qvrfc::InteractionName(experiment, pair);
+    return names;
+}
+
+// Why the array of --array cannot hold the declared interactions, and which array can.
+void RefuseArrayForInteractions(const std::string& option, const Experiment& experiment) {
+    const OA_TYPE type = experiment.array;
+    const std::string reason =
+        qvrfc::ConstructionOf(type).IsRuleBuilt() || !qvrfc::PairsStandingApart(type).empty()
+            ? "its columns cannot keep " + InteractionList(experiment) +
+                  " free of the factors and apart"
+            : "its interactions are spread over several columns";
+    const OA_TYPE smallest = qvrfc::ArrayFor(experiment);
+    throw InputError(Text("--array %s: %s; %s", option.c_str(), reason.c_str(),
+                          smallest == CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED
+                              ? "no array of the catalogue holds them"
+                              : (qvrfc::ArrayName(smallest) + " holds them").c_str()));
 }
 
 void ChooseArray(const DesignOptions& options, Experiment& experiment) {
-    const std::vector<int> counts = LevelCounts(experiment);
+    const std::vector<int> counts = qvrfc::LevelCounts(experiment);
     if (!options.array.empty()) {
         experiment.array = ParseArrayName(options.array);
         if (!qvrfc::ArrayHolds(experiment.array, counts))
             throw InputError(Text("--array %s: its columns cannot hold %s (it has %s)",
                                   options.array.c_str(), qvrfc::LevelCountText(counts).c_str(),
                                   LevelsPerColumn(experiment.array).c_str()));
+        if (!experiment.interactions.empty() &&
+            !qvrfc::PlaceFactors(experiment.array, counts, experiment.interactions).fits)
+            RefuseArrayForInteractions(options.array, experiment);
         return;
     }
-    experiment.array = qvrfc::ChooseArray(counts);
+    experiment.array = qvrfc::ArrayFor(experiment);
     if (experiment.array == CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
-        throw InputError(
-            Text("no array of the catalogue holds %s", qvrfc::LevelCountText(counts).c_str()));
+        throw InputError(Text("no array of the catalogue holds %s%s",
+                              qvrfc::LevelCountText(counts).c_str(),
+                              experiment.interactions.empty() ? "" : " with the interactions"));
 }
 
 // The option that set an entry of the experiment, for messages.
@@ -157,6 +187,8 @@ std::string OptionOf(const DesignOptions& options, const qvrfc::ExperimentFault&
     if (fault.section == "noise" && i < options.noise.size())
         return "--noise '" + options.noise[i] + "'";
     if (fault.field == "repetitions") return "--repeat";
+    if (fault.field == "interactions")
+        return options.columns.empty() ? "--interaction" : "--columns '" + options.columns + "'";
     return fault.field == "response" ? "--response" : "--factor";
 }
 
@@ -186,6 +218,7 @@ Experiment ExperimentOfOptions(const DesignOptions& options) {
     }
     experiment.repetitions = options.repetitions;
     ApplyColumns(options.columns, experiment);
+    ApplyInteractions(options, experiment);
     try {
         CheckAllButArray(experiment);
         ChooseArray(options, experiment);
@@ -230,17 +263,58 @@ void PrintSheet(const Experiment& experiment) {
         std::string line;
         for (size_t c = 0; c < row.size(); ++c)
             line += (c == 0 ? "" : "  ") + row[c] + std::string(widths[c] - row[c].size(), ' ');
-        std::printf("%s\n", Trim(line).c_str());
+        std::printf("%s\n", qvrfc::TrimBlanks(line).c_str());
+    }
+}
+
+std::string ColumnList(const std::vector<int>& columns) {
+    std::string text = columns.size() == 1 ? "column " : "columns ";
+    for (size_t i = 0; i < columns.size(); ++i)
+        text += (i == 0 ? "" : ", ") + std::to_string(columns[i] + 1);
+    return text;
+}
+
+// Each declared interaction's columns, then the undeclared two-factor interactions that
+// share a column with a factor or a declared interaction, one line per column and holder.
+void PrintInteractions(const Experiment& experiment) {
+    std::vector<int> columns;
+    for (const qvrfc::Factor& factor : experiment.factors)
+        columns.push_back(factor.column);
+    for (const qvrfc::FactorPair& pair : experiment.interactions) {
+        const std::string name = qvrfc::InteractionName(experiment, pair);
+        const std::vector<int> held =
+            qvrfc::InteractionColumns(experiment.array, columns[pair.first], columns[pair.second]);
+        if (held.empty())
+            std::printf("  %s: from the level pairs of columns %d and %d\n", name.c_str(),
+                        columns[pair.first] + 1, columns[pair.second] + 1);
+        else
+            std::printf("  %s: %s\n", ColumnList(held).c_str(), name.c_str());
+    }
+    std::map<std::pair<int, std::string>, std::vector<std::string>> shared;
+    for (const qvrfc::Confounding& c :
+         qvrfc::RemainingConfounding(experiment.array, columns, experiment.interactions)) {
+        const std::string holder =
+            c.factor >= 0 ? experiment.factors[c.factor].name
+                          : qvrfc::InteractionName(experiment, experiment.interactions[c.declared]);
+        shared[{c.column, holder}].push_back(qvrfc::InteractionName(experiment, c.pair));
+    }
+    for (const auto& [place, pairs] : shared) {
+        std::string names;
+        for (const std::string& pair : pairs)
+            names += (names.empty() ? "" : ", ") + pair;
+        std::printf("  %s %s column %d with %s\n", names.c_str(),
+                    pairs.size() == 1 ? "shares" : "share", place.first + 1, place.second.c_str());
     }
 }
 
 void PrintDesign(const Experiment& experiment) {
     std::printf("%s, %d runs, for %s", DisplayName(experiment.array).c_str(), experiment.RunCount(),
-                qvrfc::LevelCountText(LevelCounts(experiment)).c_str());
+                qvrfc::LevelCountText(qvrfc::LevelCounts(experiment)).c_str());
     if (experiment.randomized) std::printf("; run order randomized with seed %u", experiment.seed);
     std::printf("\n");
     for (const qvrfc::Factor& factor : experiment.factors)
         std::printf("  column %d: %s\n", factor.column + 1, factor.name.c_str());
+    PrintInteractions(experiment);
     std::printf("\n");
     PrintSheet(experiment);
 }
@@ -313,6 +387,11 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
                                        "The column (from 1) of each factor in --factor order, "
                                        "e.g. 1,3,5 (default: the first fitting columns)");
     columns->type_name("COLUMNS");
+    auto* interaction = design->add_option(
+        "--interaction", options->interactions,
+        "A declared interaction of two factors, e.g. \"Temperature*Pressure\" (repeatable): "
+        "its columns are kept free of factors and it becomes a term of the analysis");
+    interaction->type_name("NAME*NAME")->allow_extra_args(false);
     auto* randomize =
         design->add_flag("--randomize", options->randomize, "Randomize the run order");
     auto* seed = design->add_option_function<std::uint32_t>(
@@ -327,7 +406,8 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
     auto* experiment = design->add_option("--experiment", options->experimentFile,
                                           "Design from an experiment file instead of options");
     experiment->type_name("FILE");
-    for (CLI::Option* option : {factor, response, noise, repeat, array, columns, randomize, seed})
+    for (CLI::Option* option :
+         {factor, response, noise, interaction, repeat, array, columns, randomize, seed})
         experiment->excludes(option);
     DeclareOutFolder(design, options->outFolder);
     design->footer(

@@ -1,5 +1,6 @@
 #include "RunSheetAnalysis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -69,8 +70,9 @@ void ApplyPools(const AnalysisSettings& settings, const qvrfc::Experiment& exper
 }
 
 // A factor of --interaction by the experiment's name, or by letter or number from 1.
-int InteractionFactor(const std::string& text, const std::string& name,
+int InteractionFactor(const std::string& text, const std::string& part,
                       const qvrfc::Experiment& experiment) {
+    const std::string name = qvrfc::TrimBlanks(part);
     const int factors = static_cast<int>(experiment.factors.size());
     for (int f = 0; f < factors; ++f) {
         if (experiment.factors[f].name == name) return f;
@@ -83,7 +85,8 @@ int InteractionFactor(const std::string& text, const std::string& name,
 }
 
 // The settings of the verdict: the experiment's S/N kinds and targets (the textbook kind the
-// engine lacks included), and the declared interactions as letters of the engine's factors.
+// engine lacks included), and the declared interactions (the experiment's and those of
+// --interaction, each pair once) as letters of the engine's factors.
 AnalysisSettings VerdictSettingsOf(AnalysisSettings settings, const qvrfc::Experiment& experiment) {
     settings.qualities.clear();
     for (size_t q = 0; q < experiment.responses.size(); ++q) {
@@ -91,15 +94,24 @@ AnalysisSettings VerdictSettingsOf(AnalysisSettings settings, const qvrfc::Exper
         settings.qualities.push_back({response.name, static_cast<int>(q) + 1, response.sn,
                                       std::isfinite(response.target) ? response.target : 0.0});
     }
-    for (std::string& text : settings.interactions) {
+    // The experiment's declared interactions first; --interaction adds the pairs they lack.
+    std::vector<qvrfc::FactorPair> pairs = experiment.interactions;
+    for (const std::string& text : settings.interactions) {
         const size_t star = text.find('*');
         if (star == std::string::npos)
             throw UsageError(
                 Text("--interaction '%s': expected FACTOR*FACTOR, e.g. A*B", text.c_str()));
-        const int first = InteractionFactor(text, text.substr(0, star), experiment);
-        const int second = InteractionFactor(text, text.substr(star + 1), experiment);
-        text = qvrfc::FactorName(first) + "*" + qvrfc::FactorName(second);
+        const qvrfc::FactorPair pair{InteractionFactor(text, text.substr(0, star), experiment),
+                                     InteractionFactor(text, text.substr(star + 1), experiment)};
+        const bool known = std::any_of(pairs.begin(), pairs.end(), [&](const auto& other) {
+            return qvrfc::SamePair(pair, other);
+        });
+        if (!known) pairs.push_back(pair);
     }
+    settings.interactions.clear();
+    for (const qvrfc::FactorPair& pair : pairs)
+        settings.interactions.push_back(qvrfc::FactorName(pair.first) + "*" +
+                                        qvrfc::FactorName(pair.second));
     return settings;
 }
 

@@ -94,6 +94,19 @@ OA_TYPE ChooseArray(const std::vector<int>& levelCounts) {
     return best;
 }
 
+std::vector<int> LevelCounts(const Experiment& experiment) {
+    std::vector<int> counts;
+    for (const Factor& factor : experiment.factors)
+        counts.push_back(static_cast<int>(factor.levels.size()));
+    return counts;
+}
+
+OA_TYPE ArrayFor(const Experiment& experiment) {
+    return experiment.interactions.empty()
+               ? ChooseArray(LevelCounts(experiment))
+               : SmallestArrayFor(LevelCounts(experiment), experiment.interactions);
+}
+
 std::string LevelCountText(const std::vector<int>& levelCounts) {
     std::map<int, int> factors;
     for (int levels : levelCounts)
@@ -109,6 +122,14 @@ std::string LevelCountText(const std::vector<int>& levelCounts) {
 
 void PlaceFactors(Experiment& experiment) {
     const OA_TYPE type = experiment.array;
+    const bool noneGiven = std::all_of(experiment.factors.begin(), experiment.factors.end(),
+                                       [](const Factor& factor) { return factor.column < 0; });
+    if (noneGiven && !experiment.interactions.empty()) {
+        const InteractionPlacement placement =
+            PlaceFactors(type, LevelCounts(experiment), experiment.interactions);
+        for (size_t f = 0; placement.fits && f < experiment.factors.size(); ++f)
+            experiment.factors[f].column = placement.factorColumns[f];
+    }
     const int columns = Catalogue::GetNoFactor(type);
     std::vector<bool> taken(columns, false);
     for (const Factor& factor : experiment.factors) {

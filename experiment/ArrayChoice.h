@@ -25,12 +25,19 @@ QVRFC_API bool ArrayHolds(OA_TYPE type, const std::vector<int>& levelCounts);
 // The array of fewest runs (the catalogue's first among equals) that holds the level counts;
 // OA_UNDEFINED when none does.
 QVRFC_API OA_TYPE ChooseArray(const std::vector<int>& levelCounts);
+// The level count of each factor of an experiment.
+QVRFC_API std::vector<int> LevelCounts(const Experiment& experiment);
+// The array for an experiment's factors: ChooseArray of their level counts, or with declared
+// interactions the smallest array that holds them too (SmallestArrayFor).
+QVRFC_API OA_TYPE ArrayFor(const Experiment& experiment);
 // "1 factor of 2 levels and 7 of 3 levels": the level counts in words, for messages.
 QVRFC_API std::string LevelCountText(const std::vector<int>& levelCounts);
 
 // Places the factors of an experiment that have no column (-1) on the first free column of
 // its array with their level count; columns already given are kept (CheckExperiment judges
-// them). Throws ExperimentFault when a factor finds no column.
+// them). With declared interactions and no column given, the factors are placed so that the
+// interactions keep columns of their own, where the array allows it. Throws ExperimentFault
+// when a factor finds no column.
 QVRFC_API void PlaceFactors(Experiment& experiment);
 
 // The run order: 1, 2, ..., runs when not randomized; otherwise a shuffle drawn from a

@@ -57,6 +57,75 @@ void CheckColumns(const Experiment& experiment) {
     }
 }
 
+[[noreturn]] void RefuseInteraction(const Experiment& experiment, size_t i,
+                                    const std::string& cause) {
+    Refuse("", i, "interactions",
+           InteractionName(experiment, experiment.interactions[i]) + " " + cause);
+}
+
+}  // namespace
+
+void CheckInteractionPairs(const Experiment& experiment) {
+    const int factors = static_cast<int>(experiment.factors.size());
+    for (size_t i = 0; i < experiment.interactions.size(); ++i) {
+        const FactorPair& pair = experiment.interactions[i];
+        if (pair.first < 0 || pair.second < 0 || pair.first >= factors || pair.second >= factors)
+            Refuse("", i, "interactions",
+                   "interaction " + std::to_string(i + 1) + " names a factor the experiment lacks");
+        if (pair.first == pair.second)
+            RefuseInteraction(experiment, i, "pairs a factor with itself");
+        for (int f : {pair.first, pair.second}) {
+            if (experiment.factors[f].name.find('*') != std::string::npos)
+                RefuseInteraction(experiment, i, "names a factor whose name holds '*'");
+        }
+        for (size_t j = 0; j < i; ++j) {
+            if (SamePair(pair, experiment.interactions[j]))
+                RefuseInteraction(experiment, i, "is declared twice");
+        }
+    }
+}
+
+namespace {
+
+std::vector<int> ColumnsOf(const Experiment& experiment, const FactorPair& pair) {
+    return InteractionColumns(experiment.array, experiment.factors[pair.first].column,
+                              experiment.factors[pair.second].column);
+}
+
+// Each declared interaction needs columns of its own: free of factors and of the other
+// declared interactions; an array given by value estimates only a pair standing apart.
+void CheckInteractionColumns(const Experiment& experiment) {
+    const OA_TYPE type = experiment.array;
+    const auto& pairs = experiment.interactions;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        const int a = experiment.factors[pairs[i].first].column;
+        const int b = experiment.factors[pairs[i].second].column;
+        if (!ConstructionOf(type).IsRuleBuilt()) {
+            if (!InteractionStandsApart(type, a, b))
+                RefuseInteraction(experiment, i,
+                                  "cannot be estimated: " + ArrayName(type) +
+                                      " spreads the interaction of columns " +
+                                      std::to_string(a + 1) + " and " + std::to_string(b + 1) +
+                                      " over several columns");
+            continue;
+        }
+        for (int column : ColumnsOf(experiment, pairs[i])) {
+            const std::string where = "lies on column " + std::to_string(column + 1) + ", which ";
+            for (const Factor& factor : experiment.factors) {
+                if (factor.column == column)
+                    RefuseInteraction(experiment, i, where + "holds " + factor.name);
+            }
+            for (size_t j = 0; j < pairs.size(); ++j) {
+                const std::vector<int> other = ColumnsOf(experiment, pairs[j]);
+                if (j != i && std::count(other.begin(), other.end(), column) != 0)
+                    RefuseInteraction(
+                        experiment, i,
+                        where + "also holds " + InteractionName(experiment, pairs[j]));
+            }
+        }
+    }
+}
+
 void CheckRunOrder(const Experiment& experiment) {
     const size_t runs = static_cast<size_t>(experiment.RunCount());
     std::vector<int> sorted = experiment.runOrder;
@@ -179,6 +248,35 @@ int ObservationCount(const Experiment& experiment) {
     return static_cast<int>(NoiseConditions(experiment).size()) * experiment.repetitions;
 }
 
+std::string TrimBlanks(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+FactorPair InteractionOfNames(const Experiment& experiment, const std::string& text) {
+    const size_t star = text.find('*');
+    if (star == std::string::npos)
+        throw ExperimentError("expected FACTOR*FACTOR, in the factors' names");
+    const auto factorOf = [&](const std::string& part) {
+        const std::string name = TrimBlanks(part);
+        for (size_t f = 0; f < experiment.factors.size(); ++f) {
+            if (experiment.factors[f].name == name) return static_cast<int>(f);
+        }
+        throw ExperimentError("no factor is named '" + name + "'");
+    };
+    return {factorOf(text.substr(0, star)), factorOf(text.substr(star + 1))};
+}
+
+std::string InteractionName(const Experiment& experiment, const FactorPair& pair) {
+    const auto name = [&](int f) {
+        return f >= 0 && f < static_cast<int>(experiment.factors.size())
+                   ? experiment.factors[f].name
+                   : "?";
+    };
+    return name(pair.first) + "*" + name(pair.second);
+}
+
 std::string ExperimentFault::Key() const {
     if (section.empty()) return field;
     return section + "[" + std::to_string(index + 1) + "]." + field;
@@ -211,6 +309,8 @@ void CheckExperiment(const Experiment& experiment) {
     if (Catalogue::GetNoRun(experiment.array) == 0)
         Refuse("", 0, "array", "no orthogonal array of the catalogue is chosen");
     CheckColumns(experiment);
+    CheckInteractionPairs(experiment);
+    CheckInteractionColumns(experiment);
     CheckRunOrder(experiment);
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
+#include "arrays/OAInteractions.h"
 #include "common/QVRFCExport.h"
 #include "experiment/SnKind.h"
 
@@ -26,7 +27,8 @@ class QVRFC_API ExperimentError : public std::runtime_error {
 
 // A fault of one field of an experiment: `section` is "factor", "response", "noise" or empty
 // for the experiment's own fields, `index` counts the section's entries from 0, `field` is
-// the key ("name", "levels", "column", "sn", "target", "array", "repetitions", "run_order").
+// the key ("name", "levels", "column", "sn", "target", "array", "repetitions", "run_order",
+// "interactions").
 class QVRFC_API ExperimentFault : public ExperimentError {
   public:
     ExperimentFault(std::string section, int index, std::string field, const std::string& cause)
@@ -75,6 +77,7 @@ struct QVRFC_API Experiment {
     std::vector<Factor> factors;
     std::vector<ExperimentResponse> responses;
     std::vector<NoiseFactor> noise;
+    std::vector<FactorPair> interactions;  // declared two-factor interactions, by factor index
     int repetitions = 1;  // observations per run (per noise condition with noise factors)
     OA_TYPE array = CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;
     std::vector<int> runOrder;  // run numbers (from 1) in the order they are carried out
@@ -99,11 +102,22 @@ QVRFC_API std::vector<std::vector<int>> NoiseConditions(const Experiment& experi
 QVRFC_API std::string NoiseConditionText(const Experiment& experiment, int condition);
 // Observations per run and response: noise conditions times repetitions.
 QVRFC_API int ObservationCount(const Experiment& experiment);
+// The text without the blanks (spaces, tabs) around it.
+QVRFC_API std::string TrimBlanks(const std::string& text);
+// The pair of factors that "Temperature * Pressure" names, blanks around the names ignored;
+// ExperimentError with the cause for a text without '*' or a name no factor has.
+QVRFC_API FactorPair InteractionOfNames(const Experiment& experiment, const std::string& text);
+// "Temperature*Pressure": a declared interaction in the factors' names.
+QVRFC_API std::string InteractionName(const Experiment& experiment, const FactorPair& pair);
 
 // Throws ExperimentFault for an experiment that cannot be run: no factor or response, empty or
 // repeated names, fewer than two levels or repeated levels, a nominal response without a
 // finite target, a factor off its array's columns or sharing one, a run order that is not
-// each run once.
+// each run once, a declared interaction the array cannot estimate or whose columns hold a
+// factor or another declared interaction (field "interactions", index the interaction's).
 QVRFC_API void CheckExperiment(const Experiment& experiment);
+// The declared interactions' own faults (CheckExperiment checks them too): a factor the
+// experiment lacks, a factor paired with itself, a pair declared twice.
+QVRFC_API void CheckInteractionPairs(const Experiment& experiment);
 
 }  // namespace qvrfc

@@ -16,8 +16,9 @@ namespace {
 
 using Catalogue = CQVRFCDOETaguchiOrthogonalArray;
 
-const std::set<std::string> kTopKeys = {"array",     "repetitions", "randomized", "seed",
-                                        "run_order", "factor",      "response",   "noise"};
+const std::set<std::string> kTopKeys = {"array",    "repetitions", "randomized",
+                                        "seed",     "run_order",   "factor",
+                                        "response", "noise",       "interactions"};
 const std::set<std::string> kFactorKeys = {"name", "unit", "levels", "column"};
 const std::set<std::string> kResponseKeys = {"name", "unit", "sn", "target"};
 const std::set<std::string> kNoiseKeys = {"name", "levels"};
@@ -42,6 +43,7 @@ class ExperimentReader {
         ReadEntries(root, "noise", kNoiseKeys, [&](const toml::table& t, const std::string& k) {
             experiment.noise.push_back({Text(t, k, "name", true), Levels(t, k)});
         });
+        ReadInteractions(root, experiment);
         ReadDesign(root, experiment);
         try {
             CheckExperiment(experiment);
@@ -65,11 +67,15 @@ class ExperimentReader {
         return m_path + (line > 0 ? ":" + std::to_string(line) : "") + ": ";
     }
 
+    [[noreturn]] void FailAt(int line, const std::string& key, const std::string& cause) const {
+        throw ExperimentError(Place(line) + key + ": " + cause);
+    }
+
     [[noreturn]] void Fail(const std::string& key, const std::string& cause) const {
         auto line = m_lines.find(key);
         // A key that is missing is reported at the entry that should hold it.
         if (line == m_lines.end()) line = m_lines.find(key.substr(0, key.rfind('.')));
-        throw ExperimentError(Place(line == m_lines.end() ? 0 : line->second) + key + ": " + cause);
+        FailAt(line == m_lines.end() ? 0 : line->second, key, cause);
     }
 
     static std::string KeyOf(const std::string& prefix, const std::string& key) {
@@ -172,18 +178,39 @@ class ExperimentReader {
         return response;
     }
 
+    // interactions = ["Temperature*Pressure"]: pairs of the factors' names, blanks trimmed.
+    void ReadInteractions(const toml::table& root, Experiment& experiment) const {
+        const toml::node* node = Get(root, "", "interactions", false);
+        if (!node) return;
+        if (!node->is_array()) Fail("interactions", "expected a list such as [\"A*B\"]");
+        for (const toml::node& entry : *node->as_array()) {
+            const int line = static_cast<int>(entry.source().begin.line);
+            if (!entry.is_string())
+                FailAt(line, "interactions", "each interaction is a text in quotes, \"A*B\"");
+            const std::string text(*entry.value<std::string_view>());
+            try {
+                experiment.interactions.push_back(InteractionOfNames(experiment, text));
+                CheckInteractionPairs(experiment);
+            } catch (const ExperimentFault& fault) {
+                FailAt(line, "interactions", fault.what());
+            } catch (const ExperimentError& error) {
+                FailAt(line, "interactions", "'" + text + "': " + error.what());
+            }
+        }
+    }
+
     // The array, repetitions and run order; what the file leaves out is chosen as the design
     // step would choose it.
     void ReadDesign(const toml::table& root, Experiment& experiment) const {
         const std::string array = Text(root, "", "array", false);
-        std::vector<int> levelCounts;
-        for (const Factor& factor : experiment.factors)
-            levelCounts.push_back(static_cast<int>(factor.levels.size()));
-        experiment.array = array.empty() ? ChooseArray(levelCounts) : ArrayOfName(array);
+        experiment.array = array.empty() ? ArrayFor(experiment) : ArrayOfName(array);
         if (experiment.array == Catalogue::OA_UNDEFINED)
-            Fail("array", array.empty()
-                              ? "no array of the catalogue holds " + LevelCountText(levelCounts)
-                              : "unknown array '" + array + "'");
+            Fail(
+                "array",
+                array.empty()
+                    ? "no array of the catalogue holds " + LevelCountText(LevelCounts(experiment)) +
+                          (experiment.interactions.empty() ? "" : " with the declared interactions")
+                    : "unknown array '" + array + "'");
         experiment.repetitions = static_cast<int>(Integer(root, "", "repetitions", 1, 1000, 1));
         if (const toml::node* randomized = Get(root, "", "randomized", false)) {
             if (!randomized->is_boolean()) Fail("randomized", "expected true or false");
@@ -269,6 +296,13 @@ std::string ExperimentFileText(const Experiment& experiment) {
     text << "randomized = " << (experiment.randomized ? "true" : "false") << "\n";
     if (experiment.randomized) text << "seed = " << experiment.seed << "\n";
     text << "run_order = " << TomlRunOrder(experiment.runOrder) << "\n";
+    if (!experiment.interactions.empty()) {
+        toml::array names;
+        for (const FactorPair& pair : experiment.interactions)
+            names.push_back(InteractionName(experiment, pair));
+        text << "# Declared interactions of two factors, kept on columns of their own.\n"
+             << "interactions = " << names << "\n";
+    }
     text << "\n# Control factors: levels are numbers (real settings) or texts; column counts from "
             "1.\n";
     for (const Factor& factor : experiment.factors) {

@@ -1,6 +1,7 @@
 // The experiment file: a commented TOML file that holds an Experiment, written by the design
 // step and edited by hand. Its keys:
 //   array = "L18", repetitions = 3, randomized = true, seed = 1234, run_order = [5, 1, ...]
+//   interactions = ["Temperature*Pressure"]: declared interactions, in the factors' names
 //   [[factor]]   name, unit, levels = [150, 170, 190] or ["steel", "brass"], column (from 1)
 //   [[response]] name, unit, sn = "larger" (a kind of SnKindList), target (nominal kinds)
 //   [[noise]]    name, levels

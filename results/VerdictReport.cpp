@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
@@ -13,18 +14,28 @@
 namespace qvrfc {
 namespace {
 
-// The one set of formats of the verdict texts.
-const char* const kAnovaHeader = "%-14s %14s %7s %14s %10s %10s %14s %9s\n";
-const char* const kTermRow = "%-14s %14.4f %7d %14.4f %10s %10s %14s %9s\n";
-const char* const kPooledRow = "%-14s %14.4f %7d %14.4f %10s\n";
-const char* const kErrorRow = "%-14s %14.4f %7s %14s %10s %10s %14s %9s\n";
-const char* const kPartRow = "  %-12s %14.4f %7d\n";
-const char* const kTotalRow = "%-14s %14.4f %7d %14s %10s %10s %14s %9.2f\n";
+// The one set of formats of the verdict texts; the first column is as wide as the longest
+// name of its table, and never narrower than kNameWidth.
+constexpr int kNameWidth = 14;
+const char* const kAnovaHeader = "%-*s %14s %7s %14s %10s %10s %14s %9s\n";
+const char* const kTermRow = "%-*s %14.4f %7d %14.4f %10s %10s %14s %9s\n";
+const char* const kPooledRow = "%-*s %14.4f %7d %14.4f %10s\n";
+const char* const kErrorRow = "%-*s %14.4f %7s %14s %10s %10s %14s %9s\n";
+const char* const kPartRow = "  %-*s %14.4f %7d\n";
+const char* const kTotalRow = "%-*s %14.4f %7d %14s %10s %10s %14s %9.2f\n";
 const char* const kPredictionRow = "  %-10s %12.4f %-3s  %s %s   n_eff %.4g   from %s%s\n";
 const char* const kNotAvailable = "*";
-const char* const kCellLabel = "%-14s";
-const char* const kCellHeader = " %14s";
-const char* const kCell = " %14.4f";
+const char* const kCellLabel = "%-*s";
+const char* const kCellHeader = " %*s";
+const char* const kCell = " %*.4f";
+
+// The width of a column of texts: the longest, or kNameWidth when all are shorter.
+int WidthOf(const std::vector<std::string>& texts) {
+    size_t width = kNameWidth;
+    for (const std::string& text : texts)
+        width = std::max(width, text.size());
+    return static_cast<int>(width);
+}
 
 // A number, or "*" when it does not exist.
 std::string Number(double value, const char* format) {
@@ -74,25 +85,30 @@ std::string PredictionRow(const Verdict& verdict, const char* what, const char* 
 }
 
 std::string AnovaText(const ResponseAnalysis& a, const std::string& title) {
+    std::vector<std::string> names;
+    for (const AnovaTerm& t : a.terms)
+        names.push_back(t.name);
+    const int w = WidthOf(names);
     std::string text = title + FormatText(", %d values\n", a.count);
-    text += FormatText(kAnovaHeader, "Source", "SS", "dof", "MS", "F", "p", "Pure SS", "Contr. %");
+    text +=
+        FormatText(kAnovaHeader, w, "Source", "SS", "dof", "MS", "F", "p", "Pure SS", "Contr. %");
     for (const AnovaTerm& t : a.terms) {
         if (t.pooled)
-            text += FormatText(kPooledRow, t.name.c_str(), t.ss, t.dof, t.ms, "pooled");
+            text += FormatText(kPooledRow, w, t.name.c_str(), t.ss, t.dof, t.ms, "pooled");
         else
-            text +=
-                FormatText(kTermRow, t.name.c_str(), t.ss, t.dof, t.ms, Number(t.f, "%.4f").c_str(),
-                           Number(t.p, "%.4g").c_str(), Number(t.pureSS, "%.4f").c_str(),
-                           Number(t.contribution, "%.2f").c_str());
+            text += FormatText(kTermRow, w, t.name.c_str(), t.ss, t.dof, t.ms,
+                               Number(t.f, "%.4f").c_str(), Number(t.p, "%.4g").c_str(),
+                               Number(t.pureSS, "%.4f").c_str(),
+                               Number(t.contribution, "%.2f").c_str());
     }
     const AnovaError& e = a.error;
-    text += FormatText(kErrorRow, "Error", e.ss, FormatText("%g", e.dof).c_str(),
+    text += FormatText(kErrorRow, w, "Error", e.ss, FormatText("%g", e.dof).c_str(),
                        Number(e.ms, "%.4f").c_str(), "", "", Number(e.pureSS, "%.4f").c_str(),
                        Number(e.contribution, "%.2f").c_str());
-    text += FormatText(kPartRow, "residual", e.residual.ss, e.residual.dof);
-    text += FormatText(kPartRow, "repetition", e.repetition.ss, e.repetition.dof);
-    text += FormatText(kPartRow, "pooled", e.pooled.ss, e.pooled.dof);
-    text += FormatText(kTotalRow, "Total", a.total.ss, a.total.dof, "", "", "", "", 100.0);
+    text += FormatText(kPartRow, w - 2, "residual", e.residual.ss, e.residual.dof);
+    text += FormatText(kPartRow, w - 2, "repetition", e.repetition.ss, e.repetition.dof);
+    text += FormatText(kPartRow, w - 2, "pooled", e.pooled.ss, e.pooled.dof);
+    text += FormatText(kTotalRow, w, "Total", a.total.ss, a.total.dof, "", "", "", "", 100.0);
     if (e.lenth)
         text +=
             FormatText("Error variance: Lenth's pseudo standard error squared, %.4g dof\n", e.dof);
@@ -104,15 +120,23 @@ std::string CellTable(const Verdict& verdict, const InteractionTable& table,
                       const LevelLabel& label) {
     const std::string rows = FactorLabel(verdict, table.first);
     const std::string columns = FactorLabel(verdict, table.second);
-    std::string text = "Interaction " + table.name + ", " + what + " at each pair of levels\n";
-    text += FormatText(kCellLabel, (rows + " \\ " + columns).c_str());
+    std::vector<std::string> rowNames = {rows + " \\ " + columns};
+    for (size_t i = 0; i < cells.size(); ++i)
+        rowNames.push_back(rows + "=" + label(table.first, int(i)));
+    std::vector<std::string> columnNames;
     for (size_t j = 0; j < cells[0].size(); ++j)
-        text += FormatText(kCellHeader, (columns + "=" + label(table.second, int(j))).c_str());
+        columnNames.push_back(columns + "=" + label(table.second, int(j)));
+    const int rowWidth = WidthOf(rowNames);
+    const int cellWidth = WidthOf(columnNames);
+    std::string text = "Interaction " + table.name + ", " + what + " at each pair of levels\n";
+    text += FormatText(kCellLabel, rowWidth, rowNames[0].c_str());
+    for (const std::string& name : columnNames)
+        text += FormatText(kCellHeader, cellWidth, name.c_str());
     text += "\n";
     for (size_t i = 0; i < cells.size(); ++i) {
-        text += FormatText(kCellLabel, (rows + "=" + label(table.first, int(i))).c_str());
+        text += FormatText(kCellLabel, rowWidth, rowNames[i + 1].c_str());
         for (double cell : cells[i])
-            text += FormatText(kCell, cell);
+            text += FormatText(kCell, cellWidth, cell);
         text += "\n";
     }
     return text;

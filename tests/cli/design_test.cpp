@@ -96,6 +96,32 @@ TEST_F(Design, AnalyzesTheFilledSheetIntoResultsJson) {
                                         "runsheet-analysis.log", "runsheet-verdict.txt"}));
 }
 
+// A declared interaction takes the column its factors' interaction lies on, the design lists
+// what stays confounded, and the analysis of the filled sheet has the interaction's term.
+TEST_F(Design, DeclaredInteractionKeepsItsColumnIntoTheVerdict) {
+    const Result design =
+        RunProgram({"design", "--factor", "Temperature=150,170", "--factor", "Pressure=1,2",
+                    "--factor", "Speed=a,b", "--factor", "Time=5,10", "--response", "Y:larger",
+                    "--interaction", "Temperature * Speed", "--out", "lab"});
+    ASSERT_EQ(design.status, 0) << design.err;
+    qvrfc_test::ExpectGolden("design_interaction_l8.txt",
+                             design.out.substr(0, design.out.find("\n\n")));
+    std::string sheet = ReadFile("lab/runsheet.csv");
+    for (const char* value : {"11", "13", "12", "14", "12", "14", "18", "20"})
+        sheet.replace(sheet.find(",\r\n"), 3, std::string(",") + value + "\n");
+    qvrfc_test::WriteFile("lab/runsheet.csv", sheet);
+    const Result result = RunProgram({"analyze", "lab/runsheet.csv", "--out", "lab/out"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(RunProgram({"analyze", "lab/runsheet.csv", "--interaction", "Speed*Temperature",
+                          "--no-reports"})
+                  .status,
+              0);
+    EXPECT_NE(ReadFile("lab/out/results.json").find("\"name\": \"Temperature*Speed\""),
+              std::string::npos);
+    EXPECT_NE(result.out.find("\nTemperature*Speed        12.5000       1 "), std::string::npos)
+        << result.out;
+}
+
 // The array's columns without a factor leave the verdict's model: their sums of squares are
 // the residual of the error (18 in all, 3 for the factors).
 TEST_F(Design, EmptyColumnsMakeTheResidual) {
@@ -206,6 +232,19 @@ TEST_F(Design, RefusesBadDesignsAndSheets) {
         {with({"--columns", "1,2"}), 2,
          "--columns '1,2': give one column for each of the 1 factor"},
         {with({"--noise", "N=a"}), 1, "--noise 'N=a': at least two levels are needed"},
+        {with({"--interaction", "A*B"}), 1, "--interaction 'A*B': no factor is named 'B'"},
+        {with({"--interaction", "A*A"}), 1, "--interaction: A*A pairs a factor with itself"},
+        {with({"--factor", "B=1,2", "--factor", "C=1,2", "--interaction", "A*B", "--columns",
+               "1,2,3"}),
+         1, "--columns '1,2,3': A*B lies on column 3, which holds C"},
+        {with({"--factor", "B=1,2", "--factor", "C=1,2", "--factor", "D=1,2", "--factor", "E=1,2",
+               "--factor", "F=1,2", "--interaction", "A*B", "--interaction", "A*C", "--array",
+               "L8"}),
+         1,
+         "--array L8: its columns cannot keep A*B, A*C free of the factors and apart; L16 holds "
+         "them"},
+        {with({"--factor", "B=1,2", "--interaction", "A*B", "--array", "L12"}), 1,
+         "--array L12: its interactions are spread over several columns; L4 holds them"},
         {{"analyze", "lab/runsheet.csv"},
          1,
          "lab/runsheet.csv: row 2, column 4 'Y 1': 'x' is not a number"},

@@ -11,14 +11,16 @@ namespace {
 using qvrfc_test::ReadFile;
 using qvrfc_test::WriteFile;
 
-// Labels, a nominal target, noise factors, a given run order and a file name with a space.
+// Labels, a nominal target, noise factors, a given run order, the interaction of columns 1
+// and 2 of the L18 and a file name with a space.
 qvrfc::Experiment NoisyExperiment() {
     qvrfc::Experiment experiment;
     experiment.factors = {{"Tool", "", {"new", "worn"}, 0},
                           {"Speed", "m/min", {"0.5", "1.25", "2"}, -1},
                           {"Feed \"fine\"", "mm", {"1e-3", "2e-3", "3e-3"}, -1}};
     experiment.array = CQVRFCDOETaguchiOrthogonalArray::OA_L18;
-    experiment.factors[1].column = 2;
+    experiment.factors[1].column = 1;
+    experiment.interactions = {{1, 0}};
     experiment.factors[2].column = 4;
     experiment.responses = {{"Roughness", "um", qvrfc::SnKind::Nominal1, 0.8},
                             {"Wear", "", qvrfc::SnKind::Smaller}};
@@ -43,6 +45,7 @@ TEST(ExperimentFile, WhatIsWrittenReadsBackTheSame) {
     EXPECT_EQ(read.runOrder, NoisyExperiment().runOrder);
     EXPECT_EQ(read.noise[1].levels, (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_DOUBLE_EQ(read.responses[0].target, 0.8);
+    EXPECT_TRUE(read.interactions[0].first == 1 && read.interactions[0].second == 0);
 }
 
 TEST(ExperimentFile, ChoosesWhatAShortFileLeavesOut) {
@@ -123,6 +126,14 @@ TEST(ExperimentFile, RefusesEveryBadFieldWithLineAndKey) {
          "x.toml:2: run_order: must name each run from 1 to 9 once"},
         {"@2 seed = -1", "x.toml:2: seed: expected a whole number from 0 to 4294967295"},
         {"@10 [response]", "x.toml:10: response: expected [[response]] tables"},
+        {"@2 interactions = ['Temp*Tim']",
+         "x.toml:2: interactions: 'Temp*Tim': no factor is named 'Tim'"},
+        {"@2 interactions = [' Temp * Temp ']",
+         "x.toml:2: interactions: Temp*Temp pairs a factor with itself"},
+        {"@2 interactions = ['Temp*Time',\n'Time*Temp']",
+         "x.toml:3: interactions: Time*Temp is declared twice"},
+        {"@2 interactions = ['Temp*Time']\n[[factor]]\nname = 'X'\nlevels = [1, 2, 3]\ncolumn = 3",
+         "x.toml:2: interactions: Temp*Time lies on column 3, which holds X"},
         {"@10 [[responses]]", "x.toml:10: responses: unknown key"},
         {"@11 name = \"Yield",
          "x.toml:11: not TOML: Error while parsing string: unescaped "
