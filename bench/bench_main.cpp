@@ -329,6 +329,7 @@ BENCHMARK(BM_ChartsAndPage)
     ->Args({81, 1, 100000})
     ->Args({81, 10, 1000})
     ->Args({81, 10, 10000})
+    ->MeasureProcessCPUTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Writer)
     ->ArgNames({"runs", "q", "reps", "csv"})

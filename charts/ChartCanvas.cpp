@@ -10,7 +10,9 @@
 
 #include <cmath>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 namespace qvrfc {
@@ -44,9 +46,10 @@ void AppendPngData(png_structp png, png_bytep data, png_size_t length) {
         ->append(reinterpret_cast<const char*>(data), length);
 }
 
-// PNG of cairo's 24-bit image rows (blue, green, red, unused byte on little-endian machines).
-// Charts are large flat areas: the Sub filter and a fast compression level make files about as
-// small as the thorough defaults, several times faster. False when libpng fails.
+// PNG of cairo's 24-bit image rows (native-endian 0x00RRGGBB words), each turned into RGB bytes
+// here, which is quicker than libpng's own byte swapping and stripping. Charts are large flat
+// areas: the Up filter and a fast compression level make files about as small as the thorough
+// defaults, several times faster. False when libpng fails.
 bool EncodePng(unsigned char* pixels, int width, int height, int stride, std::string* out) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -54,6 +57,7 @@ bool EncodePng(unsigned char* pixels, int width, int height, int stride, std::st
         png_destroy_write_struct(&png, nullptr);
         return false;
     }
+    std::vector<png_byte> row(static_cast<size_t>(width) * 3);
     if (setjmp(png_jmpbuf(png))) {  // libpng's errors return here
         png_destroy_write_struct(&png, &info);
         return false;
@@ -64,15 +68,17 @@ bool EncodePng(unsigned char* pixels, int width, int height, int stride, std::st
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     png_set_compression_level(png, 1);
     png_write_info(png, info);
-    const uint32_t probe = 1;
-    if (*reinterpret_cast<const unsigned char*>(&probe) == 1) {
-        png_set_bgr(png);
-        png_set_filler(png, 0, PNG_FILLER_AFTER);
-    } else {
-        png_set_filler(png, 0, PNG_FILLER_BEFORE);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* line = pixels + static_cast<ptrdiff_t>(y) * stride;
+        for (int x = 0; x < width; ++x) {
+            uint32_t pixel;
+            std::memcpy(&pixel, line + 4 * static_cast<ptrdiff_t>(x), sizeof pixel);
+            row[3 * x] = static_cast<png_byte>(pixel >> 16);
+            row[3 * x + 1] = static_cast<png_byte>(pixel >> 8);
+            row[3 * x + 2] = static_cast<png_byte>(pixel);
+        }
+        png_write_row(png, row.data());
     }
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, pixels + static_cast<ptrdiff_t>(y) * stride);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
@@ -266,6 +272,14 @@ void ReleaseDrawingCaches() {
 
 namespace chart {
 
+LineStyle LineStyleOf(size_t n) {
+    static const LineStyle styles[] = {
+        {kBlue, Marker::Circle, Dash::Solid},      {kVermillion, Marker::Square, Dash::Dashed},
+        {kGreen, Marker::Triangle, Dash::Dotted},  {kBlack, Marker::Square, Dash::Solid},
+        {kPurple, Marker::Triangle, Dash::Dashed}, {kSky, Marker::Circle, Dash::Dotted}};
+    return styles[n % 6];
+}
+
 std::vector<double> NiceTicks(double low, double high, int count) {
     if (!std::isfinite(low) || !std::isfinite(high)) return {0.0, 1.0};
     if (high - low < 1e-12 * std::max(1.0, std::fabs(high))) {
@@ -285,6 +299,10 @@ std::vector<double> NiceTicks(double low, double high, int count) {
     for (long i = std::lround(std::floor(low / step + 1e-9)); i <= last; ++i)
         ticks.push_back(static_cast<double>(i) * step);
     return ticks;
+}
+
+std::string FactorTitle(const ChartFactor& factor) {
+    return factor.unit.empty() ? factor.name : factor.name + " (" + factor.unit + ")";
 }
 
 std::string TickText(double value) {

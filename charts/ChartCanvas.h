@@ -23,10 +23,21 @@ constexpr Colour kWhite{1.0, 1.0, 1.0};
 constexpr Colour kBlue{0.0, 0.447, 0.698};
 constexpr Colour kVermillion{0.835, 0.369, 0.0};
 constexpr Colour kGreen{0.0, 0.620, 0.451};
+constexpr Colour kPurple{0.800, 0.475, 0.655};
+constexpr Colour kSky{0.337, 0.706, 0.914};
 
 enum class Marker { Circle, Square, Triangle };
 enum class Dash { Solid, Dashed, Dotted };
 enum class Align { Left, Centre, Right };
+
+// Colour, marker and dash of the n-th line of a chart: each sets it apart even printed in grey
+// (six differ in marker and dash both; more repeat them).
+struct LineStyle {
+    Colour colour;
+    Marker marker;
+    Dash dash;
+};
+LineStyle LineStyleOf(size_t n);
 
 // Text sizes in pixels (points on PDF).
 constexpr double kTitleSize = 16.0;
@@ -73,6 +84,8 @@ class ChartCanvas {
 std::vector<double> NiceTicks(double low, double high, int count);
 // A tick value as a short text: "0", "2.5", "-10".
 std::string TickText(double value);
+// A factor's name with its unit: "Temperature (°C)".
+std::string FactorTitle(const ChartFactor& factor);
 
 }  // namespace chart
 }  // namespace qvrfc

@@ -58,12 +58,27 @@ struct HalfNormal {
     std::vector<LabelledEffect> effects;
 };
 
+// One panel of an interaction plot: a statistic at each pair of levels of the two factors.
+struct InteractionPanel {
+    std::string title;                       // "Mean", "S/N ratio (dB)"
+    std::vector<std::vector<double>> cells;  // [level of first][level of second]
+};
+
+// An interaction plot: each panel against the first factor's levels, one line per level of
+// the second factor.
+struct InteractionPlot {
+    std::string response;
+    ChartFactor first, second;
+    std::vector<InteractionPanel> panels;
+};
+
 // Every chart of one response.
 struct ResponseCharts {
     std::string response;  // also names the files: "<response>-main-effects.svg", ...
     MainEffects mainEffects;
     Pareto pareto;
     HalfNormal halfNormal;
+    std::vector<InteractionPlot> interactions;  // of the declared interactions
 };
 
 }  // namespace qvrfc

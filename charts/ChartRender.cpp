@@ -5,22 +5,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <functional>
+#include <mutex>
 #include <set>
 #include <stdexcept>
+#include <thread>
 
 namespace qvrfc {
 namespace {
 
 namespace fs = std::filesystem;
-
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
 
 std::string Unique(const std::string& stem, std::set<std::string>& taken) {
     std::string name = stem;
@@ -93,12 +93,25 @@ std::vector<ChartFormat> ParseChartFormats(const std::string& text) {
 }
 
 std::string InlineSvg(const std::string& svg, const std::string& prefix) {
+    // One pass: the prefix goes after each 'id="', 'href="#' and 'url(#'.
     const size_t start = svg.find("<svg");
-    std::string text = start == std::string::npos ? svg : svg.substr(start);
-    ReplaceAll(text, "id=\"", "id=\"" + prefix);
-    ReplaceAll(text, "href=\"#", "href=\"#" + prefix);
-    ReplaceAll(text, "url(#", "url(#" + prefix);
-    return text;
+    std::string text;
+    text.reserve(svg.size() + svg.size() / 16);
+    size_t copied = start == std::string::npos ? 0 : start;
+    for (size_t at = svg.find_first_of("=(", copied); at != std::string::npos;
+         at = svg.find_first_of("=(", at + 1)) {
+        size_t insert = std::string::npos;
+        if (svg.compare(at, 2, "=\"") == 0 && at >= 2 && svg.compare(at - 2, 2, "id") == 0)
+            insert = at + 2;
+        else if (svg.compare(at, 3, "=\"#") == 0 && at >= 4 && svg.compare(at - 4, 4, "href") == 0)
+            insert = at + 3;
+        else if (svg.compare(at, 2, "(#") == 0 && at >= 3 && svg.compare(at - 3, 3, "url") == 0)
+            insert = at + 2;
+        if (insert == std::string::npos || insert < copied) continue;
+        text.append(svg, copied, insert - copied).append(prefix);
+        copied = insert;
+    }
+    return text.append(svg, copied, std::string::npos);
 }
 
 std::string FileStem(const std::string& name) {
@@ -124,23 +137,66 @@ std::vector<std::string> ChartStems(const std::vector<ResponseCharts>& responses
     return stems;
 }
 
+namespace {
+
+struct DrawJob {
+    std::string name;
+    std::function<std::string()> draw;
+};
+
+// Runs the jobs on this thread and, where the machine has a second core, on one more; the
+// first failure is thrown once both are done.
+std::vector<ChartFile> RunJobs(const std::vector<DrawJob>& jobs) {
+    std::vector<ChartFile> files(jobs.size());
+    std::atomic<size_t> next{0};
+    std::mutex lock;
+    std::exception_ptr failure;
+    auto work = [&] {
+        for (size_t i = next++; i < jobs.size(); i = next++) {
+            try {
+                files[i] = {jobs[i].name, jobs[i].draw()};
+            } catch (...) {
+                const std::lock_guard<std::mutex> guard(lock);
+                if (!failure) failure = std::current_exception();
+            }
+        }
+    };
+    if (jobs.size() > 1 && std::thread::hardware_concurrency() > 1) {
+        std::thread helper(work);
+        work();
+        helper.join();
+    } else {
+        work();
+    }
+    if (failure) std::rethrow_exception(failure);
+    return files;
+}
+
+}  // namespace
+
 std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
                                   const std::vector<ChartFormat>& formats) {
-    std::vector<ChartFile> files;
+    std::vector<DrawJob> jobs;
     const std::vector<std::string> stems = ChartStems(responses);
     for (size_t r = 0; r < responses.size(); ++r) {
         const ResponseCharts& charts = responses[r];
         for (ChartFormat format : formats) {
             const std::string ext = std::string(".") + ChartFormatName(format);
-            files.push_back(
-                {stems[r] + "-main-effects" + ext, DrawMainEffects(charts.mainEffects, format)});
-            files.push_back({stems[r] + "-pareto" + ext, DrawPareto(charts.pareto, format)});
+            jobs.push_back({stems[r] + "-main-effects" + ext, [&charts, format] {
+                                return DrawMainEffects(charts.mainEffects, format);
+                            }});
+            jobs.push_back({stems[r] + "-pareto" + ext,
+                            [&charts, format] { return DrawPareto(charts.pareto, format); }});
+            for (const InteractionPlot& plot : charts.interactions)
+                jobs.push_back({stems[r] + "-" + InteractionChartName(plot) + ext,
+                                [&plot, format] { return DrawInteraction(plot, format); }});
             if (!charts.halfNormal.effects.empty())
-                files.push_back(
-                    {stems[r] + "-half-normal" + ext, DrawHalfNormal(charts.halfNormal, format)});
+                jobs.push_back({stems[r] + "-half-normal" + ext, [&charts, format] {
+                                    return DrawHalfNormal(charts.halfNormal, format);
+                                }});
         }
     }
-    return files;
+    return RunJobs(jobs);
 }
 
 std::vector<std::string> WriteFilesWhole(const std::string& folder,

@@ -25,6 +25,10 @@ QVRFC_API std::vector<ChartFormat> ParseChartFormats(const std::string& text);
 QVRFC_API std::string DrawMainEffects(const MainEffects& chart, ChartFormat format);
 QVRFC_API std::string DrawPareto(const Pareto& chart, ChartFormat format);
 QVRFC_API std::string DrawHalfNormal(const HalfNormal& chart, ChartFormat format);
+QVRFC_API std::string DrawInteraction(const InteractionPlot& chart, ChartFormat format);
+
+// The part of an interaction plot's file name after the response's stem: "interaction-a-b".
+QVRFC_API std::string InteractionChartName(const InteractionPlot& chart);
 
 // Where a half-normal plot puts the i-th smallest of count absolute effects: the standard
 // normal quantile of 0.5 + 0.5 (i + 0.5) / count.
@@ -46,8 +50,9 @@ struct ChartFile {
 // Where each response's charts go: "charts/<stem>", the stems made unique ("yield-2").
 QVRFC_API std::vector<std::string> ChartStems(const std::vector<ResponseCharts>& responses);
 
-// The files of every chart of the responses, named "charts/<stem>-main-effects.svg", ...;
-// a half-normal plot only where there are effects. Stems are unique.
+// The files of every chart of the responses, named "charts/<stem>-main-effects.svg", ...,
+// "charts/<stem>-interaction-a-b.svg"; a half-normal plot only where there are effects. Stems
+// are unique. Drawn on two threads where the machine has two cores.
 QVRFC_API std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
                                             const std::vector<ChartFormat>& formats);
 

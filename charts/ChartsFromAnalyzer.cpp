@@ -68,24 +68,27 @@ EffectSeries SeriesOf(const Analyzer& analyzer, int quality, Analyzer::FACTOR_EF
     return series;
 }
 
-// Corrected total sum of squares of the S/N ratios (one a run) or of the observations (from
-// each run's count, mean and deviation), with its degrees of freedom. The S/N ratios are read
-// once each, which also refreshes the ones the analyzer keeps.
-double TotalSquares(const Analyzer& analyzer, int quality, bool onSnRatios, int& dof) {
-    struct RunFigures {
-        double n, y, sd;
-    };
+struct RunFigures {
+    double n, y, sd;
+};
+
+// Count, mean and deviation of each run's observations.
+std::vector<RunFigures> ObservationFigures(const Analyzer& analyzer, int quality) {
     std::vector<RunFigures> runs;
+    for (int run = 0; run < analyzer.GetNoRun(); ++run)
+        runs.push_back({static_cast<double>(analyzer.GetRunNoQualityData(quality, run)),
+                        analyzer.GetRunQualityValue(quality, run),
+                        Finite(analyzer.GetRunStandardDeviation(quality, run))});
+    return runs;
+}
+
+// Corrected total sum of squares of the runs' values (each counted n times, with its variation
+// within the run), and its degrees of freedom.
+double TotalSquares(const std::vector<RunFigures>& runs, int& dof) {
     double count = 0.0, sum = 0.0;
-    for (int run = 0; run < analyzer.GetNoRun(); ++run) {
-        const RunFigures r =
-            onSnRatios ? RunFigures{1.0, analyzer.GetSNRatio(quality, run), 0.0}
-                       : RunFigures{static_cast<double>(analyzer.GetRunNoQualityData(quality, run)),
-                                    analyzer.GetRunQualityValue(quality, run),
-                                    Finite(analyzer.GetRunStandardDeviation(quality, run))};
+    for (const RunFigures& r : runs) {
         count += r.n;
         sum += r.n * r.y;
-        runs.push_back(r);
     }
     const double mean = count > 0.0 ? sum / count : 0.0;
     double squares = 0.0;
@@ -94,6 +97,38 @@ double TotalSquares(const Analyzer& analyzer, int quality, bool onSnRatios, int&
                    (r.n > 1.0 && std::isfinite(r.sd) ? (r.n - 1.0) * r.sd * r.sd : 0.0);
     dof = std::max(static_cast<int>(count) - 1, 0);
     return squares;
+}
+
+AnovaNumbers AnovaOf(const Analyzer& analyzer, int quality, const std::vector<RunFigures>& runs,
+                     Analyzer::FACTOR_EFFECT_TYPE type) {
+    AnovaNumbers anova;
+    anova.totalSS = TotalSquares(runs, anova.totalDof);
+    double termSS = 0.0;
+    int termDof = 0;
+    for (int f = 0; f < analyzer.GetNoFactor(); ++f) {
+        ChartAnovaTerm term;
+        term.name = FactorLabel(analyzer, f);
+        term.ss = analyzer.GetFactorSumsOfSquares(quality, f, term.dof, type, 0);
+        term.pooled = analyzer.IsFactorPooled(quality, f) != 0;
+        if (!term.pooled) {
+            termSS += term.ss;
+            termDof += term.dof;
+        }
+        anova.terms.push_back(term);
+    }
+    // The error is what the unpooled terms leave of the total; rounding never makes it negative.
+    anova.errorSS = std::max(anova.totalSS - termSS, 0.0);
+    anova.errorDof = std::max(anova.totalDof - termDof, 0);
+    const double ve = anova.ErrorVariance();
+    const double total = anova.totalSS > 0.0 ? anova.totalSS : NAN;
+    double explained = 0.0;
+    for (ChartAnovaTerm& term : anova.terms) {
+        term.pureSS = term.pooled ? term.ss : term.ss - term.dof * ve;
+        term.contribution = std::isfinite(total) ? 100.0 * term.pureSS / total : 0.0;
+        if (!term.pooled) explained += term.contribution;
+    }
+    anova.errorContribution = std::isfinite(total) ? 100.0 - explained : 0.0;
+    return anova;
 }
 
 // Orthonormal polynomial contrasts over k equally spaced levels (linear, quadratic, ...).
@@ -152,37 +187,24 @@ bool HasRepetitions(const Analyzer& analyzer, int quality) {
     return false;
 }
 
+std::vector<double> RunSnRatios(const Analyzer& analyzer, int quality) {
+    std::vector<double> sn;
+    for (int run = 0; run < analyzer.GetNoRun(); ++run)
+        sn.push_back(analyzer.GetSNRatio(quality, run));
+    return sn;
+}
+
+AnovaNumbers AnovaOfSnRatios(const Analyzer& analyzer, int quality, const std::vector<double>& sn) {
+    std::vector<RunFigures> runs;
+    for (double ratio : sn)
+        runs.push_back({1.0, ratio, 0.0});
+    return AnovaOf(analyzer, quality, runs, Analyzer::FACTOR_EFFECT_SN_RATIO);
+}
+
 AnovaNumbers AnovaFromAnalyzer(const Analyzer& analyzer, int quality, bool onSnRatios) {
-    const auto type =
-        onSnRatios ? Analyzer::FACTOR_EFFECT_SN_RATIO : Analyzer::FACTOR_EFFECT_QUALITY;
-    AnovaNumbers anova;
-    anova.totalSS = TotalSquares(analyzer, quality, onSnRatios, anova.totalDof);
-    double termSS = 0.0;
-    int termDof = 0;
-    for (int f = 0; f < analyzer.GetNoFactor(); ++f) {
-        ChartAnovaTerm term;
-        term.name = FactorLabel(analyzer, f);
-        term.ss = analyzer.GetFactorSumsOfSquares(quality, f, term.dof, type, 0);
-        term.pooled = analyzer.IsFactorPooled(quality, f) != 0;
-        if (!term.pooled) {
-            termSS += term.ss;
-            termDof += term.dof;
-        }
-        anova.terms.push_back(term);
-    }
-    // The error is what the unpooled terms leave of the total; rounding never makes it negative.
-    anova.errorSS = std::max(anova.totalSS - termSS, 0.0);
-    anova.errorDof = std::max(anova.totalDof - termDof, 0);
-    const double ve = anova.ErrorVariance();
-    const double total = anova.totalSS > 0.0 ? anova.totalSS : NAN;
-    double explained = 0.0;
-    for (ChartAnovaTerm& term : anova.terms) {
-        term.pureSS = term.pooled ? term.ss : term.ss - term.dof * ve;
-        term.contribution = std::isfinite(total) ? 100.0 * term.pureSS / total : 0.0;
-        if (!term.pooled) explained += term.contribution;
-    }
-    anova.errorContribution = std::isfinite(total) ? 100.0 - explained : 0.0;
-    return anova;
+    if (onSnRatios) return AnovaOfSnRatios(analyzer, quality, RunSnRatios(analyzer, quality));
+    return AnovaOf(analyzer, quality, ObservationFigures(analyzer, quality),
+                   Analyzer::FACTOR_EFFECT_QUALITY);
 }
 
 std::vector<ChartFactor> ChartFactorsFromAnalyzer(const Analyzer& analyzer) {
@@ -267,15 +289,18 @@ HalfNormal HalfNormalFromAnalyzer(const Analyzer& analyzer, int quality) {
     return HalfNormalOfKept(analyzer, quality);
 }
 
-ResponseCharts ChartsFromAnalyzer(const Analyzer& analyzer, int quality) {
+ResponseCharts ChartsFromAnova(const Analyzer& analyzer, int quality, const AnovaNumbers& snAnova) {
     ResponseCharts charts;
     charts.response = ResponseLabel(analyzer, quality);
-    // The ANOVA reads every S/N ratio once; the other charts use them as refreshed there.
-    charts.pareto = ParetoFromAnova(AnovaFromAnalyzer(analyzer, quality, true), charts.response,
-                                    "Contributions to the S/N ratio");
+    charts.pareto = ParetoFromAnova(snAnova, charts.response, "Contributions to the S/N ratio");
     charts.mainEffects = MainEffectsOfKept(analyzer, quality);
     charts.halfNormal = HalfNormalOfKept(analyzer, quality);
     return charts;
+}
+
+ResponseCharts ChartsFromAnalyzer(const Analyzer& analyzer, int quality) {
+    // The ANOVA reads every S/N ratio once; the other charts use them as refreshed there.
+    return ChartsFromAnova(analyzer, quality, AnovaFromAnalyzer(analyzer, quality, true));
 }
 
 }  // namespace qvrfc

@@ -47,6 +47,12 @@ QVRFC_API bool HasRepetitions(const CQVRFCDOEAnalyzer& analyzer, int quality);
 // ANOVA of the S/N ratios (one value a run) or of the observations, honouring the pooled flags.
 QVRFC_API AnovaNumbers AnovaFromAnalyzer(const CQVRFCDOEAnalyzer& analyzer, int quality,
                                          bool onSnRatios);
+// Each run's S/N ratio, computed once from its observations (which also refreshes the ones the
+// analyzer keeps for its level effects), and the ANOVA of those ratios: one pass over the
+// observations where AnovaFromAnalyzer and a table of the runs would take two.
+QVRFC_API std::vector<double> RunSnRatios(const CQVRFCDOEAnalyzer& analyzer, int quality);
+QVRFC_API AnovaNumbers AnovaOfSnRatios(const CQVRFCDOEAnalyzer& analyzer, int quality,
+                                       const std::vector<double>& sn);
 
 QVRFC_API std::vector<ChartFactor> ChartFactorsFromAnalyzer(const CQVRFCDOEAnalyzer& analyzer);
 // S/N ratio and mean per level, and the standard deviation when runs are repeated.
@@ -57,5 +63,8 @@ QVRFC_API Pareto ParetoFromAnova(const AnovaNumbers& anova, const std::string& r
 // design belongs to a factor; none otherwise.
 QVRFC_API HalfNormal HalfNormalFromAnalyzer(const CQVRFCDOEAnalyzer& analyzer, int quality);
 QVRFC_API ResponseCharts ChartsFromAnalyzer(const CQVRFCDOEAnalyzer& analyzer, int quality);
+// The same with the ANOVA of the S/N ratios already made (and so the S/N ratios refreshed).
+QVRFC_API ResponseCharts ChartsFromAnova(const CQVRFCDOEAnalyzer& analyzer, int quality,
+                                         const AnovaNumbers& snAnova);
 
 }  // namespace qvrfc

@@ -1,6 +1,8 @@
-// Main-effect plots: for every series a band of small panels, one per factor, sharing the
-// series' vertical scale so that steep and flat factors compare at a glance. Many factors
-// wrap into several rows of panels; labels that do not fit are shortened, never overlapped.
+// Main-effect plots: one small panel per factor, side by side, and one band of such panels per
+// series (S/N ratio, mean, deviation) below each other, each band with its own vertical scale
+// shared by its panels so that steep and flat factors compare at a glance. A design of up to
+// ten factors fits one row; more factors wrap into rows of at most ten, each row with its
+// factors' names once above its bands. Labels that do not fit are shortened, never overlapped.
 #include <algorithm>
 #include <cmath>
 
@@ -12,9 +14,11 @@ namespace {
 
 using namespace chart;
 
-constexpr int kMaxPanelsPerRow = 10;
-constexpr double kMaxWidth = 1240.0;     // fits a laptop screen at 100 %
-constexpr double kMaxLevelLabel = 90.0;  // longer level labels are shortened
+constexpr size_t kMaxPanelsPerRow = 10;
+constexpr double kMaxWidth = 1240.0;      // fits a laptop screen at 100 %
+constexpr double kMaxLevelLabel = 90.0;   // longer level labels are shortened
+constexpr double kMaxTitleWidth = 150.0;  // longer factor names are shortened
+constexpr double kMinPanelWidth = 90.0;
 constexpr double kMargin = 16.0;
 constexpr double kAxisWidth = 70.0;  // series title and tick labels left of the first panel
 constexpr double kHeaderHeight = 58.0;
@@ -22,22 +26,9 @@ constexpr double kPanelGap = 10.0;
 constexpr double kPanelTitle = 34.0;  // two lines
 constexpr double kPlotHeight = 100.0;
 constexpr double kLevelLabels = 22.0;
-constexpr double kBandGap = 14.0;
-constexpr double kBlockHeight = kPanelTitle + kPlotHeight + kLevelLabels;
-
-struct SeriesStyle {
-    Colour colour;
-    Marker marker;
-    Dash dash;
-};
-
-// Colour, marker and dash of the n-th series: each sets it apart even printed in grey.
-SeriesStyle StyleOf(size_t n) {
-    static const SeriesStyle styles[] = {{kBlue, Marker::Circle, Dash::Solid},
-                                         {kVermillion, Marker::Square, Dash::Dashed},
-                                         {kGreen, Marker::Triangle, Dash::Dotted}};
-    return styles[n % 3];
-}
+constexpr double kBandGap = 8.0;  // between the bands of one row
+constexpr double kRowGap = 14.0;  // between rows of factors
+constexpr double kBandHeight = kPlotHeight + kLevelLabels + kBandGap;
 
 struct Layout {
     size_t factors = 0;
@@ -46,30 +37,50 @@ struct Layout {
     double panelWidth = 112.0;
     double width = 0.0;
     double height = 0.0;
+    double RowHeight(size_t series) const {
+        return kPanelTitle + kBandHeight * static_cast<double>(series) + kRowGap;
+    }
 };
 
+// The narrowest width that holds the title in two lines broken at a space.
+double TwoLineWidth(ChartCanvas& canvas, const std::string& title) {
+    double best = canvas.TextWidth(title, kLabelSize, true);
+    for (size_t at = title.find(' '); at != std::string::npos; at = title.find(' ', at + 1))
+        best = std::min(best, std::max(canvas.TextWidth(title.substr(0, at), kLabelSize, true),
+                                       canvas.TextWidth(title.substr(at + 1), kLabelSize, true)));
+    return best;
+}
+
+// Wide enough for each factor's level labels side by side and its name in two lines, narrower
+// (labels shortened) where that keeps a small design in one row; rows of a large design are
+// filled evenly.
 Layout LayoutOf(const MainEffects& chart) {
     Layout layout;
     layout.factors = chart.factors.size();
-    size_t levels = 2;
-    for (const ChartFactor& factor : chart.factors)
-        levels = std::max(levels, factor.levelLabels.size());
-    // Wide enough for every level label side by side; as many panels a row as fit the width.
     ChartCanvas scratch(1, 1, ChartFormat::Png);
-    double label = 0.0;
-    for (const ChartFactor& factor : chart.factors)
+    double needed = 112.0;
+    for (const ChartFactor& factor : chart.factors) {
+        double label = 0.0;
         for (const std::string& text : factor.levelLabels)
             label = std::max(label, std::min(kMaxLevelLabel, scratch.TextWidth(text, kSmallSize)));
-    const double slot = std::max(34.0, label + 8.0);
-    layout.panelWidth = std::max(112.0, slot * static_cast<double>(levels) + kPanelGap);
-    const size_t fit =
-        static_cast<size_t>((kMaxWidth - 2 * kMargin - kAxisWidth) / layout.panelWidth);
-    layout.perRow =
-        std::max<size_t>(1, std::min({layout.factors, static_cast<size_t>(kMaxPanelsPerRow), fit}));
-    layout.rows = std::max<size_t>(1, (layout.factors + layout.perRow - 1) / layout.perRow);
+        const double slot = std::max(34.0, label + 8.0);
+        needed =
+            std::max(needed, slot * static_cast<double>(factor.levelLabels.size()) + kPanelGap);
+        needed =
+            std::max(needed, std::min(kMaxTitleWidth, TwoLineWidth(scratch, FactorTitle(factor))) +
+                                 kPanelGap + 4.0);
+    }
+    const double room = kMaxWidth - 2 * kMargin - kAxisWidth;
+    const size_t fit = std::max<size_t>(1, static_cast<size_t>(room / needed));
+    const size_t perRow = layout.factors <= kMaxPanelsPerRow ? std::max<size_t>(1, layout.factors)
+                                                             : std::min(kMaxPanelsPerRow, fit);
+    layout.rows = (std::max<size_t>(1, layout.factors) + perRow - 1) / perRow;
+    layout.perRow = (std::max<size_t>(1, layout.factors) + layout.rows - 1) / layout.rows;
+    layout.panelWidth =
+        std::max(kMinPanelWidth, std::min(needed, room / static_cast<double>(layout.perRow)));
     layout.width = std::ceil(2 * kMargin + kAxisWidth + layout.panelWidth * layout.perRow);
-    const double bands = static_cast<double>(chart.series.size() * layout.rows);
-    layout.height = std::ceil(kHeaderHeight + bands * (kBlockHeight + kBandGap) + kMargin);
+    layout.height =
+        std::ceil(kHeaderHeight + layout.RowHeight(chart.series.size()) * layout.rows + kMargin);
     return layout;
 }
 
@@ -92,7 +103,7 @@ void DrawHeader(ChartCanvas& canvas, const MainEffects& chart) {
     double x = kMargin;
     const double y = kMargin + 36.0;
     for (size_t s = 0; s < chart.series.size(); ++s) {
-        const SeriesStyle style = StyleOf(s);
+        const LineStyle style = LineStyleOf(s);
         canvas.Pen(style.colour, 2.0, style.dash);
         canvas.Line({x, y - 4.0}, {x + 28.0, y - 4.0});
         canvas.Mark(style.marker, {x + 14.0, y - 4.0}, 7.0, false);
@@ -109,7 +120,6 @@ void DrawHeader(ChartCanvas& canvas, const MainEffects& chart) {
 }
 
 struct Band {
-    double top;        // top of the panel titles
     double plotTop;    // top of the plotting area
     double low, high;  // the vertical scale
     double Y(double v) const { return plotTop + kPlotHeight * (high - v) / (high - low); }
@@ -125,10 +135,6 @@ void DrawScale(ChartCanvas& canvas, const Band& band, const std::vector<double>&
                 kSmallSize, Align::Centre, true, kBlack, -90.0);
 }
 
-std::string FactorTitle(const ChartFactor& factor) {
-    return factor.unit.empty() ? factor.name : factor.name + " (" + factor.unit + ")";
-}
-
 // The title in at most two lines, broken between words; what is still too long is shortened.
 std::vector<std::string> TitleLines(ChartCanvas& canvas, const std::string& title, double width) {
     if (canvas.TextWidth(title, kLabelSize, true) <= width) return {title};
@@ -141,15 +147,27 @@ std::vector<std::string> TitleLines(ChartCanvas& canvas, const std::string& titl
     return {title.substr(0, cut), canvas.Fit(title.substr(cut + 1), kLabelSize, width, true)};
 }
 
+// The factors' names centred above their panels, in at most two lines.
+void DrawTitles(ChartCanvas& canvas, const MainEffects& chart, const Layout& layout, size_t row,
+                double top) {
+    for (size_t i = 0; i < layout.perRow; ++i) {
+        const size_t f = row * layout.perRow + i;
+        if (f >= layout.factors) break;
+        const double width = layout.panelWidth - kPanelGap;
+        const double centre = kMargin + kAxisWidth + layout.panelWidth * i + width / 2.0;
+        const std::vector<std::string> title =
+            TitleLines(canvas, FactorTitle(chart.factors[f]), width);
+        for (size_t l = 0; l < title.size(); ++l)
+            canvas.Text(title[l],
+                        {centre, top + kPanelTitle - 4.0 -
+                                     14.0 * static_cast<double>(title.size() - 1 - l)},
+                        kLabelSize, Align::Centre, true);
+    }
+}
+
 void DrawPanel(ChartCanvas& canvas, const Band& band, double left, double width,
                const ChartFactor& factor, const std::vector<double>& means, int best,
                const EffectSeries& series, const std::vector<double>& ticks, size_t seriesIndex) {
-    const std::vector<std::string> title = TitleLines(canvas, FactorTitle(factor), width);
-    for (size_t i = 0; i < title.size(); ++i)
-        canvas.Text(title[i],
-                    {left + width / 2.0, band.top + kPanelTitle - 4.0 -
-                                             14.0 * static_cast<double>(title.size() - 1 - i)},
-                    kLabelSize, Align::Centre, true);
     canvas.Pen(kGrey, 1.0);
     canvas.Box(left, band.plotTop, width, kPlotHeight, kWhite);
     canvas.Pen(kLightGrey, 1.0);
@@ -170,7 +188,7 @@ void DrawPanel(ChartCanvas& canvas, const Band& band, double left, double width,
                         {points.back().x, band.plotTop + kPlotHeight + 15.0}, kSmallSize,
                         Align::Centre);
     }
-    const SeriesStyle style = StyleOf(seriesIndex);
+    const LineStyle style = LineStyleOf(seriesIndex);
     canvas.Pen(style.colour, 2.0, style.dash);
     canvas.Polyline(points);
     for (size_t l = 0; l < points.size(); ++l) {
@@ -186,23 +204,25 @@ std::string DrawMainEffects(const MainEffects& chart, ChartFormat format) {
     const Layout layout = LayoutOf(chart);
     ChartCanvas canvas(static_cast<int>(layout.width), static_cast<int>(layout.height), format);
     DrawHeader(canvas, chart);
-    double top = kHeaderHeight;
-    for (size_t s = 0; s < chart.series.size(); ++s) {
-        const EffectSeries& series = chart.series[s];
-        const std::vector<double> ticks = SeriesTicks(series);
-        for (size_t row = 0; row < layout.rows; ++row) {
-            const Band band{top, top + kPanelTitle, ticks.front(), ticks.back()};
-            DrawScale(canvas, band, ticks, series.title);
+    std::vector<std::vector<double>> ticks;
+    for (const EffectSeries& series : chart.series)
+        ticks.push_back(SeriesTicks(series));
+    const std::vector<double> none;
+    for (size_t row = 0; row < layout.rows; ++row) {
+        const double top = kHeaderHeight + layout.RowHeight(chart.series.size()) * row;
+        DrawTitles(canvas, chart, layout, row, top);
+        for (size_t s = 0; s < chart.series.size(); ++s) {
+            const EffectSeries& series = chart.series[s];
+            const Band band{top + kPanelTitle + kBandHeight * s, ticks[s].front(), ticks[s].back()};
+            DrawScale(canvas, band, ticks[s], series.title);
             for (size_t i = 0; i < layout.perRow; ++i) {
                 const size_t f = row * layout.perRow + i;
                 if (f >= layout.factors) break;
-                const double left = kMargin + kAxisWidth + layout.panelWidth * i;
-                const std::vector<double> none;
-                DrawPanel(canvas, band, left, layout.panelWidth - kPanelGap, chart.factors[f],
+                DrawPanel(canvas, band, kMargin + kAxisWidth + layout.panelWidth * i,
+                          layout.panelWidth - kPanelGap, chart.factors[f],
                           f < series.means.size() ? series.means[f] : none,
-                          f < series.best.size() ? series.best[f] : -1, series, ticks, s);
+                          f < series.best.size() ? series.best[f] : -1, series, ticks[s], s);
             }
-            top += kBlockHeight + kBandGap;
         }
     }
     return canvas.Finish();

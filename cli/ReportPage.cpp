@@ -124,6 +124,36 @@ qvrfc::OptimumReport OptimumOf(const qvrfc::QualityVerdict& quality, const qvrfc
     return report;
 }
 
+qvrfc::ChartFactor ChartFactorOf(const ReportData& data, int factor) {
+    if (factor >= 0 && factor < static_cast<int>(data.experiment.factors.size())) {
+        const qvrfc::ReportFactor& named = data.experiment.factors[factor];
+        return {named.name, named.unit, named.levels};
+    }
+    return {"factor " + std::to_string(factor + 1), "", {}};
+}
+
+// The interaction plots of a quality: its tables' means and S/N ratios at each pair of levels.
+std::vector<qvrfc::InteractionPlot> InteractionPlotsOf(const qvrfc::Verdict& verdict, int quality,
+                                                       const ReportData& data,
+                                                       const std::string& response) {
+    std::vector<qvrfc::InteractionPlot> plots;
+    for (const qvrfc::InteractionTable& table : qvrfc::InteractionTables(verdict, quality)) {
+        qvrfc::InteractionPlot plot;
+        plot.response = response;
+        plot.first = ChartFactorOf(data, table.first);
+        plot.second = ChartFactorOf(data, table.second);
+        // Level labels for the cells held where the experiment names none.
+        for (size_t l = plot.first.levelLabels.size(); l < table.mean.size(); ++l)
+            plot.first.levelLabels.push_back(std::to_string(l + 1));
+        for (size_t l = plot.second.levelLabels.size();
+             !table.mean.empty() && l < table.mean.front().size(); ++l)
+            plot.second.levelLabels.push_back(std::to_string(l + 1));
+        plot.panels = {{"Mean", table.mean}, {"S/N ratio (dB)", table.sn}};
+        plots.push_back(plot);
+    }
+    return plots;
+}
+
 }  // namespace
 
 void ApplyVerdict(const qvrfc::Verdict& verdict, ReportData& data) {
@@ -138,6 +168,8 @@ void ApplyVerdict(const qvrfc::Verdict& verdict, ReportData& data) {
                 AnovaOf(quality.mean, verdict, data, "ANOVA of the observations"));
         response.charts.pareto = ParetoOf(response.anovas.front(), response.charts.pareto);
         response.optimum = OptimumOf(quality, verdict, data);
+        response.charts.interactions =
+            InteractionPlotsOf(verdict, quality.quality, data, response.charts.response);
     }
 }
 

@@ -263,6 +263,16 @@ void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const std::stri
            id + "-me-",
            "Main effects: mean of each statistic at each level; the filled marker is the best "
            "level, the dashed line the overall mean.");
+    for (size_t i = 0; i < charts.interactions.size(); ++i) {
+        const InteractionPlot& plot = charts.interactions[i];
+        Figure(html,
+               Svg(drawn, stem + "-" + InteractionChartName(plot) + ".svg",
+                   [&] { return DrawInteraction(plot, ChartFormat::Svg); }),
+               id + "-ix" + std::to_string(i + 1) + "-",
+               "Interaction of " + plot.first.name + " and " + plot.second.name +
+                   ": each statistic at the levels of " + plot.first.name +
+                   ", one line per level of " + plot.second.name + ".");
+    }
     Figure(html,
            Svg(drawn, stem + "-pareto.svg",
                [&] { return DrawPareto(charts.pareto, ChartFormat::Svg); }),

@@ -43,14 +43,15 @@ ReportExperiment ExperimentOf(const Analyzer& analyzer, const std::string& sourc
     return experiment;
 }
 
-std::vector<RunFigures> RunsOf(const Analyzer& analyzer, int quality) {
+std::vector<RunFigures> RunsOf(const Analyzer& analyzer, int quality,
+                               const std::vector<double>& sn) {
     std::vector<RunFigures> runs;
     for (int run = 0; run < analyzer.GetNoRun(); ++run) {
         RunFigures figures;
         figures.n = analyzer.GetRunNoQualityData(quality, run);
         figures.mean = analyzer.GetRunQualityValue(quality, run);
         if (figures.n > 1) figures.sd = analyzer.GetRunStandardDeviation(quality, run);
-        figures.sn = analyzer.GetSNRatio(quality, run);
+        figures.sn = sn[run];
         runs.push_back(figures);
     }
     return runs;
@@ -139,13 +140,15 @@ OptimumReport OptimumOf(const MainEffects& effects) {
 ResponseReport ResponseOf(const Analyzer& analyzer, int quality) {
     ResponseReport response;
     response.name = ResponseLabel(analyzer, quality);
-    response.charts = ChartsFromAnalyzer(analyzer, quality);
-    response.runs = RunsOf(analyzer, quality);
+    // The S/N ratios are computed from the observations once, here.
+    const std::vector<double> sn = RunSnRatios(analyzer, quality);
+    const AnovaNumbers snAnova = AnovaOfSnRatios(analyzer, quality, sn);
+    response.charts = ChartsFromAnova(analyzer, quality, snAnova);
+    response.runs = RunsOf(analyzer, quality, sn);
     const MainEffects& effects = response.charts.mainEffects;
     for (const EffectSeries& series : effects.series)
         response.tables.push_back(TableOf(series, effects.factors));
-    response.anovas.push_back(
-        AnovaTableOf(AnovaFromAnalyzer(analyzer, quality, true), "ANOVA of the S/N ratios"));
+    response.anovas.push_back(AnovaTableOf(snAnova, "ANOVA of the S/N ratios"));
     if (HasRepetitions(analyzer, quality))
         response.anovas.push_back(
             AnovaTableOf(AnovaFromAnalyzer(analyzer, quality, false), "ANOVA of the observations"));

@@ -52,16 +52,19 @@ TEST(ChartFiles, StemsAreSafeAndUnique) {
     yield.mainEffects = qvrfc_test::FortyFactorMainEffects();
     qvrfc::ResponseCharts again = yield;
     again.halfNormal.effects = {{"A", 1.0}, {"B", 0.1}};
+    again.interactions = {qvrfc_test::TemperatureByPressure()};
     std::vector<std::string> files;
     for (const qvrfc::ChartFile& file : qvrfc::DrawCharts({yield, again}, {ChartFormat::Svg}))
         files.push_back(file.name);
     EXPECT_EQ(files, (std::vector<std::string>{
                          "charts/yield-main-effects.svg", "charts/yield-pareto.svg",
                          "charts/yield-2-main-effects.svg", "charts/yield-2-pareto.svg",
+                         "charts/yield-2-interaction-temperature-pressure.svg",
                          "charts/yield-2-half-normal.svg"}));
 }
 
-// The three charts of data set B, plus main effects of 40 factors, each with its PNG size.
+// The three charts of data set B, main effects of 40 factors (wrapped) and of 10 (one row), and
+// an interaction plot, each with its PNG size.
 struct DrawnChart {
     std::string name;
     std::function<std::string(ChartFormat)> draw;
@@ -73,13 +76,22 @@ std::vector<DrawnChart> Charts() {
     if (analyzer.GetNoRun() == 0) qvrfc_test::SetUpNominalDataSetB(analyzer);
     const qvrfc::ResponseCharts b = qvrfc::ChartsFromAnalyzer(analyzer, 0);
     const qvrfc::MainEffects forty = qvrfc_test::FortyFactorMainEffects();
-    return {{"main effects",
-             [=](ChartFormat f) { return qvrfc::DrawMainEffects(b.mainEffects, f); }, 550, 584},
-            {"pareto", [=](ChartFormat f) { return qvrfc::DrawPareto(b.pareto, f); }, 624, 218},
-            {"half-normal", [=](ChartFormat f) { return qvrfc::DrawHalfNormal(b.halfNormal, f); },
-             600, 440},
-            {"40 factors", [=](ChartFormat f) { return qvrfc::DrawMainEffects(forty, f); }, 1159,
-             2114}};
+    qvrfc::MainEffects ten = forty;
+    ten.factors.resize(10);
+    return {
+        {"main effects", [=](ChartFormat f) { return qvrfc::DrawMainEffects(b.mainEffects, f); },
+         550, 512},
+        {"pareto", [=](ChartFormat f) { return qvrfc::DrawPareto(b.pareto, f); }, 624, 218},
+        {"half-normal", [=](ChartFormat f) { return qvrfc::DrawHalfNormal(b.halfNormal, f); }, 600,
+         440},
+        {"40 factors", [=](ChartFormat f) { return qvrfc::DrawMainEffects(forty, f); }, 1159, 1922},
+        {"10 factors in one row", [=](ChartFormat f) { return qvrfc::DrawMainEffects(ten, f); },
+         1240, 382},
+        {"interaction",
+         [](ChartFormat f) {
+             return qvrfc::DrawInteraction(qvrfc_test::TemperatureByPressure(), f);
+         },
+         784, 372}};
 }
 
 // Each chart in each format: well-formed SVG of the laid-out width, a PNG of the laid-out size

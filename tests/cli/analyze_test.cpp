@@ -90,6 +90,18 @@ TEST_F(Analyze, PrintsTheSummaryTheVerdictAndOnRequestTheRuns) {
     EXPECT_NE(ours.find("Total     15661.8444   8\n"), std::string::npos);
 }
 
+// A declared interaction gets its plot, as a file and on the page beside the main effects.
+TEST_F(Analyze, DrawsTheInteractionPlotOfADeclaredInteraction) {
+    CopyData("DOETest1.ipt", "DOETest1.ipt");
+    const Result result =
+        RunProgram({"analyze", "DOETest1.ipt", "--interaction", "A*B", "--pool", "lenth", "--sn",
+                    "1=larger", "--out", "ix", "--charts", "svg"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(Contains(Lines(result.out), "  charts/quality-1-interaction-a-b.svg"));
+    EXPECT_NE(ReadFile("ix/report.html").find("<figcaption>Interaction of A and B"),
+              std::string::npos);
+}
+
 TEST_F(Analyze, WritesBothReportsIntoTheOutputFolderOnly) {
     CopyData("DOETest1.ipt", "DOETest1.ipt");
     const Result result = RunProgram({"analyze", "DOETest1.ipt", "--sn", "1=nominal1:70", "--pool",

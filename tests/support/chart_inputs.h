@@ -1,6 +1,7 @@
 // Analyses and chart inputs shared by the chart and report page tests.
 #pragma once
 
+#include <cmath>
 #include <string>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
@@ -32,6 +33,15 @@ inline qvrfc::MainEffects FortyFactorMainEffects() {
     chart.series = {series, series};
     chart.series[1].title = "Mean";
     return chart;
+}
+
+// An interaction plot of a 3-level and a 2-level factor; one cell is missing.
+inline qvrfc::InteractionPlot TemperatureByPressure() {
+    return {"Yield",
+            {"Temperature", "°C", {"150", "170", "190"}},
+            {"Pressure", "bar", {"2.5", "4"}},
+            {{"Mean", {{60.0, 62.0}, {64.0, 70.0}, {63.0, NAN}}},
+             {"S/N ratio (dB)", {{35.6, 35.8}, {36.1, 36.9}, {36.0, NAN}}}}};
 }
 
 }  // namespace qvrfc_test
