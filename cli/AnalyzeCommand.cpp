@@ -134,7 +134,7 @@ int Analyze(const AnalyzeRequest& request) {
         logs.ExpectWritten();
         ApplySettings(analyzer, request);
         CheckAnalysable(analyzer, request.dataFile);
-        const VerdictOutput verdict = TakeVerdict(analyzer, request.settings);
+        const VerdictOutput verdict = TakeVerdict(analyzer, request.dataFile, request.settings);
         if (!reports.empty()) WriteReports(analyzer, reports);
         written.ExpectWritten();
         if (request.reports) WriteVerdictFile(verdict, folder.File(VerdictReportName(stem)));

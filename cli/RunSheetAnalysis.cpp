@@ -191,8 +191,8 @@ int AnalyzeRunSheet(const AnalyzeRequest& request) {
         qvrfc::SetUpAnalyzer(analyzer, experiment, &observations);
         ApplyPools(request.settings, experiment, analyzer);
         CheckAnalysable(analyzer, request.dataFile);
-        const VerdictOutput verdict =
-            TakeVerdict(analyzer, settings, ExperimentTerms(experiment, analyzer));
+        const VerdictOutput verdict = TakeVerdict(analyzer, request.dataFile, settings,
+                                                  ExperimentTerms(experiment, analyzer));
         WriteReports(experiment, analyzer, verdict, reports);
         WriteReportPage(analyzer, request, verdict, &experiment);
         const qvrfc::LevelLabel label = qvrfc::ExperimentLevels(experiment);

@@ -9,11 +9,14 @@
 
 namespace qvrfcdoe {
 
-VerdictOutput TakeVerdict(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings,
+VerdictOutput TakeVerdict(const CQVRFCDOEAnalyzer& analyzer, const std::string& dataFile,
+                          const AnalysisSettings& settings,
                           const std::vector<qvrfc::ModelTerm>& terms) {
     VerdictOutput output;
     try {
         output.verdict = VerdictOf(analyzer, settings, terms);
+    } catch (const qvrfc::InteractionError& error) {
+        throw InputError(Text("'%s': %s", dataFile.c_str(), error.what()));
     } catch (const std::invalid_argument& error) {
         output.missing = error.what();
     }

@@ -21,8 +21,10 @@ struct VerdictOutput {
     std::string missing;
 };
 
-// `terms` as for VerdictOf.
-VerdictOutput TakeVerdict(const CQVRFCDOEAnalyzer& analyzer, const AnalysisSettings& settings,
+// `terms` as for VerdictOf. A declared interaction that cannot be a term is bad input: an
+// InputError naming the data file.
+VerdictOutput TakeVerdict(const CQVRFCDOEAnalyzer& analyzer, const std::string& dataFile,
+                          const AnalysisSettings& settings,
                           const std::vector<qvrfc::ModelTerm>& terms = {});
 
 // "<stem>-verdict.txt".

@@ -59,9 +59,9 @@ std::string PairFault(const CQVRFCDOEAnalyzer& analyzer, const std::vector<Facto
 std::vector<int> ColumnsOf(OAType type, int a, int b, const std::string& name) {
     if (ConstructionOf(type).IsRuleBuilt()) return InteractionColumns(type, a, b);
     if (OA::GetNoRun(type) <= 0)
-        throw std::invalid_argument("interaction " + name +
-                                    " cannot be estimated: the experiment is not on a catalogue "
-                                    "array");
+        throw InteractionError("interaction " + name +
+                               " cannot be estimated: the experiment is not on a catalogue "
+                               "array");
     if (InteractionStandsApart(type, a, b)) return {};
     std::string reason = "interaction " + name + " cannot be estimated: in " + ArrayName(type) +
                          " the interaction of columns " + std::to_string(a + 1) + " and " +
@@ -69,7 +69,7 @@ std::vector<int> ColumnsOf(OAType type, int a, int b, const std::string& name) {
     for (const std::pair<int, int>& apart : PairsStandingApart(type))
         reason += "; that of columns " + std::to_string(apart.first + 1) + " and " +
                   std::to_string(apart.second + 1) + " is estimable on its own";
-    throw std::invalid_argument(reason);
+    throw InteractionError(reason);
 }
 
 // Throws for an interaction column that holds a factor of the model, a factor of another
@@ -82,7 +82,7 @@ void CheckColumnsFree(const CQVRFCDOEAnalyzer& analyzer, const std::vector<Model
                                       std::to_string(column + 1) + ", which holds ";
             for (const ModelTerm& term : model) {
                 if (Holds(term.columns, column))
-                    throw std::invalid_argument(where + "factor " + term.name);
+                    throw InteractionError(where + "factor " + term.name);
             }
             for (size_t u = 0; u < terms.size(); ++u) {
                 const ModelTerm& other = terms[u];
@@ -90,11 +90,10 @@ void CheckColumnsFree(const CQVRFCDOEAnalyzer& analyzer, const std::vector<Model
                     analyzer.GetControlFactorID(other.factors[0]),
                     analyzer.GetControlFactorID(other.factors[1])};
                 if (u != t && Holds(factorColumns, column))
-                    throw std::invalid_argument(where + "a factor of interaction " + other.name);
+                    throw InteractionError(where + "a factor of interaction " + other.name);
                 if (u < t && Holds(other.columns, column))
-                    throw std::invalid_argument("interactions " + other.name + " and " +
-                                                terms[t].name + " share column " +
-                                                std::to_string(column + 1));
+                    throw InteractionError("interactions " + other.name + " and " + terms[t].name +
+                                           " share column " + std::to_string(column + 1));
             }
         }
     }
@@ -113,7 +112,7 @@ std::vector<ModelTerm> InteractionTerms(const CQVRFCDOEAnalyzer& analyzer,
         const std::string name =
             named ? NameOf(model, pair.first) + "*" + NameOf(model, pair.second) : "";
         const std::string fault = PairFault(analyzer, pairs, i, name);
-        if (!fault.empty()) throw std::invalid_argument(fault);
+        if (!fault.empty()) throw InteractionError(fault);
         ModelTerm term;
         term.name = name;
         term.factors = {pair.first, pair.second};
@@ -126,9 +125,9 @@ std::vector<ModelTerm> InteractionTerms(const CQVRFCDOEAnalyzer& analyzer,
     CheckColumnsFree(analyzer, model, terms);
     for (const ModelTerm& term : terms) {
         if (MainEffectOf(model, term.factors[0]) < 0 || MainEffectOf(model, term.factors[1]) < 0)
-            throw std::invalid_argument("interaction " + term.name +
-                                        " needs the main effects of both its factors in the "
-                                        "model");
+            throw InteractionError("interaction " + term.name +
+                                   " needs the main effects of both its factors in the "
+                                   "model");
     }
     return terms;
 }

@@ -6,6 +6,7 @@
 // "Temperature*Pressure".
 #pragma once
 
+#include <stdexcept>
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
@@ -14,6 +15,13 @@
 #include "inference/ResponseAnova.h"
 
 namespace qvrfc {
+
+// A declared interaction that cannot be a term of the experiment's ANOVA: bad input, unlike
+// data the analysis of variance cannot take.
+class QVRFC_API InteractionError : public std::invalid_argument {
+  public:
+    using std::invalid_argument::invalid_argument;
+};
 
 // The terms of the declared interactions of the analyzer's factors, beside the main-effect
 // terms of `model`. Throws std::invalid_argument with the reason for a pair that names a

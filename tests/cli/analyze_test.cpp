@@ -179,6 +179,10 @@ TEST_F(Analyze, VerdictSettingsLeaveTheEngineReportsAsPooledByHand) {
                  "No verdict: quality 1, observations: run 2 has 2 observations where run 1 "
                  "has 1; the analysis of variance needs the same number in every run"));
     EXPECT_FALSE(fs::exists("u/uneven-verdict.txt"));
+    // A declared interaction the experiment cannot hold is bad input, not a missing verdict.
+    const Result self = RunProgram({"analyze", "uneven.ipt", "--interaction", "A*A", "--out", "u"});
+    EXPECT_EQ(self.status, 1);
+    EXPECT_EQ(self.err, "qvrfcdoe: 'uneven.ipt': interaction A*A pairs a factor with itself\n");
 }
 
 TEST_F(Analyze, DemoAndSelfTestRunInTheOutputFolder) {
