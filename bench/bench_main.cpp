@@ -241,10 +241,13 @@ void BM_Entry(benchmark::State& state) {
 // Runs "qvrfcdoe analyze FILE --sn 1=larger" (with --no-reports when reports is false),
 // its summary sent to /dev/null; false when it cannot be run or fails. cpuSeconds is the
 // user and system time of the program, both of its threads included.
-bool RunAnalyze(const std::string& file, bool reports, double& cpuSeconds) {
+// What the command writes: nothing but the terminal summary (0), the two seed-format reports
+// and the verdict (1), or all that and the charts and the page as by default (2).
+bool RunAnalyze(const std::string& file, int outputs, double& cpuSeconds) {
     std::vector<std::string> args = {QVRFC_CLI_PATH, "analyze", file,         "--sn",
                                      "1=larger",     "--out",   "analyze-out"};
-    if (!reports) args.push_back("--no-reports");
+    if (outputs == 0) args.push_back("--no-reports");
+    if (outputs == 1) args.insert(args.end(), {"--charts", "none", "--no-html"});
     const pid_t child = fork();
     if (child < 0) return false;
     if (child == 0) {
@@ -270,12 +273,11 @@ double WallSeconds() {
         .count();
 }
 
-// The program end to end, with both reports (reports 1) or with --no-reports (0), timed by
-// the wall clock; x_parse_only is the best run over the best parse-only pass on the same
+// The program end to end (outputs as for RunAnalyze), timed by the wall clock; x_parse_only is the best run over the best parse-only pass on the same
 // bytes in the same iterations (wall clock too), cpu_s the program's best CPU time.
 void BM_AnalyzeCommand(benchmark::State& state) {
     const ExperimentShape shape = ShapeOf(state);
-    const bool reports = state.range(3) != 0;
+    const int outputs = static_cast<int>(state.range(3));
     const std::string path = ExperimentFile(shape);
     const std::string text = ReadAll(path);
     double bestRun = 1e300, bestParse = 1e300, bestCpu = 1e300;
@@ -285,7 +287,7 @@ void BM_AnalyzeCommand(benchmark::State& state) {
         bestParse = std::min(bestParse, WallSeconds() - start);
         double cpu = 0.0;
         start = WallSeconds();
-        if (!RunAnalyze(path, reports, cpu)) state.SkipWithError("qvrfcdoe analyze failed");
+        if (!RunAnalyze(path, outputs, cpu)) state.SkipWithError("qvrfcdoe analyze failed");
         const double run = WallSeconds() - start;
         state.SetIterationTime(run);
         bestRun = std::min(bestRun, run);
@@ -345,9 +347,10 @@ BENCHMARK(BM_Writer)
 
 #ifdef QVRFC_CLI_PATH
 BENCHMARK(BM_AnalyzeCommand)
-    ->ArgNames({"runs", "q", "reps", "reports"})
-    ->Args({81, 10, 10000, 1})
+    ->ArgNames({"runs", "q", "reps", "outputs"})
     ->Args({81, 10, 10000, 0})
+    ->Args({81, 10, 10000, 1})
+    ->Args({81, 10, 10000, 2})
     ->UseManualTime()
     ->MinTime(3.0)
     ->Unit(benchmark::kMillisecond);

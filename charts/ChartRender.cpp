@@ -69,6 +69,7 @@ const char* ChartFormatName(ChartFormat format) {
 
 std::vector<ChartFormat> ParseChartFormats(const std::string& text) {
     std::vector<ChartFormat> formats;
+    if (text == "none") return formats;
     size_t start = 0;
     while (start <= text.size()) {
         const size_t end = std::min(text.find(',', start), text.size());
@@ -82,7 +83,7 @@ std::vector<ChartFormat> ParseChartFormats(const std::string& text) {
             format = ChartFormat::Pdf;
         else
             throw std::invalid_argument("unknown chart format '" + word +
-                                        "' (use svg, png and pdf, separated by commas)");
+                                        "' (use svg, png and pdf, separated by commas, or none)");
         bool seen = false;
         for (ChartFormat f : formats)
             seen = seen || f == format;

@@ -18,7 +18,8 @@ QVRFC_API void ReleaseDrawingCaches();
 
 // Format names as files and options spell them: "svg", "png", "pdf".
 QVRFC_API const char* ChartFormatName(ChartFormat format);
-// "svg,png" -> {Svg, Png}; repeats are dropped; std::invalid_argument naming the bad word.
+// "svg,png" -> {Svg, Png}; repeats are dropped; "none" alone -> no chart files;
+// std::invalid_argument naming the bad word.
 QVRFC_API std::vector<ChartFormat> ParseChartFormats(const std::string& text);
 
 // Each returns the complete file; std::runtime_error when cairo cannot draw it.

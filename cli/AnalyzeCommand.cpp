@@ -183,7 +183,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     analyze->add_flag("--no-reports", options->noReports,
                       "Print the summary and the verdict only; write no reports, charts or page");
     analyze
-        ->add_option("--charts", options->charts, "Chart formats: svg, png, pdf, comma-separated")
+        ->add_option("--charts", options->charts, "Chart formats: svg, png, pdf, comma-separated, or none")
         ->type_name("FORMATS");
     analyze->add_flag("--no-html", options->noHtml, "Write the charts without report.html");
     analyze

@@ -55,7 +55,7 @@ void DeclareChartsCommand(CLI::App& app, CommandRun& run) {
                    [options] { return WriteChartsOfFile(*options); });
     charts->add_option("FILE", options->dataFile, "Quality data file")->required();
     charts
-        ->add_option("--charts", options->formats, "Chart formats: svg, png, pdf, comma-separated")
+        ->add_option("--charts", options->formats, "Chart formats: svg, png, pdf, comma-separated, or none")
         ->type_name("FORMATS");
     charts->add_flag("--no-html", options->noHtml, "Do not write report.html");
     DeclareOutFolder(charts, options->outFolder);

@@ -23,15 +23,16 @@ TEST(ChartFormats, ParsedFromTheOptionText) {
     const std::vector<std::pair<std::string, F>> good = {
         {"svg", {ChartFormat::Svg}},
         {"svg,png", {ChartFormat::Svg, ChartFormat::Png}},
-        {"pdf,svg,pdf", {ChartFormat::Pdf, ChartFormat::Svg}}};
+        {"pdf,svg,pdf", {ChartFormat::Pdf, ChartFormat::Svg}},
+        {"none", {}}};
     for (const auto& [text, formats] : good)
         EXPECT_EQ(qvrfc::ParseChartFormats(text), formats) << text;
     // The bad text and the word it stumbles on.
     const std::pair<const char*, const char*> bad[] = {
-        {"", ""}, {"svg,", ""}, {"SVG", "SVG"}, {"svg,jpg", "jpg"}};
+        {"", ""}, {"svg,", ""}, {"SVG", "SVG"}, {"svg,jpg", "jpg"}, {"svg,none", "none"}};
     for (const auto& [text, word] : bad) {
         const std::string message = std::string("unknown chart format '") + word +
-                                    "' (use svg, png and pdf, separated by commas)";
+                                    "' (use svg, png and pdf, separated by commas, or none)";
         try {
             qvrfc::ParseChartFormats(text);
             ADD_FAILURE() << "accepted '" << text << "'";

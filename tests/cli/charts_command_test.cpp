@@ -52,7 +52,7 @@ TEST_F(ChartsCommand, RefusesBadInput) {
     EXPECT_FALSE(fs::exists("o/report.html"));
     ExpectRefused(
         {"charts", "short.ipt", "--charts", "svg,gif"}, 2,
-        "--charts: unknown chart format 'gif' (use svg, png and pdf, separated by commas)");
+        "--charts: unknown chart format 'gif' (use svg, png and pdf, separated by commas, or none)");
 }
 
 }  // namespace
