@@ -1,5 +1,5 @@
 // The quality data file: the reader's diagnostics, loading into the analyzer, numbers read
-// bit for bit as strtod reads them, and the set-up listing.
+// bit for bit as strtod reads them.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -259,24 +259,4 @@ TEST(QualityDataFile, ReaderTakesAFifoAndAChosenArray) {
     reader.SetArrayType(Array::OA_L8);
     EXPECT_FALSE(reader.Read("l16.ipt"));
     EXPECT_EQ(reader.GetProblem().cause, "the header announces 16 runs, but L8(2^7) has 8");
-}
-
-TEST(SetupListing, WritesArrayCountsAndValues) {
-    Analyzer analyzer;
-    LevelTable table(3, {10.0, 20.0});
-    ASSERT_EQ(analyzer.SetupDOE(1, Array::OA_L4, table.get()), 1);
-    StreamCapture out;
-    ASSERT_EQ(analyzer.DOEWriter(out.get()), 1);
-    ExpectGolden("analyzer/setup_listing_l4.txt", out.Text());
-
-    FILE* none = nullptr;
-    EXPECT_EQ(analyzer.DOEWriter(none), 0);
-    analyzer.Clear();
-    StreamCapture released;
-    EXPECT_EQ(analyzer.DOEWriter(released.get()), 0);
-    Analyzer bare;
-    ASSERT_EQ(bare.SetupDOE(1, 4, 3, 2, nullptr), 1);
-    StreamCapture noArray;
-    EXPECT_EQ(bare.DOEWriter(noArray.get()), 0);
-    EXPECT_EQ(released.Text() + noArray.Text(), "");
 }

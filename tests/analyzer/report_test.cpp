@@ -139,6 +139,7 @@ std::string Sections(const Analyzer& a) {
     const auto call = [&](const std::string& name, int result) {
         std::fprintf(out, "<%s returned %d>\n", name.c_str(), result);
     };
+    call("DOEWriter listing", a.DOEWriter(out));
     for (int style : {0, 1})
         call(FormatText("DOEWriter %d", style), a.DOEWriter(out, style));
     for (int style : {0, 1, 2}) {
@@ -177,7 +178,8 @@ TEST(Reports, StyleFollowsTheFileNameAndSetUpWritesItsLog) {
     for (const char* name : {"L4.CSV", "l4csv"})
         ExpectGolden("analyzer/hand_worked_l4.csv.txt", Report(a, name, "report.csv"));
     EXPECT_EQ(a.Writer("no-such-dir/report.log", "Tester"), 0);
-    EXPECT_EQ(a.DOEWriter(nullptr, 0) + a.WriteRunQualityData(nullptr, 0, "x") +
+    EXPECT_EQ(a.DOEWriter(nullptr) + a.DOEWriter(nullptr, 0) +
+                  a.WriteRunQualityData(nullptr, 0, "x") +
                   a.WriteFactorEffectData(nullptr, 0, "x") +
                   a.WriteQualityResponsePlotData(0, nullptr, "x"),
               0);

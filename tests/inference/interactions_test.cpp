@@ -6,6 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "arrays/OAInteractions.h"
 #include "inference/InteractionTerms.h"
 #include "inference/Verdict.h"
 #include "results/VerdictReport.h"
@@ -105,10 +106,17 @@ TEST(InteractionAnova, SumsOfSquaresFAndPMatchR) {
         ASSERT_NE(term, nullptr);
         EXPECT_NEAR(term->ss, row.ss, 1e-9 * row.ss);
         EXPECT_EQ(term->dof, row.dof);
-        if (!std::isnan(row.f)) {
-            EXPECT_NEAR(term->f, row.f, 1e-6 * row.f);
-            EXPECT_NEAR(term->p, row.p, 1e-6 * row.p);
-        }
+        if (std::isnan(row.f)) continue;
+        EXPECT_NEAR(term->f, row.f, 1e-6 * row.f);
+        EXPECT_NEAR(term->p, row.p, 1e-6 * row.p);
+        // The array's own sums of squares of the pair: from the cell means, and from the
+        // interaction's columns where it has them.
+        const Array::OA_TYPE type = row.design.array;
+        const int a = row.term[0] - 'A', b = row.term[2] - 'A';
+        EXPECT_NEAR(qvrfc::CellInteractionSumOfSquares(type, a, b, row.design.y), row.ss, 1e-9);
+        const std::vector<int> columns = qvrfc::InteractionColumns(type, a, b);
+        const double byColumns = qvrfc::InteractionSumOfSquares(type, columns, row.design.y);
+        EXPECT_NEAR(columns.empty() ? row.ss : byColumns, row.ss, 1e-9);
     }
 }
 
