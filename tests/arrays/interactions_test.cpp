@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "arrays/OAInteractions.h"
 #include "common/QVRFCReportStyle.h"
 #include "support/golden.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -173,16 +173,6 @@ TEST(Interactions, PlacementConfoundingAndSmallestArray) {
     EXPECT_EQ(Confounded(OA::OA_L8, {0, 1, 3, 6}, {AB}), " C*D with A*B on 3");
 }
 
-// The message of the std::invalid_argument a call throws; "" when it throws none.
-std::string Refusal(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const std::invalid_argument& error) {
-        return error.what();
-    }
-    return "";
-}
-
 TEST(Interactions, RefusesColumnsOutsideTheArrayAndWrongResponseCounts) {
     const std::vector<double> eight(8);
     const std::pair<std::function<void()>, const char*> cases[] = {
@@ -199,7 +189,7 @@ TEST(Interactions, RefusesColumnsOutsideTheArrayAndWrongResponseCounts) {
          "L8(2^7) has no column 10"},
     };
     for (const auto& [call, message] : cases)
-        EXPECT_EQ(Refusal(call), message);
+        EXPECT_EQ(qvrfc_test::Refusal(call), message);
 }
 
 }  // namespace

@@ -432,16 +432,6 @@ TEST(InteractionReport, TablesOfMeansAndSnRatios) {
     qvrfc_test::ExpectGolden("verdict_interaction_l8.txt", qvrfc::VerdictText(VerdictOf(kAB8)));
 }
 
-// The message of the std::invalid_argument a call throws.
-std::string Refusal(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const std::invalid_argument& error) {
-        return error.what();
-    }
-    return "(nothing refused)";
-}
-
 // What the analysis refuses, one golden line per case with the reason given.
 TEST(Verdict, RefusesWithTheReason) {
     CQVRFCDOEAnalyzer l4;
@@ -458,7 +448,8 @@ TEST(Verdict, RefusesWithTheReason) {
     };
     std::string said;
     for (const auto& [values, model] : responses)
-        said += Refusal([&] { qvrfc::AnalyzeResponse(layout, model, values, {}); }) + "\n";
+        said +=
+            qvrfc_test::Refusal([&] { qvrfc::AnalyzeResponse(layout, model, values, {}); }) + "\n";
     // Declared interactions; no factors given: a main effect for every factor of the array.
     const std::vector<double> y8(8, 1.0), y12(12, 1.0), y18(18, 1.0);
     const Design designs[] = {
@@ -476,7 +467,7 @@ TEST(Verdict, RefusesWithTheReason) {
         const CQVRFCDOEAnalyzer analyzer = AnalyzerOf(design);
         qvrfc::VerdictSettings settings = SettingsOf(analyzer, design);
         if (design.factors.empty()) settings.terms.clear();
-        said += Refusal([&] { qvrfc::AnalyzeVerdict(analyzer, settings); }) + "\n";
+        said += qvrfc_test::Refusal([&] { qvrfc::AnalyzeVerdict(analyzer, settings); }) + "\n";
     }
     qvrfc_test::ExpectGolden("inference/refusals.txt", said);
 }
