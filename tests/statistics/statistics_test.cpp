@@ -116,18 +116,19 @@ TEST(Statistics, PassesAndReadings) {
 TEST(SampleFunctions, MeanAndPopulationDeviationInAllForms) {
     Values a(std::vector<double>{9, 1, 2, 3}), empty;
     const double* p = a.GetData();
-    const double means[] = {Stats::GetArithmeticMean(a, 0), Stats::GetArithmeticMean(&a, 0),
-                            Stats::GetArithmeticMean(4, p, 0), Stats::GetArithmeticMean(3, p, 1)};
-    const double deviations[] = {
-        Stats::GetStandardDeviation(a, 0), Stats::GetStandardDeviation(&a, 0),
-        Stats::GetStandardDeviation(4, p, 0), Stats::GetStandardDeviation(3, p, 1)};
-    const double expectedMeans[] = {3.75, 3.75, 3.75, 2.0};
-    const double expectedDeviations[] = {std::sqrt(9.6875), std::sqrt(9.6875), std::sqrt(9.6875),
-                                         std::sqrt(2.0 / 3.0)};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_DOUBLE_EQ(means[i], expectedMeans[i]) << i;
-        EXPECT_DOUBLE_EQ(deviations[i], expectedDeviations[i]) << i;
-    }
+    const double variance = 9.6875, fromOne = 2.0 / 3.0;  // of 9 1 2 3, and of 1 2 3
+    const std::pair<double, double> cases[] = {
+        {Stats::GetArithmeticMean(a, 0), 3.75},
+        {Stats::GetArithmeticMean(&a, 0), 3.75},
+        {Stats::GetArithmeticMean(4, p, 0), 3.75},
+        {Stats::GetArithmeticMean(3, p, 1), 2.0},
+        {Stats::GetStandardDeviation(a, 0), std::sqrt(variance)},
+        {Stats::GetStandardDeviation(&a, 0), std::sqrt(variance)},
+        {Stats::GetStandardDeviation(4, p, 0), std::sqrt(variance)},
+        {Stats::GetStandardDeviation(3, p, 1), std::sqrt(fromOne)},
+    };
+    for (const auto& [actual, expected] : cases)
+        EXPECT_DOUBLE_EQ(actual, expected);
     // Bad arguments: no values, no storage, or a start that would leave the array.
     EXPECT_EQ(Stats::GetArithmeticMean(empty, 0) + Stats::GetArithmeticMean(&empty, 0) +
                   Stats::GetArithmeticMean(static_cast<Values*>(nullptr), 0) +
