@@ -1,5 +1,5 @@
 // The quality data file: the reader's diagnostics, loading into the analyzer, numbers read
-// bit for bit as strtod reads them, and the set-up listing.
+// bit for bit as strtod reads them.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -17,13 +17,13 @@
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "analyzer/QVRFCDOEDataFileReader.h"
+#include "reference_data.h"
 #include "support/golden.h"
-#include "support/report_test_support.h"
 #include "support/test_support.h"
 
 using namespace qvrfc_test;
-using Analyzer = CQVRFCDOEAnalyzer;
-using Array = CQVRFCDOETaguchiOrthogonalArray;
+using namespace reference;
+using qvrfc::FormatText;
 
 namespace {
 
@@ -63,10 +63,11 @@ std::string Loaded(const Analyzer& analyzer, const std::string& name) {
     for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
         for (int r = 0; r < analyzer.GetNoRun(); ++r) {
             const int count = analyzer.GetRunNoQualityData(q, r);
-            text += Fmt("  quality %d, run %2d: %d, average %g, deviation %g:", q + 1, r + 1, count,
-                        analyzer.GetRunQualityValue(q, r), analyzer.GetRunStandardDeviation(q, r));
+            text += FormatText("  quality %d, run %2d: %d, average %g, deviation %g:", q + 1, r + 1,
+                               count, analyzer.GetRunQualityValue(q, r),
+                               analyzer.GetRunStandardDeviation(q, r));
             for (int i = 0; i < count; ++i)
-                text += Fmt(" %.17g", analyzer.GetQualityValue(q, r, i));
+                text += FormatText(" %.17g", analyzer.GetQualityValue(q, r, i));
             text += "\n";
         }
     }
@@ -153,9 +154,9 @@ TEST(QualityDataFile, ReadsNumbersAsStrtodDoes) {
         double value = 0.0;
         std::memcpy(&value, &state, sizeof value);
         if (value != value) continue;
-        tokens.push_back(Fmt(i % 2 ? "%.17g" : "%.3f", i % 2 ? value : value * 1e-300));
+        tokens.push_back(FormatText(i % 2 ? "%.17g" : "%.3f", i % 2 ? value : value * 1e-300));
         const double moderate = static_cast<double>(state >> 11) * 1e-9 - 4.5e6;
-        tokens.push_back(Fmt("%.*f", i % 24, i % 3 ? moderate : moderate * 1e-7));
+        tokens.push_back(FormatText("%.*f", i % 24, i % 3 ? moderate : moderate * 1e-7));
     }
     ExpectLoadedAsStrtod("", tokens, " \t\n\r\v\f");
     // A number longer than the part of the file read at a time.
@@ -225,8 +226,8 @@ TEST(QualityDataFile, RefusedFilesSayWhereAndWhyAndChangeNothing) {
         CQVRFCDOEDataFileReader reader;
         EXPECT_FALSE(reader.Read(name)) << name;
         const CQVRFCDOEDataFileReader::Problem& problem = reader.GetProblem();
-        said += Fmt("[quality %d, run %d] ", problem.quality, problem.run) + reader.Describe(name) +
-                "\n";
+        said += FormatText("[quality %d, run %d] ", problem.quality, problem.run) +
+                reader.Describe(name) + "\n";
         if (i < texts.size() && texts[i] == surplus) continue;
         Analyzer analyzer;
         SetupKnownL9(analyzer);
@@ -258,24 +259,4 @@ TEST(QualityDataFile, ReaderTakesAFifoAndAChosenArray) {
     reader.SetArrayType(Array::OA_L8);
     EXPECT_FALSE(reader.Read("l16.ipt"));
     EXPECT_EQ(reader.GetProblem().cause, "the header announces 16 runs, but L8(2^7) has 8");
-}
-
-TEST(SetupListing, WritesArrayCountsAndValues) {
-    Analyzer analyzer;
-    LevelTable table(3, {10.0, 20.0});
-    ASSERT_EQ(analyzer.SetupDOE(1, Array::OA_L4, table.get()), 1);
-    StreamCapture out;
-    ASSERT_EQ(analyzer.DOEWriter(out.get()), 1);
-    ExpectGolden("analyzer/setup_listing_l4.txt", out.Text());
-
-    FILE* none = nullptr;
-    EXPECT_EQ(analyzer.DOEWriter(none), 0);
-    analyzer.Clear();
-    StreamCapture released;
-    EXPECT_EQ(analyzer.DOEWriter(released.get()), 0);
-    Analyzer bare;
-    ASSERT_EQ(bare.SetupDOE(1, 4, 3, 2, nullptr), 1);
-    StreamCapture noArray;
-    EXPECT_EQ(bare.DOEWriter(noArray.get()), 0);
-    EXPECT_EQ(released.Text() + noArray.Text(), "");
 }

@@ -1,11 +1,12 @@
 // Short names and reference experiments shared by the analyzer tests: data set B (L9, five
-// observations per run), with helpers that enter runs the way a host does.
+// observations per run), a hand-worked L4, with helpers that enter runs the way a host does.
 #pragma once
 
 #include <cmath>
 #include <vector>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
+#include "common/QVRFCTextFormat.h"
 
 using Analyzer = CQVRFCDOEAnalyzer;
 using Array = CQVRFCDOETaguchiOrthogonalArray;
@@ -56,6 +57,28 @@ inline void SetUpL4SNRatios(CQVRFCDOEAnalyzer& analyzer, const std::vector<doubl
     for (int run = 0; run < 4; ++run)
         EnterRun(analyzer, 0, run, {std::pow(10.0, decibels[run] / 20)});
     SetLevelNumbersAsValues(analyzer);
+}
+
+// Level values per factor: level l of every factor has the value values[l].
+struct LevelTable {
+    LevelTable(int nFactor, std::vector<double> values)
+        : rows(static_cast<size_t>(nFactor), std::move(values)) {
+        for (auto& row : rows)
+            pointers.push_back(row.data());
+    }
+    double** get() { return pointers.data(); }
+    std::vector<std::vector<double>> rows;
+    std::vector<double*> pointers;
+};
+
+// The L4 experiment worked out by hand: factor values 10 (level 1) and 20 (level 2), one
+// quality, runs with averages 10, 12, 14, 20 and observations one unit below and above.
+inline void SetupHandWorkedL4(CQVRFCDOEAnalyzer& analyzer) {
+    LevelTable table(3, {10.0, 20.0});
+    analyzer.SetupDOE(1, CQVRFCDOETaguchiOrthogonalArray::OA_L4, table.get());
+    const double averages[4] = {10.0, 12.0, 14.0, 20.0};
+    for (int run = 0; run < 4; ++run)
+        EnterRun(analyzer, 0, run, {averages[run] - 1.0, averages[run] + 1.0});
 }
 
 }  // namespace reference

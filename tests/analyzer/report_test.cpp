@@ -1,17 +1,21 @@
 // Every report and report section of a set of experiments, kept as golden text: the complete
-// report in both styles and each section writer in each style with its result.
+// report in both styles and each section writer in each style with its result. Uneven, empty
+// or missing observations keep one column per observation of the longest run and never print
+// the missing mark as a number; titles and names that look like formats are printed as text.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
+#include "reference_data.h"
 #include "support/golden.h"
-#include "support/report_test_support.h"
 #include "support/test_support.h"
 
 using namespace qvrfc_test;
+using namespace reference;
+using qvrfc::FormatText;
 
 namespace {
 
@@ -51,6 +55,13 @@ void MixedL18(Analyzer& a) {
     a.SetFactorPooled(1, 5, 2);
     // Changed after entry: the reports show the S/N ratios stored before.
     a.SetQualityCharacteristic(2, Analyzer::SMALLER_THE_BETTER, 0.0);
+}
+
+// An L4 experiment with the observations of each run as given (none entered for an empty run).
+void OddL4(Analyzer& a, const std::vector<std::vector<double>>& runs) {
+    a.SetupDOE(1, Array::OA_L4, nullptr);
+    for (int r = 0; r < 4; ++r)
+        if (!runs[r].empty()) EnterRun(a, 0, r, runs[r]);
 }
 
 struct Experiment {
@@ -95,6 +106,22 @@ const Experiment kExperiments[] = {
          a.Clear();
      }},
     {"empty", [](Analyzer&) {}},
+    {"short_first_run",
+     [](Analyzer& a) {
+         OddL4(a, {{5.0}, {4.0, 6.0, 5.5}, {7.0, 8.0, 7.5}, {1.0, 2.0, 3.0}});
+     }},
+    {"empty_first_run",
+     [](Analyzer& a) {
+         OddL4(a, {{}, {4.0, 6.0}, {7.0, 8.0}, {1.0, 2.0}});
+     }},
+    {"all_missing",
+     [](Analyzer& a) {
+         OddL4(a, std::vector<std::vector<double>>(4, {2e12, 2e12}));
+     }},
+    {"no_observations",
+     [](Analyzer& a) {
+         OddL4(a, {{}, {}, {}, {}});
+     }},
 };
 
 // The report written under fileName, with that name shown as "report.<ext>".
@@ -112,15 +139,18 @@ std::string Sections(const Analyzer& a) {
     const auto call = [&](const std::string& name, int result) {
         std::fprintf(out, "<%s returned %d>\n", name.c_str(), result);
     };
+    call("DOEWriter listing", a.DOEWriter(out));
     for (int style : {0, 1})
-        call(Fmt("DOEWriter %d", style), a.DOEWriter(out, style));
+        call(FormatText("DOEWriter %d", style), a.DOEWriter(out, style));
     for (int style : {0, 1, 2}) {
-        call(Fmt("WriteRunQualityData %d", style), a.WriteRunQualityData(out, style, "[Run]"));
-        call(Fmt("WriteFactorEffectData %d", style), a.WriteFactorEffectData(out, style, "[FE]"));
+        call(FormatText("WriteRunQualityData %d", style),
+             a.WriteRunQualityData(out, style, "[Run %s%n]"));
+        call(FormatText("WriteFactorEffectData %d", style),
+             a.WriteFactorEffectData(out, style, "[FE %d%n]"));
     }
     for (int q = -1; q <= a.GetNoQuality(); ++q)
-        call(Fmt("WriteQualityResponsePlotData %d", q),
-             a.WriteQualityResponsePlotData(q, out, "[Plot]"));
+        call(FormatText("WriteQualityResponsePlotData %d", q),
+             a.WriteQualityResponsePlotData(q, out, "[Plot %x%n]"));
     return out.Text();
 }
 
@@ -148,8 +178,21 @@ TEST(Reports, StyleFollowsTheFileNameAndSetUpWritesItsLog) {
     for (const char* name : {"L4.CSV", "l4csv"})
         ExpectGolden("analyzer/hand_worked_l4.csv.txt", Report(a, name, "report.csv"));
     EXPECT_EQ(a.Writer("no-such-dir/report.log", "Tester"), 0);
-    EXPECT_EQ(a.DOEWriter(nullptr, 0) + a.WriteRunQualityData(nullptr, 0, "x") +
+    EXPECT_EQ(a.DOEWriter(nullptr) + a.DOEWriter(nullptr, 0) +
+                  a.WriteRunQualityData(nullptr, 0, "x") +
                   a.WriteFactorEffectData(nullptr, 0, "x") +
                   a.WriteQualityResponsePlotData(0, nullptr, "x"),
               0);
+}
+
+TEST(Reports, ReportPastTheByteLimitIsRefusedUnwritten) {
+    Analyzer analyzer;
+    ASSERT_EQ(analyzer.SetupDOE(1, Array::OA_L81, nullptr), 1);
+    // 1.1 million observations in the first run: 81 rows of 13 bytes a column pass 1 GiB.
+    ASSERT_EQ(analyzer.SetQualityValue(0, 0, 1.0, 1100000), 1);
+    WriteFile("huge.log", "the earlier report\n");
+    errno = 0;
+    EXPECT_EQ(analyzer.Writer("huge.log", "odd"), 0);
+    EXPECT_EQ(errno, EFBIG);
+    EXPECT_EQ(ReadFile("huge.log"), "the earlier report\n");
 }

@@ -1,10 +1,9 @@
 // Interactions: the construction against the stored tables, interaction columns against the
-// level patterns, placement with declared interactions, remaining confounding, the smallest
-// array and interaction sums of squares against R's lm().
+// level patterns, placement with declared interactions, remaining confounding and the smallest
+// array. Interaction sums of squares are checked against R with the verdict's ANOVA.
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "arrays/OAInteractions.h"
 #include "common/QVRFCReportStyle.h"
 #include "support/golden.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -173,68 +173,23 @@ TEST(Interactions, PlacementConfoundingAndSmallestArray) {
     EXPECT_EQ(Confounded(OA::OA_L8, {0, 1, 3, 6}, {AB}), " C*D with A*B on 3");
 }
 
-// Reference data: one response per run. L8: A, B, C on columns 1, 2, 4; L16: A, B, C, D on
-// columns 1, 2, 4, 8; L27: A, B, C on columns 1, 2, 5; L18: A, B, C on columns 1, 2, 3.
-const std::vector<double> kY8 = {12.4, 15.1, 13.8, 19.6, 11.2, 14.9, 16.3, 22.5};
-const std::vector<double> kY16 = {41.2, 38.5, 44.9, 47.3, 36.8, 40.1, 52.6, 49.0,
-                                  39.7, 43.3, 45.8, 51.4, 37.9, 42.6, 48.2, 55.1};
-const std::vector<double> kY27 = {23.1, 25.4, 27.9, 22.6, 26.8, 30.2, 21.7, 24.9, 31.5,
-                                  28.3, 29.0, 33.6, 26.1, 30.7, 35.2, 25.8, 29.9, 36.4,
-                                  30.5, 31.8, 35.0, 27.2, 33.9, 38.1, 29.6, 32.4, 40.3};
-const std::vector<double> kY18 = {10.2, 11.8, 13.1, 12.5, 15.3, 14.0, 11.1, 16.4, 13.7,
-                                  12.9, 13.4, 15.8, 14.6, 18.2, 16.9, 13.3, 17.5, 19.4};
-
-// The interaction sums of squares R gives: anova(lm(y ~ A*B + C)) on L8, L27 and L18,
-// anova(lm(y ~ A*B + C*D)) on L16.
-TEST(Interactions, InteractionSumsOfSquaresMatchR) {
-    const struct {
-        OA::OA_TYPE type;
-        const std::vector<double>& y;
-        int a, b;         // the interacting factors' columns
-        Columns columns;  // their interaction's columns
-        double expected;
-    } cases[] = {
-        {OA::OA_L8, kY8, 0, 1, {2}, 5.78},
-        {OA::OA_L16, kY16, 0, 1, {2}, 0.5625},
-        {OA::OA_L16, kY16, 3, 7, {11}, 0.36},
-        {OA::OA_L27, kY27, 0, 1, {2, 3}, 2.4088888888889},
-        {OA::OA_L18, kY18, 0, 1, {}, 0.3344444444444},
-    };
-    for (const auto& c : cases) {
-        const char* name = qvrfc::CatalogueName(c.type);
-        EXPECT_NEAR(qvrfc::CellInteractionSumOfSquares(c.type, c.a, c.b, c.y), c.expected, 1e-9)
-            << name;
-        if (!c.columns.empty()) {
-            EXPECT_NEAR(qvrfc::InteractionSumOfSquares(c.type, c.columns, c.y), c.expected, 1e-9)
-                << name;
-        }
-    }
-}
-
-// The message of the std::invalid_argument a call throws; "" when it throws none.
-std::string Refusal(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const std::invalid_argument& error) {
-        return error.what();
-    }
-    return "";
-}
-
 TEST(Interactions, RefusesColumnsOutsideTheArrayAndWrongResponseCounts) {
     const std::vector<double> eight(8);
-    EXPECT_EQ(Refusal([] {
-                  qvrfc::ColumnSumOfSquares(OA::OA_L8, 0, {1.0, 2.0});
-              }),
-              "L8(2^7) has 8 runs, not 2 responses");
-    EXPECT_EQ(Refusal([&] { qvrfc::ColumnSumOfSquares(OA::OA_L8, 7, eight); }),
-              "L8(2^7) has no column 8");
-    EXPECT_EQ(Refusal([&] { qvrfc::CellInteractionSumOfSquares(OA::OA_L8, 0, -1, eight); }),
-              "L8(2^7) has no column 0");
-    EXPECT_EQ(Refusal([] {
-                  qvrfc::RemainingConfounding(OA::OA_L8, {0, 9}, {});
-              }),
-              "L8(2^7) has no column 10");
+    const std::pair<std::function<void()>, const char*> cases[] = {
+        {[] {
+             qvrfc::ColumnSumOfSquares(OA::OA_L8, 0, {1.0, 2.0});
+         },
+         "L8(2^7) has 8 runs, not 2 responses"},
+        {[&] { qvrfc::ColumnSumOfSquares(OA::OA_L8, 7, eight); }, "L8(2^7) has no column 8"},
+        {[&] { qvrfc::CellInteractionSumOfSquares(OA::OA_L8, 0, -1, eight); },
+         "L8(2^7) has no column 0"},
+        {[] {
+             qvrfc::RemainingConfounding(OA::OA_L8, {0, 9}, {});
+         },
+         "L8(2^7) has no column 10"},
+    };
+    for (const auto& [call, message] : cases)
+        EXPECT_EQ(qvrfc_test::Refusal(call), message);
 }
 
 }  // namespace

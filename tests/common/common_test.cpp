@@ -1,3 +1,5 @@
+// The small common pieces: text, growing arrays, time stamps, the error exit and the checked
+// output, which passes on every byte in order whatever its buffer size.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,6 +11,8 @@
 #include "common/QVRFCConstants.h"
 #include "common/QVRFCDoubleArray.h"
 #include "common/QVRFCPlatform.h"
+// The output is internal to the library (not exported): its source is compiled in here.
+#include "common/QVRFCTextOutput.cpp"  // NOLINT(bugprone-suspicious-include)
 #include "support/golden.h"
 #include "support/test_support.h"
 
@@ -51,4 +55,26 @@ TEST(PlatformDeathTest, ErrorExitPrintsAndEndsWithStatusOne) {
         wait(&status);
     });
     EXPECT_EQ(out, "@@@@( Error: boom\n");
+}
+
+TEST(TextOutput, TextCrossingTheBufferArrivesWhole) {
+    const std::string name(100, 'x');
+    char numbers[400];
+    std::snprintf(numbers, sizeof numbers, "%12.4f%-12.4f%.4f", -3.14159, 2.5, 1e300);
+    const std::string expected = "head " + name + "|42" + std::string(20, '=') + numbers;
+    for (size_t capacity : {size_t{1}, size_t{7}, size_t{64}, size_t{1} << 18}) {
+        qvrfc_test::StreamCapture capture;
+        {
+            qvrfc::TextOutput out(capture, capacity);
+            out.Put("head ");
+            out.Format("%s|%d", name.c_str(), 42);
+            out.Repeat('=', 20);
+            out.Fixed4(-3.14159, 12, false);
+            out.Fixed4(2.5, 12, true);
+            out.Fixed4(1e300, 0, true);
+            EXPECT_EQ(out.Size(), expected.size()) << capacity;
+            EXPECT_TRUE(out.Finish()) << capacity;
+        }
+        EXPECT_EQ(capture.Text(), expected) << capacity;
+    }
 }

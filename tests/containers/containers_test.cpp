@@ -1,14 +1,15 @@
 // The observation records of one run and of a whole experiment: slots, statistics, report
-// lines and the reader of counted groups.
+// lines and the reader of counted groups. Each step's state is kept as golden text.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "common/QVRFCConstants.h"
 #include "containers/QVRFCDOERunQualityData.h"
 #include "containers/QVRFCDOERunQualityFactorData.h"
+#include "support/golden.h"
 #include "support/test_support.h"
 
 using qvrfc_test::StreamCapture;
@@ -17,11 +18,44 @@ using Runs = CQVRFCDOERunQualityFactorData;
 
 namespace {
 
-template <class Data, class... Which>
-std::string Written(Data& data, int style, Which... which) {
-    StreamCapture out;
-    EXPECT_EQ(data.WriteData(out, which..., style), 1);
-    return out.Text();
+// Both report lines (or sets of lines) with WriteData's answer, for run... if given.
+template <class Data, class... Run>
+std::string Written(Data& data, Run... run) {
+    std::string text;
+    for (int style : {0, 1}) {
+        StreamCapture out;
+        const int result = data.WriteData(out, run..., style);
+        text += "  [" + std::to_string(result) + "] " + out.Text();
+        if (text.back() != '\n') text += '\n';
+    }
+    return text;
+}
+
+// The slots ("?" marks one without an observation), the statistics and the report lines.
+std::string State(const std::string& step, Record& d) {
+    std::ostringstream text;
+    text.precision(15);
+    text << step << ": slots";
+    for (int i = 0; i < d.GetQualityDataCount(); ++i)
+        text << " " << d.GetValue(i) << (d.IsValidValue(i) ? "" : "?");
+    text << ", average " << d.GetAverageValue() << ", deviation " << d.GetStandardDeviationValue();
+    return text.str() + "\n" + Written(d);
+}
+
+// The overall statistics and lines, then per run (one outside each end included) its count,
+// first value, statistics and lines.
+std::string State(const std::string& step, Runs& d) {
+    std::ostringstream text;
+    text.precision(15);
+    text << step << ": runs " << d.GetRunCount() << ", average " << d.GetAverageValue()
+         << ", deviation " << d.GetStandardDeviationValue() << "\n"
+         << Written(d);
+    for (int run = -1; run <= d.GetRunCount(); ++run)
+        text << " run " << run << ": count " << d.GetQualityDataCount(run) << ", first "
+             << d.GetValue(run, 0) << ", average " << d.GetAverageValue(run) << ", deviation "
+             << d.GetStandardDeviationValue(run) << "\n"
+             << Written(d, run);
+    return text.str();
 }
 
 // A stream holding text, positioned at its start.
@@ -37,41 +71,27 @@ FILE* Input(const std::string& text) {
 TEST(RunQualityData, SlotsStatisticsAndReportLines) {
     Record data;  // one slot without storage
     data.SetValue(5.0, 0);
-    EXPECT_EQ(data.GetValue(0) + data.GetAverageValue() + data.GetStandardDeviationValue(), 0.0);
-    EXPECT_EQ(Written(data, 0) + Written(data, 1), "   \n   ,\n");
-    EXPECT_EQ(data.WriteData(nullptr, 0), 0);
-
-    EXPECT_EQ(data.CreateData(-1), 0);
+    std::string text = State("no storage, 5 set", data);
+    EXPECT_EQ(data.WriteData(nullptr, 0) + data.CreateData(-1), 0);
     EXPECT_EQ(data.CreateData(3), 1);
-    EXPECT_EQ(data.IsValidValue(0), 0);
-    for (int i = 0; i < 3; ++i)
+    text += State("three slots", data);
+    for (int i = 0; i < 4; ++i)
         data.SetValue(i + 1.0, i);
-    data.SetValue(9.0, 3);
     data.SetValue(9.0, -1);
-    EXPECT_EQ(Written(data, 0), "   3\t 1   2   3  2\t\t1.00e+00\n");
-    EXPECT_EQ(Written(data, 1), "   3\t, 1  , 2  , 3  ,2\t,\t1.00e+00\n");
-
-    // Missing slots are skipped and written blank; exactly 1e12 is an observation.
+    text += State("1 2 3 set, 4 and 9 outside", data);
     data.SetValue(qvrfc::kMissingValue, 1);
-    EXPECT_EQ(data.IsValidValue(1), 0);
-    EXPECT_EQ(Written(data, 0), "   3\t 1      3  2\t\t1.41e+00\n");
+    text += State("the second missing", data);
     data.SetValue(1e12 + 1.0, 0);
-    EXPECT_DOUBLE_EQ(data.GetAverageValue(), 3.0);
-    EXPECT_EQ(data.GetStandardDeviationValue(), 0.0);
+    text += State("the first just above 1e12: missing", data);
     data.SetValue(1e12, 0);
-    EXPECT_EQ(data.IsValidValue(0), 1);
-    EXPECT_DOUBLE_EQ(data.GetAverageValue(), (1e12 + 3.0) / 2.0);
-
-    // Caches survive CreateData; with no observation both statistics are 0.0.
+    text += State("the first exactly 1e12: an observation", data);
     data.CreateData(2);
-    EXPECT_DOUBLE_EQ(data.GetAverageValue(), (1e12 + 3.0) / 2.0);
+    text += State("two slots made: the statistics cached before kept", data);
     data.SetValue(qvrfc::kMissingValue, 0);
-    EXPECT_EQ(Written(data, 0), "   2\t      0\t\t0.00e+00\n");
-
-    // A request beyond the slot limit fails and keeps the record as it was.
-    EXPECT_EQ(data.CreateData(Record::kMaxSlots + 1), 0);
-    EXPECT_EQ(data.CreateData(2147483647), 0);
-    EXPECT_EQ(data.GetQualityDataCount(), 2);
+    text += State("no observation", data);
+    EXPECT_EQ(data.CreateData(Record::kMaxSlots + 1) + data.CreateData(2147483647), 0);
+    text += State("requests beyond the slot limit refused", data);
+    qvrfc_test::ExpectGolden("containers/run.txt", text);
 }
 
 TEST(RunQualityData, LoadDataReadsCountAndValues) {
@@ -107,42 +127,23 @@ TEST(RunQualityData, LoadDataReadsCountAndValues) {
 }
 
 TEST(RunQualityFactorData, RunsStatisticsAndReportLines) {
-    Runs data;  // run 0 holds 1, 2, 3 and run 1 holds 4, missing, 8
+    Runs data;
+    EXPECT_EQ(data.WriteData(nullptr, 0) + data.WriteData(nullptr, 0, 0), 0);
+    std::string text = State("fresh", data);
     EXPECT_EQ(data.CreateData(2, 3), 1);
     for (int i = 0; i < 3; ++i)
         data.SetValue(0, i + 1.0, i);
-    data.SetValue(1, 4.0, 0);
+    for (int run : {1, -1, 2})  // the last two are ignored
+        data.SetValue(run, 4.0, 0);
     data.SetValue(1, 8.0, 2);
-    EXPECT_DOUBLE_EQ(data.GetAverageValue(), 4.0);
-    EXPECT_DOUBLE_EQ(data.GetStandardDeviationValue(), (1.0 + std::sqrt(8.0)) / 2.0);
-    EXPECT_EQ(Written(data, 0),
-              "1\t   3\t 1   2   3  2\t\t1.00e+00\n2\t   3\t 4      8  6\t\t2.83e+00\n");
-    EXPECT_EQ(qvrfc_test::Lines(Written(data, 1))[1], "2,\t   3\t, 4  ,   , 8  ,6\t,\t2.83e+00");
-    EXPECT_EQ(Written(data, 0, 1), "   3\t 4      8  6\t\t2.83e+00\n");
-    EXPECT_EQ(data.WriteData(nullptr, 0) + data.WriteData(nullptr, 0, 0), 0);
-    for (int run : {-1, 2}) {  // bad runs: 0 and 0.0, setters ignored
-        data.SetValue(run, 9.0, 0);
-        EXPECT_EQ(data.GetQualityDataCount(run) + data.GetValue(run, 0) +
-                      data.GetAverageValue(run) + data.GetStandardDeviationValue(run) +
-                      data.WriteData(stdout, run, 0),
-                  0.0);
-    }
-
-    // No runs asked for: storage released, the run count kept, nothing written.
+    text += State("run 1 holds 1 2 3, run 2 holds 4, missing, 8", data);
     EXPECT_EQ(data.CreateData(0, 3), 1);
-    EXPECT_EQ(data.GetRunCount(), 2);
-    EXPECT_EQ(data.GetValue(0, 0) + data.GetAverageValue(0) + data.GetAverageValue(), 0.0);
-    StreamCapture out;
-    EXPECT_EQ(data.WriteData(out, 0), 0);
-    EXPECT_EQ(out.Text(), "");
-
-    // A negative slot count leaves every run at one slot without storage.
+    text += State("no runs asked for: storage released, the run count kept", data);
     EXPECT_EQ(data.CreateData(2, -1), 1);
-    EXPECT_EQ(Written(data, 0), "1\t   \n2\t   \n");
-    // Requests beyond the slot limit fail without touching the records.
-    EXPECT_EQ(data.CreateData(2147483647, 2147483647), 0);
-    EXPECT_EQ(data.CreateData(1 << 20, 1 << 20), 0);
-    EXPECT_EQ(data.GetQualityDataCount(1), 1);
+    text += State("a negative slot count: one slot without storage", data);
+    EXPECT_EQ(data.CreateData(2147483647, 2147483647) + data.CreateData(1 << 20, 1 << 20), 0);
+    text += State("requests beyond the slot limit refused", data);
+    qvrfc_test::ExpectGolden("containers/runs.txt", text);
 }
 
 TEST(RunQualityFactorData, LoadDataReadsOneGroupPerRun) {

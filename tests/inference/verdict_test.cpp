@@ -1,12 +1,18 @@
 // The verdict layer against reference figures computed with R (aov, pf, qf) on the same
 // data: an L18 and an L27 with three repetitions, an L8 with two, a saturated L9 with one.
+// Declared interactions as ANOVA terms, against R's anova(lm(y ~ A*B + ...)): an L8, an L16
+// with two interactions, an L27 with one 3-level interaction and the L18 pair of columns 1
+// and 2, whose interaction stands apart.
 #include "inference/Verdict.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <stdexcept>
 
+#include "arrays/OAInteractions.h"
+#include "inference/InteractionTerms.h"
 #include "results/VerdictReport.h"
 #include "support/golden.h"
 #include "support/test_support.h"
@@ -267,39 +273,6 @@ TEST(VerdictAnova, RunSummaryKeepsPrecisionFarFromZero) {
     EXPECT_EQ(run.Max() - run.Min(), 3.0);
 }
 
-TEST(VerdictAnova, RefusesWhatItCannotAnalyse) {
-    CQVRFCDOEAnalyzer analyzer;
-    analyzer.SetupDOE(1, Array::OA_L4, nullptr);
-    const qvrfc::DesignLayout layout = qvrfc::LayoutOf(analyzer);
-    std::vector<qvrfc::ModelTerm> terms = qvrfc::MainEffectTerms(analyzer);
-    const qvrfc::RunValues balanced = {{1, 2}, {3, 4}, {5, 6}, {7, 8}};
-    struct Case {
-        qvrfc::RunValues values;
-        std::vector<qvrfc::ModelTerm> terms;
-        const char* message;
-    };
-    const Case cases[] = {
-        {{{1, 2}, {3}, {5, 6}, {7, 8}},
-         terms,
-         "run 2 has 1 observations where run 1 has 2; the analysis of variance needs the same "
-         "number in every run"},
-        {{{1}, {}, {5}, {7}}, terms, "run 2 has no observation"},
-        {{{1}, {NAN}, {5}, {7}}, terms, "run 2 has a value that is not a finite number"},
-        {balanced, {terms[0], terms[0]}, "term A shares column 1 with another term"},
-        {balanced,
-         {terms[0], terms[1], terms[2], {"D", {3}, {0}, 1}},
-         "term D shares column 1 with another term"},
-    };
-    for (const Case& c : cases) {
-        try {
-            qvrfc::AnalyzeResponse(layout, c.terms, c.values, {});
-            ADD_FAILURE() << c.message;
-        } catch (const std::invalid_argument& error) {
-            EXPECT_STREQ(error.what(), c.message);
-        }
-    }
-}
-
 // An L8 with pooled factors, and constant observations, whose text shows no number that does
 // not exist (no "nan", no "inf").
 TEST(VerdictReport, PlainTexts) {
@@ -312,15 +285,6 @@ TEST(VerdictReport, PlainTexts) {
                              qvrfc::VerdictText(qvrfc::AnalyzeVerdict(analyzer, {})));
 }
 
-TEST(VerdictReport, JsonDataMarksWhatDoesNotExistAsNull) {
-    const std::vector<qvrfc::JsonResponseVerdict> data = qvrfc::VerdictJsonData(VerdictOf(kL8));
-    ASSERT_EQ(data.size(), 1u);
-    const qvrfc::JsonAnovaTerm& pooled = data[0].sn.terms[5];
-    EXPECT_TRUE(pooled.pooled && !pooled.f && !pooled.p && !pooled.contribution);
-    EXPECT_TRUE(data[0].sn.terms[0].p.has_value());
-    EXPECT_EQ(data[0].optimum.levels[0], (std::pair<std::string, std::string>("A", "2")));
-}
-
 TEST(VerdictReport, FileHoldsTheTextOrTheCauseIsGiven) {
     const qvrfc::Verdict verdict = VerdictOf(kL8);
     std::string error;
@@ -328,6 +292,184 @@ TEST(VerdictReport, FileHoldsTheTextOrTheCauseIsGiven) {
     EXPECT_EQ(qvrfc_test::ReadFile("verdict.txt"), qvrfc::VerdictText(verdict));
     EXPECT_FALSE(qvrfc::WriteVerdictReport("missing/verdict.txt", verdict, error));
     EXPECT_EQ(error, "cannot write 'missing/verdict.txt': No such file or directory");
+}
+
+// An experiment of one observation per run on an array whose factor f stands on column f,
+// with the main effects of the factors given and declared interactions.
+struct Design {
+    const char* name;
+    Array::OA_TYPE array;
+    std::vector<int> factors;
+    std::vector<qvrfc::FactorPair> interactions;
+    std::vector<double> y;
+};
+
+const Design kAB8{
+    "L8", Array::OA_L8, {0, 1, 3}, {{0, 1}}, {12.4, 15.1, 13.8, 19.6, 11.2, 14.9, 16.3, 22.5}};
+const Design kAB16{"L16",
+                   Array::OA_L16,
+                   {0, 1, 3, 7},
+                   {{0, 1}, {3, 7}},
+                   {41.2, 38.5, 44.9, 47.3, 36.8, 40.1, 52.6, 49.0, 39.7, 43.3, 45.8, 51.4, 37.9,
+                    42.6, 48.2, 55.1}};
+const std::vector<double> kY27 = {23.1, 25.4, 27.9, 22.6, 26.8, 30.2, 21.7, 24.9, 31.5,
+                                  28.3, 29.0, 33.6, 26.1, 30.7, 35.2, 25.8, 29.9, 36.4,
+                                  30.5, 31.8, 35.0, 27.2, 33.9, 38.1, 29.6, 32.4, 40.3};
+const Design kAB27{"L27", Array::OA_L27, {0, 1, 4}, {{0, 1}}, kY27};
+const Design kAB18{"L18", Array::OA_L18, {0, 1, 2, 3}, {{0, 1}}, {kY27.begin(), kY27.begin() + 18}};
+
+CQVRFCDOEAnalyzer AnalyzerOf(const Design& d) {
+    CQVRFCDOEAnalyzer analyzer;
+    analyzer.SetupDOE(1, d.array, nullptr);
+    for (int r = 0; r < analyzer.GetNoRun(); ++r)
+        analyzer.AppendQualityValue(0, r, d.y[r]);
+    return analyzer;
+}
+
+qvrfc::VerdictSettings SettingsOf(const CQVRFCDOEAnalyzer& analyzer, const Design& d) {
+    qvrfc::VerdictSettings settings;
+    const std::vector<qvrfc::ModelTerm> all = qvrfc::MainEffectTerms(analyzer);
+    for (int factor : d.factors)
+        settings.terms.push_back(all[factor]);
+    settings.interactions = d.interactions;
+    settings.responses = {{qvrfc::SnKind::Larger, 0.0}};
+    return settings;
+}
+
+qvrfc::Verdict VerdictOf(const Design& d) {
+    const CQVRFCDOEAnalyzer analyzer = AnalyzerOf(d);
+    return qvrfc::AnalyzeVerdict(analyzer, SettingsOf(analyzer, d));
+}
+
+TEST(InteractionAnova, SumsOfSquaresFAndPMatchR) {
+    struct Row {
+        const Design& design;
+        const char* term;  // "Error" for the residual
+        double ss;
+        int dof;
+        double f = NAN, p = NAN;  // interactions only
+    };
+    const Row rows[] = {
+        {kAB8, "A", 2.000, 1},
+        {kAB8, "B", 43.245, 1},
+        {kAB8, "D", 42.320, 1},
+        {kAB8, "A*B", 5.780, 1, 4.1187648456057, 0.135412636723635},
+        {kAB8, "Error", 4.210, 3},
+        {kAB16, "A", 11.56, 1},
+        {kAB16, "B", 6.5025, 1},
+        {kAB16, "D", 344.1025, 1},
+        {kAB16, "H", 25.5025, 1},
+        {kAB16, "A*B", 0.5625, 1, 0.0653647514525495, 0.803956567057976},
+        {kAB16, "D*H", 0.36, 1, 0.0418334409296319, 0.842488166345493},
+        {kAB16, "Error", 77.45, 9},
+        {kAB27, "A", 237.9755555555557, 2},
+        {kAB27, "B", 3.8422222222222, 2},
+        {kAB27, "E", 301.8688888888892, 2},
+        {kAB27, "A*B", 2.4088888888889, 4, 0.264196929076287, 0.896630829014778},
+        {kAB27, "Error", 36.4711111111111, 16},
+        {kAB18, "A*B", 0.401111111111119, 2, 0.0964209401709421, 0.909120927832605},
+        {kAB18, "Error", 16.64, 8},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.design.name) + " " + row.term);
+        const qvrfc::ResponseAnalysis mean = VerdictOf(row.design).qualities[0].mean;
+        if (std::string(row.term) == "Error") {
+            EXPECT_NEAR(mean.error.residual.ss, row.ss, 1e-9 * row.ss);
+            EXPECT_EQ(mean.error.residual.dof, row.dof);
+            continue;
+        }
+        const qvrfc::AnovaTerm* term = nullptr;
+        for (const qvrfc::AnovaTerm& t : mean.terms)
+            term = t.name == row.term ? &t : term;
+        ASSERT_NE(term, nullptr);
+        EXPECT_NEAR(term->ss, row.ss, 1e-9 * row.ss);
+        EXPECT_EQ(term->dof, row.dof);
+        if (std::isnan(row.f)) continue;
+        EXPECT_NEAR(term->f, row.f, 1e-6 * row.f);
+        EXPECT_NEAR(term->p, row.p, 1e-6 * row.p);
+        // The array's own sums of squares of the pair: from the cell means, and from the
+        // interaction's columns where it has them.
+        const Array::OA_TYPE type = row.design.array;
+        const int a = row.term[0] - 'A', b = row.term[2] - 'A';
+        EXPECT_NEAR(qvrfc::CellInteractionSumOfSquares(type, a, b, row.design.y), row.ss, 1e-9);
+        const std::vector<int> columns = qvrfc::InteractionColumns(type, a, b);
+        const double byColumns = qvrfc::InteractionSumOfSquares(type, columns, row.design.y);
+        EXPECT_NEAR(columns.empty() ? row.ss : byColumns, row.ss, 1e-9);
+    }
+}
+
+// At A2 B2 D2 of the L8: T + (cell A2B2 - T) + (D2 - T) = 15.725 + 3.675 + 2.3, with
+// n_eff = 8 / (1 + 1 + 1 + 1) counting the interaction's degree of freedom; R's qf for the
+// half widths.
+TEST(InteractionPrediction, UsesTheCellMeanOfThePair) {
+    const qvrfc::Verdict v = VerdictOf(kAB8);
+    const std::vector<qvrfc::FactorLevel> at = {{0, 1}, {1, 1}, {3, 1}};
+    const qvrfc::Prediction p = qvrfc::PredictAt(v, 0, qvrfc::Response::Mean, at);
+    EXPECT_NEAR(p.value, 21.7, 1e-12);
+    EXPECT_DOUBLE_EQ(p.effectiveCount, 1.6);
+    EXPECT_NEAR(p.halfWidth, 2.98044776019891, 1e-9);
+    EXPECT_EQ(p.interactions, std::vector<int>{3});
+    const qvrfc::Confirmation c = qvrfc::Confirm(v, 0, at, {21.0, 23.0});
+    EXPECT_NEAR(c.meanInterval.halfWidth, 3.99869027711506, 1e-9);
+    EXPECT_TRUE(c.meanInside);
+    // Without B the interaction does not enter.
+    EXPECT_TRUE(qvrfc::PredictAt(v, 0, qvrfc::Response::Mean, {{0, 1}}).interactions.empty());
+}
+
+// A1 is the better level of A on average, but the pair A2 B2 is the best: the optimum takes
+// the pair, and the mean predicted there is its cell mean (D has no effect).
+TEST(InteractionOptimum, TakesTheBestPairOfASignificantInteraction) {
+    const Design crossing{
+        "L8", Array::OA_L8, {0, 1, 3}, {{0, 1}}, {20.1, 19.9, 20.1, 19.9, 9.9, 10.1, 24.9, 25.1}};
+    const qvrfc::Optimum o = VerdictOf(crossing).qualities[0].optimum;
+    EXPECT_EQ(o.levels[0].level, 1);
+    EXPECT_EQ(o.levels[1].level, 1);
+    EXPECT_NEAR(o.mean.value, 25.0, 1e-12);
+    EXPECT_EQ(o.interactionsUsed, std::vector<int>{3});
+}
+
+TEST(InteractionReport, TablesOfMeansAndSnRatios) {
+    qvrfc_test::ExpectGolden("verdict_interaction_l8.txt", qvrfc::VerdictText(VerdictOf(kAB8)));
+}
+
+// What the analysis refuses, one golden line per case with the reason given.
+TEST(Verdict, RefusesWithTheReason) {
+    CQVRFCDOEAnalyzer l4;
+    l4.SetupDOE(1, Array::OA_L4, nullptr);
+    const qvrfc::DesignLayout layout = qvrfc::LayoutOf(l4);
+    const std::vector<qvrfc::ModelTerm> terms = qvrfc::MainEffectTerms(l4);
+    const qvrfc::RunValues balanced = {{1, 2}, {3, 4}, {5, 6}, {7, 8}};
+    const std::pair<qvrfc::RunValues, std::vector<qvrfc::ModelTerm>> responses[] = {
+        {{{1, 2}, {3}, {5, 6}, {7, 8}}, terms},
+        {{{1}, {}, {5}, {7}}, terms},
+        {{{1}, {NAN}, {5}, {7}}, terms},
+        {balanced, {terms[0], terms[0]}},
+        {balanced, {terms[0], terms[1], terms[2], {"D", {3}, {0}, 1}}},
+    };
+    std::string said;
+    for (const auto& [values, model] : responses)
+        said +=
+            qvrfc_test::Refusal([&] { qvrfc::AnalyzeResponse(layout, model, values, {}); }) + "\n";
+    // Declared interactions; no factors given: a main effect for every factor of the array.
+    const std::vector<double> y8(8, 1.0), y12(12, 1.0), y18(18, 1.0);
+    const Design designs[] = {
+        {"L8", Array::OA_L8, {}, {{0, 1}}, y8},
+        {"L8", Array::OA_L8, {0, 1, 3, 6}, {{0, 1}, {3, 6}}, y8},
+        {"L8", Array::OA_L8, {0, 1, 3}, {{0, 1}, {2, 3}}, y8},
+        {"L8", Array::OA_L8, {0, 1}, {{0, 3}}, y8},
+        {"L8", Array::OA_L8, {0, 1}, {{0, 0}}, y8},
+        {"L8", Array::OA_L8, {0, 1}, {{0, 1}, {1, 0}}, y8},
+        {"L8", Array::OA_L8, {0, 1}, {{0, 7}}, y8},
+        {"L12", Array::OA_L12, {0, 1}, {{0, 1}}, y12},
+        {"L18", Array::OA_L18, {0, 1, 2}, {{1, 2}}, y18},
+    };
+    for (const Design& design : designs) {
+        const CQVRFCDOEAnalyzer analyzer = AnalyzerOf(design);
+        qvrfc::VerdictSettings settings = SettingsOf(analyzer, design);
+        if (design.factors.empty()) settings.terms.clear();
+        said += qvrfc_test::Refusal([&] { qvrfc::AnalyzeVerdict(analyzer, settings); }) + "\n";
+    }
+    qvrfc_test::ExpectGolden("inference/refusals.txt", said);
 }
 
 }  // namespace

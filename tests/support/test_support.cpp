@@ -82,4 +82,13 @@ std::string DataFile(const std::string& name) {
     return std::string(QVRFC_DATA_DIR) + "/" + name;
 }
 
+std::string Refusal(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const std::invalid_argument& error) {
+        return error.what();
+    }
+    return "(nothing refused)";
+}
+
 }  // namespace qvrfc_test

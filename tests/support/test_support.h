@@ -36,5 +36,7 @@ std::vector<std::string> Lines(const std::string& text);
 std::string TestDir();
 // Path of a file in the repository's data/ folder.
 std::string DataFile(const std::string& name);
+// The message of the std::invalid_argument that call throws; "(nothing refused)" if none.
+std::string Refusal(const std::function<void()>& call);
 
 }  // namespace qvrfc_test
