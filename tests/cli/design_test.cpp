@@ -18,33 +18,22 @@ using qvrfc_test::ReadFile;
 
 using Design = ProgramTest;
 
-// The design command of the README's worked example.
-const std::vector<std::string> kMouldingDesign = {"design",
-                                                  "--factor",
-                                                  "Resin=virgin,regrind",
-                                                  "--factor",
-                                                  "Melt temperature[C]=220,235,250",
-                                                  "--factor",
-                                                  "Mould temperature[C]=40,55,70",
-                                                  "--factor",
-                                                  "Injection pressure[bar]=800,900,1000",
-                                                  "--factor",
-                                                  "Injection speed[mm/s]=40,60,80",
-                                                  "--factor",
-                                                  "Holding pressure[bar]=500,600,700",
-                                                  "--factor",
-                                                  "Holding time[s]=4,6,8",
-                                                  "--factor",
-                                                  "Cooling time[s]=15,20,25",
-                                                  "--response",
-                                                  "Strength[MPa]:larger",
-                                                  "--response",
-                                                  "Shrinkage[%]:smaller",
-                                                  "--repeat",
-                                                  "3",
-                                                  "--randomize",
-                                                  "--seed",
-                                                  "2026"};
+// The design command of the README's worked example, its words separated by '|'.
+std::vector<std::string> MouldingDesign() {
+    const std::string text =
+        "design|--factor|Resin=virgin,regrind|--factor|Melt temperature[C]=220,235,250|"
+        "--factor|Mould temperature[C]=40,55,70|--factor|Injection pressure[bar]=800,900,1000|"
+        "--factor|Injection speed[mm/s]=40,60,80|--factor|Holding pressure[bar]=500,600,700|"
+        "--factor|Holding time[s]=4,6,8|--factor|Cooling time[s]=15,20,25|"
+        "--response|Strength[MPa]:larger|--response|Shrinkage[%]:smaller|--repeat|3|"
+        "--randomize|--seed|2026";
+    std::vector<std::string> words;
+    for (size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
+        bar = text.find('|', start);
+        words.push_back(text.substr(start, bar - start));
+    }
+    return words;
+}
 
 // The sheet without its observation cells.
 std::string Settings(const std::string& sheet) {
@@ -59,8 +48,7 @@ std::string Settings(const std::string& sheet) {
 }
 
 TEST_F(Design, ReproducesTheBundledExampleFromOptionsAndFromItsFile) {
-    std::vector<std::string> args = kMouldingDesign;
-    const Result options = RunProgram(args);
+    const Result options = RunProgram(MouldingDesign());
     ASSERT_EQ(options.status, 0) << options.err;
     EXPECT_EQ(ReadFile("qvrfcdoe-out/experiment.toml"),
               ReadFile(DataFile("moulding/experiment.toml")));
