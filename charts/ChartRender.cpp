@@ -5,17 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <exception>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <set>
 #include <stdexcept>
-#include <thread>
 
 namespace qvrfc {
 namespace {
@@ -145,31 +141,12 @@ struct DrawJob {
     std::function<std::string()> draw;
 };
 
-// Runs the jobs on this thread and, where the machine has a second core, on one more; the
-// first failure is thrown once both are done.
+// The jobs one after the other. Not on two threads: cairo's cache of scaled fonts, shared by
+// every drawing of a process, fails an assertion and aborts when two threads draw text at once.
 std::vector<ChartFile> RunJobs(const std::vector<DrawJob>& jobs) {
-    std::vector<ChartFile> files(jobs.size());
-    std::atomic<size_t> next{0};
-    std::mutex lock;
-    std::exception_ptr failure;
-    auto work = [&] {
-        for (size_t i = next++; i < jobs.size(); i = next++) {
-            try {
-                files[i] = {jobs[i].name, jobs[i].draw()};
-            } catch (...) {
-                const std::lock_guard<std::mutex> guard(lock);
-                if (!failure) failure = std::current_exception();
-            }
-        }
-    };
-    if (jobs.size() > 1 && std::thread::hardware_concurrency() > 1) {
-        std::thread helper(work);
-        work();
-        helper.join();
-    } else {
-        work();
-    }
-    if (failure) std::rethrow_exception(failure);
+    std::vector<ChartFile> files;
+    for (const DrawJob& job : jobs)
+        files.push_back({job.name, job.draw()});
     return files;
 }
 

@@ -13,6 +13,8 @@ namespace qvrfcdoe {
 // of a quality has no valid observation (values above 1e12 count as missing), or when a
 // figure the reports print (run statistics, S/N ratios, grand averages, sums of squares)
 // is not a finite number. The S/N ratios must have been computed with the final settings.
-void CheckAnalysable(const CQVRFCDOEAnalyzer& analyzer, const std::string& dataFile);
+// Without reports the figures only they print (mean square deviation, coefficient of
+// variation) are left alone.
+void CheckAnalysable(const CQVRFCDOEAnalyzer& analyzer, const std::string& dataFile, bool reports);
 
 }  // namespace qvrfcdoe

@@ -133,7 +133,7 @@ int Analyze(const AnalyzeRequest& request) {
                 Text("'%s': the experiment cannot be set up", request.dataFile.c_str()));
         logs.ExpectWritten();
         ApplySettings(analyzer, request);
-        CheckAnalysable(analyzer, request.dataFile);
+        CheckAnalysable(analyzer, request.dataFile, request.reports);
         const VerdictOutput verdict = TakeVerdict(analyzer, request.dataFile, request.settings);
         if (!reports.empty()) WriteReports(analyzer, reports);
         written.ExpectWritten();
@@ -183,7 +183,8 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     analyze->add_flag("--no-reports", options->noReports,
                       "Print the summary and the verdict only; write no reports, charts or page");
     analyze
-        ->add_option("--charts", options->charts, "Chart formats: svg, png, pdf, comma-separated, or none")
+        ->add_option("--charts", options->charts,
+                     "Chart formats: svg, png, pdf, comma-separated, or none")
         ->type_name("FORMATS");
     analyze->add_flag("--no-html", options->noHtml, "Write the charts without report.html");
     analyze

@@ -190,7 +190,7 @@ int AnalyzeRunSheet(const AnalyzeRequest& request) {
         CQVRFCDOEAnalyzer analyzer;
         qvrfc::SetUpAnalyzer(analyzer, experiment, &observations);
         ApplyPools(request.settings, experiment, analyzer);
-        CheckAnalysable(analyzer, request.dataFile);
+        CheckAnalysable(analyzer, request.dataFile, request.reports);
         const VerdictOutput verdict = TakeVerdict(analyzer, request.dataFile, settings,
                                                   ExperimentTerms(experiment, analyzer));
         WriteReports(experiment, analyzer, verdict, reports);
@@ -223,7 +223,7 @@ SheetVerdict LoadSheetVerdict(const std::string& sheet, const std::string& exper
     CQVRFCDOEAnalyzer analyzer;
     qvrfc::SetUpAnalyzer(analyzer, loaded.experiment, &observations);
     ApplyPools(given, loaded.experiment, analyzer);
-    CheckAnalysable(analyzer, sheet);
+    CheckAnalysable(analyzer, sheet, false);
     try {
         loaded.verdict =
             VerdictOf(analyzer, settings, ExperimentTerms(loaded.experiment, analyzer));

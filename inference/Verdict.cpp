@@ -31,9 +31,11 @@ std::vector<RunSummary> Observations(const CQVRFCDOEAnalyzer& analyzer, int qual
     for (int r = 0; r < analyzer.GetNoRun(); ++r) {
         int count = 0;
         const double* values = analyzer.GetRunQualityValues(quality, r, count);
+        RunSummary run;  // a local, so that its sums stay in registers
         for (int k = 0; k < count; ++k) {
-            if (values[k] <= kMissing) runs[r].Add(values[k]);
+            if (values[k] <= kMissing) run.Add(values[k]);
         }
+        runs[r] = run;
     }
     return runs;
 }
