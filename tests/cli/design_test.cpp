@@ -82,6 +82,11 @@ TEST_F(Design, AnalyzesTheFilledSheetIntoResultsJson) {
               (std::vector<std::string>{"DOESetup.log", "QVRFCDOETaguchiMethod.log", "charts",
                                         "report.html", "results.json", "runsheet-analysis.csv",
                                         "runsheet-analysis.log", "runsheet-verdict.txt"}));
+    // A report that cannot be written takes those written before it along, and nothing else.
+    fs::create_directories("o/results.json");
+    EXPECT_EQ(RunProgram({"analyze", "lab/runsheet.csv", "--out", "o"}).status, 1);
+    EXPECT_TRUE(fs::is_directory("o/results.json"));
+    EXPECT_FALSE(fs::exists("o/runsheet-analysis.log"));
 }
 
 // A declared interaction takes the column its factors' interaction lies on, the design lists
