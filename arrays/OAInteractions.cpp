@@ -3,6 +3,7 @@
 #include "arrays/OAInteractions.h"
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 #include "arrays/OACatalogueFacts.h"
@@ -220,6 +221,83 @@ std::string FillFirstFitting(OAType type, const std::vector<int>& levels, std::v
     return "";
 }
 
+// The factors of a rule-built array outside the declared interactions, in factor order, each
+// on the free column where it adds the least confounding: undeclared interactions of two
+// placed factors whose columns hold a factor or a declared interaction. Ties go to the first
+// column. (On an L8 the four factors A, B, C, D with A*B declared go on 1, 2, 4 and 7, where
+// no main effect shares a column with an interaction.)
+class LeastConfoundingFill {
+  public:
+    LeastConfoundingFill(OAType type, const std::vector<FactorPair>& declared,
+                         std::vector<int>& factorColumns)
+        : m_type(type),
+          m_declared(declared),
+          m_columns(factorColumns),
+          m_busy(Columns(type), false) {
+        for (int column : factorColumns) {
+            if (column >= 0) m_busy[column] = true;
+        }
+        for (const FactorPair& pair : declared) {
+            for (int column : Between(factorColumns[pair.first], factorColumns[pair.second]))
+                m_busy[column] = true;
+        }
+    }
+
+    // Places factor on the best free column of its level count; false when none is free.
+    bool Place(int factor, int levels) {
+        int best = -1, bestCost = 0;
+        for (int column = 0; column < Columns(m_type); ++column) {
+            if (m_busy[column] || Levels(m_type, column) != levels) continue;
+            const int cost = Cost(factor, column);
+            if (best < 0 || cost < bestCost) best = column, bestCost = cost;
+        }
+        if (best < 0) return false;
+        m_columns[factor] = best;
+        m_busy[best] = true;
+        return true;
+    }
+
+  private:
+    const std::vector<int>& Between(int a, int b) {
+        const auto key = std::make_pair(std::min(a, b), std::max(a, b));
+        auto found = m_interactions.find(key);
+        if (found == m_interactions.end())
+            found = m_interactions.emplace(key, InteractionColumns(m_type, a, b)).first;
+        return found->second;
+    }
+
+    bool Declared(int first, int second) const {
+        return std::any_of(m_declared.begin(), m_declared.end(), [&](const FactorPair& pair) {
+            return SamePair(pair, FactorPair{first, second});
+        });
+    }
+
+    // The confoundings that factor on column would add.
+    int Cost(int factor, int column) {
+        int cost = 0;
+        const int factors = static_cast<int>(m_columns.size());
+        for (int p = 0; p < factors; ++p) {
+            if (p == factor || m_columns[p] < 0) continue;
+            if (!Declared(p, factor)) {
+                for (int c : Between(m_columns[p], column))
+                    cost += m_busy[c] ? 1 : 0;
+            }
+            for (int q = p + 1; q < factors; ++q) {
+                if (q == factor || m_columns[q] < 0 || Declared(p, q)) continue;
+                const std::vector<int>& columns = Between(m_columns[p], m_columns[q]);
+                cost += std::count(columns.begin(), columns.end(), column) > 0 ? 1 : 0;
+            }
+        }
+        return cost;
+    }
+
+    OAType m_type;
+    const std::vector<FactorPair>& m_declared;
+    std::vector<int>& m_columns;
+    std::vector<bool> m_busy;
+    std::map<std::pair<int, int>, std::vector<int>> m_interactions;
+};
+
 std::string Plural(int count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -261,9 +339,15 @@ InteractionPlacement PlaceOnRuleBuilt(OAType type, const std::vector<int>& level
     InteractionPlacement placement;
     placement.factorColumns = search.FactorColumns();
     placement.interactionColumns = search.InteractionColumnsFound();
-    placement.reason =
-        FillFirstFitting(type, levels, search.UsedColumns(), placement.factorColumns);
-    placement.fits = placement.reason.empty();
+    LeastConfoundingFill fill(type, interactions, placement.factorColumns);
+    for (size_t factor = 0; factor < levels.size(); ++factor) {
+        if (placement.factorColumns[factor] >= 0) continue;
+        if (!fill.Place(static_cast<int>(factor), levels[factor]))
+            return Failed(ShortName(type) + " has no free column of " +
+                          std::to_string(levels[factor]) + " levels left for factor " +
+                          FactorName(static_cast<int>(factor)));
+    }
+    placement.fits = true;
     return placement;
 }
 
