@@ -104,6 +104,7 @@ TEST(SNRatio, StaticForms) {
     EXPECT_NEAR(Analyzer::GetSNRatioNominalTheBest1(3, mixed, 1.0, 0), -8.016323, 1e-6);
     EXPECT_NEAR(Analyzer::GetSNRatioNominalTheBest1(3, mixed, 1.0, 1), -6.989700, 1e-6);
     EXPECT_DOUBLE_EQ(Analyzer::GetSNRatioNominalTheBest2(3, mixed, 1), 0.0);  // variance 1
+    EXPECT_DOUBLE_EQ(Analyzer::GetSNRatioNominalTheBest2(1, ltb, 0), 80.0);   // one: floored
     double zeros[] = {0.0, 0.0};
     EXPECT_DOUBLE_EQ(Analyzer::GetSNRatioLargerTheBetter(2, zeros), 80.0);
     EXPECT_EQ(Analyzer::GetSNRatioLargerTheBetter(0, ltb) +  // no values: 0.0

@@ -10,6 +10,7 @@
 #include "charts/ChartRender.h"
 #include "charts/ChartsFromAnalyzer.h"
 #include "support/chart_inputs.h"
+#include "support/golden.h"
 #include "support/png_pixels.h"
 #include "support/test_support.h"
 
@@ -70,6 +71,7 @@ struct DrawnChart {
     std::string name;
     std::function<std::string(ChartFormat)> draw;
     int width, height;
+    const char* golden = nullptr;  // the SVG's golden file, for the small charts
 };
 
 std::vector<DrawnChart> Charts() {
@@ -81,10 +83,11 @@ std::vector<DrawnChart> Charts() {
     ten.factors.resize(10);
     return {
         {"main effects", [=](ChartFormat f) { return qvrfc::DrawMainEffects(b.mainEffects, f); },
-         550, 512},
-        {"pareto", [=](ChartFormat f) { return qvrfc::DrawPareto(b.pareto, f); }, 624, 218},
+         550, 512, "charts/main_effects_b.svg"},
+        {"pareto", [=](ChartFormat f) { return qvrfc::DrawPareto(b.pareto, f); }, 624, 218,
+         "charts/pareto_b.svg"},
         {"half-normal", [=](ChartFormat f) { return qvrfc::DrawHalfNormal(b.halfNormal, f); }, 600,
-         440},
+         440, "charts/half_normal_b.svg"},
         {"40 factors", [=](ChartFormat f) { return qvrfc::DrawMainEffects(forty, f); }, 1159, 1922},
         {"10 factors in one row", [=](ChartFormat f) { return qvrfc::DrawMainEffects(ten, f); },
          1240, 382},
@@ -92,7 +95,7 @@ std::vector<DrawnChart> Charts() {
          [](ChartFormat f) {
              return qvrfc::DrawInteraction(qvrfc_test::TemperatureByPressure(), f);
          },
-         784, 372}};
+         784, 372, "charts/interaction.svg"}};
 }
 
 // Each chart in each format: well-formed SVG of the laid-out width, a PNG of the laid-out size
@@ -105,6 +108,7 @@ TEST(ChartDrawing, EveryFormatOfEveryChart) {
         qvrfc_test::WriteFile("chart.svg", svg);
         EXPECT_TRUE(!xmllint || std::system("xmllint --noout chart.svg") == 0);
         EXPECT_NE(svg.find("width=\"" + std::to_string(chart.width) + "px\""), std::string::npos);
+        if (chart.golden) qvrfc_test::ExpectGolden(chart.golden, svg);  // every mark in place
         const qvrfc_test::PngPixels png = qvrfc_test::ReadPng(chart.draw(ChartFormat::Png));
         ASSERT_TRUE(png.ok);
         EXPECT_EQ(std::pair(png.width, png.height), std::pair(chart.width, chart.height));

@@ -81,6 +81,9 @@ TEST(Statistics, PassesAndReadings) {
     text += Readings(
         "0.5 outside the range 1 to 3" + Distribute(stats, 2, 1.0, 3.0, {{0.5, 1}, {1.0, 1}}, 0),
         stats);
+    text += Readings("an empty range from 2 to 2 is taken as given" +
+                         Distribute(stats, 1, 2.0, 2.0, oneToFour, 0),
+                     stats);
     text +=
         Readings("averaged 1 and 4 with weight 2 each" + Average(stats, {{1, 2}, {4, 2}}), stats);
     text += Readings("averaged 2 with weight 3 and 6 with weight 1, no geometric mean" +
