@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <stdexcept>
 
 #include "charts/ChartRender.h"
@@ -74,6 +75,12 @@ struct DrawnChart {
     const char* golden = nullptr;  // the SVG's golden file, for the small charts
 };
 
+// cairo numbers its surfaces across the process, so the number depends on the drawings made
+// before; everything else of the SVG is compared, every mark in place.
+std::string WithoutSurfaceNumbers(const std::string& svg) {
+    return std::regex_replace(svg, std::regex("id=\"surface[0-9]+\""), "id=\"surface\"");
+}
+
 std::vector<DrawnChart> Charts() {
     static CQVRFCDOEAnalyzer analyzer;
     if (analyzer.GetNoRun() == 0) qvrfc_test::SetUpNominalDataSetB(analyzer);
@@ -108,7 +115,7 @@ TEST(ChartDrawing, EveryFormatOfEveryChart) {
         qvrfc_test::WriteFile("chart.svg", svg);
         EXPECT_TRUE(!xmllint || std::system("xmllint --noout chart.svg") == 0);
         EXPECT_NE(svg.find("width=\"" + std::to_string(chart.width) + "px\""), std::string::npos);
-        if (chart.golden) qvrfc_test::ExpectGolden(chart.golden, svg);  // every mark in place
+        if (chart.golden) qvrfc_test::ExpectGolden(chart.golden, WithoutSurfaceNumbers(svg));
         const qvrfc_test::PngPixels png = qvrfc_test::ReadPng(chart.draw(ChartFormat::Png));
         ASSERT_TRUE(png.ok);
         EXPECT_EQ(std::pair(png.width, png.height), std::pair(chart.width, chart.height));
