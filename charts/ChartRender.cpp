@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <set>
 #include <stdexcept>
 
@@ -134,47 +133,28 @@ std::vector<std::string> ChartStems(const std::vector<ResponseCharts>& responses
     return stems;
 }
 
-namespace {
-
-struct DrawJob {
-    std::string name;
-    std::function<std::string()> draw;
-};
-
-// The jobs one after the other. Not on two threads: cairo's cache of scaled fonts, shared by
-// every drawing of a process, fails an assertion and aborts when two threads draw text at once.
-std::vector<ChartFile> RunJobs(const std::vector<DrawJob>& jobs) {
-    std::vector<ChartFile> files;
-    for (const DrawJob& job : jobs)
-        files.push_back({job.name, job.draw()});
-    return files;
-}
-
-}  // namespace
-
+// Drawn one after the other, not on two threads: cairo's cache of scaled fonts, shared by every
+// drawing of a process, fails an assertion and aborts when two threads draw text at once.
 std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
                                   const std::vector<ChartFormat>& formats) {
-    std::vector<DrawJob> jobs;
+    std::vector<ChartFile> files;
     const std::vector<std::string> stems = ChartStems(responses);
     for (size_t r = 0; r < responses.size(); ++r) {
         const ResponseCharts& charts = responses[r];
         for (ChartFormat format : formats) {
             const std::string ext = std::string(".") + ChartFormatName(format);
-            jobs.push_back({stems[r] + "-main-effects" + ext, [&charts, format] {
-                                return DrawMainEffects(charts.mainEffects, format);
-                            }});
-            jobs.push_back({stems[r] + "-pareto" + ext,
-                            [&charts, format] { return DrawPareto(charts.pareto, format); }});
+            files.push_back(
+                {stems[r] + "-main-effects" + ext, DrawMainEffects(charts.mainEffects, format)});
+            files.push_back({stems[r] + "-pareto" + ext, DrawPareto(charts.pareto, format)});
             for (const InteractionPlot& plot : charts.interactions)
-                jobs.push_back({stems[r] + "-" + InteractionChartName(plot) + ext,
-                                [&plot, format] { return DrawInteraction(plot, format); }});
+                files.push_back({stems[r] + "-" + InteractionChartName(plot) + ext,
+                                 DrawInteraction(plot, format)});
             if (!charts.halfNormal.effects.empty())
-                jobs.push_back({stems[r] + "-half-normal" + ext, [&charts, format] {
-                                    return DrawHalfNormal(charts.halfNormal, format);
-                                }});
+                files.push_back(
+                    {stems[r] + "-half-normal" + ext, DrawHalfNormal(charts.halfNormal, format)});
         }
     }
-    return RunJobs(jobs);
+    return files;
 }
 
 std::vector<std::string> WriteFilesWhole(const std::string& folder,
