@@ -67,8 +67,7 @@ const char* const kLockFile = ".qvrfcdoe.lock";
 inline std::vector<std::string> Entries(const fs::path& folder = ".") {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().filename() != kLockFile)
-            names.push_back(entry.path().filename().string());
+        if (entry.path().filename() != kLockFile) names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -79,16 +78,28 @@ inline std::string OutFolder(const std::string& name = "qvrfcdoe-out") {
     return (fs::current_path() / name).string();
 }
 
-// A refused command: the given status, one line on standard error, nothing on standard output
+// The text with the current directory shown as "<tmp>", for golden files.
+inline std::string Shown(std::string text) {
+    const std::string here = fs::current_path().string();
+    for (size_t at = text.find(here); at != std::string::npos; at = text.find(here, at))
+        text.replace(at, here.size(), "<tmp>");
+    return text;
+}
+
+// A refused command as one line for a golden file, "ARGS -> STATUS: MESSAGE", Shown.
+// EXPECTs nothing on standard output, one line on standard error
 // and nothing new in the current directory.
-inline void ExpectRefused(const std::vector<std::string>& args, int status,
-                          const std::string& message) {
+inline std::string RefusedLine(const std::vector<std::string>& args) {
     const std::vector<std::string> before = Entries();
     const Result result = RunProgram(args);
-    EXPECT_EQ(result.status, status) << (args.empty() ? "" : args.back());
-    EXPECT_EQ(result.err, "qvrfcdoe: " + message + "\n");
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(Entries(), before);
+    std::string line;
+    for (const std::string& arg : args)
+        line += (line.empty() ? "" : " ") + arg;
+    line = Shown(line + " -> " + std::to_string(result.status) + ": " + result.err);
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << line;
+    EXPECT_EQ(result.out, "") << line;
+    EXPECT_EQ(Entries(), before) << line;
+    return line;
 }
 
 // Skips the program's tests in a build without the program.
