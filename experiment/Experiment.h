@@ -12,6 +12,7 @@
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "arrays/OAInteractions.h"
+#include "common/QVRFCError.h"
 #include "common/QVRFCExport.h"
 #include "experiment/SnKind.h"
 
@@ -19,11 +20,8 @@ namespace qvrfc {
 
 using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
 
-// Bad input to the experiment layer: the message names the file, the place and the cause.
-class QVRFC_API ExperimentError : public std::runtime_error {
-  public:
-    explicit ExperimentError(const std::string& message) : std::runtime_error(message) {}
-};
+// Bad input to the experiment layer: the layers' one error type.
+using ExperimentError = Error;
 
 // A fault of one field of an experiment: `section` is "factor", "response", "noise" or empty
 // for the experiment's own fields, `index` counts the section's entries from 0, `field` is
