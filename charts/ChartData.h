@@ -34,7 +34,9 @@ struct MainEffects {
 struct ParetoTerm {
     std::string name;
     double contribution = 0.0;
-    bool pooled = false;  // drawn as part of the error
+    bool pooled = false;      // drawn as part of the error
+    bool belowError = false;  // a negative share (F below 1): drawn without a bar, beside the
+                              // pooled terms, its share counted in the error's
 };
 
 // Contributions of the terms of an ANOVA and of its error, in percent of the total.

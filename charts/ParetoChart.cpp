@@ -34,8 +34,11 @@ struct Bar {
 std::vector<Bar> BarsOf(const Pareto& chart) {
     std::vector<Bar> bars;
     for (const ParetoTerm& term : chart.terms)
-        bars.push_back({term.pooled ? term.name + " (pooled)" : term.name, term.contribution,
-                        term.pooled ? BarKind::Pooled : BarKind::Term});
+        bars.push_back({term.pooled       ? term.name + " (pooled)"
+                        : term.belowError ? term.name + " (below the error)"
+                                          : term.name,
+                        term.contribution,
+                        term.pooled || term.belowError ? BarKind::Pooled : BarKind::Term});
     std::stable_sort(bars.begin(), bars.end(), [](const Bar& a, const Bar& b) {
         if (a.kind != b.kind) return a.kind < b.kind;
         return a.value > b.value;

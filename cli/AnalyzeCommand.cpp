@@ -1,47 +1,47 @@
-// qvrfcdoe analyze: analyse a quality data file and write its reports.
+// qvrfcdoe analyze: analyse a quality data file or a filled run sheet, print the summary and
+// the verdict, and write the reports, results.json, the charts and the page.
 #include <CLI/CLI.hpp>
-#include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "AnalysisChecks.h"
 #include "ArrayCatalogue.h"
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "ReportPage.h"
-#include "RunSheetAnalysis.h"
-#include "VerdictInput.h"
-#include "VerdictOutput.h"
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "analyzer/QVRFCDOEDataFileReader.h"
-#include "common/QVRFCFactorNames.h"
+#include "experiment/FileWriting.h"
+#include "results/EngineReports.h"
+#include "results/HtmlReport.h"
+#include "results/ResultsJson.h"
 #include "results/Summary.h"
+#include "results/VerdictReport.h"
 
 namespace qvrfcdoe {
 namespace {
 
-// Logs that the engine itself writes into the current directory while it sets up an experiment.
+// Logs that the engine itself writes while it sets up an experiment.
 const char* const kEngineLogs[] = {kSetupLog, kArrayListingLog};
-const char* const kReportCreator = "qvrfcdoe";
+const char* const kResultsFile = "results.json";
 
-// Reads the data file once; an InputError naming the file, the line and the cause otherwise.
-void ReadDataFile(const AnalyzeRequest& request, CQVRFCDOEDataFileReader& data) {
-    if (!request.arrayName.empty()) data.SetArrayType(ParseArrayName(request.arrayName));
-    if (!data.Read(request.dataFile.c_str()))
-        throw InputError(data.Describe(request.dataFile.c_str()));
+// The files an analysis writes, named after the data file.
+struct ReportNames {
+    std::vector<std::string> engine;  // the engine's plain and comma-separated reports
+    std::string verdict, results = kResultsFile;
+};
+
+ReportNames NamesOf(const std::string& dataFile, bool runSheet) {
+    const std::string stem = fs::path(dataFile).stem().string();
+    const std::string reports = runSheet ? stem + "-analysis" : stem;
+    return {{reports + ".log", reports + ".csv"}, stem + "-verdict.txt"};
 }
 
 // A data file kept in the output folder must not be replaced by what the command writes.
 void RefuseOverwritingData(const std::string& dataFile, const OutputFolder& folder,
-                           const std::vector<std::string>& reports) {
-    std::vector<std::string> written(reports);
+                           const ReportNames& names) {
+    std::vector<std::string> written(names.engine);
+    written.insert(written.end(), {names.verdict, names.results, "report.html"});
     written.insert(written.end(), std::begin(kEngineLogs), std::end(kEngineLogs));
     for (const std::string& name : written) {
         if (SameFile(dataFile, folder.File(name)))
@@ -50,99 +50,43 @@ void RefuseOverwritingData(const std::string& dataFile, const OutputFolder& fold
     }
 }
 
-// The statistics that const queries cache in the run records (averages, deviations, S/N
-// ratios), filled before the reports are written side by side.
-void FillCaches(const CQVRFCDOEAnalyzer& analyzer) {
-    for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
-        for (int r = 0; r < analyzer.GetNoRun(); ++r) {
-            analyzer.GetRunQualityValue(q, r);
-            analyzer.GetRunStandardDeviation(q, r);
-            analyzer.GetSNRatio(q, r);
-        }
+void WriteReports(const qvrfc::Analysis& analysis, const AnalyzeRequest& request,
+                  const OutputFolder& folder, const ReportNames& names) {
+    std::vector<std::string> engineReports;
+    for (const std::string& name : names.engine)
+        engineReports.push_back(folder.File(name).string());
+    const EngineFilesCheck written(folder, names.engine);
+    qvrfc::WriteEngineReports(analysis, engineReports);
+    written.ExpectWritten();
+    qvrfc::WriteWholeFile(folder.File(names.verdict).string(), qvrfc::VerdictText(analysis));
+    qvrfc::WriteWholeFile(folder.File(names.results).string(), qvrfc::ResultsJsonText(analysis));
+    try {
+        qvrfc::WriteFilesWhole(folder.Path().string(),
+                               qvrfc::ChartAndPageFiles(analysis, request.chartFormats,
+                                                        request.html));
+    } catch (const std::runtime_error& error) {
+        throw InputError(error.what());
     }
-}
-
-void ApplySettings(CQVRFCDOEAnalyzer& analyzer, const AnalyzeRequest& request) {
-    // The data file carries no control factor values; each factor takes its level number, so
-    // the report's run table shows the design and its ANOVA totals span every factor (the
-    // total only counts factors that hold values).
-    for (int r = 0; r < analyzer.GetNoRun(); ++r) {
-        for (int f = 0; f < analyzer.GetNoFactor(); ++f)
-            analyzer.SetControlFactorValue(r, f, analyzer.GetLevel(r, f));
-    }
-    ApplyToEngine(analyzer, request.settings);
-    // The stored S/N ratio of each run follows a new characteristic only when computed again.
-    FillCaches(analyzer);
-}
-
-// Writes the reports in parallel, each on its own thread: ApplySettings filled every cache
-// that the const queries of the writers would otherwise fill on the way. The engine replaces a
-// report whole or not at all, so a report that cannot be written leaves its earlier version in
-// place, and the others stay as written.
-void WriteReports(const CQVRFCDOEAnalyzer& analyzer, const std::vector<std::string>& reports) {
-    std::vector<int> causes(reports.size(), 0);  // errno of a report not written, -1 for none
-    const auto write = [&analyzer, &reports, &causes](size_t i) {
-        errno = 0;
-        if (!analyzer.Writer(reports[i].c_str(), kReportCreator)) causes[i] = errno ? errno : -1;
-    };
-    std::vector<std::thread> writers;
-    for (size_t i = 1; i < reports.size(); ++i)
-        writers.emplace_back(write, i);
-    if (!reports.empty()) write(0);
-    for (std::thread& writer : writers)
-        writer.join();
-    for (size_t i = 0; i < reports.size(); ++i) {
-        if (causes[i] == 0) continue;
-        throw InputError(Text(
-            "cannot write report '%s': %s", fs::absolute(reports[i]).lexically_normal().c_str(),
-            causes[i] > 0 ? std::strerror(causes[i]) : "the engine could not write it"));
-    }
-}
-
-qvrfc_results::SummaryOptions ChosenOptions(const AnalyzeRequest& request, int qualities) {
-    qvrfc_results::SummaryOptions options;
-    options.snChosen.assign(static_cast<size_t>(qualities), false);
-    for (const QualitySetting& setting : request.settings.qualities)
-        options.snChosen[static_cast<size_t>(setting.quality - 1)] = true;
-    options.arrayChosen = !request.arrayName.empty();
-    options.runTable = request.runTable;
-    return options;
 }
 
 }  // namespace
 
 int Analyze(const AnalyzeRequest& request) {
-    if (IsRunSheet(request.dataFile)) return AnalyzeRunSheet(request);
-    CQVRFCDOEDataFileReader data;
-    ReadDataFile(request, data);
-    CheckSettingsFit(request.settings, data, request.dataFile);
-    const fs::path dataFile = fs::absolute(request.dataFile).lexically_normal();
     OutputFolder folder(request.outFolder);
-    const std::string stem = dataFile.stem().string();
-    std::vector<std::string> reports;
-    if (request.reports) reports = {stem + ".log", stem + ".csv"};
-    RefuseOverwritingData(request.dataFile, folder, reports);
+    const ReportNames names = NamesOf(request.dataFile, qvrfc::IsRunSheet(request.dataFile));
+    RefuseOverwritingData(request.dataFile, folder, names);
     folder.Create();
-    {
-        CurrentDirectory inFolder(folder.Path());
-        CQVRFCDOEAnalyzer analyzer;
-        const EngineFilesCheck logs(folder, {std::begin(kEngineLogs), std::end(kEngineLogs)});
-        const EngineFilesCheck written(folder, reports);
-        if (!analyzer.LoadData(data))
-            throw InputError(
-                Text("'%s': the experiment cannot be set up", request.dataFile.c_str()));
-        logs.ExpectWritten();
-        ApplySettings(analyzer, request);
-        CheckAnalysable(analyzer, request.dataFile, request.reports);
-        const VerdictOutput verdict = TakeVerdict(analyzer, request.dataFile, request.settings);
-        if (!reports.empty()) WriteReports(analyzer, reports);
-        written.ExpectWritten();
-        if (request.reports) WriteVerdictFile(verdict, folder.File(VerdictReportName(stem)));
-        WriteReportPage(analyzer, request, verdict);
-        qvrfc_results::WriteSummary(stdout, analyzer,
-                                    ChosenOptions(request, analyzer.GetNoQuality()));
-        PrintVerdict(verdict);
-    }
+    qvrfc::AnalysisInput input;
+    input.dataFile = request.dataFile;
+    input.experimentFile = request.experimentFile;
+    input.logFolder = folder.Path().string();
+    input.reports = request.reports;
+    const EngineFilesCheck logs(folder, {std::begin(kEngineLogs), std::end(kEngineLogs)});
+    const qvrfc::Analysis analysis = AnalyzeInFolder(input, request.settings);
+    logs.ExpectWritten();
+    if (request.reports) WriteReports(analysis, request, folder, names);
+    std::printf("%s\nVerdict\n\n%s", qvrfc::SummaryText(analysis, request.runTable).c_str(),
+                qvrfc::VerdictText(analysis).c_str());
     folder.PrintFilesWritten();
     return 0;
 }
@@ -151,6 +95,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     struct Options {
         AnalyzeRequest request;
         AnalysisOptions analysis;
+        std::string arrayName;
         bool noReports = false;
         bool noHtml = false;
         std::string charts = "svg,png";
@@ -159,13 +104,11 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     CLI::App* analyze = AddCommand(
         app, run, "analyze", "Analyse a quality data file and write its reports", [options] {
             options->request.settings = ParseAnalysisOptions(options->analysis);
+            if (!options->arrayName.empty())
+                options->request.settings.array = ParseArrayName(options->arrayName);
             options->request.reports = !options->noReports;
             options->request.html = !options->noHtml;
-            try {
-                options->request.chartFormats = qvrfc::ParseChartFormats(options->charts);
-            } catch (const std::invalid_argument& error) {
-                throw UsageError(std::string("--charts: ") + error.what());
-            }
+            options->request.chartFormats = ParseChartOption(options->charts);
             return Analyze(options->request);
         });
     analyze
@@ -174,7 +117,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
         ->required();
     DeclareAnalysisOptions(analyze, options->analysis);
     analyze
-        ->add_option("--array", options->request.arrayName,
+        ->add_option("--array", options->arrayName,
                      "The orthogonal array when several have the file's run count, e.g. L16' "
                      "(names as 'qvrfcdoe arrays' lists them)")
         ->type_name("NAME");
@@ -195,11 +138,12 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     analyze->footer(
         "FILE holds whole numbers and values separated by blanks or line ends: the run count, "
         "the quality count and one unused number, then for each quality and each of its runs "
-        "the number of observations followed by the observations. Options may be repeated; "
-        "factors are named A, B, ..., Z, AA, AB, ... in column order, or numbered from 1. The "
-        "reports FILE-stem.log and FILE-stem.csv, and the verdict (full ANOVA with p-values, "
-        "optimum and intervals) as FILE-stem-verdict.txt, the charts into charts/ and the page "
-        "report.html are written into the output folder.");
+        "the number of observations followed by the observations; or it is a run sheet that "
+        "qvrfcdoe design wrote, filled in. Options may be repeated; factors are named by their "
+        "names, by letter A, B, ..., Z, AA, ... in order, or numbered from 1. The engine's "
+        "reports (FILE-stem.log and .csv), the verdict (full ANOVA with p-values, optimum and "
+        "intervals) as FILE-stem-verdict.txt, results.json, the charts into charts/ and the "
+        "page report.html are written into the output folder.");
 }
 
 }  // namespace qvrfcdoe

@@ -1,4 +1,5 @@
-// qvrfcdoe charts: the charts and the report page of a quality data file, without the reports.
+// qvrfcdoe charts: the charts and the report page of a data file or run sheet, without the
+// reports.
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <stdexcept>
@@ -7,9 +8,7 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "analyzer/QVRFCDOEDataFileReader.h"
-#include "results/ReportFromAnalyzer.h"
+#include "results/HtmlReport.h"
 
 namespace qvrfcdoe {
 namespace {
@@ -22,25 +21,23 @@ struct ChartsOptions {
 };
 
 int WriteChartsOfFile(const ChartsOptions& options) {
-    std::vector<qvrfc::ChartFormat> formats;
-    try {
-        formats = qvrfc::ParseChartFormats(options.formats);
-    } catch (const std::invalid_argument& error) {
-        throw UsageError(std::string("--charts: ") + error.what());
-    }
-    CQVRFCDOEDataFileReader data;
-    if (!data.Read(options.dataFile.c_str()))
-        throw InputError(data.Describe(options.dataFile.c_str()));
-    const fs::path dataFile = fs::absolute(options.dataFile).lexically_normal();
+    const std::vector<qvrfc::ChartFormat> formats = ParseChartOption(options.formats);
     OutputFolder folder(options.outFolder);
+    if (SameFile(options.dataFile, folder.File("report.html")))
+        throw InputError(Text("'%s' would be overwritten by 'report.html'; choose another --out "
+                              "folder",
+                              options.dataFile.c_str()));
     folder.Create();
-    {
-        CurrentDirectory inFolder(folder.Path());
-        CQVRFCDOEAnalyzer analyzer;
-        if (!analyzer.LoadData(data))
-            throw InputError(Text("'%s' could not be loaded", options.dataFile.c_str()));
-        qvrfc::WriteChartsAndPage(analyzer, dataFile.filename().string(), folder.Path().string(),
-                                  formats, !options.noHtml);
+    qvrfc::AnalysisInput input;
+    input.dataFile = options.dataFile;
+    input.logFolder = folder.Path().string();
+    input.reports = false;
+    const qvrfc::Analysis analysis = AnalyzeInFolder(input, qvrfc::AnalysisSettings());
+    try {
+        qvrfc::WriteFilesWhole(folder.Path().string(),
+                               qvrfc::ChartAndPageFiles(analysis, formats, !options.noHtml));
+    } catch (const std::runtime_error& error) {
+        throw InputError(error.what());
     }
     folder.PrintFilesWritten();
     return 0;
@@ -53,9 +50,11 @@ void DeclareChartsCommand(CLI::App& app, CommandRun& run) {
     CLI::App* charts =
         AddCommand(app, run, "charts", "Draw the charts and the report page of a quality data file",
                    [options] { return WriteChartsOfFile(*options); });
-    charts->add_option("FILE", options->dataFile, "Quality data file")->required();
+    charts->add_option("FILE", options->dataFile, "Quality data file, or a filled run sheet")
+        ->required();
     charts
-        ->add_option("--charts", options->formats, "Chart formats: svg, png, pdf, comma-separated, or none")
+        ->add_option("--charts", options->formats,
+                     "Chart formats: svg, png, pdf, comma-separated, or none")
         ->type_name("FORMATS");
     charts->add_flag("--no-html", options->noHtml, "Do not write report.html");
     DeclareOutFolder(charts, options->outFolder);

@@ -1,30 +1,22 @@
-// Failures of the qvrfcdoe program: a one-line message for standard error and
-// the exit status that goes with it (1 bad input, 2 a command line not understood).
+// Failures of the qvrfcdoe program: a one-line message for standard error; the exit status
+// (1 bad input, 2 a command line not understood) is chosen in main.cpp alone.
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "common/QVRFCError.h"
 
 namespace qvrfcdoe {
 
 constexpr int kExitBadInput = 1;
 constexpr int kExitUsage = 2;
 
-class CliError : public std::runtime_error {
-  public:
-    CliError(int status, const std::string& message)
-        : std::runtime_error(message), m_status(status) {}
-    int Status() const { return m_status; }
-
-  private:
-    int m_status;
-};
-
-inline CliError UsageError(const std::string& message) {
-    return CliError(kExitUsage, message);
+// The commands fail with the layers' one error type; main maps its kind to the status.
+inline qvrfc::Error UsageError(const std::string& message) {
+    return qvrfc::UsageError(message);
 }
-inline CliError InputError(const std::string& message) {
-    return CliError(kExitBadInput, message);
+inline qvrfc::Error InputError(const std::string& message) {
+    return qvrfc::Error(message);
 }
 
 // printf-style text for messages; user text always goes in through "%s".

@@ -1,9 +1,56 @@
-// What the commands share on the command line.
-#include <CLI/CLI.hpp>
+// What the commands share on the command line: the output folder, the analysis options and
+// the analysis that predict and confirm start from.
+#include <stdlib.h>
 
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include "ArrayCatalogue.h"
+#include "CliError.h"
 #include "Commands.h"
+#include "OutputFolder.h"
 
 namespace qvrfcdoe {
+namespace {
+
+// A folder of its own in the system's temporary folder, removed with the object.
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        std::error_code error;
+        const fs::path temporary = fs::temp_directory_path(error);
+        std::string pattern = (temporary / "qvrfcdoe-XXXXXX").string();
+        if (error || !mkdtemp(&pattern[0]))
+            throw InputError(Text("cannot make a scratch folder in the temporary folder '%s' "
+                                  "(TMPDIR): %s",
+                                  temporary.c_str(),
+                                  error ? error.message().c_str() : std::strerror(errno)));
+        m_path = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const fs::path& Path() const { return m_path; }
+
+  private:
+    fs::path m_path;
+};
+
+}  // namespace
+
+qvrfc::Analysis AnalyzeInFolder(qvrfc::AnalysisInput input, const qvrfc::AnalysisSettings& settings) {
+    if (!input.dataFile.empty())
+        input.dataFile = fs::absolute(input.dataFile).lexically_normal().string();
+    if (!input.experimentFile.empty())
+        input.experimentFile = fs::absolute(input.experimentFile).lexically_normal().string();
+    const CurrentDirectory inFolder(input.logFolder);
+    return qvrfc::Analyze(input, settings);
+}
 
 CLI::App* AddCommand(CLI::App& app, CommandRun& run, const char* name, const char* description,
                      CommandRun body) {
@@ -15,7 +62,7 @@ CLI::App* AddCommand(CLI::App& app, CommandRun& run, const char* name, const cha
 void DeclareOutFolder(CLI::App* command, std::string& folder) {
     command
         ->add_option("--out", folder,
-                     "Folder for the files the engine writes (created if missing); commands "
+                     "Folder for the files the command writes (created if missing); commands "
                      "on one folder run one at a time")
         ->capture_default_str()
         ->type_name("DIR")
@@ -24,6 +71,99 @@ void DeclareOutFolder(CLI::App* command, std::string& folder) {
                 return name.empty() ? std::string("the folder name is empty") : std::string();
             },
             ""));
+}
+
+void DeclareAnalysisOptions(CLI::App* command, AnalysisOptions& options) {
+    command
+        ->add_option("--sn", options.sn,
+                     "S/N ratio type and target of a quality, e.g. 1=larger or 2=nominal1:10.5; "
+                     "types: " +
+                         qvrfc::SnKindList())
+        ->type_name("QUALITY=TYPE[:TARGET]")
+        ->allow_extra_args(false);
+    command
+        ->add_option("--pool", options.pool,
+                     "Factors pooled into the error of a quality's ANOVA, by name, letter or "
+                     "number from 1 (1=B,C or 1=AA,3 or 1=A*B); or a rule for a quality (1=auto) "
+                     "or for all (auto): 'auto' pools the weakest terms until the error holds "
+                     "half the terms' degrees of freedom, 'lenth' uses Lenth's estimate for a "
+                     "saturated design")
+        ->type_name("QUALITY=FACTORS|QUALITY=auto|lenth")
+        ->allow_extra_args(false);
+    command->add_option("--alpha", options.alpha, "Risk of the p-value tests and the intervals")
+        ->capture_default_str();
+    command
+        ->add_option("--interaction", options.interactions,
+                     "A declared interaction of two factors, e.g. A*B or by name (repeatable): a "
+                     "term of the ANOVA on its own columns")
+        ->type_name("FACTOR*FACTOR")
+        ->allow_extra_args(false);
+}
+
+qvrfc::AnalysisSettings ParseAnalysisOptions(const AnalysisOptions& options) {
+    qvrfc::AnalysisSettings settings;
+    for (const std::string& text : options.sn)
+        settings.sn.push_back(qvrfc::ParseSnSetting(text));
+    for (const std::string& text : options.pool)
+        settings.pools.push_back(qvrfc::ParsePoolSetting(text));
+    qvrfc::CheckAlpha(options.alpha);
+    settings.alpha = options.alpha;
+    settings.interactions = options.interactions;
+    return settings;
+}
+
+std::vector<qvrfc::ChartFormat> ParseChartOption(const std::string& text) {
+    try {
+        return qvrfc::ParseChartFormats(text);
+    } catch (const std::invalid_argument& error) {
+        throw UsageError(std::string("--charts: ") + error.what());
+    }
+}
+
+void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request) {
+    command
+        ->add_option("FILE", request.dataFile,
+                     "Quality data file, or a filled run sheet (runsheet.csv)")
+        ->required();
+    command
+        ->add_option("--experiment", request.experimentFile,
+                     "Experiment file of a run sheet (default: experiment.toml beside it)")
+        ->type_name("FILE");
+    command
+        ->add_option("--at", request.at,
+                     "Levels of the factors to predict from, e.g. A=3,D=2, or in a run "
+                     "sheet's names and values, e.g. \"Melt temperature=235,Resin=regrind\"")
+        ->type_name("FACTOR=LEVEL,...")
+        ->required();
+    command
+        ->add_option("--out", request.outFolder,
+                     "Folder for the engine's set-up logs (default: none are kept)")
+        ->type_name("DIR");
+    DeclareAnalysisOptions(command, request.options);
+}
+
+int WithAnalysis(const VerdictRequest& request,
+                 const std::function<int(const qvrfc::Analysis&,
+                                         const std::vector<qvrfc::FactorLevel>&)>& use) {
+    const qvrfc::AnalysisSettings settings = ParseAnalysisOptions(request.options);
+    if (!request.experimentFile.empty() && !qvrfc::IsRunSheet(request.dataFile))
+        throw UsageError(Text("--experiment: '%s' is not a run sheet", request.dataFile.c_str()));
+    qvrfc::AnalysisInput input;
+    input.dataFile = request.dataFile;
+    input.experimentFile = request.experimentFile;
+    input.reports = false;
+    std::unique_ptr<ScratchFolder> scratch;
+    std::unique_ptr<OutputFolder> folder;
+    if (request.outFolder.empty()) {
+        scratch = std::make_unique<ScratchFolder>();
+        input.logFolder = scratch->Path().string();
+    } else {
+        folder = std::make_unique<OutputFolder>(request.outFolder);
+        folder->Create();
+        input.logFolder = folder->Path().string();
+    }
+    const qvrfc::Analysis analysis = AnalyzeInFolder(input, settings);
+    return use(analysis, qvrfc::ParseLevels(analysis, request.at));
 }
 
 }  // namespace qvrfcdoe

@@ -1,7 +1,8 @@
 // The commands of qvrfcdoe, one file each. A command declares its subcommand and options on
 // the program's command line; when the user picks it, it leaves the work to do in `run`.
-// Each command returns the exit status and throws a CliError for bad input; reports are
-// written only after all input has been checked.
+// Each command returns the exit status and throws a qvrfc::Error for bad input; reports are
+// written only after all input has been checked. The analysis itself is the library's
+// (analysis/Analysis.h): commands parse options, name files and print.
 //
 // Adding a command: write <Name>Command.cpp with a Declare<Name>Command and list it in
 // main.cpp.
@@ -12,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "AnalysisSettings.h"
+#include "analysis/Analysis.h"
 #include "charts/ChartRender.h"
 
 namespace CLI {
@@ -39,22 +40,49 @@ void DeclareChartsCommand(CLI::App& app, CommandRun& run);
 // Adds the subcommand `name`; when the user picks it, `body` becomes the work to run.
 CLI::App* AddCommand(CLI::App& app, CommandRun& run, const char* name, const char* description,
                      CommandRun body);
-// --out DIR: the folder for the files the engine writes.
+// --out DIR: the folder for the files the command writes.
 void DeclareOutFolder(CLI::App* command, std::string& folder);
+
+// --sn, --pool, --alpha and --interaction as typed, and understood.
+struct AnalysisOptions {
+    std::vector<std::string> sn, pool, interactions;
+    double alpha = 0.05;
+};
+void DeclareAnalysisOptions(CLI::App* command, AnalysisOptions& options);
+qvrfc::AnalysisSettings ParseAnalysisOptions(const AnalysisOptions& options);
+// --charts FORMATS understood; a usage error naming the bad word.
+std::vector<qvrfc::ChartFormat> ParseChartOption(const std::string& text);
 
 // What the analyze command works on; demo fills one too.
 struct AnalyzeRequest {
     std::string dataFile;
-    std::string experimentFile;  // of a run sheet; default: experiment.toml beside it
-    AnalysisSettings settings;   // --sn, --pool, --alpha
-    std::string arrayName;       // --array: empty for the first array with the file's run count
-    bool runTable = false;       // --runs: the run table with every observation before the summary
-    bool reports = true;         // false with --no-reports: no report file is written
-    bool html = true;            // false with --no-html: the charts without report.html
+    std::string experimentFile;      // of a run sheet; default: experiment.toml beside it
+    qvrfc::AnalysisSettings settings;
+    bool runTable = false;  // --runs: the run table with every observation before the summary
+    bool reports = true;    // false with --no-reports: no file is written
+    bool html = true;       // false with --no-html: the charts without report.html
     std::vector<qvrfc::ChartFormat> chartFormats = {qvrfc::ChartFormat::Svg,
                                                     qvrfc::ChartFormat::Png};  // --charts
     std::string outFolder = "qvrfcdoe-out";
 };
 int Analyze(const AnalyzeRequest& request);
+
+// The analysis, the engine's logs kept in input.logFolder.
+qvrfc::Analysis AnalyzeInFolder(qvrfc::AnalysisInput input, const qvrfc::AnalysisSettings& settings);
+
+// What predict and confirm work on.
+struct VerdictRequest {
+    std::string dataFile;
+    std::string experimentFile;
+    AnalysisOptions options;
+    std::string at;         // --at "A=3,D=2"
+    std::string outFolder;  // --out: where the engine's set-up logs go; empty: nowhere kept
+};
+// Declares FILE, --experiment, --at, --out and the analysis options.
+void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request);
+// Runs the analysis of the request's file, then hands it and the levels of --at to `use`.
+int WithAnalysis(const VerdictRequest& request,
+                 const std::function<int(const qvrfc::Analysis&,
+                                         const std::vector<qvrfc::FactorLevel>&)>& use);
 
 }  // namespace qvrfcdoe

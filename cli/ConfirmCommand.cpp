@@ -1,11 +1,11 @@
 // qvrfcdoe confirm: a confirmation run at chosen levels against its prediction.
 #include <CLI/CLI.hpp>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
 #include "CliError.h"
 #include "Commands.h"
-#include "VerdictInput.h"
 #include "results/VerdictReport.h"
 
 namespace qvrfcdoe {
@@ -17,19 +17,27 @@ struct ConfirmRequest {
     int quality = 1;
 };
 
-int ConfirmRun(const ConfirmRequest& request) {
-    const LoadedVerdict loaded = LoadVerdict(request.verdict);
-    const qvrfc::Verdict& verdict = loaded.verdict;
-    if (request.quality > static_cast<int>(verdict.qualities.size()))
-        throw InputError(
-            Text("--quality %d is out of range ('%s' has %s)", request.quality,
-                 request.verdict.dataFile.c_str(),
-                 Counted(int(verdict.qualities.size()), "quality", "qualities").c_str()));
-    const std::vector<qvrfc::FactorLevel>& at = loaded.at;
+int ConfirmRun(const ConfirmRequest& request, const qvrfc::Analysis& analysis,
+               const std::vector<qvrfc::FactorLevel>& at) {
+    const int qualities = static_cast<int>(analysis.verdict.qualities.size());
+    if (request.quality > qualities)
+        throw InputError(Text("--quality %d is out of range ('%s' has %s)", request.quality,
+                              request.verdict.dataFile.c_str(),
+                              Counted(qualities, "quality", "qualities").c_str()));
     const int quality = request.quality - 1;
-    const qvrfc::Confirmation confirmation = qvrfc::Confirm(verdict, quality, at, request.values);
-    std::printf("%s",
-                qvrfc::ConfirmationText(verdict, quality, at, confirmation, loaded.label).c_str());
+    const qvrfc::SnKind kind = analysis.verdict.qualities[quality].setting.kind;
+    for (const double value : request.values) {
+        if (kind == qvrfc::SnKind::Larger && value <= 0.0)
+            throw UsageError(Text("--values: %g has no larger-the-better S/N ratio (values "
+                                  "must be above 0)",
+                                  value));
+    }
+    const qvrfc::Confirmation confirmation =
+        qvrfc::Confirm(analysis.verdict, quality, at, request.values);
+    if (!std::isfinite(confirmation.sn))
+        throw UsageError(Text("--values: their S/N ratio (%s) is not a finite number",
+                              qvrfc::SnKindName(kind)));
+    std::printf("%s", qvrfc::ConfirmationText(analysis, quality, at, confirmation).c_str());
     return 0;
 }
 
@@ -37,9 +45,18 @@ int ConfirmRun(const ConfirmRequest& request) {
 
 void DeclareConfirmCommand(CLI::App& app, CommandRun& run) {
     auto request = std::make_shared<ConfirmRequest>();
-    CLI::App* confirm =
-        AddCommand(app, run, "confirm", "Check a confirmation run against the predicted interval",
-                   [request] { return ConfirmRun(*request); });
+    CLI::App* confirm = AddCommand(
+        app, run, "confirm", "Check a confirmation run against the predicted interval",
+        [request] {
+            for (const double value : request->values) {
+                if (!std::isfinite(value))
+                    throw UsageError(Text("--values: %g is not a finite number", value));
+            }
+            return WithAnalysis(request->verdict, [request](const qvrfc::Analysis& analysis,
+                                                            const auto& at) {
+                return ConfirmRun(*request, analysis, at);
+            });
+        });
     DeclareVerdictOptions(confirm, request->verdict);
     confirm->add_option("--values", request->values, "The confirmation run's observations")
         ->delimiter(',')
@@ -50,7 +67,8 @@ void DeclareConfirmCommand(CLI::App& app, CommandRun& run) {
         ->check(CLI::PositiveNumber);
     confirm->footer(
         "Says whether the mean of the observations, and their S/N ratio, fall inside the "
-        "confirmation intervals of the prediction at --at. Nothing is written.");
+        "confirmation intervals of the prediction at --at. Nothing is written but the engine's "
+        "logs with --out.");
 }
 
 }  // namespace qvrfcdoe

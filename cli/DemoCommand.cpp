@@ -15,7 +15,7 @@ const char* const kDemoFile = "DOETest1.ipt";
 int RunDemo(const std::string& outFolder) {
     AnalyzeRequest request;
     request.dataFile = (FindDataFolder() / kDemoFile).string();
-    request.settings.qualities.push_back(ParseQualitySetting("1=larger"));
+    request.settings.sn.push_back(qvrfc::ParseSnSetting("1=larger"));
     request.outFolder = outFolder;
     std::printf("Demo: %s, quality 1 analysed as larger-the-better\n", request.dataFile.c_str());
     return Analyze(request);

@@ -5,19 +5,15 @@
 #include <memory>
 
 #include "Commands.h"
-#include "VerdictInput.h"
 #include "results/VerdictReport.h"
 
 namespace qvrfcdoe {
 namespace {
 
-int Predict(const VerdictRequest& request) {
-    const LoadedVerdict loaded = LoadVerdict(request);
-    for (size_t q = 0; q < loaded.verdict.qualities.size(); ++q)
-        std::printf(
-            "%s%s", q == 0 ? "" : "\n",
-            qvrfc::PredictionText(loaded.verdict, static_cast<int>(q), loaded.at, loaded.label)
-                .c_str());
+int Predict(const qvrfc::Analysis& analysis, const std::vector<qvrfc::FactorLevel>& at) {
+    for (size_t q = 0; q < analysis.verdict.qualities.size(); ++q)
+        std::printf("%s%s", q == 0 ? "" : "\n",
+                    qvrfc::PredictionText(analysis, static_cast<int>(q), at).c_str());
     return 0;
 }
 
@@ -27,13 +23,14 @@ void DeclarePredictCommand(CLI::App& app, CommandRun& run) {
     auto request = std::make_shared<VerdictRequest>();
     CLI::App* predict =
         AddCommand(app, run, "predict", "Predict every quality at chosen factor levels",
-                   [request] { return Predict(*request); });
+                   [request] { return WithAnalysis(*request, Predict); });
     DeclareVerdictOptions(predict, *request);
     predict->footer(
-        "The prediction uses the factors named in --at alone: the grand average plus each "
-        "factor's level effect, with the confidence interval from the error of the ANOVA. "
-        "A declared interaction whose two factors are named in --at enters by the mean of "
-        "their pair of levels. Nothing is written.");
+        "The prediction is the verdict's: the grand average plus the effects of the factors "
+        "named in --at that the ANOVA finds significant (and of the significant declared "
+        "interactions of two factors named), with the confidence interval from the error of "
+        "the ANOVA; at the optimum levels it is the optimum's prediction. Nothing is written "
+        "but the engine's logs with --out.");
 }
 
 }  // namespace qvrfcdoe

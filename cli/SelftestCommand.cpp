@@ -55,7 +55,7 @@ int RunSelfTests(const std::string& outFolder) {
     }
     folder.PrintFilesWritten();
     if (!failed.empty())
-        throw CliError(kExitBadInput, Text("self-test failed: %s", failed.c_str()));
+        throw InputError(Text("self-test failed: %s", failed.c_str()));
     return 0;
 }
 

@@ -65,10 +65,11 @@ int main(int argc, char** argv) {
     }
     try {
         return RunChosen(app, run);
-    } catch (const qvrfcdoe::CliError& error) {
+    } catch (const qvrfc::Error& error) {
         std::fflush(stdout);
         std::fprintf(stderr, "qvrfcdoe: %s\n", qvrfcdoe::OneLineText(error.what()).c_str());
-        return error.Status();
+        return error.GetKind() == qvrfc::Error::Kind::Usage ? qvrfcdoe::kExitUsage
+                                                            : qvrfcdoe::kExitBadInput;
     } catch (const std::exception& error) {
         std::fflush(stdout);
         std::fprintf(stderr, "qvrfcdoe: %s\n", qvrfcdoe::OneLineText(error.what()).c_str());

@@ -20,8 +20,8 @@ std::string Sentence(const char* format, int a, int b = 0, int c = 0) {
     return text;
 }
 
-// Checks the runs against the layout: as many runs, every run the same number (at least
-// one) of finite observations.
+// Checks the runs against the layout: as many runs, every run at least one observation, every
+// observation finite.
 void CheckRuns(const DesignLayout& layout, const std::vector<RunSummary>& runs) {
     if (runs.size() != layout.levels.size())
         throw std::invalid_argument(Sentence("the response has %d runs where the design has %d",
@@ -30,11 +30,6 @@ void CheckRuns(const DesignLayout& layout, const std::vector<RunSummary>& runs) 
     for (size_t r = 0; r < runs.size(); ++r) {
         if (runs[r].Count() == 0)
             throw std::invalid_argument(Sentence("run %d has no observation", int(r) + 1));
-        if (runs[r].Count() != runs[0].Count())
-            throw std::invalid_argument(
-                Sentence("run %d has %d observations where run 1 has %d; the analysis of "
-                         "variance needs the same number in every run",
-                         int(r) + 1, runs[r].Count(), runs[0].Count()));
         if (!runs[r].Finite())
             throw std::invalid_argument(
                 Sentence("run %d has a value that is not a finite number", int(r) + 1));
@@ -103,30 +98,6 @@ double ColumnSS(const ColumnLevels& levels, double grandMean) {
     return ss;
 }
 
-// Orthonormal polynomial contrasts over s equally spaced levels (rows orthogonal to the
-// constant), by Gram-Schmidt on the powers of the level numbers.
-std::vector<std::vector<double>> PolynomialContrasts(int s) {
-    std::vector<std::vector<double>> basis;
-    std::vector<double> constant(s, 1.0 / std::sqrt(double(s)));
-    basis.push_back(constant);
-    for (int degree = 1; degree < s; ++degree) {
-        std::vector<double> v(s);
-        for (int l = 0; l < s; ++l)
-            v[l] = std::pow(double(l + 1), degree);
-        for (const std::vector<double>& b : basis) {
-            const double dot = std::inner_product(v.begin(), v.end(), b.begin(), 0.0);
-            for (int l = 0; l < s; ++l)
-                v[l] -= dot * b[l];
-        }
-        const double norm = std::sqrt(std::inner_product(v.begin(), v.end(), v.begin(), 0.0));
-        for (double& x : v)
-            x /= norm;
-        basis.push_back(v);
-    }
-    basis.erase(basis.begin());
-    return basis;
-}
-
 // The interaction contrasts of two columns' cells (first column's level major): products of
 // the columns' contrasts, orthonormal and orthogonal to both main effects.
 std::vector<std::vector<double>> ProductContrasts(int first, int second) {
@@ -182,9 +153,12 @@ class AnovaBuilder {
     }
 
   private:
-    // The total sum of squares is the runs' own (within) plus that of their means.
+    // The total sum of squares is the runs' own (within) plus that of their means. With
+    // unequal counts the runs' means weigh alike, each as the harmonic mean of the counts
+    // (the unweighted means analysis), which keeps the terms orthogonal; with equal counts
+    // this is the ordinary analysis.
     void SumTotals() {
-        double sum = 0.0, within = 0.0;
+        double sum = 0.0, within = 0.0, reciprocals = 0.0, means = 0.0;
         int count = 0;
         m_result.minValue = m_runs[0].Min();
         m_result.maxValue = m_runs[0].Max();
@@ -194,20 +168,27 @@ class AnovaBuilder {
             count += run.Count();
             m_result.minValue = std::min(m_result.minValue, run.Min());
             m_result.maxValue = std::max(m_result.maxValue, run.Max());
-            m_runTotals.push_back(run.Sum());
+            reciprocals += 1.0 / run.Count();
+            means += run.Sum() / run.Count();
+            m_result.unequalCounts = m_result.unequalCounts || run.Count() != m_runs[0].Count();
         }
+        const double runs = static_cast<double>(m_runs.size());
+        m_perRun = m_result.unequalCounts ? runs / reciprocals : m_runs[0].Count();
+        for (const RunSummary& run : m_runs)
+            m_runTotals.push_back(m_result.unequalCounts ? m_perRun * run.Sum() / run.Count()
+                                                         : run.Sum());
         m_result.count = count;
-        m_result.grandMean = sum / count;
+        m_result.grandMean = m_result.unequalCounts ? means / runs : sum / count;
         double between = 0.0;
-        for (const RunSummary& run : m_runs) {
-            const double deviation = run.Sum() / run.Count() - m_result.grandMean;
-            between += run.Count() * deviation * deviation;
+        for (size_t r = 0; r < m_runs.size(); ++r) {
+            const double deviation = m_runTotals[r] / m_perRun - m_result.grandMean;
+            between += m_perRun * deviation * deviation;
         }
         m_result.total = {within + between, count - 1};
         m_result.error.repetition = {within, count - static_cast<int>(m_runs.size())};
     }
 
-    double PerRun() const { return double(m_runs[0].Count()); }
+    double PerRun() const { return m_perRun; }
 
     void CheckColumn(const ModelTerm& term, int column) const {
         if (column < 0 || column >= static_cast<int>(m_layout.levelCounts.size()))
@@ -393,11 +374,36 @@ class AnovaBuilder {
     const std::vector<ModelTerm>& m_terms;
     const std::vector<RunSummary>& m_runs;
     ResponseAnalysis m_result;
-    std::vector<double> m_runTotals;
+    std::vector<double> m_runTotals;  // of the run means times PerRun with unequal counts
+    double m_perRun = 1.0;
     std::vector<double> m_contrasts;
 };
 
 }  // namespace
+
+// Orthonormal polynomial contrasts over s equally spaced levels (rows orthogonal to the
+// constant), by Gram-Schmidt on the powers of the level numbers.
+std::vector<std::vector<double>> PolynomialContrasts(int s) {
+    std::vector<std::vector<double>> basis;
+    std::vector<double> constant(s, 1.0 / std::sqrt(double(s)));
+    basis.push_back(constant);
+    for (int degree = 1; degree < s; ++degree) {
+        std::vector<double> v(s);
+        for (int l = 0; l < s; ++l)
+            v[l] = std::pow(double(l + 1), degree);
+        for (const std::vector<double>& b : basis) {
+            const double dot = std::inner_product(v.begin(), v.end(), b.begin(), 0.0);
+            for (int l = 0; l < s; ++l)
+                v[l] -= dot * b[l];
+        }
+        const double norm = std::sqrt(std::inner_product(v.begin(), v.end(), v.begin(), 0.0));
+        for (double& x : v)
+            x /= norm;
+        basis.push_back(v);
+    }
+    basis.erase(basis.begin());
+    return basis;
+}
 
 std::vector<ModelTerm> MainEffectTerms(const CQVRFCDOEAnalyzer& analyzer) {
     std::vector<ModelTerm> terms;

@@ -123,6 +123,7 @@ struct ResponseAnalysis {
     SumOfSquares total;
     double grandMean = 0.0;
     int count = 0;  // values analysed: runs for S/N ratios, observations for the mean
+    bool unequalCounts = false;  // runs of unequal counts: the unweighted means analysis
     double minValue = 0.0, maxValue = 0.0;
     std::vector<std::vector<double>> levelMeans;  // [term][level]; empty for interactions
     // [term][level of the first factor][level of the second]; empty but for interactions
@@ -135,9 +136,11 @@ struct ResponseAnalysis {
 QVRFC_API std::vector<ModelTerm> MainEffectTerms(const CQVRFCDOEAnalyzer& analyzer);
 QVRFC_API DesignLayout LayoutOf(const CQVRFCDOEAnalyzer& analyzer);
 
-// The analysis of one response. Throws std::invalid_argument, with the cause in one
-// sentence, for values that do not fit the layout (a run count that differs, runs with
-// different numbers of observations or none, a value that is not finite) and for terms
+// The analysis of one response. Runs of unequal counts are analysed by their unweighted
+// means: each run's mean weighs as the harmonic mean of the counts, which keeps the terms
+// orthogonal (and is the ordinary analysis for equal counts). Throws std::invalid_argument,
+// with the cause in one sentence, for values that do not fit the layout (a run count that
+// differs, a run without observations, a value that is not finite) and for terms
 // that share a column or hold more degrees of freedom than the runs. The levels of every
 // column a term names must be in the layout.
 QVRFC_API ResponseAnalysis AnalyzeResponse(const DesignLayout& layout,
@@ -148,6 +151,10 @@ QVRFC_API ResponseAnalysis AnalyzeResponse(const DesignLayout& layout,
                                            const std::vector<ModelTerm>& terms,
                                            const std::vector<RunSummary>& runs,
                                            const PoolingChoice& pooling);
+
+// Orthonormal polynomial contrasts over s equally spaced levels (linear, quadratic, ...), each
+// orthogonal to the constant.
+QVRFC_API std::vector<std::vector<double>> PolynomialContrasts(int s);
 
 // Upper tail P(F(d1, d2) > f) and the upper alpha quantile of F(d1, d2); NaN for
 // arguments outside their domains.

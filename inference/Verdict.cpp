@@ -8,20 +8,20 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "common/QVRFCConstants.h"
 #include "inference/InteractionTerms.h"
 
 namespace qvrfc {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kMissing = 1e12;  // the engine's marker: larger values are missing
 
 std::vector<double> RunObservations(const CQVRFCDOEAnalyzer& analyzer, int quality, int run) {
     int count = 0;
     const double* stored = analyzer.GetRunQualityValues(quality, run, count);
     std::vector<double> values;
     std::copy_if(stored, stored + count, std::back_inserter(values),
-                 [](double y) { return y <= kMissing; });
+                 [](double y) { return !IsMissing(y); });
     return values;
 }
 
@@ -33,7 +33,7 @@ std::vector<RunSummary> Observations(const CQVRFCDOEAnalyzer& analyzer, int qual
         const double* values = analyzer.GetRunQualityValues(quality, r, count);
         RunSummary run;  // a local, so that its sums stay in registers
         for (int k = 0; k < count; ++k) {
-            if (values[k] <= kMissing) run.Add(values[k]);
+            if (!IsMissing(values[k])) run.Add(values[k]);
         }
         runs[r] = run;
     }
@@ -47,7 +47,8 @@ RunValues SnRatios(const CQVRFCDOEAnalyzer& analyzer, int quality, const Respons
             setting.kind == SnKind::SmallerTextbook
                 ? SnRatioOfValues(setting.kind, RunObservations(analyzer, quality, r),
                                   setting.target)
-                : analyzer.GetSNRatio(quality, r, EngineSnType(setting.kind), setting.target);
+                : analyzer.GetSNRatio(quality, r, EngineSnType(setting.kind),
+                                      setting.HasTarget() ? setting.target : 0.0);
         values.push_back({sn});
     }
     return values;
@@ -152,12 +153,20 @@ PredictionModel SignificantModel(const Verdict& verdict, const ResponseAnalysis&
     PredictionModel model;
     for (const FactorLevel& setting : levels) {
         const int t = TermOfFactor(verdict.terms, setting.factor);
+        if (t < 0) throw std::invalid_argument("factor without a main effect in the model");
+        const int levelCount = static_cast<int>(a.levelMeans[t].size());
+        if (setting.level < 0 || setting.level >= levelCount)
+            throw std::invalid_argument("factor " + verdict.terms[t].name + " has no level " +
+                                        std::to_string(setting.level + 1) + " (it has " +
+                                        std::to_string(levelCount) + ")");
         if (Significant(a.terms[t], verdict.alpha) ||
             InSignificantInteraction(verdict, a, setting.factor))
             model.settings.push_back(setting);
     }
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
-        if (IsInteraction(a, t) && Significant(a.terms[t], verdict.alpha))
+        const std::vector<int>& factors = verdict.terms[t].factors;
+        if (IsInteraction(a, t) && Significant(a.terms[t], verdict.alpha) &&
+            LevelOf(levels, factors[0]) >= 0 && LevelOf(levels, factors[1]) >= 0)
             model.interactions.push_back(int(t));
     }
     return model;
@@ -165,6 +174,7 @@ PredictionModel SignificantModel(const Verdict& verdict, const ResponseAnalysis&
 
 int AdjustmentTerm(const Verdict& verdict, const QualityVerdict& q) {
     int best = -1;
+    if (AimOf(q.setting.kind) == Aim::Nominal && !q.setting.HasTarget()) return best;
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
         const AnovaTerm& mean = q.mean.terms[t];
         const AnovaTerm& sn = q.sn.terms[t];
@@ -294,7 +304,6 @@ Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings&
     verdict.layout = LayoutOf(analyzer);
     AddTermColumns(verdict.layout, analyzer, interactions);
     verdict.alpha = settings.alpha;
-    verdict.rule = settings.rule;
     for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
         QualityVerdict quality;
         quality.quality = q;
@@ -303,14 +312,14 @@ Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings&
                               ? settings.responses[q]
                               : ResponseSpec{SnKindOf(analyzer.GetQualityCharacteristic(q)),
                                              analyzer.GetQualityTarget(q)};
-        PoolingChoice pooling;
-        pooling.rule = settings.rule;
-        if (q < static_cast<int>(settings.pooledByHand.size()))
-            pooling.byHand = settings.pooledByHand[q];
-        quality.sn = AnalyzeQualityResponse(verdict, SnRatios(analyzer, q, quality.setting),
-                                            pooling, "S/N ratio", q);
+        if (q < static_cast<int>(settings.pooling.size())) quality.pooling = settings.pooling[q];
+        const RunValues sn = SnRatios(analyzer, q, quality.setting);
+        for (const std::vector<double>& run : sn)
+            quality.runSn.push_back(run[0]);
+        quality.sn = AnalyzeQualityResponse(verdict, sn, quality.pooling, "S/N ratio", q);
+        quality.runs = Observations(analyzer, q);
         quality.mean =
-            AnalyzeQualityResponse(verdict, Observations(analyzer, q), pooling, "observations", q);
+            AnalyzeQualityResponse(verdict, quality.runs, quality.pooling, "observations", q);
         quality.optimum = FindOptimum(verdict, quality);
         verdict.qualities.push_back(quality);
     }
@@ -318,9 +327,11 @@ Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings&
 }
 
 Prediction PredictAt(const Verdict& verdict, int quality, Response response,
-                     const std::vector<FactorLevel>& at, int r) {
+                     const std::vector<FactorLevel>& at, int r, PredictionTerms terms) {
     const QualityVerdict& q = QualityOf(verdict, quality);
     const ResponseAnalysis& a = response == Response::SnRatio ? q.sn : q.mean;
+    if (terms == PredictionTerms::Significant)
+        return PredictFrom(a, verdict.terms, SignificantModel(verdict, a, at), verdict.alpha, r);
     PredictionModel model{at, {}};
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
         const std::vector<int>& factors = verdict.terms[t].factors;

@@ -26,6 +26,7 @@
 // one at chosen levels uses every interaction not pooled whose two factors are chosen.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -37,19 +38,19 @@
 
 namespace qvrfc {
 
-// How a quality is judged: its S/N kind and target.
+// How a quality is judged: its S/N kind and target (NaN: none; a nominal kind without a
+// target analyses the S/N ratio but leaves the mean where it is).
 struct ResponseSpec {
     SnKind kind = SnKind::Nominal3;
     double target = 0.0;
+    bool HasTarget() const { return std::isfinite(target); }
 };
 
 struct VerdictSettings {
-    std::vector<ModelTerm> terms;                // empty: a main effect for every factor
-    std::vector<FactorPair> interactions;        // declared: terms after those (see
-                                                 // InteractionTerms)
-    std::vector<ResponseSpec> responses;         // per quality; missing ones: the engine's
-    std::vector<std::vector<int>> pooledByHand;  // per quality, term indexes (both responses)
-    PoolingRule rule = PoolingRule::None;
+    std::vector<ModelTerm> terms;          // empty: a main effect for every factor
+    std::vector<FactorPair> interactions;  // declared: terms after those (see InteractionTerms)
+    std::vector<ResponseSpec> responses;   // per quality; missing ones: the engine's
+    std::vector<PoolingChoice> pooling;    // per quality, term indexes (both responses)
     double alpha = 0.05;
 };
 
@@ -81,6 +82,9 @@ struct QualityVerdict {
     int quality = 0;
     std::string name;
     ResponseSpec setting;
+    PoolingChoice pooling;
+    std::vector<double> runSn;     // [run] the S/N ratio analysed
+    std::vector<RunSummary> runs;  // [run] the observations analysed
     ResponseAnalysis sn, mean;
     Optimum optimum;
 };
@@ -89,7 +93,6 @@ struct Verdict {
     std::vector<ModelTerm> terms;
     DesignLayout layout;
     double alpha = 0.05;
-    PoolingRule rule = PoolingRule::None;
     std::vector<QualityVerdict> qualities;
 };
 
@@ -114,11 +117,17 @@ QVRFC_API std::vector<InteractionTable> InteractionTables(const Verdict& verdict
 QVRFC_API Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer,
                                  const VerdictSettings& settings);
 
-// The prediction of a response at the given levels from those factors alone, with the
-// confidence interval, or the confirmation interval for r > 0 observations. Throws
-// std::invalid_argument for a factor without a main-effect term or a level out of range.
+// The prediction of a response at the given levels, with the confidence interval, or the
+// confirmation interval for r > 0 observations. By default it uses what the optimum's
+// prediction uses, among the factors given: the significant terms (and the factors of
+// significant interactions), so that a prediction at the optimum levels is the optimum's.
+// With PredictionTerms::Given every factor given enters, and every interaction not pooled
+// whose two factors are given. Throws std::invalid_argument for a factor without a main-effect
+// term or a level out of range.
+enum class PredictionTerms { Significant, Given };
 QVRFC_API Prediction PredictAt(const Verdict& verdict, int quality, Response response,
-                               const std::vector<FactorLevel>& at, int r = 0);
+                               const std::vector<FactorLevel>& at, int r = 0,
+                               PredictionTerms terms = PredictionTerms::Significant);
 
 // A confirmation run at the given levels: its mean and S/N ratio against the confirmation
 // intervals (r = the observations for the mean, r = 1 for the S/N ratio of the run).

@@ -1,11 +1,16 @@
 // The report page, written with HtmlWriter so that every name from the experiment is escaped.
 #include "results/HtmlReport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 
+#include "charts/ChartsOfAnalysis.h"
+#include "experiment/ArrayChoice.h"
 #include "results/HtmlWriter.h"
+#include "results/VerdictReport.h"
 
 namespace qvrfc {
 namespace {
@@ -48,12 +53,8 @@ std::string Number(double value, const char* format = "%.4f") {
     return text;
 }
 
-std::string Number(const std::optional<double>& value, const char* format = "%.4f") {
-    return value ? Number(*value, format) : kMissing;
-}
-
-std::string PValue(const std::optional<double>& p) {
-    if (p && std::isfinite(*p) && *p < 0.0001) return "< 0.0001";
+std::string PValue(double p) {
+    if (std::isfinite(p) && p < 0.0001) return "< 0.0001";
     return Number(p);
 }
 
@@ -92,64 +93,54 @@ std::string Join(const std::vector<std::string>& words, const std::string& joint
     return text;
 }
 
-void WriteExperiment(HtmlWriter& html, const ReportExperiment& experiment) {
+void WriteExperiment(HtmlWriter& html, const Analysis& analysis) {
+    const Experiment& experiment = analysis.experiment;
+    int most = 0;
+    for (const ResponseResult& response : analysis.responses)
+        most = std::max(most, response.mostPerRun);
     html.Open("section", {{"id", "experiment"}}).Element("h2", "Experiment");
-    html.Element("p", "Array: " + experiment.array + "; " + std::to_string(experiment.runs) +
-                          " runs; up to " + std::to_string(experiment.repetitions) +
-                          " observations a run.");
+    html.Element("p", "Array: " + ArrayDisplayName(experiment.array) + "; " +
+                          std::to_string(experiment.RunCount()) + " runs; up to " +
+                          std::to_string(most) + " observations a run.");
     OpenTable(html, "Control factors");
     HeaderRow(html, {"Factor", "Unit", "Column", "Levels"});
-    for (const ReportFactor& factor : experiment.factors)
+    for (const Factor& factor : experiment.factors)
         Row(html,
-            {factor.name, factor.unit, std::to_string(factor.column), Join(factor.levels, ", ")},
+            {factor.name, factor.unit, std::to_string(factor.column + 1),
+             Join(factor.levels, ", ")},
             "", 4);
     CloseTable(html);
     OpenTable(html, "Responses");
     HeaderRow(html, {"Response", "Unit", "S/N ratio", "Target"});
-    for (const ReportResponse& response : experiment.responses)
+    for (const QualityVerdict& q : analysis.verdict.qualities)
         Row(html,
-            {response.name, response.unit, response.sn,
-             response.target ? Number(*response.target, "%g") : ""},
+            {q.name, experiment.responses[q.quality].unit, SnKindName(q.setting.kind),
+             q.setting.HasTarget() && IsNominal(q.setting.kind) ? Number(q.setting.target, "%g")
+                                                                : ""},
             "", 4);
     CloseTable(html);
     html.Close();
 }
 
-// The level label of factor f at level (from 1), or the number when there is no label.
-std::string LevelText(const ReportExperiment& experiment, size_t f, int level) {
-    if (f < experiment.factors.size() && level >= 1 &&
-        static_cast<size_t>(level) <= experiment.factors[f].levels.size())
-        return experiment.factors[f].levels[level - 1];
-    return std::to_string(level);
-}
-
-void WriteRuns(HtmlWriter& html, const ReportData& data) {
-    const ReportExperiment& experiment = data.experiment;
+void WriteRuns(HtmlWriter& html, const Analysis& analysis) {
+    const Experiment& experiment = analysis.experiment;
     html.Open("section", {{"id", "runs"}}).Element("h2", "Runs");
     OpenTable(html, "Factor levels and the figures of each run");
     html.Open("tr").Element("th", "", {{"colspan", std::to_string(experiment.factors.size() + 1)}});
-    for (const ResponseReport& response : data.responses)
+    for (const ExperimentResponse& response : experiment.responses)
         html.Element("th", response.name, {{"colspan", "4"}});
     html.Close();
     Cells header{"Run"};
-    for (const ReportFactor& factor : experiment.factors)
+    for (const Factor& factor : experiment.factors)
         header.push_back(factor.name);
-    for (size_t r = 0; r < data.responses.size(); ++r)
+    for (size_t r = 0; r < analysis.responses.size(); ++r)
         header.insert(header.end(), {"n", "Mean", "Std. dev.", "S/N (dB)"});
     HeaderRow(html, header);
-    for (int run = 0; run < experiment.runs; ++run) {
+    for (int run = 0; run < experiment.RunCount(); ++run) {
         Cells cells{std::to_string(run + 1)};
-        for (size_t f = 0; f < experiment.factors.size(); ++f) {
-            const auto& levels = static_cast<size_t>(run) < experiment.levels.size()
-                                     ? experiment.levels[run]
-                                     : std::vector<int>{};
-            cells.push_back(f < levels.size() ? LevelText(experiment, f, levels[f]) : kMissing);
-        }
-        for (const ResponseReport& response : data.responses) {
-            if (static_cast<size_t>(run) >= response.runs.size()) {
-                cells.insert(cells.end(), 4, kMissing);
-                continue;
-            }
+        for (size_t f = 0; f < experiment.factors.size(); ++f)
+            cells.push_back(analysis.LevelText(int(f), experiment.Level(run, int(f))));
+        for (const ResponseResult& response : analysis.responses) {
             const RunFigures& figures = response.runs[run];
             cells.insert(cells.end(), {std::to_string(figures.n), Number(figures.mean),
                                        Number(figures.sd), Number(figures.sn)});
@@ -160,18 +151,31 @@ void WriteRuns(HtmlWriter& html, const ReportData& data) {
     html.Close();
 }
 
-void WriteResponseTable(HtmlWriter& html, const ResponseTable& table) {
+const char* TableTitle(Statistic statistic) {
+    switch (statistic) {
+        case Statistic::SnRatio:
+            return "S/N ratio (dB)";
+        case Statistic::Mean:
+            return "Mean";
+        case Statistic::StandardDeviation:
+            break;
+    }
+    return "Standard deviation";
+}
+
+void WriteResponseTable(HtmlWriter& html, const Experiment& experiment, const LevelTable& table) {
     size_t levels = 0;
-    for (const ResponseTable::Row& row : table.rows)
+    for (const LevelTable::Row& row : table.rows)
         levels = std::max(levels, row.levels.size());
-    OpenTable(html, "Response table: " + table.title);
+    OpenTable(html, std::string("Response table: ") + TableTitle(table.statistic));
     Cells header{"Factor"};
     for (size_t l = 1; l <= levels; ++l)
         header.push_back("Level " + std::to_string(l));
     header.insert(header.end(), {"Delta", "Rank"});
     HeaderRow(html, header);
-    for (const ResponseTable::Row& row : table.rows) {
-        html.Open("tr").Element("td", row.factor);
+    for (size_t f = 0; f < table.rows.size(); ++f) {
+        const LevelTable::Row& row = table.rows[f];
+        html.Open("tr").Element("td", experiment.factors[f].name);
         for (size_t l = 0; l < levels; ++l) {
             const bool best = static_cast<int>(l) == row.best;
             html.Element("td", l < row.levels.size() ? Number(row.levels[l]) : "",
@@ -184,58 +188,83 @@ void WriteResponseTable(HtmlWriter& html, const ResponseTable& table) {
     CloseTable(html);
 }
 
-Cells AnovaCells(const AnovaRow& row) {
-    return {row.pooled ? row.name + " (pooled)" : row.name,
-            Number(row.ss),
-            std::to_string(row.dof),
-            Number(row.ms),
-            Number(row.f),
-            PValue(row.p),
-            Number(row.contribution, "%.2f")};
+Cells AnovaCells(const std::string& name, double ss, int dof, double ms, double f, double p,
+                 double contribution) {
+    return {name, Number(ss), std::to_string(dof), Number(ms), Number(f), PValue(p),
+            Number(contribution, "%.2f")};
 }
 
-void WriteAnova(HtmlWriter& html, const AnovaTable& table) {
-    OpenTable(html, table.title);
+std::string AnovaNote(const AnovaError& error) {
+    if (error.lenth)
+        return "No degree of freedom is left for the error: its variance is Lenth's pseudo "
+               "standard error squared. Contributions are shares of pure sums of squares.";
+    if (error.dof > 0)
+        return "The error holds the pooled terms, the columns without a term and the variation "
+               "within runs. Contributions are shares of pure sums of squares.";
+    return "No degree of freedom is left for the error, so F is not available (*); pool the "
+           "weakest factors to test the others.";
+}
+
+void WriteAnova(HtmlWriter& html, const ResponseAnalysis& anova, const std::string& title) {
+    OpenTable(html, title);
     HeaderRow(html, {"Source", "SS", "DoF", "MS", "F", "p", "Contribution %"});
-    for (const AnovaRow& row : table.terms)
-        Row(html, AnovaCells(row), row.pooled ? "pooled" : "");
-    Row(html, AnovaCells(table.error));
+    for (const AnovaTerm& term : anova.terms)
+        Row(html,
+            AnovaCells(term.pooled ? term.name + " (pooled)" : term.name, term.ss, term.dof,
+                       term.ms, term.f, term.p, term.contribution),
+            term.pooled ? "pooled" : "");
+    const AnovaError& e = anova.error;
+    Row(html, AnovaCells("Error", e.ss, static_cast<int>(std::lround(e.dof)), e.ms, NAN, NAN,
+                         e.contribution));
     Row(html,
-        {"Total", Number(table.totalSS), std::to_string(table.totalDof), "", "", "", "100.00"},
+        {"Total", Number(anova.total.ss), std::to_string(anova.total.dof), "", "", "", "100.00"},
         "sum");
     CloseTable(html);
-    if (!table.note.empty()) html.Element("p", table.note, {{"class", "note"}});
+    html.Element("p", AnovaNote(e), {{"class", "note"}});
 }
 
-std::string EstimateText(const std::optional<Estimate>& estimate) {
-    if (!estimate) return kMissing;
-    std::string text = Number(estimate->value);
-    if (estimate->low && estimate->high)
-        text += "  [" + Number(*estimate->low) + ", " + Number(*estimate->high) + "]";
+std::string EstimateText(const Prediction& p) {
+    std::string text = Number(p.value);
+    if (std::isfinite(p.halfWidth))
+        text += "  [" + Number(p.low) + ", " + Number(p.high) + "]";
     else
-        text += "  (interval not computed)";
+        text += "  (no error estimate for an interval)";
     return text;
 }
 
-void WriteOptimum(HtmlWriter& html, const OptimumReport& optimum) {
+std::string FactorNames(const Analysis& analysis, const Prediction& p) {
+    std::vector<std::string> names;
+    for (int f : p.factors)
+        names.push_back(analysis.experiment.factors[f].name);
+    for (int t : p.interactions)
+        names.push_back(analysis.verdict.terms[t].name);
+    return names.empty() ? "none (the grand average)" : Join(names, ", ");
+}
+
+void WriteOptimum(HtmlWriter& html, const Analysis& analysis, const QualityVerdict& q) {
+    const Optimum& optimum = q.optimum;
     html.Element("h3", "Optimum");
     OpenTable(html, "Chosen levels");
     HeaderRow(html, {"Factor", "Level"});
-    for (const auto& [factor, level] : optimum.levels)
-        Row(html, {factor, level}, "", 2);
+    for (const FactorLevel& at : optimum.levels)
+        Row(html,
+            {analysis.experiment.factors[at.factor].name, analysis.LevelText(at.factor, at.level)},
+            "", 2);
     CloseTable(html);
     OpenTable(html, "Prediction at the chosen levels, with its " +
-                        Number(100.0 * optimum.confidence, "%g") + " % interval");
-    HeaderRow(html, {"Figure", "Predicted [interval]"});
-    Row(html, {"S/N ratio (dB)", EstimateText(optimum.sn)});
-    Row(html, {"Mean", EstimateText(optimum.mean)});
-    if (optimum.confirmation) Row(html, {"Confirmation run", EstimateText(optimum.confirmation)});
+                        Number(100.0 * (1.0 - analysis.verdict.alpha), "%g") + " % interval");
+    HeaderRow(html, {"Figure", "Predicted [interval]", "From"});
+    Row(html, {"S/N ratio (dB)", EstimateText(optimum.sn), FactorNames(analysis, optimum.sn)});
+    Row(html, {"Mean", EstimateText(optimum.mean), FactorNames(analysis, optimum.mean)});
     CloseTable(html);
-    if (!optimum.factorsUsed.empty())
-        html.Element("p", "Factors in the prediction: " + Join(optimum.factorsUsed, ", ") + ".");
-    if (!optimum.adjustmentFactor.empty())
-        html.Element("p", "Adjustment factor for the mean: " + optimum.adjustmentFactor + ".");
-    if (!optimum.note.empty()) html.Element("p", optimum.note, {{"class", "note"}});
+    if (optimum.adjustmentFactor >= 0)
+        html.Element("p", "Adjustment factor for the mean: " +
+                              analysis.experiment.factors[optimum.adjustmentFactor].name + ".");
+    std::string note = "Predicted from the significant terms: the overall mean plus their effects "
+                       "at the chosen levels.";
+    if (!optimum.sn.warning.empty()) note += " The predicted S/N ratio is " + optimum.sn.warning + ".";
+    if (!optimum.mean.warning.empty()) note += " The predicted mean is " + optimum.mean.warning + ".";
+    html.Element("p", note, {{"class", "note"}});
 }
 
 // The SVG drawing named name among drawn, or draw() when it is not there.
@@ -284,59 +313,61 @@ void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const std::stri
                id + "-hn-", "Half-normal plot of the effects.");
 }
 
-void WriteResponse(HtmlWriter& html, const ResponseReport& response, const std::string& stem,
-                   const std::string& id, const std::vector<ChartFile>& drawn) {
-    html.Open("section", {{"id", id}}).Element("h2", "Response: " + response.name);
-    for (const ResponseTable& table : response.tables)
-        WriteResponseTable(html, table);
+void WriteResponse(HtmlWriter& html, const Analysis& analysis, const QualityVerdict& q,
+                   const ResponseCharts& charts, const std::string& stem, const std::string& id,
+                   const std::vector<ChartFile>& drawn) {
+    const ResponseResult& response = analysis.responses[q.quality];
+    html.Open("section", {{"id", id}}).Element("h2", "Response: " + q.name);
+    for (const LevelTable* table : {&response.sn, &response.mean, &response.sd})
+        WriteResponseTable(html, analysis.experiment, *table);
     html.Element("h3", "Analysis of variance");
-    for (const AnovaTable& table : response.anovas)
-        WriteAnova(html, table);
-    if (response.optimum) WriteOptimum(html, *response.optimum);
-    WriteCharts(html, response.charts, stem, id, drawn);
+    html.Element("p", "Error: " + PoolingText(analysis, q.quality) + ".");
+    WriteAnova(html, q.sn, "ANOVA of the S/N ratios");
+    if (response.mostPerRun > 1) WriteAnova(html, q.mean, "ANOVA of the observations");
+    WriteOptimum(html, analysis, q);
+    for (const std::string& note : VerdictNotes(analysis, q.quality))
+        html.Element("p", note, {{"class", "note"}});
+    WriteCharts(html, charts, stem, id, drawn);
     html.Close();
-}
-
-std::vector<ResponseCharts> ChartsOf(const ReportData& data) {
-    std::vector<ResponseCharts> charts;
-    for (const ResponseReport& response : data.responses)
-        charts.push_back(response.charts);
-    return charts;
 }
 
 }  // namespace
 
-std::string BuildHtmlReport(const ReportData& data, const std::vector<ChartFile>& drawn) {
+std::string BuildHtmlReport(const Analysis& analysis, const std::vector<ResponseCharts>& charts,
+                            const std::vector<ChartFile>& drawn) {
     // A response's section is named after its chart files: "charts/yield" -> "r-yield".
-    const std::vector<std::string> stems = ChartStems(ChartsOf(data));
+    const std::vector<std::string> stems = ChartStems(charts);
     std::vector<std::string> ids;
     for (const std::string& stem : stems)
         ids.push_back("r-" + stem.substr(stem.find('/') + 1));
+    const std::string source = std::filesystem::path(analysis.dataFile).filename().string();
+    const std::string title = "Taguchi analysis" + (source.empty() ? "" : " of " + source);
     HtmlWriter html;
     html.Raw("<!DOCTYPE html>\n").Open("html", {{"lang", "en"}}).Open("head");
     html.Raw("<meta charset=\"utf-8\">\n");
-    html.Element("title", data.title).Open("style").Raw(kStyle).Close().Close();
-    html.Open("body").Element("h1", data.title);
-    if (!data.experiment.source.empty()) html.Element("p", "Data: " + data.experiment.source);
+    html.Element("title", title).Open("style").Raw(kStyle).Close().Close();
+    html.Open("body").Element("h1", title);
+    if (!source.empty()) html.Element("p", "Data: " + source);
     html.Open("nav").Element("a", "Experiment", {{"href", "#experiment"}});
     html.Element("a", "Runs", {{"href", "#runs"}});
-    for (size_t r = 0; r < data.responses.size(); ++r)
-        html.Element("a", data.responses[r].name, {{"href", "#" + ids[r]}});
+    for (size_t r = 0; r < analysis.verdict.qualities.size(); ++r)
+        html.Element("a", analysis.verdict.qualities[r].name, {{"href", "#" + ids[r]}});
     html.Close();
-    WriteExperiment(html, data.experiment);
-    WriteRuns(html, data);
-    for (size_t r = 0; r < data.responses.size(); ++r)
-        WriteResponse(html, data.responses[r], stems[r], ids[r], drawn);
+    WriteExperiment(html, analysis);
+    WriteRuns(html, analysis);
+    for (size_t r = 0; r < analysis.verdict.qualities.size(); ++r)
+        WriteResponse(html, analysis, analysis.verdict.qualities[r], charts[r], stems[r], ids[r],
+                      drawn);
     html.Close().Close();
     return html.Finish();
 }
 
-std::vector<std::string> WriteChartsAndPage(const ReportData& data, const std::string& folder,
-                                            const std::vector<ChartFormat>& formats,
-                                            bool withHtml) {
-    std::vector<ChartFile> files = DrawCharts(ChartsOf(data), formats);
-    if (withHtml) files.push_back({"report.html", BuildHtmlReport(data, files)});
-    return WriteFilesWhole(folder, files);
+std::vector<ChartFile> ChartAndPageFiles(const Analysis& analysis,
+                                         const std::vector<ChartFormat>& formats, bool withHtml) {
+    const std::vector<ResponseCharts> charts = ChartsOf(analysis);
+    std::vector<ChartFile> files = DrawCharts(charts, formats);
+    if (withHtml) files.push_back({"report.html", BuildHtmlReport(analysis, charts, files)});
+    return files;
 }
 
 }  // namespace qvrfc

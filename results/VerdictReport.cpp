@@ -49,12 +49,11 @@ std::string FactorLabel(const Verdict& verdict, int factor) {
     return "?";
 }
 
-std::string Settings(const Verdict& verdict, const std::vector<FactorLevel>& at,
-                     const LevelLabel& label) {
+std::string Settings(const Analysis& analysis, const std::vector<FactorLevel>& at) {
     std::string text;
     for (const FactorLevel& setting : at)
-        text += (text.empty() ? "" : ", ") + FactorLabel(verdict, setting.factor) + "=" +
-                label(setting.factor, setting.level);
+        text += (text.empty() ? "" : ", ") + FactorLabel(analysis.verdict, setting.factor) + "=" +
+                analysis.LevelText(setting.factor, setting.level);
     return text.empty() ? "the grand average" : text;
 }
 
@@ -82,6 +81,112 @@ std::string PredictionRow(const Verdict& verdict, const char* what, const char* 
     return FormatText(kPredictionRow, what, p.value, unit,
                       (Confidence(verdict) + " " + interval).c_str(), Interval(p).c_str(),
                       p.effectiveCount, FactorList(verdict, p).c_str(), warning.c_str());
+}
+
+std::string CellTable(const Analysis& analysis, const InteractionTable& table,
+                      const std::vector<std::vector<double>>& cells, const char* what) {
+    const std::string rows = FactorLabel(analysis.verdict, table.first);
+    const std::string columns = FactorLabel(analysis.verdict, table.second);
+    std::vector<std::string> rowNames = {rows + " \\ " + columns};
+    for (size_t i = 0; i < cells.size(); ++i)
+        rowNames.push_back(rows + "=" + analysis.LevelText(table.first, int(i)));
+    std::vector<std::string> columnNames;
+    for (size_t j = 0; j < cells[0].size(); ++j)
+        columnNames.push_back(columns + "=" + analysis.LevelText(table.second, int(j)));
+    const int rowWidth = WidthOf(rowNames);
+    const int cellWidth = WidthOf(columnNames);
+    std::string text = "Interaction " + table.name + ", " + what + " at each pair of levels\n";
+    text += FormatText(kCellLabel, rowWidth, rowNames[0].c_str());
+    for (const std::string& name : columnNames)
+        text += FormatText(kCellHeader, cellWidth, name.c_str());
+    text += "\n";
+    for (size_t i = 0; i < cells.size(); ++i) {
+        text += FormatText(kCellLabel, rowWidth, rowNames[i + 1].c_str());
+        for (double cell : cells[i])
+            text += FormatText(kCell, cellWidth, cell);
+        text += "\n";
+    }
+    return text;
+}
+
+std::string InteractionText(const Analysis& analysis, const ResponseResult& response) {
+    std::string text;
+    for (const InteractionTable& table : response.interactions)
+        text += CellTable(analysis, table, table.mean, "mean") +
+                CellTable(analysis, table, table.sn, "S/N ratio (dB)") + "\n";
+    return text;
+}
+
+std::string NameList(const Analysis& analysis, const std::vector<int>& terms) {
+    std::string text;
+    for (int t : terms)
+        text += (text.empty() ? "" : ", ") + analysis.verdict.terms[t].name;
+    return text;
+}
+
+std::string RunList(const std::vector<int>& runs) {
+    std::string text;
+    for (int r : runs)
+        text += (text.empty() ? "" : ", ") + std::to_string(r + 1);
+    return text;
+}
+
+std::string QualityText(const Analysis& analysis, const QualityVerdict& q) {
+    const Verdict& verdict = analysis.verdict;
+    const ResponseResult& response = analysis.responses[q.quality];
+    std::string text = FormatText("Quality %d (%s): S/N %s", q.quality + 1, q.name.c_str(),
+                                  SnKindName(q.setting.kind));
+    if (AimOf(q.setting.kind) == Aim::Nominal)
+        text += q.setting.HasTarget() ? FormatText(", target %g", q.setting.target)
+                                      : std::string(", no target");
+    text += FormatText(", alpha %g, %s\n\n", verdict.alpha, PoolingText(analysis, q.quality).c_str());
+    text += AnovaText(q.sn, "ANOVA of the S/N ratio (dB)") + "\n";
+    text += AnovaText(q.mean, "ANOVA of the observations") + "\n";
+    text += InteractionText(analysis, response);
+    const Optimum& o = q.optimum;
+    text += "Optimum: " + Settings(analysis, o.levels);
+    if (o.adjustmentFactor >= 0)
+        text += " (adjustment factor: " + FactorLabel(verdict, o.adjustmentFactor) + ")";
+    text += "\n" + PredictionRow(verdict, "S/N ratio", "dB", o.sn, "CI");
+    text += PredictionRow(verdict, "mean", "", o.mean, "CI");
+    for (const std::string& note : VerdictNotes(analysis, q.quality))
+        text += "Note: " + note + "\n";
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> VerdictNotes(const Analysis& analysis, int quality) {
+    const QualityVerdict& q = analysis.verdict.qualities[quality];
+    const ResponseResult& response = analysis.responses[quality];
+    std::vector<std::string> notes;
+    if (!response.shortRuns.empty())
+        notes.push_back(FormatText(
+            "%s %s %s fewer observations than the most (%d); the ANOVA of the observations "
+            "weighs the run means alike (unweighted means).",
+            response.shortRuns.size() == 1 ? "Run" : "Runs", RunList(response.shortRuns).c_str(),
+            response.shortRuns.size() == 1 ? "has" : "have", response.mostPerRun));
+    if (AimOf(q.setting.kind) == Aim::Nominal && !q.setting.HasTarget())
+        notes.push_back(FormatText("No target, so the mean is not adjusted; a target is needed "
+                                   "to place the mean (--sn %d=%s:TARGET).",
+                                   quality + 1, SnKindName(q.setting.kind)));
+    if (!response.weakTerms.empty())
+        notes.push_back(FormatText("F below 1 (weaker than the error): %s; pool them into the "
+                                   "error (--pool %d=auto).",
+                                   NameList(analysis, response.weakTerms).c_str(), quality + 1));
+    return notes;
+}
+
+std::string PoolingText(const Analysis& analysis, int response) {
+    const PoolingChoice& pooling = analysis.verdict.qualities[response].pooling;
+    std::string text;
+    if (!pooling.byHand.empty()) text = "pooled by hand: " + NameList(analysis, pooling.byHand);
+    const char* rule = pooling.rule == PoolingRule::Auto    ? "pooling by rule"
+                       : pooling.rule == PoolingRule::Lenth ? "Lenth's estimate for a saturated "
+                                                              "design"
+                                                            : nullptr;
+    if (rule) text += (text.empty() ? "" : "; then ") + std::string(rule);
+    return text.empty() ? "no pooling" : text;
 }
 
 std::string AnovaText(const ResponseAnalysis& a, const std::string& title) {
@@ -115,164 +220,35 @@ std::string AnovaText(const ResponseAnalysis& a, const std::string& title) {
     return text;
 }
 
-std::string CellTable(const Verdict& verdict, const InteractionTable& table,
-                      const std::vector<std::vector<double>>& cells, const char* what,
-                      const LevelLabel& label) {
-    const std::string rows = FactorLabel(verdict, table.first);
-    const std::string columns = FactorLabel(verdict, table.second);
-    std::vector<std::string> rowNames = {rows + " \\ " + columns};
-    for (size_t i = 0; i < cells.size(); ++i)
-        rowNames.push_back(rows + "=" + label(table.first, int(i)));
-    std::vector<std::string> columnNames;
-    for (size_t j = 0; j < cells[0].size(); ++j)
-        columnNames.push_back(columns + "=" + label(table.second, int(j)));
-    const int rowWidth = WidthOf(rowNames);
-    const int cellWidth = WidthOf(columnNames);
-    std::string text = "Interaction " + table.name + ", " + what + " at each pair of levels\n";
-    text += FormatText(kCellLabel, rowWidth, rowNames[0].c_str());
-    for (const std::string& name : columnNames)
-        text += FormatText(kCellHeader, cellWidth, name.c_str());
-    text += "\n";
-    for (size_t i = 0; i < cells.size(); ++i) {
-        text += FormatText(kCellLabel, rowWidth, rowNames[i + 1].c_str());
-        for (double cell : cells[i])
-            text += FormatText(kCell, cellWidth, cell);
-        text += "\n";
-    }
-    return text;
-}
-
-std::string InteractionText(const Verdict& verdict, const QualityVerdict& q,
-                            const LevelLabel& label) {
+std::string VerdictText(const Analysis& analysis) {
     std::string text;
-    for (const InteractionTable& table : InteractionTables(verdict, q.quality))
-        text += CellTable(verdict, table, table.mean, "mean", label) +
-                CellTable(verdict, table, table.sn, "S/N ratio (dB)", label) + "\n";
+    for (const QualityVerdict& q : analysis.verdict.qualities)
+        text += (text.empty() ? "" : "\n") + QualityText(analysis, q);
     return text;
 }
 
-const char* RuleName(PoolingRule rule) {
-    switch (rule) {
-        case PoolingRule::Auto:
-            return "pooling by rule";
-        case PoolingRule::Lenth:
-            return "Lenth's estimate for a saturated design";
-        case PoolingRule::None:
-            break;
-    }
-    return "no pooling rule";
-}
-
-std::string QualityText(const Verdict& verdict, const QualityVerdict& q, const LevelLabel& label) {
-    std::string text = FormatText("Quality %d (%s): S/N %s", q.quality + 1, q.name.c_str(),
-                                  SnKindName(q.setting.kind));
-    if (AimOf(q.setting.kind) == Aim::Nominal) text += FormatText(", target %g", q.setting.target);
-    text += FormatText(", alpha %g, %s\n\n", verdict.alpha, RuleName(verdict.rule));
-    text += AnovaText(q.sn, "ANOVA of the S/N ratio (dB)") + "\n";
-    text += AnovaText(q.mean, "ANOVA of the observations") + "\n";
-    text += InteractionText(verdict, q, label);
-    const Optimum& o = q.optimum;
-    text += "Optimum: " + Settings(verdict, o.levels, label);
-    if (o.adjustmentFactor >= 0)
-        text += " (adjustment factor: " + FactorLabel(verdict, o.adjustmentFactor) + ")";
-    text += "\n" + PredictionRow(verdict, "S/N ratio", "dB", o.sn, "CI");
-    text += PredictionRow(verdict, "mean", "", o.mean, "CI");
-    return text;
-}
-
-JsonNumber Optional(double value) {
-    return std::isnan(value) ? JsonNumber() : JsonNumber(value);
-}
-
-JsonAnova AnovaData(const ResponseAnalysis& a) {
-    JsonAnova data;
-    for (const AnovaTerm& t : a.terms)
-        data.terms.push_back({t.name, t.ss, t.dof, Optional(t.ms), Optional(t.f), Optional(t.p),
-                              Optional(t.pureSS), Optional(t.contribution), t.pooled});
-    const AnovaError& e = a.error;
-    data.error = {e.ss,
-                  e.dof,
-                  Optional(e.ms),
-                  Optional(e.contribution),
-                  {e.residual.ss, double(e.residual.dof)},
-                  {e.repetition.ss, double(e.repetition.dof)},
-                  {e.pooled.ss, double(e.pooled.dof)}};
-    data.total = {a.total.ss, double(a.total.dof)};
-    return data;
-}
-
-JsonPrediction PredictionData(const Prediction& p) {
-    return {Optional(p.value), Optional(p.low), Optional(p.high)};
-}
-
-std::vector<JsonInteractionTable> InteractionData(const Verdict& verdict, const QualityVerdict& q,
-                                                  const LevelLabel& label) {
-    std::vector<JsonInteractionTable> data;
-    for (const InteractionTable& table : InteractionTables(verdict, q.quality)) {
-        JsonInteractionTable json;
-        json.name = table.name;
-        json.rows = FactorLabel(verdict, table.first);
-        json.columns = FactorLabel(verdict, table.second);
-        for (size_t i = 0; i < table.mean.size(); ++i)
-            json.row_levels.push_back(label(table.first, int(i)));
-        for (size_t j = 0; j < table.mean[0].size(); ++j)
-            json.column_levels.push_back(label(table.second, int(j)));
-        json.mean = table.mean;
-        json.sn = table.sn;
-        data.push_back(json);
-    }
-    return data;
-}
-
-}  // namespace
-
-std::string LevelNumber(int, int level) {
-    return std::to_string(level + 1);
-}
-
-std::string VerdictText(const Verdict& verdict, const LevelLabel& label) {
-    std::string text;
-    for (const QualityVerdict& q : verdict.qualities)
-        text += (text.empty() ? "" : "\n") + QualityText(verdict, q, label);
-    return text;
-}
-
-bool WriteVerdictReport(const std::string& path, const Verdict& verdict, std::string& error,
-                        const LevelLabel& label) {
-    const std::string text = VerdictText(verdict, label);
-    const std::string temporary = path + ".tmp";
-    FILE* file = std::fopen(temporary.c_str(), "w");
-    bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    written = file && std::fclose(file) == 0 && written;
-    written = written && std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!written) {
-        error = "cannot write '" + path + "': " + std::strerror(errno);
-        std::remove(temporary.c_str());
-    }
-    return written;
-}
-
-std::string PredictionText(const Verdict& verdict, int quality, const std::vector<FactorLevel>& at,
-                           const LevelLabel& label) {
-    const Prediction sn = PredictAt(verdict, quality, Response::SnRatio, at);
-    const Prediction mean = PredictAt(verdict, quality, Response::Mean, at);
-    return FormatText("Prediction for quality %d at %s\n", quality + 1,
-                      Settings(verdict, at, label).c_str()) +
+std::string PredictionText(const Analysis& analysis, int response,
+                           const std::vector<FactorLevel>& at) {
+    const Verdict& verdict = analysis.verdict;
+    const Prediction sn = PredictAt(verdict, response, Response::SnRatio, at);
+    const Prediction mean = PredictAt(verdict, response, Response::Mean, at);
+    return FormatText("Prediction for quality %d at %s\n", response + 1,
+                      Settings(analysis, at).c_str()) +
            PredictionRow(verdict, "S/N ratio", "dB", sn, "CI") +
            PredictionRow(verdict, "mean", "", mean, "CI");
 }
 
-std::string ConfirmationText(const Verdict& verdict, int quality,
-                             const std::vector<FactorLevel>& at, const Confirmation& c,
-                             const LevelLabel& label) {
+std::string ConfirmationText(const Analysis& analysis, int response,
+                             const std::vector<FactorLevel>& at, const Confirmation& c) {
+    const Verdict& verdict = analysis.verdict;
     const auto verdictOf = [](const Prediction& p, bool inside) {
         return std::isnan(p.halfWidth) ? "cannot be judged without an error estimate"
                                        : (inside ? "inside the interval: the model is confirmed"
                                                  : "outside the interval: the model is not "
                                                    "confirmed");
     };
-    std::string text = FormatText("Confirmation of quality %d at %s\n", quality + 1,
-                                  Settings(verdict, at, label).c_str());
+    std::string text = FormatText("Confirmation of quality %d at %s\n", response + 1,
+                                  Settings(analysis, at).c_str());
     text += PredictionRow(verdict, "S/N ratio", "dB", c.snInterval, "confirmation interval");
     text += FormatText("  %-10s %12.4f dB   %s\n", "observed", c.sn,
                        verdictOf(c.snInterval, c.snInside));
@@ -280,31 +256,6 @@ std::string ConfirmationText(const Verdict& verdict, int quality,
     text += FormatText("  %-10s %12.4f      %s\n", "observed", c.mean,
                        verdictOf(c.meanInterval, c.meanInside));
     return text;
-}
-
-std::vector<JsonResponseVerdict> VerdictJsonData(const Verdict& verdict, const LevelLabel& label) {
-    std::vector<JsonResponseVerdict> data;
-    for (const QualityVerdict& q : verdict.qualities) {
-        JsonResponseVerdict response;
-        response.name = q.name;
-        response.sn = AnovaData(q.sn);
-        response.mean = AnovaData(q.mean);
-        const Optimum& o = q.optimum;
-        for (const FactorLevel& setting : o.levels)
-            response.optimum.levels.emplace_back(FactorLabel(verdict, setting.factor),
-                                                 label(setting.factor, setting.level));
-        for (int factor : o.factorsUsed)
-            response.optimum.factors_used.push_back(FactorLabel(verdict, factor));
-        for (int term : o.interactionsUsed)
-            response.optimum.interactions_used.push_back(verdict.terms[term].name);
-        response.interactions = InteractionData(verdict, q, label);
-        response.optimum.sn = PredictionData(o.sn);
-        response.optimum.mean = PredictionData(o.mean);
-        if (o.adjustmentFactor >= 0)
-            response.optimum.adjustment_factor = FactorLabel(verdict, o.adjustmentFactor);
-        data.push_back(response);
-    }
-    return data;
 }
 
 }  // namespace qvrfc

@@ -1,92 +1,35 @@
-// Reporters of the engineer's verdict: the plain text shown on the terminal and written as
-// the extended plain report, the texts of a prediction and of a confirmation run, and the
-// verdict as JSON-shaped plain structs for results.json (a value that does not exist is an
-// empty optional, written as null).
+// The verdict as text: for every response the ANOVA tables of the S/N ratio and of the
+// observations, the tables of declared interactions, the optimum with its predictions and the
+// notes that say what the engineer can do next; and the texts of a prediction and of a
+// confirmation run. The same text is printed on the terminal and written as
+// "<stem>-verdict.txt".
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/Analysis.h"
 #include "common/QVRFCExport.h"
-#include "inference/Verdict.h"
 
 namespace qvrfc {
 
-// The text of a factor's level; by default its number from 1. A host application with
-// named levels passes its own.
-using LevelLabel = std::function<std::string(int factor, int level)>;
-QVRFC_API std::string LevelNumber(int factor, int level);
+QVRFC_API std::string VerdictText(const Analysis& analysis);
+// One ANOVA table, titled; a value that does not exist is "*".
+QVRFC_API std::string AnovaText(const ResponseAnalysis& anova, const std::string& title);
 
-// ANOVA tables of the S/N ratio and of the mean, the tables of declared interactions, and the
-// optimum, for every quality.
-QVRFC_API std::string VerdictText(const Verdict& verdict, const LevelLabel& label = LevelNumber);
-// Writes VerdictText to path, replacing the file whole; false with the cause in error.
-QVRFC_API bool WriteVerdictReport(const std::string& path, const Verdict& verdict,
-                                  std::string& error, const LevelLabel& label = LevelNumber);
-
-// Prediction of both responses of a quality at the given levels.
-QVRFC_API std::string PredictionText(const Verdict& verdict, int quality,
-                                     const std::vector<FactorLevel>& at,
-                                     const LevelLabel& label = LevelNumber);
+// Prediction of both statistics of a response (from 0) at the given levels.
+QVRFC_API std::string PredictionText(const Analysis& analysis, int response,
+                                     const std::vector<FactorLevel>& at);
 // A confirmation run against its intervals.
-QVRFC_API std::string ConfirmationText(const Verdict& verdict, int quality,
+QVRFC_API std::string ConfirmationText(const Analysis& analysis, int response,
                                        const std::vector<FactorLevel>& at,
-                                       const Confirmation& confirmation,
-                                       const LevelLabel& label = LevelNumber);
+                                       const Confirmation& confirmation);
 
-// JSON-shaped data: the field names are those of results.json.
-using JsonNumber = std::optional<double>;
+// What the engineer should know of a response's verdict, a sentence each: runs with fewer
+// observations, a nominal response without a target, terms weaker than the error.
+QVRFC_API std::vector<std::string> VerdictNotes(const Analysis& analysis, int response);
 
-struct JsonSumOfSquares {
-    double ss = 0.0;
-    double dof = 0.0;
-};
-struct JsonAnovaTerm {
-    std::string name;
-    double ss = 0.0;
-    int dof = 0;
-    JsonNumber ms, f, p, pure_ss, contribution;
-    bool pooled = false;
-};
-struct JsonAnovaError {
-    double ss = 0.0;
-    double dof = 0.0;
-    JsonNumber ms, contribution;
-    JsonSumOfSquares residual, repetition, pooled;  // "parts"
-};
-struct JsonAnova {
-    std::vector<JsonAnovaTerm> terms;
-    JsonAnovaError error;
-    JsonSumOfSquares total;
-};
-struct JsonPrediction {
-    JsonNumber predicted;
-    JsonNumber low, high;  // "ci": [low, high]
-};
-struct JsonOptimum {
-    std::vector<std::pair<std::string, std::string>> levels;  // factor name, level text
-    std::vector<std::string> factors_used;
-    std::vector<std::string> interactions_used;  // "A*B": cell means in a prediction
-    JsonPrediction sn, mean;
-    std::optional<std::string> adjustment_factor;
-};
-// A declared interaction's table: rows are the levels of its first factor, columns those of
-// the second.
-struct JsonInteractionTable {
-    std::string name;                                    // "A*B", after the factors' names
-    std::string rows, columns;                           // the factors' names
-    std::vector<std::string> row_levels, column_levels;  // level texts
-    std::vector<std::vector<double>> mean, sn;           // [row][column]
-};
-struct JsonResponseVerdict {
-    std::string name;
-    JsonAnova sn, mean;  // "anova": {"sn", "mean"}; interaction terms named "A*B"
-    std::vector<JsonInteractionTable> interactions;
-    JsonOptimum optimum;
-};
-QVRFC_API std::vector<JsonResponseVerdict> VerdictJsonData(const Verdict& verdict,
-                                                           const LevelLabel& label = LevelNumber);
+// "pooled by hand: B, D; then by rule": how a response's error was made.
+QVRFC_API std::string PoolingText(const Analysis& analysis, int response);
 
 }  // namespace qvrfc

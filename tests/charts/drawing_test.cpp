@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "charts/ChartRender.h"
-#include "charts/ChartsFromAnalyzer.h"
+#include "charts/ChartsOfAnalysis.h"
 #include "support/chart_inputs.h"
 #include "support/golden.h"
 #include "support/png_pixels.h"
@@ -75,9 +75,7 @@ std::string WithoutSurfaceNumbers(const std::string& svg) {
 }
 
 std::vector<DrawnChart> Charts() {
-    static CQVRFCDOEAnalyzer analyzer;
-    if (analyzer.GetNoRun() == 0) qvrfc_test::SetUpNominalDataSetB(analyzer);
-    const qvrfc::ResponseCharts b = qvrfc::ChartsFromAnalyzer(analyzer, 0);
+    const qvrfc::ResponseCharts b = qvrfc::ChartsOf(qvrfc_test::NominalDataSetB())[0];
     const qvrfc::MainEffects forty = qvrfc_test::FortyFactorMainEffects();
     qvrfc::MainEffects ten = forty;
     ten.factors.resize(10);

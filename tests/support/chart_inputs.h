@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "analysis/Analysis.h"
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "analyzer/reference_data.h"
 #include "charts/ChartData.h"
@@ -17,6 +18,15 @@ inline void SetUpNominalDataSetB(CQVRFCDOEAnalyzer& analyzer) {
     analyzer.SetQualityCharacteristic(0, CQVRFCDOEAnalyzer::NOMINAL_THE_BEST_3, 0.0);
     for (int run = 0; run < 9; ++run)
         reference::EnterRun(analyzer, 0, run, reference::kDataSetB[run]);
+}
+
+// The analysis of data set B as a data file gives it: factors A to D on the L9's columns.
+inline qvrfc::Analysis NominalDataSetB() {
+    auto analyzer = std::make_shared<CQVRFCDOEAnalyzer>();
+    SetUpNominalDataSetB(*analyzer);
+    qvrfc::AnalysisSettings settings;
+    settings.sn.push_back(qvrfc::ParseSnSetting("1=nominal3"));
+    return qvrfc::AnalyzeEngine(analyzer, settings);
 }
 
 // Main effects of 40 three-level factors (an L81) with long names and labels.

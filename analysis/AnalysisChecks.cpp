@@ -1,18 +1,16 @@
-#include "AnalysisChecks.h"
+#include "analysis/AnalysisChecks.h"
 
 #include <cmath>
 #include <functional>
-#include <string>
 
-#include "CliError.h"
+#include "common/QVRFCConstants.h"
+#include "common/QVRFCError.h"
+#include "common/QVRFCTextFormat.h"
 
-namespace qvrfcdoe {
+namespace qvrfc {
 namespace {
 
 using Analyzer = CQVRFCDOEAnalyzer;
-
-// Observations above this value are missing.
-constexpr double kMissingAbove = 1e12;
 
 struct RunFigure {
     const char* name;
@@ -30,7 +28,7 @@ double TotalSumOfSquares(const Analyzer& analyzer, int quality, Analyzer::FACTOR
     return analyzer.GetTotalSumsOfSquares(quality, dof, type);
 }
 
-// The figures of a run and of a quality that the reports and the summary print.
+// The figures of a run and of a quality that the engine's reports print.
 const RunFigure kRunFigures[] = {
     {"average", [](const Analyzer& a, int q, int r) { return a.GetRunQualityValue(q, r); }},
     {"standard deviation",
@@ -56,44 +54,61 @@ const QualityFigure kQualityFigures[] = {
      }},
 };
 
-int ValidObservations(const Analyzer& analyzer, int quality, int run) {
+std::string ResponseName(const std::vector<std::string>& names, int quality) {
+    return quality < static_cast<int>(names.size()) ? "'" + names[quality] + "'"
+                                                    : FormatText("quality %d", quality + 1);
+}
+
+// Valid observations of a run; the first of them at or below zero in `nonPositive`.
+int ValidObservations(const Analyzer& analyzer, int quality, int run, double& nonPositive) {
     int count = 0, valid = 0;
     const double* values = analyzer.GetRunQualityValues(quality, run, count);
-    for (int i = 0; i < count; ++i)
-        valid += values[i] <= kMissingAbove ? 1 : 0;
+    for (int i = 0; i < count; ++i) {
+        if (IsMissing(values[i])) continue;
+        ++valid;
+        if (values[i] <= 0.0 && !(nonPositive <= 0.0)) nonPositive = values[i];
+    }
     return valid;
 }
 
-void CheckEveryRunHasData(const Analyzer& analyzer, const std::string& dataFile) {
+void CheckEveryRunHasData(const Analyzer& analyzer, const std::vector<SnKind>& kinds,
+                          const std::vector<std::string>& names, const std::string& dataFile) {
     bool any = false;
     int emptyQuality = -1, emptyRun = -1;
     for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
+        const bool larger = q < static_cast<int>(kinds.size()) && kinds[q] == SnKind::Larger;
         for (int r = 0; r < analyzer.GetNoRun(); ++r) {
-            if (ValidObservations(analyzer, q, r) > 0) {
+            double nonPositive = NAN;
+            if (ValidObservations(analyzer, q, r, nonPositive) > 0) {
                 any = true;
             } else if (emptyQuality < 0) {
                 emptyQuality = q;
                 emptyRun = r;
             }
+            if (larger && nonPositive <= 0.0)
+                throw Error(FormatText("'%s': response %s, run %d: the observation %g has no "
+                                       "larger-the-better S/N ratio (1/y^2 is not finite); a "
+                                       "larger-the-better response needs values above 0",
+                                       dataFile.c_str(), ResponseName(names, q).c_str(), r + 1,
+                                       nonPositive));
         }
     }
     if (!any)
-        throw InputError(
-            Text("'%s': the experiment holds no observation (every run is empty or "
-                 "missing, values above 1e12 count as missing): nothing to analyse",
-                 dataFile.c_str()));
+        throw Error(
+            FormatText("'%s': the experiment holds no observation (every run is empty or "
+                       "missing, values above 1e12 count as missing): nothing to analyse",
+                       dataFile.c_str()));
     if (emptyQuality >= 0)
-        throw InputError(
-            Text("'%s': quality %d, run %d has no observation (values above 1e12 "
-                 "count as missing); a Taguchi analysis needs every run",
-                 dataFile.c_str(), emptyQuality + 1, emptyRun + 1));
+        throw Error(FormatText("'%s': quality %d, run %d has no observation (values above 1e12 "
+                               "count as missing); a Taguchi analysis needs every run",
+                               dataFile.c_str(), emptyQuality + 1, emptyRun + 1));
 }
 
 // The S/N type of a quality, with its target when the type uses one.
 std::string SnSetting(const Analyzer& analyzer, int quality) {
-    std::string setting = Text("S/N type %s", analyzer.GetSNRatioType(quality).GetString());
+    std::string setting = FormatText("S/N type %s", analyzer.GetSNRatioType(quality).GetString());
     if (analyzer.GetQualityCharacteristic(quality) <= Analyzer::NOMINAL_THE_BEST_4)
-        setting += Text(", target %g", analyzer.GetQualityTarget(quality));
+        setting += FormatText(", target %g", analyzer.GetQualityTarget(quality));
     return setting;
 }
 
@@ -103,9 +118,9 @@ std::string SnSetting(const Analyzer& analyzer, int quality) {
     const char* outcome = std::isnan(value) ? "not a number"
                           : value > 0       ? "+infinity"
                                             : "-infinity";
-    throw InputError(Text("'%s': %s: the %s comes out as %s (%s); no report is written",
-                          dataFile.c_str(), where.c_str(), figure, outcome,
-                          SnSetting(analyzer, quality).c_str()));
+    throw Error(FormatText("'%s': %s: the %s comes out as %s (%s); no report is written",
+                           dataFile.c_str(), where.c_str(), figure, outcome,
+                           SnSetting(analyzer, quality).c_str()));
 }
 
 void CheckFiguresAreFinite(const Analyzer& analyzer, const std::string& dataFile, bool reports) {
@@ -115,23 +130,26 @@ void CheckFiguresAreFinite(const Analyzer& analyzer, const std::string& dataFile
                 if (figure.reportsOnly && !reports) continue;
                 const double value = figure.value(analyzer, q, r);
                 if (!std::isfinite(value))
-                    FailNotFinite(analyzer, dataFile, Text("quality %d, run %d", q + 1, r + 1),
+                    FailNotFinite(analyzer, dataFile, FormatText("quality %d, run %d", q + 1, r + 1),
                                   figure.name, value, q);
             }
         }
         for (const QualityFigure& figure : kQualityFigures) {
             const double value = figure.value(analyzer, q);
             if (!std::isfinite(value))
-                FailNotFinite(analyzer, dataFile, Text("quality %d", q + 1), figure.name, value, q);
+                FailNotFinite(analyzer, dataFile, FormatText("quality %d", q + 1), figure.name,
+                              value, q);
         }
     }
 }
 
 }  // namespace
 
-void CheckAnalysable(const CQVRFCDOEAnalyzer& analyzer, const std::string& dataFile, bool reports) {
-    CheckEveryRunHasData(analyzer, dataFile);
+void CheckAnalysable(const CQVRFCDOEAnalyzer& analyzer, const std::vector<SnKind>& kinds,
+                     const std::vector<std::string>& responseNames, const std::string& dataFile,
+                     bool reports) {
+    CheckEveryRunHasData(analyzer, kinds, responseNames, dataFile);
     CheckFiguresAreFinite(analyzer, dataFile, reports);
 }
 
-}  // namespace qvrfcdoe
+}  // namespace qvrfc

@@ -1,0 +1,263 @@
+// The path from a data file or run sheet to the Analysis value: the engine holds the
+// observations and computes the run statistics, the inference layer the ANOVAs and optima;
+// this file gathers them in the experiment's names.
+#include "analysis/Analysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <system_error>
+
+#include "analysis/AnalysisChecks.h"
+#include "analysis/AnalysisParts.h"
+#include "analyzer/QVRFCDOEDataFileReader.h"
+#include "common/QVRFCError.h"
+#include "common/QVRFCFactorNames.h"
+#include "common/QVRFCTextFormat.h"
+#include "experiment/ExperimentAnalyzer.h"
+#include "experiment/ExperimentFile.h"
+#include "experiment/RunSheet.h"
+#include "inference/InteractionTerms.h"
+
+namespace qvrfc {
+namespace {
+
+namespace fs = std::filesystem;
+using Analyzer = CQVRFCDOEAnalyzer;
+
+const char* const kBesideSheet = "experiment.toml";
+
+std::string ExperimentFileOf(const AnalysisInput& input) {
+    if (!input.experimentFile.empty()) return input.experimentFile;
+    const fs::path beside = fs::path(input.dataFile).parent_path() / kBesideSheet;
+    std::error_code error;
+    if (!fs::is_regular_file(beside, error))
+        throw Error(FormatText("'%s' has no experiment file beside it (%s); name it with "
+                               "--experiment",
+                               input.dataFile.c_str(), beside.c_str()));
+    return beside.string();
+}
+
+// The responses of the settings must exist.
+void CheckResponses(const AnalysisSettings& settings, int responses, const std::string& dataFile) {
+    const auto check = [&](const char* option, const std::string& text, int response) {
+        if (response > responses)
+            throw Error(FormatText("%s '%s': response %d is out of range ('%s' has %d %s)", option,
+                                   text.c_str(), response, dataFile.c_str(), responses,
+                                   responses == 1 ? "response" : "responses"));
+    };
+    for (const SnSetting& setting : settings.sn)
+        check("--sn", setting.text, setting.response);
+    for (const PoolSetting& setting : settings.pools)
+        check("--pool", setting.text, setting.response);
+}
+
+// A quality data file's experiment: every column of its array a factor, named A, B, ...,
+// with levels 1, 2, ...; the responses under the engine's names.
+Experiment DataFileExperiment(const Analyzer& analyzer) {
+    Experiment experiment;
+    experiment.array = analyzer.GetDOEArrayType();
+    for (int f = 0; f < analyzer.GetNoFactor(); ++f) {
+        Factor factor;
+        factor.name = FactorName(f);
+        factor.column = analyzer.GetControlFactorID(f);
+        const int levels = CQVRFCDOETaguchiOrthogonalArray::GetNoLevel(experiment.array, factor.column);
+        for (int l = 1; l <= levels; ++l)
+            factor.levels.push_back(std::to_string(l));
+        experiment.factors.push_back(factor);
+    }
+    for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
+        ExperimentResponse response;
+        response.name = analyzer.GetQualityFactorName(q).GetString();
+        response.sn = SnKindOf(analyzer.GetQualityCharacteristic(q));
+        // The engine's default target (0) is no target the engineer chose.
+        response.target = std::numeric_limits<double>::quiet_NaN();
+        experiment.responses.push_back(response);
+    }
+    return experiment;
+}
+
+void ApplySnSettings(const AnalysisSettings& settings, Experiment& experiment) {
+    for (const SnSetting& setting : settings.sn) {
+        ExperimentResponse& response = experiment.responses[setting.response - 1];
+        response.sn = setting.kind;
+        response.target = setting.target;
+    }
+}
+
+// The S/N kinds and targets in the engine: the textbook kind maps to the engine's own
+// smaller-the-better, a missing target to 0.
+void ApplyResponsesToEngine(const Experiment& experiment, Analyzer& analyzer) {
+    for (size_t q = 0; q < experiment.responses.size(); ++q) {
+        const ExperimentResponse& response = experiment.responses[q];
+        analyzer.SetQualityCharacteristic(
+            static_cast<int>(q), EngineSnType(response.sn),
+            std::isfinite(response.target) ? response.target : 0.0);
+    }
+}
+
+// The statistics that const queries cache in the run records (averages, deviations, S/N
+// ratios), filled once with the final settings, so that later readers only read.
+void FillCaches(const Analyzer& analyzer) {
+    for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
+        for (int r = 0; r < analyzer.GetNoRun(); ++r) {
+            analyzer.GetRunQualityValue(q, r);
+            analyzer.GetRunStandardDeviation(q, r);
+            analyzer.GetSNRatio(q, r);
+        }
+    }
+}
+
+// The experiment of an engine that holds a data file's observations: every column a factor.
+void TakeEngine(Analyzer& analyzer, const AnalysisSettings& settings, Analysis& analysis) {
+    analysis.source = Source::DataFile;
+    analysis.experiment = DataFileExperiment(analyzer);
+    ApplySnSettings(settings, analysis.experiment);
+    ApplyResponsesToEngine(analysis.experiment, analyzer);
+}
+
+std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const AnalysisSettings& settings,
+                                       Analysis& analysis) {
+    CQVRFCDOEDataFileReader data;
+    if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
+        data.SetArrayType(settings.array);
+    if (!data.Read(input.dataFile.c_str())) throw Error(data.Describe(input.dataFile.c_str()));
+    CheckResponses(settings, data.GetNoQuality(), input.dataFile);
+    auto analyzer = std::make_shared<Analyzer>();
+    SetEngineLogFolder(*analyzer, input.logFolder);
+    if (!analyzer->LoadData(data))
+        throw Error(FormatText("'%s': the experiment cannot be set up", input.dataFile.c_str()));
+    // The data file carries no control factor values; each factor takes its level number, so
+    // the report's run table shows the design and its ANOVA totals span every factor.
+    for (int r = 0; r < analyzer->GetNoRun(); ++r) {
+        for (int f = 0; f < analyzer->GetNoFactor(); ++f)
+            analyzer->SetControlFactorValue(r, f, analyzer->GetLevel(r, f));
+    }
+    analysis.arrayChosen = settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;
+    TakeEngine(*analyzer, settings, analysis);
+    return analyzer;
+}
+
+// An experiment and its observations, set up in the engine.
+std::shared_ptr<Analyzer> LoadObservations(const SheetObservations& observations,
+                                           const AnalysisInput& input, Analysis& analysis) {
+    auto analyzer = std::make_shared<Analyzer>();
+    SetEngineLogFolder(*analyzer, input.logFolder);
+    try {
+        SetUpAnalyzer(*analyzer, analysis.experiment, &observations);
+    } catch (const Error& error) {
+        throw Error(FormatText("'%s': %s", input.dataFile.c_str(), error.what()));
+    }
+    return analyzer;
+}
+
+std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, const AnalysisSettings& settings,
+                                       Analysis& analysis) {
+    if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
+        throw UsageError("--array: a run sheet's array is its experiment's");
+    analysis.source = Source::RunSheet;
+    analysis.arrayChosen = true;
+    analysis.experiment = ReadExperimentFile(ExperimentFileOf(input));
+    CheckResponses(settings, static_cast<int>(analysis.experiment.responses.size()),
+                   input.dataFile);
+    ApplySnSettings(settings, analysis.experiment);
+    CheckSettingNames(analysis, settings);
+    return LoadObservations(ReadRunSheet(analysis.experiment, input.dataFile), input, analysis);
+}
+
+std::vector<SnKind> KindsOf(const Experiment& experiment) {
+    std::vector<SnKind> kinds;
+    for (const ExperimentResponse& response : experiment.responses)
+        kinds.push_back(response.sn);
+    return kinds;
+}
+
+std::vector<std::string> NamesOf(const Experiment& experiment) {
+    std::vector<std::string> names;
+    for (const ExperimentResponse& response : experiment.responses)
+        names.push_back(response.name);
+    return names;
+}
+
+}  // namespace
+
+std::string Analysis::LevelText(int factor, int level) const {
+    if (factor >= 0 && factor < static_cast<int>(experiment.factors.size())) {
+        const std::vector<std::string>& levels = experiment.factors[factor].levels;
+        if (level >= 0 && level < static_cast<int>(levels.size())) return levels[level];
+    }
+    return std::to_string(level + 1);
+}
+
+bool IsRunSheet(const std::string& dataFile) {
+    // Only a regular file is looked into: a pipe's data would be gone for the reader.
+    std::error_code error;
+    if (!fs::is_regular_file(dataFile, error)) return false;
+    std::ifstream file(dataFile, std::ios::binary);
+    char start[16] = {};
+    file.read(start, sizeof start - 1);
+    std::string text(start);
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    if (!text.empty() && text[0] == '"') text.erase(0, 1);
+    return text.compare(0, 3, "run") == 0;
+}
+
+namespace {
+
+// What every source shares once the engine holds the observations.
+Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
+                const AnalysisInput& input, const AnalysisSettings& settings) {
+    const std::vector<FactorPair> interactions = DeclaredInteractions(analysis, settings);
+    ApplyPoolsToEngine(analysis, settings, *analyzer);
+    FillCaches(*analyzer);
+    CheckAnalysable(*analyzer, KindsOf(analysis.experiment), NamesOf(analysis.experiment),
+                    input.dataFile, input.reports);
+    analysis.verdict = VerdictOfAnalysis(analysis, settings, interactions, *analyzer);
+    FillResponses(analysis, settings, *analyzer);
+    analysis.engine = analyzer;
+    return analysis;
+}
+
+}  // namespace
+
+Analysis Analyze(const AnalysisInput& input, const AnalysisSettings& settings) {
+    CheckAlpha(settings.alpha);
+    Analysis analysis;
+    analysis.dataFile = input.dataFile;
+    const std::shared_ptr<Analyzer> analyzer = IsRunSheet(input.dataFile)
+                                                   ? LoadRunSheet(input, settings, analysis)
+                                                   : LoadDataFile(input, settings, analysis);
+    return Finish(std::move(analysis), analyzer, input, settings);
+}
+
+Analysis Analyze(const Experiment& experiment, const SheetObservations& observations,
+                 const AnalysisSettings& settings, const std::string& logFolder) {
+    CheckAlpha(settings.alpha);
+    if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
+        throw UsageError("--array: an experiment's array is its own");
+    AnalysisInput input;
+    input.logFolder = logFolder;
+    Analysis analysis;
+    analysis.source = Source::RunSheet;
+    analysis.arrayChosen = true;
+    analysis.experiment = experiment;
+    CheckResponses(settings, static_cast<int>(experiment.responses.size()), "the experiment");
+    ApplySnSettings(settings, analysis.experiment);
+    const std::shared_ptr<Analyzer> analyzer = LoadObservations(observations, input, analysis);
+    return Finish(std::move(analysis), analyzer, input, settings);
+}
+
+Analysis AnalyzeEngine(const std::shared_ptr<CQVRFCDOEAnalyzer>& engine,
+                       const AnalysisSettings& settings) {
+    CheckAlpha(settings.alpha);
+    Analysis analysis;
+    CheckResponses(settings, engine->GetNoQuality(), "the experiment");
+    TakeEngine(*engine, settings, analysis);
+    AnalysisInput input;
+    input.reports = false;
+    return Finish(std::move(analysis), engine, input, settings);
+}
+
+}  // namespace qvrfc

@@ -1,0 +1,23 @@
+// Checks of an experiment loaded into the engine before anything is reported. The engine
+// analyses whatever it holds; the analysis refuses what a Taguchi analysis cannot summarise
+// rather than report missing markers or numbers that are not finite.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analyzer/QVRFCDOEAnalyzer.h"
+#include "experiment/SnKind.h"
+
+namespace qvrfc {
+
+// qvrfc::Error naming dataFile when the experiment holds no observation at all, when a run
+// of a response has no valid observation, when a larger-the-better response has an
+// observation of 0 or below (its S/N ratio does not exist), or when a figure the engine's
+// reports or the summary print is not a finite number. Without reports the figures only
+// they print are left alone. kinds: the S/N kind analysed, per response.
+void CheckAnalysable(const CQVRFCDOEAnalyzer& analyzer, const std::vector<SnKind>& kinds,
+                     const std::vector<std::string>& responseNames, const std::string& dataFile,
+                     bool reports);
+
+}  // namespace qvrfc

@@ -1,0 +1,36 @@
+// The steps of Analyze, one concern a file: the model and the verdict, the figures of each
+// response, and the settings that name factors and terms.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/Analysis.h"
+
+namespace qvrfc {
+
+// The engine's set-up logs go to folder (empty: the current directory).
+void SetEngineLogFolder(CQVRFCDOEAnalyzer& analyzer, const std::string& folder);
+
+// The experiment's declared interactions and those of the settings, each pair once.
+std::vector<FactorPair> DeclaredInteractions(const Analysis& analysis,
+                                             const AnalysisSettings& settings);
+
+// The factors and interactions that the settings name must be the experiment's.
+void CheckSettingNames(const Analysis& analysis, const AnalysisSettings& settings);
+
+// Factors pooled by hand are pooled in the engine too, so that its reports agree.
+void ApplyPoolsToEngine(const Analysis& analysis, const AnalysisSettings& settings,
+                        CQVRFCDOEAnalyzer& analyzer);
+
+// The verdict on the engine's observations: the experiment's main effects (a data file's
+// factors on a declared interaction's columns leave the model) and the declared interactions.
+Verdict VerdictOfAnalysis(const Analysis& analysis, const AnalysisSettings& settings,
+                          const std::vector<FactorPair>& interactions,
+                          const CQVRFCDOEAnalyzer& analyzer);
+
+// Run figures, response tables and flags of every response, from the verdict.
+void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
+                   const CQVRFCDOEAnalyzer& analyzer);
+
+}  // namespace qvrfc

@@ -1,0 +1,162 @@
+// The figures of each response beside its verdict: run figures, response tables with the
+// levels each aim prefers, and the flags the outputs show.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "analysis/AnalysisParts.h"
+
+namespace qvrfc {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+std::vector<RunFigures> RunsOf(const QualityVerdict& verdict) {
+    std::vector<RunFigures> runs;
+    for (size_t r = 0; r < verdict.runs.size(); ++r) {
+        const RunSummary& run = verdict.runs[r];
+        RunFigures figures;
+        figures.n = run.Count();
+        figures.mean = run.Sum() / run.Count();
+        figures.sd = run.Count() > 1 ? std::sqrt(run.Within() / (run.Count() - 1)) : kNaN;
+        figures.sn = verdict.runSn[r];
+        runs.push_back(figures);
+    }
+    return runs;
+}
+
+// The level each aim prefers among a row's level means; -1 for none.
+int BestLevel(const std::vector<double>& means, Statistic statistic, const ResponseSpec& spec) {
+    const Aim aim = AimOf(spec.kind);
+    if (statistic == Statistic::Mean && aim == Aim::Nominal && !spec.HasTarget()) return -1;
+    int best = -1;
+    for (size_t l = 0; l < means.size(); ++l) {
+        if (!std::isfinite(means[l])) continue;
+        const auto score = [&](double mean) {
+            if (statistic == Statistic::SnRatio) return mean;
+            if (statistic == Statistic::StandardDeviation) return -mean;
+            if (aim == Aim::Nominal) return -std::fabs(mean - spec.target);
+            return aim == Aim::Larger ? mean : -mean;
+        };
+        if (best < 0 || score(means[l]) > score(means[best])) best = static_cast<int>(l);
+    }
+    return best;
+}
+
+// The mean of a per-run value at each level of each factor, with Delta, rank and best level.
+LevelTable TableOf(const Experiment& experiment, const std::vector<double>& values,
+                   Statistic statistic, const ResponseSpec& spec) {
+    LevelTable table;
+    table.statistic = statistic;
+    double sum = 0.0;
+    int counted = 0;
+    for (double value : values) {
+        if (std::isnan(value)) continue;
+        sum += value;
+        ++counted;
+    }
+    table.overall = counted > 0 ? sum / counted : kNaN;
+    for (size_t f = 0; f < experiment.factors.size(); ++f) {
+        const size_t levels = experiment.factors[f].levels.size();
+        std::vector<double> sums(levels, 0.0), counts(levels, 0.0);
+        for (size_t r = 0; r < values.size(); ++r) {
+            const int level = experiment.Level(static_cast<int>(r), static_cast<int>(f));
+            if (level < 0 || level >= static_cast<int>(levels) || std::isnan(values[r])) continue;
+            sums[level] += values[r];
+            counts[level] += 1.0;
+        }
+        LevelTable::Row row;
+        for (size_t l = 0; l < levels; ++l)
+            row.levels.push_back(counts[l] > 0.0 ? sums[l] / counts[l] : kNaN);
+        const auto [low, high] = std::minmax_element(row.levels.begin(), row.levels.end());
+        row.delta = *high - *low;
+        row.best = BestLevel(row.levels, statistic, spec);
+        table.rows.push_back(row);
+    }
+    for (LevelTable::Row& row : table.rows) {
+        row.rank = 1;
+        for (const LevelTable::Row& other : table.rows)
+            row.rank += other.delta > row.delta + 1e-9 ? 1 : 0;
+    }
+    return table;
+}
+
+std::vector<int> WeakTerms(const QualityVerdict& verdict) {
+    std::vector<int> weak;
+    for (size_t t = 0; t < verdict.sn.terms.size(); ++t) {
+        const AnovaTerm& sn = verdict.sn.terms[t];
+        const AnovaTerm& mean = verdict.mean.terms[t];
+        if ((!sn.pooled && sn.f < 1.0) || (!mean.pooled && mean.f < 1.0))
+            weak.push_back(static_cast<int>(t));
+    }
+    return weak;
+}
+
+// R's names of the polynomial contrasts: .L, .Q, .C, ^4, ^5, ...
+std::string ContrastSuffix(size_t degree) {
+    static const char* const names[] = {".L", ".Q", ".C"};
+    return degree <= 3 ? names[degree - 1] : "^" + std::to_string(degree);
+}
+
+std::vector<std::pair<std::string, double>> SingleDegreeEffects(const Verdict& verdict,
+                                                                const QualityVerdict& q) {
+    std::vector<std::pair<std::string, double>> effects;
+    if (q.sn.error.residual.dof != 0 || q.sn.error.repetition.dof != 0) return effects;
+    for (size_t t = 0; t < verdict.terms.size(); ++t) {
+        const std::vector<double>& means = q.sn.levelMeans[t];
+        if (means.empty()) return {};  // an interaction: the main effects do not saturate
+        const int k = static_cast<int>(means.size());
+        const std::vector<std::vector<double>> contrasts = PolynomialContrasts(k);
+        for (size_t c = 0; c < contrasts.size(); ++c) {
+            double effect = 0.0;
+            for (int l = 0; l < k; ++l)
+                effect += contrasts[c][l] * means[l];
+            const std::string& name = verdict.terms[t].name;
+            effects.emplace_back(k == 2 ? name : name + ContrastSuffix(c + 1),
+                                 effect * 2.0 / std::sqrt(static_cast<double>(k)));
+        }
+    }
+    return effects;
+}
+
+ResponseResult ResultOf(const Analysis& analysis, const QualityVerdict& verdict, bool snChosen) {
+    ResponseResult result;
+    result.snChosen = snChosen;
+    result.runs = RunsOf(verdict);
+    std::vector<double> means, sds, sns;
+    for (const RunFigures& run : result.runs) {
+        result.observations += run.n;
+        result.mostPerRun = std::max(result.mostPerRun, run.n);
+        means.push_back(run.mean);
+        sds.push_back(run.sd);
+        sns.push_back(run.sn);
+    }
+    for (size_t r = 0; r < result.runs.size(); ++r) {
+        if (result.runs[r].n < result.mostPerRun) result.shortRuns.push_back(static_cast<int>(r));
+    }
+    const ResponseSpec& spec = verdict.setting;
+    result.sn = TableOf(analysis.experiment, sns, Statistic::SnRatio, spec);
+    result.mean = TableOf(analysis.experiment, means, Statistic::Mean, spec);
+    result.sd = TableOf(analysis.experiment, sds, Statistic::StandardDeviation, spec);
+    result.interactions = InteractionTables(analysis.verdict, verdict.quality);
+    result.weakTerms = WeakTerms(verdict);
+    result.effects = SingleDegreeEffects(analysis.verdict, verdict);
+    return result;
+}
+
+}  // namespace
+
+void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
+                   const CQVRFCDOEAnalyzer&) {
+    for (const QualityVerdict& verdict : analysis.verdict.qualities) {
+        const bool chosen = analysis.source == Source::RunSheet ||
+                            std::any_of(settings.sn.begin(), settings.sn.end(),
+                                        [&](const SnSetting& setting) {
+                                            return setting.response == verdict.quality + 1;
+                                        });
+        analysis.responses.push_back(ResultOf(analysis, verdict, chosen));
+        analysis.observations += analysis.responses.back().observations;
+    }
+}
+
+}  // namespace qvrfc
