@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/QVRFCConstants.h"
 #include "common/QVRFCFactorNames.h"
 
 namespace qvrfc {
@@ -12,9 +13,9 @@ namespace {
 
 using Analyzer = CQVRFCDOEAnalyzer;
 
-// The analyzer marks a missing statistic with a value above 1e12.
+// NaN for what the analyzer marks missing (IsMissing) and for what is not a finite number.
 double Finite(double value) {
-    return std::isfinite(value) && value < 1e12 ? value : NAN;
+    return std::isfinite(value) && !IsMissing(value) ? value : NAN;
 }
 
 // The S/N ratio the analyzer keeps per run follows the quality's characteristic only once

@@ -8,20 +8,20 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "common/QVRFCConstants.h"
 #include "inference/InteractionTerms.h"
 
 namespace qvrfc {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kMissing = 1e12;  // the engine's marker: larger values are missing
 
 std::vector<double> RunObservations(const CQVRFCDOEAnalyzer& analyzer, int quality, int run) {
     int count = 0;
     const double* stored = analyzer.GetRunQualityValues(quality, run, count);
     std::vector<double> values;
     std::copy_if(stored, stored + count, std::back_inserter(values),
-                 [](double y) { return y <= kMissing; });
+                 [](double y) { return !IsMissing(y); });
     return values;
 }
 
@@ -33,7 +33,7 @@ std::vector<RunSummary> Observations(const CQVRFCDOEAnalyzer& analyzer, int qual
         const double* values = analyzer.GetRunQualityValues(quality, r, count);
         RunSummary run;  // a local, so that its sums stay in registers
         for (int k = 0; k < count; ++k) {
-            if (values[k] <= kMissing) run.Add(values[k]);
+            if (!IsMissing(values[k])) run.Add(values[k]);
         }
         runs[r] = run;
     }
