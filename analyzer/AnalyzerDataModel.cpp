@@ -129,7 +129,8 @@ CQVRFCDOEAnalyzer::CQVRFCDOEAnalyzer(const CQVRFCDOEAnalyzer& source)
       m_pPooledFactor(source.m_pPooledFactor),
       m_pControlFactorID(source.m_pControlFactorID),
       m_pQualityFactorName(source.m_pQualityFactorName),
-      m_pControlFactorName(source.m_pControlFactorName) {}
+      m_pControlFactorName(source.m_pControlFactorName),
+      m_logFolder(source.m_logFolder) {}
 
 // The copy is made first, so a failing allocation leaves this object as it was.
 CQVRFCDOEAnalyzer& CQVRFCDOEAnalyzer::operator=(const CQVRFCDOEAnalyzer& source) {
@@ -161,6 +162,7 @@ void CQVRFCDOEAnalyzer::TakeFrom(CQVRFCDOEAnalyzer& other) noexcept {
     m_pControlFactorID = std::move(other.m_pControlFactorID);
     m_pQualityFactorName = std::move(other.m_pQualityFactorName);
     m_pControlFactorName = std::move(other.m_pControlFactorName);
+    m_logFolder = std::move(other.m_logFolder);
 }
 
 int CQVRFCDOEAnalyzer::Clear() {

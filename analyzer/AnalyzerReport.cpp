@@ -318,14 +318,19 @@ void CQVRFCDOEAnalyzer::WriteReport(TextOutput& out, const CString& fileName,
 // The report replaces the file whole: it is written to a temporary file beside it and
 // renamed over it once complete, so a failed write leaves the earlier report as it was.
 int CQVRFCDOEAnalyzer::Writer(CString strFileName, CString strCreator) const {
+    return WriteReportFile(strFileName.GetString(), strFileName, strCreator);
+}
+
+int CQVRFCDOEAnalyzer::WriteReportFile(const std::string& path, const CString& fileName,
+                                       const CString& creator) const {
     if (LeastRunDataBytes() > TextOutput::kByteLimit) {
         errno = EFBIG;
         return 0;
     }
     qvrfc::AtomicFile file;
-    FILE* stream = file.Open(strFileName.GetString());
+    FILE* stream = file.Open(path);
     if (!stream) return 0;
     TextOutput out(stream);
-    WriteReport(out, strFileName, strCreator);
+    WriteReport(out, fileName, creator);
     return out.Finish() && file.Commit() ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "analyzer/QVRFCDOEAnalyzer.h"
+#include "common/QVRFCLogFolder.h"
 
 namespace {
 
@@ -12,6 +13,8 @@ namespace {
 constexpr int kColumnLimitWithoutArray = 1000;
 // Value of a control factor that does not exist.
 constexpr double kNoControlFactorValue = -1e10;
+// The set-up log, named so in its own summary wherever its folder is.
+const char kSetupLogName[] = "DOESetup.log";
 
 }  // namespace
 
@@ -23,7 +26,7 @@ int CQVRFCDOEAnalyzer::SetupDOE(int nQuality, int nRun, int nFactor, int nLevel,
     if (CreateData(nQuality, nRun, nFactor, nLevel) != 1) return 0;
     if (ppLevelValue) SetControlFactorValue(nFactor, nLevel, ppLevelValue);
     // The set-up log: the complete report of the fresh experiment; its result is not used.
-    Writer("DOESetup.log", "VUROROZuruza");
+    WriteReportFile(qvrfc::LogPath(m_logFolder, kSetupLogName), kSetupLogName, "VUROROZuruza");
     return 1;
 }
 
@@ -61,6 +64,7 @@ CQVRFCDOETaguchiOrthogonalArray* CQVRFCDOEAnalyzer::EnsureArray() {
     if (!m_pOrthogonalArray) {
         try {
             m_pOrthogonalArray = std::make_unique<CQVRFCDOETaguchiOrthogonalArray>();
+            m_pOrthogonalArray->SetLogFolder(m_logFolder.c_str());
         } catch (const std::bad_alloc&) {
             return nullptr;
         }
@@ -90,9 +94,19 @@ int CQVRFCDOEAnalyzer::GetDOEColumnID(int factor) const {
 
 // ---- Deep copy ----
 
+void CQVRFCDOEAnalyzer::SetLogFolder(const char* folder) {
+    m_logFolder = qvrfc::LogFolder(folder);
+    if (m_pOrthogonalArray) m_pOrthogonalArray->SetLogFolder(m_logFolder.c_str());
+}
+
 int CQVRFCDOEAnalyzer::SetData(CQVRFCDOEAnalyzer* source) {
     if (!source || source == this) return 0;
-    if (SetupDOE(source->m_nQuality, source->GetDOEArrayType(), nullptr) != 1) return 0;
+    const std::string previousFolder = m_logFolder;
+    SetLogFolder(source->GetLogFolder());
+    if (SetupDOE(source->m_nQuality, source->GetDOEArrayType(), nullptr) != 1) {
+        SetLogFolder(previousFolder.c_str());
+        return 0;
+    }
     // The counts come from the array; copy only what both experiments hold.
     const int nQuality = std::min(m_nQuality, static_cast<int>(source->m_pRunQualityData.size()));
     const int nRun = std::min(m_nRun, static_cast<int>(source->m_pRunControlFactorData.size()));

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
@@ -97,7 +98,8 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     int GetRunCount() const { return m_nRun; }
 
     // Set-up: on bare counts, on the default array for nFactor x nLevel, or on an array type.
-    // ppLevelValue[f][l] is the value of level l+1 of factor f, or null. Writes "DOESetup.log".
+    // ppLevelValue[f][l] is the value of level l+1 of factor f, or null. Writes "DOESetup.log"
+    // (and, on an array, the array listing "QVRFCDOETaguchiMethod.log") in the log folder.
     // A refused set-up (0) keeps the experiment held, its array included.
     int SetupDOE(int nQuality, int nRun, int nFactor, int nLevel, double** ppLevelValue);
     int SetupDOE(int nQuality, int nFactor, int nLevel, double** ppLevelValue);
@@ -107,6 +109,13 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     CString GetDOEArrayName() const;
     int GetDOEColumnID(int factor) const;
     int SetData(CQVRFCDOEAnalyzer* source);  // deep copy through the array-type set-up
+    // The folder of the set-up logs, passed on to the array object; null or "" (the default)
+    // is the current directory. Two analyzers with their own folders can be set up at once on
+    // two threads. A copy writes where its source writes: the copy constructor, assignment
+    // and SetData take the source's folder (SetData before its set-up, so its logs go there;
+    // a refused SetData keeps the folder held).
+    void SetLogFolder(const char* folder);
+    const char* GetLogFolder() const { return m_logFolder.c_str(); }
 
     // Control factors: placement on array columns, levels, values and names.
     int SetControlFactorID(int factor, int column);
@@ -264,6 +273,7 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     std::vector<int> m_pControlFactorID;            // [factor]
     std::vector<CString> m_pQualityFactorName;      // [quality]
     std::vector<CString> m_pControlFactorName;      // [factor]
+    std::string m_logFolder;                        // "" for the current directory
 
   private:
     // Range checks shared by every accessor: storage present and index within the counts.
@@ -282,6 +292,9 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     CQVRFCDOETaguchiOrthogonalArray* EnsureArray();
     // Set-up on the array object filled with type (the two array-based overloads).
     int SetupOnArray(int nQuality, OA_TYPE type, double** ppLevelValue);
+    // The complete report written to path, naming itself fileName ("File = ") in its summary.
+    int WriteReportFile(const std::string& path, const CString& fileName,
+                        const CString& creator) const;
     // Per-run response of the chosen kind: average, standard deviation or stored S/N ratio.
     double RunResponse(int quality, int run, FACTOR_EFFECT_TYPE type) const;
     // Total of the chosen response over all runs; an unknown type gives 0.0.

@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "common/QVRFCLogFolder.h"
 
 namespace {
 // The listing file refreshed by every SetTable, and the creator named in it.
@@ -26,8 +27,10 @@ CQVRFCDOETaguchiOrthogonalArray::~CQVRFCDOETaguchiOrthogonalArray() {
 }
 
 // Rebuilds from the catalogue: a matrix the source read from a file is not carried over.
+// The listing goes where the source's goes.
 int CQVRFCDOETaguchiOrthogonalArray::SetData(CQVRFCDOETaguchiOrthogonalArray* source) {
     if (!source) return 0;
+    m_logFolder = source->m_logFolder;
     return SetTable(source->m_eType);
 }
 
@@ -45,8 +48,12 @@ int CQVRFCDOETaguchiOrthogonalArray::SetTable(OA_TYPE type) {
     m_eType = type;
     const int result =
         (type == OA_FULL_FACTORIAL) ? SetFullFactorialTable() : LoadCatalogueTable(type);
-    Writer(CString(kListingFileName), CString(kListingCreator));
+    Writer(CString(qvrfc::LogPath(m_logFolder, kListingFileName)), CString(kListingCreator));
     return result;
+}
+
+void CQVRFCDOETaguchiOrthogonalArray::SetLogFolder(const char* folder) {
+    m_logFolder = qvrfc::LogFolder(folder);
 }
 
 void CQVRFCDOETaguchiOrthogonalArray::SetNoFactorAndLevel(int nFactor, int nLevel) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "common/CString.h"
@@ -90,14 +91,20 @@ class QVRFC_API CQVRFCDOETaguchiOrthogonalArray {
     CQVRFCDOETaguchiOrthogonalArray& operator=(const CQVRFCDOETaguchiOrthogonalArray& source);
     virtual ~CQVRFCDOETaguchiOrthogonalArray();
 
-    // Rebuilds this object from the catalogue with the source's type; 0 for a null source.
+    // Rebuilds this object from the catalogue with the source's type and log folder; 0 for a
+    // null source.
     int SetData(CQVRFCDOETaguchiOrthogonalArray* source);
     // Empties the object: no matrix, type OA_UNDEFINED, all counts 0.
     void ClearData();
 
-    // Stores type, fills the table of that type and rewrites "QVRFCDOETaguchiMethod.log";
-    // 1 when a table was set, 0 otherwise.
+    // Stores type, fills the table of that type and rewrites "QVRFCDOETaguchiMethod.log" in
+    // the log folder; 1 when a table was set, 0 otherwise.
     int SetTable(OA_TYPE type);
+    // The folder of the listing file that SetTable rewrites; null or "" (the default) is the
+    // current directory. Copies, assigned objects and SetData take the source's folder, so a
+    // copy writes where its source writes.
+    void SetLogFolder(const char* folder);
+    const char* GetLogFolder() const { return m_logFolder.c_str(); }
     // One setter per catalogue type; each returns 1, or 0 when no matrix could be made.
     // The full factorial setter changes nothing and returns 0.
     int SetL4Table();
@@ -171,6 +178,7 @@ class QVRFC_API CQVRFCDOETaguchiOrthogonalArray {
     int m_nRun;
     std::vector<std::vector<int>> m_pLevel;  // [run][column]; empty when no matrix is held
     std::vector<int> m_pColumnID;            // per control factor; empty when none
+    std::string m_logFolder;                 // "" for the current directory
 
   private:
     // Copies the catalogue table of a type from OA_L4 to OA_L81 into the object;

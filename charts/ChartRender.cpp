@@ -1,16 +1,11 @@
 // Chart formats, file names, SVG for HTML pages and whole-or-nothing writing of chart files.
 #include "charts/ChartRender.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <set>
 #include <stdexcept>
+
+#include "common/QVRFCFileSet.h"
 
 namespace qvrfc {
 namespace {
@@ -21,31 +16,6 @@ std::string Unique(const std::string& stem, std::set<std::string>& taken) {
     std::string name = stem;
     for (int n = 2; !taken.insert(name).second; ++n)
         name = stem + "-" + std::to_string(n);
-    return name;
-}
-
-// Writes bytes into a new temporary file beside path and returns its name; throws on failure.
-std::string WriteTemporary(const fs::path& path, const std::string& bytes) {
-    std::error_code error;
-    fs::create_directories(path.parent_path(), error);
-    std::string name = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(name.data());
-    if (fd < 0)
-        throw std::runtime_error("cannot write '" + path.string() + "': " + std::strerror(errno));
-    const mode_t mask = umask(0);
-    umask(mask);
-    bool ok = fchmod(fd, 0666 & ~mask) == 0;
-    for (size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        ok = n > 0;
-        done += ok ? static_cast<size_t>(n) : 0;
-    }
-    const int saved = ok ? 0 : errno;
-    if (close(fd) != 0 || !ok) {
-        const int cause = saved != 0 ? saved : errno;
-        std::remove(name.c_str());
-        throw std::runtime_error("cannot write '" + path.string() + "': " + std::strerror(cause));
-    }
     return name;
 }
 
@@ -159,24 +129,15 @@ std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
 
 std::vector<std::string> WriteFilesWhole(const std::string& folder,
                                          const std::vector<ChartFile>& files) {
-    std::vector<std::string> temporaries;
+    FileSet staged;
     std::vector<std::string> paths;
-    try {
-        for (const ChartFile& file : files) {
-            paths.push_back((fs::path(folder) / file.name).lexically_normal().string());
-            temporaries.push_back(WriteTemporary(paths.back(), file.bytes));
-        }
-        for (size_t i = 0; i < paths.size(); ++i) {
-            if (std::rename(temporaries[i].c_str(), paths[i].c_str()) != 0)
-                throw std::runtime_error("cannot write '" + paths[i] +
-                                         "': " + std::strerror(errno));
-            temporaries[i].clear();
-        }
-    } catch (...) {
-        for (const std::string& name : temporaries)
-            if (!name.empty()) std::remove(name.c_str());
-        throw;
+    for (const ChartFile& file : files) {
+        paths.push_back((fs::path(folder) / file.name).lexically_normal().string());
+        std::error_code ignored;  // a folder that cannot be made fails the write, which says why
+        fs::create_directories(fs::path(paths.back()).parent_path(), ignored);
+        staged.Write(paths.back(), file.bytes);
     }
+    staged.Commit();
     return paths;
 }
 

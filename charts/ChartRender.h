@@ -57,9 +57,9 @@ QVRFC_API std::vector<std::string> ChartStems(const std::vector<ResponseCharts>&
 QVRFC_API std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
                                             const std::vector<ChartFormat>& formats);
 
-// Writes every file into folder (subfolders made as needed): each under a temporary name in
-// its own folder first, then, when all are complete, each renamed into place. When a file cannot
-// be written nothing is changed, and a std::runtime_error names it. Returns the paths written.
+// Writes every file into folder (subfolders made as needed) as one FileSet (QVRFCFileSet.h):
+// every file or none. When a file cannot be written no file is changed, and a qvrfc::Error
+// names its absolute path and the cause. Returns the paths written.
 QVRFC_API std::vector<std::string> WriteFilesWhole(const std::string& folder,
                                                    const std::vector<ChartFile>& files);
 

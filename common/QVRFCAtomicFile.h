@@ -7,7 +7,9 @@
 // FIFO or a socket, also behind a link) cannot be replaced: it is written straight.
 // The data are not forced to the disk (no fsync): the promise holds against failed and
 // killed writers, not against a crash of the whole system.
-// Internal to the library (not exported).
+// The temporary is made as FileSet's (QVRFCTemporaryFile.h): ".<name>.XXXXXX" beside the
+// target, so RemoveStaleTemporaries finds what a killed writer left. This is the stream form
+// of that writer, for the engine's report writers. Internal to the library (not exported).
 #pragma once
 
 #include <cstdio>

@@ -61,13 +61,6 @@ bool IsSymbolicLink(const std::string& path) {
     return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
 // Everything a caller can see of an experiment's set-up and first observations.
 std::string Held(const Analyzer& a) {
     std::string text = std::to_string(a.GetDOEArrayType()) + " " + std::to_string(a.GetNoRun()) +

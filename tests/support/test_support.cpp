@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -74,6 +75,14 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 std::string TestDir() {
     return std::filesystem::current_path().string();
 }
@@ -83,12 +92,7 @@ std::string DataFile(const std::string& name) {
 }
 
 std::string Refusal(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const std::invalid_argument& error) {
-        return error.what();
-    }
-    return "(nothing refused)";
+    return MessageOf<std::invalid_argument>(call, "(nothing refused)");
 }
 
 }  // namespace qvrfc_test

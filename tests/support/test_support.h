@@ -32,10 +32,22 @@ void WriteFile(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
 // Splits at "\n"; a final line end does not make an extra empty line.
 std::vector<std::string> Lines(const std::string& text);
+// The names of the entries of a folder, sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
 // The directory the current test runs in (a fresh temporary directory per test).
 std::string TestDir();
 // Path of a file in the repository's data/ folder.
 std::string DataFile(const std::string& name);
+// The message of the exception of type E that call throws; none if it throws nothing.
+template <class E>
+std::string MessageOf(const std::function<void()>& call, const char* none = "(no error)") {
+    try {
+        call();
+    } catch (const E& error) {
+        return error.what();
+    }
+    return none;
+}
 // The message of the std::invalid_argument that call throws; "(nothing refused)" if none.
 std::string Refusal(const std::function<void()>& call);
 

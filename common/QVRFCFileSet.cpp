@@ -1,0 +1,153 @@
+#include "common/QVRFCFileSet.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "common/QVRFCError.h"
+#include "common/QVRFCTemporaryFile.h"
+
+namespace qvrfc {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every byte, or false with errno telling why.
+bool WriteAll(int fd, const std::string& bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t count = write(fd, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) {
+            if (count == 0) errno = EIO;
+            return false;
+        }
+        done += static_cast<size_t>(count);
+    }
+    return true;
+}
+
+// Writes and closes fd; false with errno naming the first failure.
+bool WriteAndClose(int fd, const std::string& bytes) {
+    const bool written = WriteAll(fd, bytes);
+    const int writeError = errno;
+    const bool closed = close(fd) == 0;
+    if (!written) errno = writeError;
+    return written && closed;
+}
+
+// A folder itself, not a link to one (rename replaces a link, but not a folder).
+bool IsFolder(const std::string& path) {
+    std::error_code error;
+    return fs::is_directory(fs::symlink_status(path, error));
+}
+
+bool IsStale(const std::string& entry, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        if (IsTemporaryName(entry, name)) return true;
+    }
+    return false;
+}
+
+// True when removed, false when already gone; Error when it stays.
+bool RemoveFile(const std::string& path) {
+    if (unlink(path.c_str()) == 0) return true;
+    if (errno == ENOENT) return false;
+    throw Error("cannot remove '" + AbsolutePath(path) + "': " + std::strerror(errno));
+}
+
+}  // namespace
+
+FileSet::~FileSet() {
+    Discard();
+}
+
+std::string FileSet::Stage(const std::string& target) {
+    const Staged& staged = Find(target);
+    return staged.temporary.empty() ? staged.target : staged.temporary;
+}
+
+void FileSet::Write(const std::string& target, const std::string& bytes) {
+    const Staged& staged = Find(target);
+    const bool stream = staged.temporary.empty();
+    const std::string& path = stream ? staged.target : staged.temporary;
+    // The temporary is this set's own file: a link put in its place is not followed.
+    const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | (stream ? 0 : O_NOFOLLOW));
+    if (fd < 0 || !WriteAndClose(fd, bytes)) Fail(target, errno);
+}
+
+void FileSet::Commit() {
+    RefuseAfterFailure();
+    for (const Staged& staged : m_staged) {
+        if (!staged.temporary.empty() && IsFolder(staged.target)) Fail(staged.target, EISDIR);
+    }
+    for (Staged& staged : m_staged) {
+        if (staged.temporary.empty()) continue;
+        if (std::rename(staged.temporary.c_str(), staged.target.c_str()) != 0)
+            Fail(staged.target, errno);
+        staged.temporary.clear();
+    }
+    m_staged.clear();
+}
+
+void FileSet::Discard() noexcept {
+    for (const Staged& staged : m_staged) {
+        if (!staged.temporary.empty()) unlink(staged.temporary.c_str());
+    }
+    m_staged.clear();
+}
+
+const FileSet::Staged& FileSet::Find(const std::string& target) {
+    RefuseAfterFailure();
+    for (const Staged& staged : m_staged) {
+        if (staged.target == target) return staged;
+    }
+    if (IsStreamTarget(target)) {
+        m_staged.push_back({target, ""});
+        return m_staged.back();
+    }
+    if (IsFolder(target)) Fail(target, EISDIR);
+    std::string temporary;
+    const int fd = CreateTemporary(target, temporary);
+    if (fd < 0) Fail(target, errno);
+    m_staged.push_back({target, temporary});
+    if (close(fd) != 0) Fail(target, errno);
+    return m_staged.back();
+}
+
+void FileSet::Fail(const std::string& target, int error) {
+    Discard();
+    m_failure = CannotWrite(target, error);
+    throw Error(m_failure);
+}
+
+void FileSet::RefuseAfterFailure() const {
+    if (!m_failure.empty()) throw Error(m_failure);
+}
+
+void WriteWholeFile(const std::string& path, const std::string& text) {
+    FileSet files;
+    files.Write(path, text);
+    files.Commit();
+}
+
+int RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& names) {
+    const std::string where = folder.empty() ? "." : folder;
+    std::error_code error;
+    fs::directory_iterator entries(where, error);
+    if (error == std::errc::no_such_file_or_directory) return 0;
+    int removed = 0;
+    for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
+        const fs::path& path = entries->path();
+        if (IsStale(path.filename().string(), names) && !IsFolder(path.string()))
+            removed += RemoveFile(path.string()) ? 1 : 0;
+    }
+    if (error)
+        throw Error("cannot read the folder '" + AbsolutePath(where) + "': " + error.message());
+    return removed;
+}
+
+}  // namespace qvrfc
