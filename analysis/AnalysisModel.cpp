@@ -107,7 +107,9 @@ std::vector<ModelTerm> MainEffectsOf(const Analysis& analysis,
 
 }  // namespace
 
-void SetEngineLogFolder(CQVRFCDOEAnalyzer&, const std::string&) {}
+void SetEngineLogFolder(CQVRFCDOEAnalyzer& analyzer, const std::string& folder) {
+    analyzer.SetLogFolder(folder.c_str());
+}
 
 std::vector<FactorPair> DeclaredInteractions(const Analysis& analysis,
                                              const AnalysisSettings& settings) {

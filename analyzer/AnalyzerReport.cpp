@@ -321,6 +321,11 @@ int CQVRFCDOEAnalyzer::Writer(CString strFileName, CString strCreator) const {
     return WriteReportFile(strFileName.GetString(), strFileName, strCreator);
 }
 
+int CQVRFCDOEAnalyzer::WriterAs(const char* path, CString strFileName, CString strCreator) const {
+    if (!path) return 0;
+    return WriteReportFile(path, strFileName, strCreator);
+}
+
 int CQVRFCDOEAnalyzer::WriteReportFile(const std::string& path, const CString& fileName,
                                        const CString& creator) const {
     if (LeastRunDataBytes() > TextOutput::kByteLimit) {

@@ -231,6 +231,9 @@ class QVRFC_API CQVRFCDOEAnalyzer {
     // quality, shorter runs getting empty fields; a value above 1e12 (missing or not
     // computed) is printed as an empty field, never as a number.
     int Writer(CString strFileName, CString strCreator) const;
+    // The complete report written to path (a file staged for it, say), naming itself
+    // strFileName in its summary and taking its style from that name.
+    int WriterAs(const char* path, CString strFileName, CString strCreator) const;
     int DOEWriter(FILE* pFile, int bCSV) const;
     int WriteRunQualityData(FILE* pFile, int bCSV, CString strTitle) const;
     int WriteFactorEffectData(FILE* pFile, int bCSV, CString strTitle) const;

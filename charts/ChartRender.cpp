@@ -127,9 +127,8 @@ std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
     return files;
 }
 
-std::vector<std::string> WriteFilesWhole(const std::string& folder,
-                                         const std::vector<ChartFile>& files) {
-    FileSet staged;
+std::vector<std::string> StageFiles(FileSet& staged, const std::string& folder,
+                                    const std::vector<ChartFile>& files) {
     std::vector<std::string> paths;
     for (const ChartFile& file : files) {
         paths.push_back((fs::path(folder) / file.name).lexically_normal().string());
@@ -137,6 +136,13 @@ std::vector<std::string> WriteFilesWhole(const std::string& folder,
         fs::create_directories(fs::path(paths.back()).parent_path(), ignored);
         staged.Write(paths.back(), file.bytes);
     }
+    return paths;
+}
+
+std::vector<std::string> WriteFilesWhole(const std::string& folder,
+                                         const std::vector<ChartFile>& files) {
+    FileSet staged;
+    const std::vector<std::string> paths = StageFiles(staged, folder, files);
     staged.Commit();
     return paths;
 }

@@ -6,6 +6,7 @@
 
 #include "charts/ChartData.h"
 #include "common/QVRFCExport.h"
+#include "common/QVRFCFileSet.h"
 
 namespace qvrfc {
 
@@ -62,5 +63,8 @@ QVRFC_API std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& r
 // names its absolute path and the cause. Returns the paths written.
 QVRFC_API std::vector<std::string> WriteFilesWhole(const std::string& folder,
                                                    const std::vector<ChartFile>& files);
+// The same files staged in a set that the caller commits with its other files.
+QVRFC_API std::vector<std::string> StageFiles(FileSet& staged, const std::string& folder,
+                                              const std::vector<ChartFile>& files);
 
 }  // namespace qvrfc

@@ -11,7 +11,7 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "experiment/FileWriting.h"
+#include "common/QVRFCFileSet.h"
 #include "results/EngineReports.h"
 #include "results/HtmlReport.h"
 #include "results/ResultsJson.h"
@@ -50,23 +50,22 @@ void RefuseOverwritingData(const std::string& dataFile, const OutputFolder& fold
     }
 }
 
+// Every file of the analysis, staged and then replaced together: all of them or none.
 void WriteReports(const qvrfc::Analysis& analysis, const AnalyzeRequest& request,
                   const OutputFolder& folder, const ReportNames& names) {
+    // A FIFO, socket or device named like a report is refused before anything is written.
+    const EngineFilesCheck streams(
+        folder, {names.engine[0], names.engine[1], names.verdict, names.results, "report.html"});
+    qvrfc::FileSet files;
     std::vector<std::string> engineReports;
     for (const std::string& name : names.engine)
         engineReports.push_back(folder.File(name).string());
-    const EngineFilesCheck written(folder, names.engine);
-    qvrfc::WriteEngineReports(analysis, engineReports);
-    written.ExpectWritten();
-    qvrfc::WriteWholeFile(folder.File(names.verdict).string(), qvrfc::VerdictText(analysis));
-    qvrfc::WriteWholeFile(folder.File(names.results).string(), qvrfc::ResultsJsonText(analysis));
-    try {
-        qvrfc::WriteFilesWhole(folder.Path().string(),
-                               qvrfc::ChartAndPageFiles(analysis, request.chartFormats,
-                                                        request.html));
-    } catch (const std::runtime_error& error) {
-        throw InputError(error.what());
-    }
+    qvrfc::StageEngineReports(analysis, files, engineReports);
+    files.Write(folder.File(names.verdict).string(), qvrfc::VerdictText(analysis));
+    files.Write(folder.File(names.results).string(), qvrfc::ResultsJsonText(analysis));
+    qvrfc::StageFiles(files, folder.Path().string(),
+                      qvrfc::ChartAndPageFiles(analysis, request.chartFormats, request.html));
+    files.Commit();
 }
 
 }  // namespace
@@ -82,7 +81,7 @@ int Analyze(const AnalyzeRequest& request) {
     input.logFolder = folder.Path().string();
     input.reports = request.reports;
     const EngineFilesCheck logs(folder, {std::begin(kEngineLogs), std::end(kEngineLogs)});
-    const qvrfc::Analysis analysis = AnalyzeInFolder(input, request.settings);
+    const qvrfc::Analysis analysis = qvrfc::Analyze(input, request.settings);
     logs.ExpectWritten();
     if (request.reports) WriteReports(analysis, request, folder, names);
     std::printf("%s\nVerdict\n\n%s", qvrfc::SummaryText(analysis, request.runTable).c_str(),

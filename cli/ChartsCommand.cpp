@@ -32,7 +32,7 @@ int WriteChartsOfFile(const ChartsOptions& options) {
     input.dataFile = options.dataFile;
     input.logFolder = folder.Path().string();
     input.reports = false;
-    const qvrfc::Analysis analysis = AnalyzeInFolder(input, qvrfc::AnalysisSettings());
+    const qvrfc::Analysis analysis = qvrfc::Analyze(input, qvrfc::AnalysisSettings());
     try {
         qvrfc::WriteFilesWhole(folder.Path().string(),
                                qvrfc::ChartAndPageFiles(analysis, formats, !options.noHtml));

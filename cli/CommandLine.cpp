@@ -43,15 +43,6 @@ class ScratchFolder {
 
 }  // namespace
 
-qvrfc::Analysis AnalyzeInFolder(qvrfc::AnalysisInput input, const qvrfc::AnalysisSettings& settings) {
-    if (!input.dataFile.empty())
-        input.dataFile = fs::absolute(input.dataFile).lexically_normal().string();
-    if (!input.experimentFile.empty())
-        input.experimentFile = fs::absolute(input.experimentFile).lexically_normal().string();
-    const CurrentDirectory inFolder(input.logFolder);
-    return qvrfc::Analyze(input, settings);
-}
-
 CLI::App* AddCommand(CLI::App& app, CommandRun& run, const char* name, const char* description,
                      CommandRun body) {
     CLI::App* command = app.add_subcommand(name, description);
@@ -162,7 +153,7 @@ int WithAnalysis(const VerdictRequest& request,
         folder->Create();
         input.logFolder = folder->Path().string();
     }
-    const qvrfc::Analysis analysis = AnalyzeInFolder(input, settings);
+    const qvrfc::Analysis analysis = qvrfc::Analyze(input, settings);
     return use(analysis, qvrfc::ParseLevels(analysis, request.at));
 }
 

@@ -67,9 +67,6 @@ struct AnalyzeRequest {
 };
 int Analyze(const AnalyzeRequest& request);
 
-// The analysis, the engine's logs kept in input.logFolder.
-qvrfc::Analysis AnalyzeInFolder(qvrfc::AnalysisInput input, const qvrfc::AnalysisSettings& settings);
-
 // What predict and confirm work on.
 struct VerdictRequest {
     std::string dataFile;

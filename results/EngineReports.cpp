@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include "common/QVRFCError.h"
@@ -13,12 +14,18 @@ const char* const kReportCreator = "qvrfcdoe";
 
 }  // namespace
 
-void WriteEngineReports(const Analysis& analysis, const std::vector<std::string>& paths) {
+void StageEngineReports(const Analysis& analysis, FileSet& files,
+                        const std::vector<std::string>& paths) {
     const CQVRFCDOEAnalyzer& engine = *analysis.engine;
+    std::vector<std::string> staged;
+    for (const std::string& path : paths)
+        staged.push_back(files.Stage(path));
     std::vector<int> causes(paths.size(), 0);  // errno of a report not written, -1 for none
-    const auto write = [&engine, &paths, &causes](size_t i) {
+    const auto write = [&](size_t i) {
         errno = 0;
-        if (!engine.Writer(paths[i].c_str(), kReportCreator)) causes[i] = errno ? errno : -1;
+        const std::string name = std::filesystem::path(paths[i]).filename().string();
+        if (!engine.WriterAs(staged[i].c_str(), name.c_str(), kReportCreator))
+            causes[i] = errno ? errno : -1;
     };
     std::vector<std::thread> writers;
     for (size_t i = 1; i < paths.size(); ++i)
@@ -28,7 +35,8 @@ void WriteEngineReports(const Analysis& analysis, const std::vector<std::string>
         writer.join();
     for (size_t i = 0; i < paths.size(); ++i) {
         if (causes[i] == 0) continue;
-        throw Error("cannot write report '" + paths[i] + "': " +
+        files.Discard();
+        throw Error("cannot write '" + std::filesystem::absolute(paths[i]).string() + "': " +
                     (causes[i] > 0 ? std::strerror(causes[i]) : "the engine could not write it"));
     }
 }

@@ -7,11 +7,14 @@
 
 #include "analysis/Analysis.h"
 #include "common/QVRFCExport.h"
+#include "common/QVRFCFileSet.h"
 
 namespace qvrfc {
 
-// Writes each report (".csv" names the comma-separated one) whole, the reports side by side
-// on threads of their own; qvrfc::Error naming the first that cannot be written and why.
-QVRFC_API void WriteEngineReports(const Analysis& analysis, const std::vector<std::string>& paths);
+// Writes each report (".csv" names the comma-separated one) into its file staged in `files`,
+// the reports side by side on threads of their own; each names itself by its file name.
+// qvrfc::Error naming the first that cannot be written and why.
+QVRFC_API void StageEngineReports(const Analysis& analysis, FileSet& files,
+                                  const std::vector<std::string>& paths);
 
 }  // namespace qvrfc
