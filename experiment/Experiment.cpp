@@ -1,7 +1,6 @@
 #include "experiment/Experiment.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -173,10 +172,11 @@ int Experiment::Level(int run, int factor) const {
 
 bool ParseNumber(const std::string& text, double& value) {
     if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return false;
-    errno = 0;
     char* end = nullptr;
     const double number = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || errno == ERANGE || !std::isfinite(number)) return false;
+    // A NUL byte ends the text for strtod but not for the caller; an underflow (ERANGE with a
+    // finite result) reads as the nearest number.
+    if (end != text.c_str() + text.size() || !std::isfinite(number)) return false;
     // Hexadecimal numbers, "inf" and "nan" are not numbers a person writes in a sheet.
     if (text.find_first_of("xXnN") != std::string::npos) return false;
     value = number;

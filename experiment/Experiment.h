@@ -88,7 +88,7 @@ struct QVRFC_API Experiment {
 };
 
 // A number written in full ("150", "-2.5", "1e3"); false for anything else, blanks around it
-// included, and for values that are not finite.
+// and NUL bytes included, and for values that are not finite ("1e-400" is the nearest number).
 QVRFC_API bool ParseNumber(const std::string& text, double& value);
 // The shortest text that reads back as the same double ("150", "0.1").
 QVRFC_API std::string NumberText(double value);
