@@ -48,6 +48,16 @@ TEST(RunSheet, ManyNoiseFactorsTakeTheRunsOfAnOuterArray) {
     for (int c = 0; c < 4; ++c)
         EXPECT_EQ(qvrfc::NoiseConditionText(experiment, c), expected[c]);
     EXPECT_EQ(qvrfc::ObservationCount(experiment), 8);
+
+    // Twenty of two levels take the 32 runs of L32, each condition naming all twenty.
+    experiment.noise.clear();
+    for (int n = 1; n <= 20; ++n)
+        experiment.noise.push_back({"N" + std::to_string(n), {"a", "b"}});
+    const std::vector<std::vector<int>> conditions = qvrfc::NoiseConditions(experiment);
+    ASSERT_EQ(conditions.size(), 32u);
+    for (const std::vector<int>& condition : conditions)
+        EXPECT_EQ(condition.size(), 20u);
+    EXPECT_NE(qvrfc::ObservationName(experiment, 0, 63).find(" N20="), std::string::npos);
 }
 
 // Every sheet reads as runs 1 to 4 with Yield 1, Yield 2 of {10, empty}, {4, 5.5}, {3, -2}, {8, 7}.
