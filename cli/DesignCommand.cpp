@@ -317,9 +317,9 @@ void PrintDesign(const Experiment& experiment) {
 // A run sheet already in the output folder may hold the lab's observations: only the same
 // empty sheet is written over. Judged under the folder's lock, so that two designs into one
 // folder cannot both find it free.
-void RefuseReplacingAnotherSheet(const Experiment& experiment, const fs::path& sheet) {
+void RefuseReplacingAnotherSheet(const std::string& newSheet, const fs::path& sheet) {
     std::error_code error;
-    const fs::file_status status = fs::symlink_status(sheet, error);
+    const fs::file_status status = fs::status(sheet, error);
     if (!fs::exists(status)) return;
     if (!fs::is_regular_file(status))
         throw InputError(
@@ -331,7 +331,7 @@ void RefuseReplacingAnotherSheet(const Experiment& experiment, const fs::path& s
         text = qvrfc::ReadWholeFile(sheet.string(), "run sheet");
     } catch (const qvrfc::ExperimentError&) {
     }
-    if (text != qvrfc::RunSheetText(experiment))
+    if (text != newSheet)
         throw InputError(
             Text("'%s' exists and differs from the new run sheet (it may hold "
                  "observations); move it or choose another --out folder",
@@ -354,7 +354,7 @@ int Design(const DesignOptions& options) {
     const std::string sheet = qvrfc::RunSheetText(experiment);
     const std::string text = qvrfc::VerifiedExperimentFileText(experiment, experimentFile);
     folder.Create();
-    RefuseReplacingAnotherSheet(experiment, sheetFile);
+    RefuseReplacingAnotherSheet(sheet, sheetFile);
     // The sheet and its experiment file are written as a set: never one new beside one old.
     qvrfc::WriteFileSet({{sheetFile, sheet}, {experimentFile, text}});
     PrintDesign(experiment);
