@@ -192,16 +192,7 @@ std::string Analysis::LevelText(int factor, int level) const {
 }
 
 bool IsRunSheet(const std::string& dataFile) {
-    // Only a regular file is looked into: a pipe's data would be gone for the reader.
-    std::error_code error;
-    if (!fs::is_regular_file(dataFile, error)) return false;
-    std::ifstream file(dataFile, std::ios::binary);
-    char start[16] = {};
-    file.read(start, sizeof start - 1);
-    std::string text(start);
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-    if (!text.empty() && text[0] == '"') text.erase(0, 1);
-    return text.compare(0, 3, "run") == 0;
+    return IsRunSheetFile(dataFile);
 }
 
 namespace {

@@ -122,6 +122,9 @@ void ApplyColumns(const std::string& text, Experiment& experiment) {
 // --interaction "Temperature*Pressure": pairs of the factors' names.
 void ApplyInteractions(const DesignOptions& options, Experiment& experiment) {
     for (const std::string& text : options.interactions) {
+        if (text.find('*') == std::string::npos)
+            throw UsageError(Text(
+                "--interaction '%s': expected FACTOR*FACTOR, in the factors' names", text.c_str()));
         try {
             experiment.interactions.push_back(qvrfc::InteractionOfNames(experiment, text));
             qvrfc::CheckInteractionPairs(experiment);
@@ -192,15 +195,6 @@ std::string OptionOf(const DesignOptions& options, const qvrfc::ExperimentFault&
     return fault.field == "response" ? "--response" : "--factor";
 }
 
-// Names, levels and responses are judged before an array is chosen for them.
-void CheckAllButArray(const Experiment& experiment) {
-    try {
-        qvrfc::CheckExperiment(experiment);
-    } catch (const qvrfc::ExperimentFault& fault) {
-        if (fault.field != "array") throw;
-    }
-}
-
 Experiment ExperimentOfOptions(const DesignOptions& options) {
     Experiment experiment;
     for (const std::string& text : options.factors) {
@@ -220,7 +214,8 @@ Experiment ExperimentOfOptions(const DesignOptions& options) {
     ApplyColumns(options.columns, experiment);
     ApplyInteractions(options, experiment);
     try {
-        CheckAllButArray(experiment);
+        // Names, levels and responses are judged before an array is chosen for them.
+        qvrfc::CheckExperimentEntries(experiment);
         ChooseArray(options, experiment);
         qvrfc::PlaceFactors(experiment);
         experiment.randomized = options.randomize || options.seedGiven;
@@ -320,16 +315,23 @@ void PrintDesign(const Experiment& experiment) {
 }
 
 // A run sheet already in the output folder may hold the lab's observations: only the same
-// empty sheet is written over.
-void RefuseReplacingAnotherSheet(const Experiment& experiment, const fs::path& sheet) {
+// empty sheet is written over. Judged under the folder's lock, so that two designs into one
+// folder cannot both find it free.
+void RefuseReplacingAnotherSheet(const std::string& newSheet, const fs::path& sheet) {
     std::error_code error;
-    if (!fs::exists(sheet, error)) return;
+    const fs::file_status status = fs::status(sheet, error);
+    if (!fs::exists(status)) return;
+    if (!fs::is_regular_file(status))
+        throw InputError(
+            Text("'%s' exists and is not a regular file; it is left as it is: choose "
+                 "another --out folder",
+                 sheet.c_str()));
     std::string text;
     try {
         text = qvrfc::ReadWholeFile(sheet.string(), "run sheet");
     } catch (const qvrfc::ExperimentError&) {
     }
-    if (text != qvrfc::RunSheetText(experiment))
+    if (text != newSheet)
         throw InputError(
             Text("'%s' exists and differs from the new run sheet (it may hold "
                  "observations); move it or choose another --out folder",
@@ -346,10 +348,18 @@ int Design(const DesignOptions& options) {
         SameFile(options.experimentFile, folder.File(kExperimentFile)))
         throw InputError(Text("'%s' would be overwritten; choose another --out folder",
                               options.experimentFile.c_str()));
-    RefuseReplacingAnotherSheet(experiment, folder.File(kRunSheetFile));
+    const std::string sheetFile = folder.File(kRunSheetFile).string();
+    const std::string experimentFile = folder.File(kExperimentFile).string();
+    // Both texts are made, and the experiment file read back, before anything is written.
+    const std::string sheet = qvrfc::RunSheetText(experiment);
+    const std::string text = qvrfc::VerifiedExperimentFileText(experiment, experimentFile);
     folder.Create();
-    qvrfc::WriteRunSheet(experiment, folder.File(kRunSheetFile).string());
-    qvrfc::WriteExperimentFile(experiment, folder.File(kExperimentFile).string());
+    RefuseReplacingAnotherSheet(sheet, sheetFile);
+    // The sheet and its experiment file are written as a set: never one new beside one old.
+    qvrfc::FileSet files;
+    files.Write(sheetFile, sheet);
+    files.Write(experimentFile, text);
+    files.Commit();
     PrintDesign(experiment);
     folder.PrintFilesWritten();
     return 0;

@@ -1,5 +1,7 @@
 #include "experiment/Csv.h"
 
+#include <algorithm>
+
 #include "experiment/Experiment.h"
 
 namespace qvrfc {
@@ -10,21 +12,28 @@ bool NeedsQuotes(const std::string& cell) {
            (!cell.empty() && (cell.front() == ' ' || cell.back() == ' '));
 }
 
-// Reads records one character at a time; `m_row` counts records, as spreadsheets number rows.
+bool IsBlank(const std::vector<std::string>& cells) {
+    return std::all_of(cells.begin(), cells.end(),
+                       [](const std::string& cell) { return TrimBlanks(cell).empty(); });
+}
+
+// Reads records one character at a time; `m_row` counts records, as spreadsheets number rows
+// (a line end inside a quoted cell stays in its record).
 class CsvParser {
   public:
-    CsvParser(const std::string& text, const std::string& name) : m_text(text), m_name(name) {
+    CsvParser(const std::string& text, const std::string& name, char separator)
+        : m_text(text), m_name(name), m_separator(separator) {
         if (m_text.compare(0, 3, "\xEF\xBB\xBF") == 0) m_at = 3;
     }
 
-    std::vector<CsvRecord> Records() {
-        std::vector<CsvRecord> records;
+    // The next record that is not blank; false at the end of the text.
+    bool Next(CsvRecord& record) {
         while (m_at < m_text.size()) {
             ++m_row;
-            CsvRecord record{m_row, Record()};
-            if (record.cells.size() > 1 || !record.cells[0].empty()) records.push_back(record);
+            record = {m_row, Record()};
+            if (!IsBlank(record.cells)) return true;
         }
-        return records;
+        return false;
     }
 
   private:
@@ -34,29 +43,27 @@ class CsvParser {
             cells.push_back(Cell());
             if (m_at >= m_text.size()) return cells;
             const char end = m_text[m_at++];
-            if (end == ',') continue;
+            if (end == m_separator) continue;
             if (end == '\r' && m_at < m_text.size() && m_text[m_at] == '\n') ++m_at;
             return cells;
         }
     }
 
     std::string Cell() {
-        std::string cell;
         if (m_at < m_text.size() && m_text[m_at] == '"') return QuotedCell();
+        const size_t start = m_at;
         while (m_at < m_text.size() && !IsCellEnd(m_text[m_at])) {
             if (m_text[m_at] == '"') Fail("a quote inside a cell that does not start with one");
-            cell += m_text[m_at++];
+            ++m_at;
         }
-        return cell;
+        return m_text.substr(start, m_at - start);
     }
 
     std::string QuotedCell() {
-        const int row = m_row;
         std::string cell;
         for (++m_at;; ++m_at) {
-            if (m_at >= m_text.size()) Fail("a quoted cell is not closed", row);
+            if (m_at >= m_text.size()) Fail("a quoted cell is not closed");
             const char c = m_text[m_at];
-            if (c == '\n') ++m_row;
             if (c != '"') {
                 cell += c;
             } else if (m_at + 1 < m_text.size() && m_text[m_at + 1] == '"') {
@@ -72,22 +79,42 @@ class CsvParser {
         return cell;
     }
 
-    static bool IsCellEnd(char c) { return c == ',' || c == '\r' || c == '\n'; }
+    bool IsCellEnd(char c) const { return c == m_separator || c == '\r' || c == '\n'; }
 
-    [[noreturn]] void Fail(const std::string& cause, int row = 0) const {
-        throw ExperimentError(m_name + ": row " + std::to_string(row ? row : m_row) + ": " + cause);
+    [[noreturn]] void Fail(const std::string& cause) const {
+        throw ExperimentError(m_name + ": row " + std::to_string(m_row) + ": " + cause);
     }
 
     const std::string& m_text;
     const std::string& m_name;
+    const char m_separator;
     size_t m_at = 0;
     int m_row = 0;
 };
 
 }  // namespace
 
-std::vector<CsvRecord> ParseCsv(const std::string& text, const std::string& name) {
-    return CsvParser(text, name).Records();
+std::vector<CsvRecord> ParseCsv(const std::string& text, const std::string& name, char separator) {
+    std::vector<CsvRecord> records;
+    CsvParser parser(text, name, separator);
+    for (CsvRecord record; parser.Next(record);)
+        records.push_back(std::move(record));
+    return records;
+}
+
+char CsvSeparatorOf(const std::string& text, const std::string& cell) {
+    for (const char separator : {',', ';'}) {
+        CsvRecord first;
+        try {
+            if (!CsvParser(text, "", separator).Next(first)) return 0;
+        } catch (const ExperimentError&) {
+            continue;
+        }
+        for (const std::string& candidate : first.cells) {
+            if (TrimBlanks(candidate) == cell) return separator;
+        }
+    }
+    return 0;
 }
 
 std::string CsvLine(const std::vector<std::string>& cells) {

@@ -1,13 +1,14 @@
 #include "experiment/Experiment.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <set>
 
 #include "experiment/ArrayChoice.h"
+#include "experiment/RunSheet.h"
 
 namespace qvrfc {
 namespace {
@@ -20,19 +21,105 @@ using Catalogue = CQVRFCDOETaguchiOrthogonalArray;
     throw ExperimentFault(section, static_cast<int>(index), field, cause);
 }
 
+// A byte sequence that is UTF-8 as RFC 3629 has it: no overlong forms, surrogates or
+// code points above U+10FFFF. The experiment file is UTF-8: other bytes would be written as
+// other characters.
+bool IsUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80                    ? 1
+                           : lead >= 0xC2 && lead <= 0xDF ? 2
+                           : lead >= 0xE0 && lead <= 0xEF ? 3
+                           : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                          : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (int k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        }
+        const unsigned char second = length > 1 ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+            (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
+            return false;
+        i += static_cast<size_t>(length);
+    }
+    return true;
+}
+
+bool HoldsControl(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+}
+
+// The cause why a text cannot be a name or level of the experiment file and the run sheet
+// (written otherwise than it reads back, or matched with its blanks cut); "" when it can.
+std::string TextFault(const std::string& text) {
+    if (HoldsControl(text)) return "holds a control character (a line end, tab, ...)";
+    if (!IsUtf8(text)) return "is not UTF-8 text";
+    if (TrimBlanks(text) != text) return "begins or ends with a blank";
+    return "";
+}
+
 void CheckName(const char* section, size_t index, const std::string& name,
                std::set<std::string>& seen) {
     if (name.empty()) Refuse(section, index, "name", "the name is empty");
+    const std::string fault = TextFault(name);
+    if (!fault.empty()) Refuse(section, index, "name", "the name " + fault);
     if (!seen.insert(name).second) Refuse(section, index, "name", "'" + name + "' is named twice");
 }
 
-void CheckLevels(const char* section, size_t index, const std::vector<std::string>& levels) {
+void CheckUnit(const char* section, size_t index, const std::string& unit) {
+    if (HoldsControl(unit) || !IsUtf8(unit))
+        Refuse(section, index, "unit", "the unit " + TextFault(unit));
+}
+
+void CheckLevels(const char* section, size_t index, const std::vector<std::string>& levels,
+                 bool numeric) {
     if (levels.size() < 2) Refuse(section, index, "levels", "at least two levels are needed");
     std::set<std::string> seen;
-    for (const std::string& level : levels) {
+    for (size_t l = 0; l < levels.size(); ++l) {
+        const std::string& level = levels[l];
         if (level.empty()) Refuse(section, index, "levels", "a level is empty");
+        const std::string fault = TextFault(level);
+        if (!fault.empty())
+            Refuse(section, index, "levels", "level " + std::to_string(l + 1) + " " + fault);
         if (!seen.insert(level).second)
             Refuse(section, index, "levels", "the level '" + level + "' is given twice");
+    }
+    double value = 0.0, other = 0.0;
+    for (size_t l = 0; numeric && l < levels.size(); ++l) {
+        for (size_t k = 0; k < l; ++k) {
+            if (ParseNumber(levels[l], value) && ParseNumber(levels[k], other) && value == other)
+                Refuse(
+                    section, index, "levels",
+                    "the levels '" + levels[k] + "' and '" + levels[l] + "' are the same number");
+        }
+    }
+}
+
+// The run sheet finds its columns by their headers: each must be one of a kind.
+void CheckSheetColumns(const Experiment& experiment) {
+    std::map<std::string, size_t> observations;  // header -> response
+    const int perResponse = ObservationCount(experiment);
+    for (size_t r = 0; r < experiment.responses.size(); ++r) {
+        for (int k = 0; k < perResponse; ++k) {
+            const std::string header = ObservationName(experiment, static_cast<int>(r), k);
+            if (!observations.emplace(header, r).second)
+                Refuse("response", r, "name",
+                       "the run sheet would have two columns '" + header + "'");
+        }
+    }
+    for (size_t f = 0; f < experiment.factors.size(); ++f) {
+        const std::string& name = experiment.factors[f].name;
+        if (name == "run" || name == "order")
+            Refuse("factor", f, "name",
+                   "'" + name + "' is a column of every run sheet (run, order)");
+        const auto observation = observations.find(name);
+        if (observation != observations.end())
+            Refuse("factor", f, "name",
+                   "'" + name + "' is the run sheet's column of an observation of " +
+                       experiment.responses[observation->second].name);
     }
 }
 
@@ -173,10 +260,11 @@ int Experiment::Level(int run, int factor) const {
 
 bool ParseNumber(const std::string& text, double& value) {
     if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return false;
-    errno = 0;
     char* end = nullptr;
     const double number = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || errno == ERANGE || !std::isfinite(number)) return false;
+    // A NUL byte ends the text for strtod but not for the caller; an underflow (ERANGE with a
+    // finite result) reads as the nearest number.
+    if (end != text.c_str() + text.size() || !std::isfinite(number)) return false;
     // Hexadecimal numbers, "inf" and "nan" are not numbers a person writes in a sheet.
     if (text.find_first_of("xXnN") != std::string::npos) return false;
     value = number;
@@ -193,17 +281,21 @@ std::string NumberText(double value) {
 }
 
 std::vector<std::vector<int>> NoiseConditions(const Experiment& experiment) {
+    // Every noise factor has its count; the number of combinations stops growing past a bound.
+    constexpr long long kManyCombinations = 100000;
     std::vector<int> counts;
-    int combinations = 1;
+    long long combinations = 1;
     for (const NoiseFactor& noise : experiment.noise) {
         counts.push_back(static_cast<int>(noise.levels.size()));
-        combinations *= counts.back();
-        if (combinations > 100000) break;
+        combinations = std::min(combinations * counts.back(), kManyCombinations + 1);
     }
     std::vector<std::vector<int>> conditions;
     const OA_TYPE outer = counts.empty() ? Catalogue::OA_UNDEFINED : ChooseArray(counts);
     if (outer == Catalogue::OA_UNDEFINED && combinations > 1000)
-        throw ExperimentError("the noise factors make more than 1000 conditions");
+        throw ExperimentError(
+            "the noise factors make more than 1000 conditions, and no array of the catalogue "
+            "holds " +
+            LevelCountText(counts) + " to take fewer");
     if (outer != Catalogue::OA_UNDEFINED && Catalogue::GetNoRun(outer) < combinations) {
         // Too many combinations: the runs of the smallest array that holds the noise factors.
         std::vector<int> levels(counts.size());
@@ -222,7 +314,7 @@ std::vector<std::vector<int>> NoiseConditions(const Experiment& experiment) {
         }
         return conditions;
     }
-    for (int c = 0; c < combinations; ++c) {
+    for (int c = 0; c < static_cast<int>(combinations); ++c) {
         std::vector<int> condition(counts.size());
         int rest = c;
         for (size_t n = counts.size(); n-- > 0;) {
@@ -282,36 +374,108 @@ std::string ExperimentFault::Key() const {
     return section + "[" + std::to_string(index + 1) + "]." + field;
 }
 
-void CheckExperiment(const Experiment& experiment) {
+void CheckExperimentEntries(const Experiment& experiment) {
     if (experiment.factors.empty()) Refuse("", 0, "factor", "the experiment has no factor");
     if (experiment.responses.empty()) Refuse("", 0, "response", "the experiment has no response");
     if (experiment.repetitions < 1 || experiment.repetitions > 1000)
         Refuse("", 0, "repetitions", "must be a whole number from 1 to 1000");
     std::set<std::string> names;
     for (size_t f = 0; f < experiment.factors.size(); ++f) {
-        CheckName("factor", f, experiment.factors[f].name, names);
-        CheckLevels("factor", f, experiment.factors[f].levels);
+        const Factor& factor = experiment.factors[f];
+        CheckName("factor", f, factor.name, names);
+        CheckUnit("factor", f, factor.unit);
+        CheckLevels("factor", f, factor.levels, factor.IsNumeric());
     }
     for (size_t n = 0; n < experiment.noise.size(); ++n) {
         CheckName("noise", n, experiment.noise[n].name, names);
-        CheckLevels("noise", n, experiment.noise[n].levels);
+        CheckLevels("noise", n, experiment.noise[n].levels, false);
     }
     std::set<std::string> responses;
     for (size_t r = 0; r < experiment.responses.size(); ++r) {
         const ExperimentResponse& response = experiment.responses[r];
         CheckName("response", r, response.name, responses);
+        CheckUnit("response", r, response.unit);
         if (IsNominal(response.sn) && !std::isfinite(response.target))
             Refuse("response", r, "target", "a nominal S/N kind needs a finite target");
     }
-    if (!experiment.noise.empty() && ObservationCount(experiment) > 1000)
-        Refuse("noise", experiment.noise.size() - 1, "levels",
-               "more than 1000 observations per run and response");
+    if (!experiment.noise.empty()) {
+        int observations = 0;
+        try {
+            observations = ObservationCount(experiment);
+        } catch (const ExperimentError& error) {
+            Refuse("noise", experiment.noise.size() - 1, "levels", error.what());
+        }
+        if (observations > 1000)
+            Refuse("noise", experiment.noise.size() - 1, "levels",
+                   "more than 1000 observations per run and response");
+    }
+    CheckSheetColumns(experiment);
+}
+
+void CheckExperiment(const Experiment& experiment) {
+    CheckExperimentEntries(experiment);
     if (Catalogue::GetNoRun(experiment.array) == 0)
         Refuse("", 0, "array", "no orthogonal array of the catalogue is chosen");
     CheckColumns(experiment);
     CheckInteractionPairs(experiment);
     CheckInteractionColumns(experiment);
     CheckRunOrder(experiment);
+}
+
+namespace {
+
+bool SameLevels(const Factor& a, const Factor& b) {
+    if (a.levels.size() != b.levels.size() || a.IsNumeric() != b.IsNumeric()) return false;
+    for (size_t l = 0; l < a.levels.size(); ++l) {
+        const int level = static_cast<int>(l);
+        if (a.IsNumeric() ? a.LevelValue(level) != b.LevelValue(level) : a.levels[l] != b.levels[l])
+            return false;
+    }
+    return true;
+}
+
+std::string EntryKey(const char* section, size_t index, const char* field) {
+    return std::string(section) + "[" + std::to_string(index + 1) + "]." + field;
+}
+
+}  // namespace
+
+std::string ExperimentDifference(const Experiment& a, const Experiment& b) {
+    if (a.factors.size() != b.factors.size()) return "factor";
+    for (size_t f = 0; f < a.factors.size(); ++f) {
+        const Factor &x = a.factors[f], &y = b.factors[f];
+        if (x.name != y.name) return EntryKey("factor", f, "name");
+        if (x.unit != y.unit) return EntryKey("factor", f, "unit");
+        if (!SameLevels(x, y)) return EntryKey("factor", f, "levels");
+        if (x.column != y.column) return EntryKey("factor", f, "column");
+    }
+    if (a.responses.size() != b.responses.size()) return "response";
+    for (size_t r = 0; r < a.responses.size(); ++r) {
+        const ExperimentResponse &x = a.responses[r], &y = b.responses[r];
+        if (x.name != y.name) return EntryKey("response", r, "name");
+        if (x.unit != y.unit) return EntryKey("response", r, "unit");
+        if (x.sn != y.sn) return EntryKey("response", r, "sn");
+        if (x.target != y.target && !(std::isnan(x.target) && std::isnan(y.target)))
+            return EntryKey("response", r, "target");
+    }
+    if (a.noise.size() != b.noise.size()) return "noise";
+    for (size_t n = 0; n < a.noise.size(); ++n) {
+        if (a.noise[n].name != b.noise[n].name) return EntryKey("noise", n, "name");
+        if (a.noise[n].levels != b.noise[n].levels) return EntryKey("noise", n, "levels");
+    }
+    const auto samePairs = [](const std::vector<FactorPair>& x, const std::vector<FactorPair>& y) {
+        return std::equal(x.begin(), x.end(), y.begin(), y.end(),
+                          [](const FactorPair& p, const FactorPair& q) {
+                              return p.first == q.first && p.second == q.second;
+                          });
+    };
+    if (!samePairs(a.interactions, b.interactions)) return "interactions";
+    if (a.repetitions != b.repetitions) return "repetitions";
+    if (a.array != b.array) return "array";
+    if (a.runOrder != b.runOrder) return "run_order";
+    if (a.randomized != b.randomized) return "randomized";
+    if (a.seed != b.seed) return "seed";
+    return "";
 }
 
 }  // namespace qvrfc

@@ -88,7 +88,7 @@ struct QVRFC_API Experiment {
 };
 
 // A number written in full ("150", "-2.5", "1e3"); false for anything else, blanks around it
-// included, and for values that are not finite.
+// and NUL bytes included, and for values that are not finite ("1e-400" is the nearest number).
 QVRFC_API bool ParseNumber(const std::string& text, double& value);
 // The shortest text that reads back as the same double ("150", "0.1").
 QVRFC_API std::string NumberText(double value);
@@ -108,14 +108,25 @@ QVRFC_API FactorPair InteractionOfNames(const Experiment& experiment, const std:
 // "Temperature*Pressure": a declared interaction in the factors' names.
 QVRFC_API std::string InteractionName(const Experiment& experiment, const FactorPair& pair);
 
-// Throws ExperimentFault for an experiment that cannot be run: no factor or response, empty or
-// repeated names, fewer than two levels or repeated levels, a nominal response without a
-// finite target, a factor off its array's columns or sharing one, a run order that is not
-// each run once, a declared interaction the array cannot estimate or whose columns hold a
-// factor or another declared interaction (field "interactions", index the interaction's).
+// Throws ExperimentFault for an experiment that cannot be run or written: CheckExperimentEntries,
+// then a factor off its array's columns or sharing one, a run order that is not each run
+// once, a declared interaction the array cannot estimate or whose columns hold a factor or
+// another declared interaction (field "interactions", index the interaction's).
 QVRFC_API void CheckExperiment(const Experiment& experiment);
+// The faults that need no array: no factor or response, names that are empty, repeated, begin
+// or end with a blank, hold a control character or are not UTF-8 text (units: the last two),
+// fewer than two levels, levels repeated (as texts, or as numbers of a numeric factor: "1" and
+// "1.0"), a nominal response without a finite target, noise conditions beyond 1000, and run
+// sheet columns that would collide: a factor named "run", "order" or like an observation's
+// column ("Y 1"), or two observation columns of one name.
+QVRFC_API void CheckExperimentEntries(const Experiment& experiment);
 // The declared interactions' own faults (CheckExperiment checks them too): a factor the
 // experiment lacks, a factor paired with itself, a pair declared twice.
 QVRFC_API void CheckInteractionPairs(const Experiment& experiment);
+
+// The key of the first field in which two experiments differ ("factor[2].levels", "seed"), or
+// "" when they are the same. The levels of a numeric factor are compared as numbers ("1e-3"
+// and "0.001" are one level), texts as they are; targets that are NaN on both sides agree.
+QVRFC_API std::string ExperimentDifference(const Experiment& a, const Experiment& b);
 
 }  // namespace qvrfc

@@ -27,7 +27,8 @@ const std::set<std::string> kNoiseKeys = {"name", "levels"};
 // twice, a column that does not fit) is reported where it was written.
 class ExperimentReader {
   public:
-    explicit ExperimentReader(std::string path) : m_path(std::move(path)) {}
+    ExperimentReader(const std::string& text, std::string path)
+        : m_text(text), m_path(std::move(path)) {}
 
     Experiment Read() {
         const toml::table root = Parse();
@@ -44,31 +45,35 @@ class ExperimentReader {
             experiment.noise.push_back({Text(t, k, "name", true), Levels(t, k)});
         });
         ReadInteractions(root, experiment);
+        // Names and levels first: a fault of theirs is told at its line, not as an array
+        // that cannot be chosen.
+        CheckFaultsAtTheirLines([&] { CheckExperimentEntries(experiment); });
         ReadDesign(root, experiment);
-        try {
-            CheckExperiment(experiment);
-        } catch (const ExperimentFault& fault) {
-            Fail(fault.Key(), fault.what());
-        }
+        CheckFaultsAtTheirLines([&] { CheckExperiment(experiment); });
         return experiment;
     }
 
   private:
     toml::table Parse() {
         try {
-            return toml::parse(ReadWholeFile(m_path, "experiment file"), m_path);
+            return toml::parse(m_text, m_path);
         } catch (const toml::parse_error& error) {
-            throw ExperimentError(Place(static_cast<int>(error.source().begin.line)) +
-                                  "not TOML: " + std::string(error.description()));
+            throw ExperimentError("not TOML: " + std::string(error.description()), m_path,
+                                  static_cast<int>(error.source().begin.line));
         }
     }
 
-    std::string Place(int line) const {
-        return m_path + (line > 0 ? ":" + std::to_string(line) : "") + ": ";
+    [[noreturn]] void FailAt(int line, const std::string& key, const std::string& cause) const {
+        throw ExperimentError(cause, m_path, line, key);
     }
 
-    [[noreturn]] void FailAt(int line, const std::string& key, const std::string& cause) const {
-        throw ExperimentError(Place(line) + key + ": " + cause);
+    template <typename Check>
+    void CheckFaultsAtTheirLines(Check check) const {
+        try {
+            check();
+        } catch (const ExperimentFault& fault) {
+            Fail(fault.Key(), fault.what());
+        }
     }
 
     [[noreturn]] void Fail(const std::string& key, const std::string& cause) const {
@@ -233,13 +238,10 @@ class ExperimentReader {
     }
 
     void PlaceUnplacedFactors(Experiment& experiment) const {
-        try {
-            PlaceFactors(experiment);
-        } catch (const ExperimentFault& fault) {
-            Fail(fault.Key(), fault.what());
-        }
+        CheckFaultsAtTheirLines([&] { PlaceFactors(experiment); });
     }
 
+    const std::string& m_text;
     std::string m_path;
     std::map<std::string, int> m_lines;
 };
@@ -281,7 +283,11 @@ std::string TomlRunOrder(const std::vector<int>& order) {
 }  // namespace
 
 Experiment ReadExperimentFile(const std::string& path) {
-    return ExperimentReader(path).Read();
+    return ReadExperimentText(ReadWholeFile(path, "experiment file"), path);
+}
+
+Experiment ReadExperimentText(const std::string& text, const std::string& name) {
+    return ExperimentReader(text, name).Read();
 }
 
 std::string ExperimentFileText(const Experiment& experiment) {
@@ -294,7 +300,7 @@ std::string ExperimentFileText(const Experiment& experiment) {
     text << "array = " << Toml(ArrayName(experiment.array)) << "\n";
     text << "repetitions = " << experiment.repetitions << "\n";
     text << "randomized = " << (experiment.randomized ? "true" : "false") << "\n";
-    if (experiment.randomized) text << "seed = " << experiment.seed << "\n";
+    if (experiment.randomized || experiment.seed != 0) text << "seed = " << experiment.seed << "\n";
     text << "run_order = " << TomlRunOrder(experiment.runOrder) << "\n";
     if (!experiment.interactions.empty()) {
         toml::array names;
@@ -325,9 +331,24 @@ std::string ExperimentFileText(const Experiment& experiment) {
     return text.str();
 }
 
-void WriteExperimentFile(const Experiment& experiment, const std::string& path) {
+std::string VerifiedExperimentFileText(const Experiment& experiment, const std::string& path) {
     CheckExperiment(experiment);
-    WriteWholeFile(path, ExperimentFileText(experiment));
+    const std::string text = ExperimentFileText(experiment);
+    std::string difference;
+    try {
+        difference = ExperimentDifference(experiment, ReadExperimentText(text, path));
+    } catch (const ExperimentError& error) {
+        throw ExperimentError("cannot write '" + path + "': its text would not read back (" +
+                              error.what() + ")");
+    }
+    if (!difference.empty())
+        throw ExperimentError("cannot write '" + path + "': " + difference +
+                              " would read back otherwise than it is");
+    return text;
+}
+
+void WriteExperimentFile(const Experiment& experiment, const std::string& path) {
+    WriteWholeFile(path, VerifiedExperimentFileText(experiment, path));
 }
 
 }  // namespace qvrfc

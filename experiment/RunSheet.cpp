@@ -1,7 +1,13 @@
 #include "experiment/RunSheet.h"
 
-#include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cmath>
+#include <cstdlib>
+
+#include "common/QVRFCConstants.h"
 #include "experiment/Csv.h"
 #include "experiment/FileWriting.h"
 
@@ -11,23 +17,34 @@ namespace {
 const char* const kRunColumn = "run";
 const char* const kOrderColumn = "order";
 constexpr int kFixedColumns = 2;
+// Cell texts longer than this are cut in messages: a cell may hold megabytes.
+constexpr size_t kShownCell = 40;
+// How far IsRunSheetFile looks for the header.
+constexpr size_t kHeaderLimit = 1 << 20;
 
-std::string Trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+// "'text'", cut after kShownCell bytes (at a character's start) with "...".
+std::string Quoted(const std::string& text) {
+    if (text.size() <= kShownCell) return "'" + text + "'";
+    size_t cut = kShownCell;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return "'" + text.substr(0, cut) + "...'";
 }
+
+// How a cell reads as a number.
+enum class Reading { Number, NotNumber, NotFinite, AboveMissing };
 
 // Matches a filled sheet to its experiment column by column, then row by row.
 class SheetReader {
   public:
-    SheetReader(const Experiment& experiment, const std::string& path)
-        : m_experiment(experiment), m_path(path), m_header(RunSheetHeader(experiment)) {}
+    SheetReader(const Experiment& experiment, const std::string& name)
+        : m_experiment(experiment), m_name(name), m_header(RunSheetHeader(experiment)) {}
 
-    SheetObservations Read() {
+    SheetObservations Read(const std::string& text) {
         CheckExperiment(m_experiment);
-        const std::vector<CsvRecord> records = ParseCsv(ReadWholeFile(m_path, "run sheet"), m_path);
-        if (records.empty()) throw ExperimentError(m_path + ": the run sheet is empty");
+        m_separator = CsvSeparatorOf(text, kRunColumn) == ';' ? ';' : ',';
+        const std::vector<CsvRecord> records = ParseCsv(text, m_name, m_separator);
+        if (records.empty()) throw ExperimentError(m_name + ": the run sheet is empty");
         MapColumns(records[0]);
         const int runs = m_experiment.RunCount();
         SheetObservations values(m_experiment.responses.size(),
@@ -37,66 +54,102 @@ class SheetReader {
             ReadRow(records[i], rowOfRun, values);
         for (int r = 0; r < runs; ++r) {
             if (rowOfRun[r] == 0)
-                throw ExperimentError(m_path + ": run " + std::to_string(r + 1) +
+                throw ExperimentError(m_name + ": run " + std::to_string(r + 1) +
                                       " has no row in the sheet");
         }
         return values;
     }
 
   private:
-    [[noreturn]] void Fail(int row, int column, const std::string& cause) const {
-        throw ExperimentError(m_path + ": row " + std::to_string(row) + ", column " +
-                              std::to_string(column + 1) + " '" + m_header[m_fileColumn[column]] +
-                              "': " + cause);
+    [[noreturn]] void FailAt(int row, size_t column, const std::string& name,
+                             const std::string& cause) const {
+        throw ExperimentError(m_name + ": row " + std::to_string(row) + ", column " +
+                              std::to_string(column + 1) + " " + Quoted(name) + ": " + cause);
     }
+
+    [[noreturn]] void Fail(int row, int column, const std::string& cause) const {
+        FailAt(row, static_cast<size_t>(column), m_header[m_fileColumn[column]], cause);
+    }
+
+    static bool HoldsNul(const std::string& cell) { return cell.find('\0') != std::string::npos; }
 
     // m_fileColumn[c]: the sheet's column c as a column of the header the sheet should have.
     void MapColumns(const CsvRecord& header) {
         std::vector<bool> found(m_header.size(), false);
         for (size_t c = 0; c < header.cells.size(); ++c) {
-            const std::string name = Trimmed(header.cells[c]);
+            const std::string name = TrimBlanks(header.cells[c]);
+            if (HoldsNul(name))
+                throw ExperimentError(m_name + ": row " + std::to_string(header.row) + ", column " +
+                                      std::to_string(c + 1) + ": the cell holds a NUL byte");
             size_t expected = 0;
             while (expected < m_header.size() && m_header[expected] != name)
                 ++expected;
             if (expected == m_header.size() || found[expected])
-                throw ExperimentError(m_path + ": row " + std::to_string(header.row) + ", column " +
-                                      std::to_string(c + 1) + " '" + name + "': " +
-                                      (expected == m_header.size() ? "not a column of the sheet"
-                                                                   : "the column is given twice"));
+                FailAt(header.row, c, name,
+                       expected == m_header.size() ? "not a column of the sheet"
+                                                   : "the column is given twice");
             found[expected] = true;
             m_fileColumn.push_back(static_cast<int>(expected));
         }
         for (size_t expected = 0; expected < m_header.size(); ++expected) {
             if (!found[expected])
-                throw ExperimentError(m_path + ": row " + std::to_string(header.row) +
+                throw ExperimentError(m_name + ": row " + std::to_string(header.row) +
                                       ": the column '" + m_header[expected] + "' is missing");
         }
     }
 
     void ReadRow(const CsvRecord& record, std::vector<int>& rowOfRun, SheetObservations& values) {
         if (record.cells.size() > m_fileColumn.size())
-            throw ExperimentError(m_path + ": row " + std::to_string(record.row) + ": " +
+            throw ExperimentError(m_name + ": row " + std::to_string(record.row) + ": " +
                                   std::to_string(record.cells.size()) + " cells, the header has " +
                                   std::to_string(m_fileColumn.size()));
         std::vector<std::string> cells(m_header.size());
-        for (size_t c = 0; c < record.cells.size(); ++c)
-            cells[m_fileColumn[c]] = Trimmed(record.cells[c]);
+        for (size_t c = 0; c < record.cells.size(); ++c) {
+            cells[m_fileColumn[c]] = TrimBlanks(record.cells[c]);
+            if (HoldsNul(record.cells[c]))
+                Fail(record.row, static_cast<int>(c), "the cell holds a NUL byte");
+        }
         const int run = RunOf(record.row, cells, rowOfRun);
         for (size_t c = 0; c < m_fileColumn.size(); ++c)
             ReadCell(record.row, static_cast<int>(c), run, cells[m_fileColumn[c]], values);
+    }
+
+    // The cell with a decimal comma as a point, in a sheet separated by ';'.
+    std::string Decimal(const std::string& cell) const {
+        std::string text = cell;
+        const size_t comma = text.find(',');
+        if (m_separator == ';' && comma != std::string::npos && text.rfind(',') == comma &&
+            text.find('.') == std::string::npos)
+            text[comma] = '.';
+        return text;
+    }
+
+    Reading Number(const std::string& cell, double& value) const {
+        const std::string text = Decimal(cell);
+        if (ParseNumber(text, value))
+            return IsMissing(value) ? Reading::AboveMissing : Reading::Number;
+        char* end = nullptr;
+        const double number = std::strtod(text.c_str(), &end);
+        const bool whole = !text.empty() && end == text.c_str() + text.size() &&
+                           text.find_first_of("xX") == std::string::npos;
+        return whole && std::isinf(number) ? Reading::NotFinite : Reading::NotNumber;
+    }
+
+    bool WholeNumber(const std::string& cell, double& value) const {
+        return Number(cell, value) == Reading::Number && value == std::floor(value);
     }
 
     int RunOf(int row, const std::vector<std::string>& cells, std::vector<int>& rowOfRun) const {
         const int column = SheetColumn(0);
         double number = 0.0;
         const int runs = m_experiment.RunCount();
-        if (!ParseNumber(cells[0], number) || number != std::floor(number) || number < 1 ||
-            number > runs)
-            Fail(row, column, "'" + cells[0] + "' is not a run from 1 to " + std::to_string(runs));
+        if (!WholeNumber(cells[0], number) || number < 1 || number > runs)
+            Fail(row, column, Quoted(cells[0]) + " is not a run from 1 to " + std::to_string(runs));
         const int run = static_cast<int>(number) - 1;
         if (rowOfRun[run] != 0)
             Fail(row, column,
-                 "run " + cells[0] + " is in row " + std::to_string(rowOfRun[run]) + " already");
+                 "run " + std::to_string(run + 1) + " is in row " + std::to_string(rowOfRun[run]) +
+                     " already");
         rowOfRun[run] = row;
         return run;
     }
@@ -115,11 +168,10 @@ class SheetReader {
         if (expected == 0) return;
         if (expected == 1) {
             double order = 0.0;
-            if (!ParseNumber(cell, order) || order != std::floor(order) || order < 1 ||
-                order > m_experiment.RunCount() ||
+            if (!WholeNumber(cell, order) || order < 1 || order > m_experiment.RunCount() ||
                 m_experiment.runOrder[static_cast<size_t>(order) - 1] != run + 1)
                 Fail(row, column,
-                     "'" + cell + "' is not the place of run " + std::to_string(run + 1) +
+                     Quoted(cell) + " is not the place of run " + std::to_string(run + 1) +
                          " in the run order");
             return;
         }
@@ -127,26 +179,40 @@ class SheetReader {
             const int f = expected - kFixedColumns;
             const Factor& factor = m_experiment.factors[f];
             const int level = m_experiment.Level(run, f);
-            if (factor.LevelOf(cell) != level)
+            if (factor.LevelOf(factor.IsNumeric() ? Decimal(cell) : cell) != level)
                 Fail(row, column,
-                     "'" + cell + "' differs from the design's setting '" + factor.levels[level] +
+                     Quoted(cell) + " differs from the design's setting '" + factor.levels[level] +
                          "' of run " + std::to_string(run + 1));
             return;
         }
         const int perResponse = ObservationCount(m_experiment);
         const int slot = expected - kFixedColumns - factors;
         double value = std::nan("");
-        if (!cell.empty() && !ParseNumber(cell, value))
-            Fail(row, column, "'" + cell + "' is not a number");
+        if (!cell.empty()) {
+            switch (Number(cell, value)) {
+                case Reading::Number:
+                    break;
+                case Reading::NotNumber:
+                    Fail(row, column, Quoted(cell) + " is not a number");
+                case Reading::NotFinite:
+                    Fail(row, column, Quoted(cell) + " is not a finite number");
+                case Reading::AboveMissing:
+                    Fail(row, column,
+                         Quoted(cell) +
+                             " is above 1e12, the mark of a missing observation (leave the "
+                             "cell of a missing observation empty)");
+            }
+        }
         std::vector<double>& observations = values[slot / perResponse][run];
         observations.resize(perResponse, std::nan(""));
         observations[slot % perResponse] = value;
     }
 
     const Experiment& m_experiment;
-    const std::string& m_path;
+    const std::string& m_name;
     const std::vector<std::string> m_header;
     std::vector<int> m_fileColumn;
+    char m_separator = ',';
 };
 
 }  // namespace
@@ -198,7 +264,32 @@ void WriteRunSheet(const Experiment& experiment, const std::string& path) {
 }
 
 SheetObservations ReadRunSheet(const Experiment& experiment, const std::string& path) {
-    return SheetReader(experiment, path).Read();
+    return SheetReader(experiment, path).Read(ReadWholeFile(path, "run sheet"));
+}
+
+SheetObservations ReadRunSheetText(const Experiment& experiment, const std::string& text,
+                                   const std::string& name) {
+    return SheetReader(experiment, name).Read(text);
+}
+
+bool IsRunSheetFile(const std::string& path) {
+    // Opened without waiting: a FIFO opened for reading would block until a writer came.
+    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) return false;
+    struct stat status;
+    std::string start;
+    if (fstat(file, &status) == 0 && S_ISREG(status.st_mode)) {
+        start.resize(kHeaderLimit);
+        size_t got = 0;
+        while (got < start.size()) {
+            const ssize_t n = read(file, &start[got], start.size() - got);
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
+        }
+        start.resize(got);
+    }
+    close(file);
+    return !start.empty() && CsvSeparatorOf(start, kRunColumn) != 0;
 }
 
 }  // namespace qvrfc

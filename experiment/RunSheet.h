@@ -27,8 +27,19 @@ QVRFC_API void WriteRunSheet(const Experiment& experiment, const std::string& pa
 // The text WriteRunSheet writes.
 QVRFC_API std::string RunSheetText(const Experiment& experiment);
 // Reads a filled sheet of the experiment; ExperimentError "<path>: row <n>, column <c> '<name>':
-// <cause>" for a cell that is not a number, a row whose settings differ from the design, a
-// missing or unknown column, a run missing or given twice.
+// <cause>" for a cell that is not a number, not finite, above the 1e12 that marks a missing
+// observation or holding a NUL byte, a row whose settings differ from the design, a missing or
+// unknown column, a run missing or given twice. Rows count records as a spreadsheet does
+// (blank lines too, header = row 1 when it comes first); cell texts longer than 40 characters
+// are cut in messages. Columns are matched by their header; blank records are passed over. A
+// sheet whose header is separated by ';' is read with decimal commas ("43,4" is 43.4) too.
 QVRFC_API SheetObservations ReadRunSheet(const Experiment& experiment, const std::string& path);
+// The same for the text of a sheet; `name` stands for the file in messages.
+QVRFC_API SheetObservations ReadRunSheetText(const Experiment& experiment, const std::string& text,
+                                             const std::string& name);
+// True when path is a regular file (not a pipe or device, which can be read once only) whose
+// first record that is not blank, within its first MiB, is a run sheet's header: one of its
+// cells is "run" (after a byte order mark, quotes and blanks), separated by ',' or ';'.
+QVRFC_API bool IsRunSheetFile(const std::string& path);
 
 }  // namespace qvrfc

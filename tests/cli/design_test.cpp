@@ -1,9 +1,17 @@
 // qvrfcdoe design and the run-sheet path of analyze: the README's commands reproduce the
 // bundled moulding example, and bad factors, responses, arrays or sheets are refused with
 // nothing written.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/program_runner.h"
@@ -182,6 +190,12 @@ TEST_F(Design, RefusesBadDesignsAndSheets) {
                           "[[factor]]\nname = \"A\"\nlevels = [1, 2]\n"
                           "[[response]]\nname = \"Y\"\nsn = \"larger\"\n");
     qvrfc_test::WriteFile("alone.csv", "run,order\n");
+    qvrfc_test::WriteFile("one.toml",
+                          "[[factor]]\nname = \"A\"\nlevels = [1]\n"
+                          "[[response]]\nname = \"Y\"\nsn = \"larger\"\n");
+    std::vector<std::string> sevens = two;
+    for (const char* noise : {"N1", "N2", "N3", "N4"})
+        sevens.insert(sevens.end(), {"--noise", std::string(noise) + "=a,b,c,d,e,f,g"});
     const std::vector<std::string> cases[] = {
         {"design", "--factor", "Temp"},
         {"design", "--factor", "T[C=1,2"},
@@ -207,14 +221,94 @@ TEST_F(Design, RefusesBadDesignsAndSheets) {
               "--factor", "F=1,2", "--interaction", "A*B", "--interaction", "A*C", "--array",
               "L8"}),
         with({"--factor", "B=1,2", "--interaction", "A*B", "--array", "L12"}),
+        {"design", "--factor", "A=1,1.0", "--response", "Y:larger"},
+        {"design", "--factor", "Y 1=1,2", "--response", "Y:larger", "--repeat", "2"},
+        {"design", "--factor", "run=1,2", "--response", "Y:larger"},
+        {"design", "--factor", "\nA=1,2", "--response", "Y:larger"},
+        {"design", "--factor", "Temp\xE9rature=1,2", "--response", "Y:larger"},
+        with({"--interaction", "A"}),
+        {"design", "--experiment", "one.toml"},
+        sevens,
         {"analyze", "lab/runsheet.csv"},
         {"analyze", "lab/runsheet.csv", "--interaction", "A*Colour"},
         {"analyze", "alone.csv"},
     };
     std::string lines;
-    for (const std::vector<std::string>& args : cases)
-        lines += RefusedLine(args);
+    for (const std::vector<std::string>& args : cases) {
+        const std::string line = RefusedLine(args);
+        // A line end inside the arguments shown as \n, bytes beyond ASCII as \xHH.
+        for (size_t i = 0; i < line.size(); ++i) {
+            const unsigned char byte = static_cast<unsigned char>(line[i]);
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            lines += line[i] == '\n' && i + 1 < line.size() ? "\\n"
+                     : byte >= 0x80                         ? escaped
+                                                            : std::string(1, line[i]);
+        }
+    }
     qvrfc_test::ExpectGolden("refusals_design.txt", lines);
+}
+
+// A design that waits for the folder's lock judges the sheet there once it holds the lock: a
+// sheet that another design wrote meanwhile is not written over.
+TEST_F(Design, JudgesTheSheetThereUnderTheFolderLock) {
+    fs::create_directory("lab");
+    const int lock = open("lab/.qvrfcdoe.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(lock);  // the lock stays the parent's alone
+        const Result result = RunProgram({"design", "--factor", "A=1,2", "--response", "Y:larger",
+                                          "--randomize", "--seed", "1", "--out", "lab"});
+        qvrfc_test::WriteFile("err.txt", result.err);
+        _exit(result.status);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the design is waiting
+    qvrfc_test::WriteFile("lab/runsheet.csv", "run,order,A,Y 1\r\n1,1,1,41\r\n2,2,2,40\r\n");
+    close(lock);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(ReadFile("err.txt").find("exists and differs from the new run sheet"),
+              std::string::npos);
+    EXPECT_EQ(ReadFile("lab/runsheet.csv"), "run,order,A,Y 1\r\n1,1,1,41\r\n2,2,2,40\r\n");
+    EXPECT_EQ(Entries("lab"), (std::vector<std::string>{"runsheet.csv"}));
+}
+
+// The sheet and the experiment file are written as a set, through temporaries of fresh names:
+// when one cannot be written neither is, and a link planted under a temporary's old fixed
+// name is not written through.
+TEST_F(Design, WritesTheSheetAndItsFileAsASet) {
+    qvrfc_test::WriteFile("victim", "kept");
+    const struct {
+        const char* plant;  // "dir NAME", "fifo NAME" or "link NAME"
+        int status;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"dir experiment.toml", 1, {"experiment.toml"}},
+        {"fifo runsheet.csv", 1, {"runsheet.csv"}},
+        {"link experiment.toml.part",
+         0,
+         {"experiment.toml", "experiment.toml.part", "runsheet.csv"}},
+        {"link runsheet.csv.part", 0, {"experiment.toml", "runsheet.csv", "runsheet.csv.part"}},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all("lab");
+        fs::create_directory("lab");
+        const std::string plant = c.plant;
+        const std::string name = "lab/" + plant.substr(plant.find(' ') + 1);
+        if (plant.rfind("dir", 0) == 0) fs::create_directory(name);
+        if (plant.rfind("fifo", 0) == 0) {
+            ASSERT_EQ(mkfifo(name.c_str(), 0600), 0);
+        }
+        if (plant.rfind("link", 0) == 0) fs::create_symlink("../victim", name);
+        const Result result =
+            RunProgram({"design", "--factor", "A=1,2", "--response", "Y:larger", "--out", "lab"});
+        EXPECT_EQ(result.status, c.status) << c.plant << result.err;
+        EXPECT_EQ(Entries("lab"), c.entries) << c.plant;
+        EXPECT_EQ(ReadFile("victim"), "kept") << c.plant;
+        EXPECT_EQ(fs::is_regular_file(fs::symlink_status("lab/experiment.toml")), c.status == 0);
+    }
 }
 
 }  // namespace

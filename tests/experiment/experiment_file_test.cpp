@@ -40,13 +40,20 @@ TEST(ExperimentFile, WhatIsWrittenReadsBackTheSame) {
     qvrfc::WriteExperimentFile(NoisyExperiment(), "noisy design.toml");
     const qvrfc::Experiment read = qvrfc::ReadExperimentFile("noisy design.toml");
     EXPECT_EQ(qvrfc::ExperimentFileText(read), ReadFile("noisy design.toml"));
-    EXPECT_EQ(read.factors[2].name, "Feed \"fine\"");
+    EXPECT_EQ(qvrfc::ExperimentDifference(read, NoisyExperiment()), "");
     EXPECT_EQ(read.factors[2].levels[1], "0.002");
-    EXPECT_EQ(read.factors[1].levels[1], "1.25");
-    EXPECT_EQ(read.runOrder, NoisyExperiment().runOrder);
-    EXPECT_EQ(read.noise[1].levels, (std::vector<std::string>{"A", "B", "C"}));
-    EXPECT_DOUBLE_EQ(read.responses[0].target, 0.8);
-    EXPECT_TRUE(read.interactions[0].first == 1 && read.interactions[0].second == 0);
+
+    // A seed kept without randomizing, names with quotes of every kind, numbers as texts.
+    qvrfc::Experiment odd = NoisyExperiment();
+    odd.randomized = false;
+    odd.seed = 7;
+    odd.factors[0].name = "Tool '''new'''";
+    odd.factors[1].levels = {"0.50", "1.25e0", "2"};
+    odd.noise[1].levels = {"1", "1.0", "\xC3\xA9"};
+    const qvrfc::Experiment back =
+        qvrfc::ReadExperimentText(qvrfc::VerifiedExperimentFileText(odd, "odd.toml"), "odd.toml");
+    EXPECT_EQ(qvrfc::ExperimentDifference(back, odd), "");
+    EXPECT_EQ(back.factors[1].levels[0], "0.5");
 }
 
 TEST(ExperimentFile, ChoosesWhatAShortFileLeavesOut) {
@@ -75,15 +82,17 @@ const char* const kGood =
     "sn = \"nominal1\"\n"         // 12
     "target = 5\n";               // 13
 
+// "@N text": line N becomes text; "@N text|@M text": both, M after N.
 std::string Changed(const std::string& change) {
     std::string text = kGood;
-    const size_t line = change[0] == '@' ? std::stoul(change.substr(1)) : 0;
-    if (line > 0) {  // "@N text": line N becomes text
-        size_t at = 0;
-        for (size_t n = 1; n < line; ++n)
-            at = text.find('\n', at) + 1;
-        text.replace(at, text.find('\n', at) - at, change.substr(change.find(' ') + 1));
-    }
+    const size_t bar = change.rfind("|@");
+    if (bar != std::string::npos) text = Changed(change.substr(0, bar));
+    const std::string last = bar == std::string::npos ? change : change.substr(bar + 1);
+    const size_t line = std::stoul(last.substr(1));
+    size_t at = 0;
+    for (size_t n = 1; n < line; ++n)
+        at = text.find('\n', at) + 1;
+    text.replace(at, text.find('\n', at) - at, last.substr(last.find(' ') + 1));
     return text;
 }
 
@@ -120,6 +129,16 @@ TEST(ExperimentFile, RefusesEveryBadFieldWithLineAndKey) {
         "@2 interactions = ['Temp*Time']\n[[factor]]\nname = 'X'\nlevels = [1, 2, 3]\ncolumn = 3",
         "@10 [[responses]]",
         "@11 name = \"Yield",
+        "@5 levels = [0, -0.0, 1]",
+        "@4 name = \" Temp\"",
+        "@5 levels = [\"hot \", \"cold\", \"warm\"]",
+        "@4 name = \"Te\\nmp\"",
+        "@11 name = \"Yi\\u0000eld\"",
+        "@4 name = \"run\"",
+        "@8 name = \"Yield 2\"",
+        "@11 name = 'Yield'\nunit = \"\\r\"",
+        "@1 # no array|@5 levels = [150]",
+        "@9 levels = [1]",
     };
     std::string refusals;
     for (const char* change : changes) {
