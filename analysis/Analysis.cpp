@@ -55,19 +55,23 @@ void CheckResponses(const AnalysisSettings& settings, int responses, const std::
 }
 
 // A quality data file's experiment: every column of its array a factor, named A, B, ...,
-// with levels 1, 2, ...; the responses under the engine's names.
-Experiment DataFileExperiment(const Analyzer& analyzer) {
+// with levels 1, 2, ...; the responses under the engine's names once it holds them.
+Experiment DataFileExperiment(OA_TYPE array) {
     Experiment experiment;
-    experiment.array = analyzer.GetDOEArrayType();
-    for (int f = 0; f < analyzer.GetNoFactor(); ++f) {
+    experiment.array = array;
+    for (int column = 0; column < CQVRFCDOETaguchiOrthogonalArray::GetNoFactor(array); ++column) {
         Factor factor;
-        factor.name = FactorName(f);
-        factor.column = analyzer.GetControlFactorID(f);
-        const int levels = CQVRFCDOETaguchiOrthogonalArray::GetNoLevel(experiment.array, factor.column);
+        factor.name = FactorName(column);
+        factor.column = column;
+        const int levels = CQVRFCDOETaguchiOrthogonalArray::GetNoLevel(array, column);
         for (int l = 1; l <= levels; ++l)
             factor.levels.push_back(std::to_string(l));
         experiment.factors.push_back(factor);
     }
+    return experiment;
+}
+
+void AddEngineResponses(const Analyzer& analyzer, Experiment& experiment) {
     for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
         ExperimentResponse response;
         response.name = analyzer.GetQualityFactorName(q).GetString();
@@ -76,7 +80,6 @@ Experiment DataFileExperiment(const Analyzer& analyzer) {
         response.target = std::numeric_limits<double>::quiet_NaN();
         experiment.responses.push_back(response);
     }
-    return experiment;
 }
 
 void ApplySnSettings(const AnalysisSettings& settings, Experiment& experiment) {
@@ -113,7 +116,8 @@ void FillCaches(const Analyzer& analyzer) {
 // The experiment of an engine that holds a data file's observations: every column a factor.
 void TakeEngine(Analyzer& analyzer, const AnalysisSettings& settings, Analysis& analysis) {
     analysis.source = Source::DataFile;
-    analysis.experiment = DataFileExperiment(analyzer);
+    analysis.experiment = DataFileExperiment(analyzer.GetDOEArrayType());
+    AddEngineResponses(analyzer, analysis.experiment);
     ApplySnSettings(settings, analysis.experiment);
     ApplyResponsesToEngine(analysis.experiment, analyzer);
 }
@@ -125,6 +129,10 @@ std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const Analysi
         data.SetArrayType(settings.array);
     if (!data.Read(input.dataFile.c_str())) throw Error(data.Describe(input.dataFile.c_str()));
     CheckResponses(settings, data.GetNoQuality(), input.dataFile);
+    analysis.source = Source::DataFile;
+    analysis.experiment = DataFileExperiment(data.GetArrayType());
+    CheckSettingNames(analysis, settings);
+    if (input.prepare) input.prepare();
     auto analyzer = std::make_shared<Analyzer>();
     SetEngineLogFolder(*analyzer, input.logFolder);
     if (!analyzer->LoadData(data))
@@ -164,7 +172,9 @@ std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, const Analysi
                    input.dataFile);
     ApplySnSettings(settings, analysis.experiment);
     CheckSettingNames(analysis, settings);
-    return LoadObservations(ReadRunSheet(analysis.experiment, input.dataFile), input, analysis);
+    const SheetObservations observations = ReadRunSheet(analysis.experiment, input.dataFile);
+    if (input.prepare) input.prepare();
+    return LoadObservations(observations, input, analysis);
 }
 
 std::vector<SnKind> KindsOf(const Experiment& experiment) {

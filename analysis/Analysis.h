@@ -13,6 +13,7 @@
 // several threads at once. Bad input throws qvrfc::Error (file, line, key, message).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -33,6 +34,9 @@ struct AnalysisInput {
     std::string logFolder;       // the engine's set-up logs; empty: the current directory
     bool reports = true;         // false: figures that only the engine's reports print go
                                  // unchecked
+    // Called once the input has been read and checked, before the engine writes its logs:
+    // where a caller makes (and locks) the log folder, so that bad input leaves none behind.
+    std::function<void()> prepare;
 };
 
 // The figures of one run of one response; NaN where a figure does not exist (the standard

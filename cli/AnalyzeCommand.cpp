@@ -74,11 +74,11 @@ int Analyze(const AnalyzeRequest& request) {
     OutputFolder folder(request.outFolder);
     const ReportNames names = NamesOf(request.dataFile, qvrfc::IsRunSheet(request.dataFile));
     RefuseOverwritingData(request.dataFile, folder, names);
-    folder.Create();
     qvrfc::AnalysisInput input;
     input.dataFile = request.dataFile;
     input.experimentFile = request.experimentFile;
     input.logFolder = folder.Path().string();
+    input.prepare = [&folder] { folder.Create(); };
     input.reports = request.reports;
     const EngineFilesCheck logs(folder, {std::begin(kEngineLogs), std::end(kEngineLogs)});
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, request.settings);

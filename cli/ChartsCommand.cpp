@@ -27,10 +27,10 @@ int WriteChartsOfFile(const ChartsOptions& options) {
         throw InputError(Text("'%s' would be overwritten by 'report.html'; choose another --out "
                               "folder",
                               options.dataFile.c_str()));
-    folder.Create();
     qvrfc::AnalysisInput input;
     input.dataFile = options.dataFile;
     input.logFolder = folder.Path().string();
+    input.prepare = [&folder] { folder.Create(); };
     input.reports = false;
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, qvrfc::AnalysisSettings());
     try {

@@ -150,8 +150,8 @@ int WithAnalysis(const VerdictRequest& request,
         input.logFolder = scratch->Path().string();
     } else {
         folder = std::make_unique<OutputFolder>(request.outFolder);
-        folder->Create();
         input.logFolder = folder->Path().string();
+        input.prepare = [&folder] { folder->Create(); };
     }
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, settings);
     return use(analysis, qvrfc::ParseLevels(analysis, request.at));

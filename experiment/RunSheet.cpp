@@ -273,7 +273,10 @@ SheetObservations ReadRunSheetText(const Experiment& experiment, const std::stri
 }
 
 bool IsRunSheetFile(const std::string& path) {
-    // Opened without waiting: a FIFO opened for reading would block until a writer came.
+    // Only a regular file is opened: opening a FIFO, even without waiting, would let its
+    // writer start and lose what it writes for the real reader.
+    struct stat before;
+    if (stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode)) return false;
     const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file < 0) return false;
     struct stat status;

@@ -52,7 +52,6 @@ TEST_F(VerdictCommands, RefuseBadInput) {
     fs::create_directory("m");
     for (const char* name : {"runsheet.csv", "experiment.toml"})
         fs::copy_file(qvrfc_test::DataFile(std::string("moulding/") + name), fs::path("m") / name);
-    qvrfc_test::WriteFile("uneven.ipt", "4 1 0\n2 1 2\n1 3\n2 5 6\n2 7 8\n");
     const std::vector<std::string> cases[] = {
         {"predict", "d.ipt", "--at", "Z=1"},
         {"predict", "d.ipt", "--at", "A=4"},
@@ -71,7 +70,6 @@ TEST_F(VerdictCommands, RefuseBadInput) {
         {"predict", "m/runsheet.csv", "--at", "Melt temperature=230"},
         {"predict", "m/runsheet.csv", "--at", "A=1"},
         {"predict", "d.ipt", "--at", "A=1", "--experiment", "x.toml"},
-        {"predict", "uneven.ipt", "--at", "A=1"},
     };
     std::string refusals;
     for (const std::vector<std::string>& args : cases)
