@@ -20,13 +20,14 @@ std::string Sentence(const char* format, int a, int b = 0, int c = 0) {
     return text;
 }
 
-// Checks the runs against the layout: as many runs, every run at least one observation, every
-// observation finite.
+// Checks the runs against the layout: as many runs, at least one, every run at least one
+// observation, every observation finite.
 void CheckRuns(const DesignLayout& layout, const std::vector<RunSummary>& runs) {
     if (runs.size() != layout.levels.size())
         throw std::invalid_argument(Sentence("the response has %d runs where the design has %d",
                                              static_cast<int>(runs.size()),
                                              static_cast<int>(layout.levels.size())));
+    if (runs.empty()) throw std::invalid_argument("the design has no run");
     for (size_t r = 0; r < runs.size(); ++r) {
         if (runs[r].Count() == 0)
             throw std::invalid_argument(Sentence("run %d has no observation", int(r) + 1));
