@@ -34,9 +34,10 @@ std::string ExperimentFileOf(const AnalysisInput& input) {
     const fs::path beside = fs::path(input.dataFile).parent_path() / kBesideSheet;
     std::error_code error;
     if (!fs::is_regular_file(beside, error))
-        throw Error(FormatText("'%s' has no experiment file beside it (%s); name it with "
-                               "--experiment",
-                               input.dataFile.c_str(), beside.c_str()));
+        throw Error(
+            FormatText("'%s' has no experiment file beside it (%s); name it with "
+                       "--experiment",
+                       input.dataFile.c_str(), beside.c_str()));
     return beside.string();
 }
 
@@ -95,9 +96,8 @@ void ApplySnSettings(const AnalysisSettings& settings, Experiment& experiment) {
 void ApplyResponsesToEngine(const Experiment& experiment, Analyzer& analyzer) {
     for (size_t q = 0; q < experiment.responses.size(); ++q) {
         const ExperimentResponse& response = experiment.responses[q];
-        analyzer.SetQualityCharacteristic(
-            static_cast<int>(q), EngineSnType(response.sn),
-            std::isfinite(response.target) ? response.target : 0.0);
+        analyzer.SetQualityCharacteristic(static_cast<int>(q), EngineSnType(response.sn),
+                                          std::isfinite(response.target) ? response.target : 0.0);
     }
 }
 

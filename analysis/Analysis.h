@@ -85,7 +85,7 @@ struct Analysis {
     // The experiment in names: a data file's factors are its array's columns, named A, B, ...
     // with levels 1, 2, ...; a run sheet's are its experiment's.
     Experiment experiment;
-    Verdict verdict;                       // ANOVAs and optima, one quality per response
+    Verdict verdict;                        // ANOVAs and optima, one quality per response
     std::vector<ResponseResult> responses;  // [response], beside verdict.qualities
     int observations = 0;
     // The engine holding the observations: its reports, and the observations themselves.

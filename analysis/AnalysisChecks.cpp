@@ -86,11 +86,11 @@ void CheckEveryRunHasData(const Analyzer& analyzer, const std::vector<SnKind>& k
                 emptyRun = r;
             }
             if (larger && nonPositive <= 0.0)
-                throw Error(FormatText("'%s': response %s, run %d: the observation %g has no "
-                                       "larger-the-better S/N ratio (1/y^2 is not finite); a "
-                                       "larger-the-better response needs values above 0",
-                                       dataFile.c_str(), ResponseName(names, q).c_str(), r + 1,
-                                       nonPositive));
+                throw Error(FormatText(
+                    "'%s': response %s, run %d: the observation %g has no "
+                    "larger-the-better S/N ratio (1/y^2 is not finite); a "
+                    "larger-the-better response needs values above 0",
+                    dataFile.c_str(), ResponseName(names, q).c_str(), r + 1, nonPositive));
         }
     }
     if (!any)
@@ -99,9 +99,10 @@ void CheckEveryRunHasData(const Analyzer& analyzer, const std::vector<SnKind>& k
                        "missing, values above 1e12 count as missing): nothing to analyse",
                        dataFile.c_str()));
     if (emptyQuality >= 0)
-        throw Error(FormatText("'%s': quality %d, run %d has no observation (values above 1e12 "
-                               "count as missing); a Taguchi analysis needs every run",
-                               dataFile.c_str(), emptyQuality + 1, emptyRun + 1));
+        throw Error(
+            FormatText("'%s': quality %d, run %d has no observation (values above 1e12 "
+                       "count as missing); a Taguchi analysis needs every run",
+                       dataFile.c_str(), emptyQuality + 1, emptyRun + 1));
 }
 
 // The S/N type of a quality, with its target when the type uses one.
@@ -130,8 +131,9 @@ void CheckFiguresAreFinite(const Analyzer& analyzer, const std::string& dataFile
                 if (figure.reportsOnly && !reports) continue;
                 const double value = figure.value(analyzer, q, r);
                 if (!std::isfinite(value))
-                    FailNotFinite(analyzer, dataFile, FormatText("quality %d, run %d", q + 1, r + 1),
-                                  figure.name, value, q);
+                    FailNotFinite(analyzer, dataFile,
+                                  FormatText("quality %d, run %d", q + 1, r + 1), figure.name,
+                                  value, q);
             }
         }
         for (const QualityFigure& figure : kQualityFigures) {

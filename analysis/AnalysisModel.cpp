@@ -18,18 +18,19 @@ int FactorOfSetting(const Analysis& analysis, const char* option, const std::str
     const int factor = FactorOfText(analysis.experiment, name);
     if (factor >= 0) return factor;
     const int factors = static_cast<int>(analysis.experiment.factors.size());
-    throw Error(FormatText("%s '%s': the experiment has no factor '%s' (factors %s to %s, or 1 to "
-                           "%d%s)",
-                           option, text.c_str(), TrimBlanks(name).c_str(), FactorName(0).c_str(),
-                           FactorName(factors - 1).c_str(), factors,
-                           analysis.source == Source::RunSheet ? ", or their names" : ""));
+    throw Error(
+        FormatText("%s '%s': the experiment has no factor '%s' (factors %s to %s, or 1 to "
+                   "%d%s)",
+                   option, text.c_str(), TrimBlanks(name).c_str(), FactorName(0).c_str(),
+                   FactorName(factors - 1).c_str(), factors,
+                   analysis.source == Source::RunSheet ? ", or their names" : ""));
 }
 
 FactorPair PairOf(const Analysis& analysis, const char* option, const std::string& text) {
     const size_t star = text.find('*');
     if (star == std::string::npos || text.find('*', star + 1) != std::string::npos)
-        throw UsageError(FormatText("%s '%s': expected FACTOR*FACTOR, e.g. A*B", option,
-                                    text.c_str()));
+        throw UsageError(
+            FormatText("%s '%s': expected FACTOR*FACTOR, e.g. A*B", option, text.c_str()));
     return {FactorOfSetting(analysis, option, text, text.substr(0, star)),
             FactorOfSetting(analysis, option, text, text.substr(star + 1))};
 }
@@ -54,8 +55,7 @@ int TermOfPool(const Analysis& analysis, const PoolSetting& setting, const std::
     if (name.find('*') != std::string::npos) {
         const FactorPair pair = PairOf(analysis, "--pool", setting.text + "' term '" + name);
         for (size_t i = 0; i < interactions.size(); ++i) {
-            if (SamePair(pair, interactions[i]))
-                return static_cast<int>(mainEffects.size() + i);
+            if (SamePair(pair, interactions[i])) return static_cast<int>(mainEffects.size() + i);
         }
         throw Error(FormatText("--pool '%s': %s is no declared interaction", setting.text.c_str(),
                                name.c_str()));
@@ -63,9 +63,10 @@ int TermOfPool(const Analysis& analysis, const PoolSetting& setting, const std::
     const int factor = FactorOfSetting(analysis, "--pool", setting.text, name);
     const int term = TermOfFactor(mainEffects, factor);
     if (term < 0)
-        throw Error(FormatText("--pool '%s': factor %s is not in the model, its column holds a "
-                               "declared interaction",
-                               setting.text.c_str(), analysis.experiment.factors[factor].name.c_str()));
+        throw Error(
+            FormatText("--pool '%s': factor %s is not in the model, its column holds a "
+                       "declared interaction",
+                       setting.text.c_str(), analysis.experiment.factors[factor].name.c_str()));
     return term;
 }
 
@@ -81,9 +82,10 @@ std::vector<PoolingChoice> PoolingOf(const Analysis& analysis, const AnalysisSet
                     TermOfPool(analysis, setting, name, mainEffects, interactions));
             if (setting.rule == PoolingRule::None) continue;
             if (pooling[q].rule != PoolingRule::None && pooling[q].rule != setting.rule)
-                throw UsageError(FormatText("--pool '%s': only one pooling rule, auto or lenth, "
-                                            "can apply to a response",
-                                            setting.text.c_str()));
+                throw UsageError(
+                    FormatText("--pool '%s': only one pooling rule, auto or lenth, "
+                               "can apply to a response",
+                               setting.text.c_str()));
             pooling[q].rule = setting.rule;
         }
     }

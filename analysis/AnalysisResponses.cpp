@@ -146,14 +146,13 @@ ResponseResult ResultOf(const Analysis& analysis, const QualityVerdict& verdict,
 
 }  // namespace
 
-void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
-                   const CQVRFCDOEAnalyzer&) {
+void FillResponses(Analysis& analysis, const AnalysisSettings& settings, const CQVRFCDOEAnalyzer&) {
     for (const QualityVerdict& verdict : analysis.verdict.qualities) {
-        const bool chosen = analysis.source == Source::RunSheet ||
-                            std::any_of(settings.sn.begin(), settings.sn.end(),
-                                        [&](const SnSetting& setting) {
-                                            return setting.response == verdict.quality + 1;
-                                        });
+        const bool chosen =
+            analysis.source == Source::RunSheet ||
+            std::any_of(settings.sn.begin(), settings.sn.end(), [&](const SnSetting& setting) {
+                return setting.response == verdict.quality + 1;
+            });
         analysis.responses.push_back(ResultOf(analysis, verdict, chosen));
         analysis.observations += analysis.responses.back().observations;
     }

@@ -11,9 +11,9 @@ namespace qvrfc {
 namespace {
 
 bool IsWholeNumber(const std::string& text) {
-    return !text.empty() && text.size() < 10 &&
-           std::all_of(text.begin(), text.end(),
-                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    return !text.empty() && text.size() < 10 && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+    });
 }
 
 bool HasMainEffect(const Verdict& verdict, int factor) {
@@ -56,7 +56,8 @@ std::vector<FactorLevel> ParseLevels(const Analysis& analysis, const std::string
         start = comma + 1;
         const size_t equals = item.find('=');
         if (equals == std::string::npos)
-            throw UsageError(FormatText("--at '%s': expected FACTOR=LEVEL, e.g. A=3", item.c_str()));
+            throw UsageError(
+                FormatText("--at '%s': expected FACTOR=LEVEL, e.g. A=3", item.c_str()));
         const std::string name = TrimBlanks(item.substr(0, equals));
         const int factor = FactorOfText(analysis.experiment, name);
         if (factor < 0)
@@ -64,9 +65,10 @@ std::vector<FactorLevel> ParseLevels(const Analysis& analysis, const std::string
                                    name.c_str()));
         const std::string& factorName = analysis.experiment.factors[factor].name;
         if (!HasMainEffect(analysis.verdict, factor))
-            throw Error(FormatText("--at '%s': factor '%s' is not in the model, its column holds "
-                                   "a declared interaction",
-                                   item.c_str(), factorName.c_str()));
+            throw Error(
+                FormatText("--at '%s': factor '%s' is not in the model, its column holds "
+                           "a declared interaction",
+                           item.c_str(), factorName.c_str()));
         const std::string levelText = TrimBlanks(item.substr(equals + 1));
         const int level = LevelOfText(analysis, factor, levelText);
         if (level < 0)

@@ -24,9 +24,10 @@ int WriteChartsOfFile(const ChartsOptions& options) {
     const std::vector<qvrfc::ChartFormat> formats = ParseChartOption(options.formats);
     OutputFolder folder(options.outFolder);
     if (SameFile(options.dataFile, folder.File("report.html")))
-        throw InputError(Text("'%s' would be overwritten by 'report.html'; choose another --out "
-                              "folder",
-                              options.dataFile.c_str()));
+        throw InputError(
+            Text("'%s' would be overwritten by 'report.html'; choose another --out "
+                 "folder",
+                 options.dataFile.c_str()));
     qvrfc::AnalysisInput input;
     input.dataFile = options.dataFile;
     input.logFolder = folder.Path().string();

@@ -23,10 +23,10 @@ class ScratchFolder {
         const fs::path temporary = fs::temp_directory_path(error);
         std::string pattern = (temporary / "qvrfcdoe-XXXXXX").string();
         if (error || !mkdtemp(&pattern[0]))
-            throw InputError(Text("cannot make a scratch folder in the temporary folder '%s' "
-                                  "(TMPDIR): %s",
-                                  temporary.c_str(),
-                                  error ? error.message().c_str() : std::strerror(errno)));
+            throw InputError(
+                Text("cannot make a scratch folder in the temporary folder '%s' "
+                     "(TMPDIR): %s",
+                     temporary.c_str(), error ? error.message().c_str() : std::strerror(errno)));
         m_path = pattern;
     }
     ~ScratchFolder() {
@@ -133,9 +133,9 @@ void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request) {
     DeclareAnalysisOptions(command, request.options);
 }
 
-int WithAnalysis(const VerdictRequest& request,
-                 const std::function<int(const qvrfc::Analysis&,
-                                         const std::vector<qvrfc::FactorLevel>&)>& use) {
+int WithAnalysis(
+    const VerdictRequest& request,
+    const std::function<int(const qvrfc::Analysis&, const std::vector<qvrfc::FactorLevel>&)>& use) {
     const qvrfc::AnalysisSettings settings = ParseAnalysisOptions(request.options);
     if (!request.experimentFile.empty() && !qvrfc::IsRunSheet(request.dataFile))
         throw UsageError(Text("--experiment: '%s' is not a run sheet", request.dataFile.c_str()));

@@ -56,7 +56,7 @@ std::vector<qvrfc::ChartFormat> ParseChartOption(const std::string& text);
 // What the analyze command works on; demo fills one too.
 struct AnalyzeRequest {
     std::string dataFile;
-    std::string experimentFile;      // of a run sheet; default: experiment.toml beside it
+    std::string experimentFile;  // of a run sheet; default: experiment.toml beside it
     qvrfc::AnalysisSettings settings;
     bool runTable = false;  // --runs: the run table with every observation before the summary
     bool reports = true;    // false with --no-reports: no file is written
@@ -78,8 +78,8 @@ struct VerdictRequest {
 // Declares FILE, --experiment, --at, --out and the analysis options.
 void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request);
 // Runs the analysis of the request's file, then hands it and the levels of --at to `use`.
-int WithAnalysis(const VerdictRequest& request,
-                 const std::function<int(const qvrfc::Analysis&,
-                                         const std::vector<qvrfc::FactorLevel>&)>& use);
+int WithAnalysis(
+    const VerdictRequest& request,
+    const std::function<int(const qvrfc::Analysis&, const std::vector<qvrfc::FactorLevel>&)>& use);
 
 }  // namespace qvrfcdoe

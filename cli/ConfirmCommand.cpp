@@ -28,15 +28,16 @@ int ConfirmRun(const ConfirmRequest& request, const qvrfc::Analysis& analysis,
     const qvrfc::SnKind kind = analysis.verdict.qualities[quality].setting.kind;
     for (const double value : request.values) {
         if (kind == qvrfc::SnKind::Larger && value <= 0.0)
-            throw UsageError(Text("--values: %g has no larger-the-better S/N ratio (values "
-                                  "must be above 0)",
-                                  value));
+            throw UsageError(
+                Text("--values: %g has no larger-the-better S/N ratio (values "
+                     "must be above 0)",
+                     value));
     }
     const qvrfc::Confirmation confirmation =
         qvrfc::Confirm(analysis.verdict, quality, at, request.values);
     if (!std::isfinite(confirmation.sn))
-        throw UsageError(Text("--values: their S/N ratio (%s) is not a finite number",
-                              qvrfc::SnKindName(kind)));
+        throw UsageError(
+            Text("--values: their S/N ratio (%s) is not a finite number", qvrfc::SnKindName(kind)));
     std::printf("%s", qvrfc::ConfirmationText(analysis, quality, at, confirmation).c_str());
     return 0;
 }
@@ -46,16 +47,15 @@ int ConfirmRun(const ConfirmRequest& request, const qvrfc::Analysis& analysis,
 void DeclareConfirmCommand(CLI::App& app, CommandRun& run) {
     auto request = std::make_shared<ConfirmRequest>();
     CLI::App* confirm = AddCommand(
-        app, run, "confirm", "Check a confirmation run against the predicted interval",
-        [request] {
+        app, run, "confirm", "Check a confirmation run against the predicted interval", [request] {
             for (const double value : request->values) {
                 if (!std::isfinite(value))
                     throw UsageError(Text("--values: %g is not a finite number", value));
             }
-            return WithAnalysis(request->verdict, [request](const qvrfc::Analysis& analysis,
-                                                            const auto& at) {
-                return ConfirmRun(*request, analysis, at);
-            });
+            return WithAnalysis(request->verdict,
+                                [request](const qvrfc::Analysis& analysis, const auto& at) {
+                                    return ConfirmRun(*request, analysis, at);
+                                });
         });
     DeclareVerdictOptions(confirm, request->verdict);
     confirm->add_option("--values", request->values, "The confirmation run's observations")

@@ -54,8 +54,7 @@ int RunSelfTests(const std::string& outFolder) {
         }
     }
     folder.PrintFilesWritten();
-    if (!failed.empty())
-        throw InputError(Text("self-test failed: %s", failed.c_str()));
+    if (!failed.empty()) throw InputError(Text("self-test failed: %s", failed.c_str()));
     return 0;
 }
 

@@ -16,8 +16,8 @@ std::string Where(const std::string& message, const std::string& file, int line,
 Error::Error(const std::string& message, Kind kind)
     : std::runtime_error(message), m_message(message), m_kind(kind) {}
 
-Error::Error(const std::string& message, const std::string& file, int line,
-             const std::string& key, Kind kind)
+Error::Error(const std::string& message, const std::string& file, int line, const std::string& key,
+             Kind kind)
     : std::runtime_error(Where(message, file, line, key)),
       m_message(message),
       m_file(file),

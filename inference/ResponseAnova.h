@@ -122,7 +122,7 @@ struct ResponseAnalysis {
     AnovaError error;
     SumOfSquares total;
     double grandMean = 0.0;
-    int count = 0;  // values analysed: runs for S/N ratios, observations for the mean
+    int count = 0;               // values analysed: runs for S/N ratios, observations for the mean
     bool unequalCounts = false;  // runs of unequal counts: the unweighted means analysis
     double minValue = 0.0, maxValue = 0.0;
     std::vector<std::vector<double>> levelMeans;  // [term][level]; empty for interactions

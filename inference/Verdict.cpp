@@ -43,12 +43,11 @@ std::vector<RunSummary> Observations(const CQVRFCDOEAnalyzer& analyzer, int qual
 RunValues SnRatios(const CQVRFCDOEAnalyzer& analyzer, int quality, const ResponseSpec& setting) {
     RunValues values;
     for (int r = 0; r < analyzer.GetNoRun(); ++r) {
-        const double sn =
-            setting.kind == SnKind::SmallerTextbook
-                ? SnRatioOfValues(setting.kind, RunObservations(analyzer, quality, r),
-                                  setting.target)
-                : analyzer.GetSNRatio(quality, r, EngineSnType(setting.kind),
-                                      setting.HasTarget() ? setting.target : 0.0);
+        const double sn = setting.kind == SnKind::SmallerTextbook
+                              ? SnRatioOfValues(setting.kind, RunObservations(analyzer, quality, r),
+                                                setting.target)
+                              : analyzer.GetSNRatio(quality, r, EngineSnType(setting.kind),
+                                                    setting.HasTarget() ? setting.target : 0.0);
         values.push_back({sn});
     }
     return values;

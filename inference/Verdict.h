@@ -33,8 +33,8 @@
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "arrays/OAInteractions.h"
 #include "common/QVRFCExport.h"
-#include "inference/ResponseAnova.h"
 #include "experiment/SnKind.h"
+#include "inference/ResponseAnova.h"
 
 namespace qvrfc {
 

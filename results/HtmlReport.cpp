@@ -190,8 +190,8 @@ void WriteResponseTable(HtmlWriter& html, const Experiment& experiment, const Le
 
 Cells AnovaCells(const std::string& name, double ss, int dof, double ms, double f, double p,
                  double contribution) {
-    return {name, Number(ss), std::to_string(dof), Number(ms), Number(f), PValue(p),
-            Number(contribution, "%.2f")};
+    return {name,      Number(ss), std::to_string(dof),         Number(ms),
+            Number(f), PValue(p),  Number(contribution, "%.2f")};
 }
 
 std::string AnovaNote(const AnovaError& error) {
@@ -260,10 +260,13 @@ void WriteOptimum(HtmlWriter& html, const Analysis& analysis, const QualityVerdi
     if (optimum.adjustmentFactor >= 0)
         html.Element("p", "Adjustment factor for the mean: " +
                               analysis.experiment.factors[optimum.adjustmentFactor].name + ".");
-    std::string note = "Predicted from the significant terms: the overall mean plus their effects "
-                       "at the chosen levels.";
-    if (!optimum.sn.warning.empty()) note += " The predicted S/N ratio is " + optimum.sn.warning + ".";
-    if (!optimum.mean.warning.empty()) note += " The predicted mean is " + optimum.mean.warning + ".";
+    std::string note =
+        "Predicted from the significant terms: the overall mean plus their effects "
+        "at the chosen levels.";
+    if (!optimum.sn.warning.empty())
+        note += " The predicted S/N ratio is " + optimum.sn.warning + ".";
+    if (!optimum.mean.warning.empty())
+        note += " The predicted mean is " + optimum.mean.warning + ".";
     html.Element("p", note, {{"class", "note"}});
 }
 

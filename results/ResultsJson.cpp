@@ -94,7 +94,9 @@ json Anova(const ResponseAnalysis& anova) {
     error["parts"] = {{"residual", SumOfSquares(e.residual.ss, e.residual.dof)},
                       {"repetition", SumOfSquares(e.repetition.ss, e.repetition.dof)},
                       {"pooled", SumOfSquares(e.pooled.ss, e.pooled.dof)}};
-    return {{"terms", terms}, {"error", error}, {"total", SumOfSquares(anova.total.ss, anova.total.dof)}};
+    return {{"terms", terms},
+            {"error", error},
+            {"total", SumOfSquares(anova.total.ss, anova.total.dof)}};
 }
 
 json FactorNames(const Experiment& experiment, const std::vector<int>& factors) {
@@ -127,15 +129,15 @@ json OptimumPart(const Analysis& analysis, const Optimum& optimum) {
     for (const FactorLevel& at : optimum.levels)
         levels[analysis.experiment.factors[at.factor].name] =
             LevelValue(analysis.experiment.factors[at.factor], at.level);
-    return {{"levels", levels},
-            {"factors_used", FactorNames(analysis.experiment, optimum.factorsUsed)},
-            {"interactions_used", TermNames(analysis.verdict, optimum.interactionsUsed)},
-            {"sn", PredictionPart(analysis, optimum.sn)},
-            {"mean", PredictionPart(analysis, optimum.mean)},
-            {"adjustment_factor",
-             optimum.adjustmentFactor >= 0
-                 ? json(analysis.experiment.factors[optimum.adjustmentFactor].name)
-                 : json(nullptr)}};
+    return {
+        {"levels", levels},
+        {"factors_used", FactorNames(analysis.experiment, optimum.factorsUsed)},
+        {"interactions_used", TermNames(analysis.verdict, optimum.interactionsUsed)},
+        {"sn", PredictionPart(analysis, optimum.sn)},
+        {"mean", PredictionPart(analysis, optimum.mean)},
+        {"adjustment_factor", optimum.adjustmentFactor >= 0
+                                  ? json(analysis.experiment.factors[optimum.adjustmentFactor].name)
+                                  : json(nullptr)}};
 }
 
 json InteractionsPart(const Analysis& analysis, const ResponseResult& response) {

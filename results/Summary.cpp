@@ -27,23 +27,23 @@ std::string ExperimentText(const Analysis& analysis) {
     const OA_TYPE type = experiment.array;
     const int runs = experiment.RunCount(), factors = static_cast<int>(experiment.factors.size());
     const int responses = static_cast<int>(experiment.responses.size());
-    std::string text = FormatText(
-        "Experiment: %s, %d %s, %d %s, %d %s, %d %s\n",
-        CQVRFCDOEDataFileReader::ArrayName(type).c_str(), runs, Plural(runs, "run", "runs"),
-        factors, Plural(factors, "factor", "factors"), responses,
-        Plural(responses, "quality", "qualities"), analysis.observations,
-        Plural(analysis.observations, "observation", "observations"));
+    std::string text =
+        FormatText("Experiment: %s, %d %s, %d %s, %d %s, %d %s\n",
+                   CQVRFCDOEDataFileReader::ArrayName(type).c_str(), runs,
+                   Plural(runs, "run", "runs"), factors, Plural(factors, "factor", "factors"),
+                   responses, Plural(responses, "quality", "qualities"), analysis.observations,
+                   Plural(analysis.observations, "observation", "observations"));
     std::string others;
     for (OA_TYPE other : CQVRFCDOEDataFileReader::ArraysWithRuns(runs)) {
         if (other != type)
             others += (others.empty() ? "" : ", ") + CQVRFCDOEDataFileReader::ArrayName(other);
     }
     if (others.empty() || analysis.source == Source::RunSheet) return text;
-    return text + FormatText("Array: %s %s; %s also %s %d runs\n",
-                             CQVRFCDOEDataFileReader::ArrayName(type).c_str(),
-                             analysis.arrayChosen ? "as chosen" : "as the first with this run count",
-                             others.c_str(), others.find(',') == std::string::npos ? "has" : "have",
-                             runs);
+    return text +
+           FormatText("Array: %s %s; %s also %s %d runs\n",
+                      CQVRFCDOEDataFileReader::ArrayName(type).c_str(),
+                      analysis.arrayChosen ? "as chosen" : "as the first with this run count",
+                      others.c_str(), others.find(',') == std::string::npos ? "has" : "have", runs);
 }
 
 // The factors' own names beside the letters the tables use, when the experiment names them.
@@ -51,8 +51,8 @@ std::string FactorNamesText(const Analysis& analysis) {
     if (analysis.source == Source::DataFile) return "";
     std::string text = "Factors:\n";
     for (size_t f = 0; f < analysis.experiment.factors.size(); ++f)
-        text += "  " + FactorName(static_cast<int>(f)) + "  " + analysis.experiment.factors[f].name +
-                "\n";
+        text += "  " + FactorName(static_cast<int>(f)) + "  " +
+                analysis.experiment.factors[f].name + "\n";
     return text;
 }
 
@@ -145,10 +145,9 @@ std::string SnKindText(const Analysis& analysis, int q) {
 
 std::string ResponseText(const Analysis& analysis, int q) {
     const ResponseResult& response = analysis.responses[q];
-    std::string text = FormatText("\nQuality %d (%s): S/N ratio %s%s\n", q + 1,
-                                  analysis.experiment.responses[q].name.c_str(),
-                                  SnKindText(analysis, q).c_str(),
-                                  response.snChosen ? "" : " (default)");
+    std::string text = FormatText(
+        "\nQuality %d (%s): S/N ratio %s%s\n", q + 1, analysis.experiment.responses[q].name.c_str(),
+        SnKindText(analysis, q).c_str(), response.snChosen ? "" : " (default)");
     text += FormatText("Grand averages: S/N ratio %.4f dB, mean %.4f, standard deviation %.4f\n",
                        response.sn.overall, response.mean.overall, response.sd.overall);
     return text + TableText(response.sn) + TableText(response.mean) + TableText(response.sd);

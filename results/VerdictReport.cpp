@@ -139,7 +139,8 @@ std::string QualityText(const Analysis& analysis, const QualityVerdict& q) {
     if (AimOf(q.setting.kind) == Aim::Nominal)
         text += q.setting.HasTarget() ? FormatText(", target %g", q.setting.target)
                                       : std::string(", no target");
-    text += FormatText(", alpha %g, %s\n\n", verdict.alpha, PoolingText(analysis, q.quality).c_str());
+    text +=
+        FormatText(", alpha %g, %s\n\n", verdict.alpha, PoolingText(analysis, q.quality).c_str());
     text += AnovaText(q.sn, "ANOVA of the S/N ratio (dB)") + "\n";
     text += AnovaText(q.mean, "ANOVA of the observations") + "\n";
     text += InteractionText(analysis, response);
@@ -167,13 +168,15 @@ std::vector<std::string> VerdictNotes(const Analysis& analysis, int quality) {
             response.shortRuns.size() == 1 ? "Run" : "Runs", RunList(response.shortRuns).c_str(),
             response.shortRuns.size() == 1 ? "has" : "have", response.mostPerRun));
     if (AimOf(q.setting.kind) == Aim::Nominal && !q.setting.HasTarget())
-        notes.push_back(FormatText("No target, so the mean is not adjusted; a target is needed "
-                                   "to place the mean (--sn %d=%s:TARGET).",
-                                   quality + 1, SnKindName(q.setting.kind)));
+        notes.push_back(
+            FormatText("No target, so the mean is not adjusted; a target is needed "
+                       "to place the mean (--sn %d=%s:TARGET).",
+                       quality + 1, SnKindName(q.setting.kind)));
     if (!response.weakTerms.empty())
-        notes.push_back(FormatText("F below 1 (weaker than the error): %s; pool them into the "
-                                   "error (--pool %d=auto).",
-                                   NameList(analysis, response.weakTerms).c_str(), quality + 1));
+        notes.push_back(
+            FormatText("F below 1 (weaker than the error): %s; pool them into the "
+                       "error (--pool %d=auto).",
+                       NameList(analysis, response.weakTerms).c_str(), quality + 1));
     return notes;
 }
 

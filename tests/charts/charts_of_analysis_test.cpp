@@ -65,7 +65,8 @@ TEST(ChartsOf, HalfNormalTwoLevelEffectsAndResidual) {
         l4->AppendQualityValue(0, run, y[run]);
     qvrfc::AnalysisSettings settings;
     settings.sn.push_back(qvrfc::ParseSnSetting("1=larger"));
-    const qvrfc::HalfNormal chart = qvrfc::ChartsOf(qvrfc::AnalyzeEngine(l4, settings))[0].halfNormal;
+    const qvrfc::HalfNormal chart =
+        qvrfc::ChartsOf(qvrfc::AnalyzeEngine(l4, settings))[0].halfNormal;
     ASSERT_EQ(chart.effects.size(), 3u);
     const double db = 20.0 * std::log10(2.0);
     EXPECT_EQ(chart.effects[0].label, "A");

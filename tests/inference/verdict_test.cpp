@@ -206,10 +206,10 @@ TEST(VerdictPrediction, IntervalsMatchR) {
 TEST(VerdictPrediction, ValuesBeyondTheDataAreFlagged) {
     qvrfc::Verdict v = VerdictOf(kL8);
     EXPECT_EQ(qvrfc::PredictAt(v, 0, kMean, {{0, 1}}).warning, "");
-    EXPECT_EQ(qvrfc::PredictAt(v, 0, kSn, v.qualities[0].optimum.levels, 0,
-                               qvrfc::PredictionTerms::Given)
-                  .warning,
-              "beyond the observed range 27.327 to 30.1698");
+    EXPECT_EQ(
+        qvrfc::PredictAt(v, 0, kSn, v.qualities[0].optimum.levels, 0, qvrfc::PredictionTerms::Given)
+            .warning,
+        "beyond the observed range 27.327 to 30.1698");
     v.qualities[0].mean.levelMeans[0] = {-100.0, 100.0};
     EXPECT_EQ(qvrfc::PredictAt(v, 0, kMean, {{0, 0}}).warning,
               "negative, though every value observed is positive");
@@ -409,9 +409,9 @@ TEST(InteractionPrediction, UsesTheCellMeanOfThePair) {
                     .halfWidth,
                 3.99869027711506, 1e-9);
     // Without B the interaction does not enter.
-    EXPECT_TRUE(qvrfc::PredictAt(v, 0, qvrfc::Response::Mean, {{0, 1}}, 0,
-                                 qvrfc::PredictionTerms::Given)
-                    .interactions.empty());
+    EXPECT_TRUE(
+        qvrfc::PredictAt(v, 0, qvrfc::Response::Mean, {{0, 1}}, 0, qvrfc::PredictionTerms::Given)
+            .interactions.empty());
 }
 
 // A1 is the better level of A on average, but the pair A2 B2 is the best: the optimum takes

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "results/HtmlWriter.h"
 #include "charts/ChartsOfAnalysis.h"
 #include "results/HtmlReport.h"
+#include "results/HtmlWriter.h"
 #include "support/chart_inputs.h"
 #include "support/golden.h"
 #include "support/png_pixels.h"
@@ -67,15 +67,15 @@ qvrfc::Analysis CoatingAnalysis() {
     experiment.responses = {{"Thickness", "µm", qvrfc::SnKind::Nominal1, 5.0}};
     experiment.repetitions = 2;
     experiment.runOrder = {1, 2, 3, 4};
-    const qvrfc::SheetObservations observations = {{{4.8, 5.0}, {5.0, 5.4}, {5.0, NAN}, {3.8, 4.4}}};
+    const qvrfc::SheetObservations observations = {
+        {{4.8, 5.0}, {5.0, 5.4}, {5.0, NAN}, {3.8, 4.4}}};
     return qvrfc::Analyze(experiment, observations, {});
 }
 
 TEST(HtmlReport, PageOfAnAnalysis) {
     const qvrfc::Analysis analysis = CoatingAnalysis();
-    qvrfc_test::ExpectGolden(
-        "report_page.html",
-        WithoutDrawings(qvrfc::BuildHtmlReport(analysis, qvrfc::ChartsOf(analysis))));
+    qvrfc_test::ExpectGolden("report_page.html", WithoutDrawings(qvrfc::BuildHtmlReport(
+                                                     analysis, qvrfc::ChartsOf(analysis))));
 }
 
 // Written whole or not at all as every file list is (see the charts' tests).
@@ -99,7 +99,8 @@ TEST(ChartAndPageFiles, ChartsAndPage) {
 TEST(ChartAndPageFiles, RendersInHeadlessChromium) {
     if (std::system("command -v chromium > /dev/null 2>&1") != 0)
         GTEST_SKIP() << "chromium is not installed (Debian package chromium; .ci/run installs it)";
-    qvrfc::WriteFilesWhole("out", qvrfc::ChartAndPageFiles(qvrfc_test::NominalDataSetB(), {}, true));
+    qvrfc::WriteFilesWhole("out",
+                           qvrfc::ChartAndPageFiles(qvrfc_test::NominalDataSetB(), {}, true));
     const std::string command =
         "chromium --headless --no-sandbox --disable-gpu --hide-scrollbars "
         "--user-data-dir=" +

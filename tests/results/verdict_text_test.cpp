@@ -50,10 +50,9 @@ qvrfc::AnalysisSettings Settings(const std::vector<std::string>& sn,
 
 // Texts that show no number that does not exist (no "nan", no "inf").
 TEST(VerdictText, PooledConstantAndInteraction) {
-    qvrfc_test::ExpectGolden(
-        "verdict_l8.txt",
-        qvrfc::VerdictText(qvrfc::AnalyzeEngine(L8WithTwoRepetitions(),
-                                                Settings({"1=larger"}, {"1=F,G"}))));
+    qvrfc_test::ExpectGolden("verdict_l8.txt",
+                             qvrfc::VerdictText(qvrfc::AnalyzeEngine(
+                                 L8WithTwoRepetitions(), Settings({"1=larger"}, {"1=F,G"}))));
     qvrfc_test::ExpectGolden(
         "inference/verdict_constant_l4.txt",
         qvrfc::VerdictText(qvrfc::AnalyzeEngine(Engine(Array::OA_L4, std::vector<double>(8, 5.0)),

@@ -1,0 +1,99 @@
+// The analysis layer in-process: the whole path from a run sheet or a data file to the one
+// Analysis value, its renderings kept as golden files, every output agreeing with the verdict,
+// and two analyses on two threads giving what they give one after the other.
+#include "analysis/Analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "results/ResultsJson.h"
+#include "results/Summary.h"
+#include "results/VerdictReport.h"
+#include "support/golden.h"
+#include "support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Case {
+    const char* name;  // of the golden files
+    const char* dataFile;
+    std::vector<std::string> sn;
+};
+
+// The bundled L18, a leaf-spring-style L8 (4 factors on columns 1, 2, 4, 7, a noise factor)
+// and a quality data file.
+const Case kCases[] = {
+    {"moulding", "moulding/runsheet.csv", {}},
+    {"leaf_spring", "leaf-spring/runsheet.csv", {}},
+    {"data_file", "DOETest1.ipt", {"1=larger"}},
+};
+
+qvrfc::Analysis AnalysisOf(const Case& c, const std::string& logFolder = "") {
+    qvrfc::AnalysisInput input;
+    input.dataFile = qvrfc_test::DataFile(c.dataFile);
+    input.logFolder = logFolder;
+    qvrfc::AnalysisSettings settings;
+    for (const std::string& text : c.sn)
+        settings.sn.push_back(qvrfc::ParseSnSetting(text));
+    return qvrfc::Analyze(input, settings);
+}
+
+TEST(Analysis, SummaryVerdictAndResultsOfEachSource) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const qvrfc::Analysis analysis = AnalysisOf(c);
+        qvrfc_test::ExpectGolden(
+            std::string("analysis/") + c.name + ".txt",
+            qvrfc::SummaryText(analysis) + "\nVerdict\n\n" + qvrfc::VerdictText(analysis));
+        qvrfc_test::ExpectGolden(std::string("analysis/") + c.name + ".json",
+                                 qvrfc::ResultsJsonText(analysis));
+    }
+}
+
+// One prediction per optimum: a prediction at the optimum's levels is the optimum's own.
+TEST(Analysis, PredictionAtTheOptimumIsTheOptimums) {
+    for (const Case& c : kCases) {
+        const qvrfc::Analysis analysis = AnalysisOf(c);
+        for (const qvrfc::QualityVerdict& q : analysis.verdict.qualities) {
+            const qvrfc::Optimum& o = q.optimum;
+            for (const auto& [response, expected] : {std::pair(qvrfc::Response::SnRatio, o.sn),
+                                                     std::pair(qvrfc::Response::Mean, o.mean)}) {
+                const qvrfc::Prediction p =
+                    qvrfc::PredictAt(analysis.verdict, q.quality, response, o.levels);
+                EXPECT_EQ(p.value, expected.value) << c.name;
+                EXPECT_EQ(p.effectiveCount, expected.effectiveCount) << c.name;
+            }
+        }
+    }
+}
+
+// Two different analyses at once, each with its own log folder, give what each gives alone;
+// nothing lands in the current directory.
+TEST(Analysis, TwoThreadsGiveWhatOneAfterTheOtherGives) {
+    std::vector<std::string> alone;
+    for (const Case& c : kCases)
+        alone.push_back(qvrfc::ResultsJsonText(AnalysisOf(c, ".")));
+    for (const char* folder : {"first", "second", "third"})
+        fs::create_directory(folder);
+    std::vector<std::string> together(3);
+    std::vector<std::thread> threads;
+    const char* folders[] = {"first", "second", "third"};
+    for (int round = 0; round < 5; ++round) {
+        for (size_t i = 0; i < 3; ++i)
+            threads.emplace_back([&, i] {
+                together[i] = qvrfc::ResultsJsonText(AnalysisOf(kCases[i], folders[i]));
+            });
+        for (std::thread& thread : threads)
+            thread.join();
+        threads.clear();
+        EXPECT_EQ(together, alone) << round;
+    }
+    for (const char* folder : folders)
+        EXPECT_TRUE(fs::is_regular_file(fs::path(folder) / "DOESetup.log")) << folder;
+}
+
+}  // namespace
