@@ -48,6 +48,8 @@ struct RunFigures {
 
 // A response table: the mean of one statistic at each level of each factor.
 enum class Statistic { SnRatio, Mean, StandardDeviation };
+// "S/N ratio (dB)", "Mean", "Standard deviation": the title of a statistic's table.
+QVRFC_API const char* StatisticTitle(Statistic statistic);
 struct LevelTable {
     Statistic statistic = Statistic::SnRatio;
     double overall = 0.0;  // the grand average

@@ -146,6 +146,18 @@ ResponseResult ResultOf(const Analysis& analysis, const QualityVerdict& verdict,
 
 }  // namespace
 
+const char* StatisticTitle(Statistic statistic) {
+    switch (statistic) {
+        case Statistic::SnRatio:
+            return "S/N ratio (dB)";
+        case Statistic::Mean:
+            return "Mean";
+        case Statistic::StandardDeviation:
+            break;
+    }
+    return "Standard deviation";
+}
+
 void FillResponses(Analysis& analysis, const AnalysisSettings& settings, const CQVRFCDOEAnalyzer&) {
     for (const QualityVerdict& verdict : analysis.verdict.qualities) {
         const bool chosen =

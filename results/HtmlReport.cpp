@@ -151,23 +151,12 @@ void WriteRuns(HtmlWriter& html, const Analysis& analysis) {
     html.Close();
 }
 
-const char* TableTitle(Statistic statistic) {
-    switch (statistic) {
-        case Statistic::SnRatio:
-            return "S/N ratio (dB)";
-        case Statistic::Mean:
-            return "Mean";
-        case Statistic::StandardDeviation:
-            break;
-    }
-    return "Standard deviation";
-}
 
 void WriteResponseTable(HtmlWriter& html, const Experiment& experiment, const LevelTable& table) {
     size_t levels = 0;
     for (const LevelTable::Row& row : table.rows)
         levels = std::max(levels, row.levels.size());
-    OpenTable(html, std::string("Response table: ") + TableTitle(table.statistic));
+    OpenTable(html, std::string("Response table: ") + StatisticTitle(table.statistic));
     Cells header{"Factor"};
     for (size_t l = 1; l <= levels; ++l)
         header.push_back("Level " + std::to_string(l));

@@ -83,17 +83,6 @@ std::string RunTableText(const Analysis& analysis) {
     return text;
 }
 
-const char* TableTitle(Statistic statistic) {
-    switch (statistic) {
-        case Statistic::SnRatio:
-            return "S/N ratio (dB)";
-        case Statistic::Mean:
-            return "Mean";
-        case Statistic::StandardDeviation:
-            break;
-    }
-    return "Standard deviation";
-}
 
 std::string Cell(double value) {
     return std::isfinite(value) ? FormatText("%*.4f", kColumnWidth, value)
@@ -105,7 +94,7 @@ std::string TableBlock(const LevelTable& table, size_t first, size_t last) {
     size_t levels = 0;
     for (const LevelTable::Row& row : table.rows)
         levels = std::max(levels, row.levels.size());
-    std::string text = FormatText("\n%-*s", kLabelWidth, TableTitle(table.statistic));
+    std::string text = FormatText("\n%-*s", kLabelWidth, StatisticTitle(table.statistic));
     for (size_t f = first; f < last; ++f)
         text += FormatText("%*s", kColumnWidth, FactorName(int(f)).c_str());
     for (size_t level = 0; level < levels; ++level) {
