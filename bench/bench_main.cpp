@@ -26,7 +26,8 @@
 #include "analyzer/QVRFCDOEAnalyzer.h"
 #include "experiment_generator.h"
 #include "heap_counter.h"
-#include "results/ReportFromAnalyzer.h"
+#include "analysis/Analysis.h"
+#include "results/HtmlReport.h"
 
 namespace {
 
@@ -204,16 +205,19 @@ void BM_Analysis(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * shape.Observations());
 }
 
-// Charts (SVG and PNG) and report page of every quality, written into a folder. They are
-// drawn from per-run and per-level figures, so their time does not follow the observations.
+// Charts (SVG and PNG) and report page of every quality, written into a folder, from the
+// analysis of the experiment. They are drawn from per-run and per-level figures, so their
+// time does not follow the observations.
 void BM_ChartsAndPage(benchmark::State& state) {
     const ExperimentShape shape = ShapeOf(state);
-    Analyzer analyzer;
-    Load(analyzer, shape);
+    auto analyzer = std::make_shared<Analyzer>();
+    Load(*analyzer, shape);
+    const qvrfc::Analysis analysis = qvrfc::AnalyzeEngine(analyzer, {});
     const std::vector<qvrfc::ChartFormat> formats = {qvrfc::ChartFormat::Svg,
                                                      qvrfc::ChartFormat::Png};
     for (auto _ : state)
-        benchmark::DoNotOptimize(qvrfc::WriteChartsAndPage(analyzer, "exp", "out", formats, true));
+        benchmark::DoNotOptimize(
+            qvrfc::WriteFilesWhole("out", qvrfc::ChartAndPageFiles(analysis, formats, true)));
     state.SetItemsProcessed(state.iterations() * shape.Observations());
 }
 
