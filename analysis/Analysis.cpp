@@ -1,7 +1,7 @@
 // The path from a data file or run sheet to the Analysis value: the engine holds the
 // observations and computes the run statistics, the inference layer the ANOVAs and optima;
 // this file gathers them in the experiment's names.
-#include "analysis/Analysis.h"
+#include "qvrfc/analysis/Analysis.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,14 +12,14 @@
 
 #include "analysis/AnalysisChecks.h"
 #include "analysis/AnalysisParts.h"
-#include "analyzer/QVRFCDOEDataFileReader.h"
-#include "common/QVRFCError.h"
-#include "common/QVRFCFactorNames.h"
-#include "common/QVRFCTextFormat.h"
-#include "experiment/ExperimentAnalyzer.h"
-#include "experiment/ExperimentFile.h"
-#include "experiment/RunSheet.h"
-#include "inference/InteractionTerms.h"
+#include "qvrfc/analyzer/QVRFCDOEDataFileReader.h"
+#include "qvrfc/common/QVRFCError.h"
+#include "qvrfc/common/QVRFCFactorNames.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
+#include "qvrfc/experiment/ExperimentAnalyzer.h"
+#include "qvrfc/experiment/ExperimentFile.h"
+#include "qvrfc/experiment/RunSheet.h"
+#include "qvrfc/inference/InteractionTerms.h"
 
 namespace qvrfc {
 namespace {

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <functional>
 
-#include "common/QVRFCConstants.h"
-#include "common/QVRFCError.h"
-#include "common/QVRFCTextFormat.h"
+#include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/common/QVRFCError.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
 
 namespace qvrfc {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "experiment/SnKind.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/experiment/SnKind.h"
 
 namespace qvrfc {
 

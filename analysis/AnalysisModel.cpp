@@ -5,10 +5,10 @@
 #include <stdexcept>
 
 #include "analysis/AnalysisParts.h"
-#include "common/QVRFCError.h"
-#include "common/QVRFCFactorNames.h"
-#include "common/QVRFCTextFormat.h"
-#include "inference/InteractionTerms.h"
+#include "qvrfc/common/QVRFCError.h"
+#include "qvrfc/common/QVRFCFactorNames.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
+#include "qvrfc/inference/InteractionTerms.h"
 
 namespace qvrfc {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/Analysis.h"
+#include "qvrfc/analysis/Analysis.h"
 
 namespace qvrfc {
 

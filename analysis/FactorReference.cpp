@@ -3,9 +3,9 @@
 #include <cctype>
 
 #include "analysis/AnalysisParts.h"
-#include "common/QVRFCError.h"
-#include "common/QVRFCFactorNames.h"
-#include "common/QVRFCTextFormat.h"
+#include "qvrfc/common/QVRFCError.h"
+#include "qvrfc/common/QVRFCFactorNames.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
 
 namespace qvrfc {
 namespace {

@@ -1,12 +1,12 @@
-#include "analysis/Settings.h"
+#include "qvrfc/analysis/Settings.h"
 
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 
-#include "common/QVRFCError.h"
-#include "common/QVRFCTextFormat.h"
+#include "qvrfc/common/QVRFCError.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
 
 namespace qvrfc {
 namespace {

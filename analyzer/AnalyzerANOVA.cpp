@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "common/QVRFCConstants.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/common/QVRFCConstants.h"
 
 using qvrfc::kNearZero;
 

@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "analyzer/QVRFCDOEDataFileReader.h"
 #include "common/QVRFCNumberStream.h"
-#include "common/QVRFCTextFormat.h"
 #include "common/QVRFCTextOutput.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/analyzer/QVRFCDOEDataFileReader.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
 
 namespace {
 

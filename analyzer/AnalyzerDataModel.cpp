@@ -3,8 +3,8 @@
 #include <cmath>
 #include <exception>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "common/QVRFCConstants.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/common/QVRFCConstants.h"
 
 using qvrfc::IsMissing;
 using qvrfc::kMissingValue;

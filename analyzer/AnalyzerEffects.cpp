@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "common/QVRFCConstants.h"
 #include "common/QVRFCReportStyle.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/common/QVRFCConstants.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Entry of quality values run by run, and the per-run getters.
-#include "analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 
 // ---- The Start / Add / End sequence ----
 

@@ -2,9 +2,9 @@
 // that takes part, its level effect's deviation from the grand average.
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "common/QVRFCConstants.h"
 #include "common/QVRFCReportStyle.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/common/QVRFCConstants.h"
 
 namespace {
 

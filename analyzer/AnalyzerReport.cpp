@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
 #include "common/QVRFCAtomicFile.h"
-#include "common/QVRFCPlatform.h"
 #include "common/QVRFCReportStyle.h"
 #include "common/QVRFCTextOutput.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/common/QVRFCPlatform.h"
 
 namespace {
 

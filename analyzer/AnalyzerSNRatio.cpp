@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "common/QVRFCConstants.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/common/QVRFCConstants.h"
 
 using qvrfc::kNearZero;
 

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
 #include "arrays/OAListingText.h"
 #include "common/QVRFCReportStyle.h"
 #include "common/QVRFCTextOutput.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 
 namespace {
 

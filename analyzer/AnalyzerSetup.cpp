@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <new>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
 #include "common/QVRFCLogFolder.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // all read.
 #include <cstddef>
 
-#include "arrays/OACatalogueFacts.h"
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/arrays/OACatalogueFacts.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // over GF(3); L16', L64' over GF(4); L25 over GF(5)) hold the levels of the
 // classical construction: run digits in base s times each column's coefficient
 // vector, plus 1. The mixed-level arrays are the standard published tables.
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 
 // clang-format off
 const int CQVRFCDOETaguchiOrthogonalArray::m_pL4[4][3] = {

@@ -1,13 +1,13 @@
 // Interaction columns from the arrays' finite-field construction, placement of factors that
 // keeps declared interactions free, remaining confounding and interaction sums of squares.
-#include "arrays/OAInteractions.h"
+#include "qvrfc/arrays/OAInteractions.h"
 
 #include <algorithm>
 #include <map>
 #include <stdexcept>
 
-#include "arrays/OACatalogueFacts.h"
-#include "common/QVRFCFactorNames.h"
+#include "qvrfc/arrays/OACatalogueFacts.h"
+#include "qvrfc/common/QVRFCFactorNames.h"
 
 namespace qvrfc {
 namespace {

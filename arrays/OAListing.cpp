@@ -6,10 +6,10 @@
 #include <cstdio>
 
 #include "arrays/OAListingText.h"
-#include "arrays/OAListingTitle.h"
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
 #include "common/QVRFCAtomicFile.h"
-#include "common/QVRFCPlatform.h"
+#include "qvrfc/arrays/OAListingTitle.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/common/QVRFCPlatform.h"
 
 namespace {
 

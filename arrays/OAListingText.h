@@ -3,8 +3,8 @@
 // Internal to the library (not exported).
 #pragma once
 
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
 #include "common/QVRFCTextOutput.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 
 namespace qvrfc {
 

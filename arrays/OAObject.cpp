@@ -1,8 +1,8 @@
 // The array object: its storage, the catalogue loader entry point and the readers.
 #include <exception>
 
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
 #include "common/QVRFCLogFolder.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 
 namespace {
 // The listing file refreshed by every SetTable, and the creator named in it.

@@ -5,7 +5,7 @@
 #include <exception>
 #include <vector>
 
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 
 namespace {
 

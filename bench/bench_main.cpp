@@ -23,11 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
 #include "experiment_generator.h"
 #include "heap_counter.h"
-#include "analysis/Analysis.h"
-#include "results/HtmlReport.h"
+#include "qvrfc/analysis/Analysis.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/results/HtmlReport.h"
 
 namespace {
 
@@ -277,8 +277,9 @@ double WallSeconds() {
         .count();
 }
 
-// The program end to end (outputs as for RunAnalyze), timed by the wall clock; x_parse_only is the best run over the best parse-only pass on the same
-// bytes in the same iterations (wall clock too), cpu_s the program's best CPU time.
+// The program end to end (outputs as for RunAnalyze), timed by the wall clock; x_parse_only is the
+// best run over the best parse-only pass on the same bytes in the same iterations (wall clock too),
+// cpu_s the program's best CPU time.
 void BM_AnalyzeCommand(benchmark::State& state) {
     const ExperimentShape shape = ShapeOf(state);
     const int outputs = static_cast<int>(state.range(3));

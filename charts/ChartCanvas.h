@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "charts/ChartRender.h"
+#include "qvrfc/charts/ChartRender.h"
 
 namespace qvrfc {
 namespace chart {

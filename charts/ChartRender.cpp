@@ -1,11 +1,11 @@
 // Chart formats, file names, SVG for HTML pages and whole-or-nothing writing of chart files.
-#include "charts/ChartRender.h"
+#include "qvrfc/charts/ChartRender.h"
 
 #include <filesystem>
 #include <set>
 #include <stdexcept>
 
-#include "common/QVRFCFileSet.h"
+#include "qvrfc/common/QVRFCFileSet.h"
 
 namespace qvrfc {
 namespace {

@@ -1,4 +1,4 @@
-#include "charts/ChartsOfAnalysis.h"
+#include "qvrfc/charts/ChartsOfAnalysis.h"
 
 namespace qvrfc {
 namespace {

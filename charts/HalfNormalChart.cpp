@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "charts/ChartCanvas.h"
-#include "charts/ChartRender.h"
+#include "qvrfc/charts/ChartRender.h"
 
 namespace qvrfc {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "charts/ChartCanvas.h"
-#include "charts/ChartRender.h"
+#include "qvrfc/charts/ChartRender.h"
 
 namespace qvrfc {
 namespace {

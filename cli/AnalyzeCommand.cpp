@@ -11,12 +11,12 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "common/QVRFCFileSet.h"
-#include "results/EngineReports.h"
-#include "results/HtmlReport.h"
-#include "results/ResultsJson.h"
-#include "results/Summary.h"
-#include "results/VerdictReport.h"
+#include "qvrfc/common/QVRFCFileSet.h"
+#include "qvrfc/results/EngineReports.h"
+#include "qvrfc/results/HtmlReport.h"
+#include "qvrfc/results/ResultsJson.h"
+#include "qvrfc/results/Summary.h"
+#include "qvrfc/results/VerdictReport.h"
 
 namespace qvrfcdoe {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "CliError.h"
-#include "analyzer/QVRFCDOEDataFileReader.h"
-#include "experiment/ArrayChoice.h"
+#include "qvrfc/analyzer/QVRFCDOEDataFileReader.h"
+#include "qvrfc/experiment/ArrayChoice.h"
 
 namespace qvrfcdoe {
 namespace {

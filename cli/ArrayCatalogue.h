@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 
 namespace qvrfcdoe {
 

@@ -8,7 +8,7 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "results/HtmlReport.h"
+#include "qvrfc/results/HtmlReport.h"
 
 namespace qvrfcdoe {
 namespace {

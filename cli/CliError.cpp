@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "common/QVRFCTextFormat.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
 
 namespace qvrfcdoe {
 

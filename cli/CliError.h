@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/QVRFCError.h"
+#include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfcdoe {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/Analysis.h"
-#include "charts/ChartRender.h"
+#include "qvrfc/analysis/Analysis.h"
+#include "qvrfc/charts/ChartRender.h"
 
 namespace CLI {
 class App;

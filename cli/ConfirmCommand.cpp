@@ -6,7 +6,7 @@
 
 #include "CliError.h"
 #include "Commands.h"
-#include "results/VerdictReport.h"
+#include "qvrfc/results/VerdictReport.h"
 
 namespace qvrfcdoe {
 namespace {

@@ -13,11 +13,11 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "experiment/ArrayChoice.h"
-#include "experiment/ExperimentAnalyzer.h"
-#include "experiment/ExperimentFile.h"
-#include "experiment/FileWriting.h"
-#include "experiment/RunSheet.h"
+#include "qvrfc/experiment/ArrayChoice.h"
+#include "qvrfc/experiment/ExperimentAnalyzer.h"
+#include "qvrfc/experiment/ExperimentFile.h"
+#include "qvrfc/experiment/FileWriting.h"
+#include "qvrfc/experiment/RunSheet.h"
 
 namespace qvrfcdoe {
 namespace {

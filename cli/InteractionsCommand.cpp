@@ -11,7 +11,7 @@
 #include "ArrayCatalogue.h"
 #include "CliError.h"
 #include "Commands.h"
-#include "arrays/OAInteractions.h"
+#include "qvrfc/arrays/OAInteractions.h"
 
 namespace qvrfcdoe {
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "Commands.h"
-#include "results/VerdictReport.h"
+#include "qvrfc/results/VerdictReport.h"
 
 namespace qvrfcdoe {
 namespace {

@@ -9,8 +9,8 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 
 namespace qvrfcdoe {
 namespace {

@@ -8,7 +8,7 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "arrays/OAListingTitle.h"
+#include "qvrfc/arrays/OAListingTitle.h"
 
 namespace qvrfcdoe {
 namespace {

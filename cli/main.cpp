@@ -6,7 +6,7 @@
 
 #include "CliError.h"
 #include "Commands.h"
-#include "charts/ChartRender.h"
+#include "qvrfc/charts/ChartRender.h"
 
 namespace {
 

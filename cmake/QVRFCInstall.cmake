@@ -1,9 +1,8 @@
 # Install rules of the engine: the shared library, its public headers under
-# include/QVRFCDOEEngine/<folder>/, a relocatable CMake package and pkg-config
-# file, and the bundled experiment data. The program installs itself (cli/).
+# include/qvrfc/<folder>/, a relocatable CMake package and pkg-config file covering the
+# layers, and the bundled experiment data. The program installs itself (cli/).
 include(CMakePackageConfigHelpers)
 
-set(QVRFC_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/QVRFCDOEEngine)
 set(QVRFC_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/QVRFCDOEEngine)
 set(QVRFC_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/QVRFCDOEEngine/data)
 
@@ -12,22 +11,20 @@ install(TARGETS QVRFCDOEEngine EXPORT QVRFCDOEEngineTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# Headers keep their folder, so "arrays/QVRFCDOETaguchiOrthogonalArray.h" resolves alike
-# in the source tree and under the installed include root. A header whose opening comment
-# says "Internal to the library" serves the library's own sources and is not installed.
+# The public headers keep their folder under include/qvrfc/, as in the source tree, so
+# "qvrfc/analyzer/QVRFCDOEAnalyzer.h" resolves alike in both.
 function(qvrfc_install_headers headers)
   foreach(header IN LISTS headers)
-    file(STRINGS ${header} internal LIMIT_COUNT 12 REGEX "^//.*Internal to the library")
-    if(internal)
-      continue()
-    endif()
-    file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${header})
+    file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/${header})
     get_filename_component(folder ${relative} DIRECTORY)
-    install(FILES ${header} DESTINATION ${QVRFC_INSTALL_INCLUDEDIR}/${folder})
+    install(FILES ${PROJECT_SOURCE_DIR}/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${folder})
   endforeach()
 endfunction()
-qvrfc_install_headers("${QVRFC_PUBLIC_HEADERS}")
-install(FILES ${PROJECT_SOURCE_DIR}/QVRFCDOEEngine.h DESTINATION ${QVRFC_INSTALL_INCLUDEDIR})
+foreach(dir IN LISTS QVRFC_LIBRARY_DIRS)
+  qvrfc_install_headers("${QVRFC_HEADERS_${dir}}")
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/include/qvrfc/QVRFCDOEEngine.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/qvrfc)
 
 # The package files are written once every layer has joined the export set (see the end of
 # the top-level CMakeLists.txt).

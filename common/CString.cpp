@@ -1,4 +1,4 @@
-#include "common/CString.h"
+#include "qvrfc/common/CString.h"
 
 #include <cctype>
 #include <cstdarg>

@@ -1,4 +1,4 @@
-#include "common/QVRFCError.h"
+#include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfc {
 namespace {

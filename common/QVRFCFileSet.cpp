@@ -1,4 +1,4 @@
-#include "common/QVRFCFileSet.h"
+#include "qvrfc/common/QVRFCFileSet.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,8 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "common/QVRFCError.h"
 #include "common/QVRFCTemporaryFile.h"
+#include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfc {
 namespace {

@@ -1,4 +1,4 @@
-#include "common/QVRFCPlatform.h"
+#include "qvrfc/common/QVRFCPlatform.h"
 
 #include <cerrno>
 #include <cstdio>

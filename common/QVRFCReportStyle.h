@@ -7,10 +7,10 @@
 #include <cstddef>
 #include <string>
 
-#include "common/CString.h"
-#include "common/QVRFCConstants.h"
-#include "common/QVRFCFactorNames.h"
 #include "common/QVRFCTextOutput.h"
+#include "qvrfc/common/CString.h"
+#include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/common/QVRFCFactorNames.h"
 
 namespace qvrfc {
 

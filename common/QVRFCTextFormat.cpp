@@ -1,4 +1,4 @@
-#include "common/QVRFCTextFormat.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
 
 #include <cstdio>
 #include <vector>

@@ -1,12 +1,12 @@
 // CQVRFCDOERunQualityData: observations of one run, cached statistics,
 // the count-and-values reader and the report-line writer.
-#include "containers/QVRFCDOERunQualityData.h"
+#include "qvrfc/containers/QVRFCDOERunQualityData.h"
 
 #include <cmath>
 #include <new>
 
-#include "common/QVRFCConstants.h"
 #include "common/QVRFCTextOutput.h"
+#include "qvrfc/common/QVRFCConstants.h"
 
 CQVRFCDOERunQualityData::CQVRFCDOERunQualityData()
     : m_nValue(1),

@@ -1,6 +1,6 @@
 // CQVRFCDOERunQualityFactorData: the run records of one quality characteristic,
 // per-run and whole-experiment statistics, reading and report lines.
-#include "containers/QVRFCDOERunQualityFactorData.h"
+#include "qvrfc/containers/QVRFCDOERunQualityFactorData.h"
 
 #include <new>
 

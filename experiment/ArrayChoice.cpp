@@ -1,11 +1,11 @@
-#include "experiment/ArrayChoice.h"
+#include "qvrfc/experiment/ArrayChoice.h"
 
 #include <algorithm>
 #include <cctype>
 #include <map>
 #include <random>
 
-#include "arrays/OACatalogueFacts.h"
+#include "qvrfc/arrays/OACatalogueFacts.h"
 
 namespace qvrfc {
 namespace {

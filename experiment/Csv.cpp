@@ -1,8 +1,8 @@
-#include "experiment/Csv.h"
+#include "qvrfc/experiment/Csv.h"
 
 #include <algorithm>
 
-#include "experiment/Experiment.h"
+#include "qvrfc/experiment/Experiment.h"
 
 namespace qvrfc {
 namespace {

@@ -1,4 +1,4 @@
-#include "experiment/Experiment.h"
+#include "qvrfc/experiment/Experiment.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 #include <map>
 #include <set>
 
-#include "experiment/ArrayChoice.h"
-#include "experiment/RunSheet.h"
+#include "qvrfc/experiment/ArrayChoice.h"
+#include "qvrfc/experiment/RunSheet.h"
 
 namespace qvrfc {
 namespace {

@@ -1,8 +1,8 @@
-#include "experiment/ExperimentAnalyzer.h"
+#include "qvrfc/experiment/ExperimentAnalyzer.h"
 
 #include <cmath>
 
-#include "experiment/ArrayChoice.h"
+#include "qvrfc/experiment/ArrayChoice.h"
 
 namespace qvrfc {
 namespace {

@@ -1,4 +1,4 @@
-#include "experiment/ExperimentFile.h"
+#include "qvrfc/experiment/ExperimentFile.h"
 
 #include <toml++/toml.h>
 
@@ -8,8 +8,8 @@
 #include <set>
 #include <sstream>
 
-#include "experiment/ArrayChoice.h"
-#include "experiment/FileWriting.h"
+#include "qvrfc/experiment/ArrayChoice.h"
+#include "qvrfc/experiment/FileWriting.h"
 
 namespace qvrfc {
 namespace {

@@ -1,9 +1,9 @@
-#include "experiment/FileWriting.h"
+#include "qvrfc/experiment/FileWriting.h"
 
 #include <fstream>
 #include <iterator>
 
-#include "experiment/Experiment.h"
+#include "qvrfc/experiment/Experiment.h"
 
 namespace qvrfc {
 

@@ -1,4 +1,4 @@
-#include "experiment/RunSheet.h"
+#include "qvrfc/experiment/RunSheet.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,9 +7,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "common/QVRFCConstants.h"
-#include "experiment/Csv.h"
-#include "experiment/FileWriting.h"
+#include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/experiment/Csv.h"
+#include "qvrfc/experiment/FileWriting.h"
 
 namespace qvrfc {
 namespace {

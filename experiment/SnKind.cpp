@@ -1,4 +1,4 @@
-#include "experiment/SnKind.h"
+#include "qvrfc/experiment/SnKind.h"
 
 #include <cmath>
 #include <limits>

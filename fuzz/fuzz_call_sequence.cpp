@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
 #include "fuzz_support.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "containers/QVRFCDOERunQualityData.h"
-#include "containers/QVRFCDOERunQualityFactorData.h"
 #include "fuzz_support.h"
+#include "qvrfc/containers/QVRFCDOERunQualityData.h"
+#include "qvrfc/containers/QVRFCDOERunQualityFactorData.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     qvrfc_fuzz::EnterScratchDirectory();

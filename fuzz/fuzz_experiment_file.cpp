@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "experiment/ExperimentFile.h"
-#include "experiment/RunSheet.h"
 #include "fuzz_support.h"
+#include "qvrfc/experiment/ExperimentFile.h"
+#include "qvrfc/experiment/RunSheet.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     qvrfc_fuzz::EnterScratchDirectory();

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "analyzer/QVRFCDOEDataFileReader.h"
 #include "fuzz_support.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/analyzer/QVRFCDOEDataFileReader.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     qvrfc_fuzz::EnterScratchDirectory();

@@ -2,8 +2,8 @@
 // The matrix read may hold any number; check and listing must stay in range.
 #include <cstdlib>
 
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
 #include "fuzz_support.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     qvrfc_fuzz::EnterScratchDirectory();

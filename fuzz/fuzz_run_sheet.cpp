@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/QVRFCConstants.h"
-#include "experiment/Csv.h"
-#include "experiment/RunSheet.h"
 #include "fuzz_support.h"
+#include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/experiment/Csv.h"
+#include "qvrfc/experiment/RunSheet.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "inference/InteractionTerms.h"
+#include "qvrfc/inference/InteractionTerms.h"
 
 #include <algorithm>
 #include <stdexcept>
 #include <string>
 
-#include "arrays/OACatalogueFacts.h"
 #include "common/QVRFCReportStyle.h"
+#include "qvrfc/arrays/OACatalogueFacts.h"
 
 namespace qvrfc {
 namespace {

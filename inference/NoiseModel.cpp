@@ -1,10 +1,10 @@
-#include "inference/NoiseModel.h"
+#include "qvrfc/inference/NoiseModel.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
-#include "common/QVRFCConstants.h"
+#include "qvrfc/common/QVRFCConstants.h"
 
 namespace qvrfc {
 namespace {

@@ -1,4 +1,4 @@
-#include "inference/ResponseAnova.h"
+#include "qvrfc/inference/ResponseAnova.h"
 
 #include <algorithm>
 #include <boost/math/distributions/fisher_f.hpp>
@@ -7,7 +7,7 @@
 #include <numeric>
 #include <stdexcept>
 
-#include "common/QVRFCFactorNames.h"
+#include "qvrfc/common/QVRFCFactorNames.h"
 
 namespace qvrfc {
 namespace {

@@ -1,4 +1,4 @@
-#include "inference/Verdict.h"
+#include "qvrfc/inference/Verdict.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,8 +8,8 @@
 #include <numeric>
 #include <stdexcept>
 
-#include "common/QVRFCConstants.h"
-#include "inference/InteractionTerms.h"
+#include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/inference/InteractionTerms.h"
 
 namespace qvrfc {
 namespace {

@@ -1,11 +1,11 @@
-#include "results/EngineReports.h"
+#include "qvrfc/results/EngineReports.h"
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <thread>
 
-#include "common/QVRFCError.h"
+#include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfc {
 namespace {

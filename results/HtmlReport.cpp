@@ -1,5 +1,5 @@
 // The report page, written with HtmlWriter so that every name from the experiment is escaped.
-#include "results/HtmlReport.h"
+#include "qvrfc/results/HtmlReport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "charts/ChartsOfAnalysis.h"
-#include "experiment/ArrayChoice.h"
-#include "results/HtmlWriter.h"
-#include "results/VerdictReport.h"
+#include "qvrfc/charts/ChartsOfAnalysis.h"
+#include "qvrfc/experiment/ArrayChoice.h"
+#include "qvrfc/results/HtmlWriter.h"
+#include "qvrfc/results/VerdictReport.h"
 
 namespace qvrfc {
 namespace {
@@ -150,7 +150,6 @@ void WriteRuns(HtmlWriter& html, const Analysis& analysis) {
     CloseTable(html);
     html.Close();
 }
-
 
 void WriteResponseTable(HtmlWriter& html, const Experiment& experiment, const LevelTable& table) {
     size_t levels = 0;

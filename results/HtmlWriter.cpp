@@ -1,4 +1,4 @@
-#include "results/HtmlWriter.h"
+#include "qvrfc/results/HtmlWriter.h"
 
 #include <stdexcept>
 

@@ -1,9 +1,9 @@
-#include "results/ResultsJson.h"
+#include "qvrfc/results/ResultsJson.h"
 
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "experiment/ArrayChoice.h"
+#include "qvrfc/experiment/ArrayChoice.h"
 
 namespace qvrfc {
 namespace {

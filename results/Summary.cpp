@@ -1,13 +1,13 @@
-#include "results/Summary.h"
+#include "qvrfc/results/Summary.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "analyzer/QVRFCDOEDataFileReader.h"
-#include "common/QVRFCConstants.h"
-#include "common/QVRFCFactorNames.h"
-#include "common/QVRFCTextFormat.h"
+#include "qvrfc/analyzer/QVRFCDOEDataFileReader.h"
+#include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/common/QVRFCFactorNames.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
 
 namespace qvrfc {
 namespace {
@@ -82,7 +82,6 @@ std::string RunTableText(const Analysis& analysis) {
     }
     return text;
 }
-
 
 std::string Cell(double value) {
     return std::isfinite(value) ? FormatText("%*.4f", kColumnWidth, value)

@@ -1,4 +1,4 @@
-#include "results/VerdictReport.h"
+#include "qvrfc/results/VerdictReport.h"
 
 #include <unistd.h>
 
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/QVRFCTextFormat.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
 
 namespace qvrfc {
 namespace {

@@ -2,8 +2,8 @@
 // with a fixed experiment and prints what it computes; none judges the results.
 #include <cstdio>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
 #include "common/QVRFCReportStyle.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 #include "scenarios/ScenarioData.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // (Test1) and the listing of one array (Test2).
 #include <cstdio>
 
-#include "arrays/OAListingTitle.h"
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/arrays/OAListingTitle.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 
 // Visits OA_L8 to OA_L81 (OA_L4 is not visited); verdicts go to stream, progress and
 // the failure count to standard output.

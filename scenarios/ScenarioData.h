@@ -1,7 +1,7 @@
 // The fixed data sets of the analyzer self-tests. Internal to the library (not exported).
 #pragma once
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 
 namespace qvrfc {
 namespace scenario {

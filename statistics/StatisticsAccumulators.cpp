@@ -2,8 +2,8 @@
 #include <cmath>
 #include <exception>
 
-#include "common/QVRFCConstants.h"
-#include "statistics/QVRFCStatistics.h"
+#include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/statistics/QVRFCStatistics.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
-#include "common/QVRFCPlatform.h"
-#include "statistics/QVRFCStatistics.h"
+#include "qvrfc/common/QVRFCPlatform.h"
+#include "qvrfc/statistics/QVRFCStatistics.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
 // The analysis layer in-process: the whole path from a run sheet or a data file to the one
 // Analysis value, its renderings kept as golden files, every output agreeing with the verdict,
 // and two analyses on two threads giving what they give one after the other.
-#include "analysis/Analysis.h"
+#include "qvrfc/analysis/Analysis.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <thread>
 
-#include "results/ResultsJson.h"
-#include "results/Summary.h"
-#include "results/VerdictReport.h"
+#include "qvrfc/results/ResultsJson.h"
+#include "qvrfc/results/Summary.h"
+#include "qvrfc/results/VerdictReport.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "analyzer/QVRFCDOEDataFileReader.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/analyzer/QVRFCDOEDataFileReader.h"
 #include "reference_data.h"
 #include "support/golden.h"
 #include "support/test_support.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 #include "reference_data.h"
 #include "support/golden.h"
 #include "support/test_support.h"

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "common/QVRFCTextFormat.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
 
 using Analyzer = CQVRFCDOEAnalyzer;
 using Array = CQVRFCDOETaguchiOrthogonalArray;

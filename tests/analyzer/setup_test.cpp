@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "containers/QVRFCDOERunQualityFactorData.h"
+#include "qvrfc/containers/QVRFCDOERunQualityFactorData.h"
+#include "qvrfc/statistics/QVRFCStatistics.h"
 #include "reference_data.h"
-#include "statistics/QVRFCStatistics.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

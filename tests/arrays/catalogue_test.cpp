@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 
 namespace {
 

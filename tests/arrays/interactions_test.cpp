@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "arrays/OACatalogueFacts.h"
-#include "arrays/OAInteractions.h"
 #include "common/QVRFCReportStyle.h"
+#include "qvrfc/arrays/OACatalogueFacts.h"
+#include "qvrfc/arrays/OAInteractions.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

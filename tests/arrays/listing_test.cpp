@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

@@ -4,7 +4,7 @@
 #include <climits>
 #include <string>
 
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 #include "support/test_support.h"
 
 namespace {

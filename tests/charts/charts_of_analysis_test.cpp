@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "charts/ChartsOfAnalysis.h"
-#include "common/QVRFCFactorNames.h"
+#include "qvrfc/charts/ChartsOfAnalysis.h"
+#include "qvrfc/common/QVRFCFactorNames.h"
 #include "support/chart_inputs.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <regex>
 #include <stdexcept>
 
-#include "charts/ChartRender.h"
-#include "charts/ChartsOfAnalysis.h"
+#include "qvrfc/charts/ChartRender.h"
+#include "qvrfc/charts/ChartsOfAnalysis.h"
 #include "support/chart_inputs.h"
 #include "support/golden.h"
 #include "support/png_pixels.h"

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
 #include "cli/program_runner.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

@@ -7,10 +7,10 @@
 #include <stdexcept>
 #include <vector>
 
-#include "common/CString.h"
-#include "common/QVRFCConstants.h"
-#include "common/QVRFCDoubleArray.h"
-#include "common/QVRFCPlatform.h"
+#include "qvrfc/common/CString.h"
+#include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/common/QVRFCDoubleArray.h"
+#include "qvrfc/common/QVRFCPlatform.h"
 // The output is internal to the library (not exported): its source is compiled in here.
 #include "common/QVRFCTextOutput.cpp"  // NOLINT(bugprone-suspicious-include)
 #include "support/golden.h"

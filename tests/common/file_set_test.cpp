@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "common/QVRFCError.h"
-#include "common/QVRFCFileSet.h"
+#include "qvrfc/common/QVRFCError.h"
+#include "qvrfc/common/QVRFCFileSet.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;

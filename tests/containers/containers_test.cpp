@@ -6,9 +6,9 @@
 #include <sstream>
 #include <string>
 
-#include "common/QVRFCConstants.h"
-#include "containers/QVRFCDOERunQualityData.h"
-#include "containers/QVRFCDOERunQualityFactorData.h"
+#include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/containers/QVRFCDOERunQualityData.h"
+#include "qvrfc/containers/QVRFCDOERunQualityFactorData.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

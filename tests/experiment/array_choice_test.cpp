@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "experiment/ArrayChoice.h"
+#include "qvrfc/experiment/ArrayChoice.h"
 #include "support/golden.h"
 
 namespace {

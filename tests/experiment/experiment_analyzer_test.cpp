@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "experiment/ExperimentAnalyzer.h"
+#include "qvrfc/experiment/ExperimentAnalyzer.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // refused with the file, its line and its key.
 #include <gtest/gtest.h>
 
-#include "experiment/ArrayChoice.h"
-#include "experiment/ExperimentFile.h"
+#include "qvrfc/experiment/ArrayChoice.h"
+#include "qvrfc/experiment/ExperimentFile.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

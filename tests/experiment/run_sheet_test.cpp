@@ -8,8 +8,8 @@
 #include <cmath>
 #include <string>
 
-#include "experiment/Csv.h"
-#include "experiment/RunSheet.h"
+#include "qvrfc/experiment/Csv.h"
+#include "qvrfc/experiment/RunSheet.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

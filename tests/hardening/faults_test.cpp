@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "arrays/QVRFCDOETaguchiOrthogonalArray.h"
 #include "cli/program_runner.h"
-#include "containers/QVRFCDOERunQualityData.h"
+#include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/containers/QVRFCDOERunQualityData.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
-#include "containers/QVRFCDOERunQualityFactorData.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/containers/QVRFCDOERunQualityFactorData.h"
 #include "support/test_support.h"
 
 using namespace qvrfc_test;

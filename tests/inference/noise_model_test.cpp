@@ -8,7 +8,7 @@
 #include <cmath>
 #include <functional>
 
-#include "inference/NoiseModel.h"
+#include "qvrfc/inference/NoiseModel.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

@@ -3,7 +3,7 @@
 // Declared interactions as ANOVA terms, against R's anova(lm(y ~ A*B + ...)): an L8, an L16
 // with two interactions, an L27 with one 3-level interaction and the L18 pair of columns 1
 // and 2, whose interaction stands apart.
-#include "inference/Verdict.h"
+#include "qvrfc/inference/Verdict.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <functional>
 #include <stdexcept>
 
-#include "arrays/OAInteractions.h"
-#include "inference/InteractionTerms.h"
+#include "qvrfc/arrays/OAInteractions.h"
+#include "qvrfc/inference/InteractionTerms.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

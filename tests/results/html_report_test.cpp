@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "charts/ChartsOfAnalysis.h"
-#include "results/HtmlReport.h"
-#include "results/HtmlWriter.h"
+#include "qvrfc/charts/ChartsOfAnalysis.h"
+#include "qvrfc/results/HtmlReport.h"
+#include "qvrfc/results/HtmlWriter.h"
 #include "support/chart_inputs.h"
 #include "support/golden.h"
 #include "support/png_pixels.h"

@@ -3,8 +3,8 @@
 // file (the program writes the same, see the design tests).
 #include <gtest/gtest.h>
 
-#include "analysis/Analysis.h"
-#include "results/ResultsJson.h"
+#include "qvrfc/analysis/Analysis.h"
+#include "qvrfc/results/ResultsJson.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

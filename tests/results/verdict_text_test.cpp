@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "analysis/Analysis.h"
-#include "results/VerdictReport.h"
+#include "qvrfc/analysis/Analysis.h"
+#include "qvrfc/results/VerdictReport.h"
 #include "support/golden.h"
 
 namespace {

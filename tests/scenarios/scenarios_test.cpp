@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "common/QVRFCConstants.h"
-#include "common/QVRFCDoubleArray.h"
-#include "statistics/QVRFCStatistics.h"
+#include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/common/QVRFCDoubleArray.h"
+#include "qvrfc/statistics/QVRFCStatistics.h"
 #include "support/golden.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <string>
 
-#include "analysis/Analysis.h"
-#include "analyzer/QVRFCDOEAnalyzer.h"
 #include "analyzer/reference_data.h"
-#include "charts/ChartData.h"
+#include "qvrfc/analysis/Analysis.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/charts/ChartData.h"
 
 namespace qvrfc_test {
 

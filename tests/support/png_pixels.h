@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "charts/ChartRender.h"
+#include "qvrfc/charts/ChartRender.h"
 
 namespace qvrfc_test {
 

@@ -1,0 +1,63 @@
+# The public headers of each folder: include/qvrfc/<folder>/, the face a host program sees.
+# Headers beside the sources are internal to their library and are not installed.
+set(QVRFC_HEADERS_common
+  include/qvrfc/common/CString.h
+  include/qvrfc/common/QVRFCConstants.h
+  include/qvrfc/common/QVRFCDoubleArray.h
+  include/qvrfc/common/QVRFCError.h
+  include/qvrfc/common/QVRFCExport.h
+  include/qvrfc/common/QVRFCFactorNames.h
+  include/qvrfc/common/QVRFCFileSet.h
+  include/qvrfc/common/QVRFCPlatform.h
+  include/qvrfc/common/QVRFCTextFormat.h
+)
+set(QVRFC_HEADERS_arrays
+  include/qvrfc/arrays/OACatalogueFacts.h
+  include/qvrfc/arrays/OAInteractions.h
+  include/qvrfc/arrays/OAListingTitle.h
+  include/qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h
+)
+set(QVRFC_HEADERS_analyzer
+  include/qvrfc/analyzer/QVRFCDOEAnalyzer.h
+  include/qvrfc/analyzer/QVRFCDOEDataFileReader.h
+)
+set(QVRFC_HEADERS_containers
+  include/qvrfc/containers/QVRFCDOERunQualityData.h
+  include/qvrfc/containers/QVRFCDOERunQualityFactorData.h
+)
+set(QVRFC_HEADERS_statistics
+  include/qvrfc/statistics/QVRFCStatistics.h
+)
+set(QVRFC_HEADERS_experiment
+  include/qvrfc/experiment/ArrayChoice.h
+  include/qvrfc/experiment/Csv.h
+  include/qvrfc/experiment/Experiment.h
+  include/qvrfc/experiment/ExperimentAnalyzer.h
+  include/qvrfc/experiment/ExperimentFile.h
+  include/qvrfc/experiment/FileWriting.h
+  include/qvrfc/experiment/RunSheet.h
+  include/qvrfc/experiment/SnKind.h
+)
+set(QVRFC_HEADERS_inference
+  include/qvrfc/inference/InteractionTerms.h
+  include/qvrfc/inference/NoiseModel.h
+  include/qvrfc/inference/ResponseAnova.h
+  include/qvrfc/inference/Verdict.h
+)
+set(QVRFC_HEADERS_analysis
+  include/qvrfc/analysis/Analysis.h
+  include/qvrfc/analysis/Settings.h
+)
+set(QVRFC_HEADERS_charts
+  include/qvrfc/charts/ChartData.h
+  include/qvrfc/charts/ChartRender.h
+  include/qvrfc/charts/ChartsOfAnalysis.h
+)
+set(QVRFC_HEADERS_results
+  include/qvrfc/results/EngineReports.h
+  include/qvrfc/results/HtmlReport.h
+  include/qvrfc/results/HtmlWriter.h
+  include/qvrfc/results/ResultsJson.h
+  include/qvrfc/results/Summary.h
+  include/qvrfc/results/VerdictReport.h
+)

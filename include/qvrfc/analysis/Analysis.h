@@ -1,0 +1,125 @@
+// The whole path from observations to verdict, in-process: a quality data file, or a filled
+// run sheet with its experiment file, and the settings give one Analysis value. Every output
+// (the terminal summary, the verdict text, results.json, the page and the charts) renders
+// this value and computes nothing of its own, so none can contradict another.
+//
+//   qvrfc::AnalysisInput input;
+//   input.dataFile = "moulding/runsheet.csv";   // experiment.toml beside it
+//   input.logFolder = "moulding";                // where the engine keeps its set-up logs
+//   const qvrfc::Analysis analysis = qvrfc::Analyze(input, qvrfc::AnalysisSettings());
+//   const qvrfc::Optimum& best = analysis.verdict.qualities[0].optimum;
+//
+// Analyze keeps no global state and never changes the current directory: analyses may run on
+// several threads at once. Bad input throws qvrfc::Error (file, line, key, message).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "qvrfc/analysis/Settings.h"
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/common/QVRFCExport.h"
+#include "qvrfc/experiment/Experiment.h"
+#include "qvrfc/experiment/RunSheet.h"
+#include "qvrfc/inference/Verdict.h"
+
+namespace qvrfc {
+
+struct AnalysisInput {
+    std::string dataFile;        // a quality data file or a run sheet
+    std::string experimentFile;  // of a run sheet; empty: experiment.toml beside it
+    std::string logFolder;       // the engine's set-up logs; empty: the current directory
+    bool reports = true;         // false: figures that only the engine's reports print go
+                                 // unchecked
+    // Called once the input has been read and checked, before the engine writes its logs:
+    // where a caller makes (and locks) the log folder, so that bad input leaves none behind.
+    std::function<void()> prepare;
+};
+
+// The figures of one run of one response; NaN where a figure does not exist (the standard
+// deviation of a single observation).
+struct RunFigures {
+    int n = 0;
+    double mean = 0.0, sd = 0.0, sn = 0.0;
+};
+
+// A response table: the mean of one statistic at each level of each factor.
+enum class Statistic { SnRatio, Mean, StandardDeviation };
+// "S/N ratio (dB)", "Mean", "Standard deviation": the title of a statistic's table.
+QVRFC_API const char* StatisticTitle(Statistic statistic);
+struct LevelTable {
+    Statistic statistic = Statistic::SnRatio;
+    double overall = 0.0;  // the grand average
+    struct Row {
+        std::vector<double> levels;  // [level]
+        double delta = 0.0;          // largest less smallest level mean
+        int rank = 0;                // 1 for the largest delta; equal deltas share a rank
+        int best = -1;               // the level the aim prefers, -1 for none
+    };
+    std::vector<Row> rows;  // [factor], the experiment's factors
+};
+
+struct ResponseResult {
+    bool snChosen = false;  // its S/N kind was named in the settings (else the default)
+    std::vector<RunFigures> runs;
+    std::vector<int> shortRuns;  // runs (from 0) with fewer observations than the most
+    int observations = 0, mostPerRun = 0;
+    LevelTable sn, mean, sd;
+    std::vector<InteractionTable> interactions;
+    // Terms (indexes of the verdict's) not pooled whose F is below 1, for either ANOVA.
+    std::vector<int> weakTerms;
+    // The single-degree effects of the S/N ratio ("A", or "B.L", "B.Q" for a 3-level factor's
+    // linear and quadratic contrasts), scaled so that a 2-level factor's is the difference of
+    // its level means; empty unless the main effects leave no residual to test against.
+    std::vector<std::pair<std::string, double>> effects;
+};
+
+// Whether a quality data file or a run sheet gave the observations.
+enum class Source { DataFile, RunSheet };
+
+struct Analysis {
+    std::string dataFile;  // as given
+    Source source = Source::DataFile;
+    bool arrayChosen = false;  // a data file's array was named rather than the first
+    // The experiment in names: a data file's factors are its array's columns, named A, B, ...
+    // with levels 1, 2, ...; a run sheet's are its experiment's.
+    Experiment experiment;
+    Verdict verdict;                        // ANOVAs and optima, one quality per response
+    std::vector<ResponseResult> responses;  // [response], beside verdict.qualities
+    int observations = 0;
+    // The engine holding the observations: its reports, and the observations themselves.
+    std::shared_ptr<const CQVRFCDOEAnalyzer> engine;
+
+    // The text of factor f's level l (from 0), as the user wrote it.
+    QVRFC_API std::string LevelText(int factor, int level) const;
+};
+
+QVRFC_API Analysis Analyze(const AnalysisInput& input, const AnalysisSettings& settings);
+// The same for an experiment held in memory and its observations ([response][run][k], NaN for
+// none), as a filled run sheet gives them.
+QVRFC_API Analysis Analyze(const Experiment& experiment, const SheetObservations& observations,
+                           const AnalysisSettings& settings, const std::string& logFolder = "");
+
+// The analysis of the observations an engine holds, set up on an array (as a data file sets
+// it up): every column a factor named A, B, .... The analysis keeps the engine and sets its
+// S/N kinds and pooled factors from the settings.
+QVRFC_API Analysis AnalyzeEngine(const std::shared_ptr<CQVRFCDOEAnalyzer>& engine,
+                                 const AnalysisSettings& settings);
+
+// True for a file the analysis reads as a run sheet (by its header); pipes and devices are
+// quality data files, read once.
+QVRFC_API bool IsRunSheet(const std::string& dataFile);
+
+// FACTOR=LEVEL,... as the experiment names factors (its names, letters or numbers from 1)
+// and levels (the values as written, or level numbers from 1 of a data file's factors).
+// qvrfc::Error naming the item for an unknown factor or level or a factor given twice.
+QVRFC_API std::vector<FactorLevel> ParseLevels(const Analysis& analysis, const std::string& text);
+
+// The experiment's factor that text names: its name, its letter or its number from 1; -1 for
+// none.
+QVRFC_API int FactorOfText(const Experiment& experiment, const std::string& text);
+
+}  // namespace qvrfc

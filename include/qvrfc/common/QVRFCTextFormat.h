@@ -1,0 +1,15 @@
+// printf-style formatting into a std::string of whatever length the text needs.
+#pragma once
+
+#include <cstdarg>
+#include <string>
+
+#include "qvrfc/common/QVRFCExport.h"
+
+namespace qvrfc {
+
+// The text printf would write for format and its arguments; user text goes in through "%s".
+QVRFC_API std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+QVRFC_API std::string FormatTextV(const char* format, va_list args);
+
+}  // namespace qvrfc

@@ -1,0 +1,132 @@
+// Experiment: a Taguchi experiment as the engineer plans it, in names and real settings:
+// control factors with their levels and array columns, responses with their S/N kind,
+// repetitions, noise factors, the orthogonal array and the order in which runs are made.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/arrays/OAInteractions.h"
+#include "qvrfc/common/QVRFCError.h"
+#include "qvrfc/common/QVRFCExport.h"
+#include "qvrfc/experiment/SnKind.h"
+
+namespace qvrfc {
+
+using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
+
+// Bad input to the experiment layer: the layers' one error type.
+using ExperimentError = Error;
+
+// A fault of one field of an experiment: `section` is "factor", "response", "noise" or empty
+// for the experiment's own fields, `index` counts the section's entries from 0, `field` is
+// the key ("name", "levels", "column", "sn", "target", "array", "repetitions", "run_order",
+// "interactions").
+class QVRFC_API ExperimentFault : public ExperimentError {
+  public:
+    ExperimentFault(std::string section, int index, std::string field, const std::string& cause)
+        : ExperimentError(cause),
+          section(std::move(section)),
+          index(index),
+          field(std::move(field)) {}
+    // "factor[2].levels" (entries from 1) or "repetitions".
+    std::string Key() const;
+
+    std::string section;
+    int index;
+    std::string field;
+};
+
+// A control factor: its levels as the user wrote them ("150", "steel"); a factor whose
+// levels are all numbers is numeric and takes those numbers as its values.
+struct QVRFC_API Factor {
+    std::string name;
+    std::string unit;
+    std::vector<std::string> levels;
+    int column = -1;  // 0-based column of the array; -1 until placed
+
+    bool IsNumeric() const;
+    // The value of level l (from 0): the number when numeric, else the level number l + 1.
+    double LevelValue(int level) const;
+    // The level (from 0) that a cell of a run sheet names, or -1.
+    int LevelOf(const std::string& text) const;
+};
+
+// A measured response and the S/N ratio it is analysed with; nominal kinds have a target.
+struct QVRFC_API ExperimentResponse {
+    std::string name;
+    std::string unit;
+    SnKind sn = SnKind::Larger;
+    double target = std::numeric_limits<double>::quiet_NaN();  // NaN: none
+};
+
+// A noise factor: conditions the lab sets for every run (an outer array).
+struct QVRFC_API NoiseFactor {
+    std::string name;
+    std::vector<std::string> levels;
+};
+
+struct QVRFC_API Experiment {
+    std::vector<Factor> factors;
+    std::vector<ExperimentResponse> responses;
+    std::vector<NoiseFactor> noise;
+    std::vector<FactorPair> interactions;  // declared two-factor interactions, by factor index
+    int repetitions = 1;  // observations per run (per noise condition with noise factors)
+    OA_TYPE array = CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;
+    std::vector<int> runOrder;  // run numbers (from 1) in the order they are carried out
+    bool randomized = false;
+    std::uint32_t seed = 0;  // the seed of a randomized run order
+
+    int RunCount() const;
+    // Level (from 0) of factor f in run r (from 0), read from the array at the factor's column.
+    int Level(int run, int factor) const;
+};
+
+// A number written in full ("150", "-2.5", "1e3"); false for anything else, blanks around it
+// and NUL bytes included, and for values that are not finite ("1e-400" is the nearest number).
+QVRFC_API bool ParseNumber(const std::string& text, double& value);
+// The shortest text that reads back as the same double ("150", "0.1").
+QVRFC_API std::string NumberText(double value);
+
+// The noise conditions: each is one level (from 0) per noise factor. One condition without
+// noise factors; otherwise every combination of the levels, the first factor varying slowest.
+QVRFC_API std::vector<std::vector<int>> NoiseConditions(const Experiment& experiment);
+// "Humidity=low Vibration=on"; empty without noise factors.
+QVRFC_API std::string NoiseConditionText(const Experiment& experiment, int condition);
+// Observations per run and response: noise conditions times repetitions.
+QVRFC_API int ObservationCount(const Experiment& experiment);
+// The text without the blanks (spaces, tabs) around it.
+QVRFC_API std::string TrimBlanks(const std::string& text);
+// The pair of factors that "Temperature * Pressure" names, blanks around the names ignored;
+// ExperimentError with the cause for a text without '*' or a name no factor has.
+QVRFC_API FactorPair InteractionOfNames(const Experiment& experiment, const std::string& text);
+// "Temperature*Pressure": a declared interaction in the factors' names.
+QVRFC_API std::string InteractionName(const Experiment& experiment, const FactorPair& pair);
+
+// Throws ExperimentFault for an experiment that cannot be run or written: CheckExperimentEntries,
+// then a factor off its array's columns or sharing one, a run order that is not each run
+// once, a declared interaction the array cannot estimate or whose columns hold a factor or
+// another declared interaction (field "interactions", index the interaction's).
+QVRFC_API void CheckExperiment(const Experiment& experiment);
+// The faults that need no array: no factor or response, names that are empty, repeated, begin
+// or end with a blank, hold a control character or are not UTF-8 text (units: the last two),
+// fewer than two levels, levels repeated (as texts, or as numbers of a numeric factor: "1" and
+// "1.0"), a nominal response without a finite target, noise conditions beyond 1000, and run
+// sheet columns that would collide: a factor named "run", "order" or like an observation's
+// column ("Y 1"), or two observation columns of one name.
+QVRFC_API void CheckExperimentEntries(const Experiment& experiment);
+// The declared interactions' own faults (CheckExperiment checks them too): a factor the
+// experiment lacks, a factor paired with itself, a pair declared twice.
+QVRFC_API void CheckInteractionPairs(const Experiment& experiment);
+
+// The key of the first field in which two experiments differ ("factor[2].levels", "seed"), or
+// "" when they are the same. The levels of a numeric factor are compared as numbers ("1e-3"
+// and "0.001" are one level), texts as they are; targets that are NaN on both sides agree.
+QVRFC_API std::string ExperimentDifference(const Experiment& a, const Experiment& b);
+
+}  // namespace qvrfc

@@ -1,0 +1,86 @@
+// The noise model of a response, beside its S/N analysis: an analysis of variance of the
+// observations whose terms are the control factors, each noise factor and each control x noise
+// interaction. A significant control x noise interaction is a control factor that changes how
+// much the noise moves the response: a damper, with a level at which the noise moves it least.
+//
+// The model is R's anova(lm(y ~ (controls) * (noise factors))) with every factor a factor,
+// except that interactions between noise factors are not terms: the terms are the control main
+// effects, then each noise factor's main effect, then each control x noise interaction (control
+// factors major, named "Control*Noise"). The error is what remains: the repetitions, the
+// array's unused columns and their interplay with the noise, and the noise x noise
+// interactions. SS, dof, MS, F, p, pure sums of squares and contributions are those of
+// AnalyzeResponse, without pooling. A compound noise factor (the extreme conditions of several
+// noises combined into one factor) is one noise factor of two levels: one noise term.
+//
+// The design must be balanced: the control columns and the noise conditions orthogonal (each
+// pair's level combinations occur in proportion to their levels' counts, as in an orthogonal
+// array or a full factorial), and every run observed the same number of times under every noise
+// condition, nothing missing. The terms are then orthogonal, their sums of squares do not depend
+// on their order and come from cell means. A design that is not balanced is refused rather than
+// analysed approximately.
+//
+// Dampers: the control x noise interactions with p < alpha, strongest first (smallest p; model
+// order where p is equal), each with the noise effect at every level of its control factor. For
+// a noise factor of two levels the effect is the difference of its level means there, last
+// level minus first (high minus low); for a noise factor of more levels it is the range of its
+// level means there, largest minus smallest, never negative. The damping level is the control
+// level where the effect is smallest in size (the first of equal ones).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "qvrfc/common/QVRFCExport.h"
+#include "qvrfc/inference/ResponseAnova.h"
+
+namespace qvrfc {
+
+// The noise factors of an experiment and the conditions under which each run is observed.
+struct NoiseLayout {
+    std::vector<std::string> names;            // [noise factor]
+    std::vector<int> levelCounts;              // [noise factor]
+    std::vector<std::vector<int>> conditions;  // [condition][noise factor], levels from 0
+};
+
+// The mean of the observations at each level of a control factor and each level of a noise
+// factor: the table of one control x noise interaction.
+struct NoiseTable {
+    int term = 0;  // in the noise model's ANOVA
+    std::string name;
+    int control = 0;                        // in the control terms given
+    int noise = 0;                          // noise factor
+    std::vector<std::vector<double>> mean;  // [control level][noise level]
+};
+
+// A significant control x noise interaction and how much the noise moves the response at each
+// level of the control factor.
+struct Damper {
+    int term = 0;  // in the noise model's ANOVA
+    std::string name;
+    int control = 0;  // in the control terms given
+    int noise = 0;    // noise factor
+    double p = 0.0;
+    bool range = false;          // the effect is the range of more than two level means
+    std::vector<double> effect;  // [control level]
+    int dampingLevel = 0;        // control level of the smallest effect in size
+};
+
+struct NoiseModel {
+    ResponseAnalysis anova;          // terms: controls, noise factors, control*noise interactions
+    std::vector<NoiseTable> tables;  // of every control x noise interaction, in model order
+    std::vector<Damper> dampers;     // strongest first
+    double alpha = 0.05;
+};
+
+// The noise model of one response. `controls` are main-effect terms of the layout (one factor
+// on one column each, as MainEffectTerms gives them); `observations` holds each run's values
+// in sheet order: noise condition by noise condition in the order of noise.conditions, the
+// repetitions of a condition together. Throws std::invalid_argument with the cause in one
+// sentence for a design that is not balanced, missing or surplus observations, a value that is
+// not finite, noise factors that do not fit their conditions, names that repeat, a control
+// term that is not a main effect, and alpha outside (0, 1).
+QVRFC_API NoiseModel AnalyzeNoise(const DesignLayout& layout,
+                                  const std::vector<ModelTerm>& controls, const NoiseLayout& noise,
+                                  const RunValues& observations, double alpha);
+
+}  // namespace qvrfc

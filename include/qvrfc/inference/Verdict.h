@@ -1,0 +1,144 @@
+// The engineer's verdict on an experiment held by the engine: for every quality the full
+// ANOVA of its S/N ratios and of its observations, the optimum levels with the predicted
+// S/N ratio and mean and their confidence intervals, predictions at any levels and the
+// check of a confirmation run.
+//
+// Prediction: mu = T + sum over the factors used of (level mean - T), with the confidence
+// interval +- sqrt(F(alpha; 1, fe) * Ve / n_eff), n_eff = N / (1 + dof of the factors used)
+// (N = runs for the S/N ratio, observations for the mean), and for r confirmation
+// observations +- sqrt(F(alpha; 1, fe) * Ve * (1/n_eff + 1/r)).
+//
+// Optimum: every factor at its level of highest mean S/N ratio, except the adjustment
+// factor: of the factors significant for the mean (p < alpha) and weak for the S/N ratio
+// (pooled or p >= alpha), the one of largest F on the mean; its level follows the aim of
+// the mean (largest for larger-the-better, smallest for smaller-the-better, nearest the
+// target for the nominal kinds). A prediction uses the response's significant factors: the
+// terms not pooled with p < alpha, or every term not pooled when p is not available.
+//
+// Declared interactions: a significant interaction for the S/N ratio sets its two factors
+// together, at the pair of levels of highest mean S/N ratio (interactions in model order; a
+// factor set by an earlier one keeps its level), and its factors cannot be the adjustment
+// factor. A prediction that uses an interaction uses the mean of its pair of levels: mu = T +
+// sum over the factors used of (level mean - T) + sum over the interactions used of (cell
+// mean - first level mean - second level mean + T), which for one interaction is T + (cell
+// mean - T) + the other factors' effects; n_eff counts the interactions' degrees of freedom
+// too. A prediction at the optimum uses the significant interactions (and their factors);
+// one at chosen levels uses every interaction not pooled whose two factors are chosen.
+#pragma once
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
+#include "qvrfc/arrays/OAInteractions.h"
+#include "qvrfc/common/QVRFCExport.h"
+#include "qvrfc/experiment/SnKind.h"
+#include "qvrfc/inference/ResponseAnova.h"
+
+namespace qvrfc {
+
+// How a quality is judged: its S/N kind and target (NaN: none; a nominal kind without a
+// target analyses the S/N ratio but leaves the mean where it is).
+struct ResponseSpec {
+    SnKind kind = SnKind::Nominal3;
+    double target = 0.0;
+    bool HasTarget() const { return std::isfinite(target); }
+};
+
+struct VerdictSettings {
+    std::vector<ModelTerm> terms;          // empty: a main effect for every factor
+    std::vector<FactorPair> interactions;  // declared: terms after those (see InteractionTerms)
+    std::vector<ResponseSpec> responses;   // per quality; missing ones: the engine's
+    std::vector<PoolingChoice> pooling;    // per quality, term indexes (both responses)
+    double alpha = 0.05;
+};
+
+// A factor set to a level, both from 0.
+struct FactorLevel {
+    int factor = 0;
+    int level = 0;
+};
+
+struct Prediction {
+    double value = 0.0;
+    double halfWidth = 0.0;  // NaN when the error has no degrees of freedom
+    double low = 0.0, high = 0.0;
+    double effectiveCount = 0.0;    // n_eff
+    std::vector<int> factors;       // the factors whose effects enter
+    std::vector<int> interactions;  // the interaction terms whose cell means enter
+    std::string warning;            // why the value lies outside what the data can take
+};
+
+struct Optimum {
+    std::vector<FactorLevel> levels;    // every factor of a main-effect term
+    std::vector<int> factorsUsed;       // in either prediction
+    std::vector<int> interactionsUsed;  // interaction terms, in either prediction
+    Prediction sn, mean;
+    int adjustmentFactor = -1;  // -1: none
+};
+
+struct QualityVerdict {
+    int quality = 0;
+    std::string name;
+    ResponseSpec setting;
+    PoolingChoice pooling;
+    std::vector<double> runSn;     // [run] the S/N ratio analysed
+    std::vector<RunSummary> runs;  // [run] the observations analysed
+    ResponseAnalysis sn, mean;
+    Optimum optimum;
+};
+
+struct Verdict {
+    std::vector<ModelTerm> terms;
+    DesignLayout layout;
+    double alpha = 0.05;
+    std::vector<QualityVerdict> qualities;
+};
+
+enum class Response { SnRatio, Mean };
+
+// The interaction table of a declared interaction: the mean and the S/N ratio at each pair
+// of levels of its factors.
+struct InteractionTable {
+    int term = 0;  // in the verdict's terms
+    std::string name;
+    int first = 0, second = 0;                  // the factors of the rows and of the columns
+    std::vector<std::vector<double>> mean, sn;  // [level of first][level of second]
+};
+// The tables of a quality's interactions with cell means, in model order.
+QVRFC_API std::vector<InteractionTable> InteractionTables(const Verdict& verdict, int quality);
+
+// The verdict on every quality. The engine computes the S/N ratios of its six kinds (and
+// stores them in its run records, as it does for any S/N query); the textbook kind is
+// computed here. Throws std::invalid_argument with the cause (naming the quality) when a
+// response cannot be analysed, when a declared interaction cannot be a term (the reasons of
+// InteractionTerms), or when alpha is not between 0 and 1.
+QVRFC_API Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer,
+                                 const VerdictSettings& settings);
+
+// The prediction of a response at the given levels, with the confidence interval, or the
+// confirmation interval for r > 0 observations. By default it uses what the optimum's
+// prediction uses, among the factors given: the significant terms (and the factors of
+// significant interactions), so that a prediction at the optimum levels is the optimum's.
+// With PredictionTerms::Given every factor given enters, and every interaction not pooled
+// whose two factors are given. Throws std::invalid_argument for a factor without a main-effect
+// term or a level out of range.
+enum class PredictionTerms { Significant, Given };
+QVRFC_API Prediction PredictAt(const Verdict& verdict, int quality, Response response,
+                               const std::vector<FactorLevel>& at, int r = 0,
+                               PredictionTerms terms = PredictionTerms::Significant);
+
+// A confirmation run at the given levels: its mean and S/N ratio against the confirmation
+// intervals (r = the observations for the mean, r = 1 for the S/N ratio of the run).
+struct Confirmation {
+    double mean = 0.0;
+    double sn = 0.0;
+    Prediction meanInterval, snInterval;
+    bool meanInside = false, snInside = false;  // false when there is no interval
+};
+QVRFC_API Confirmation Confirm(const Verdict& verdict, int quality,
+                               const std::vector<FactorLevel>& at,
+                               const std::vector<double>& values);
+
+}  // namespace qvrfc

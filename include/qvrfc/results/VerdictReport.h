@@ -1,0 +1,35 @@
+// The verdict as text: for every response the ANOVA tables of the S/N ratio and of the
+// observations, the tables of declared interactions, the optimum with its predictions and the
+// notes that say what the engineer can do next; and the texts of a prediction and of a
+// confirmation run. The same text is printed on the terminal and written as
+// "<stem>-verdict.txt".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "qvrfc/analysis/Analysis.h"
+#include "qvrfc/common/QVRFCExport.h"
+
+namespace qvrfc {
+
+QVRFC_API std::string VerdictText(const Analysis& analysis);
+// One ANOVA table, titled; a value that does not exist is "*".
+QVRFC_API std::string AnovaText(const ResponseAnalysis& anova, const std::string& title);
+
+// Prediction of both statistics of a response (from 0) at the given levels.
+QVRFC_API std::string PredictionText(const Analysis& analysis, int response,
+                                     const std::vector<FactorLevel>& at);
+// A confirmation run against its intervals.
+QVRFC_API std::string ConfirmationText(const Analysis& analysis, int response,
+                                       const std::vector<FactorLevel>& at,
+                                       const Confirmation& confirmation);
+
+// What the engineer should know of a response's verdict, a sentence each: runs with fewer
+// observations, a nominal response without a target, terms weaker than the error.
+QVRFC_API std::vector<std::string> VerdictNotes(const Analysis& analysis, int response);
+
+// "pooled by hand: B, D; then by rule": how a response's error was made.
+QVRFC_API std::string PoolingText(const Analysis& analysis, int response);
+
+}  // namespace qvrfc
