@@ -25,7 +25,8 @@ bool HasMainEffect(const Verdict& verdict, int factor) {
 int LevelOfText(const Analysis& analysis, int factor, const std::string& text) {
     const Factor& named = analysis.experiment.factors[factor];
     const int level = named.LevelOf(text);
-    if (level >= 0 || analysis.source == Source::RunSheet || !IsWholeNumber(text)) return level;
+    // A level as written first; else its number from 1 ("Resin=2" is Resin's second level).
+    if (level >= 0 || !IsWholeNumber(text)) return level;
     const int number = std::stoi(text);
     return number >= 1 && number <= static_cast<int>(named.levels.size()) ? number - 1 : -1;
 }

@@ -71,6 +71,17 @@ TEST(Analysis, PredictionAtTheOptimumIsTheOptimums) {
     }
 }
 
+// Every option names factors alike: by name, letter or number; levels as written or by number.
+TEST(Analysis, FactorsByNameLetterOrNumber) {
+    const qvrfc::Analysis analysis = AnalysisOf(kCases[0]);
+    const std::vector<qvrfc::FactorLevel> at =
+        qvrfc::ParseLevels(analysis, "A=2,Melt temperature=235,3=3,h=15");
+    const std::vector<std::pair<int, int>> expected = {{0, 1}, {1, 1}, {2, 2}, {7, 0}};
+    ASSERT_EQ(at.size(), expected.size());
+    for (size_t i = 0; i < at.size(); ++i)
+        EXPECT_EQ(std::make_pair(at[i].factor, at[i].level), expected[i]) << i;
+}
+
 // Two different analyses at once, each with its own log folder, give what each gives alone;
 // nothing lands in the current directory.
 TEST(Analysis, TwoThreadsGiveWhatOneAfterTheOtherGives) {

@@ -68,7 +68,7 @@ TEST_F(VerdictCommands, RefuseBadInput) {
         {"predict", "d.ipt", "--at", "A=1", "--interaction", "A*B", "--pool", "1=D"},
         {"predict", "d.ipt", "--at", "A=1", "--interaction", "A*B", "--interaction", "C*D"},
         {"predict", "m/runsheet.csv", "--at", "Melt temperature=230"},
-        {"predict", "m/runsheet.csv", "--at", "A=1"},
+        {"predict", "m/runsheet.csv", "--at", "A=3"},
         {"predict", "d.ipt", "--at", "A=1", "--experiment", "x.toml"},
     };
     std::string refusals;
