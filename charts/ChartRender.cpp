@@ -99,8 +99,45 @@ std::vector<std::string> ChartStems(const std::vector<ResponseCharts>& responses
     std::vector<std::string> stems;
     std::set<std::string> taken;
     for (const ResponseCharts& charts : responses)
-        stems.push_back("charts/" + Unique(FileStem(charts.response), taken));
+        stems.push_back(std::string(kChartFolder) + "/" + Unique(FileStem(charts.response), taken));
     return stems;
+}
+
+std::vector<ChartNames> ChartFileNames(const std::vector<ResponseCharts>& responses) {
+    const std::vector<std::string> stems = ChartStems(responses);
+    std::vector<ChartNames> names;
+    std::set<std::string> taken;
+    // The names of fixed endings cannot meet, the stems being unique; interaction plots are
+    // named after them, so that only theirs take a number.
+    for (const std::string& stem : stems) {
+        names.push_back({stem + "-main-effects", stem + "-pareto", stem + "-half-normal", {}});
+        taken.insert({names.back().mainEffects, names.back().pareto, names.back().halfNormal});
+    }
+    for (size_t r = 0; r < responses.size(); ++r) {
+        for (const InteractionPlot& plot : responses[r].interactions)
+            names[r].interactions.push_back(
+                Unique(stems[r] + "-" + InteractionChartName(plot), taken));
+    }
+    return names;
+}
+
+bool IsChartFileName(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    const std::string format = name.substr(dot + 1), base = name.substr(0, dot);
+    if (format != "svg" && format != "png" && format != "pdf") return false;
+    for (char c : base) {
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-')) return false;
+    }
+    if (base.empty() || base[0] == '-') return false;
+    for (const std::string ending : {"-main-effects", "-pareto", "-half-normal"}) {
+        if (base.size() > ending.size() &&
+            base.compare(base.size() - ending.size(), ending.size(), ending) == 0)
+            return true;
+    }
+    const std::string interaction = "-interaction-";
+    const size_t at = base.find(interaction);
+    return at != std::string::npos && at + interaction.size() < base.size();
 }
 
 // Drawn one after the other, not on two threads: cairo's cache of scaled fonts, shared by every
@@ -108,20 +145,20 @@ std::vector<std::string> ChartStems(const std::vector<ResponseCharts>& responses
 std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
                                   const std::vector<ChartFormat>& formats) {
     std::vector<ChartFile> files;
-    const std::vector<std::string> stems = ChartStems(responses);
+    const std::vector<ChartNames> names = ChartFileNames(responses);
     for (size_t r = 0; r < responses.size(); ++r) {
         const ResponseCharts& charts = responses[r];
         for (ChartFormat format : formats) {
             const std::string ext = std::string(".") + ChartFormatName(format);
             files.push_back(
-                {stems[r] + "-main-effects" + ext, DrawMainEffects(charts.mainEffects, format)});
-            files.push_back({stems[r] + "-pareto" + ext, DrawPareto(charts.pareto, format)});
-            for (const InteractionPlot& plot : charts.interactions)
-                files.push_back({stems[r] + "-" + InteractionChartName(plot) + ext,
-                                 DrawInteraction(plot, format)});
+                {names[r].mainEffects + ext, DrawMainEffects(charts.mainEffects, format)});
+            files.push_back({names[r].pareto + ext, DrawPareto(charts.pareto, format)});
+            for (size_t i = 0; i < charts.interactions.size(); ++i)
+                files.push_back({names[r].interactions[i] + ext,
+                                 DrawInteraction(charts.interactions[i], format)});
             if (!charts.halfNormal.effects.empty())
                 files.push_back(
-                    {stems[r] + "-half-normal" + ext, DrawHalfNormal(charts.halfNormal, format)});
+                    {names[r].halfNormal + ext, DrawHalfNormal(charts.halfNormal, format)});
         }
     }
     return files;

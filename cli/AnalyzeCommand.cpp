@@ -37,25 +37,21 @@ ReportNames NamesOf(const std::string& dataFile, bool runSheet) {
     return {{reports + ".log", reports + ".csv"}, stem + "-verdict.txt"};
 }
 
-// A data file kept in the output folder must not be replaced by what the command writes.
-void RefuseOverwritingData(const std::string& dataFile, const OutputFolder& folder,
-                           const ReportNames& names) {
+// Every file the command writes (or, for the page, removes when it is not written).
+std::vector<std::string> WrittenNames(const ReportNames& names) {
     std::vector<std::string> written(names.engine);
-    written.insert(written.end(), {names.verdict, names.results, "report.html"});
+    written.insert(written.end(), {names.verdict, names.results, kPageFile});
     written.insert(written.end(), std::begin(kEngineLogs), std::end(kEngineLogs));
-    for (const std::string& name : written) {
-        if (SameFile(dataFile, folder.File(name)))
-            throw InputError(Text("'%s' would be overwritten by '%s'; choose another --out folder",
-                                  dataFile.c_str(), name.c_str()));
-    }
+    return written;
 }
 
-// Every file of the analysis, staged and then replaced together: all of them or none.
+// Every file of the analysis, staged and then replaced together: all of them or none. The page
+// and the chart files of an earlier run that this one does not write go with the same commit.
 void WriteReports(const qvrfc::Analysis& analysis, const AnalyzeRequest& request,
                   const OutputFolder& folder, const ReportNames& names) {
     // A FIFO, socket or device named like a report is refused before anything is written.
     const EngineFilesCheck streams(
-        folder, {names.engine[0], names.engine[1], names.verdict, names.results, "report.html"});
+        folder, {names.engine[0], names.engine[1], names.verdict, names.results, kPageFile});
     qvrfc::FileSet files;
     std::vector<std::string> engineReports;
     for (const std::string& name : names.engine)
@@ -63,8 +59,8 @@ void WriteReports(const qvrfc::Analysis& analysis, const AnalyzeRequest& request
     qvrfc::StageEngineReports(analysis, files, engineReports);
     files.Write(folder.File(names.verdict).string(), qvrfc::VerdictText(analysis));
     files.Write(folder.File(names.results).string(), qvrfc::ResultsJsonText(analysis));
-    qvrfc::StageFiles(files, folder.Path().string(),
-                      qvrfc::ChartAndPageFiles(analysis, request.chartFormats, request.html));
+    StageChartsAndPage(files, folder,
+                       qvrfc::ChartAndPageFiles(analysis, request.chartFormats, request.html));
     files.Commit();
 }
 
@@ -73,12 +69,16 @@ void WriteReports(const qvrfc::Analysis& analysis, const AnalyzeRequest& request
 int Analyze(const AnalyzeRequest& request) {
     OutputFolder folder(request.outFolder);
     const ReportNames names = NamesOf(request.dataFile, qvrfc::IsRunSheet(request.dataFile));
-    RefuseOverwritingData(request.dataFile, folder, names);
+    const std::vector<std::string> written = WrittenNames(names);
+    RefuseOverwritingInputs(folder, {request.dataFile, request.experimentFile}, written, true);
     qvrfc::AnalysisInput input;
     input.dataFile = request.dataFile;
     input.experimentFile = request.experimentFile;
     input.logFolder = folder.Path().string();
-    input.prepare = [&folder] { folder.Create(); };
+    input.prepare = [&folder, &written] {
+        folder.Create();
+        RemoveLeftovers(folder, written, true);
+    };
     input.reports = request.reports;
     const EngineFilesCheck logs(folder, {std::begin(kEngineLogs), std::end(kEngineLogs)});
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, request.settings);
@@ -142,7 +142,9 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
         "names, by letter A, B, ..., Z, AA, ... in order, or numbered from 1. The engine's "
         "reports (FILE-stem.log and .csv), the verdict (full ANOVA with p-values, optimum and "
         "intervals) as FILE-stem-verdict.txt, results.json, the charts into charts/ and the "
-        "page report.html are written into the output folder.");
+        "page report.html are written into the output folder, all of them or none; the page "
+        "and the chart files of an earlier run that this one does not write (--no-html, other "
+        "formats, responses or interactions) are removed with them.");
 }
 
 }  // namespace qvrfcdoe

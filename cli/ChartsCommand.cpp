@@ -2,8 +2,8 @@
 // reports.
 #include <CLI/CLI.hpp>
 #include <memory>
-#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "CliError.h"
 #include "Commands.h"
@@ -23,23 +23,23 @@ struct ChartsOptions {
 int WriteChartsOfFile(const ChartsOptions& options) {
     const std::vector<qvrfc::ChartFormat> formats = ParseChartOption(options.formats);
     OutputFolder folder(options.outFolder);
-    if (SameFile(options.dataFile, folder.File("report.html")))
-        throw InputError(
-            Text("'%s' would be overwritten by 'report.html'; choose another --out "
-                 "folder",
-                 options.dataFile.c_str()));
+    const std::vector<std::string> written = {kPageFile, kSetupLog, kArrayListingLog};
+    RefuseOverwritingInputs(folder, {options.dataFile}, written, true);
     qvrfc::AnalysisInput input;
     input.dataFile = options.dataFile;
     input.logFolder = folder.Path().string();
-    input.prepare = [&folder] { folder.Create(); };
+    input.prepare = [&folder, &written] {
+        folder.Create();
+        RemoveLeftovers(folder, written, true);
+    };
     input.reports = false;
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, qvrfc::AnalysisSettings());
-    try {
-        qvrfc::WriteFilesWhole(folder.Path().string(),
-                               qvrfc::ChartAndPageFiles(analysis, formats, !options.noHtml));
-    } catch (const std::runtime_error& error) {
-        throw InputError(error.what());
-    }
+    // A FIFO, socket or device named like the page is refused before anything is written.
+    const EngineFilesCheck streams(folder, {kPageFile});
+    // The charts and the page replaced together, with those of an earlier run not drawn again.
+    qvrfc::FileSet files;
+    StageChartsAndPage(files, folder, qvrfc::ChartAndPageFiles(analysis, formats, !options.noHtml));
+    files.Commit();
     folder.PrintFilesWritten();
     return 0;
 }
@@ -60,8 +60,9 @@ void DeclareChartsCommand(CLI::App& app, CommandRun& run) {
     charts->add_flag("--no-html", options->noHtml, "Do not write report.html");
     DeclareOutFolder(charts, options->outFolder);
     charts->footer(
-        "The charts are written into charts/ inside the output folder, with "
-        "report.html beside them.");
+        "The charts are written into charts/ inside the output folder, with report.html "
+        "beside them; the page and the chart files of an earlier run that this one does not "
+        "write are removed.");
 }
 
 }  // namespace qvrfcdoe

@@ -1,11 +1,6 @@
 // What the commands share on the command line: the output folder, the analysis options and
 // the analysis that predict and confirm start from.
-#include <stdlib.h>
-
 #include <CLI/CLI.hpp>
-#include <cerrno>
-#include <cstring>
-#include <system_error>
 
 #include "ArrayCatalogue.h"
 #include "CliError.h"
@@ -13,36 +8,6 @@
 #include "OutputFolder.h"
 
 namespace qvrfcdoe {
-namespace {
-
-// A folder of its own in the system's temporary folder, removed with the object.
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        std::error_code error;
-        const fs::path temporary = fs::temp_directory_path(error);
-        std::string pattern = (temporary / "qvrfcdoe-XXXXXX").string();
-        if (error || !mkdtemp(&pattern[0]))
-            throw InputError(
-                Text("cannot make a scratch folder in the temporary folder '%s' "
-                     "(TMPDIR): %s",
-                     temporary.c_str(), error ? error.message().c_str() : std::strerror(errno)));
-        m_path = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const fs::path& Path() const { return m_path; }
-
-  private:
-    fs::path m_path;
-};
-
-}  // namespace
-
 CLI::App* AddCommand(CLI::App& app, CommandRun& run, const char* name, const char* description,
                      CommandRun body) {
     CLI::App* command = app.add_subcommand(name, description);
@@ -150,6 +115,8 @@ int WithAnalysis(
         input.logFolder = scratch->Path().string();
     } else {
         folder = std::make_unique<OutputFolder>(request.outFolder);
+        RefuseOverwritingInputs(*folder, {request.dataFile, request.experimentFile},
+                                {kSetupLog, kArrayListingLog}, false);
         input.logFolder = folder->Path().string();
         input.prepare = [&folder] { folder->Create(); };
     }

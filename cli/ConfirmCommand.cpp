@@ -2,7 +2,9 @@
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "CliError.h"
 #include "Commands.h"
@@ -48,10 +50,6 @@ void DeclareConfirmCommand(CLI::App& app, CommandRun& run) {
     auto request = std::make_shared<ConfirmRequest>();
     CLI::App* confirm = AddCommand(
         app, run, "confirm", "Check a confirmation run against the predicted interval", [request] {
-            for (const double value : request->values) {
-                if (!std::isfinite(value))
-                    throw UsageError(Text("--values: %g is not a finite number", value));
-            }
             return WithAnalysis(request->verdict,
                                 [request](const qvrfc::Analysis& analysis, const auto& at) {
                                     return ConfirmRun(*request, analysis, at);
@@ -61,7 +59,15 @@ void DeclareConfirmCommand(CLI::App& app, CommandRun& run) {
     confirm->add_option("--values", request->values, "The confirmation run's observations")
         ->delimiter(',')
         ->required()
-        ->check(CLI::Number);
+        ->check(CLI::Number)
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                // As typed: 1e400 reads as infinity, and "inf" would not say which value it was.
+                return std::isfinite(std::strtod(text.c_str(), nullptr))
+                           ? std::string()
+                           : "'" + text + "' is not a finite number";
+            },
+            ""));
     confirm->add_option("--quality", request->quality, "The quality measured, counted from 1")
         ->capture_default_str()
         ->check(CLI::PositiveNumber);

@@ -230,20 +230,12 @@ Experiment ExperimentOfOptions(const DesignOptions& options) {
     return experiment;
 }
 
-// The engine's own placement check, run in a folder of its own: the set-up writes logs.
+// The engine's own placement check, its set-up logs written into a scratch folder.
 void CheckPlacementWithEngine(const Experiment& experiment) {
-    const fs::path folder =
-        fs::temp_directory_path() / ("qvrfcdoe-design-" + std::to_string(std::random_device{}()));
-    fs::create_directories(folder);
-    try {
-        CurrentDirectory inFolder(folder);
-        CQVRFCDOEAnalyzer analyzer;
-        qvrfc::SetUpAnalyzer(analyzer, experiment, nullptr);
-    } catch (...) {
-        fs::remove_all(folder);
-        throw;
-    }
-    fs::remove_all(folder);
+    const ScratchFolder scratch;
+    CQVRFCDOEAnalyzer analyzer;
+    analyzer.SetLogFolder(scratch.Path().c_str());
+    qvrfc::SetUpAnalyzer(analyzer, experiment, nullptr);
 }
 
 void PrintSheet(const Experiment& experiment) {
@@ -354,6 +346,7 @@ int Design(const DesignOptions& options) {
     const std::string sheet = qvrfc::RunSheetText(experiment);
     const std::string text = qvrfc::VerifiedExperimentFileText(experiment, experimentFile);
     folder.Create();
+    RemoveLeftovers(folder, {kRunSheetFile, kExperimentFile}, false);
     RefuseReplacingAnotherSheet(sheet, sheetFile);
     // The sheet and its experiment file are written as a set: never one new beside one old.
     qvrfc::FileSet files;

@@ -1,17 +1,17 @@
 #include "OutputFolder.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <system_error>
 #include <vector>
 
@@ -19,10 +19,6 @@
 
 namespace qvrfcdoe {
 namespace {
-
-// File times may be kept more coarsely than the clock reads; a file written in the first
-// moments of a command must still count as written by it.
-constexpr std::chrono::seconds kTimeSlack(2);
 
 const char* const kDataProbeFile = "DOETest1.ipt";
 const char* const kLockFile = ".qvrfcdoe.lock";
@@ -48,6 +44,49 @@ bool SameBytes(const fs::path& a, const fs::path& b) {
     return ReadBytes(a, first) && ReadBytes(b, second) && first == second;
 }
 
+// True when `is` may be the status of another file than `was`, or of the same one written since.
+bool Changed(const struct stat& was, const struct stat& is) {
+    return was.st_ino != is.st_ino || was.st_dev != is.st_dev || was.st_size != is.st_size ||
+           was.st_mtim.tv_sec != is.st_mtim.tv_sec || was.st_mtim.tv_nsec != is.st_mtim.tv_nsec ||
+           was.st_ctim.tv_sec != is.st_ctim.tv_sec || was.st_ctim.tv_nsec != is.st_ctim.tv_nsec;
+}
+
+// The regular files in folder and its subfolders (charts/...) by their path inside it, the
+// lock file aside, with their status.
+std::map<std::string, struct stat> RegularFiles(const fs::path& folder) {
+    std::map<std::string, struct stat> files;
+    std::error_code error;
+    fs::recursive_directory_iterator entries(folder, fs::directory_options::skip_permission_denied,
+                                             error);
+    for (const fs::recursive_directory_iterator end; !error && entries != end;
+         entries.increment(error)) {
+        const fs::path& path = entries->path();
+        struct stat status;
+        if (path.filename() != kLockFile && lstat(path.c_str(), &status) == 0 &&
+            S_ISREG(status.st_mode))
+            files.emplace(path.lexically_relative(folder).string(), status);
+    }
+    return files;
+}
+
+// Regular files only: a link, folder or stream named like a result is not the command's.
+bool IsRegularFile(const fs::path& file) {
+    std::error_code ignored;
+    return fs::is_regular_file(fs::symlink_status(file, ignored));
+}
+
+// The chart files in the folder's charts/, by their names there.
+std::vector<std::string> ChartFilesIn(const OutputFolder& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    fs::directory_iterator entries(folder.File(qvrfc::kChartFolder), error);
+    for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
+        const std::string name = entries->path().filename().string();
+        if (qvrfc::IsChartFileName(name) && IsRegularFile(entries->path())) names.push_back(name);
+    }
+    return names;
+}
+
 fs::path ProgramFolder() {
     std::error_code error;
     const fs::path program = fs::read_symlink("/proc/self/exe", error);
@@ -57,7 +96,7 @@ fs::path ProgramFolder() {
 }  // namespace
 
 OutputFolder::OutputFolder(const std::string& path)
-    : m_path(fs::absolute(path).lexically_normal()), m_start(fs::file_time_type::clock::now()) {}
+    : m_path(fs::absolute(path).lexically_normal()) {}
 
 OutputFolder::~OutputFolder() {
     if (m_lock >= 0) close(m_lock);
@@ -72,6 +111,7 @@ void OutputFolder::Create() {
         throw InputError(
             Text("cannot create output folder '%s': %s", m_path.c_str(), error.message().c_str()));
     Lock();
+    m_locked = RegularFiles(m_path);
 }
 
 void OutputFolder::Lock() {
@@ -100,19 +140,12 @@ void OutputFolder::Lock() {
 }
 
 void OutputFolder::PrintFilesWritten() const {
-    std::vector<std::string> names;
-    std::error_code error;
-    // Subfolders too (charts/...), each file named by its path inside the folder.
-    for (const auto& entry : fs::recursive_directory_iterator(m_path, error)) {
-        std::error_code ignored;
-        if (entry.is_regular_file(ignored) && entry.path().filename() != kLockFile &&
-            entry.last_write_time(ignored) >= m_start - kTimeSlack)
-            names.push_back(entry.path().lexically_relative(m_path).string());
-    }
-    std::sort(names.begin(), names.end());
     std::printf("\nFiles written to %s:\n", m_path.c_str());
-    for (const std::string& name : names)
-        std::printf("  %s\n", name.c_str());
+    for (const auto& [name, status] : RegularFiles(m_path)) {
+        const auto was = m_locked.find(name);
+        if (was == m_locked.end() || Changed(was->second, status))
+            std::printf("  %s\n", name.c_str());
+    }
 }
 
 EngineFilesCheck::EngineFilesCheck(const OutputFolder& folder,
@@ -141,19 +174,28 @@ void EngineFilesCheck::ExpectWritten() const {
     const int cause = errno;
     for (const auto& [file, before] : m_before) {
         const Stamp after = StampOf(file);
-        const struct stat &was = before.status, &is = after.status;
-        const bool written =
-            after.regular &&
-            (!before.regular || was.st_ino != is.st_ino || was.st_dev != is.st_dev ||
-             was.st_size != is.st_size || was.st_mtim.tv_sec != is.st_mtim.tv_sec ||
-             was.st_mtim.tv_nsec != is.st_mtim.tv_nsec || was.st_ctim.tv_sec != is.st_ctim.tv_sec ||
-             was.st_ctim.tv_nsec != is.st_ctim.tv_nsec);
-        if (written) continue;
+        if (after.regular && (!before.regular || Changed(before.status, after.status))) continue;
         std::error_code ignored;
         const int why = fs::is_directory(file, ignored) ? EISDIR : IsWriteError(cause) ? cause : 0;
         throw InputError(Text("cannot write '%s': %s", file.c_str(),
                               why ? std::strerror(why) : "the engine could not write it"));
     }
+}
+
+ScratchFolder::ScratchFolder() {
+    const char* variable = std::getenv("TMPDIR");
+    const std::string temporary = variable && *variable ? variable : "/tmp";
+    std::string pattern = (fs::path(temporary) / "qvrfcdoe-XXXXXX").string();
+    if (!mkdtemp(&pattern[0]))
+        throw InputError(
+            Text("cannot make a scratch folder in the temporary folder '%s' (TMPDIR): %s",
+                 temporary.c_str(), std::strerror(errno)));
+    m_path = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(m_path, ignored);
 }
 
 CurrentDirectory::CurrentDirectory(const fs::path& folder) : m_previous(fs::current_path()) {
@@ -206,6 +248,47 @@ bool SameFile(const fs::path& a, const fs::path& b) {
     std::error_code error;
     const bool same = fs::equivalent(a, b, error);
     return !error && same;
+}
+
+void RefuseOverwritingInputs(const OutputFolder& folder, const std::vector<std::string>& inputs,
+                             const std::vector<std::string>& names, bool charts) {
+    std::vector<std::string> written(names);
+    if (charts) {
+        for (const std::string& name : ChartFilesIn(folder))
+            written.push_back((fs::path(qvrfc::kChartFolder) / name).string());
+    }
+    for (const std::string& input : inputs) {
+        for (const std::string& name : written) {
+            if (!input.empty() && SameFile(input, folder.File(name)))
+                throw InputError(
+                    Text("'%s' would be overwritten by '%s'; choose another --out folder",
+                         input.c_str(), name.c_str()));
+        }
+    }
+}
+
+void RemoveLeftovers(const OutputFolder& folder, const std::vector<std::string>& names,
+                     bool charts) {
+    qvrfc::RemoveStaleTemporaries(folder.Path().string(), names);
+    const fs::path chartFolder = folder.File(qvrfc::kChartFolder);
+    std::error_code ignored;  // charts/ that is not a folder holds no leftover
+    if (charts && fs::is_directory(chartFolder, ignored))
+        qvrfc::RemoveStaleTemporaries(chartFolder.string(), qvrfc::IsChartFileName);
+}
+
+void StageChartsAndPage(qvrfc::FileSet& files, const OutputFolder& folder,
+                        const std::vector<qvrfc::ChartFile>& drawn) {
+    std::set<std::string> written;
+    for (const qvrfc::ChartFile& file : drawn)
+        written.insert(file.name);
+    qvrfc::StageFiles(files, folder.Path().string(), drawn);
+    std::vector<std::string> earlier = {kPageFile};
+    for (const std::string& name : ChartFilesIn(folder))
+        earlier.push_back((fs::path(qvrfc::kChartFolder) / name).string());
+    for (const std::string& name : earlier) {
+        if (!written.count(name) && IsRegularFile(folder.File(name)))
+            files.Remove(folder.File(name).string());
+    }
 }
 
 }  // namespace qvrfcdoe

@@ -45,18 +45,33 @@ bool IsFolder(const std::string& path) {
     return fs::is_directory(fs::symlink_status(path, error));
 }
 
-bool IsStale(const std::string& entry, const std::vector<std::string>& names) {
-    for (const std::string& name : names) {
-        if (IsTemporaryName(entry, name)) return true;
-    }
-    return false;
+std::string CannotRemove(const std::string& path, int error) {
+    return "cannot remove '" + AbsolutePath(path) + "': " + std::strerror(error);
 }
 
 // True when removed, false when already gone; Error when it stays.
 bool RemoveFile(const std::string& path) {
     if (unlink(path.c_str()) == 0) return true;
     if (errno == ENOENT) return false;
-    throw Error("cannot remove '" + AbsolutePath(path) + "': " + std::strerror(errno));
+    throw Error(CannotRemove(path, errno));
+}
+
+// Removes the entries of folder that stale accepts, folders aside; how many were removed.
+int RemoveEntries(const std::string& folder,
+                  const std::function<bool(const std::string& entry)>& stale) {
+    const std::string where = folder.empty() ? "." : folder;
+    std::error_code error;
+    fs::directory_iterator entries(where, error);
+    if (error == std::errc::no_such_file_or_directory) return 0;
+    int removed = 0;
+    for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
+        const fs::path& path = entries->path();
+        if (stale(path.filename().string()) && !IsFolder(path.string()))
+            removed += RemoveFile(path.string()) ? 1 : 0;
+    }
+    if (error)
+        throw Error("cannot read the folder '" + AbsolutePath(where) + "': " + error.message());
+    return removed;
 }
 
 }  // namespace
@@ -84,6 +99,9 @@ void FileSet::Commit() {
     for (const Staged& staged : m_staged) {
         if (!staged.temporary.empty() && IsFolder(staged.target)) Fail(staged.target, EISDIR);
     }
+    for (const std::string& target : m_removed) {
+        if (IsFolder(target)) Fail(CannotRemove(target, EISDIR));
+    }
     for (Staged& staged : m_staged) {
         if (staged.temporary.empty()) continue;
         if (std::rename(staged.temporary.c_str(), staged.target.c_str()) != 0)
@@ -91,6 +109,15 @@ void FileSet::Commit() {
         staged.temporary.clear();
     }
     m_staged.clear();
+    for (const std::string& target : m_removed) {
+        if (unlink(target.c_str()) != 0 && errno != ENOENT) Fail(CannotRemove(target, errno));
+    }
+    m_removed.clear();
+}
+
+void FileSet::Remove(const std::string& target) {
+    RefuseAfterFailure();
+    m_removed.push_back(target);
 }
 
 void FileSet::Discard() noexcept {
@@ -98,6 +125,7 @@ void FileSet::Discard() noexcept {
         if (!staged.temporary.empty()) unlink(staged.temporary.c_str());
     }
     m_staged.clear();
+    m_removed.clear();
 }
 
 const FileSet::Staged& FileSet::Find(const std::string& target) {
@@ -119,8 +147,12 @@ const FileSet::Staged& FileSet::Find(const std::string& target) {
 }
 
 void FileSet::Fail(const std::string& target, int error) {
+    Fail(CannotWrite(target, error));
+}
+
+void FileSet::Fail(const std::string& message) {
     Discard();
-    m_failure = CannotWrite(target, error);
+    m_failure = message;
     throw Error(m_failure);
 }
 
@@ -135,19 +167,20 @@ void WriteWholeFile(const std::string& path, const std::string& text) {
 }
 
 int RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& names) {
-    const std::string where = folder.empty() ? "." : folder;
-    std::error_code error;
-    fs::directory_iterator entries(where, error);
-    if (error == std::errc::no_such_file_or_directory) return 0;
-    int removed = 0;
-    for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
-        const fs::path& path = entries->path();
-        if (IsStale(path.filename().string(), names) && !IsFolder(path.string()))
-            removed += RemoveFile(path.string()) ? 1 : 0;
-    }
-    if (error)
-        throw Error("cannot read the folder '" + AbsolutePath(where) + "': " + error.message());
-    return removed;
+    return RemoveEntries(folder, [&names](const std::string& entry) {
+        for (const std::string& name : names) {
+            if (IsTemporaryName(entry, name)) return true;
+        }
+        return false;
+    });
+}
+
+int RemoveStaleTemporaries(const std::string& folder,
+                           const std::function<bool(const std::string& name)>& ours) {
+    return RemoveEntries(folder, [&ours](const std::string& entry) {
+        const std::string name = TemporaryTarget(entry);
+        return !name.empty() && ours(name);
+    });
 }
 
 }  // namespace qvrfc

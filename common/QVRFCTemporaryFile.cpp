@@ -70,17 +70,20 @@ int CreateTemporary(const std::string& target, std::string& temporary) {
     return fd;
 }
 
-bool IsTemporaryName(const std::string& entry, const std::string& name) {
-    const std::string stem = "." + CutName(name) + ".";
-    if (entry.size() != stem.size() + kRandomLength || entry.compare(0, stem.size(), stem) != 0)
-        return false;
-    for (size_t i = stem.size(); i < entry.size(); ++i) {
+std::string TemporaryTarget(const std::string& entry) {
+    const size_t dot = entry.size() - kRandomLength - 1;
+    if (entry.size() < kRandomLength + 3 || entry[0] != '.' || entry[dot] != '.') return "";
+    for (size_t i = dot + 1; i < entry.size(); ++i) {
         const char c = entry[i];
         const bool letterOrDigit =
             (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (!letterOrDigit) return false;
+        if (!letterOrDigit) return "";
     }
-    return true;
+    return entry.substr(1, dot - 1);
+}
+
+bool IsTemporaryName(const std::string& entry, const std::string& name) {
+    return !name.empty() && TemporaryTarget(entry) == CutName(name);
 }
 
 bool IsStreamTarget(const std::string& target) {

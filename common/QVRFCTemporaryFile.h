@@ -16,6 +16,9 @@ int CreateTemporary(const std::string& target, std::string& temporary);
 // True when entry (a file name) is a temporary that CreateTemporary makes for a target
 // named name: "." + name (cut as CreateTemporary cuts it) + "." + six letters or digits.
 bool IsTemporaryName(const std::string& entry, const std::string& name);
+// The <name> of an entry ".<name>.XXXXXX" (six letters or digits), as cut to fit; empty for
+// an entry of any other form.
+std::string TemporaryTarget(const std::string& entry);
 
 // A device, FIFO or socket, links followed (/dev/null, /dev/stdout): there is no file to
 // replace, so writers write such a target straight.

@@ -272,13 +272,13 @@ void Figure(HtmlWriter& html, const std::string& svg, const std::string& prefix,
     html.Element("figcaption", caption).Close();
 }
 
-// The charts of a response whose files are named stem + "-main-effects.svg", ...; id prefixes
-// the identifiers inside each drawing.
-void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const std::string& stem,
+// The charts of a response whose files are named by names (+ ".svg"); id prefixes the
+// identifiers inside each drawing.
+void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const ChartNames& names,
                  const std::string& id, const std::vector<ChartFile>& drawn) {
     html.Element("h3", "Charts");
     Figure(html,
-           Svg(drawn, stem + "-main-effects.svg",
+           Svg(drawn, names.mainEffects + ".svg",
                [&] { return DrawMainEffects(charts.mainEffects, ChartFormat::Svg); }),
            id + "-me-",
            "Main effects: mean of each statistic at each level; the filled marker is the best "
@@ -286,7 +286,7 @@ void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const std::stri
     for (size_t i = 0; i < charts.interactions.size(); ++i) {
         const InteractionPlot& plot = charts.interactions[i];
         Figure(html,
-               Svg(drawn, stem + "-" + InteractionChartName(plot) + ".svg",
+               Svg(drawn, names.interactions[i] + ".svg",
                    [&] { return DrawInteraction(plot, ChartFormat::Svg); }),
                id + "-ix" + std::to_string(i + 1) + "-",
                "Interaction of " + plot.first.name + " and " + plot.second.name +
@@ -294,18 +294,18 @@ void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const std::stri
                    ", one line per level of " + plot.second.name + ".");
     }
     Figure(html,
-           Svg(drawn, stem + "-pareto.svg",
+           Svg(drawn, names.pareto + ".svg",
                [&] { return DrawPareto(charts.pareto, ChartFormat::Svg); }),
            id + "-pa-", "Contributions of the ANOVA terms (pure sums of squares).");
     if (!charts.halfNormal.effects.empty())
         Figure(html,
-               Svg(drawn, stem + "-half-normal.svg",
+               Svg(drawn, names.halfNormal + ".svg",
                    [&] { return DrawHalfNormal(charts.halfNormal, ChartFormat::Svg); }),
                id + "-hn-", "Half-normal plot of the effects.");
 }
 
 void WriteResponse(HtmlWriter& html, const Analysis& analysis, const QualityVerdict& q,
-                   const ResponseCharts& charts, const std::string& stem, const std::string& id,
+                   const ResponseCharts& charts, const ChartNames& names, const std::string& id,
                    const std::vector<ChartFile>& drawn) {
     const ResponseResult& response = analysis.responses[q.quality];
     html.Open("section", {{"id", id}}).Element("h2", "Response: " + q.name);
@@ -318,7 +318,7 @@ void WriteResponse(HtmlWriter& html, const Analysis& analysis, const QualityVerd
     WriteOptimum(html, analysis, q);
     for (const std::string& note : VerdictNotes(analysis, q.quality))
         html.Element("p", note, {{"class", "note"}});
-    WriteCharts(html, charts, stem, id, drawn);
+    WriteCharts(html, charts, names, id, drawn);
     html.Close();
 }
 
@@ -328,6 +328,7 @@ std::string BuildHtmlReport(const Analysis& analysis, const std::vector<Response
                             const std::vector<ChartFile>& drawn) {
     // A response's section is named after its chart files: "charts/yield" -> "r-yield".
     const std::vector<std::string> stems = ChartStems(charts);
+    const std::vector<ChartNames> names = ChartFileNames(charts);
     std::vector<std::string> ids;
     for (const std::string& stem : stems)
         ids.push_back("r-" + stem.substr(stem.find('/') + 1));
@@ -347,7 +348,7 @@ std::string BuildHtmlReport(const Analysis& analysis, const std::vector<Response
     WriteExperiment(html, analysis);
     WriteRuns(html, analysis);
     for (size_t r = 0; r < analysis.verdict.qualities.size(); ++r)
-        WriteResponse(html, analysis, analysis.verdict.qualities[r], charts[r], stems[r], ids[r],
+        WriteResponse(html, analysis, analysis.verdict.qualities[r], charts[r], names[r], ids[r],
                       drawn);
     html.Close().Close();
     return html.Finish();

@@ -57,6 +57,31 @@ TEST(ChartFiles, StemsAreSafeAndUnique) {
                          "charts/yield-2-main-effects.svg", "charts/yield-2-pareto.svg",
                          "charts/yield-2-interaction-temperature-pressure.svg",
                          "charts/yield-2-half-normal.svg"}));
+
+    // Interaction plots whose names another chart has: factors that differ only where file
+    // names drop the difference, and a plot named like another response's Pareto chart.
+    qvrfc::InteractionPlot upper = qvrfc_test::TemperatureByPressure(), pareto = upper;
+    upper.second.name = "PRESSURE";
+    pareto.second.name = "Pareto";
+    again.interactions.insert(again.interactions.end(), {upper, pareto});
+    qvrfc::ResponseCharts named = yield;
+    named.response = "Yield 2 interaction temperature";
+    const std::vector<qvrfc::ChartNames> chartNames = qvrfc::ChartFileNames({yield, again, named});
+    EXPECT_EQ(chartNames[1].interactions,
+              (std::vector<std::string>{"charts/yield-2-interaction-temperature-pressure",
+                                        "charts/yield-2-interaction-temperature-pressure-2",
+                                        "charts/yield-2-interaction-temperature-pareto-2"}));
+    EXPECT_EQ(chartNames[2].pareto, "charts/yield-2-interaction-temperature-pareto");
+}
+
+TEST(ChartFiles, NamesOfChartFilesAreKnown) {
+    for (const char* name : {"y-main-effects.svg", "quality-1-pareto.png", "y-2-half-normal.pdf",
+                             "y-interaction-t-p-2.svg", "response-interaction-a-b.png"})
+        EXPECT_TRUE(qvrfc::IsChartFileName(name)) << name;
+    for (const char* name :
+         {"main-effects.svg", "-pareto.svg", "y-pareto.jpg", "Y-pareto.svg", "y-pareto.svg.bak",
+          "y_pareto.svg", "y-interaction-.svg", "notes.txt", "y-pareto", ".y-pareto.svg"})
+        EXPECT_FALSE(qvrfc::IsChartFileName(name)) << name;
 }
 
 // The three charts of data set B, main effects of 40 factors (wrapped) and of 10 (one row), and

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qvrfcdoe_test {
@@ -31,8 +33,12 @@ inline std::string ReadAndClose(FILE* file) {
     return text;
 }
 
+// Variables set in the program's environment: {"TMPDIR", "/nonexistent"}.
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
 // Runs the program with args; its output goes to unnamed temporary files, not the current folder.
-inline Result RunProgram(const std::vector<std::string>& args) {
+inline Result RunProgram(const std::vector<std::string>& args,
+                         const Environment& environment = {}) {
     Result result;
 #ifdef QVRFC_CLI_PATH
     FILE* out = std::tmpfile();
@@ -42,6 +48,8 @@ inline Result RunProgram(const std::vector<std::string>& args) {
     if (child == 0) {
         dup2(fileno(out), STDOUT_FILENO);
         dup2(fileno(err), STDERR_FILENO);
+        for (const auto& [name, value] : environment)
+            setenv(name.c_str(), value.c_str(), 1);
         std::vector<char*> argv{const_cast<char*>(QVRFC_CLI_PATH)};
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -56,6 +64,7 @@ inline Result RunProgram(const std::vector<std::string>& args) {
     result.err = ReadAndClose(err);
 #else
     (void)args;
+    (void)environment;
 #endif
     return result;
 }

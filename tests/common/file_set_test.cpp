@@ -15,6 +15,7 @@
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
+using qvrfc_test::FileExists;
 using qvrfc_test::FolderEntries;
 using qvrfc_test::ReadFile;
 using qvrfc_test::WriteFile;
@@ -146,7 +147,43 @@ TEST(FileSet, RemoveStaleTemporariesTakesOnlyLeftovers) {
               (Names{".a.txt.Ab-dE9", ".a.txt.Ab3dE", ".a.txt.Ab3dE99", ".a.txt.folder",
                      ".a.txt.x.Ab3dE9", ".c.txt.Ab3dE9", "a.txt", "a.txt.Ab3dE9"}));
     EXPECT_EQ(ReadFile("victim"), "stays");
+    // A family of names: the leftovers whose name is one of ours, and nothing else.
+    const auto pdf = [](const std::string& name) {
+        return name.size() > 4 && name.compare(name.size() - 4, 4, ".pdf") == 0;
+    };
+    for (const char* name : {".x.pdf.Ab3dE9", ".y.z.pdf.000000", ".x.pdf.Ab3dE", "x.pdf.Ab3dE9"})
+        WriteFile(std::string("out/") + name, "x");
+    EXPECT_EQ(qvrfc::RemoveStaleTemporaries("out", pdf), 2);
+    EXPECT_FALSE(FileExists("out/.x.pdf.Ab3dE9"));
+    EXPECT_TRUE(FileExists("out/.x.pdf.Ab3dE") && FileExists("out/x.pdf.Ab3dE9"));
     EXPECT_EQ(qvrfc::RemoveStaleTemporaries("missing", {"a.txt"}), 0);
     EXPECT_EQ(ErrorOf([] { qvrfc::RemoveStaleTemporaries("victim", {"a.txt"}); }),
               "cannot read the folder '" + Here("victim") + "': Not a directory");
+}
+
+// Files removed with a set go only on its Commit, after the files it writes; one already gone
+// is no fault, and a folder in the way fails the Commit before anything changes.
+TEST(FileSet, RemovedFilesGoOnlyWithTheCommit) {
+    WriteFile("old.txt", "old");
+    {
+        qvrfc::FileSet dropped;
+        dropped.Write("new.txt", "new");
+        dropped.Remove("old.txt");
+    }
+    EXPECT_EQ(FolderEntries("."), Names{"old.txt"});
+    qvrfc::FileSet files;
+    files.Write("new.txt", "new");
+    files.Remove("old.txt");
+    files.Remove("gone.txt");
+    files.Commit();
+    EXPECT_EQ(FolderEntries("."), Names{"new.txt"});
+
+    fs::create_directory("folder");
+    qvrfc::FileSet blocked;
+    blocked.Write("new.txt", "newer");
+    blocked.Remove("folder");
+    EXPECT_EQ(ErrorOf([&] { blocked.Commit(); }),
+              "cannot remove '" + Here("folder") + "': Is a directory");
+    EXPECT_EQ(ReadFile("new.txt"), "new");
+    EXPECT_EQ(FolderEntries("."), (Names{"folder", "new.txt"}));
 }

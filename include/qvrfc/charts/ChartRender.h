@@ -49,12 +49,30 @@ struct ChartFile {
     std::string bytes;
 };
 
+// The folder of the chart files, inside the folder of a command's output.
+constexpr const char* kChartFolder = "charts";
+
 // Where each response's charts go: "charts/<stem>", the stems made unique ("yield-2").
 QVRFC_API std::vector<std::string> ChartStems(const std::vector<ResponseCharts>& responses);
 
-// The files of every chart of the responses, named "charts/<stem>-main-effects.svg", ...,
-// "charts/<stem>-interaction-a-b.svg"; a half-normal plot only where there are effects. Stems
-// are unique. Drawn on two threads where the machine has two cores.
+// The files of one response's charts, without the format's extension: "charts/<stem>-pareto".
+struct ChartNames {
+    std::string mainEffects, pareto, halfNormal;
+    std::vector<std::string> interactions;  // one per interaction plot, in order
+};
+// The names of every response's charts, each its own: the stems of ChartStems, and an
+// interaction plot whose name another chart has already taken (factors named alike but for
+// case, or in letters other than a-z, which file names drop) followed by "-2", "-3", ...
+QVRFC_API std::vector<ChartNames> ChartFileNames(const std::vector<ResponseCharts>& responses);
+
+// True for a name inside charts/ of the form chart files are given: a stem of a-z, 0-9 and
+// '-', then "-main-effects", "-pareto", "-half-normal" or "-interaction-...", then ".svg",
+// ".png" or ".pdf".
+QVRFC_API bool IsChartFileName(const std::string& name);
+
+// The files of every chart of the responses, named as ChartFileNames names them with the
+// format's extension: "charts/<stem>-main-effects.svg", ..., "charts/<stem>-interaction-a-b.svg";
+// a half-normal plot only where there are effects.
 QVRFC_API std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
                                             const std::vector<ChartFormat>& formats);
 

@@ -10,12 +10,14 @@
 //   qvrfc::FileSet files;
 //   files.Write("out/report.html", page);
 //   files.Write("out/charts/yield-pareto.svg", svg);
-//   files.Commit();  // both replaced, or neither
+//   files.Remove("out/charts/yield-pareto.png");  // an earlier file this set does not write
+//   files.Commit();  // both replaced and the earlier one gone, or nothing changed
 //
 // Errors throw qvrfc::Error: "cannot write '<absolute path>': <cause>". A set that failed stays
 // failed: every later call throws the same error, so that no part of it can be committed.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,8 +39,13 @@ class QVRFC_API FileSet {
     std::string Stage(const std::string& target);
     // bytes become the whole content of target's temporary, staged first when it is not.
     void Write(const std::string& target, const std::string& bytes);
-    // Renames every temporary over its target, in the order staged, and empties the set. A
-    // target that is a folder is refused before anything is renamed.
+    // target (a file, not one that the set writes) goes on Commit, once every staged file has
+    // taken its name; one already gone by then is no fault, a folder is refused before anything
+    // is renamed ("cannot remove '<absolute path>': <cause>"). Nothing is removed before Commit.
+    void Remove(const std::string& target);
+    // Renames every temporary over its target, in the order staged, then removes the files
+    // given to Remove, and empties the set. A target that is a folder is refused before
+    // anything is renamed or removed.
     void Commit();
     // Removes every temporary; the targets stay as they were.
     void Discard() noexcept;
@@ -51,9 +58,11 @@ class QVRFC_API FileSet {
     const Staged& Find(const std::string& target);
     // Discards the set, keeps the message for every later call, and throws it.
     [[noreturn]] void Fail(const std::string& target, int error);
+    [[noreturn]] void Fail(const std::string& message);
     void RefuseAfterFailure() const;
 
     std::vector<Staged> m_staged;
+    std::vector<std::string> m_removed;
     std::string m_failure;  // the first failure: a set that failed stays failed
 };
 
@@ -67,5 +76,9 @@ QVRFC_API void WriteWholeFile(const std::string& path, const std::string& text);
 // cannot be removed.
 QVRFC_API int RemoveStaleTemporaries(const std::string& folder,
                                      const std::vector<std::string>& names);
+// The same for a family of names that no list can hold: the temporaries ".<name>.XXXXXX" whose
+// <name> ours accepts (a name cut to fit a temporary's is judged as cut).
+QVRFC_API int RemoveStaleTemporaries(const std::string& folder,
+                                     const std::function<bool(const std::string& name)>& ours);
 
 }  // namespace qvrfc
