@@ -39,6 +39,7 @@ set(QVRFC_HEADERS_experiment
   include/qvrfc/experiment/SnKind.h
 )
 set(QVRFC_HEADERS_inference
+  include/qvrfc/inference/DynamicSn.h
   include/qvrfc/inference/InteractionTerms.h
   include/qvrfc/inference/NoiseModel.h
   include/qvrfc/inference/ResponseAnova.h
