@@ -26,16 +26,16 @@ std::vector<RunFigures> RunsOf(const QualityVerdict& verdict) {
 }
 
 // The level each aim prefers among a row's level means; -1 for none.
-int BestLevel(const std::vector<double>& means, Statistic statistic, const ResponseSpec& spec) {
-    const Aim aim = AimOf(spec.kind);
-    if (statistic == Statistic::Mean && aim == Aim::Nominal && !spec.HasTarget()) return -1;
+int BestLevel(const std::vector<double>& means, Statistic statistic, const ResponseSpec& setting) {
+    const Aim aim = AimOf(setting.kind);
+    if (statistic == Statistic::Mean && aim == Aim::Nominal && !setting.HasTarget()) return -1;
     int best = -1;
     for (size_t l = 0; l < means.size(); ++l) {
         if (!std::isfinite(means[l])) continue;
         const auto score = [&](double mean) {
             if (statistic == Statistic::SnRatio) return mean;
             if (statistic == Statistic::StandardDeviation) return -mean;
-            if (aim == Aim::Nominal) return -std::fabs(mean - spec.target);
+            if (aim == Aim::Nominal) return -std::fabs(mean - setting.target);
             return aim == Aim::Larger ? mean : -mean;
         };
         if (best < 0 || score(means[l]) > score(means[best])) best = static_cast<int>(l);
@@ -45,7 +45,7 @@ int BestLevel(const std::vector<double>& means, Statistic statistic, const Respo
 
 // The mean of a per-run value at each level of each factor, with Delta, rank and best level.
 LevelTable TableOf(const Experiment& experiment, const std::vector<double>& values,
-                   Statistic statistic, const ResponseSpec& spec) {
+                   Statistic statistic, const ResponseSpec& setting) {
     LevelTable table;
     table.statistic = statistic;
     double sum = 0.0;
@@ -70,7 +70,7 @@ LevelTable TableOf(const Experiment& experiment, const std::vector<double>& valu
             row.levels.push_back(counts[l] > 0.0 ? sums[l] / counts[l] : kNaN);
         const auto [low, high] = std::minmax_element(row.levels.begin(), row.levels.end());
         row.delta = *high - *low;
-        row.best = BestLevel(row.levels, statistic, spec);
+        row.best = BestLevel(row.levels, statistic, setting);
         table.rows.push_back(row);
     }
     for (LevelTable::Row& row : table.rows) {
@@ -134,10 +134,10 @@ ResponseResult ResultOf(const Analysis& analysis, const QualityVerdict& verdict,
     for (size_t r = 0; r < result.runs.size(); ++r) {
         if (result.runs[r].n < result.mostPerRun) result.shortRuns.push_back(static_cast<int>(r));
     }
-    const ResponseSpec& spec = verdict.setting;
-    result.sn = TableOf(analysis.experiment, sns, Statistic::SnRatio, spec);
-    result.mean = TableOf(analysis.experiment, means, Statistic::Mean, spec);
-    result.sd = TableOf(analysis.experiment, sds, Statistic::StandardDeviation, spec);
+    const ResponseSpec& setting = verdict.setting;
+    result.sn = TableOf(analysis.experiment, sns, Statistic::SnRatio, setting);
+    result.mean = TableOf(analysis.experiment, means, Statistic::Mean, setting);
+    result.sd = TableOf(analysis.experiment, sds, Statistic::StandardDeviation, setting);
     result.interactions = InteractionTables(analysis.verdict, verdict.quality);
     result.weakTerms = WeakTerms(verdict);
     result.effects = SingleDegreeEffects(analysis.verdict, verdict);
