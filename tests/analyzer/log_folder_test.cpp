@@ -1,12 +1,11 @@
 // The set-up logs in a folder the caller names: there byte for byte as they are in the current
-// directory, nothing left in the current directory, copies writing where their source writes,
-// and two analyzers set up at once on two threads each keeping its own logs.
+// directory, nothing left in the current directory, copies writing where their source writes
+// (two analyses on two threads: tests/analysis).
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "reference_data.h"
@@ -44,38 +43,6 @@ TEST(LogFolder, SetUpWritesBothLogsThereAsInTheCurrentDirectory) {
                              ReadFile("logs/QVRFCDOETaguchiMethod.log"));
 }
 
-TEST(LogFolder, FolderSpellings) {
-    fs::create_directory("logs");
-    const std::string absolute = fs::absolute("logs").string();
-    struct Case {
-        const char* folder;
-        std::string held;        // GetLogFolder afterwards
-        std::string logsFolder;  // where both logs appear
-    };
-    const Case cases[] = {{nullptr, "", "."},
-                          {"", "", "."},
-                          {"logs", "logs", "logs"},
-                          {"logs/", "logs/", "logs"},
-                          {absolute.c_str(), absolute, "logs"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.folder ? c.folder : "(null)");
-        Analyzer analyzer;
-        analyzer.SetupDOE(1, Array::OA_L4, nullptr);  // an array object to pass the folder on to
-        analyzer.SetLogFolder("a folder held before, long enough to live on the heap");
-        analyzer.SetLogFolder(analyzer.GetLogFolder());  // its own text: no dangling read
-        analyzer.SetLogFolder(c.folder);
-        for (const char* place : {".", "logs"})
-            for (const std::string& log : kBothLogs)
-                fs::remove(fs::path(place) / log);
-        EXPECT_EQ(analyzer.GetLogFolder(), c.held);
-        ASSERT_EQ(analyzer.SetupDOE(1, Array::OA_L4, nullptr), 1);
-        EXPECT_TRUE(qvrfc_test::FileExists(c.logsFolder + "/DOESetup.log"));
-        EXPECT_TRUE(qvrfc_test::FileExists(c.logsFolder + "/QVRFCDOETaguchiMethod.log"));
-        EXPECT_EQ(FolderEntries(c.logsFolder == "." ? "logs" : "."),
-                  (c.logsFolder == "." ? Names{} : Names{"logs"}));
-    }
-}
-
 // A copy, however made, writes its later set-up logs where its source writes.
 TEST(LogFolder, CopiesWriteWhereTheirSourceWrites) {
     using Copy = std::function<void(Analyzer & source, Analyzer & copy)>;
@@ -106,51 +73,4 @@ TEST(LogFolder, CopiesWriteWhereTheirSourceWrites) {
     copy.SetLogFolder("mine");
     EXPECT_EQ(copy.SetData(&neverSetUp), 0);
     EXPECT_STREQ(copy.GetLogFolder(), "mine");  // a refused copy keeps its folder
-}
-
-TEST(LogFolder, ArrayObjectAloneAndItsCopies) {
-    fs::create_directory("listing");
-    Array array;
-    array.SetLogFolder("listing");
-    array.SetTable(Array::OA_L4);
-    Array copy(array), rebuilt;
-    copy.SetTable(Array::OA_L8);
-    EXPECT_EQ(ArrayLine("listing/QVRFCDOETaguchiMethod.log"),
-              "Type           = 1 (Taguchi Orthogonal Array L8(2^7))");
-    EXPECT_EQ(rebuilt.SetData(&array), 1);
-    EXPECT_EQ(ArrayLine("listing/QVRFCDOETaguchiMethod.log"),
-              "Type           = 0 (Taguchi Orthogonal Array L4(2^3))");
-    EXPECT_EQ(FolderEntries("."), Names{"listing"});
-}
-
-// Each thread sets its own analyzer up again and again in its own folder: every log read
-// afterwards names that thread's array, and no temporary is left anywhere.
-TEST(LogFolder, TwoAnalyzersOnTwoThreadsKeepTheirLogsApart) {
-    struct Job {
-        const char* folder;
-        Array::OA_TYPE type;
-        const char* arrayLine;
-    };
-    const Job jobs[] = {
-        {"l8", Array::OA_L8, "Type           = 1 (Taguchi Orthogonal Array L8(2^7))"},
-        {"l27", Array::OA_L27, "Type           = 8 (Taguchi Orthogonal Array L27(3^13))"}};
-    const auto setUpOften = [](const Job& job) {
-        for (int i = 0; i < 200; ++i) {
-            Analyzer analyzer;
-            analyzer.SetLogFolder(job.folder);
-            analyzer.SetupDOE(2, job.type, nullptr);
-        }
-    };
-    for (const Job& job : jobs)
-        fs::create_directory(job.folder);
-    std::thread first(setUpOften, jobs[0]), second(setUpOften, jobs[1]);
-    first.join();
-    second.join();
-    EXPECT_EQ(FolderEntries("."), (Names{"l27", "l8"}));
-    for (const Job& job : jobs) {
-        SCOPED_TRACE(job.folder);
-        EXPECT_EQ(FolderEntries(job.folder), kBothLogs);
-        for (const std::string& log : kBothLogs)
-            EXPECT_EQ(ArrayLine(std::string(job.folder) + "/" + log), job.arrayLine);
-    }
 }

@@ -120,19 +120,6 @@ TEST(FileSet, FailureKeepsEveryEarlierFile) {
               "cannot write '" + Here("missing/y") + "': No such file or directory");
 }
 
-// A folder put where a staged file goes fails the Commit before any file is replaced.
-TEST(FileSet, CommitRefusesAFolderInTheWayBeforeRenamingAnything) {
-    WriteFile("a.txt", "old a");
-    qvrfc::FileSet files;
-    files.Write("a.txt", "new a");
-    files.Write("b.txt", "new b");
-    fs::create_directory("b.txt");
-    EXPECT_EQ(ErrorOf([&] { files.Commit(); }),
-              "cannot write '" + Here("b.txt") + "': Is a directory");
-    EXPECT_EQ(ReadFile("a.txt"), "old a");
-    EXPECT_EQ(FolderEntries("."), (Names{"a.txt", "b.txt"}));
-}
-
 TEST(FileSet, RemoveStaleTemporariesTakesOnlyLeftovers) {
     fs::create_directory("out");
     for (const char* name :

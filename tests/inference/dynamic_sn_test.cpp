@@ -148,20 +148,6 @@ TEST(DynamicSn, SmallestRuns) {
     ExpectNear(0.1, linear.alpha, "alpha");
 }
 
-TEST(DynamicSn, Names) {
-    for (DynamicKind kind :
-         {DynamicKind::ZeroPoint, DynamicKind::ReferencePoint, DynamicKind::Linear}) {
-        DynamicKind parsed = DynamicKind::ZeroPoint;
-        ASSERT_TRUE(qvrfc::DynamicKindFromName(qvrfc::DynamicKindName(kind), parsed));
-        EXPECT_EQ(kind, parsed);
-    }
-    DynamicKind parsed = DynamicKind::Linear;
-    for (const char* bad : {"", "Dynamic", "dynamic-", "linear", "dynamic linear"})
-        EXPECT_FALSE(qvrfc::DynamicKindFromName(bad, parsed)) << bad;
-    EXPECT_EQ(DynamicKind::Linear, parsed);
-    EXPECT_EQ("dynamic, dynamic-reference, dynamic-linear", qvrfc::DynamicKindList());
-}
-
 TEST(DynamicSn, Refusals) {
     const double inf = INFINITY;
     struct Bad {
