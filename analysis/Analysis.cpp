@@ -134,7 +134,7 @@ std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const Analysi
     CheckSettingNames(analysis, settings);
     if (input.prepare) input.prepare();
     auto analyzer = std::make_shared<Analyzer>();
-    SetEngineLogFolder(*analyzer, input.logFolder);
+    analyzer->SetLogFolder(input.logFolder.c_str());
     if (!analyzer->LoadData(data))
         throw Error(FormatText("'%s': the experiment cannot be set up", input.dataFile.c_str()));
     // The data file carries no control factor values; each factor takes its level number, so
@@ -152,7 +152,7 @@ std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const Analysi
 std::shared_ptr<Analyzer> LoadObservations(const SheetObservations& observations,
                                            const AnalysisInput& input, Analysis& analysis) {
     auto analyzer = std::make_shared<Analyzer>();
-    SetEngineLogFolder(*analyzer, input.logFolder);
+    analyzer->SetLogFolder(input.logFolder.c_str());
     try {
         SetUpAnalyzer(*analyzer, analysis.experiment, &observations);
     } catch (const Error& error) {
@@ -201,10 +201,6 @@ std::string Analysis::LevelText(int factor, int level) const {
     return std::to_string(level + 1);
 }
 
-bool IsRunSheet(const std::string& dataFile) {
-    return IsRunSheetFile(dataFile);
-}
-
 namespace {
 
 // What every source shares once the engine holds the observations.
@@ -216,7 +212,7 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
     CheckAnalysable(*analyzer, KindsOf(analysis.experiment), NamesOf(analysis.experiment),
                     input.dataFile, input.reports);
     analysis.verdict = VerdictOfAnalysis(analysis, settings, interactions, *analyzer);
-    FillResponses(analysis, settings, *analyzer);
+    FillResponses(analysis, settings);
     analysis.engine = analyzer;
     return analysis;
 }
@@ -227,7 +223,7 @@ Analysis Analyze(const AnalysisInput& input, const AnalysisSettings& settings) {
     CheckAlpha(settings.alpha);
     Analysis analysis;
     analysis.dataFile = input.dataFile;
-    const std::shared_ptr<Analyzer> analyzer = IsRunSheet(input.dataFile)
+    const std::shared_ptr<Analyzer> analyzer = IsRunSheetFile(input.dataFile)
                                                    ? LoadRunSheet(input, settings, analysis)
                                                    : LoadDataFile(input, settings, analysis);
     return Finish(std::move(analysis), analyzer, input, settings);

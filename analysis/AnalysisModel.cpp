@@ -109,10 +109,6 @@ std::vector<ModelTerm> MainEffectsOf(const Analysis& analysis,
 
 }  // namespace
 
-void SetEngineLogFolder(CQVRFCDOEAnalyzer& analyzer, const std::string& folder) {
-    analyzer.SetLogFolder(folder.c_str());
-}
-
 std::vector<FactorPair> DeclaredInteractions(const Analysis& analysis,
                                              const AnalysisSettings& settings) {
     std::vector<FactorPair> pairs = analysis.experiment.interactions;

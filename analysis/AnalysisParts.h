@@ -9,9 +9,6 @@
 
 namespace qvrfc {
 
-// The engine's set-up logs go to folder (empty: the current directory).
-void SetEngineLogFolder(CQVRFCDOEAnalyzer& analyzer, const std::string& folder);
-
 // The experiment's declared interactions and those of the settings, each pair once.
 std::vector<FactorPair> DeclaredInteractions(const Analysis& analysis,
                                              const AnalysisSettings& settings);
@@ -30,7 +27,6 @@ Verdict VerdictOfAnalysis(const Analysis& analysis, const AnalysisSettings& sett
                           const CQVRFCDOEAnalyzer& analyzer);
 
 // Run figures, response tables and flags of every response, from the verdict.
-void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
-                   const CQVRFCDOEAnalyzer& analyzer);
+void FillResponses(Analysis& analysis, const AnalysisSettings& settings);
 
 }  // namespace qvrfc

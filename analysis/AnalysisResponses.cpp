@@ -158,7 +158,7 @@ const char* StatisticTitle(Statistic statistic) {
     return "Standard deviation";
 }
 
-void FillResponses(Analysis& analysis, const AnalysisSettings& settings, const CQVRFCDOEAnalyzer&) {
+void FillResponses(Analysis& analysis, const AnalysisSettings& settings) {
     for (const QualityVerdict& verdict : analysis.verdict.qualities) {
         const bool chosen =
             analysis.source == Source::RunSheet ||

@@ -68,7 +68,7 @@ void WriteReports(const qvrfc::Analysis& analysis, const AnalyzeRequest& request
 
 int Analyze(const AnalyzeRequest& request) {
     OutputFolder folder(request.outFolder);
-    const ReportNames names = NamesOf(request.dataFile, qvrfc::IsRunSheet(request.dataFile));
+    const ReportNames names = NamesOf(request.dataFile, qvrfc::IsRunSheetFile(request.dataFile));
     const std::vector<std::string> written = WrittenNames(names);
     RefuseOverwritingInputs(folder, {request.dataFile, request.experimentFile}, written, true);
     qvrfc::AnalysisInput input;

@@ -102,7 +102,7 @@ int WithAnalysis(
     const VerdictRequest& request,
     const std::function<int(const qvrfc::Analysis&, const std::vector<qvrfc::FactorLevel>&)>& use) {
     const qvrfc::AnalysisSettings settings = ParseAnalysisOptions(request.options);
-    if (!request.experimentFile.empty() && !qvrfc::IsRunSheet(request.dataFile))
+    if (!request.experimentFile.empty() && !qvrfc::IsRunSheetFile(request.dataFile))
         throw UsageError(Text("--experiment: '%s' is not a run sheet", request.dataFile.c_str()));
     qvrfc::AnalysisInput input;
     input.dataFile = request.dataFile;

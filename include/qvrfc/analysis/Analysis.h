@@ -109,10 +109,6 @@ QVRFC_API Analysis Analyze(const Experiment& experiment, const SheetObservations
 QVRFC_API Analysis AnalyzeEngine(const std::shared_ptr<CQVRFCDOEAnalyzer>& engine,
                                  const AnalysisSettings& settings);
 
-// True for a file the analysis reads as a run sheet (by its header); pipes and devices are
-// quality data files, read once.
-QVRFC_API bool IsRunSheet(const std::string& dataFile);
-
 // FACTOR=LEVEL,... as the experiment names factors (its names, letters or numbers from 1)
 // and levels (the values as written, or level numbers from 1 of a data file's factors).
 // qvrfc::Error naming the item for an unknown factor or level or a factor given twice.
