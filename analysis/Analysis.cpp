@@ -86,6 +86,11 @@ void AddEngineResponses(const Analyzer& analyzer, Experiment& experiment) {
 void ApplySnSettings(const AnalysisSettings& settings, Experiment& experiment) {
     for (const SnSetting& setting : settings.sn) {
         ExperimentResponse& response = experiment.responses[setting.response - 1];
+        if (response.dynamic)
+            throw UsageError(FormatText(
+                "--sn '%s': %s is a dynamic response (%s), judged by its "
+                "dynamic S/N ratio",
+                setting.text.c_str(), response.name.c_str(), DynamicKindName(*response.dynamic)));
         response.sn = setting.kind;
         response.target = setting.target;
     }
@@ -212,8 +217,10 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
     FillCaches(*analyzer);
     CheckAnalysable(*analyzer, KindsOf(analysis.experiment), NamesOf(analysis.experiment),
                     input.dataFile, input.reports);
-    analysis.verdict = VerdictOfAnalysis(analysis, settings, interactions, *analyzer);
-    FillResponses(analysis, settings);
+    const std::vector<std::vector<DynamicRun>> dynamic = DynamicRunsOf(analysis, observations);
+    analysis.verdict = VerdictOfAnalysis(analysis, settings, interactions, *analyzer, dynamic);
+    FillResponses(analysis, settings, dynamic);
+    FillSignalMeans(analysis, observations);
     FillNoiseModels(analysis, observations);
     analysis.engine = analyzer;
     return analysis;

@@ -149,14 +149,24 @@ void ApplyPoolsToEngine(const Analysis& analysis, const AnalysisSettings& settin
 
 Verdict VerdictOfAnalysis(const Analysis& analysis, const AnalysisSettings& settings,
                           const std::vector<FactorPair>& interactions,
-                          const CQVRFCDOEAnalyzer& analyzer) {
+                          const CQVRFCDOEAnalyzer& analyzer,
+                          const std::vector<std::vector<DynamicRun>>& dynamic) {
     VerdictSettings verdict;
     verdict.alpha = settings.alpha;
     verdict.interactions = interactions;
     try {
         verdict.terms = MainEffectsOf(analysis, interactions, analyzer);
         for (const ExperimentResponse& response : analysis.experiment.responses)
-            verdict.responses.push_back({response.sn, response.target});
+            verdict.responses.push_back({response.sn, response.target, response.dynamic});
+        for (const std::vector<DynamicRun>& runs : dynamic) {
+            verdict.dynamic.emplace_back();
+            if (runs.empty()) continue;
+            verdict.dynamic.back().emplace();
+            for (const DynamicRun& run : runs) {
+                verdict.dynamic.back()->sn.push_back(run.sn);
+                verdict.dynamic.back()->beta.push_back(run.beta);
+            }
+        }
         verdict.pooling = PoolingOf(analysis, settings, verdict.terms, interactions);
         return AnalyzeVerdict(analyzer, verdict);
     } catch (const std::invalid_argument& error) {

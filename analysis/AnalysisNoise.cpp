@@ -33,6 +33,11 @@ void FillNoiseModels(Analysis& analysis, const SheetObservations& observations) 
     const std::vector<ModelTerm> controls = ControlTerms(analysis.verdict);
     for (size_t q = 0; q < analysis.responses.size(); ++q) {
         ResponseResult& response = analysis.responses[q];
+        if (analysis.experiment.responses[q].dynamic) {
+            response.noiseRefused =
+                "a dynamic response's robustness to the noise is its dynamic S/N ratio";
+            continue;
+        }
         try {
             response.noise = AnalyzeNoise(analysis.verdict.layout, controls, noise, observations[q],
                                           analysis.verdict.alpha);

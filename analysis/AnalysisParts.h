@@ -22,12 +22,23 @@ void ApplyPoolsToEngine(const Analysis& analysis, const AnalysisSettings& settin
 
 // The verdict on the engine's observations: the experiment's main effects (a data file's
 // factors on a declared interaction's columns leave the model) and the declared interactions.
+// Dynamic responses are judged by their runs' dynamic S/N ratios and slopes.
 Verdict VerdictOfAnalysis(const Analysis& analysis, const AnalysisSettings& settings,
                           const std::vector<FactorPair>& interactions,
-                          const CQVRFCDOEAnalyzer& analyzer);
+                          const CQVRFCDOEAnalyzer& analyzer,
+                          const std::vector<std::vector<DynamicRun>>& dynamic);
+
+// Each dynamic response's run figures ([response][run]; empty for a static response), from the
+// observations in sheet order. qvrfc::Error naming the response and the run for a run whose
+// dynamic S/N ratio does not exist or cannot be computed.
+std::vector<std::vector<DynamicRun>> DynamicRunsOf(const Analysis& analysis,
+                                                   const SheetObservations& observations);
+// The means at each signal level and the fitted lines' intercepts of every dynamic response.
+void FillSignalMeans(Analysis& analysis, const SheetObservations& observations);
 
 // Run figures, response tables and flags of every response, from the verdict.
-void FillResponses(Analysis& analysis, const AnalysisSettings& settings);
+void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
+                   const std::vector<std::vector<DynamicRun>>& dynamic);
 
 // The noise model of every response when the experiment has noise factors, from the
 // observations of each run in sheet order ([response][run][k], NaN for none); a response whose

@@ -27,8 +27,10 @@ std::vector<RunFigures> RunsOf(const QualityVerdict& verdict) {
 
 // The level each aim prefers among a row's level means; -1 for none.
 int BestLevel(const std::vector<double>& means, Statistic statistic, const ResponseSpec& setting) {
-    const Aim aim = AimOf(setting.kind);
-    if (statistic == Statistic::Mean && aim == Aim::Nominal && !setting.HasTarget()) return -1;
+    const Aim aim = setting.MeanAim();
+    if (statistic == Statistic::Sensitivity) return -1;  // neither more nor less is better
+    const bool mean = statistic == Statistic::Mean || statistic == Statistic::Slope;
+    if (mean && aim == Aim::Nominal && !setting.HasTarget()) return -1;
     int best = -1;
     for (size_t l = 0; l < means.size(); ++l) {
         if (!std::isfinite(means[l])) continue;
@@ -119,7 +121,8 @@ std::vector<std::pair<std::string, double>> SingleDegreeEffects(const Verdict& v
     return effects;
 }
 
-ResponseResult ResultOf(const Analysis& analysis, const QualityVerdict& verdict, bool snChosen) {
+ResponseResult ResultOf(const Analysis& analysis, const QualityVerdict& verdict, bool snChosen,
+                        const std::vector<DynamicRun>& dynamic) {
     ResponseResult result;
     result.snChosen = snChosen;
     result.runs = RunsOf(verdict);
@@ -136,8 +139,19 @@ ResponseResult ResultOf(const Analysis& analysis, const QualityVerdict& verdict,
     }
     const ResponseSpec& setting = verdict.setting;
     result.sn = TableOf(analysis.experiment, sns, Statistic::SnRatio, setting);
-    result.mean = TableOf(analysis.experiment, means, Statistic::Mean, setting);
-    result.sd = TableOf(analysis.experiment, sds, Statistic::StandardDeviation, setting);
+    if (verdict.setting.dynamic) {
+        std::vector<double> betas, sensitivities;
+        result.dynamic = dynamic;
+        for (const DynamicRun& run : dynamic) {
+            betas.push_back(run.beta);
+            sensitivities.push_back(run.sensitivity);
+        }
+        result.mean = TableOf(analysis.experiment, betas, Statistic::Slope, setting);
+        result.sd = TableOf(analysis.experiment, sensitivities, Statistic::Sensitivity, setting);
+    } else {
+        result.mean = TableOf(analysis.experiment, means, Statistic::Mean, setting);
+        result.sd = TableOf(analysis.experiment, sds, Statistic::StandardDeviation, setting);
+    }
     result.interactions = InteractionTables(analysis.verdict, verdict.quality);
     result.weakTerms = WeakTerms(verdict);
     result.effects = SingleDegreeEffects(analysis.verdict, verdict);
@@ -152,20 +166,28 @@ const char* StatisticTitle(Statistic statistic) {
             return "S/N ratio (dB)";
         case Statistic::Mean:
             return "Mean";
+        case Statistic::Slope:
+            return "Slope (beta)";
+        case Statistic::Sensitivity:
+            return "Sensitivity (dB)";
         case Statistic::StandardDeviation:
             break;
     }
     return "Standard deviation";
 }
 
-void FillResponses(Analysis& analysis, const AnalysisSettings& settings) {
+void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
+                   const std::vector<std::vector<DynamicRun>>& dynamic) {
     for (const QualityVerdict& verdict : analysis.verdict.qualities) {
         const bool chosen =
             analysis.source == Source::RunSheet ||
             std::any_of(settings.sn.begin(), settings.sn.end(), [&](const SnSetting& setting) {
                 return setting.response == verdict.quality + 1;
             });
-        analysis.responses.push_back(ResultOf(analysis, verdict, chosen));
+        const size_t q = static_cast<size_t>(verdict.quality);
+        analysis.responses.push_back(
+            ResultOf(analysis, verdict, chosen,
+                     q < dynamic.size() ? dynamic[q] : std::vector<DynamicRun>()));
         analysis.observations += analysis.responses.back().observations;
     }
 }

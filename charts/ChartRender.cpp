@@ -110,8 +110,14 @@ std::vector<ChartNames> ChartFileNames(const std::vector<ResponseCharts>& respon
     // The names of fixed endings cannot meet, the stems being unique; interaction plots are
     // named after them, so that only theirs take a number.
     for (const std::string& stem : stems) {
-        names.push_back({stem + "-main-effects", stem + "-pareto", stem + "-half-normal", {}, {}});
-        taken.insert({names.back().mainEffects, names.back().pareto, names.back().halfNormal});
+        names.push_back({stem + "-main-effects",
+                         stem + "-pareto",
+                         stem + "-half-normal",
+                         stem + "-signal",
+                         {},
+                         {}});
+        taken.insert({names.back().mainEffects, names.back().pareto, names.back().halfNormal,
+                      names.back().signal});
     }
     for (size_t r = 0; r < responses.size(); ++r) {
         for (const InteractionPlot& plot : responses[r].interactions)
@@ -134,7 +140,7 @@ bool IsChartFileName(const std::string& name) {
         if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-')) return false;
     }
     if (base.empty() || base[0] == '-') return false;
-    for (const std::string ending : {"-main-effects", "-pareto", "-half-normal"}) {
+    for (const std::string ending : {"-main-effects", "-pareto", "-half-normal", "-signal"}) {
         if (base.size() > ending.size() &&
             base.compare(base.size() - ending.size(), ending.size(), ending) == 0)
             return true;
@@ -165,6 +171,8 @@ std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
             for (size_t i = 0; i < charts.noise.size(); ++i)
                 files.push_back(
                     {names[r].noise[i] + ext, DrawInteraction(charts.noise[i], format)});
+            if (!charts.signal.runs.empty())
+                files.push_back({names[r].signal + ext, DrawSignalResponse(charts.signal, format)});
             if (!charts.halfNormal.effects.empty())
                 files.push_back(
                     {names[r].halfNormal + ext, DrawHalfNormal(charts.halfNormal, format)});

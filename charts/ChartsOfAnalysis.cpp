@@ -24,8 +24,12 @@ MainEffects MainEffectsOf(const Analysis& analysis, const ResponseResult& respon
     chart.response = name;
     for (const Factor& factor : analysis.experiment.factors)
         chart.factors.push_back(ChartFactorOf(factor));
-    chart.series = {SeriesOf(response.sn, "S/N ratio (dB)"), SeriesOf(response.mean, "Mean")};
-    if (response.mostPerRun > 1) chart.series.push_back(SeriesOf(response.sd, "Std. deviation"));
+    chart.series = {SeriesOf(response.sn, "S/N ratio (dB)"),
+                    SeriesOf(response.mean, StatisticTitle(response.mean.statistic))};
+    if (!response.dynamic.empty())
+        chart.series.push_back(SeriesOf(response.sd, StatisticTitle(response.sd.statistic)));
+    else if (response.mostPerRun > 1)
+        chart.series.push_back(SeriesOf(response.sd, "Std. deviation"));
     return chart;
 }
 
@@ -78,6 +82,24 @@ std::vector<InteractionPlot> NoisePlotsOf(const Analysis& analysis, const Respon
     return plots;
 }
 
+SignalResponse SignalResponseOf(const Analysis& analysis, const ResponseResult& response,
+                                const std::string& name) {
+    SignalResponse chart;
+    const Experiment& experiment = analysis.experiment;
+    if (response.dynamic.empty() || !experiment.signal) return chart;
+    chart.response = name;
+    chart.signal = ChartFactorOf(*experiment.signal);
+    for (size_t l = 0; l < experiment.signal->levels.size(); ++l)
+        chart.signalValues.push_back(experiment.signal->LevelValue(int(l)));
+    const size_t conditions = NoiseConditions(experiment).size();
+    for (size_t c = 0; c < conditions; ++c)
+        chart.conditions.push_back(NoiseConditionText(experiment, int(c)));
+    for (size_t r = 0; r < response.signalMeans.size(); ++r)
+        chart.runs.push_back(
+            {response.signalMeans[r], response.intercepts[r], response.dynamic[r].beta});
+    return chart;
+}
+
 }  // namespace
 
 std::vector<ResponseCharts> ChartsOf(const Analysis& analysis) {
@@ -95,6 +117,7 @@ std::vector<ResponseCharts> ChartsOf(const Analysis& analysis) {
             chart.halfNormal.effects.push_back({label, value});
         chart.interactions = InteractionPlotsOf(analysis, response, name);
         chart.noise = NoisePlotsOf(analysis, response, name);
+        chart.signal = SignalResponseOf(analysis, response, name);
         charts.push_back(chart);
     }
     return charts;

@@ -33,6 +33,7 @@ struct DesignOptions {
     std::vector<std::string> responses;
     std::vector<std::string> noise;
     std::string outer;
+    std::string signal;
     std::vector<std::string> interactions;
     int repetitions = 1;
     std::string array;
@@ -88,12 +89,18 @@ qvrfc::ExperimentResponse ParseResponse(const std::string& text) {
     const std::string rest = text.substr(colon + 1);
     const size_t second = rest.find(':');
     const std::string kind = rest.substr(0, second);
-    if (!qvrfc::SnKindFromName(kind, response.sn))
-        throw UsageError(Text("--response '%s': unknown S/N kind '%s' (one of %s)", text.c_str(),
-                              kind.c_str(), qvrfc::SnKindList().c_str()));
+    qvrfc::DynamicKind dynamic = qvrfc::DynamicKind::ZeroPoint;
+    if (qvrfc::DynamicKindFromName(kind, dynamic)) {
+        response.dynamic = dynamic;
+        response.sn = qvrfc::kDynamicEngineKind;
+    } else if (!qvrfc::SnKindFromName(kind, response.sn)) {
+        throw UsageError(Text("--response '%s': unknown S/N kind '%s' (one of %s, %s)",
+                              text.c_str(), kind.c_str(), qvrfc::SnKindList().c_str(),
+                              qvrfc::DynamicKindList().c_str()));
+    }
     if (second == std::string::npos) return response;
     const std::string target = rest.substr(second + 1);
-    if (!qvrfc::IsNominal(response.sn))
+    if (!qvrfc::IsNominal(response.sn) && !response.dynamic)
         throw UsageError(
             Text("--response '%s': only the nominal kinds take a target", text.c_str()));
     if (!qvrfc::ParseNumber(target, response.target))
@@ -192,6 +199,7 @@ std::string OptionOf(const DesignOptions& options, const qvrfc::ExperimentFault&
         return "--noise '" + options.noise[i] + "'";
     if (fault.field == "repetitions") return "--repeat";
     if (fault.field == "outer") return "--outer";
+    if (fault.section == "signal") return "--signal '" + options.signal + "'";
     if (fault.field == "interactions")
         return options.columns.empty() ? "--interaction" : "--columns '" + options.columns + "'";
     return fault.field == "response" ? "--response" : "--factor";
@@ -211,6 +219,11 @@ Experiment ExperimentOfOptions(const DesignOptions& options) {
         std::string unit;
         ParseLevelled("--noise", text, noise.name, unit, noise.levels);
         experiment.noise.push_back(noise);
+    }
+    if (!options.signal.empty()) {
+        qvrfc::Factor signal;
+        ParseLevelled("--signal", options.signal, signal.name, signal.unit, signal.levels);
+        experiment.signal = signal;
     }
     if (!options.outer.empty()) {
         try {
@@ -313,6 +326,9 @@ void PrintDesign(const Experiment& experiment) {
     PrintInteractions(experiment);
     if (!experiment.noise.empty())
         std::printf("  noise: %s\n", qvrfc::OuterArrayText(experiment).c_str());
+    if (experiment.signal)
+        std::printf("  signal: %s at %zu levels\n", experiment.signal->name.c_str(),
+                    experiment.signal->levels.size());
     std::printf("\n");
     PrintSheet(experiment);
 }
@@ -397,6 +413,13 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
         "orthogonal array such as L8 (default: the smallest array that holds the noise factors "
         "when it takes fewer conditions than every combination)");
     outer->type_name("full|ARRAY");
+    auto* signal = design->add_option(
+        "--signal", options->signal,
+        "The signal factor of dynamic responses, e.g. \"Load[N]=10,20,30\": every run is "
+        "observed at each of its levels (responses of kind " +
+            qvrfc::DynamicKindList() +
+            ", e.g. \"Deflection[mm]:dynamic:0.5\" with a target slope)");
+    signal->type_name("NAME[UNIT]=LEVELS");
     auto* repeat = design->add_option("--repeat", options->repetitions,
                                       "Observations per run (and noise condition)");
     repeat->check(CLI::Range(1, 1000))->type_name("N");
@@ -426,8 +449,8 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
     auto* experiment = design->add_option("--experiment", options->experimentFile,
                                           "Design from an experiment file instead of options");
     experiment->type_name("FILE");
-    for (CLI::Option* option :
-         {factor, response, noise, outer, interaction, repeat, array, columns, randomize, seed})
+    for (CLI::Option* option : {factor, response, noise, outer, signal, interaction, repeat, array,
+                                columns, randomize, seed})
         experiment->excludes(option);
     DeclareOutFolder(design, options->outFolder);
     design->footer(

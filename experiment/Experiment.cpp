@@ -436,7 +436,19 @@ std::string NoiseConditionText(const Experiment& experiment, int condition) {
 }
 
 int ObservationCount(const Experiment& experiment) {
-    return static_cast<int>(NoiseConditions(experiment).size()) * experiment.repetitions;
+    const int signals = experiment.signal ? static_cast<int>(experiment.signal->levels.size()) : 1;
+    return signals * static_cast<int>(NoiseConditions(experiment).size()) * experiment.repetitions;
+}
+
+double SignalValueOf(const Experiment& experiment, int k) {
+    if (!experiment.signal) return std::numeric_limits<double>::quiet_NaN();
+    const int perLevel =
+        static_cast<int>(NoiseConditions(experiment).size()) * experiment.repetitions;
+    return experiment.signal->LevelValue(k / perLevel);
+}
+
+std::string ExperimentResponse::KindName() const {
+    return dynamic ? DynamicKindName(*dynamic) : SnKindName(sn);
 }
 
 std::string TrimBlanks(const std::string& text) {
@@ -470,6 +482,7 @@ std::string InteractionName(const Experiment& experiment, const FactorPair& pair
 
 std::string ExperimentFault::Key() const {
     if (section.empty()) return field;
+    if (section == "signal") return section + "." + field;  // one table, not a list
     return section + "[" + std::to_string(index + 1) + "]." + field;
 }
 
@@ -489,13 +502,25 @@ void CheckExperimentEntries(const Experiment& experiment) {
         CheckName("noise", n, experiment.noise[n].name, names);
         CheckLevels("noise", n, experiment.noise[n].levels, false);
     }
+    if (const std::optional<Factor>& signal = experiment.signal) {
+        CheckName("signal", 0, signal->name, names);
+        CheckUnit("signal", 0, signal->unit);
+        if (!signal->IsNumeric())
+            Refuse("signal", 0, "levels", "the signal's levels must be numbers");
+        CheckLevels("signal", 0, signal->levels, true);
+    }
     std::set<std::string> responses;
     for (size_t r = 0; r < experiment.responses.size(); ++r) {
         const ExperimentResponse& response = experiment.responses[r];
         CheckName("response", r, response.name, responses);
         CheckUnit("response", r, response.unit);
-        if (IsNominal(response.sn) && !std::isfinite(response.target))
+        if (IsNominal(response.sn) && !response.dynamic && !std::isfinite(response.target))
             Refuse("response", r, "target", "a nominal S/N kind needs a finite target");
+        if (response.dynamic && !experiment.signal)
+            Refuse("response", r, "sn", "a dynamic response needs a signal factor");
+        if (!response.dynamic && experiment.signal)
+            Refuse("response", r, "sn",
+                   "with a signal factor every response is dynamic (" + DynamicKindList() + ")");
     }
     if (experiment.noise.empty() && experiment.outer.kind != OuterArray::Kind::Smallest)
         Refuse("", 0, "outer", "an outer array needs noise factors");
@@ -560,7 +585,7 @@ std::string ExperimentDifference(const Experiment& a, const Experiment& b) {
         const ExperimentResponse &x = a.responses[r], &y = b.responses[r];
         if (x.name != y.name) return EntryKey("response", r, "name");
         if (x.unit != y.unit) return EntryKey("response", r, "unit");
-        if (x.sn != y.sn) return EntryKey("response", r, "sn");
+        if (x.sn != y.sn || x.dynamic != y.dynamic) return EntryKey("response", r, "sn");
         if (x.target != y.target && !(std::isnan(x.target) && std::isnan(y.target)))
             return EntryKey("response", r, "target");
     }
@@ -577,6 +602,12 @@ std::string ExperimentDifference(const Experiment& a, const Experiment& b) {
     };
     if (!samePairs(a.interactions, b.interactions)) return "interactions";
     if (a.outer.kind != b.outer.kind || a.outer.array != b.outer.array) return "outer";
+    if (a.signal.has_value() != b.signal.has_value()) return "signal";
+    if (a.signal) {
+        if (a.signal->name != b.signal->name) return "signal.name";
+        if (a.signal->unit != b.signal->unit) return "signal.unit";
+        if (!SameLevels(*a.signal, *b.signal)) return "signal.levels";
+    }
     if (a.repetitions != b.repetitions) return "repetitions";
     if (a.array != b.array) return "array";
     if (a.runOrder != b.runOrder) return "run_order";

@@ -16,12 +16,13 @@ namespace {
 
 using Catalogue = CQVRFCDOETaguchiOrthogonalArray;
 
-const std::set<std::string> kTopKeys = {"array",     "repetitions", "randomized", "seed",
-                                        "run_order", "factor",      "response",   "noise",
-                                        "outer",     "interactions"};
+const std::set<std::string> kTopKeys = {"array",     "repetitions", "randomized",  "seed",
+                                        "run_order", "factor",      "response",    "noise",
+                                        "outer",     "signal",      "interactions"};
 const std::set<std::string> kFactorKeys = {"name", "unit", "levels", "column"};
 const std::set<std::string> kResponseKeys = {"name", "unit", "sn", "target"};
 const std::set<std::string> kNoiseKeys = {"name", "levels"};
+const std::set<std::string> kSignalKeys = {"name", "unit", "levels"};
 
 // Reads one file, remembering the line of every key so that a fault found later (a name given
 // twice, a column that does not fit) is reported where it was written.
@@ -45,6 +46,7 @@ class ExperimentReader {
             experiment.noise.push_back({Text(t, k, "name", true), Levels(t, k)});
         });
         ReadOuter(root, experiment);
+        ReadSignal(root, experiment);
         ReadInteractions(root, experiment);
         // Names and levels first: a fault of theirs is told at its line, not as an array
         // that cannot be chosen.
@@ -172,11 +174,16 @@ class ExperimentReader {
         response.name = Text(table, prefix, "name", true);
         response.unit = Text(table, prefix, "unit", false);
         const std::string sn = Text(table, prefix, "sn", true);
-        if (!SnKindFromName(sn, response.sn))
-            Fail(KeyOf(prefix, "sn"),
-                 "unknown S/N kind '" + sn + "' (one of " + SnKindList() + ")");
+        DynamicKind dynamic = DynamicKind::ZeroPoint;
+        if (DynamicKindFromName(sn, dynamic)) {
+            response.dynamic = dynamic;
+            response.sn = kDynamicEngineKind;
+        } else if (!SnKindFromName(sn, response.sn)) {
+            Fail(KeyOf(prefix, "sn"), "unknown S/N kind '" + sn + "' (one of " + SnKindList() +
+                                          ", " + DynamicKindList() + ")");
+        }
         if (const toml::node* target = Get(table, prefix, "target", false)) {
-            if (!IsNominal(response.sn))
+            if (!IsNominal(response.sn) && !response.dynamic)
                 Fail(KeyOf(prefix, "target"), "only the nominal S/N kinds have a target");
             if (!target->is_number()) Fail(KeyOf(prefix, "target"), "expected a number");
             response.target = *target->value<double>();
@@ -207,6 +214,21 @@ class ExperimentReader {
 
     // The array, repetitions and run order; what the file leaves out is chosen as the design
     // step would choose it.
+    // [signal]: one table, the signal factor of the dynamic responses.
+    void ReadSignal(const toml::table& root, Experiment& experiment) {
+        const toml::node* node = root.get("signal");
+        if (!node) return;
+        const toml::table* table = node->as_table();
+        if (!table) Fail("signal", "expected a [signal] table");
+        m_lines["signal"] = static_cast<int>(table->source().begin.line);
+        CheckKeys(*table, "signal", kSignalKeys);
+        Factor signal;
+        signal.name = Text(*table, "signal", "name", true);
+        signal.unit = Text(*table, "signal", "unit", false);
+        signal.levels = Levels(*table, "signal");
+        experiment.signal = signal;
+    }
+
     void ReadOuter(const toml::table& root, Experiment& experiment) const {
         const std::string outer = Text(root, "", "outer", false);
         if (outer.empty()) return;
@@ -331,17 +353,26 @@ std::string ExperimentFileText(const Experiment& experiment) {
              << "\ncolumn = " << factor.column + 1 << "\n";
     }
     text << "\n# Responses: sn is one of " << SnKindList() << ";\n# nominal kinds have a target.\n";
+    if (experiment.signal)
+        text << "# Dynamic responses (" << DynamicKindList()
+             << ") follow the signal;\n# their target is the slope to reach.\n";
     for (const ExperimentResponse& response : experiment.responses) {
         text << "\n[[response]]\nname = " << Toml(response.name)
-             << "\nunit = " << Toml(response.unit)
-             << "\nsn = " << Toml(std::string(SnKindName(response.sn))) << "\n";
-        if (IsNominal(response.sn)) text << "target = " << Toml(response.target) << "\n";
+             << "\nunit = " << Toml(response.unit) << "\nsn = " << Toml(response.KindName())
+             << "\n";
+        if ((IsNominal(response.sn) && !response.dynamic) ||
+            (response.dynamic && std::isfinite(response.target)))
+            text << "target = " << Toml(response.target) << "\n";
     }
     if (!experiment.noise.empty())
         text << "\n# Noise factors: every run is observed under each noise condition.\n";
     for (const NoiseFactor& noise : experiment.noise)
         text << "\n[[noise]]\nname = " << Toml(noise.name)
              << "\nlevels = " << TomlLevels(noise.levels, false) << "\n";
+    if (const std::optional<Factor>& signal = experiment.signal)
+        text << "\n# The signal factor: every run is observed at each of its levels.\n[signal]\n"
+             << "name = " << Toml(signal->name) << "\nunit = " << Toml(signal->unit)
+             << "\nlevels = " << TomlLevels(signal->levels, true) << "\n";
     return text.str();
 }
 

@@ -217,12 +217,20 @@ class SheetReader {
 
 }  // namespace
 
+// "Yield 2"; with noise factors "Yield Humidity=low 2" (no number for one repetition); with a
+// signal factor "Deflection Load=10 Temp=cold 1" likewise.
 std::string ObservationName(const Experiment& experiment, int response, int k) {
     const std::string& name = experiment.responses[response].name;
     const int repetitions = experiment.repetitions;
-    if (experiment.noise.empty()) return name + " " + std::to_string(k + 1);
-    const std::string condition = name + " " + NoiseConditionText(experiment, k / repetitions);
-    return repetitions == 1 ? condition : condition + " " + std::to_string(k % repetitions + 1);
+    if (experiment.noise.empty() && !experiment.signal) return name + " " + std::to_string(k + 1);
+    const int conditions = static_cast<int>(NoiseConditions(experiment).size());
+    std::string label = name;
+    if (experiment.signal)
+        label += " " + experiment.signal->name + "=" +
+                 experiment.signal->levels[k / (conditions * repetitions)];
+    if (!experiment.noise.empty())
+        label += " " + NoiseConditionText(experiment, k / repetitions % conditions);
+    return repetitions == 1 ? label : label + " " + std::to_string(k % repetitions + 1);
 }
 
 std::vector<std::string> RunSheetHeader(const Experiment& experiment) {

@@ -25,6 +25,24 @@ const KindEntry kKinds[] = {
     {SnKind::SmallerTextbook, "smaller-textbook", Analyzer::SMALLER_THE_BETTER, Aim::Smaller},
 };
 
+struct DynamicEntry {
+    DynamicKind kind;
+    const char* name;
+    const char* title;
+};
+constexpr DynamicEntry kDynamicKinds[] = {
+    {DynamicKind::ZeroPoint, "dynamic", "zero-point proportional, y = beta M"},
+    {DynamicKind::ReferencePoint, "dynamic-reference",
+     "reference-point proportional, y - y_ref = beta (M - M_ref)"},
+    {DynamicKind::Linear, "dynamic-linear", "linear, y = alpha + beta M"},
+};
+
+const DynamicEntry& DynamicEntryOf(DynamicKind kind) {
+    for (const DynamicEntry& entry : kDynamicKinds)
+        if (entry.kind == kind) return entry;
+    return kDynamicKinds[0];
+}
+
 const KindEntry& EntryOf(SnKind kind) {
     for (const KindEntry& entry : kKinds) {
         if (entry.kind == kind) return entry;
@@ -42,6 +60,30 @@ double Decibels(double x) {
 }
 
 }  // namespace
+
+const char* DynamicKindName(DynamicKind kind) {
+    return DynamicEntryOf(kind).name;
+}
+
+const char* DynamicKindTitle(DynamicKind kind) {
+    return DynamicEntryOf(kind).title;
+}
+
+bool DynamicKindFromName(const std::string& name, DynamicKind& kind) {
+    for (const DynamicEntry& entry : kDynamicKinds)
+        if (name == entry.name) {
+            kind = entry.kind;
+            return true;
+        }
+    return false;
+}
+
+std::string DynamicKindList() {
+    std::string list;
+    for (const DynamicEntry& entry : kDynamicKinds)
+        list += (list.empty() ? "" : ", ") + std::string(entry.name);
+    return list;
+}
 
 const char* SnKindName(SnKind kind) {
     return EntryOf(kind).name;

@@ -13,16 +13,6 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-struct KindName {
-    DynamicKind kind;
-    const char* name;
-};
-constexpr KindName kKindNames[] = {
-    {DynamicKind::ZeroPoint, "dynamic"},
-    {DynamicKind::ReferencePoint, "dynamic-reference"},
-    {DynamicKind::Linear, "dynamic-linear"},
-};
-
 std::string Figure(double value) {
     std::ostringstream text;
     text.precision(6);
@@ -66,28 +56,6 @@ void CheckInput(const std::vector<double>& signal, const std::vector<double>& y,
 }
 
 }  // namespace
-
-const char* DynamicKindName(DynamicKind kind) {
-    for (const KindName& entry : kKindNames)
-        if (entry.kind == kind) return entry.name;
-    throw std::invalid_argument("The dynamic characteristic kind is not one of the known kinds.");
-}
-
-bool DynamicKindFromName(const std::string& name, DynamicKind& kind) {
-    for (const KindName& entry : kKindNames)
-        if (name == entry.name) {
-            kind = entry.kind;
-            return true;
-        }
-    return false;
-}
-
-std::string DynamicKindList() {
-    std::string list;
-    for (const KindName& entry : kKindNames)
-        list += (list.empty() ? "" : ", ") + std::string(entry.name);
-    return list;
-}
 
 DynamicRun DynamicSnOfRun(const std::vector<double>& signal, const std::vector<double>& y,
                           DynamicKind kind, std::optional<double> reference) {

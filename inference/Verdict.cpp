@@ -53,6 +53,13 @@ RunValues SnRatios(const CQVRFCDOEAnalyzer& analyzer, int quality, const Respons
     return values;
 }
 
+RunValues OneValueARun(const std::vector<double>& values) {
+    RunValues runs;
+    for (double value : values)
+        runs.push_back({value});
+    return runs;
+}
+
 int TermOfFactor(const std::vector<ModelTerm>& terms, int factor) {
     for (size_t t = 0; t < terms.size(); ++t) {
         if (terms[t].factors.size() == 1 && terms[t].factors[0] == factor) return int(t);
@@ -173,7 +180,7 @@ PredictionModel SignificantModel(const Verdict& verdict, const ResponseAnalysis&
 
 int AdjustmentTerm(const Verdict& verdict, const QualityVerdict& q) {
     int best = -1;
-    if (AimOf(q.setting.kind) == Aim::Nominal && !q.setting.HasTarget()) return best;
+    if (q.setting.MeanAim() == Aim::Nominal && !q.setting.HasTarget()) return best;
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
         const AnovaTerm& mean = q.mean.terms[t];
         const AnovaTerm& sn = q.sn.terms[t];
@@ -190,7 +197,7 @@ int AdjustmentTerm(const Verdict& verdict, const QualityVerdict& q) {
 int AdjustedLevel(const Verdict& verdict, const QualityVerdict& q, std::vector<FactorLevel> levels,
                   size_t slot, int term) {
     const std::vector<double>& means = q.mean.levelMeans[term];
-    const Aim aim = AimOf(q.setting.kind);
+    const Aim aim = q.setting.MeanAim();
     if (aim != Aim::Nominal) return int(BestLevel(means, aim == Aim::Larger));
     std::vector<double> distance;
     for (size_t l = 0; l < means.size(); ++l) {
@@ -310,15 +317,22 @@ Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings&
         quality.setting = q < static_cast<int>(settings.responses.size())
                               ? settings.responses[q]
                               : ResponseSpec{SnKindOf(analyzer.GetQualityCharacteristic(q)),
-                                             analyzer.GetQualityTarget(q)};
+                                             analyzer.GetQualityTarget(q), std::nullopt};
         if (q < static_cast<int>(settings.pooling.size())) quality.pooling = settings.pooling[q];
-        const RunValues sn = SnRatios(analyzer, q, quality.setting);
+        const DynamicFigures* dynamic =
+            q < static_cast<int>(settings.dynamic.size()) && settings.dynamic[q]
+                ? &*settings.dynamic[q]
+                : nullptr;
+        const RunValues sn =
+            dynamic ? OneValueARun(dynamic->sn) : SnRatios(analyzer, q, quality.setting);
         for (const std::vector<double>& run : sn)
             quality.runSn.push_back(run[0]);
         quality.sn = AnalyzeQualityResponse(verdict, sn, quality.pooling, "S/N ratio", q);
         quality.runs = Observations(analyzer, q);
-        quality.mean =
-            AnalyzeQualityResponse(verdict, quality.runs, quality.pooling, "observations", q);
+        quality.mean = dynamic ? AnalyzeQualityResponse(verdict, OneValueARun(dynamic->beta),
+                                                        quality.pooling, "slope", q)
+                               : AnalyzeQualityResponse(verdict, quality.runs, quality.pooling,
+                                                        "observations", q);
         quality.optimum = FindOptimum(verdict, quality);
         verdict.qualities.push_back(quality);
     }

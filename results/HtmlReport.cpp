@@ -114,9 +114,11 @@ void WriteExperiment(HtmlWriter& html, const Analysis& analysis) {
     HeaderRow(html, {"Response", "Unit", "S/N ratio", "Target"});
     for (const QualityVerdict& q : analysis.verdict.qualities)
         Row(html,
-            {q.name, experiment.responses[q.quality].unit, SnKindName(q.setting.kind),
-             q.setting.HasTarget() && IsNominal(q.setting.kind) ? Number(q.setting.target, "%g")
-                                                                : ""},
+            {q.name, experiment.responses[q.quality].unit,
+             experiment.responses[q.quality].KindName(),
+             q.setting.HasTarget() && q.setting.MeanAim() == Aim::Nominal
+                 ? Number(q.setting.target, "%g") + (q.setting.dynamic ? " (slope)" : "")
+                 : ""},
             "", 4);
     CloseTable(html);
     html.Close();
@@ -133,8 +135,12 @@ void WriteRuns(HtmlWriter& html, const Analysis& analysis) {
     Cells header{"Run"};
     for (const Factor& factor : experiment.factors)
         header.push_back(factor.name);
-    for (size_t r = 0; r < analysis.responses.size(); ++r)
-        header.insert(header.end(), {"n", "Mean", "Std. dev.", "S/N (dB)"});
+    for (const ResponseResult& response : analysis.responses) {
+        if (response.dynamic.empty())
+            header.insert(header.end(), {"n", "Mean", "Std. dev.", "S/N (dB)"});
+        else
+            header.insert(header.end(), {"n", "beta", "S (dB)", "S/N (dB)"});
+    }
     HeaderRow(html, header);
     for (int run = 0; run < experiment.RunCount(); ++run) {
         Cells cells{std::to_string(run + 1)};
@@ -142,8 +148,13 @@ void WriteRuns(HtmlWriter& html, const Analysis& analysis) {
             cells.push_back(analysis.LevelText(int(f), experiment.Level(run, int(f))));
         for (const ResponseResult& response : analysis.responses) {
             const RunFigures& figures = response.runs[run];
-            cells.insert(cells.end(), {std::to_string(figures.n), Number(figures.mean),
-                                       Number(figures.sd), Number(figures.sn)});
+            if (response.dynamic.empty())
+                cells.insert(cells.end(), {std::to_string(figures.n), Number(figures.mean),
+                                           Number(figures.sd), Number(figures.sn)});
+            else
+                cells.insert(cells.end(),
+                             {std::to_string(figures.n), Number(response.dynamic[run].beta),
+                              Number(response.dynamic[run].sensitivity), Number(figures.sn)});
         }
         Row(html, cells, "", experiment.factors.size() + 1);
     }
@@ -243,7 +254,8 @@ void WriteOptimum(HtmlWriter& html, const Analysis& analysis, const QualityVerdi
                         Number(100.0 * (1.0 - analysis.verdict.alpha), "%g") + " % interval");
     HeaderRow(html, {"Figure", "Predicted [interval]", "From"});
     Row(html, {"S/N ratio (dB)", EstimateText(optimum.sn), FactorNames(analysis, optimum.sn)});
-    Row(html, {"Mean", EstimateText(optimum.mean), FactorNames(analysis, optimum.mean)});
+    Row(html, {q.setting.dynamic ? "Slope (beta)" : "Mean", EstimateText(optimum.mean),
+               FactorNames(analysis, optimum.mean)});
     CloseTable(html);
     if (optimum.adjustmentFactor >= 0)
         html.Element("p", "Adjustment factor for the mean: " +
@@ -307,6 +319,14 @@ void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const ChartName
                    ": each statistic at the levels of " + plot.first.name +
                    ", one line per level of " + plot.second.name + ".");
     }
+    if (!charts.signal.runs.empty())
+        Figure(html,
+               Svg(drawn, names.signal + ".svg",
+                   [&] { return DrawSignalResponse(charts.signal, ChartFormat::Svg); }),
+               id + "-sg-",
+               "Each run's mean against " + charts.signal.signal.name +
+                   " under each noise condition, with its fitted line: straight, steep lines "
+                   "that stay together are robust.");
     for (size_t i = 0; i < charts.noise.size(); ++i) {
         const InteractionPlot& plot = charts.noise[i];
         Figure(html,
@@ -339,7 +359,10 @@ void WriteResponse(HtmlWriter& html, const Analysis& analysis, const QualityVerd
     html.Element("h3", "Analysis of variance");
     html.Element("p", "Error: " + PoolingText(analysis, q.quality) + ".");
     WriteAnova(html, q.sn, "ANOVA of the S/N ratios");
-    if (response.mostPerRun > 1) WriteAnova(html, q.mean, "ANOVA of the observations");
+    if (q.setting.dynamic)
+        WriteAnova(html, q.mean, "ANOVA of the slope (beta)");
+    else if (response.mostPerRun > 1)
+        WriteAnova(html, q.mean, "ANOVA of the observations");
     WriteOptimum(html, analysis, q);
     for (const std::string& note : VerdictNotes(analysis, q.quality))
         html.Element("p", note, {{"class", "note"}});

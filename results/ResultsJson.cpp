@@ -27,22 +27,25 @@ json NoiseLevels(const NoiseFactor& noise) {
     return levels;
 }
 
+json Levels(const Factor& factor) {
+    json levels = json::array();
+    for (size_t l = 0; l < factor.levels.size(); ++l)
+        levels.push_back(LevelValue(factor, static_cast<int>(l)));
+    return levels;
+}
+
 json ExperimentPart(const Experiment& experiment) {
     json factors = json::array();
-    for (const Factor& factor : experiment.factors) {
-        json levels = json::array();
-        for (size_t l = 0; l < factor.levels.size(); ++l)
-            levels.push_back(LevelValue(factor, static_cast<int>(l)));
+    for (const Factor& factor : experiment.factors)
         factors.push_back({{"name", factor.name},
                            {"unit", factor.unit},
                            {"column", factor.column + 1},
-                           {"levels", levels}});
-    }
+                           {"levels", Levels(factor)}});
     json responses = json::array();
     for (const ExperimentResponse& response : experiment.responses)
         responses.push_back({{"name", response.name},
                              {"unit", response.unit},
-                             {"sn", SnKindName(response.sn)},
+                             {"sn", response.KindName()},
                              {"target", Number(response.target)}});
     json noise = json::array();
     for (const NoiseFactor& factor : experiment.noise)
@@ -56,7 +59,11 @@ json ExperimentPart(const Experiment& experiment) {
             {"outer", outer == CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED
                           ? (experiment.noise.empty() ? json(nullptr) : json("full"))
                           : json(ArrayName(outer))},
-            {"noise_conditions", static_cast<int>(NoiseConditions(experiment).size())}};
+            {"noise_conditions", static_cast<int>(NoiseConditions(experiment).size())},
+            {"signal", experiment.signal ? json({{"name", experiment.signal->name},
+                                                 {"unit", experiment.signal->unit},
+                                                 {"levels", Levels(*experiment.signal)}})
+                                         : json(nullptr)}};
 }
 
 json Runs(const ResponseResult& response) {
@@ -68,6 +75,12 @@ json Runs(const ResponseResult& response) {
                         {"sd", Number(run.sd)},
                         {"sn", Number(run.sn)},
                         {"n", run.n}});
+        if (r < response.dynamic.size()) {
+            const DynamicRun& dynamic = response.dynamic[r];
+            runs.back()["beta"] = Number(dynamic.beta);
+            runs.back()["sensitivity"] = Number(dynamic.sensitivity);
+            if (std::isfinite(dynamic.alpha)) runs.back()["alpha"] = dynamic.alpha;
+        }
     }
     return runs;
 }
@@ -140,7 +153,7 @@ json PredictionPart(const Analysis& analysis, const Prediction& p) {
             {"warning", p.warning.empty() ? json(nullptr) : json(p.warning)}};
 }
 
-json OptimumPart(const Analysis& analysis, const Optimum& optimum) {
+json OptimumPart(const Analysis& analysis, const Optimum& optimum, const char* mean) {
     json levels = json::object();
     for (const FactorLevel& at : optimum.levels)
         levels[analysis.experiment.factors[at.factor].name] =
@@ -150,7 +163,7 @@ json OptimumPart(const Analysis& analysis, const Optimum& optimum) {
         {"factors_used", FactorNames(analysis.experiment, optimum.factorsUsed)},
         {"interactions_used", TermNames(analysis.verdict, optimum.interactionsUsed)},
         {"sn", PredictionPart(analysis, optimum.sn)},
-        {"mean", PredictionPart(analysis, optimum.mean)},
+        {mean, PredictionPart(analysis, optimum.mean)},
         {"adjustment_factor", optimum.adjustmentFactor >= 0
                                   ? json(analysis.experiment.factors[optimum.adjustmentFactor].name)
                                   : json(nullptr)}};
@@ -228,6 +241,8 @@ json PoolingPart(const Analysis& analysis, const QualityVerdict& q) {
 json ResponsePart(const Analysis& analysis, const QualityVerdict& q) {
     const Experiment& experiment = analysis.experiment;
     const ResponseResult& response = analysis.responses[q.quality];
+    // A dynamic response's slope and sensitivity take the places of the mean and the deviation.
+    const bool dynamic = q.setting.dynamic.has_value();
     json shortRuns = json::array();
     for (int r : response.shortRuns)
         shortRuns.push_back(r + 1);
@@ -236,18 +251,18 @@ json ResponsePart(const Analysis& analysis, const QualityVerdict& q) {
         best[experiment.factors[f].name] =
             LevelValue(experiment.factors[f], response.sn.rows[f].best);
     return {{"name", experiment.responses[q.quality].name},
-            {"sn", SnKindName(q.setting.kind)},
+            {"sn", experiment.responses[q.quality].KindName()},
             {"runs", Runs(response)},
             {"short_runs", shortRuns},
             {"response_tables",
              {{"sn", Table(experiment, response.sn)},
-              {"mean", Table(experiment, response.mean)},
-              {"sd", Table(experiment, response.sd)}}},
-            {"anova", {{"sn", Anova(q.sn)}, {"mean", Anova(q.mean)}}},
+              {dynamic ? "beta" : "mean", Table(experiment, response.mean)},
+              {dynamic ? "sensitivity" : "sd", Table(experiment, response.sd)}}},
+            {"anova", {{"sn", Anova(q.sn)}, {dynamic ? "beta" : "mean", Anova(q.mean)}}},
             {"pooling", PoolingPart(analysis, q)},
             {"weak_terms", TermNames(analysis.verdict, response.weakTerms)},
             {"best", best},
-            {"optimum", OptimumPart(analysis, q.optimum)},
+            {"optimum", OptimumPart(analysis, q.optimum, dynamic ? "beta" : "mean")},
             {"interactions", InteractionsPart(analysis, response)},
             {"noise_model", NoiseModelPart(experiment, response)},
             {"noise_model_refused",

@@ -131,8 +131,31 @@ std::string SnKindText(const Analysis& analysis, int q) {
     return analysis.engine->GetSNRatioType(q).GetString();
 }
 
+// A dynamic response: its form, then each run's slope, S/N ratio and sensitivity (and
+// intercept of the linear form) before its tables.
+std::string DynamicText(const Analysis& analysis, int q) {
+    const ResponseResult& response = analysis.responses[q];
+    const ExperimentResponse& setting = analysis.experiment.responses[q];
+    const bool linear = *setting.dynamic == DynamicKind::Linear;
+    std::string text = FormatText("\nQuality %d (%s): dynamic S/N ratio, %s, signal %s\n", q + 1,
+                                  setting.name.c_str(), DynamicKindTitle(*setting.dynamic),
+                                  analysis.experiment.signal->name.c_str());
+    text += FormatText("Grand averages: S/N ratio %.4f dB, slope %.4f, sensitivity %.4f dB\n",
+                       response.sn.overall, response.mean.overall, response.sd.overall);
+    text += FormatText("\n%5s %12s %12s %12s%s\n", "Run", "beta", "S/N (dB)", "S (dB)",
+                       linear ? FormatText(" %12s", "alpha").c_str() : "");
+    for (size_t r = 0; r < response.dynamic.size(); ++r) {
+        const DynamicRun& run = response.dynamic[r];
+        text +=
+            FormatText("%5d %12.4f %12.4f %12.4f", int(r) + 1, run.beta, run.sn, run.sensitivity) +
+            (linear ? FormatText(" %12.4f", run.alpha) : "") + "\n";
+    }
+    return text + TableText(response.sn) + TableText(response.mean) + TableText(response.sd);
+}
+
 std::string ResponseText(const Analysis& analysis, int q) {
     const ResponseResult& response = analysis.responses[q];
+    if (!response.dynamic.empty()) return DynamicText(analysis, q);
     std::string text = FormatText(
         "\nQuality %d (%s): S/N ratio %s%s\n", q + 1, analysis.experiment.responses[q].name.c_str(),
         SnKindText(analysis, q).c_str(), response.snChosen ? "" : " (default)");

@@ -207,25 +207,33 @@ std::string NoiseModelText(const Analysis& analysis, int quality) {
     return text;
 }
 
+// What takes the mean's place: a dynamic quality's slope.
+const char* MeanWord(const QualityVerdict& q) {
+    return q.setting.dynamic ? "slope" : "mean";
+}
+
 std::string QualityText(const Analysis& analysis, const QualityVerdict& q) {
     const Verdict& verdict = analysis.verdict;
     const ResponseResult& response = analysis.responses[q.quality];
     std::string text = FormatText("Quality %d (%s): S/N %s", q.quality + 1, q.name.c_str(),
-                                  SnKindName(q.setting.kind));
-    if (AimOf(q.setting.kind) == Aim::Nominal)
-        text += q.setting.HasTarget() ? FormatText(", target %g", q.setting.target)
-                                      : std::string(", no target");
+                                  analysis.experiment.responses[q.quality].KindName().c_str());
+    const char* target = q.setting.dynamic ? "target slope" : "target";
+    if (q.setting.MeanAim() == Aim::Nominal)
+        text += q.setting.HasTarget() ? FormatText(", %s %g", target, q.setting.target)
+                                      : FormatText(", no %s", target);
     text +=
         FormatText(", alpha %g, %s\n\n", verdict.alpha, PoolingText(analysis, q.quality).c_str());
     text += AnovaText(q.sn, "ANOVA of the S/N ratio (dB)") + "\n";
-    text += AnovaText(q.mean, "ANOVA of the observations") + "\n";
+    text += AnovaText(q.mean, q.setting.dynamic ? "ANOVA of the slope (beta)"
+                                                : "ANOVA of the observations") +
+            "\n";
     text += InteractionText(analysis, response);
     const Optimum& o = q.optimum;
     text += "Optimum: " + Settings(analysis, o.levels);
     if (o.adjustmentFactor >= 0)
         text += " (adjustment factor: " + FactorLabel(verdict, o.adjustmentFactor) + ")";
     text += "\n" + PredictionRow(verdict, "S/N ratio", "dB", o.sn, "CI");
-    text += PredictionRow(verdict, "mean", "", o.mean, "CI");
+    text += PredictionRow(verdict, MeanWord(q), "", o.mean, "CI");
     for (const std::string& note : VerdictNotes(analysis, q.quality))
         text += "Note: " + note + "\n";
     const std::string noise = NoiseModelText(analysis, q.quality);
@@ -256,7 +264,11 @@ std::vector<std::string> VerdictNotes(const Analysis& analysis, int quality) {
             "weighs the run means alike (unweighted means).",
             response.shortRuns.size() == 1 ? "Run" : "Runs", RunList(response.shortRuns).c_str(),
             response.shortRuns.size() == 1 ? "has" : "have", response.mostPerRun));
-    if (AimOf(q.setting.kind) == Aim::Nominal && !q.setting.HasTarget())
+    if (q.setting.dynamic && !q.setting.HasTarget())
+        notes.push_back(
+            "No target slope, so the slope is not adjusted; a target slope is needed to "
+            "choose an adjustment factor (target in the experiment file).");
+    else if (AimOf(q.setting.kind) == Aim::Nominal && !q.setting.HasTarget())
         notes.push_back(
             FormatText("No target, so the mean is not adjusted; a target is needed "
                        "to place the mean (--sn %d=%s:TARGET).",
@@ -327,7 +339,7 @@ std::string PredictionText(const Analysis& analysis, int response,
     return FormatText("Prediction for quality %d at %s\n", response + 1,
                       Settings(analysis, at).c_str()) +
            PredictionRow(verdict, "S/N ratio", "dB", sn, "CI") +
-           PredictionRow(verdict, "mean", "", mean, "CI");
+           PredictionRow(verdict, MeanWord(verdict.qualities[response]), "", mean, "CI");
 }
 
 std::string ConfirmationText(const Analysis& analysis, int response,

@@ -25,6 +25,7 @@
 #include "qvrfc/common/QVRFCExport.h"
 #include "qvrfc/experiment/Experiment.h"
 #include "qvrfc/experiment/RunSheet.h"
+#include "qvrfc/inference/DynamicSn.h"
 #include "qvrfc/inference/NoiseModel.h"
 #include "qvrfc/inference/Verdict.h"
 
@@ -49,8 +50,10 @@ struct RunFigures {
 };
 
 // A response table: the mean of one statistic at each level of each factor.
-enum class Statistic { SnRatio, Mean, StandardDeviation };
-// "S/N ratio (dB)", "Mean", "Standard deviation": the title of a statistic's table.
+// A dynamic response's tables are of its S/N ratio, its slope and its sensitivity.
+enum class Statistic { SnRatio, Mean, StandardDeviation, Slope, Sensitivity };
+// "S/N ratio (dB)", "Mean", "Standard deviation", "Slope (beta)", "Sensitivity (dB)": the
+// title of a statistic's table.
 QVRFC_API const char* StatisticTitle(Statistic statistic);
 struct LevelTable {
     Statistic statistic = Statistic::SnRatio;
@@ -83,6 +86,15 @@ struct ResponseResult {
     // experiment's factor.
     std::optional<NoiseModel> noise;
     std::string noiseRefused;
+    // Of a dynamic response: each run's slope, S/N ratio and sensitivity; its tables `mean` and
+    // `sd` are then those of the slope and the sensitivity. Empty for a static response.
+    std::vector<DynamicRun> dynamic;
+    // Of a dynamic response: each run's mean under each noise condition at each signal level
+    // ([run][condition][signal level]; NaN where nothing was observed), and the intercept of
+    // each run's fitted line (0 for the zero-point form; the reference form's line passes
+    // through the mean at the smallest signal level).
+    std::vector<std::vector<std::vector<double>>> signalMeans;
+    std::vector<double> intercepts;
 };
 
 // Whether a quality data file or a run sheet gave the observations.

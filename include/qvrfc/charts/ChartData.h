@@ -74,6 +74,20 @@ struct InteractionPlot {
     std::vector<InteractionPanel> panels;
 };
 
+// A dynamic response against its signal, a small panel a run: one line per noise condition
+// through the mean at each signal level, and the run's fitted line, dashed.
+struct SignalResponse {
+    std::string response;
+    ChartFactor signal;                   // its levels' labels; values below
+    std::vector<double> signalValues;     // M at each signal level
+    std::vector<std::string> conditions;  // noise conditions' labels; one "" without noise
+    struct Run {
+        std::vector<std::vector<double>> means;  // [condition][signal level]; NaN: none
+        double intercept = 0.0, slope = 0.0;     // the fitted line y = intercept + slope M
+    };
+    std::vector<Run> runs;  // empty for a static response
+};
+
 // Every chart of one response.
 struct ResponseCharts {
     std::string response;  // also names the files: "<response>-main-effects.svg", ...
@@ -84,6 +98,7 @@ struct ResponseCharts {
     // The dampers' control x noise interactions: the mean at the control factor's levels, one
     // line per noise level.
     std::vector<InteractionPlot> noise;
+    SignalResponse signal;  // of a dynamic response
 };
 
 }  // namespace qvrfc

@@ -28,6 +28,7 @@ QVRFC_API std::string DrawMainEffects(const MainEffects& chart, ChartFormat form
 QVRFC_API std::string DrawPareto(const Pareto& chart, ChartFormat format);
 QVRFC_API std::string DrawHalfNormal(const HalfNormal& chart, ChartFormat format);
 QVRFC_API std::string DrawInteraction(const InteractionPlot& chart, ChartFormat format);
+QVRFC_API std::string DrawSignalResponse(const SignalResponse& chart, ChartFormat format);
 
 // The part of an interaction plot's file name after the response's stem: "interaction-a-b".
 QVRFC_API std::string InteractionChartName(const InteractionPlot& chart);
@@ -58,6 +59,7 @@ QVRFC_API std::vector<std::string> ChartStems(const std::vector<ResponseCharts>&
 // The files of one response's charts, without the format's extension: "charts/<stem>-pareto".
 struct ChartNames {
     std::string mainEffects, pareto, halfNormal;
+    std::string signal;                     // "-signal", of a dynamic response
     std::vector<std::string> interactions;  // one per interaction plot, in order
     std::vector<std::string> noise;         // one per control x noise plot: "-noise-a-n"
 };
@@ -67,7 +69,8 @@ struct ChartNames {
 QVRFC_API std::vector<ChartNames> ChartFileNames(const std::vector<ResponseCharts>& responses);
 
 // True for a name inside charts/ of the form chart files are given: a stem of a-z, 0-9 and
-// '-', then "-main-effects", "-pareto", "-half-normal", "-interaction-..." or "-noise-...",
+// '-', then "-main-effects", "-pareto", "-half-normal", "-signal", "-interaction-..." or
+// "-noise-...",
 // then ".svg",
 // ".png" or ".pdf".
 QVRFC_API bool IsChartFileName(const std::string& name);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -58,11 +59,18 @@ struct QVRFC_API Factor {
 };
 
 // A measured response and the S/N ratio it is analysed with; nominal kinds have a target.
+// A dynamic response follows the experiment's signal factor: its S/N ratio is the dynamic one
+// of its form, its target (if any) the slope beta to reach, and `sn` only tells the engine how
+// to summarise its values.
 struct QVRFC_API ExperimentResponse {
     std::string name;
     std::string unit;
     SnKind sn = SnKind::Larger;
     double target = std::numeric_limits<double>::quiet_NaN();  // NaN: none
+    std::optional<DynamicKind> dynamic = std::nullopt;
+
+    // "larger", "nominal1", ..., or the dynamic form: "dynamic", ...
+    std::string KindName() const;
 };
 
 // A noise factor: conditions the lab sets for every run (an outer array).
@@ -87,6 +95,9 @@ struct QVRFC_API Experiment {
     std::vector<ExperimentResponse> responses;
     std::vector<NoiseFactor> noise;
     OuterArray outer;
+    // The signal factor M of dynamic responses: every run is observed at each of its levels
+    // (numbers), under each noise condition, repetitions times.
+    std::optional<Factor> signal;
     std::vector<FactorPair> interactions;  // declared two-factor interactions, by factor index
     int repetitions = 1;  // observations per run (per noise condition with noise factors)
     OA_TYPE array = CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;
@@ -120,8 +131,12 @@ QVRFC_API OA_TYPE OuterArrayUsed(const Experiment& experiment);
 QVRFC_API std::string OuterArrayText(const Experiment& experiment);
 // "Humidity=low Vibration=on"; empty without noise factors.
 QVRFC_API std::string NoiseConditionText(const Experiment& experiment, int condition);
-// Observations per run and response: noise conditions times repetitions.
+// Observations per run and response: signal levels times noise conditions times repetitions.
+// Observation k is at signal level k / (conditions x repetitions), noise condition
+// k / repetitions modulo the conditions.
 QVRFC_API int ObservationCount(const Experiment& experiment);
+// The signal value of observation k (NaN without a signal factor).
+QVRFC_API double SignalValueOf(const Experiment& experiment, int k);
 // The text without the blanks (spaces, tabs) around it.
 QVRFC_API std::string TrimBlanks(const std::string& text);
 // The pair of factors that "Temperature * Pressure" names, blanks around the names ignored;

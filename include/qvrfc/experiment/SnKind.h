@@ -22,6 +22,26 @@ enum class SnKind {
     SmallerTextbook,
 };
 
+// The forms of a dynamic characteristic, a response that should follow a signal factor M.
+enum class DynamicKind {
+    ZeroPoint,       // "dynamic": y = beta M
+    ReferencePoint,  // "dynamic-reference": y - y_ref = beta (M - M_ref)
+    Linear,          // "dynamic-linear": y = alpha + beta M
+};
+
+// "dynamic", "dynamic-reference", "dynamic-linear".
+QVRFC_API const char* DynamicKindName(DynamicKind kind);
+// False when name is none of the kinds' names (exact, lower case).
+QVRFC_API bool DynamicKindFromName(const std::string& name, DynamicKind& kind);
+// "dynamic, dynamic-reference, dynamic-linear".
+QVRFC_API std::string DynamicKindList();
+// "zero-point proportional, y = beta M", ...: the form in words.
+QVRFC_API const char* DynamicKindTitle(DynamicKind kind);
+
+// The kind by which the engine summarises a dynamic response's values in its reports (the
+// dynamic S/N ratio is the layers' own): smaller-the-better, finite for any values not all 0.
+constexpr SnKind kDynamicEngineKind = SnKind::Smaller;
+
 // Where the mean of a response should go: up, down, or to the target.
 enum class Aim { Larger, Smaller, Nominal };
 

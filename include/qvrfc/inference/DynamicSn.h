@@ -31,21 +31,9 @@
 #include <vector>
 
 #include "qvrfc/common/QVRFCExport.h"
+#include "qvrfc/experiment/SnKind.h"
 
 namespace qvrfc {
-
-enum class DynamicKind {
-    ZeroPoint,       // "dynamic"
-    ReferencePoint,  // "dynamic-reference"
-    Linear,          // "dynamic-linear"
-};
-
-// "dynamic", "dynamic-reference", "dynamic-linear".
-QVRFC_API const char* DynamicKindName(DynamicKind kind);
-// False when name is none of the kinds' names (exact, lower case).
-QVRFC_API bool DynamicKindFromName(const std::string& name, DynamicKind& kind);
-// "dynamic, dynamic-reference, dynamic-linear".
-QVRFC_API std::string DynamicKindList();
 
 // One run's figures. r is the divisor of the form: sum M^2, sum M'^2 or S_xx.
 struct DynamicRun {

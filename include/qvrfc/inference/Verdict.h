@@ -27,6 +27,7 @@
 #pragma once
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,11 +40,23 @@
 namespace qvrfc {
 
 // How a quality is judged: its S/N kind and target (NaN: none; a nominal kind without a
-// target analyses the S/N ratio but leaves the mean where it is).
+// target analyses the S/N ratio but leaves the mean where it is). A dynamic quality is judged
+// by its dynamic S/N ratio and its slope beta, which takes the mean's place throughout the
+// verdict (its ANOVA, the adjustment factor, the predictions); its target is the slope to
+// reach, none leaving beta where it is.
 struct ResponseSpec {
     SnKind kind = SnKind::Nominal3;
     double target = 0.0;
+    std::optional<DynamicKind> dynamic = std::nullopt;
     bool HasTarget() const { return std::isfinite(target); }
+    // Where the mean (the slope of a dynamic quality) should go.
+    Aim MeanAim() const { return dynamic ? Aim::Nominal : AimOf(kind); }
+};
+
+// Each run's figures of a dynamic quality, analysed in place of the engine's S/N ratios and of
+// the observations: its dynamic S/N ratio and its slope.
+struct DynamicFigures {
+    std::vector<double> sn, beta;  // [run]
 };
 
 struct VerdictSettings {
@@ -51,6 +64,7 @@ struct VerdictSettings {
     std::vector<FactorPair> interactions;  // declared: terms after those (see InteractionTerms)
     std::vector<ResponseSpec> responses;   // per quality; missing ones: the engine's
     std::vector<PoolingChoice> pooling;    // per quality, term indexes (both responses)
+    std::vector<std::optional<DynamicFigures>> dynamic;  // per quality; missing ones: static
     double alpha = 0.05;
 };
 
