@@ -272,6 +272,16 @@ void ReleaseDrawingCaches() {
 
 namespace chart {
 
+double LegendEntry(ChartCanvas& canvas, const LineStyle& style, const std::string& label, double x,
+                   double y) {
+    canvas.Pen(style.colour, 2.0, style.dash);
+    canvas.Line({x, y - 4.0}, {x + 28.0, y - 4.0});
+    canvas.Pen(style.colour, 1.5);
+    canvas.Mark(style.marker, {x + 14.0, y - 4.0}, 7.0, false);
+    canvas.Text(label, {x + 34.0, y}, kSmallSize, Align::Left);
+    return x + 46.0 + canvas.TextWidth(label, kSmallSize);
+}
+
 LineStyle LineStyleOf(size_t n) {
     static const LineStyle styles[] = {
         {kBlue, Marker::Circle, Dash::Solid},      {kVermillion, Marker::Square, Dash::Dashed},

@@ -39,6 +39,12 @@ struct LineStyle {
 };
 LineStyle LineStyleOf(size_t n);
 
+class ChartCanvas;
+// A legend entry at x on the baseline y: a sample of the line with its marker, then the label.
+// Returns where the next entry starts.
+double LegendEntry(ChartCanvas& canvas, const LineStyle& style, const std::string& label, double x,
+                   double y);
+
 // Text sizes in pixels (points on PDF).
 constexpr double kTitleSize = 16.0;
 constexpr double kLabelSize = 12.0;

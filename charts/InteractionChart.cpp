@@ -39,16 +39,9 @@ void DrawLegend(ChartCanvas& canvas, const InteractionPlot& chart, double width)
     canvas.Text(canvas.Fit(label, kSmallSize, width / 3.0), {kMargin, y}, kSmallSize, Align::Left,
                 true);
     double x = kMargin + std::min(width / 3.0, canvas.TextWidth(label, kSmallSize, true)) + 12.0;
-    for (size_t l = 0; l < chart.second.levelLabels.size(); ++l) {
-        const LineStyle style = LineStyleOf(l);
-        const std::string text = canvas.Fit(chart.second.levelLabels[l], kSmallSize, 120.0);
-        canvas.Pen(style.colour, 2.0, style.dash);
-        canvas.Line({x, y - 4.0}, {x + 28.0, y - 4.0});
-        canvas.Pen(style.colour, 1.5);
-        canvas.Mark(style.marker, {x + 14.0, y - 4.0}, 7.0, false);
-        canvas.Text(text, {x + 34.0, y}, kSmallSize, Align::Left);
-        x += 46.0 + canvas.TextWidth(text, kSmallSize);
-    }
+    for (size_t l = 0; l < chart.second.levelLabels.size(); ++l)
+        x = LegendEntry(canvas, LineStyleOf(l),
+                        canvas.Fit(chart.second.levelLabels[l], kSmallSize, 120.0), x, y);
 }
 
 void DrawPanel(ChartCanvas& canvas, const InteractionPlot& chart, const InteractionPanel& panel,

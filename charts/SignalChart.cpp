@@ -46,16 +46,9 @@ Scale ScaleOf(const SignalResponse& chart) {
 void DrawLegend(ChartCanvas& canvas, const SignalResponse& chart) {
     double x = kMargin;
     const double y = kMargin + 56.0;
-    for (size_t c = 0; c < chart.conditions.size(); ++c) {
-        const LineStyle style = LineStyleOf(c);
-        const std::string label = chart.conditions[c].empty() ? "observed" : chart.conditions[c];
-        canvas.Pen(style.colour, 2.0, style.dash);
-        canvas.Line({x, y - 4.0}, {x + 28.0, y - 4.0});
-        canvas.Pen(style.colour, 1.5);
-        canvas.Mark(style.marker, {x + 14.0, y - 4.0}, 7.0, false);
-        canvas.Text(label, {x + 34.0, y}, kSmallSize, Align::Left);
-        x += 46.0 + canvas.TextWidth(label, kSmallSize);
-    }
+    for (size_t c = 0; c < chart.conditions.size(); ++c)
+        x = LegendEntry(canvas, LineStyleOf(c),
+                        chart.conditions[c].empty() ? "observed" : chart.conditions[c], x, y);
     canvas.Pen(kGrey, 1.5, Dash::Dashed);
     canvas.Line({x, y - 4.0}, {x + 28.0, y - 4.0});
     canvas.Text("fitted line", {x + 34.0, y}, kSmallSize, Align::Left);
