@@ -364,10 +364,12 @@ class Analysis:
 
     @property
     def experiment(self) -> Record:
+        """results.json's "experiment": array, runs, factors, responses."""
         return Record(self._results["experiment"])
 
     @property
     def responses(self) -> tuple:
+        """results.json's "responses": runs, response tables, anova (sn, mean), optimum, ..."""
         return _view(self._results["responses"])
 
     @property

@@ -85,7 +85,7 @@ if(PYTHON)
   expect_file(${PYTHON_DIR}/qvrfcdoe/__init__.pyi)
   run_step("import qvrfcdoe" ${CMAKE_COMMAND} -E env PYTHONPATH=${PREFIX}/${PYTHON_DIR}
            PYTHONDONTWRITEBYTECODE=1 ${PYTHON} -c
-           "import qvrfcdoe; print(qvrfcdoe.__file__, qvrfcdoe.array('L9').shape)")
+           "import qvrfcdoe\nprint(qvrfcdoe.__file__, qvrfcdoe.array('L9').shape)")
   string(FIND "${step_output}" "${PREFIX}/${PYTHON_DIR}/qvrfcdoe/__init__.py (9, 4)" at)
   if(NOT at EQUAL 0)
     message(FATAL_ERROR "the installed module was not the one imported:\n${step_output}")
