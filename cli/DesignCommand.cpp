@@ -96,6 +96,8 @@ void PrintDesign(const Experiment& experiment) {
     for (const qvrfc::Factor& factor : experiment.factors)
         std::printf("  column %d: %s\n", factor.column + 1, factor.name.c_str());
     PrintInteractions(experiment);
+    if (!experiment.noise.empty())
+        std::printf("  noise: %s\n", qvrfc::OuterArrayText(experiment).c_str());
     std::printf("\n");
     PrintSheet(experiment);
 }
@@ -150,6 +152,12 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
                                      "A noise factor, e.g. \"Humidity=low,high\": every run is "
                                      "observed under each noise condition");
     noise->type_name("NAME=LEVELS")->allow_extra_args(false);
+    auto* outer = design->add_option(
+        "--outer", options->design.outer,
+        "The noise conditions: full (every combination of the noise factors' levels) or an "
+        "orthogonal array such as L8 (default: the smallest array that holds the noise factors "
+        "when it takes fewer conditions than every combination)");
+    outer->type_name("full|ARRAY");
     auto* repeat = design->add_option("--repeat", options->design.repetitions,
                                       "Observations per run (and noise condition)");
     repeat->check(CLI::Range(1, 1000))->type_name("N");
@@ -180,7 +188,7 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
                                           "Design from an experiment file instead of options");
     experiment->type_name("FILE");
     for (CLI::Option* option :
-         {factor, response, noise, interaction, repeat, array, columns, randomize, seed})
+         {factor, response, noise, outer, interaction, repeat, array, columns, randomize, seed})
         experiment->excludes(option);
     DeclareOutFolder(design, options->outFolder);
     design->footer(

@@ -166,6 +166,7 @@ std::string OptionOf(const DesignOptions& options, const ExperimentFault& fault)
     if (fault.section == "noise" && i < options.noise.size())
         return "--noise '" + options.noise[i] + "'";
     if (fault.field == "repetitions") return "--repeat";
+    if (fault.field == "outer") return "--outer";
     if (fault.field == "interactions")
         return options.columns.empty() ? "--interaction" : "--columns '" + options.columns + "'";
     return fault.field == "response" ? "--response" : "--factor";
@@ -187,6 +188,13 @@ Experiment ExperimentOfOptions(const DesignOptions& options) {
         std::string unit;
         ParseLevelled("--noise", text, noise.name, unit, noise.levels);
         experiment.noise.push_back(noise);
+    }
+    if (!options.outer.empty()) {
+        try {
+            experiment.outer = ParseOuterArray(options.outer);
+        } catch (const Error& error) {
+            throw Error(std::string("--outer: ") + error.what());
+        }
     }
     experiment.repetitions = options.repetitions;
     ApplyColumns(options.columns, experiment);

@@ -255,6 +255,7 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
         .def_readwrite("factors", &qvrfc::DesignOptions::factors)
         .def_readwrite("responses", &qvrfc::DesignOptions::responses)
         .def_readwrite("noise", &qvrfc::DesignOptions::noise)
+        .def_readwrite("outer", &qvrfc::DesignOptions::outer)
         .def_readwrite("interactions", &qvrfc::DesignOptions::interactions)
         .def_readwrite("repetitions", &qvrfc::DesignOptions::repetitions)
         .def_readwrite("array", &qvrfc::DesignOptions::array)

@@ -279,8 +279,8 @@ def _entries(value, where: str, form: str) -> list:
     return list(value.items())
 
 
-def _design_options(factors, responses, repeat, noise, interactions, array, columns, randomize,
-                    seed):
+def _design_options(factors, responses, repeat, noise, outer, interactions, array, columns,
+                    randomize, seed):
     options = _native.DesignOptions()
     options.factors = [f"{_named(n, 'factors', '=')}={_list_text(v, f'factors[{n!r}]')}"
                        for n, v in _entries(factors, "factors", "NAME[UNIT]: levels")]
@@ -288,6 +288,7 @@ def _design_options(factors, responses, repeat, noise, interactions, array, colu
                          for n, kind in _entries(responses, "responses", "NAME[UNIT]: KIND")]
     options.noise = [f"{_named(n, 'noise', '=')}={_list_text(v, f'noise[{n!r}]')}"
                      for n, v in _entries(noise, "noise", "NAME: levels")]
+    options.outer = outer or ""
     options.interactions = _interaction_texts(interactions)
     if isinstance(repeat, bool) or not isinstance(repeat, numbers.Integral) \
             or not 1 <= repeat <= 1000:
@@ -307,11 +308,11 @@ def _design_options(factors, responses, repeat, noise, interactions, array, colu
     return options
 
 
-def design(factors, responses, *, repeat=1, noise=None, interactions=None, array=None,
-           columns=None, randomize=False, seed=None) -> Design:
+def design(factors, responses, *, repeat=1, noise=None, outer=None, interactions=None,
+           array=None, columns=None, randomize=False, seed=None) -> Design:
     """Designs an experiment, as ``qvrfcdoe design`` does with the same options."""
-    options = _design_options(factors, responses, repeat, noise, interactions, array, columns,
-                              randomize, seed)
+    options = _design_options(factors, responses, repeat, noise, outer, interactions, array,
+                              columns, randomize, seed)
     logs = _Logs()
     return Design(_native.design(options, logs.path))
 

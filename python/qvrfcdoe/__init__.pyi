@@ -97,12 +97,15 @@ class Analysis:
 
 def design(factors: Mapping[str, Sequence[_Level] | str], responses: Mapping[str, _Kind], *,
            repeat: int = 1, noise: Mapping[str, Sequence[_Level] | str] | None = None,
+           outer: str | None = None,
            interactions: Sequence[_Interaction] | None = None, array: str | None = None,
            columns: Sequence[int] | str | None = None, randomize: bool = False,
            seed: int | None = None) -> Design:
     """Designs an experiment, as `qvrfcdoe design` does with the same options: factors
     {"Temperature[C]": [150, 170, 190]}, responses {"Yield[%]": "larger"}, repeat (observations
-    per run), noise factors {"Humidity": ["low", "high"]}, declared interactions
+    per run), noise factors {"Humidity": ["low", "high"]} and their conditions (outer: "full" or
+    an array such as "L8"; default the smallest that holds them when it takes fewer conditions
+    than every combination), declared interactions
     ["Temperature*Pressure"], the array ("L18"; default the smallest that fits), the column of
     each factor, and a randomized run order (seed: the same order on every machine)."""
 

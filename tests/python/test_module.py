@@ -21,12 +21,12 @@ SHEET = DATA / "moulding" / "runsheet.csv"
 DESIGN = dict(factors={"Temperature[C]": [150, 170, 190], "Pressure[bar]": [1.5, 2, 2.5],
                        "Catalyst": ["A", "B", "C"]},
               responses={"Yield[%]": "larger", "Purity[%]": "nominal1:99.5"},
-              repeat=2, noise={"Batch": ["old", "new"]}, interactions=["Temperature*Pressure"],
-              randomize=True, seed=11)
+              repeat=2, noise={"Batch": ["old", "new"]}, outer="full",
+              interactions=["Temperature*Pressure"], randomize=True, seed=11)
 DESIGN_OPTIONS = ["--factor", "Temperature[C]=150,170,190", "--factor", "Pressure[bar]=1.5,2,2.5",
                   "--factor", "Catalyst=A,B,C",
                   "--response", "Yield[%]:larger", "--response", "Purity[%]:nominal1:99.5",
-                  "--repeat", "2", "--noise", "Batch=old,new",
+                  "--repeat", "2", "--noise", "Batch=old,new", "--outer", "full",
                   "--interaction", "Temperature*Pressure", "--randomize", "--seed", "11"]
 AT = {"Resin": "regrind", "Melt temperature": 235}
 

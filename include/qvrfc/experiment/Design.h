@@ -25,6 +25,7 @@ struct DesignOptions {
     std::vector<std::string> factors;       // --factor "NAME[UNIT]=LEVEL,LEVEL,..."
     std::vector<std::string> responses;     // --response "NAME[UNIT]:KIND[:TARGET]"
     std::vector<std::string> noise;         // --noise "NAME=LEVEL,LEVEL,..."
+    std::string outer;                      // --outer full|ARRAY; empty: the default
     std::vector<std::string> interactions;  // --interaction "NAME*NAME"
     int repetitions = 1;                    // --repeat
     std::string array;                      // --array; empty: the smallest that fits
