@@ -12,9 +12,7 @@
 #include "Commands.h"
 #include "OutputFolder.h"
 #include "qvrfc/common/QVRFCFileSet.h"
-#include "qvrfc/results/EngineReports.h"
-#include "qvrfc/results/HtmlReport.h"
-#include "qvrfc/results/ResultsJson.h"
+#include "qvrfc/results/AnalysisFiles.h"
 #include "qvrfc/results/Summary.h"
 #include "qvrfc/results/VerdictReport.h"
 
@@ -23,19 +21,8 @@ namespace {
 
 // Logs that the engine itself writes while it sets up an experiment.
 const char* const kEngineLogs[] = {kSetupLog, kArrayListingLog};
-const char* const kResultsFile = "results.json";
 
-// The files an analysis writes, named after the data file.
-struct ReportNames {
-    std::vector<std::string> engine;  // the engine's plain and comma-separated reports
-    std::string verdict, results = kResultsFile;
-};
-
-ReportNames NamesOf(const std::string& dataFile, bool runSheet) {
-    const std::string stem = fs::path(dataFile).stem().string();
-    const std::string reports = runSheet ? stem + "-analysis" : stem;
-    return {{reports + ".log", reports + ".csv"}, stem + "-verdict.txt"};
-}
+using qvrfc::ReportNames;
 
 // Every file the command writes (or, for the page, removes when it is not written).
 std::vector<std::string> WrittenNames(const ReportNames& names) {
@@ -53,14 +40,8 @@ void WriteReports(const qvrfc::Analysis& analysis, const AnalyzeRequest& request
     const EngineFilesCheck streams(
         folder, {names.engine[0], names.engine[1], names.verdict, names.results, kPageFile});
     qvrfc::FileSet files;
-    std::vector<std::string> engineReports;
-    for (const std::string& name : names.engine)
-        engineReports.push_back(folder.File(name).string());
-    qvrfc::StageEngineReports(analysis, files, engineReports);
-    files.Write(folder.File(names.verdict).string(), qvrfc::VerdictText(analysis));
-    files.Write(folder.File(names.results).string(), qvrfc::ResultsJsonText(analysis));
-    StageChartsAndPage(files, folder,
-                       qvrfc::ChartAndPageFiles(analysis, request.chartFormats, request.html));
+    qvrfc::StageAnalysisFiles(analysis, files, folder.Path().string(), names, request.chartFormats,
+                              request.html);
     files.Commit();
 }
 
@@ -68,7 +49,8 @@ void WriteReports(const qvrfc::Analysis& analysis, const AnalyzeRequest& request
 
 int Analyze(const AnalyzeRequest& request) {
     OutputFolder folder(request.outFolder);
-    const ReportNames names = NamesOf(request.dataFile, qvrfc::IsRunSheetFile(request.dataFile));
+    const ReportNames names =
+        qvrfc::ReportNamesOf(request.dataFile, qvrfc::IsRunSheetFile(request.dataFile));
     const std::vector<std::string> written = WrittenNames(names);
     RefuseOverwritingInputs(folder, {request.dataFile, request.experimentFile}, written, true);
     qvrfc::AnalysisInput input;

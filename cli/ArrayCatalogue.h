@@ -6,14 +6,15 @@
 #include <string>
 
 #include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/experiment/ArrayCatalogue.h"
 
 namespace qvrfcdoe {
 
 using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
 
 // The types that have a level table, in catalogue order.
-constexpr int kFirstTableType = CQVRFCDOETaguchiOrthogonalArray::OA_L4;
-constexpr int kLastTableType = CQVRFCDOETaguchiOrthogonalArray::OA_L81;
+using qvrfc::kFirstTableType;
+using qvrfc::kLastTableType;
 
 // The catalogue's display name ("L18(2^1x3^7)") and its short form ("L18", "L16'").
 std::string DisplayName(OA_TYPE type);

@@ -17,23 +17,7 @@ std::string Text(const char* format, ...) {
 }
 
 std::string OneLineText(const std::string& text) {
-    std::string line;
-    for (const char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '\\')
-            line += "\\\\";
-        else if (c == '\n')
-            line += "\\n";
-        else if (c == '\r')
-            line += "\\r";
-        else if (c == '\t')
-            line += "\\t";
-        else if (byte < 0x20 || byte == 0x7f)
-            line += Text("\\x%02x", byte);
-        else
-            line += c;
-    }
-    return line;
+    return qvrfc::OneLineText(text);
 }
 
 std::string Counted(int count, const char* one, const char* many) {

@@ -8,6 +8,7 @@
 
 #include "CliError.h"
 #include "Commands.h"
+#include "qvrfc/analysis/ConfirmationRun.h"
 #include "qvrfc/results/VerdictReport.h"
 
 namespace qvrfcdoe {
@@ -27,19 +28,8 @@ int ConfirmRun(const ConfirmRequest& request, const qvrfc::Analysis& analysis,
                               request.verdict.dataFile.c_str(),
                               Counted(qualities, "quality", "qualities").c_str()));
     const int quality = request.quality - 1;
-    const qvrfc::SnKind kind = analysis.verdict.qualities[quality].setting.kind;
-    for (const double value : request.values) {
-        if (kind == qvrfc::SnKind::Larger && value <= 0.0)
-            throw UsageError(
-                Text("--values: %g has no larger-the-better S/N ratio (values "
-                     "must be above 0)",
-                     value));
-    }
     const qvrfc::Confirmation confirmation =
-        qvrfc::Confirm(analysis.verdict, quality, at, request.values);
-    if (!std::isfinite(confirmation.sn))
-        throw UsageError(
-            Text("--values: their S/N ratio (%s) is not a finite number", qvrfc::SnKindName(kind)));
+        qvrfc::ConfirmationRun(analysis, quality, at, request.values);
     std::printf("%s", qvrfc::ConfirmationText(analysis, quality, at, confirmation).c_str());
     return 0;
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -14,9 +13,8 @@
 #include "Commands.h"
 #include "OutputFolder.h"
 #include "qvrfc/experiment/ArrayChoice.h"
-#include "qvrfc/experiment/ExperimentAnalyzer.h"
+#include "qvrfc/experiment/Design.h"
 #include "qvrfc/experiment/ExperimentFile.h"
-#include "qvrfc/experiment/FileWriting.h"
 #include "qvrfc/experiment/RunSheet.h"
 
 namespace qvrfcdoe {
@@ -29,236 +27,10 @@ const char* const kExperimentFile = "experiment.toml";
 const char* const kRunSheetFile = "runsheet.csv";
 
 struct DesignOptions {
-    std::vector<std::string> factors;
-    std::vector<std::string> responses;
-    std::vector<std::string> noise;
-    std::string outer;
-    std::string signal;
-    std::vector<std::string> interactions;
-    int repetitions = 1;
-    std::string array;
-    std::string columns;
-    bool randomize = false;
-    std::uint32_t seed = 0;
-    bool seedGiven = false;
+    qvrfc::DesignOptions design;
     std::string experimentFile;
     std::string outFolder = "qvrfcdoe-out";
 };
-
-std::vector<std::string> SplitList(const std::string& text) {
-    std::vector<std::string> items;
-    size_t start = 0;
-    for (size_t comma = text.find(',');; comma = text.find(',', start)) {
-        items.push_back(qvrfc::TrimBlanks(text.substr(start, comma - start)));
-        if (comma == std::string::npos) return items;
-        start = comma + 1;
-    }
-}
-
-// "Name[unit]" into its two parts; the unit is optional.
-void SplitNameUnit(const std::string& option, const std::string& text, const std::string& part,
-                   std::string& name, std::string& unit) {
-    const size_t open = part.find('[');
-    name = qvrfc::TrimBlanks(part.substr(0, open));
-    if (open == std::string::npos) return;
-    if (part.back() != ']')
-        throw UsageError(Text("%s '%s': the unit is written in brackets, as in Name[unit]",
-                              option.c_str(), text.c_str()));
-    unit = qvrfc::TrimBlanks(part.substr(open + 1, part.size() - open - 2));
-}
-
-// --factor "Temperature[C]=150,170,190" and --noise "Humidity=low,high".
-void ParseLevelled(const std::string& option, const std::string& text, std::string& name,
-                   std::string& unit, std::vector<std::string>& levels) {
-    const size_t equals = text.find('=');
-    if (equals == std::string::npos)
-        throw UsageError(
-            Text("%s '%s': expected NAME[UNIT]=LEVEL,LEVEL,...", option.c_str(), text.c_str()));
-    SplitNameUnit(option, text, text.substr(0, equals), name, unit);
-    levels = SplitList(text.substr(equals + 1));
-}
-
-// --response "Yield[%]:larger" or "Thickness[um]:nominal3:5.0".
-qvrfc::ExperimentResponse ParseResponse(const std::string& text) {
-    qvrfc::ExperimentResponse response;
-    const size_t colon = text.find(':');
-    if (colon == std::string::npos)
-        throw UsageError(Text("--response '%s': expected NAME[UNIT]:KIND[:TARGET], KIND one of %s",
-                              text.c_str(), qvrfc::SnKindList().c_str()));
-    SplitNameUnit("--response", text, text.substr(0, colon), response.name, response.unit);
-    const std::string rest = text.substr(colon + 1);
-    const size_t second = rest.find(':');
-    const std::string kind = rest.substr(0, second);
-    qvrfc::DynamicKind dynamic = qvrfc::DynamicKind::ZeroPoint;
-    if (qvrfc::DynamicKindFromName(kind, dynamic)) {
-        response.dynamic = dynamic;
-        response.sn = qvrfc::kDynamicEngineKind;
-    } else if (!qvrfc::SnKindFromName(kind, response.sn)) {
-        throw UsageError(Text("--response '%s': unknown S/N kind '%s' (one of %s, %s)",
-                              text.c_str(), kind.c_str(), qvrfc::SnKindList().c_str(),
-                              qvrfc::DynamicKindList().c_str()));
-    }
-    if (second == std::string::npos) return response;
-    const std::string target = rest.substr(second + 1);
-    if (!qvrfc::IsNominal(response.sn) && !response.dynamic)
-        throw UsageError(
-            Text("--response '%s': only the nominal kinds take a target", text.c_str()));
-    if (!qvrfc::ParseNumber(target, response.target))
-        throw UsageError(
-            Text("--response '%s': the target '%s' is not a number", text.c_str(), target.c_str()));
-    return response;
-}
-
-// --columns 2,3,5: one column (from 1) per factor, in the order of the --factor options.
-void ApplyColumns(const std::string& text, Experiment& experiment) {
-    if (text.empty()) return;
-    const std::vector<std::string> columns = SplitList(text);
-    if (columns.size() != experiment.factors.size())
-        throw UsageError(Text(
-            "--columns '%s': give one column for each of the %s", text.c_str(),
-            Counted(static_cast<int>(experiment.factors.size()), "factor", "factors").c_str()));
-    for (size_t f = 0; f < columns.size(); ++f) {
-        double column = 0.0;
-        if (!qvrfc::ParseNumber(columns[f], column) || column < 1 || column > 1000 ||
-            column != static_cast<int>(column))
-            throw UsageError(Text("--columns '%s': '%s' is not a column number from 1",
-                                  text.c_str(), columns[f].c_str()));
-        experiment.factors[f].column = static_cast<int>(column) - 1;
-    }
-}
-
-// --interaction "Temperature*Pressure": pairs of the factors' names.
-void ApplyInteractions(const DesignOptions& options, Experiment& experiment) {
-    for (const std::string& text : options.interactions) {
-        if (text.find('*') == std::string::npos)
-            throw UsageError(Text(
-                "--interaction '%s': expected FACTOR*FACTOR, in the factors' names", text.c_str()));
-        try {
-            experiment.interactions.push_back(qvrfc::InteractionOfNames(experiment, text));
-            qvrfc::CheckInteractionPairs(experiment);
-        } catch (const qvrfc::ExperimentFault& fault) {
-            throw InputError(Text("--interaction: %s", fault.what()));
-        } catch (const qvrfc::ExperimentError& error) {
-            throw InputError(Text("--interaction '%s': %s", text.c_str(), error.what()));
-        }
-    }
-}
-
-std::string InteractionList(const Experiment& experiment) {
-    std::string names;
-    for (const qvrfc::FactorPair& pair : experiment.interactions)
-        names += (names.empty() ? "" : ", ") + qvrfc::InteractionName(experiment, pair);
-    return names;
-}
-
-// Why the array of --array cannot hold the declared interactions, and which array can.
-void RefuseArrayForInteractions(const std::string& option, const Experiment& experiment) {
-    const OA_TYPE type = experiment.array;
-    const std::string reason =
-        qvrfc::ConstructionOf(type).IsRuleBuilt() || !qvrfc::PairsStandingApart(type).empty()
-            ? "its columns cannot keep " + InteractionList(experiment) +
-                  " free of the factors and apart"
-            : "its interactions are spread over several columns";
-    const OA_TYPE smallest = qvrfc::ArrayFor(experiment);
-    throw InputError(Text("--array %s: %s; %s", option.c_str(), reason.c_str(),
-                          smallest == CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED
-                              ? "no array of the catalogue holds them"
-                              : (qvrfc::ArrayName(smallest) + " holds them").c_str()));
-}
-
-void ChooseArray(const DesignOptions& options, Experiment& experiment) {
-    const std::vector<int> counts = qvrfc::LevelCounts(experiment);
-    if (!options.array.empty()) {
-        experiment.array = ParseArrayName(options.array);
-        if (!qvrfc::ArrayHolds(experiment.array, counts))
-            throw InputError(Text("--array %s: its columns cannot hold %s (it has %s)",
-                                  options.array.c_str(), qvrfc::LevelCountText(counts).c_str(),
-                                  LevelsPerColumn(experiment.array).c_str()));
-        if (!experiment.interactions.empty() &&
-            !qvrfc::PlaceFactors(experiment.array, counts, experiment.interactions).fits)
-            RefuseArrayForInteractions(options.array, experiment);
-        return;
-    }
-    experiment.array = qvrfc::ArrayFor(experiment);
-    if (experiment.array == CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
-        throw InputError(Text("no array of the catalogue holds %s%s",
-                              qvrfc::LevelCountText(counts).c_str(),
-                              experiment.interactions.empty() ? "" : " with the interactions"));
-}
-
-// The option that set an entry of the experiment, for messages.
-std::string OptionOf(const DesignOptions& options, const qvrfc::ExperimentFault& fault) {
-    const size_t i = static_cast<size_t>(fault.index);
-    if (fault.section == "factor" && fault.field == "column" && !options.columns.empty())
-        return "--columns '" + options.columns + "'";
-    if (fault.section == "factor" && i < options.factors.size())
-        return "--factor '" + options.factors[i] + "'";
-    if (fault.section == "response" && i < options.responses.size())
-        return "--response '" + options.responses[i] + "'";
-    if (fault.section == "noise" && i < options.noise.size())
-        return "--noise '" + options.noise[i] + "'";
-    if (fault.field == "repetitions") return "--repeat";
-    if (fault.field == "outer") return "--outer";
-    if (fault.section == "signal") return "--signal '" + options.signal + "'";
-    if (fault.field == "interactions")
-        return options.columns.empty() ? "--interaction" : "--columns '" + options.columns + "'";
-    return fault.field == "response" ? "--response" : "--factor";
-}
-
-Experiment ExperimentOfOptions(const DesignOptions& options) {
-    Experiment experiment;
-    for (const std::string& text : options.factors) {
-        qvrfc::Factor factor;
-        ParseLevelled("--factor", text, factor.name, factor.unit, factor.levels);
-        experiment.factors.push_back(factor);
-    }
-    for (const std::string& text : options.responses)
-        experiment.responses.push_back(ParseResponse(text));
-    for (const std::string& text : options.noise) {
-        qvrfc::NoiseFactor noise;
-        std::string unit;
-        ParseLevelled("--noise", text, noise.name, unit, noise.levels);
-        experiment.noise.push_back(noise);
-    }
-    if (!options.signal.empty()) {
-        qvrfc::Factor signal;
-        ParseLevelled("--signal", options.signal, signal.name, signal.unit, signal.levels);
-        experiment.signal = signal;
-    }
-    if (!options.outer.empty()) {
-        try {
-            experiment.outer = qvrfc::ParseOuterArray(options.outer);
-        } catch (const qvrfc::Error& error) {
-            throw InputError(std::string("--outer: ") + error.what());
-        }
-    }
-    experiment.repetitions = options.repetitions;
-    ApplyColumns(options.columns, experiment);
-    ApplyInteractions(options, experiment);
-    try {
-        // Names, levels and responses are judged before an array is chosen for them.
-        qvrfc::CheckExperimentEntries(experiment);
-        ChooseArray(options, experiment);
-        qvrfc::PlaceFactors(experiment);
-        experiment.randomized = options.randomize || options.seedGiven;
-        experiment.seed = options.seedGiven ? options.seed : std::random_device{}();
-        if (!experiment.randomized) experiment.seed = 0;
-        experiment.runOrder =
-            qvrfc::RunOrder(experiment.RunCount(), experiment.randomized, experiment.seed);
-        qvrfc::CheckExperiment(experiment);
-    } catch (const qvrfc::ExperimentFault& fault) {
-        throw InputError(OptionOf(options, fault) + ": " + fault.what());
-    }
-    return experiment;
-}
-
-// The engine's own placement check, its set-up logs written into a scratch folder.
-void CheckPlacementWithEngine(const Experiment& experiment) {
-    const ScratchFolder scratch;
-    CQVRFCDOEAnalyzer analyzer;
-    analyzer.SetLogFolder(scratch.Path().c_str());
-    qvrfc::SetUpAnalyzer(analyzer, experiment, nullptr);
-}
 
 void PrintSheet(const Experiment& experiment) {
     std::vector<std::vector<std::string>> rows = qvrfc::RunSheetRows(experiment);
@@ -333,35 +105,15 @@ void PrintDesign(const Experiment& experiment) {
     PrintSheet(experiment);
 }
 
-// A run sheet already in the output folder may hold the lab's observations: only the same
-// empty sheet is written over. Judged under the folder's lock, so that two designs into one
-// folder cannot both find it free.
-void RefuseReplacingAnotherSheet(const std::string& newSheet, const fs::path& sheet) {
-    std::error_code error;
-    const fs::file_status status = fs::status(sheet, error);
-    if (!fs::exists(status)) return;
-    if (!fs::is_regular_file(status))
-        throw InputError(
-            Text("'%s' exists and is not a regular file; it is left as it is: choose "
-                 "another --out folder",
-                 sheet.c_str()));
-    std::string text;
-    try {
-        text = qvrfc::ReadWholeFile(sheet.string(), "run sheet");
-    } catch (const qvrfc::ExperimentError&) {
-    }
-    if (text != newSheet)
-        throw InputError(
-            Text("'%s' exists and differs from the new run sheet (it may hold "
-                 "observations); move it or choose another --out folder",
-                 sheet.c_str()));
-}
-
 int Design(const DesignOptions& options) {
     const Experiment experiment = options.experimentFile.empty()
-                                      ? ExperimentOfOptions(options)
+                                      ? qvrfc::ExperimentOfOptions(options.design)
                                       : qvrfc::ReadExperimentFile(options.experimentFile);
-    CheckPlacementWithEngine(experiment);
+    {
+        // The engine's own placement check, its set-up logs written into a scratch folder.
+        const ScratchFolder scratch;
+        qvrfc::CheckPlacementWithEngine(experiment, scratch.Path().string());
+    }
     OutputFolder folder(options.outFolder);
     if (!options.experimentFile.empty() &&
         SameFile(options.experimentFile, folder.File(kExperimentFile)))
@@ -370,16 +122,12 @@ int Design(const DesignOptions& options) {
     const std::string sheetFile = folder.File(kRunSheetFile).string();
     const std::string experimentFile = folder.File(kExperimentFile).string();
     // Both texts are made, and the experiment file read back, before anything is written.
-    const std::string sheet = qvrfc::RunSheetText(experiment);
-    const std::string text = qvrfc::VerifiedExperimentFileText(experiment, experimentFile);
+    const qvrfc::DesignTexts texts = qvrfc::DesignFileTexts(experiment, experimentFile);
     folder.Create();
     RemoveLeftovers(folder, {kRunSheetFile, kExperimentFile}, false);
-    RefuseReplacingAnotherSheet(sheet, sheetFile);
-    // The sheet and its experiment file are written as a set: never one new beside one old.
-    qvrfc::FileSet files;
-    files.Write(sheetFile, sheet);
-    files.Write(experimentFile, text);
-    files.Commit();
+    // Judged under the folder's lock, so that two designs into one folder cannot both find
+    // the run sheet free.
+    qvrfc::WriteDesignFiles(texts, sheetFile, experimentFile);
     PrintDesign(experiment);
     folder.PrintFilesWritten();
     return 0;
@@ -393,55 +141,55 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
         app, run, "design",
         "Design an experiment from named factors: array, placement, run order and run sheet",
         [options] { return Design(*options); });
-    auto* factor = design->add_option("--factor", options->factors,
+    auto* factor = design->add_option("--factor", options->design.factors,
                                       "A control factor and its levels, e.g. "
                                       "\"Temperature[C]=150,170,190\" (repeat for each)");
     factor->type_name("NAME[UNIT]=LEVELS")->allow_extra_args(false);
     auto* response = design->add_option(
-        "--response", options->responses,
+        "--response", options->design.responses,
         "A response and its S/N kind, e.g. \"Yield[%]:larger\" or \"Thickness[um]:nominal3:5.0\"; "
         "kinds: " +
             qvrfc::SnKindList());
     response->type_name("NAME[UNIT]:KIND[:TARGET]")->allow_extra_args(false);
-    auto* noise = design->add_option("--noise", options->noise,
+    auto* noise = design->add_option("--noise", options->design.noise,
                                      "A noise factor, e.g. \"Humidity=low,high\": every run is "
                                      "observed under each noise condition");
     noise->type_name("NAME=LEVELS")->allow_extra_args(false);
     auto* outer = design->add_option(
-        "--outer", options->outer,
+        "--outer", options->design.outer,
         "The noise conditions: full (every combination of the noise factors' levels) or an "
         "orthogonal array such as L8 (default: the smallest array that holds the noise factors "
         "when it takes fewer conditions than every combination)");
     outer->type_name("full|ARRAY");
     auto* signal = design->add_option(
-        "--signal", options->signal,
+        "--signal", options->design.signal,
         "The signal factor of dynamic responses, e.g. \"Load[N]=10,20,30\": every run is "
         "observed at each of its levels (responses of kind " +
             qvrfc::DynamicKindList() +
             ", e.g. \"Deflection[mm]:dynamic:0.5\" with a target slope)");
     signal->type_name("NAME[UNIT]=LEVELS");
-    auto* repeat = design->add_option("--repeat", options->repetitions,
+    auto* repeat = design->add_option("--repeat", options->design.repetitions,
                                       "Observations per run (and noise condition)");
     repeat->check(CLI::Range(1, 1000))->type_name("N");
-    auto* array = design->add_option("--array", options->array,
+    auto* array = design->add_option("--array", options->design.array,
                                      "The array to use (default: the smallest that fits)");
     array->type_name("ARRAY");
-    auto* columns = design->add_option("--columns", options->columns,
+    auto* columns = design->add_option("--columns", options->design.columns,
                                        "The column (from 1) of each factor in --factor order, "
                                        "e.g. 1,3,5 (default: the first fitting columns)");
     columns->type_name("COLUMNS");
     auto* interaction = design->add_option(
-        "--interaction", options->interactions,
+        "--interaction", options->design.interactions,
         "A declared interaction of two factors, e.g. \"Temperature*Pressure\" (repeatable): "
         "its columns are kept free of factors and it becomes a term of the analysis");
     interaction->type_name("NAME*NAME")->allow_extra_args(false);
     auto* randomize =
-        design->add_flag("--randomize", options->randomize, "Randomize the run order");
+        design->add_flag("--randomize", options->design.randomize, "Randomize the run order");
     auto* seed = design->add_option_function<std::uint32_t>(
         "--seed",
         [options](const std::uint32_t& value) {
-            options->seed = value;
-            options->seedGiven = true;
+            options->design.seed = value;
+            options->design.seedGiven = true;
         },
         "Seed of the randomized run order (the same seed gives the same order)");
     seed->type_name("N");

@@ -70,23 +70,6 @@ std::map<std::string, struct stat> RegularFiles(const fs::path& folder) {
 }
 
 // Regular files only: a link, folder or stream named like a result is not the command's.
-bool IsRegularFile(const fs::path& file) {
-    std::error_code ignored;
-    return fs::is_regular_file(fs::symlink_status(file, ignored));
-}
-
-// The chart files in the folder's charts/, by their names there.
-std::vector<std::string> ChartFilesIn(const OutputFolder& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    fs::directory_iterator entries(folder.File(qvrfc::kChartFolder), error);
-    for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
-        const std::string name = entries->path().filename().string();
-        if (qvrfc::IsChartFileName(name) && IsRegularFile(entries->path())) names.push_back(name);
-    }
-    return names;
-}
-
 fs::path ProgramFolder() {
     std::error_code error;
     const fs::path program = fs::read_symlink("/proc/self/exe", error);
@@ -254,7 +237,7 @@ void RefuseOverwritingInputs(const OutputFolder& folder, const std::vector<std::
                              const std::vector<std::string>& names, bool charts) {
     std::vector<std::string> written(names);
     if (charts) {
-        for (const std::string& name : ChartFilesIn(folder))
+        for (const std::string& name : qvrfc::ChartFilesIn(folder.Path().string()))
             written.push_back((fs::path(qvrfc::kChartFolder) / name).string());
     }
     for (const std::string& input : inputs) {
@@ -278,17 +261,7 @@ void RemoveLeftovers(const OutputFolder& folder, const std::vector<std::string>&
 
 void StageChartsAndPage(qvrfc::FileSet& files, const OutputFolder& folder,
                         const std::vector<qvrfc::ChartFile>& drawn) {
-    std::set<std::string> written;
-    for (const qvrfc::ChartFile& file : drawn)
-        written.insert(file.name);
-    qvrfc::StageFiles(files, folder.Path().string(), drawn);
-    std::vector<std::string> earlier = {kPageFile};
-    for (const std::string& name : ChartFilesIn(folder))
-        earlier.push_back((fs::path(qvrfc::kChartFolder) / name).string());
-    for (const std::string& name : earlier) {
-        if (!written.count(name) && IsRegularFile(folder.File(name)))
-            files.Remove(folder.File(name).string());
-    }
+    qvrfc::StageChartsAndPage(files, folder.Path().string(), drawn);
 }
 
 }  // namespace qvrfcdoe

@@ -13,6 +13,7 @@
 
 #include "qvrfc/charts/ChartRender.h"
 #include "qvrfc/common/QVRFCFileSet.h"
+#include "qvrfc/results/AnalysisFiles.h"
 
 namespace qvrfcdoe {
 
@@ -23,7 +24,7 @@ namespace fs = std::filesystem;
 constexpr const char* kSetupLog = "DOESetup.log";
 constexpr const char* kArrayListingLog = "QVRFCDOETaguchiMethod.log";
 // The page of the charts and results.
-constexpr const char* kPageFile = "report.html";
+using qvrfc::kPageFile;
 
 // The output folder of one command, taken relative to the caller's current directory.
 // While a command works in it the folder is locked (flock on the hidden file .qvrfcdoe.lock,

@@ -29,8 +29,10 @@ set(QVRFC_HEADERS_statistics
   include/qvrfc/statistics/QVRFCStatistics.h
 )
 set(QVRFC_HEADERS_experiment
+  include/qvrfc/experiment/ArrayCatalogue.h
   include/qvrfc/experiment/ArrayChoice.h
   include/qvrfc/experiment/Csv.h
+  include/qvrfc/experiment/Design.h
   include/qvrfc/experiment/Experiment.h
   include/qvrfc/experiment/ExperimentAnalyzer.h
   include/qvrfc/experiment/ExperimentFile.h
@@ -47,6 +49,7 @@ set(QVRFC_HEADERS_inference
 )
 set(QVRFC_HEADERS_analysis
   include/qvrfc/analysis/Analysis.h
+  include/qvrfc/analysis/ConfirmationRun.h
   include/qvrfc/analysis/Settings.h
 )
 set(QVRFC_HEADERS_charts
@@ -55,6 +58,7 @@ set(QVRFC_HEADERS_charts
   include/qvrfc/charts/ChartsOfAnalysis.h
 )
 set(QVRFC_HEADERS_results
+  include/qvrfc/results/AnalysisFiles.h
   include/qvrfc/results/EngineReports.h
   include/qvrfc/results/HtmlReport.h
   include/qvrfc/results/HtmlWriter.h

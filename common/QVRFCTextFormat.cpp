@@ -24,4 +24,24 @@ std::string FormatText(const char* format, ...) {
     return text;
 }
 
+std::string OneLineText(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '\\')
+            line += "\\\\";
+        else if (c == '\n')
+            line += "\\n";
+        else if (c == '\r')
+            line += "\\r";
+        else if (c == '\t')
+            line += "\\t";
+        else if (byte < 0x20 || byte == 0x7f)
+            line += FormatText("\\x%02x", byte);
+        else
+            line += c;
+    }
+    return line;
+}
+
 }  // namespace qvrfc

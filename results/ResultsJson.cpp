@@ -280,4 +280,18 @@ std::string ResultsJsonText(const Analysis& analysis) {
     return results.dump(2) + "\n";
 }
 
+std::string PredictionJsonText(const Analysis& analysis, const Prediction& prediction) {
+    return PredictionPart(analysis, prediction).dump();
+}
+
+std::string ConfirmationJsonText(const Analysis& analysis, const Confirmation& confirmation) {
+    const json part = {{"mean", Number(confirmation.mean)},
+                       {"sn", Number(confirmation.sn)},
+                       {"mean_interval", PredictionPart(analysis, confirmation.meanInterval)},
+                       {"sn_interval", PredictionPart(analysis, confirmation.snInterval)},
+                       {"mean_inside", confirmation.meanInside},
+                       {"sn_inside", confirmation.snInside}};
+    return part.dump();
+}
+
 }  // namespace qvrfc

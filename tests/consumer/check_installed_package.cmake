@@ -1,4 +1,5 @@
-# Run by CTest with -D BUILD_DIR, CONSUMER_SOURCE_DIR, WORK_DIR, CXX_COMPILER, SANITIZE, WITH_CLI.
+# Run by CTest with -D BUILD_DIR, CONSUMER_SOURCE_DIR, WORK_DIR, CXX_COMPILER, SANITIZE, WITH_CLI,
+# and PYTHON (empty without the Python module) with PYTHON_DIR.
 # Installs the engine into WORK_DIR/prefix and uses it as an outside project would.
 cmake_minimum_required(VERSION 3.20)
 
@@ -76,5 +77,17 @@ if(WITH_CLI)
   string(FIND "${step_output}" "Demo: ${PREFIX}/share/QVRFCDOEEngine/data/DOETest1.ipt" at)
   if(NOT at EQUAL 0 OR NOT EXISTS ${WORK_DIR}/demo-out/DOETest1.log)
     message(FATAL_ERROR "installed qvrfcdoe demo did not analyse the installed data:\n${step_output}")
+  endif()
+endif()
+
+# The installed Python module imports from the prefix and finds the installed libraries.
+if(PYTHON)
+  expect_file(${PYTHON_DIR}/qvrfcdoe/__init__.pyi)
+  run_step("import qvrfcdoe" ${CMAKE_COMMAND} -E env PYTHONPATH=${PREFIX}/${PYTHON_DIR}
+           PYTHONDONTWRITEBYTECODE=1 ${PYTHON} -c
+           "import qvrfcdoe\nprint(qvrfcdoe.__file__, qvrfcdoe.array('L9').shape)")
+  string(FIND "${step_output}" "${PREFIX}/${PYTHON_DIR}/qvrfcdoe/__init__.py (9, 4)" at)
+  if(NOT at EQUAL 0)
+    message(FATAL_ERROR "the installed module was not the one imported:\n${step_output}")
   endif()
 endif()

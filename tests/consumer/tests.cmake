@@ -8,5 +8,7 @@ add_test(NAME consumer.installed_package
     -DCXX_COMPILER=${CMAKE_CXX_COMPILER}
     -DSANITIZE=${QVRFC_SANITIZE}
     -DWITH_CLI=${QVRFC_BUILD_CLI}
+    "-DPYTHON=$<$<TARGET_EXISTS:_qvrfcdoe>:${QVRFC_PYTHON_EXECUTABLE}>"
+    -DPYTHON_DIR=${QVRFC_PYTHON_INSTALL_DIR}
     -P ${CMAKE_CURRENT_LIST_DIR}/check_installed_package.cmake)
 set_tests_properties(consumer.installed_package PROPERTIES TIMEOUT 300)

@@ -37,5 +37,12 @@
 namespace qvrfc {
 
 QVRFC_API std::string ResultsJsonText(const Analysis& analysis);
+// A prediction as results.json writes the optimum's: {"predicted", "ci", "factors_used",
+// "interactions_used", "n_eff", "warning"}.
+QVRFC_API std::string PredictionJsonText(const Analysis& analysis, const Prediction& prediction);
+// A confirmation run: {"mean", "sn", "mean_interval", "sn_interval" (predictions with the
+// confirmation intervals), "mean_inside", "sn_inside"}.
+QVRFC_API std::string ConfirmationJsonText(const Analysis& analysis,
+                                           const Confirmation& confirmation);
 
 }  // namespace qvrfc

@@ -1,0 +1,62 @@
+// Designing an experiment from named factors, as the design command and the Python module
+// state it: the options' texts ("Temperature[C]=150,170,190", "Yield[%]:larger"), the array
+// chosen or named, the factors placed, the run order drawn, and the experiment file and run
+// sheet written as a set.
+//
+//   qvrfc::DesignOptions options;
+//   options.factors = {"Temperature[C]=150,170,190", "Catalyst=A,B,C"};
+//   options.responses = {"Yield[%]:larger"};
+//   const qvrfc::Experiment experiment = qvrfc::ExperimentOfOptions(options);
+//   qvrfc::WriteDesignFiles(qvrfc::DesignFileTexts(experiment, "out/experiment.toml"),
+//                           "out/runsheet.csv", "out/experiment.toml");
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "qvrfc/common/QVRFCExport.h"
+#include "qvrfc/experiment/Experiment.h"
+
+namespace qvrfc {
+
+// The design command's options as typed; messages name them as the command spells them.
+struct DesignOptions {
+    std::vector<std::string> factors;       // --factor "NAME[UNIT]=LEVEL,LEVEL,..."
+    std::vector<std::string> responses;     // --response "NAME[UNIT]:KIND[:TARGET]"
+    std::vector<std::string> noise;         // --noise "NAME=LEVEL,LEVEL,..."
+    std::string outer;                      // --outer full|ARRAY; empty: the default
+    std::string signal;                     // --signal "NAME[UNIT]=M,M,..."; empty: none
+    std::vector<std::string> interactions;  // --interaction "NAME*NAME"
+    int repetitions = 1;                    // --repeat
+    std::string array;                      // --array; empty: the smallest that fits
+    std::string columns;                    // --columns "1,3,5"; empty: the first that fit
+    bool randomize = false;                 // --randomize
+    std::uint32_t seed = 0;                 // --seed, when seedGiven (which randomizes too)
+    bool seedGiven = false;
+};
+
+// The experiment the options describe, its array chosen, its factors placed, its run order
+// drawn (from a random seed when randomized without one) and checked. qvrfc::Error naming the
+// option and the cause ("--factor 'T=1': ..."), of kind Usage for a text not understood.
+QVRFC_API Experiment ExperimentOfOptions(const DesignOptions& options);
+
+// The engine's own check of the experiment's placement; its set-up logs go into logFolder,
+// which must exist. qvrfc::Error with the engine's cause when it refuses.
+QVRFC_API void CheckPlacementWithEngine(const Experiment& experiment, const std::string& logFolder);
+
+// The texts of the design's two files, made (and the experiment file read back) before
+// anything is written.
+struct DesignTexts {
+    std::string runSheet, experimentFile;
+};
+QVRFC_API DesignTexts DesignFileTexts(const Experiment& experiment,
+                                      const std::string& experimentPath);
+
+// Writes the run sheet and the experiment file as a set: both or neither. A run sheet already
+// at sheetPath may hold observations: only the same empty sheet is written over, anything else
+// is refused (qvrfc::Error naming it) before anything is written. The folder must exist.
+QVRFC_API void WriteDesignFiles(const DesignTexts& texts, const std::string& sheetPath,
+                                const std::string& experimentPath);
+
+}  // namespace qvrfc

@@ -1,0 +1,327 @@
+// _qvrfcdoe: the engine's layers for Python, bound with pybind11. The package qvrfcdoe
+// (__init__.py) puts the Python face on it; this file only converts between the layers' types
+// and Python's, and turns every C++ failure into qvrfcdoe.Error with the command's message.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "qvrfc/analysis/Analysis.h"
+#include "qvrfc/analysis/ConfirmationRun.h"
+#include "qvrfc/analysis/Settings.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
+#include "qvrfc/experiment/ArrayCatalogue.h"
+#include "qvrfc/experiment/ArrayChoice.h"
+#include "qvrfc/experiment/Design.h"
+#include "qvrfc/experiment/ExperimentFile.h"
+#include "qvrfc/experiment/RunSheet.h"
+#include "qvrfc/results/AnalysisFiles.h"
+#include "qvrfc/results/ResultsJson.h"
+#include "qvrfc/results/Summary.h"
+#include "qvrfc/results/VerdictReport.h"
+
+namespace py = pybind11;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Catalogue = CQVRFCDOETaguchiOrthogonalArray;
+using IntArray = py::array_t<int>;
+using Observations = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+// The catalogue: one dict an array.
+py::list Arrays() {
+    py::list arrays;
+    for (int t = qvrfc::kFirstTableType; t <= qvrfc::kLastTableType; ++t) {
+        const qvrfc::OA_TYPE type = static_cast<qvrfc::OA_TYPE>(t);
+        std::vector<int> levels;
+        for (int c = 0; c < Catalogue::GetNoFactor(type); ++c)
+            levels.push_back(Catalogue::GetNoLevel(type, c));
+        py::dict entry;
+        entry["type"] = t;
+        entry["name"] = qvrfc::ArrayName(type);
+        entry["display_name"] = qvrfc::ArrayDisplayName(type);
+        entry["runs"] = Catalogue::GetNoRun(type);
+        entry["columns"] = Catalogue::GetNoFactor(type);
+        entry["levels"] = levels;
+        arrays.append(entry);
+    }
+    return arrays;
+}
+
+// A table of levels (from 1), rows × columns, filled by level(row, column).
+template <typename Level>
+IntArray LevelTable(int rows, int columns, Level level) {
+    IntArray table({rows, columns});
+    auto cells = table.mutable_unchecked<2>();
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c)
+            cells(r, c) = level(r, c);
+    }
+    return table;
+}
+
+IntArray ArrayTable(const std::string& name) {
+    const qvrfc::OA_TYPE type = qvrfc::ArrayOfText(name);
+    return LevelTable(Catalogue::GetNoRun(type), Catalogue::GetNoFactor(type),
+                      [type](int r, int c) { return qvrfc::ArrayLevel(type, r, c); });
+}
+
+qvrfc::Experiment Design(const qvrfc::DesignOptions& options, const std::string& logFolder) {
+    qvrfc::Experiment experiment = qvrfc::ExperimentOfOptions(options);
+    qvrfc::CheckPlacementWithEngine(experiment, logFolder);
+    return experiment;
+}
+
+qvrfc::Experiment ReadExperiment(const std::string& path, const std::string& logFolder) {
+    qvrfc::Experiment experiment = qvrfc::ReadExperimentFile(path);
+    qvrfc::CheckPlacementWithEngine(experiment, logFolder);
+    return experiment;
+}
+
+// Makes folder and its parents when missing; qvrfc::Error naming it and the cause otherwise.
+void MakeFolder(const std::string& folder) {
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error)
+        throw qvrfc::Error(qvrfc::FormatText("cannot make the folder '%s': %s", folder.c_str(),
+                                             error.message().c_str()));
+}
+
+// Writes experiment.toml and runsheet.csv into folder (made when missing), as design --out does.
+std::vector<std::string> WriteDesign(const qvrfc::Experiment& experiment,
+                                     const std::string& folder) {
+    MakeFolder(folder);
+    const std::string sheet = (fs::path(folder) / "runsheet.csv").string();
+    const std::string file = (fs::path(folder) / "experiment.toml").string();
+    qvrfc::WriteDesignFiles(qvrfc::DesignFileTexts(experiment, file), sheet, file);
+    return {sheet, file};
+}
+
+IntArray DesignLevels(const qvrfc::Experiment& experiment) {
+    return LevelTable(experiment.RunCount(), static_cast<int>(experiment.factors.size()),
+                      [&experiment](int r, int f) { return experiment.Level(r, f) + 1; });
+}
+
+qvrfc::AnalysisSettings SettingsOf(const std::vector<std::string>& sn,
+                                   const std::vector<std::string>& pool,
+                                   const std::vector<std::string>& interactions, double alpha,
+                                   const std::string& array) {
+    qvrfc::AnalysisSettings settings;
+    for (const std::string& text : sn)
+        settings.sn.push_back(qvrfc::ParseSnSetting(text));
+    for (const std::string& text : pool)
+        settings.pools.push_back(qvrfc::ParsePoolSetting(text));
+    qvrfc::CheckAlpha(alpha);
+    settings.alpha = alpha;
+    settings.interactions = interactions;
+    if (!array.empty()) settings.array = qvrfc::ArrayOfText(array);
+    return settings;
+}
+
+using SharedAnalysis = std::shared_ptr<qvrfc::Analysis>;
+
+SharedAnalysis AnalyzeFile(const std::string& path, const std::string& experimentFile,
+                           const qvrfc::AnalysisSettings& settings, const std::string& logFolder) {
+    qvrfc::AnalysisInput input;
+    input.dataFile = path;
+    input.experimentFile = experimentFile;
+    input.logFolder = logFolder;
+    py::gil_scoped_release release;
+    return std::make_shared<qvrfc::Analysis>(qvrfc::Analyze(input, settings));
+}
+
+// One response's observations, runs × values in design order, as a run sheet gives them: NaN
+// for none; a value that is infinite or above 1e12 (the mark of a missing one) is refused.
+std::vector<std::vector<double>> ResponseObservations(const qvrfc::Experiment& experiment,
+                                                      int response, const Observations& values) {
+    const std::string& name = experiment.responses[response].name;
+    const int runs = experiment.RunCount(), count = qvrfc::ObservationCount(experiment);
+    if (values.ndim() != 2 || values.shape(0) != runs || values.shape(1) != count)
+        throw qvrfc::Error(
+            qvrfc::FormatText("observations['%s']: expected an array of %d runs x %d values",
+                              name.c_str(), runs, count));
+    const auto cells = values.unchecked<2>();
+    std::vector<std::vector<double>> observations(runs);
+    for (int r = 0; r < runs; ++r) {
+        for (int k = 0; k < count; ++k) {
+            const double value = cells(r, k);
+            if (std::isinf(value) || value > 1e12)
+                throw qvrfc::Error(qvrfc::FormatText(
+                    "observations['%s']: run %d, value %d: %g is not a finite number up to 1e12",
+                    name.c_str(), r + 1, k + 1, value));
+            observations[r].push_back(value);
+        }
+    }
+    return observations;
+}
+
+SharedAnalysis AnalyzeDesign(const qvrfc::Experiment& experiment,
+                             const std::vector<Observations>& values,
+                             const qvrfc::AnalysisSettings& settings,
+                             const std::string& logFolder) {
+    qvrfc::SheetObservations observations;
+    for (size_t r = 0; r < values.size() && r < experiment.responses.size(); ++r)
+        observations.push_back(ResponseObservations(experiment, static_cast<int>(r), values[r]));
+    py::gil_scoped_release release;
+    return std::make_shared<qvrfc::Analysis>(
+        qvrfc::Analyze(experiment, observations, settings, logFolder));
+}
+
+// Each response's predictions of the S/N ratio and of the mean at the levels, as JSON.
+std::vector<std::pair<std::string, std::string>> Predict(const qvrfc::Analysis& analysis,
+                                                         const std::string& at) {
+    const std::vector<qvrfc::FactorLevel> levels = qvrfc::ParseLevels(analysis, at);
+    std::vector<std::pair<std::string, std::string>> predictions;
+    for (size_t q = 0; q < analysis.verdict.qualities.size(); ++q) {
+        const int quality = static_cast<int>(q);
+        const auto json = [&](qvrfc::Response response) {
+            return qvrfc::PredictionJsonText(
+                analysis, qvrfc::PredictAt(analysis.verdict, quality, response, levels));
+        };
+        predictions.emplace_back(json(qvrfc::Response::SnRatio), json(qvrfc::Response::Mean));
+    }
+    return predictions;
+}
+
+std::string Confirm(const qvrfc::Analysis& analysis, const std::string& at, int response,
+                    const std::vector<double>& values) {
+    const std::vector<qvrfc::FactorLevel> levels = qvrfc::ParseLevels(analysis, at);
+    return qvrfc::ConfirmationJsonText(analysis,
+                                       qvrfc::ConfirmationRun(analysis, response, levels, values));
+}
+
+std::vector<std::string> WriteAnalysis(const qvrfc::Analysis& analysis, const std::string& folder,
+                                       const std::string& charts, bool html) {
+    std::vector<qvrfc::ChartFormat> formats;
+    try {
+        formats = qvrfc::ParseChartFormats(charts);
+    } catch (const std::invalid_argument& error) {
+        throw qvrfc::UsageError(std::string("--charts: ") + error.what());
+    }
+    MakeFolder(folder);
+    const qvrfc::ReportNames names = qvrfc::ReportNamesOf(analysis);
+    qvrfc::FileSet files;
+    const std::vector<std::string> written =
+        qvrfc::StageAnalysisFiles(analysis, files, folder, names, formats, html);
+    files.Commit();
+    return written;
+}
+
+// qvrfcdoe.Error, made once when the module is loaded and kept for the process's life.
+PyObject* g_error = nullptr;
+
+// Every failure below Python becomes qvrfcdoe.Error with the one line the command prints;
+// pybind11's own errors (a wrong argument type) keep their Python types.
+void TranslateFailures(std::exception_ptr failure) {
+    try {
+        if (failure) std::rethrow_exception(failure);
+    } catch (const py::builtin_exception&) {
+        throw;
+    } catch (const py::error_already_set&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        PyErr_SetString(g_error, qvrfc::OneLineText(e.what()).c_str());
+    } catch (...) {
+        PyErr_SetString(g_error, "an unknown failure in the engine");
+    }
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_qvrfcdoe, m) {
+    m.doc() = "The compiled part of qvrfcdoe; use the package qvrfcdoe.";
+    g_error = PyErr_NewExceptionWithDoc("qvrfcdoe.Error",
+                                        "Bad input, or a file that cannot be read or written: "
+                                        "the one-line message the qvrfcdoe command prints.",
+                                        PyExc_ValueError, nullptr);
+    if (!g_error) throw py::error_already_set();
+    m.attr("Error") = py::handle(g_error);
+    py::register_exception_translator(&TranslateFailures);
+
+    m.def("arrays", &Arrays);
+    m.def("array", &ArrayTable, py::arg("name"));
+
+    py::class_<qvrfc::DesignOptions>(m, "DesignOptions")
+        .def(py::init<>())
+        .def_readwrite("factors", &qvrfc::DesignOptions::factors)
+        .def_readwrite("responses", &qvrfc::DesignOptions::responses)
+        .def_readwrite("noise", &qvrfc::DesignOptions::noise)
+        .def_readwrite("outer", &qvrfc::DesignOptions::outer)
+        .def_readwrite("interactions", &qvrfc::DesignOptions::interactions)
+        .def_readwrite("repetitions", &qvrfc::DesignOptions::repetitions)
+        .def_readwrite("array", &qvrfc::DesignOptions::array)
+        .def_readwrite("columns", &qvrfc::DesignOptions::columns)
+        .def_readwrite("randomize", &qvrfc::DesignOptions::randomize)
+        .def_readwrite("seed", &qvrfc::DesignOptions::seed)
+        .def_readwrite("seed_given", &qvrfc::DesignOptions::seedGiven);
+
+    py::class_<qvrfc::Experiment>(m, "Experiment")
+        .def_property_readonly("array",
+                               [](const qvrfc::Experiment& e) { return qvrfc::ArrayName(e.array); })
+        .def_property_readonly("factors",
+                               [](const qvrfc::Experiment& e) {
+                                   std::vector<std::string> names;
+                                   for (const qvrfc::Factor& f : e.factors)
+                                       names.push_back(f.name);
+                                   return names;
+                               })
+        .def_property_readonly("columns",
+                               [](const qvrfc::Experiment& e) {
+                                   std::vector<int> columns;
+                                   for (const qvrfc::Factor& f : e.factors)
+                                       columns.push_back(f.column + 1);
+                                   return columns;
+                               })
+        .def_property_readonly("numeric",
+                               [](const qvrfc::Experiment& e) {
+                                   std::vector<bool> numeric;
+                                   for (const qvrfc::Factor& f : e.factors)
+                                       numeric.push_back(f.IsNumeric());
+                                   return numeric;
+                               })
+        .def_property_readonly("responses",
+                               [](const qvrfc::Experiment& e) {
+                                   std::vector<std::pair<std::string, std::string>> names;
+                                   for (const qvrfc::ExperimentResponse& r : e.responses)
+                                       names.emplace_back(r.name, r.unit);
+                                   return names;
+                               })
+        .def_readonly("run_order", &qvrfc::Experiment::runOrder)
+        .def_readonly("randomized", &qvrfc::Experiment::randomized)
+        .def_readonly("seed", &qvrfc::Experiment::seed)
+        .def_property_readonly("observations_per_run", &qvrfc::ObservationCount)
+        .def("levels", &DesignLevels)
+        .def("runsheet_header", &qvrfc::RunSheetHeader)
+        .def("runsheet_rows", &qvrfc::RunSheetRows)
+        .def("runsheet_text", &qvrfc::RunSheetText)
+        .def("experiment_text", &qvrfc::ExperimentFileText)
+        .def("write", &WriteDesign, py::arg("folder"));
+
+    m.def("design", &Design, py::arg("options"), py::arg("log_folder"));
+    m.def("read_experiment", &ReadExperiment, py::arg("path"), py::arg("log_folder"));
+
+    py::class_<qvrfc::AnalysisSettings>(m, "AnalysisSettings");
+    m.def("settings", &SettingsOf, py::arg("sn"), py::arg("pool"), py::arg("interactions"),
+          py::arg("alpha"), py::arg("array"));
+
+    py::class_<qvrfc::Analysis, SharedAnalysis>(m, "Analysis")
+        .def("json", &qvrfc::ResultsJsonText)
+        .def("summary", [](const qvrfc::Analysis& a) { return qvrfc::SummaryText(a, false); })
+        .def("verdict", &qvrfc::VerdictText)
+        .def("predict", &Predict, py::arg("at"))
+        .def("confirm", &Confirm, py::arg("at"), py::arg("response"), py::arg("values"))
+        .def("write", &WriteAnalysis, py::arg("folder"), py::arg("charts"), py::arg("html"));
+    m.def("analyze_file", &AnalyzeFile, py::arg("path"), py::arg("experiment_file"),
+          py::arg("settings"), py::arg("log_folder"));
+    m.def("analyze_design", &AnalyzeDesign, py::arg("experiment"), py::arg("observations"),
+          py::arg("settings"), py::arg("log_folder"));
+}

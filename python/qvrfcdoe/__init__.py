@@ -1,0 +1,468 @@
+"""Taguchi design of experiments with the QVRFCDOEEngine, from Python.
+
+The same engine as the ``qvrfcdoe`` program: design an experiment from named factors, analyse
+its filled run sheet (or observations held in numpy arrays), predict and confirm.
+
+>>> import qvrfcdoe
+>>> d = qvrfcdoe.design(factors={"Temperature[C]": [150, 170, 190], "Catalyst": ["A", "B", "C"]},
+...                     responses={"Yield[%]": "larger"}, repeat=2, randomize=True, seed=11)
+>>> d.write("yield")                                     # experiment.toml and runsheet.csv
+>>> a = qvrfcdoe.analyze("yield/runsheet.csv")           # once the lab has filled the sheet
+>>> a.responses[0].anova.sn.terms[0].p, a.optimum.levels
+>>> a.predict(at={"Temperature": 170, "Catalyst": "B"})["Yield"].mean.ci
+>>> a.write("yield")                                     # reports, results.json, charts, page
+
+Bad input raises :class:`Error` (a ``ValueError``) with the one-line message the command prints.
+"""
+
+from __future__ import annotations
+
+import copy
+import json
+import math
+import numbers
+import os
+import tempfile
+from collections.abc import Mapping
+
+import numpy as np
+
+from . import _qvrfcdoe as _native
+from ._qvrfcdoe import Error
+
+__all__ = ["Error", "Record", "Design", "Analysis", "arrays", "array", "design", "read_design",
+           "analyze"]
+
+
+class Record(Mapping):
+    """A read-only view of a JSON object of the results.
+
+    Keys are attributes (``r.anova.sn``) and items (``r["Melt temperature"]``); nested objects
+    are Records and lists are tuples. ``to_dict()`` gives a plain copy.
+    """
+
+    __slots__ = ("_data",)
+
+    def __init__(self, data: dict):
+        object.__setattr__(self, "_data", data)
+
+    def __getattr__(self, name):
+        if name.startswith("_"):
+            raise AttributeError(name)
+        try:
+            return _view(self._data[name])
+        except KeyError:
+            raise AttributeError(f"no field '{name}' (fields: {', '.join(self._data)})") from None
+
+    def __setattr__(self, name, value):
+        raise AttributeError("results are read-only")
+
+    def __getitem__(self, key):
+        return _view(self._data[key])
+
+    def __iter__(self):
+        return iter(self._data)
+
+    def __len__(self):
+        return len(self._data)
+
+    def __dir__(self):
+        return sorted(set(dir(type(self))) | {k for k in self._data if k.isidentifier()})
+
+    def __repr__(self):
+        return f"Record({self._data!r})"
+
+    def to_dict(self) -> dict:
+        """A plain, independent copy of the object."""
+        return copy.deepcopy(self._data)
+
+
+def _view(value):
+    if isinstance(value, dict):
+        return Record(value)
+    if isinstance(value, list):
+        return tuple(_view(item) for item in value)
+    return value
+
+
+def _value_text(value, where: str) -> str:
+    """A level or value as the command line writes it: numbers in full, texts as they are."""
+    if isinstance(value, (bool, np.bool_)):
+        raise Error(f"{where}: {value!r} is neither a number nor a text")
+    if isinstance(value, numbers.Integral):
+        return str(int(value))
+    if isinstance(value, numbers.Real):
+        return repr(float(value))
+    if isinstance(value, str):
+        return value
+    raise Error(f"{where}: {value!r} is neither a number nor a text")
+
+
+def _list_text(values, where: str) -> str:
+    """LEVEL,LEVEL,... of a list of levels (a text is taken as the command's list)."""
+    if isinstance(values, str):
+        return values
+    texts = [_value_text(v, where) for v in values]
+    for text in texts:
+        if "," in text:
+            raise Error(f"{where}: the level '{text}' holds a comma")
+    return ",".join(texts)
+
+
+def _named(name, where: str, forbidden: str) -> str:
+    if not isinstance(name, str):
+        raise Error(f"{where}: the name {name!r} is not a text")
+    for c in forbidden:
+        if c in name:
+            raise Error(f"{where}: the name '{name}' holds '{c}'")
+    return name
+
+
+def _interaction_texts(interactions) -> list:
+    texts = []
+    for item in interactions or []:
+        if not isinstance(item, str) and not (
+                isinstance(item, tuple) and len(item) == 2 and all(isinstance(n, str) for n in item)):
+            raise Error(f"interactions: {item!r} is neither 'A*B' nor a pair of factor names")
+        texts.append(item if isinstance(item, str) else "*".join(item))
+    return texts
+
+
+def _response_text(kind) -> str:
+    """larger, nominal1:50 or ("nominal1", 50) as KIND[:TARGET]."""
+    if isinstance(kind, str):
+        return kind
+    if not isinstance(kind, tuple) or len(kind) != 2 or not isinstance(kind[0], str):
+        raise Error(f"{kind!r}: expected KIND, KIND:TARGET or (KIND, TARGET)")
+    return f"{kind[0]}:{_value_text(kind[1], 'target')}"
+
+
+def _levels_text(at) -> str:
+    """FACTOR=LEVEL,... of a mapping (a text is taken as the command's --at)."""
+    if isinstance(at, str):
+        return at
+    items = []
+    for factor, level in at.items():
+        name = _named(factor, "at", ",=")
+        items.append(f"{name}={_list_text([level], f'at[{name!r}]')}")
+    return ",".join(items)
+
+
+class _Logs:
+    """A folder of its own for the engine's set-up logs, removed with the object."""
+
+    def __init__(self):
+        self._folder = tempfile.TemporaryDirectory(prefix="qvrfcdoe-")
+        self.path = self._folder.name
+
+
+class Design:
+    """A designed experiment: its array, the factors' columns, the run order and run sheet.
+
+    Made by :func:`design` or :func:`read_design`; :meth:`write` writes the experiment file and
+    the run sheet that ``qvrfcdoe design`` writes.
+    """
+
+    def __init__(self, experiment):
+        self._experiment = experiment
+
+    @property
+    def array(self) -> str:
+        """The orthogonal array's name, e.g. ``"L18"``."""
+        return self._experiment.array
+
+    @property
+    def factors(self) -> tuple:
+        """The control factors' names, in the order given."""
+        return tuple(self._experiment.factors)
+
+    @property
+    def columns(self) -> dict:
+        """The column (from 1) of each factor of the array."""
+        return dict(zip(self._experiment.factors, self._experiment.columns))
+
+    @property
+    def responses(self) -> tuple:
+        """The responses' names (without their units)."""
+        return tuple(name for name, _ in self._experiment.responses)
+
+    @property
+    def run_order(self) -> list:
+        """The run numbers (from 1) in the order the runs are carried out."""
+        return list(self._experiment.run_order)
+
+    @property
+    def seed(self):
+        """The seed of a randomized run order; None when the order is not randomized."""
+        return self._experiment.seed if self._experiment.randomized else None
+
+    @property
+    def levels(self) -> np.ndarray:
+        """The level (from 1) of each factor in each run: runs (in design order) x factors."""
+        return self._experiment.levels()
+
+    @property
+    def observations_per_run(self) -> int:
+        """The observations of one response in one run (noise conditions x repetitions)."""
+        return self._experiment.observations_per_run
+
+    def observation_columns(self, response=1) -> list:
+        """The run sheet's observation columns of a response (a name, or a number from 1)."""
+        index = self._response_index(response)
+        header = self._experiment.runsheet_header()
+        first = 2 + len(self.factors) + index * self.observations_per_run
+        return header[first:first + self.observations_per_run]
+
+    def runsheet(self) -> list:
+        """The run sheet's rows in run order, each a dict of its columns: run and order as
+        ints, settings as numbers (numeric factors) or texts, observation cells None."""
+        header = self._experiment.runsheet_header()
+        numeric = self._experiment.numeric
+        rows = []
+        for cells in self._experiment.runsheet_rows():
+            row = {}
+            for c, (name, cell) in enumerate(zip(header, cells)):
+                if c < 2:
+                    row[name] = int(cell)
+                elif c < 2 + len(numeric):
+                    row[name] = float(cell) if numeric[c - 2] else cell
+                else:
+                    row[name] = None
+            rows.append(row)
+        return rows
+
+    def write(self, folder) -> list:
+        """Writes ``experiment.toml`` and ``runsheet.csv`` into folder (made when missing), both
+        or neither; a different run sheet already there (it may hold observations) is refused.
+        Returns the paths written."""
+        return self._experiment.write(os.fspath(folder))
+
+    def _response_index(self, response) -> int:
+        names = self.responses
+        if isinstance(response, str):
+            for i, (name, unit) in enumerate(self._experiment.responses):
+                if response in (name, f"{name}[{unit}]"):
+                    return i
+            raise Error(f"'{response}' is no response of the design (its responses: "
+                        f"{', '.join(names)})")
+        if not isinstance(response, numbers.Integral) or not 1 <= response <= len(names):
+            raise Error(f"response {response!r} is out of range (the design has "
+                        f"{len(names)} responses, numbered from 1)")
+        return int(response) - 1
+
+    def _observation_arrays(self, observations) -> list:
+        if not isinstance(observations, Mapping):
+            raise Error("observations: expected a dict {response: array of runs x values}")
+        arrays = [None] * len(self.responses)
+        for key, values in observations.items():
+            i = self._response_index(key)
+            table = np.asarray(values, dtype=float)
+            if table.ndim == 1 and self.observations_per_run == 1:
+                table = table.reshape(-1, 1)
+            arrays[i] = table
+        for i, table in enumerate(arrays):
+            if table is None:
+                raise Error(f"observations: no values for the response '{self.responses[i]}'")
+        return arrays
+
+    def __repr__(self):
+        return (f"<qvrfcdoe.Design {self.array}: {len(self.run_order)} runs, "
+                f"factors {', '.join(self.factors)}; responses {', '.join(self.responses)}>")
+
+
+def _entries(value, where: str, form: str) -> list:
+    """The (name, value) pairs of a dict argument."""
+    if value is None:
+        return []
+    if not isinstance(value, Mapping):
+        raise Error(f"{where}: expected a dict {{{form}}}")
+    return list(value.items())
+
+
+def _design_options(factors, responses, repeat, noise, outer, interactions, array, columns,
+                    randomize, seed):
+    options = _native.DesignOptions()
+    options.factors = [f"{_named(n, 'factors', '=')}={_list_text(v, f'factors[{n!r}]')}"
+                       for n, v in _entries(factors, "factors", "NAME[UNIT]: levels")]
+    options.responses = [f"{_named(n, 'responses', ':')}:{_response_text(kind)}"
+                         for n, kind in _entries(responses, "responses", "NAME[UNIT]: KIND")]
+    options.noise = [f"{_named(n, 'noise', '=')}={_list_text(v, f'noise[{n!r}]')}"
+                     for n, v in _entries(noise, "noise", "NAME: levels")]
+    options.outer = outer or ""
+    options.interactions = _interaction_texts(interactions)
+    if isinstance(repeat, bool) or not isinstance(repeat, numbers.Integral) \
+            or not 1 <= repeat <= 1000:
+        raise Error(f"--repeat: {repeat!r} is not a count from 1 to 1000")
+    options.repetitions = int(repeat)
+    options.array = array or ""
+    if columns is not None:
+        options.columns = columns if isinstance(columns, str) else ",".join(
+            _value_text(c, "columns") for c in columns)
+    options.randomize = bool(randomize)
+    if seed is not None:
+        if isinstance(seed, bool) or not isinstance(seed, numbers.Integral) \
+                or not 0 <= seed < 2**32:
+            raise Error(f"--seed: {seed!r} is not a whole number from 0 to 4294967295")
+        options.seed = int(seed)
+        options.seed_given = True
+    return options
+
+
+def design(factors, responses, *, repeat=1, noise=None, outer=None, interactions=None,
+           array=None, columns=None, randomize=False, seed=None) -> Design:
+    """Designs an experiment, as ``qvrfcdoe design`` does with the same options."""
+    options = _design_options(factors, responses, repeat, noise, outer, interactions, array,
+                              columns, randomize, seed)
+    logs = _Logs()
+    return Design(_native.design(options, logs.path))
+
+
+def read_design(path) -> Design:
+    """The design of an experiment file (``experiment.toml``), as ``qvrfcdoe design
+    --experiment`` reads it."""
+    logs = _Logs()
+    return Design(_native.read_experiment(os.fspath(path), logs.path))
+
+
+def _texts(value, where: str) -> list:
+    if value is None:
+        return []
+    if isinstance(value, str):
+        return [value]
+    if isinstance(value, Mapping):
+        raise Error(f"{where}: expected RESPONSE=... texts or a dict by response number")
+    return [str(item) for item in value]
+
+
+def _sn_texts(sn) -> list:
+    if isinstance(sn, Mapping):
+        return [f"{response}={_response_text(kind)}" for response, kind in sn.items()]
+    return _texts(sn, "sn")
+
+
+def _pool_texts(pool) -> list:
+    if isinstance(pool, Mapping):
+        return [f"{response}={terms if isinstance(terms, str) else ','.join(terms)}"
+                for response, terms in pool.items()]
+    return _texts(pool, "pool")
+
+
+class Analysis:
+    """The analysis of an experiment: ``to_dict()`` is the command's ``results.json``.
+
+    Its parts read as attributes: ``experiment``, ``responses`` (``responses[0].anova.sn``,
+    ``responses[0].optimum``) and ``optimum`` (the first response's).
+    """
+
+    def __init__(self, native, logs):
+        self._native = native
+        self._logs = logs  # the engine's set-up logs stay while the analysis lives
+        self._results = json.loads(native.json())
+
+    def to_dict(self) -> dict:
+        """The results as ``qvrfcdoe analyze`` writes them into ``results.json``."""
+        return copy.deepcopy(self._results)
+
+    @property
+    def experiment(self) -> Record:
+        """results.json's "experiment": array, runs, factors, responses."""
+        return Record(self._results["experiment"])
+
+    @property
+    def responses(self) -> tuple:
+        """results.json's "responses": runs, response tables, anova (sn, mean), optimum, ..."""
+        return _view(self._results["responses"])
+
+    @property
+    def optimum(self) -> Record:
+        """The first response's optimum; ``responses[i].optimum`` for the others."""
+        return Record(self._results["responses"][0]["optimum"])
+
+    def summary(self) -> str:
+        """The summary that ``qvrfcdoe analyze`` prints."""
+        return self._native.summary()
+
+    def verdict(self) -> str:
+        """The verdict text (ANOVA, optimum, notes) that ``qvrfcdoe analyze`` prints."""
+        return self._native.verdict()
+
+    def predict(self, at) -> Record:
+        """Each response's S/N ratio and mean at the levels, as ``qvrfcdoe predict --at``:
+        ``{response: {"sn": prediction, "mean": prediction}}``, each prediction as
+        results.json writes the optimum's (``predicted``, ``ci``, ``n_eff``, ...)."""
+        predictions = {}
+        for response, (sn, mean) in zip(self._results["responses"],
+                                        self._native.predict(_levels_text(at))):
+            predictions[response["name"]] = {"sn": json.loads(sn), "mean": json.loads(mean)}
+        return Record(predictions)
+
+    def confirm(self, at, values, response=1) -> Record:
+        """A confirmation run at the levels, as ``qvrfcdoe confirm``: the mean and S/N ratio of
+        the values against their confirmation intervals (``mean_inside``, ``sn_inside``)."""
+        names = [r["name"] for r in self._results["responses"]]
+        if isinstance(response, str) and response in names:
+            index = names.index(response)
+        elif isinstance(response, numbers.Integral) and 1 <= response <= len(names):
+            index = int(response) - 1
+        else:
+            raise Error(f"response {response!r} is out of range (the analysis has "
+                        f"{len(names)} responses: {', '.join(names)})")
+        numbers_ = []
+        for value in values:
+            if isinstance(value, (bool, str)) or not isinstance(value, numbers.Real) \
+                    or not math.isfinite(value):
+                raise Error(f"--values: {value!r} is not a finite number")
+            numbers_.append(float(value))
+        if not numbers_:
+            raise Error("--values: no value given")
+        return Record(json.loads(self._native.confirm(_levels_text(at), index, numbers_)))
+
+    def write(self, folder, charts="svg,png", html=True) -> list:
+        """Writes what ``qvrfcdoe analyze --out folder`` writes, all or none: the engine's
+        reports, the verdict, results.json, the charts (formats svg, png, pdf or none) and the
+        page report.html. Returns the names written, relative to folder."""
+        formats = charts if isinstance(charts, str) else ",".join(charts)
+        return self._native.write(os.fspath(folder), formats, bool(html))
+
+    def __repr__(self):
+        e = self._results["experiment"]
+        names = ", ".join(r["name"] for r in self._results["responses"])
+        return f"<qvrfcdoe.Analysis {e['array']}: {e['runs']} runs; responses {names}>"
+
+
+def analyze(source, observations=None, *, sn=None, pool=None, alpha=0.05, interactions=None,
+            array=None, experiment=None) -> Analysis:
+    """Analyses a quality data file, a filled run sheet, or a :class:`Design` with its
+    observations, as ``qvrfcdoe analyze`` does with the same options."""
+    if isinstance(alpha, bool) or not isinstance(alpha, numbers.Real):
+        raise Error(f"--alpha: {alpha!r} is not a number")
+    settings = _native.settings(_sn_texts(sn), _pool_texts(pool),
+                                _interaction_texts(interactions), float(alpha), array or "")
+    logs = _Logs()
+    if isinstance(source, Design):
+        if observations is None:
+            raise Error("observations: a design is analysed with its observations "
+                        "{response: array of runs x values}")
+        if experiment is not None:
+            raise Error("experiment: a design is its own experiment")
+        arrays = source._observation_arrays(observations)
+        return Analysis(_native.analyze_design(source._experiment, arrays, settings, logs.path),
+                        logs)
+    if observations is not None:
+        raise Error("observations: a file holds its own observations")
+    native = _native.analyze_file(os.fspath(source),
+                                  "" if experiment is None else os.fspath(experiment), settings,
+                                  logs.path)
+    return Analysis(native, logs)
+
+
+def arrays() -> list:
+    """The orthogonal array catalogue, as ``qvrfcdoe arrays`` lists it: one dict an array
+    (type, name, display_name, runs, columns, levels per column)."""
+    return _native.arrays()
+
+
+def array(name) -> np.ndarray:
+    """The level table of an array (``"L18"``, ``"L16'"``, ``"L16a"`` or a type number):
+    runs x columns, levels from 1."""
+    return _native.array(str(name))

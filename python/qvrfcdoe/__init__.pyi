@@ -1,0 +1,132 @@
+"""Taguchi design of experiments with the QVRFCDOEEngine, from Python."""
+
+import os
+from collections.abc import Iterator, Mapping, Sequence
+from typing import Any, Union
+
+import numpy as np
+import numpy.typing as npt
+
+_Path = Union[str, os.PathLike[str]]
+_Level = Union[int, float, str]
+# "larger", "nominal1:50" (KIND[:TARGET], as --response and --sn take it) or ("nominal1", 50).
+_Kind = Union[str, tuple[str, float]]
+# "Temperature*Pressure" or ("Temperature", "Pressure").
+_Interaction = Union[str, tuple[str, str]]
+
+class Error(ValueError):
+    """Bad input, or a file that cannot be read or written: the one-line message the qvrfcdoe
+    command prints."""
+
+class Record(Mapping[str, Any]):
+    """A read-only view of a JSON object of the results: keys are attributes (r.anova.sn) and
+    items (r["Melt temperature"]); nested objects are Records and lists are tuples."""
+    def __getattr__(self, name: str) -> Any: ...
+    def __getitem__(self, key: str) -> Any: ...
+    def __iter__(self) -> Iterator[str]: ...
+    def __len__(self) -> int: ...
+    def to_dict(self) -> dict[str, Any]:
+        """A plain, independent copy of the object."""
+
+class Design:
+    """A designed experiment: its array, the factors' columns, the run order and run sheet."""
+    @property
+    def array(self) -> str:
+        """The orthogonal array's name, e.g. "L18"."""
+    @property
+    def factors(self) -> tuple[str, ...]:
+        """The control factors' names, in the order given."""
+    @property
+    def columns(self) -> dict[str, int]:
+        """The column (from 1) of each factor of the array."""
+    @property
+    def responses(self) -> tuple[str, ...]:
+        """The responses' names (without their units)."""
+    @property
+    def run_order(self) -> list[int]:
+        """The run numbers (from 1) in the order the runs are carried out."""
+    @property
+    def seed(self) -> int | None:
+        """The seed of a randomized run order; None when the order is not randomized."""
+    @property
+    def levels(self) -> npt.NDArray[np.int32]:
+        """The level (from 1) of each factor in each run: runs (in design order) x factors."""
+    @property
+    def observations_per_run(self) -> int:
+        """The observations of one response in one run (noise conditions x repetitions)."""
+    def observation_columns(self, response: int | str = 1) -> list[str]:
+        """The run sheet's observation columns of a response (a name, or a number from 1)."""
+    def runsheet(self) -> list[dict[str, int | float | str | None]]:
+        """The run sheet's rows in run order, each a dict of its columns: run and order as ints,
+        settings as numbers (numeric factors) or texts, observation cells None."""
+    def write(self, folder: _Path) -> list[str]:
+        """Writes experiment.toml and runsheet.csv into folder (made when missing), both or
+        neither, as `qvrfcdoe design --out folder` does; a different run sheet already there is
+        refused. Returns the paths written."""
+
+class Analysis:
+    """The analysis of an experiment: to_dict() is the command's results.json."""
+    def to_dict(self) -> dict[str, Any]:
+        """The results as `qvrfcdoe analyze` writes them into results.json."""
+    @property
+    def experiment(self) -> Record:
+        """results.json's "experiment": array, runs, factors, responses."""
+    @property
+    def responses(self) -> tuple[Record, ...]:
+        """results.json's "responses": runs, response tables, anova (sn, mean), optimum, ..."""
+    @property
+    def optimum(self) -> Record:
+        """The first response's optimum (levels, sn and mean predictions, adjustment factor)."""
+    def summary(self) -> str:
+        """The summary that `qvrfcdoe analyze` prints."""
+    def verdict(self) -> str:
+        """The verdict text (ANOVA, optimum, notes) that `qvrfcdoe analyze` prints."""
+    def predict(self, at: Mapping[str, _Level] | str) -> Record:
+        """Each response's S/N ratio and mean at the levels ({"Resin": "regrind", ...} or
+        "A=3,D=2"), as `qvrfcdoe predict --at`: {response: {"sn": ..., "mean": ...}}, each with
+        predicted, ci, factors_used, interactions_used, n_eff and warning."""
+    def confirm(self, at: Mapping[str, _Level] | str, values: Sequence[float],
+                response: int | str = 1) -> Record:
+        """A confirmation run at the levels, as `qvrfcdoe confirm`: mean, sn, mean_interval,
+        sn_interval, mean_inside and sn_inside. response: a name or a number from 1."""
+    def write(self, folder: _Path, charts: str | Sequence[str] = "svg,png",
+              html: bool = True) -> list[str]:
+        """Writes what `qvrfcdoe analyze --out folder` writes, all or none: the engine's
+        reports, the verdict, results.json, the charts (svg, png, pdf or none) and report.html.
+        Returns the names written, relative to folder."""
+
+def design(factors: Mapping[str, Sequence[_Level] | str], responses: Mapping[str, _Kind], *,
+           repeat: int = 1, noise: Mapping[str, Sequence[_Level] | str] | None = None,
+           outer: str | None = None,
+           interactions: Sequence[_Interaction] | None = None, array: str | None = None,
+           columns: Sequence[int] | str | None = None, randomize: bool = False,
+           seed: int | None = None) -> Design:
+    """Designs an experiment, as `qvrfcdoe design` does with the same options: factors
+    {"Temperature[C]": [150, 170, 190]}, responses {"Yield[%]": "larger"}, repeat (observations
+    per run), noise factors {"Humidity": ["low", "high"]} and their conditions (outer: "full" or
+    an array such as "L8"; default the smallest that holds them when it takes fewer conditions
+    than every combination), declared interactions
+    ["Temperature*Pressure"], the array ("L18"; default the smallest that fits), the column of
+    each factor, and a randomized run order (seed: the same order on every machine)."""
+
+def read_design(path: _Path) -> Design:
+    """The design of an experiment file (experiment.toml)."""
+
+def analyze(source: _Path | Design,
+            observations: Mapping[str | int, npt.ArrayLike] | None = None, *,
+            sn: Mapping[int, _Kind] | Sequence[str] | str | None = None,
+            pool: Mapping[int, Sequence[str] | str] | Sequence[str] | str | None = None,
+            alpha: float = 0.05, interactions: Sequence[_Interaction] | None = None,
+            array: str | None = None, experiment: _Path | None = None) -> Analysis:
+    """Analyses a quality data file, a filled run sheet or a Design with its observations
+    ({response: array of runs (design order) x values}, NaN for a missing value), as
+    `qvrfcdoe analyze` does with the same options: sn {1: "larger"} or ["1=nominal1:50"],
+    pool {1: ["B", "C"]}, {1: "auto"} or "auto", alpha, interactions, the array of a data file
+    whose run count several arrays share, the experiment file of a run sheet."""
+
+def arrays() -> list[dict[str, Any]]:
+    """The orthogonal array catalogue: type, name, display_name, runs, columns, levels."""
+
+def array(name: str | int) -> npt.NDArray[np.int32]:
+    """The level table of an array ("L18", "L16'", "L16a" or a type number): runs x columns,
+    levels from 1."""
