@@ -89,6 +89,7 @@ void ApplySnSettings(const AnalysisSettings& settings, Experiment& experiment) {
         response.sn = setting.kind;
         response.target = setting.target;
     }
+    ApplyDesirabilitySettings(settings, experiment);
 }
 
 // The S/N kinds and targets in the engine: the textbook kind maps to the engine's own
@@ -213,6 +214,7 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
                     input.dataFile, input.reports);
     analysis.verdict = VerdictOfAnalysis(analysis, settings, interactions, *analyzer);
     FillResponses(analysis, settings);
+    if (analysis.responses.size() > 1) analysis.combined = CombineResponses(analysis, settings);
     analysis.engine = analyzer;
     return analysis;
 }

@@ -26,6 +26,14 @@ Verdict VerdictOfAnalysis(const Analysis& analysis, const AnalysisSettings& sett
                           const std::vector<FactorPair>& interactions,
                           const CQVRFCDOEAnalyzer& analyzer);
 
+// The desirability settings over the experiment's responses, checked (CheckDesirability).
+void ApplyDesirabilitySettings(const AnalysisSettings& settings, Experiment& experiment);
+
+// The mean of a per-run value at each level of each factor, with Delta, rank and the level
+// the setting's aim prefers for the statistic.
+LevelTable LevelTableOf(const Experiment& experiment, const std::vector<double>& values,
+                        Statistic statistic, const ResponseSpec& setting);
+
 // Run figures, response tables and flags of every response, from the verdict.
 void FillResponses(Analysis& analysis, const AnalysisSettings& settings);
 

@@ -151,13 +151,14 @@ TEST_F(Design, AnalyzeDrawsTheChartsAndThePageOfTheSheet) {
         bool page;
     } cases[] = {
         {{},
-         {"shrinkage-main-effects.png", "shrinkage-main-effects.svg", "shrinkage-pareto.png",
-          "shrinkage-pareto.svg", "strength-main-effects.png", "strength-main-effects.svg",
-          "strength-pareto.png", "strength-pareto.svg"},
+         {"combined-desirability.png", "combined-desirability.svg", "shrinkage-main-effects.png",
+          "shrinkage-main-effects.svg", "shrinkage-pareto.png", "shrinkage-pareto.svg",
+          "strength-main-effects.png", "strength-main-effects.svg", "strength-pareto.png",
+          "strength-pareto.svg"},
          true},
         {{"--no-html", "--charts", "pdf"},
-         {"shrinkage-main-effects.pdf", "shrinkage-pareto.pdf", "strength-main-effects.pdf",
-          "strength-pareto.pdf"},
+         {"combined-desirability.pdf", "shrinkage-main-effects.pdf", "shrinkage-pareto.pdf",
+          "strength-main-effects.pdf", "strength-pareto.pdf"},
          false},
     };
     std::string page;

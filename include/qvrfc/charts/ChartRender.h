@@ -66,8 +66,8 @@ struct ChartNames {
 QVRFC_API std::vector<ChartNames> ChartFileNames(const std::vector<ResponseCharts>& responses);
 
 // True for a name inside charts/ of the form chart files are given: a stem of a-z, 0-9 and
-// '-', then "-main-effects", "-pareto", "-half-normal" or "-interaction-...", then ".svg",
-// ".png" or ".pdf".
+// '-', then "-main-effects", "-pareto", "-half-normal" or "-interaction-...", or the combined
+// chart's "combined-desirability" or "combined-grade"; then ".svg", ".png" or ".pdf".
 QVRFC_API bool IsChartFileName(const std::string& name);
 
 // The files of every chart of the responses, named as ChartFileNames names them with the
