@@ -146,6 +146,9 @@ class LevelSearch {
         m_closest.assign(m_models.size(), HUGE_VAL);
         m_closestAt.resize(m_models.size());
         m_predictions.assign(m_models.size(), kNaN);
+        for (const CombinedResponse& response : result.responses) {
+            if (response.included) m_importances.push_back(response.importance);
+        }
     }
 
     // The levels of largest overall desirability.
@@ -170,9 +173,13 @@ class LevelSearch {
     }
 
     double Overall(const std::vector<int>& level) {
-        for (size_t r = 0; r < m_models.size(); ++r)
+        m_d.clear();
+        for (size_t r = 0; r < m_models.size(); ++r) {
             m_predictions[r] = m_models[r].Value(level);
-        return OverallOf(m_result, m_predictions);
+            if (m_result.responses[r].included)
+                m_d.push_back(ResponseDesirability(m_result.responses[r], m_predictions[r]));
+        }
+        return OverallDesirability(m_d, m_importances);
     }
 
     const std::vector<int>& Slots() const { return m_slots; }
@@ -219,6 +226,7 @@ class LevelSearch {
                 m_closestAt[r] = level;
             }
         }
+        if (overall < m_bestScore.overall - kTie) return overall;
         const Score score{overall, Progress(), Agreement(level)};
         if (score.Beats(m_bestScore)) {
             m_bestScore = score;
@@ -311,7 +319,7 @@ class LevelSearch {
     std::vector<int> m_slots, m_levelCounts;
     std::vector<int> m_best;
     Score m_bestScore;
-    std::vector<double> m_closest, m_predictions;
+    std::vector<double> m_closest, m_predictions, m_d, m_importances;
     std::vector<std::vector<int>> m_closestAt;
 };
 

@@ -112,9 +112,9 @@ std::vector<std::string> CombinedNotes(const Analysis& analysis) {
     std::vector<std::string> notes;
     if (result.method == CombineMethod::Desirability)
         notes.push_back(FormatText(
-            "%s search over the %.0f combinations of the tested levels%s.",
+            "%s search over the %s combinations of the tested levels%s.",
             result.search == CombinedSearch::Exhaustive ? "Exhaustive" : "Coordinate-ascent",
-            result.combinations,
+            FormatText(result.combinations < 1e15 ? "%.0f" : "%.3g", result.combinations).c_str(),
             result.search == CombinedSearch::Exhaustive
                 ? ""
                 : " (too many to try all: each factor in turn to its best level, from every "
