@@ -163,7 +163,7 @@ std::shared_ptr<Analyzer> LoadObservations(const SheetObservations& observations
 }
 
 std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, const AnalysisSettings& settings,
-                                       Analysis& analysis) {
+                                       Analysis& analysis, SheetObservations& observations) {
     if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
         throw UsageError("--array: a run sheet's array is its experiment's");
     analysis.source = Source::RunSheet;
@@ -173,7 +173,7 @@ std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, const Analysi
                    input.dataFile);
     ApplySnSettings(settings, analysis.experiment);
     CheckSettingNames(analysis, settings);
-    const SheetObservations observations = ReadRunSheet(analysis.experiment, input.dataFile);
+    observations = ReadRunSheet(analysis.experiment, input.dataFile);
     if (input.prepare) input.prepare();
     return LoadObservations(observations, input, analysis);
 }
@@ -206,7 +206,8 @@ namespace {
 
 // What every source shares once the engine holds the observations.
 Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
-                const AnalysisInput& input, const AnalysisSettings& settings) {
+                const AnalysisInput& input, const AnalysisSettings& settings,
+                const SheetObservations& observations) {
     const std::vector<FactorPair> interactions = DeclaredInteractions(analysis, settings);
     ApplyPoolsToEngine(analysis, settings, *analyzer);
     FillCaches(*analyzer);
@@ -214,6 +215,7 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
                     input.dataFile, input.reports);
     analysis.verdict = VerdictOfAnalysis(analysis, settings, interactions, *analyzer);
     FillResponses(analysis, settings);
+    FillNoiseModels(analysis, observations);
     if (analysis.responses.size() > 1) analysis.combined = CombineResponses(analysis, settings);
     analysis.engine = analyzer;
     return analysis;
@@ -225,10 +227,11 @@ Analysis Analyze(const AnalysisInput& input, const AnalysisSettings& settings) {
     CheckAlpha(settings.alpha);
     Analysis analysis;
     analysis.dataFile = input.dataFile;
-    const std::shared_ptr<Analyzer> analyzer = IsRunSheetFile(input.dataFile)
-                                                   ? LoadRunSheet(input, settings, analysis)
-                                                   : LoadDataFile(input, settings, analysis);
-    return Finish(std::move(analysis), analyzer, input, settings);
+    SheetObservations observations;  // of a run sheet; a data file has no noise factors
+    const std::shared_ptr<Analyzer> analyzer =
+        IsRunSheetFile(input.dataFile) ? LoadRunSheet(input, settings, analysis, observations)
+                                       : LoadDataFile(input, settings, analysis);
+    return Finish(std::move(analysis), analyzer, input, settings, observations);
 }
 
 Analysis Analyze(const Experiment& experiment, const SheetObservations& observations,
@@ -245,7 +248,7 @@ Analysis Analyze(const Experiment& experiment, const SheetObservations& observat
     CheckResponses(settings, static_cast<int>(experiment.responses.size()), "the experiment");
     ApplySnSettings(settings, analysis.experiment);
     const std::shared_ptr<Analyzer> analyzer = LoadObservations(observations, input, analysis);
-    return Finish(std::move(analysis), analyzer, input, settings);
+    return Finish(std::move(analysis), analyzer, input, settings, observations);
 }
 
 Analysis AnalyzeEngine(const std::shared_ptr<CQVRFCDOEAnalyzer>& engine,
@@ -256,7 +259,7 @@ Analysis AnalyzeEngine(const std::shared_ptr<CQVRFCDOEAnalyzer>& engine,
     TakeEngine(*engine, settings, analysis);
     AnalysisInput input;
     input.reports = false;
-    return Finish(std::move(analysis), engine, input, settings);
+    return Finish(std::move(analysis), engine, input, settings, {});
 }
 
 }  // namespace qvrfc

@@ -37,4 +37,9 @@ LevelTable LevelTableOf(const Experiment& experiment, const std::vector<double>&
 // Run figures, response tables and flags of every response, from the verdict.
 void FillResponses(Analysis& analysis, const AnalysisSettings& settings);
 
+// The noise model of every response when the experiment has noise factors, from the
+// observations of each run in sheet order ([response][run][k], NaN for none); a response whose
+// observations do not allow one gets the reason instead.
+void FillNoiseModels(Analysis& analysis, const SheetObservations& observations);
+
 }  // namespace qvrfc

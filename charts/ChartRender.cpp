@@ -110,13 +110,17 @@ std::vector<ChartNames> ChartFileNames(const std::vector<ResponseCharts>& respon
     // The names of fixed endings cannot meet, the stems being unique; interaction plots are
     // named after them, so that only theirs take a number.
     for (const std::string& stem : stems) {
-        names.push_back({stem + "-main-effects", stem + "-pareto", stem + "-half-normal", {}});
+        names.push_back({stem + "-main-effects", stem + "-pareto", stem + "-half-normal", {}, {}});
         taken.insert({names.back().mainEffects, names.back().pareto, names.back().halfNormal});
     }
     for (size_t r = 0; r < responses.size(); ++r) {
         for (const InteractionPlot& plot : responses[r].interactions)
             names[r].interactions.push_back(
                 Unique(stems[r] + "-" + InteractionChartName(plot), taken));
+        for (const InteractionPlot& plot : responses[r].noise)
+            names[r].noise.push_back(Unique(
+                stems[r] + "-noise-" + FileStem(plot.first.name) + "-" + FileStem(plot.second.name),
+                taken));
     }
     return names;
 }
@@ -136,9 +140,11 @@ bool IsChartFileName(const std::string& name) {
             base.compare(base.size() - ending.size(), ending.size(), ending) == 0)
             return true;
     }
-    const std::string interaction = "-interaction-";
-    const size_t at = base.find(interaction);
-    return at != std::string::npos && at + interaction.size() < base.size();
+    for (const std::string pair : {"-interaction-", "-noise-"}) {
+        const size_t at = base.find(pair);
+        if (at != std::string::npos && at + pair.size() < base.size()) return true;
+    }
+    return false;
 }
 
 // Drawn one after the other, not on two threads: cairo's cache of scaled fonts, shared by every
@@ -157,6 +163,9 @@ std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
             for (size_t i = 0; i < charts.interactions.size(); ++i)
                 files.push_back({names[r].interactions[i] + ext,
                                  DrawInteraction(charts.interactions[i], format)});
+            for (size_t i = 0; i < charts.noise.size(); ++i)
+                files.push_back(
+                    {names[r].noise[i] + ext, DrawInteraction(charts.noise[i], format)});
             if (!charts.halfNormal.effects.empty())
                 files.push_back(
                     {names[r].halfNormal + ext, DrawHalfNormal(charts.halfNormal, format)});

@@ -59,6 +59,25 @@ std::vector<InteractionPlot> InteractionPlotsOf(const Analysis& analysis,
     return plots;
 }
 
+// The dampers' tables, strongest first.
+std::vector<InteractionPlot> NoisePlotsOf(const Analysis& analysis, const ResponseResult& response,
+                                          const std::string& name) {
+    std::vector<InteractionPlot> plots;
+    if (!response.noise) return plots;
+    for (const Damper& damper : response.noise->dampers) {
+        const NoiseFactor& noise = analysis.experiment.noise[damper.noise];
+        InteractionPlot plot;
+        plot.response = name;
+        plot.first = ChartFactorOf(analysis.experiment.factors[damper.control]);
+        plot.second = {noise.name, "", noise.levels};
+        for (const NoiseTable& table : response.noise->tables) {
+            if (table.term == damper.term) plot.panels = {{"Mean", table.mean}};
+        }
+        plots.push_back(plot);
+    }
+    return plots;
+}
+
 }  // namespace
 
 std::vector<ResponseCharts> ChartsOf(const Analysis& analysis) {
@@ -75,6 +94,7 @@ std::vector<ResponseCharts> ChartsOf(const Analysis& analysis) {
         for (const auto& [label, value] : response.effects)
             chart.halfNormal.effects.push_back({label, value});
         chart.interactions = InteractionPlotsOf(analysis, response, name);
+        chart.noise = NoisePlotsOf(analysis, response, name);
         charts.push_back(chart);
     }
     return charts;

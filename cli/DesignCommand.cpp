@@ -32,6 +32,7 @@ struct DesignOptions {
     std::vector<std::string> factors;
     std::vector<std::string> responses;
     std::vector<std::string> noise;
+    std::string outer;
     std::vector<std::string> interactions;
     int repetitions = 1;
     std::string array;
@@ -190,6 +191,7 @@ std::string OptionOf(const DesignOptions& options, const qvrfc::ExperimentFault&
     if (fault.section == "noise" && i < options.noise.size())
         return "--noise '" + options.noise[i] + "'";
     if (fault.field == "repetitions") return "--repeat";
+    if (fault.field == "outer") return "--outer";
     if (fault.field == "interactions")
         return options.columns.empty() ? "--interaction" : "--columns '" + options.columns + "'";
     return fault.field == "response" ? "--response" : "--factor";
@@ -209,6 +211,13 @@ Experiment ExperimentOfOptions(const DesignOptions& options) {
         std::string unit;
         ParseLevelled("--noise", text, noise.name, unit, noise.levels);
         experiment.noise.push_back(noise);
+    }
+    if (!options.outer.empty()) {
+        try {
+            experiment.outer = qvrfc::ParseOuterArray(options.outer);
+        } catch (const qvrfc::Error& error) {
+            throw InputError(std::string("--outer: ") + error.what());
+        }
     }
     experiment.repetitions = options.repetitions;
     ApplyColumns(options.columns, experiment);
@@ -302,6 +311,8 @@ void PrintDesign(const Experiment& experiment) {
     for (const qvrfc::Factor& factor : experiment.factors)
         std::printf("  column %d: %s\n", factor.column + 1, factor.name.c_str());
     PrintInteractions(experiment);
+    if (!experiment.noise.empty())
+        std::printf("  noise: %s\n", qvrfc::OuterArrayText(experiment).c_str());
     std::printf("\n");
     PrintSheet(experiment);
 }
@@ -380,6 +391,12 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
                                      "A noise factor, e.g. \"Humidity=low,high\": every run is "
                                      "observed under each noise condition");
     noise->type_name("NAME=LEVELS")->allow_extra_args(false);
+    auto* outer = design->add_option(
+        "--outer", options->outer,
+        "The noise conditions: full (every combination of the noise factors' levels) or an "
+        "orthogonal array such as L8 (default: the smallest array that holds the noise factors "
+        "when it takes fewer conditions than every combination)");
+    outer->type_name("full|ARRAY");
     auto* repeat = design->add_option("--repeat", options->repetitions,
                                       "Observations per run (and noise condition)");
     repeat->check(CLI::Range(1, 1000))->type_name("N");
@@ -410,7 +427,7 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
                                           "Design from an experiment file instead of options");
     experiment->type_name("FILE");
     for (CLI::Option* option :
-         {factor, response, noise, interaction, repeat, array, columns, randomize, seed})
+         {factor, response, noise, outer, interaction, repeat, array, columns, randomize, seed})
         experiment->excludes(option);
     DeclareOutFolder(design, options->outFolder);
     design->footer(

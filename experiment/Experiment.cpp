@@ -280,50 +280,149 @@ std::string NumberText(double value) {
     return text;
 }
 
-std::vector<std::vector<int>> NoiseConditions(const Experiment& experiment) {
-    // Every noise factor has its count; the number of combinations stops growing past a bound.
-    constexpr long long kManyCombinations = 100000;
+namespace {
+
+// Combinations beyond this many are not counted further.
+constexpr long long kManyCombinations = 100000;
+constexpr long long kMostConditions = 1000;
+
+std::vector<int> NoiseLevelCounts(const Experiment& experiment) {
     std::vector<int> counts;
-    long long combinations = 1;
-    for (const NoiseFactor& noise : experiment.noise) {
+    for (const NoiseFactor& noise : experiment.noise)
         counts.push_back(static_cast<int>(noise.levels.size()));
-        combinations = std::min(combinations * counts.back(), kManyCombinations + 1);
-    }
+    return counts;
+}
+
+long long CombinationCount(const std::vector<int>& counts) {
+    long long combinations = 1;
+    for (int count : counts)
+        combinations = std::min(combinations * count, kManyCombinations + 1);
+    return combinations;
+}
+
+std::vector<std::vector<int>> EveryCombination(const std::vector<int>& counts) {
     std::vector<std::vector<int>> conditions;
-    const OA_TYPE outer = counts.empty() ? Catalogue::OA_UNDEFINED : ChooseArray(counts);
-    if (outer == Catalogue::OA_UNDEFINED && combinations > 1000)
-        throw ExperimentError(
-            "the noise factors make more than 1000 conditions, and no array of the catalogue "
-            "holds " +
-            LevelCountText(counts) + " to take fewer");
-    if (outer != Catalogue::OA_UNDEFINED && Catalogue::GetNoRun(outer) < combinations) {
-        // Too many combinations: the runs of the smallest array that holds the noise factors.
-        std::vector<int> levels(counts.size());
-        for (int run = 0; run < Catalogue::GetNoRun(outer); ++run) {
-            std::vector<int> used;
-            std::vector<int> condition;
-            for (size_t n = 0; n < counts.size(); ++n) {
-                int column = 0;
-                while (Catalogue::GetNoLevel(outer, column) != counts[n] ||
-                       std::count(used.begin(), used.end(), column) != 0)
-                    ++column;
-                used.push_back(column);
-                condition.push_back(ArrayLevel(outer, run, column) - 1);
-            }
-            conditions.push_back(condition);
-        }
-        return conditions;
-    }
-    for (int c = 0; c < static_cast<int>(combinations); ++c) {
+    for (long long c = 0; c < CombinationCount(counts); ++c) {
         std::vector<int> condition(counts.size());
-        int rest = c;
+        long long rest = c;
         for (size_t n = counts.size(); n-- > 0;) {
-            condition[n] = rest % counts[n];
+            condition[n] = static_cast<int>(rest % counts[n]);
             rest /= counts[n];
         }
         conditions.push_back(condition);
     }
     return conditions;
+}
+
+// The columns of the smallest outer array: the first free column of each noise factor's level
+// count, as designs have always placed them.
+std::vector<int> FirstColumns(OA_TYPE outer, const std::vector<int>& counts) {
+    std::vector<int> used;
+    for (int count : counts) {
+        int column = 0;
+        while (Catalogue::GetNoLevel(outer, column) != count ||
+               std::count(used.begin(), used.end(), column) != 0)
+            ++column;
+        used.push_back(column);
+    }
+    return used;
+}
+
+// The columns of a named outer array: placed as control factors with every pair of noise
+// factors declared, so that as many combinations as the array allows are distinct.
+std::vector<int> SpreadColumns(const Experiment& experiment) {
+    Experiment noise;
+    noise.array = experiment.outer.array;
+    for (const NoiseFactor& factor : experiment.noise)
+        noise.factors.push_back({factor.name, "", factor.levels, -1});
+    for (int a = 0; a < static_cast<int>(noise.factors.size()); ++a) {
+        for (int b = a + 1; b < static_cast<int>(noise.factors.size()); ++b)
+            noise.interactions.push_back({a, b});
+    }
+    PlaceFactors(noise);  // the outer array holds them: CheckExperimentEntries saw to it
+    std::vector<int> columns;
+    for (const Factor& factor : noise.factors)
+        columns.push_back(factor.column);
+    return columns;
+}
+
+std::vector<std::vector<int>> ArrayRuns(OA_TYPE outer, const std::vector<int>& columns) {
+    std::vector<std::vector<int>> conditions;
+    for (int run = 0; run < Catalogue::GetNoRun(outer); ++run) {
+        std::vector<int> condition;
+        for (int column : columns)
+            condition.push_back(ArrayLevel(outer, run, column) - 1);
+        conditions.push_back(condition);
+    }
+    return conditions;
+}
+
+}  // namespace
+
+OA_TYPE OuterArrayUsed(const Experiment& experiment) {
+    const std::vector<int> counts = NoiseLevelCounts(experiment);
+    if (counts.empty() || experiment.outer.kind == OuterArray::Kind::Full)
+        return Catalogue::OA_UNDEFINED;
+    if (experiment.outer.kind == OuterArray::Kind::Named) return experiment.outer.array;
+    const OA_TYPE smallest = ChooseArray(counts);
+    return smallest != Catalogue::OA_UNDEFINED &&
+                   Catalogue::GetNoRun(smallest) < CombinationCount(counts)
+               ? smallest
+               : Catalogue::OA_UNDEFINED;
+}
+
+std::vector<std::vector<int>> NoiseConditions(const Experiment& experiment) {
+    const std::vector<int> counts = NoiseLevelCounts(experiment);
+    const OA_TYPE outer = OuterArrayUsed(experiment);
+    if (outer != Catalogue::OA_UNDEFINED) {
+        const bool named = experiment.outer.kind == OuterArray::Kind::Named;
+        return ArrayRuns(outer, named ? SpreadColumns(experiment) : FirstColumns(outer, counts));
+    }
+    if (CombinationCount(counts) > kMostConditions)
+        throw ExperimentError("the noise factors make more than 1000 conditions" +
+                              std::string(experiment.outer.kind == OuterArray::Kind::Full
+                                              ? ""
+                                              : ", and no array of the catalogue holds " +
+                                                    LevelCountText(counts) + " to take fewer"));
+    return EveryCombination(counts);
+}
+
+OuterArray ParseOuterArray(const std::string& text) {
+    OuterArray outer;
+    if (text == "full") {
+        outer.kind = OuterArray::Kind::Full;
+        return outer;
+    }
+    outer.kind = OuterArray::Kind::Named;
+    outer.array = ArrayOfName(text);
+    if (outer.array == Catalogue::OA_UNDEFINED)
+        throw ExperimentError("expected full or an array of the catalogue such as L8, not '" +
+                              text + "'");
+    return outer;
+}
+
+std::string OuterArrayName(const OuterArray& outer) {
+    switch (outer.kind) {
+        case OuterArray::Kind::Full:
+            return "full";
+        case OuterArray::Kind::Named:
+            return ArrayName(outer.array);
+        default:
+            return "";
+    }
+}
+
+std::string OuterArrayText(const Experiment& experiment) {
+    if (experiment.noise.empty()) return "";
+    const long long combinations = CombinationCount(NoiseLevelCounts(experiment));
+    const OA_TYPE outer = OuterArrayUsed(experiment);
+    const std::string all = std::to_string(combinations) + " combinations of the noise factors";
+    if (outer == Catalogue::OA_UNDEFINED) return "every one of the " + all;
+    std::set<std::vector<int>> distinct;
+    for (const std::vector<int>& condition : NoiseConditions(experiment))
+        distinct.insert(condition);
+    return "outer array " + ArrayDisplayName(outer) + ": " + std::to_string(distinct.size()) +
+           " of the " + all;
 }
 
 std::string NoiseConditionText(const Experiment& experiment, int condition) {
@@ -429,6 +528,13 @@ void CheckExperimentEntries(const Experiment& experiment) {
             Refuse("response", r, "target", "a nominal S/N kind needs a finite target");
         CheckDesirability(response, static_cast<int>(r));
     }
+    if (experiment.noise.empty() && experiment.outer.kind != OuterArray::Kind::Smallest)
+        Refuse("", 0, "outer", "an outer array needs noise factors");
+    if (experiment.outer.kind == OuterArray::Kind::Named &&
+        !ArrayHolds(experiment.outer.array, NoiseLevelCounts(experiment)))
+        Refuse("", 0, "outer",
+               ArrayName(experiment.outer.array) + " does not hold the noise factors (" +
+                   LevelCountText(NoiseLevelCounts(experiment)) + ")");
     if (!experiment.noise.empty()) {
         int observations = 0;
         try {
@@ -507,6 +613,7 @@ std::string ExperimentDifference(const Experiment& a, const Experiment& b) {
                           });
     };
     if (!samePairs(a.interactions, b.interactions)) return "interactions";
+    if (a.outer.kind != b.outer.kind || a.outer.array != b.outer.array) return "outer";
     if (a.repetitions != b.repetitions) return "repetitions";
     if (a.array != b.array) return "array";
     if (a.runOrder != b.runOrder) return "run_order";

@@ -16,9 +16,9 @@ namespace {
 
 using Catalogue = CQVRFCDOETaguchiOrthogonalArray;
 
-const std::set<std::string> kTopKeys = {"array",    "repetitions", "randomized",
-                                        "seed",     "run_order",   "factor",
-                                        "response", "noise",       "interactions"};
+const std::set<std::string> kTopKeys = {"array",     "repetitions", "randomized", "seed",
+                                        "run_order", "factor",      "response",   "noise",
+                                        "outer",     "interactions"};
 const std::set<std::string> kFactorKeys = {"name", "unit", "levels", "column"};
 const std::set<std::string> kResponseKeys = {"name", "unit", "sn",     "target",
                                              "low",  "high", "weight", "importance"};
@@ -45,6 +45,7 @@ class ExperimentReader {
         ReadEntries(root, "noise", kNoiseKeys, [&](const toml::table& t, const std::string& k) {
             experiment.noise.push_back({Text(t, k, "name", true), Levels(t, k)});
         });
+        ReadOuter(root, experiment);
         ReadInteractions(root, experiment);
         // Names and levels first: a fault of theirs is told at its line, not as an array
         // that cannot be chosen.
@@ -219,6 +220,16 @@ class ExperimentReader {
 
     // The array, repetitions and run order; what the file leaves out is chosen as the design
     // step would choose it.
+    void ReadOuter(const toml::table& root, Experiment& experiment) const {
+        const std::string outer = Text(root, "", "outer", false);
+        if (outer.empty()) return;
+        try {
+            experiment.outer = ParseOuterArray(outer);
+        } catch (const ExperimentError& error) {
+            Fail("outer", error.what());
+        }
+    }
+
     void ReadDesign(const toml::table& root, Experiment& experiment) const {
         const std::string array = Text(root, "", "array", false);
         experiment.array = array.empty() ? ArrayFor(experiment) : ArrayOfName(array);
@@ -332,6 +343,9 @@ std::string ExperimentFileText(const Experiment& experiment) {
     text << "randomized = " << (experiment.randomized ? "true" : "false") << "\n";
     if (experiment.randomized || experiment.seed != 0) text << "seed = " << experiment.seed << "\n";
     text << "run_order = " << TomlRunOrder(experiment.runOrder) << "\n";
+    if (experiment.outer.kind != OuterArray::Kind::Smallest)
+        text << "# The noise conditions: \"full\" (every combination) or an orthogonal array.\n"
+             << "outer = " << Toml(OuterArrayName(experiment.outer)) << "\n";
     if (!experiment.interactions.empty()) {
         toml::array names;
         for (const FactorPair& pair : experiment.interactions)

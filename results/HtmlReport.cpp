@@ -260,6 +260,20 @@ void WriteOptimum(HtmlWriter& html, const Analysis& analysis, const QualityVerdi
     html.Element("p", note, {{"class", "note"}});
 }
 
+// The noise model: its ANOVA, then each damper in words, strongest first.
+void WriteNoiseModel(HtmlWriter& html, const Analysis& analysis, int quality) {
+    const ResponseResult& response = analysis.responses[quality];
+    if (!response.noise && response.noiseRefused.empty()) return;
+    html.Element("h3", "Noise model");
+    if (!response.noise) {
+        html.Element("p", "No noise model: " + response.noiseRefused + ".", {{"class", "note"}});
+        return;
+    }
+    WriteAnova(html, response.noise->anova, "ANOVA of the observations with the noise factors");
+    for (const std::string& text : DamperTexts(analysis, quality))
+        html.Element("p", text);
+}
+
 // The SVG drawing named name among drawn, or draw() when it is not there.
 std::string Svg(const std::vector<ChartFile>& drawn, const std::string& name,
                 const std::function<std::string()>& draw) {
@@ -295,6 +309,17 @@ void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const ChartName
                    ": each statistic at the levels of " + plot.first.name +
                    ", one line per level of " + plot.second.name + ".");
     }
+    for (size_t i = 0; i < charts.noise.size(); ++i) {
+        const InteractionPlot& plot = charts.noise[i];
+        Figure(html,
+               Svg(drawn, names.noise[i] + ".svg",
+                   [&] { return DrawInteraction(plot, ChartFormat::Svg); }),
+               id + "-nx" + std::to_string(i + 1) + "-",
+               "Damper " + plot.first.name + ": the mean at its levels, one line per level of " +
+                   plot.second.name +
+                   "; where the lines come together the noise moves the "
+                   "response least.");
+    }
     Figure(html,
            Svg(drawn, names.pareto + ".svg",
                [&] { return DrawPareto(charts.pareto, ChartFormat::Svg); }),
@@ -320,6 +345,7 @@ void WriteResponse(HtmlWriter& html, const Analysis& analysis, const QualityVerd
     WriteOptimum(html, analysis, q);
     for (const std::string& note : VerdictNotes(analysis, q.quality))
         html.Element("p", note, {{"class", "note"}});
+    WriteNoiseModel(html, analysis, q.quality);
     WriteCharts(html, charts, names, id, drawn);
     html.Close();
 }

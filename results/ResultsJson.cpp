@@ -21,6 +21,13 @@ json LevelValue(const Factor& factor, int level) {
     return factor.levels[level];
 }
 
+json NoiseLevels(const NoiseFactor& noise) {
+    json levels = json::array();
+    for (const std::string& level : noise.levels)
+        levels.push_back(level);
+    return levels;
+}
+
 json ExperimentPart(const Experiment& experiment) {
     json factors = json::array();
     for (const Factor& factor : experiment.factors) {
@@ -38,10 +45,19 @@ json ExperimentPart(const Experiment& experiment) {
                              {"unit", response.unit},
                              {"sn", SnKindName(response.sn)},
                              {"target", Number(response.target)}});
+    json noise = json::array();
+    for (const NoiseFactor& factor : experiment.noise)
+        noise.push_back({{"name", factor.name}, {"levels", NoiseLevels(factor)}});
+    const OA_TYPE outer = OuterArrayUsed(experiment);
     return {{"array", ArrayName(experiment.array)},
             {"runs", experiment.RunCount()},
             {"factors", factors},
-            {"responses", responses}};
+            {"responses", responses},
+            {"noise", noise},
+            {"outer", outer == CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED
+                          ? (experiment.noise.empty() ? json(nullptr) : json("full"))
+                          : json(ArrayName(outer))},
+            {"noise_conditions", static_cast<int>(NoiseConditions(experiment).size())}};
 }
 
 json Runs(const ResponseResult& response) {
@@ -161,6 +177,47 @@ json InteractionsPart(const Analysis& analysis, const ResponseResult& response) 
     return part;
 }
 
+json NoiseTablesPart(const Experiment& experiment, const NoiseModel& model) {
+    json tables = json::array();
+    for (const NoiseTable& table : model.tables) {
+        const Factor& factor = experiment.factors[table.control];
+        json rows = json::array();
+        for (size_t i = 0; i < table.mean.size(); ++i)
+            rows.push_back(LevelValue(factor, int(i)));
+        tables.push_back({{"name", table.name},
+                          {"factor", factor.name},
+                          {"noise", experiment.noise[table.noise].name},
+                          {"levels", rows},
+                          {"noise_levels", NoiseLevels(experiment.noise[table.noise])},
+                          {"mean", table.mean}});
+    }
+    return tables;
+}
+
+json DampersPart(const Experiment& experiment, const NoiseModel& model) {
+    json dampers = json::array();
+    for (const Damper& damper : model.dampers) {
+        const Factor& factor = experiment.factors[damper.control];
+        json effects = json::object();
+        for (size_t l = 0; l < damper.effect.size(); ++l)
+            effects[factor.levels[l]] = Number(damper.effect[l]);
+        dampers.push_back({{"factor", factor.name},
+                           {"noise", experiment.noise[damper.noise].name},
+                           {"p", Number(damper.p)},
+                           {"effect", damper.range ? "range" : "high minus low"},
+                           {"effect_by_level", effects},
+                           {"best_level", LevelValue(factor, damper.dampingLevel)}});
+    }
+    return dampers;
+}
+
+json NoiseModelPart(const Experiment& experiment, const ResponseResult& response) {
+    if (!response.noise) return nullptr;
+    return {{"anova", Anova(response.noise->anova)},
+            {"tables", NoiseTablesPart(experiment, *response.noise)},
+            {"dampers", DampersPart(experiment, *response.noise)}};
+}
+
 json PoolingPart(const Analysis& analysis, const QualityVerdict& q) {
     const char* rule = q.pooling.rule == PoolingRule::Auto    ? "auto"
                        : q.pooling.rule == PoolingRule::Lenth ? "lenth"
@@ -192,7 +249,10 @@ json ResponsePart(const Analysis& analysis, const QualityVerdict& q) {
             {"weak_terms", TermNames(analysis.verdict, response.weakTerms)},
             {"best", best},
             {"optimum", OptimumPart(analysis, q.optimum)},
-            {"interactions", InteractionsPart(analysis, response)}};
+            {"interactions", InteractionsPart(analysis, response)},
+            {"noise_model", NoiseModelPart(experiment, response)},
+            {"noise_model_refused",
+             response.noiseRefused.empty() ? json(nullptr) : json(response.noiseRefused)}};
 }
 
 json CombinedResponsesPart(const Analysis& analysis, const CombinedResult& result) {

@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "qvrfc/common/QVRFCTextFormat.h"
 
@@ -83,19 +84,24 @@ std::string PredictionRow(const Verdict& verdict, const char* what, const char* 
                       p.effectiveCount, FactorList(verdict, p).c_str(), warning.c_str());
 }
 
-std::string CellTable(const Analysis& analysis, const InteractionTable& table,
-                      const std::vector<std::vector<double>>& cells, const char* what) {
-    const std::string rows = FactorLabel(analysis.verdict, table.first);
-    const std::string columns = FactorLabel(analysis.verdict, table.second);
-    std::vector<std::string> rowNames = {rows + " \\ " + columns};
-    for (size_t i = 0; i < cells.size(); ++i)
-        rowNames.push_back(rows + "=" + analysis.LevelText(table.first, int(i)));
+// The labels of a table of cells: a row for each level of one factor, a column for each level
+// of another.
+struct CellLabels {
+    std::string rows, columns;
+    std::vector<std::string> rowLevels, columnLevels;
+};
+
+std::string CellTable(const std::string& title, const CellLabels& labels,
+                      const std::vector<std::vector<double>>& cells) {
+    std::vector<std::string> rowNames = {labels.rows + " \\ " + labels.columns};
+    for (const std::string& level : labels.rowLevels)
+        rowNames.push_back(labels.rows + "=" + level);
     std::vector<std::string> columnNames;
-    for (size_t j = 0; j < cells[0].size(); ++j)
-        columnNames.push_back(columns + "=" + analysis.LevelText(table.second, int(j)));
+    for (const std::string& level : labels.columnLevels)
+        columnNames.push_back(labels.columns + "=" + level);
     const int rowWidth = WidthOf(rowNames);
     const int cellWidth = WidthOf(columnNames);
-    std::string text = "Interaction " + table.name + ", " + what + " at each pair of levels\n";
+    std::string text = title + "\n";
     text += FormatText(kCellLabel, rowWidth, rowNames[0].c_str());
     for (const std::string& name : columnNames)
         text += FormatText(kCellHeader, cellWidth, name.c_str());
@@ -107,6 +113,23 @@ std::string CellTable(const Analysis& analysis, const InteractionTable& table,
         text += "\n";
     }
     return text;
+}
+
+std::vector<std::string> LevelTexts(const Analysis& analysis, int factor, size_t levels) {
+    std::vector<std::string> texts;
+    for (size_t l = 0; l < levels; ++l)
+        texts.push_back(analysis.LevelText(factor, int(l)));
+    return texts;
+}
+
+std::string CellTable(const Analysis& analysis, const InteractionTable& table,
+                      const std::vector<std::vector<double>>& cells, const char* what) {
+    const CellLabels labels = {FactorLabel(analysis.verdict, table.first),
+                               FactorLabel(analysis.verdict, table.second),
+                               LevelTexts(analysis, table.first, cells.size()),
+                               LevelTexts(analysis, table.second, cells[0].size())};
+    return CellTable("Interaction " + table.name + ", " + what + " at each pair of levels", labels,
+                     cells);
 }
 
 std::string InteractionText(const Analysis& analysis, const ResponseResult& response) {
@@ -131,6 +154,59 @@ std::string RunList(const std::vector<int>& runs) {
     return text;
 }
 
+std::string LevelSetting(const Analysis& analysis, int factor, int level) {
+    return analysis.experiment.factors[factor].name + "=" + analysis.LevelText(factor, level);
+}
+
+// "Damper Heating time (p = 5.2e-05): going from Quench oil temperature=low to high moves
+// Free height by -0.4250 at Heating time=+ and by -0.0942 at Heating time=-, so Heating
+// time=- is the damping level."
+std::string DamperText(const Analysis& analysis, int quality, const Damper& damper) {
+    const NoiseFactor& noise = analysis.experiment.noise[damper.noise];
+    std::string text = FormatText(
+        "Damper %s (p = %.4g): ", analysis.experiment.factors[damper.control].name.c_str(),
+        damper.p);
+    text += damper.range
+                ? FormatText("the levels of %s move %s over a range of ", noise.name.c_str(),
+                             analysis.verdict.qualities[quality].name.c_str())
+                : FormatText("going from %s=%s to %s moves %s by ", noise.name.c_str(),
+                             noise.levels.front().c_str(), noise.levels.back().c_str(),
+                             analysis.verdict.qualities[quality].name.c_str());
+    for (size_t l = 0; l < damper.effect.size(); ++l)
+        text += FormatText(
+            l == 0 ? "%.4f at %s"
+                   : (l + 1 == damper.effect.size() ? " and by %.4f at %s" : ", by %.4f at %s"),
+            damper.effect[l], LevelSetting(analysis, damper.control, int(l)).c_str());
+    return text + ", so " + LevelSetting(analysis, damper.control, damper.dampingLevel) +
+           " is the damping level.";
+}
+
+std::string NoiseModelText(const Analysis& analysis, int quality) {
+    const ResponseResult& response = analysis.responses[quality];
+    if (!response.noiseRefused.empty()) return "No noise model: " + response.noiseRefused + ".\n";
+    if (!response.noise) return "";
+    const NoiseModel& model = *response.noise;
+    std::string text =
+        AnovaText(model.anova, "Noise model: ANOVA of the observations with the noise factors") +
+        "\n";
+    // Each damper's table of means, then what it does, strongest first.
+    for (const Damper& damper : model.dampers) {
+        for (const NoiseTable& table : model.tables) {
+            if (table.term != damper.term) continue;
+            const NoiseFactor& noise = analysis.experiment.noise[table.noise];
+            const CellLabels labels = {analysis.experiment.factors[table.control].name, noise.name,
+                                       LevelTexts(analysis, table.control, table.mean.size()),
+                                       noise.levels};
+            text += (&damper == &model.dampers.front() ? "" : "\n") +
+                    CellTable("Interaction " + table.name + ", mean at each pair of levels", labels,
+                              table.mean);
+        }
+        text += DamperText(analysis, quality, damper) + "\n";
+    }
+    if (model.dampers.empty()) text += DamperTexts(analysis, quality)[0] + "\n";
+    return text;
+}
+
 std::string QualityText(const Analysis& analysis, const QualityVerdict& q) {
     const Verdict& verdict = analysis.verdict;
     const ResponseResult& response = analysis.responses[q.quality];
@@ -152,10 +228,23 @@ std::string QualityText(const Analysis& analysis, const QualityVerdict& q) {
     text += PredictionRow(verdict, "mean", "", o.mean, "CI");
     for (const std::string& note : VerdictNotes(analysis, q.quality))
         text += "Note: " + note + "\n";
-    return text;
+    const std::string noise = NoiseModelText(analysis, q.quality);
+    return noise.empty() ? text : text + "\n" + noise;
 }
 
 }  // namespace
+
+std::vector<std::string> DamperTexts(const Analysis& analysis, int response) {
+    std::vector<std::string> texts;
+    const std::optional<NoiseModel>& model = analysis.responses[response].noise;
+    if (!model) return texts;
+    for (const Damper& damper : model->dampers)
+        texts.push_back(DamperText(analysis, response, damper));
+    if (texts.empty())
+        texts.push_back(FormatText(
+            "No damper: no control x noise interaction is significant at alpha %g.", model->alpha));
+    return texts;
+}
 
 std::vector<std::string> VerdictNotes(const Analysis& analysis, int quality) {
     const QualityVerdict& q = analysis.verdict.qualities[quality];

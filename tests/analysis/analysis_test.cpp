@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <thread>
 
+#include "qvrfc/experiment/ArrayChoice.h"
 #include "qvrfc/results/ResultsJson.h"
 #include "qvrfc/results/Summary.h"
 #include "qvrfc/results/VerdictReport.h"
@@ -84,6 +86,40 @@ TEST(Analysis, FactorsByNameLetterOrNumber) {
 
 // Two different analyses at once, each with its own log folder, give what each gives alone;
 // nothing lands in the current directory.
+// Two noise factors of three and two levels in every combination: a noise model whose
+// interactions with a three-level noise have 4 degrees of freedom; one observation missing and
+// the noise model gives way to its reason while the S/N analysis stands.
+TEST(Analysis, NoiseModelOfSeveralNoiseFactorsOrItsReason) {
+    qvrfc::Experiment experiment;
+    for (const char* name : {"A", "B", "C"})
+        experiment.factors.push_back({name, "", {"1", "2", "3"}, -1});
+    experiment.responses = {{"Y", "", qvrfc::SnKind::Larger}};
+    experiment.noise = {{"N1", {"x", "y", "z"}}, {"N2", {"lo", "hi"}}};
+    experiment.array = CQVRFCDOETaguchiOrthogonalArray::OA_L9;
+    experiment.repetitions = 2;
+    experiment.runOrder = qvrfc::RunOrder(9, false, 0);
+    qvrfc::PlaceFactors(experiment);
+    qvrfc::SheetObservations observations(1);
+    for (int r = 0; r < 9; ++r) {
+        observations[0].emplace_back();
+        for (int k = 0; k < 12; ++k)
+            observations[0][r].push_back(10 + experiment.Level(r, 0) * (k / 4) + (r * k % 5) / 4.0);
+    }
+    const qvrfc::Analysis analysis = qvrfc::Analyze(experiment, observations, {}, ".");
+    ASSERT_TRUE(analysis.responses[0].noise.has_value());
+    const qvrfc::ResponseAnalysis& anova = analysis.responses[0].noise->anova;
+    ASSERT_EQ(anova.terms.size(), 11u);
+    EXPECT_EQ(anova.terms[5].name, "A*N1");
+    EXPECT_EQ(anova.terms[5].dof, 4);
+    EXPECT_EQ(qvrfc::DamperTexts(analysis, 0)[0].substr(0, 14), "Damper A (p = ");
+
+    observations[0][1][2] = std::nan("");
+    const qvrfc::Analysis missing = qvrfc::Analyze(experiment, observations, {}, ".");
+    EXPECT_FALSE(missing.responses[0].noise.has_value());
+    EXPECT_EQ(missing.responses[0].noiseRefused,
+              "observation 3 of run 2 is missing, and the noise model needs every observation");
+}
+
 TEST(Analysis, TwoThreadsGiveWhatOneAfterTheOtherGives) {
     std::vector<std::string> alone;
     for (const Case& c : kCases)

@@ -123,6 +123,34 @@ TEST_F(Design, DeclaredInteractionKeepsItsColumnIntoTheVerdict) {
         << result.out;
 }
 
+// Three two-level noise factors: the smallest outer array holds half their combinations, a
+// full or a named outer array all of them, and the choice travels in the experiment file.
+TEST_F(Design, OuterArrayIsAChoiceSaidAndKept) {
+    const std::vector<std::string> base = {"design",   "--factor", "A=1,2",  "--response",
+                                           "Y:larger", "--noise",  "N1=a,b", "--noise",
+                                           "N2=c,d",   "--noise",  "N3=e,f"};
+    std::string text;
+    for (const std::vector<std::string>& outer :
+         std::vector<std::vector<std::string>>{{}, {"--outer", "full"}, {"--outer", "l8"}}) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), outer.begin(), outer.end());
+        args.insert(args.end(), {"--out", "lab"});
+        const Result design = RunProgram(args);
+        ASSERT_EQ(design.status, 0) << design.err;
+        const std::string sheet = ReadFile("lab/runsheet.csv");
+        text += design.out.substr(design.out.find("  noise:"),
+                                  design.out.find("\n\n") - design.out.find("  noise:")) +
+                "\n" + sheet.substr(0, sheet.find('\n') + 1);
+        const Result again =
+            RunProgram({"design", "--experiment", "lab/experiment.toml", "--out", "again"});
+        ASSERT_EQ(again.status, 0) << again.err;
+        EXPECT_EQ(ReadFile("again/runsheet.csv"), sheet);
+        fs::remove_all("lab");
+        fs::remove_all("again");
+    }
+    qvrfc_test::ExpectGolden("design_outer.txt", text);
+}
+
 // The array's columns without a factor leave the verdict's model: their sums of squares are
 // the residual of the error (18 in all, 3 for the factors).
 TEST_F(Design, EmptyColumnsMakeTheResidual) {
@@ -214,6 +242,9 @@ TEST_F(Design, RefusesBadDesignsAndSheets) {
         with({"--columns", "4"}),
         with({"--columns", "1,2"}),
         with({"--noise", "N=a"}),
+        with({"--noise", "N=a,b", "--outer", "L9"}),
+        with({"--noise", "N=a,b", "--outer", "L7"}),
+        with({"--outer", "full"}),
         with({"--interaction", "A*B"}),
         with({"--interaction", "A*A"}),
         with({"--factor", "B=1,2", "--factor", "C=1,2", "--interaction", "A*B", "--columns",

@@ -26,6 +26,7 @@ qvrfc::Experiment NoisyExperiment() {
     experiment.responses = {{"Roughness", "um", qvrfc::SnKind::Nominal1, 0.8},
                             {"Wear", "", qvrfc::SnKind::Smaller}};
     experiment.noise = {{"Coolant", {"on", "off"}}, {"Batch", {"A", "B", "C"}}};
+    experiment.outer = qvrfc::ParseOuterArray("full");
     experiment.repetitions = 2;
     experiment.randomized = true;
     experiment.seed = 4294967295u;
@@ -122,6 +123,8 @@ TEST(ExperimentFile, RefusesEveryBadFieldWithLineAndKey) {
         "@13 target = \"5\"",
         "@2 run_order = [1, 2, 3, 4, 5, 6, 7, 8, 8]",
         "@2 seed = -1",
+        "@2 outer = 'L7'",
+        "@2 outer = 'full'",
         "@10 [response]",
         "@2 interactions = ['Temp*Tim']",
         "@2 interactions = [' Temp * Temp ']",

@@ -26,6 +26,7 @@
 #include "qvrfc/common/QVRFCExport.h"
 #include "qvrfc/experiment/Experiment.h"
 #include "qvrfc/experiment/RunSheet.h"
+#include "qvrfc/inference/NoiseModel.h"
 #include "qvrfc/inference/Verdict.h"
 
 namespace qvrfc {
@@ -77,6 +78,12 @@ struct ResponseResult {
     // linear and quadratic contrasts), scaled so that a 2-level factor's is the difference of
     // its level means; empty unless the main effects leave no residual to test against.
     std::vector<std::pair<std::string, double>> effects;
+    // With noise factors: the noise model of the observations (control factors, noise factors
+    // and their interactions, and the dampers), or the reason there is none (a missing
+    // observation, a design that is not balanced). Its tables' and dampers' `control` is the
+    // experiment's factor.
+    std::optional<NoiseModel> noise;
+    std::string noiseRefused;
 };
 
 // Whether a quality data file or a run sheet gave the observations.

@@ -81,6 +81,9 @@ struct ResponseCharts {
     Pareto pareto;
     HalfNormal halfNormal;
     std::vector<InteractionPlot> interactions;  // of the declared interactions
+    // The dampers' control x noise interactions: the mean at the control factor's levels, one
+    // line per noise level.
+    std::vector<InteractionPlot> noise;
 };
 
 }  // namespace qvrfc

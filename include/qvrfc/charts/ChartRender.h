@@ -59,6 +59,7 @@ QVRFC_API std::vector<std::string> ChartStems(const std::vector<ResponseCharts>&
 struct ChartNames {
     std::string mainEffects, pareto, halfNormal;
     std::vector<std::string> interactions;  // one per interaction plot, in order
+    std::vector<std::string> noise;         // one per control x noise plot: "-noise-a-n"
 };
 // The names of every response's charts, each its own: the stems of ChartStems, and an
 // interaction plot whose name another chart has already taken (factors named alike but for
@@ -66,8 +67,9 @@ struct ChartNames {
 QVRFC_API std::vector<ChartNames> ChartFileNames(const std::vector<ResponseCharts>& responses);
 
 // True for a name inside charts/ of the form chart files are given: a stem of a-z, 0-9 and
-// '-', then "-main-effects", "-pareto", "-half-normal" or "-interaction-...", or the combined
-// chart's "combined-desirability" or "combined-grade"; then ".svg", ".png" or ".pdf".
+// '-', then "-main-effects", "-pareto", "-half-normal", "-interaction-..." or "-noise-...", or
+// the combined chart's "combined-desirability" or "combined-grade"; then ".svg", ".png" or
+// ".pdf".
 QVRFC_API bool IsChartFileName(const std::string& name);
 
 // The files of every chart of the responses, named as ChartFileNames names them with the

@@ -76,10 +76,22 @@ struct QVRFC_API NoiseFactor {
     std::vector<std::string> levels;
 };
 
+// The outer array: which combinations of the noise factors' levels are the noise conditions.
+// Smallest (the default): every combination, unless the smallest array that holds the noise
+// factors has fewer runs, then that array's runs. Full: every combination. Named: the runs of
+// the array named, the noise factors placed so that their interactions keep columns of their
+// own where the array allows it (L8 holds three two-level noise factors in full).
+struct QVRFC_API OuterArray {
+    enum class Kind { Smallest, Full, Named };
+    Kind kind = Kind::Smallest;
+    OA_TYPE array = CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;  // of Named
+};
+
 struct QVRFC_API Experiment {
     std::vector<Factor> factors;
     std::vector<ExperimentResponse> responses;
     std::vector<NoiseFactor> noise;
+    OuterArray outer;
     std::vector<FactorPair> interactions;  // declared two-factor interactions, by factor index
     int repetitions = 1;  // observations per run (per noise condition with noise factors)
     OA_TYPE array = CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;
@@ -99,8 +111,18 @@ QVRFC_API bool ParseNumber(const std::string& text, double& value);
 QVRFC_API std::string NumberText(double value);
 
 // The noise conditions: each is one level (from 0) per noise factor. One condition without
-// noise factors; otherwise every combination of the levels, the first factor varying slowest.
+// noise factors; otherwise the outer array's runs, or every combination of the levels, the
+// first factor varying slowest. ExperimentError for an outer array that cannot be made.
 QVRFC_API std::vector<std::vector<int>> NoiseConditions(const Experiment& experiment);
+// "full" or an array's short name ("L8", case ignored); ExperimentError for anything else.
+QVRFC_API OuterArray ParseOuterArray(const std::string& text);
+// "full", the array's short name, or "" for the default.
+QVRFC_API std::string OuterArrayName(const OuterArray& outer);
+// The array whose runs are the noise conditions; OA_UNDEFINED when they are every combination.
+QVRFC_API OA_TYPE OuterArrayUsed(const Experiment& experiment);
+// "outer array L4(2^3): 4 of the 8 combinations of the noise factors", or "every one of the 8
+// combinations of the noise factors"; empty without noise factors.
+QVRFC_API std::string OuterArrayText(const Experiment& experiment);
 // "Humidity=low Vibration=on"; empty without noise factors.
 QVRFC_API std::string NoiseConditionText(const Experiment& experiment, int condition);
 // Observations per run and response: noise conditions times repetitions.

@@ -32,6 +32,10 @@ QVRFC_API std::string ConfirmationText(const Analysis& analysis, int response,
 // observations, a nominal response without a target, terms weaker than the error.
 QVRFC_API std::vector<std::string> VerdictNotes(const Analysis& analysis, int response);
 
+// What each damper of a response's noise model does, strongest first, a sentence each; with
+// none, a sentence that says so. Empty without a noise model.
+QVRFC_API std::vector<std::string> DamperTexts(const Analysis& analysis, int response);
+
 // "pooled by hand: B, D; then by rule": how a response's error was made.
 QVRFC_API std::string PoolingText(const Analysis& analysis, int response);
 

@@ -1,0 +1,51 @@
+// The noise model of each response, beside its S/N analysis, when the experiment has noise
+// factors: the observations in sheet order, the control factors as the verdict's main effects.
+#include <stdexcept>
+
+#include "analysis/AnalysisParts.h"
+
+namespace qvrfc {
+namespace {
+
+NoiseLayout NoiseLayoutOf(const Experiment& experiment) {
+    NoiseLayout layout;
+    for (const NoiseFactor& noise : experiment.noise) {
+        layout.names.push_back(noise.name);
+        layout.levelCounts.push_back(static_cast<int>(noise.levels.size()));
+    }
+    layout.conditions = NoiseConditions(experiment);
+    return layout;
+}
+
+std::vector<ModelTerm> ControlTerms(const Verdict& verdict) {
+    std::vector<ModelTerm> controls;
+    for (const ModelTerm& term : verdict.terms) {
+        if (term.factors.size() == 1) controls.push_back(term);
+    }
+    return controls;
+}
+
+}  // namespace
+
+void FillNoiseModels(Analysis& analysis, const SheetObservations& observations) {
+    if (analysis.experiment.noise.empty()) return;
+    const NoiseLayout noise = NoiseLayoutOf(analysis.experiment);
+    const std::vector<ModelTerm> controls = ControlTerms(analysis.verdict);
+    for (size_t q = 0; q < analysis.responses.size(); ++q) {
+        ResponseResult& response = analysis.responses[q];
+        try {
+            response.noise = AnalyzeNoise(analysis.verdict.layout, controls, noise, observations[q],
+                                          analysis.verdict.alpha);
+        } catch (const std::invalid_argument& error) {
+            response.noiseRefused = error.what();
+            continue;
+        }
+        // The model counts control factors among the terms given; the value, by factor.
+        for (NoiseTable& table : response.noise->tables)
+            table.control = controls[table.control].factors[0];
+        for (Damper& damper : response.noise->dampers)
+            damper.control = controls[damper.control].factors[0];
+    }
+}
+
+}  // namespace qvrfc
