@@ -250,8 +250,8 @@ class LevelSearch {
     };
 
     // The importance-weighted sum of the predictions' distances in their aims' direction, in
-    // units of their ranges.
-    double Progress() const {
+    // units of their ranges, each counted up to `cap`.
+    double Progress(double cap = HUGE_VAL) const {
         double progress = 0.0;
         for (size_t r = 0; r < m_models.size(); ++r) {
             const CombinedResponse& response = m_result.responses[r];
@@ -260,7 +260,7 @@ class LevelSearch {
             const double step = response.aim == Aim::Larger    ? y - response.low
                                 : response.aim == Aim::Smaller ? response.high - y
                                                                : -std::fabs(y - response.target);
-            progress += response.importance * step / (range > 0.0 ? range : 1.0);
+            progress += response.importance * std::min(cap, step / (range > 0.0 ? range : 1.0));
         }
         return progress;
     }
@@ -289,12 +289,15 @@ class LevelSearch {
         }
     }
 
-    // From a response's optimum, each factor in turn to its best level, until none moves.
+    // From a response's optimum, each factor in turn to a level that raises the overall
+    // desirability, until none does; the factors that move no prediction keep their levels.
+    // Where the desirability is flat (0 while a response lies outside its range, 1 beyond),
+    // a move toward every response's range counts as a rise.
     void Ascend(const std::vector<int>& active, const std::vector<FactorLevel>& from) {
         std::vector<int> level = m_best;
-        for (const FactorLevel& at : from)
-            level[at.factor] = at.level;
-        double current = Overall(level);
+        for (int factor : active)
+            level[factor] = LevelIn(from, factor);
+        Score current{Overall(level), Progress(1.0), 0};
         for (bool moved = true; moved;) {
             moved = false;
             for (int factor : active) {
@@ -302,8 +305,9 @@ class LevelSearch {
                 for (int l = 0; l < m_levelCounts[factor]; ++l) {
                     level[factor] = l;
                     const double overall = Visit(level);
-                    if (overall > current + kTie) {
-                        current = overall;
+                    const Score score{overall, Progress(1.0), 0};
+                    if (score.Beats(current)) {
+                        current = score;
                         moved = true;
                         break;
                     }

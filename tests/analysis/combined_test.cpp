@@ -8,6 +8,7 @@
 
 #include "qvrfc/analysis/Analysis.h"
 #include "qvrfc/common/QVRFCError.h"
+#include "qvrfc/experiment/ArrayChoice.h"
 #include "qvrfc/experiment/ExperimentFile.h"
 #include "qvrfc/inference/Combine.h"
 #include "qvrfc/results/Summary.h"
@@ -93,6 +94,42 @@ TEST(Combined, NoCombinationBeatsTheCombinedOptimum) {
         EXPECT_EQ(response.predicted.value, p.value);
         EXPECT_EQ(response.predicted.low, p.low);
         EXPECT_EQ(response.predicted.high, p.high);
+    }
+}
+
+// An L81 whose 40 factors all move both responses (3^40 combinations): coordinate ascent, whose
+// result no single factor's other level betters.
+TEST(Combined, CoordinateAscentBeyondTenMillionCombinations) {
+    const auto type = CQVRFCDOETaguchiOrthogonalArray::OA_L81;
+    std::string data = "81 2 0\n";
+    for (int q = 0; q < 2; ++q) {
+        for (int run = 0; run < 81; ++run) {
+            double y = 200.0;
+            for (int c = 0; c < 40; ++c) {
+                const int level = qvrfc::ArrayLevel(type, run, c);
+                y += (q == 0 ? 1.0 : -1.0) * ((c * 7 + level * 2) % 5) + q * ((c + level) % 3);
+            }
+            data += "2 " + std::to_string(y) + " " + std::to_string(y + 0.01) + "\n";
+        }
+    }
+    qvrfc_test::WriteFile("l81.ipt", data);
+    qvrfc::AnalysisInput input;
+    input.dataFile = "l81.ipt";
+    input.logFolder = ".";
+    qvrfc::AnalysisSettings settings;
+    settings.sn = {qvrfc::ParseSnSetting("1=larger"), qvrfc::ParseSnSetting("2=larger")};
+    const qvrfc::Analysis analysis = qvrfc::Analyze(input, settings);
+    const qvrfc::CombinedResult& combined = *analysis.combined;
+    EXPECT_EQ(combined.search, qvrfc::CombinedSearch::CoordinateAscent);
+    const auto overall = [&](const std::vector<qvrfc::FactorLevel>& at) {
+        return qvrfc::OverallOf(combined,
+                                {PredictedMean(analysis, 0, at), PredictedMean(analysis, 1, at)});
+    };
+    EXPECT_DOUBLE_EQ(overall(combined.levels), combined.desirability);
+    for (size_t i = 0; i < combined.levels.size(); ++i) {
+        std::vector<qvrfc::FactorLevel> at = combined.levels;
+        for (at[i].level = 0; at[i].level < 3; ++at[i].level)
+            EXPECT_LE(overall(at), combined.desirability + 1e-12) << i << " " << at[i].level;
     }
 }
 
