@@ -110,7 +110,14 @@ const char* CombineMethodName(CombineMethod method) {
 std::vector<std::string> CombinedNotes(const Analysis& analysis) {
     const CombinedResult& result = *analysis.combined;
     std::vector<std::string> notes;
-    if (result.method == CombineMethod::Desirability)
+    const bool any = std::any_of(result.responses.begin(), result.responses.end(),
+                                 [](const CombinedResponse& r) { return r.included; });
+    if (result.method == CombineMethod::Desirability && !any)
+        notes.push_back(
+            "No response has a desirability: the levels are those most responses' optima "
+            "prefer; give the nominal responses a target or combine them by grey relational "
+            "grade (--combine grey).");
+    else if (result.method == CombineMethod::Desirability)
         notes.push_back(FormatText(
             "%s search over the %s combinations of the tested levels%s.",
             result.search == CombinedSearch::Exhaustive ? "Exhaustive" : "Coordinate-ascent",

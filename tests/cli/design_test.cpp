@@ -201,7 +201,9 @@ TEST_F(Design, AnalyzeDrawsTheChartsAndThePageOfTheSheet) {
         EXPECT_EQ(result.out.find("  report.html\n") != std::string::npos, c.page);
         if (c.page) page = ReadFile("o/report.html");
     }
-    for (const char* figure : {">0.0137<", ">32.8457  [32.5368, 33.1547]<", ">Melt temperature<"})
+    for (const char* figure :
+         {">0.0137<", ">32.8457  [32.5368, 33.1547]<", ">Melt temperature<",
+          "<h2>Several responses</h2>", "<td class=\"name\">235 (conflict)</td>"})
         EXPECT_NE(page.find(figure), std::string::npos) << figure;
 }
 
