@@ -37,8 +37,12 @@ SettingBetween Between(const Analysis& analysis, const std::string& item, int fa
                        const std::string& text) {
     const Factor& named = analysis.experiment.factors[factor];
     double value = 0.0;
-    if (analysis.source != Source::RunSheet || !named.IsNumeric() || !ParseNumber(text, value))
-        return {-1, 0.0};
+    if (analysis.source != Source::RunSheet || !ParseNumber(text, value)) return {-1, 0.0};
+    if (!named.IsNumeric())
+        throw Error(
+            FormatText("--at '%s': factor '%s' has no level '%s', and its levels are "
+                       "texts: no setting lies between them",
+                       item.c_str(), named.name.c_str(), text.c_str()));
     double low = HUGE_VAL, high = -HUGE_VAL;
     for (size_t l = 0; l < named.levels.size(); ++l) {
         low = std::min(low, named.LevelValue(static_cast<int>(l)));

@@ -358,9 +358,9 @@ void WriteCombinedResponses(HtmlWriter& html, const Analysis& analysis,
     HeaderRow(html, {"Response", "Low", "High", "Target", "Weight", "Importance",
                      "Predicted [interval]", "d"});
     for (const CombinedResponse& r : result.responses)
-        Row(html, {r.name, Number(r.low, "%g"), Number(r.high, "%g"), Number(r.target, "%g"),
-                   Number(r.weight, "%g"), Number(r.importance, "%g"), EstimateText(r.predicted),
-                   Number(r.d)});
+        Row(html, {r.name, Number(r.low, "%g"), Number(r.high, "%g"),
+                   std::isfinite(r.target) ? Number(r.target, "%g") : "", Number(r.weight, "%g"),
+                   Number(r.importance, "%g"), EstimateText(r.predicted), Number(r.d)});
     CloseTable(html);
 }
 
