@@ -397,6 +397,14 @@ void PredictEach(const Analysis& analysis, const LevelSearch& search, CombinedRe
         response.closestAt = LevelsOf(search.Slots(), search.ClosestAt(response.response));
         response.closest =
             PredictAt(analysis.verdict, response.response, Response::Mean, response.closestAt);
+        // Only the factors its prediction uses: the others may take any level.
+        const std::vector<int>& used = response.closest.factors;
+        response.closestAt.erase(
+            std::remove_if(response.closestAt.begin(), response.closestAt.end(),
+                           [&](const FactorLevel& at) {
+                               return std::find(used.begin(), used.end(), at.factor) == used.end();
+                           }),
+            response.closestAt.end());
         response.targetReached =
             !std::isfinite(response.closest.halfWidth) ||
             std::fabs(response.closest.value - response.target) <= response.closest.halfWidth;

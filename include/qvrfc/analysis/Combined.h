@@ -36,7 +36,7 @@ struct CombinedResponse {
     double d = 0.0;  // NaN when not included
     // A nominal response with a target: whether the interval of some combination's prediction
     // holds the target (true when there is no interval to judge by), and the prediction nearest
-    // the target among the combinations searched.
+    // the target among the combinations searched, at the levels of the factors it uses.
     bool targetReached = true;
     std::vector<FactorLevel> closestAt;
     Prediction closest;
