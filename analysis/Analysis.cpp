@@ -94,6 +94,7 @@ void ApplySnSettings(const AnalysisSettings& settings, Experiment& experiment) {
         response.sn = setting.kind;
         response.target = setting.target;
     }
+    ApplyDesirabilitySettings(settings, experiment);
 }
 
 // The S/N kinds and targets in the engine: the textbook kind maps to the engine's own
@@ -222,6 +223,7 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
     FillResponses(analysis, settings, dynamic);
     FillSignalMeans(analysis, observations);
     FillNoiseModels(analysis, observations);
+    if (analysis.responses.size() > 1) analysis.combined = CombineResponses(analysis, settings);
     analysis.engine = analyzer;
     return analysis;
 }

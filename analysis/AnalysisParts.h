@@ -36,6 +36,14 @@ std::vector<std::vector<DynamicRun>> DynamicRunsOf(const Analysis& analysis,
 // The means at each signal level and the fitted lines' intercepts of every dynamic response.
 void FillSignalMeans(Analysis& analysis, const SheetObservations& observations);
 
+// The desirability settings over the experiment's responses, checked (CheckDesirability).
+void ApplyDesirabilitySettings(const AnalysisSettings& settings, Experiment& experiment);
+
+// The mean of a per-run value at each level of each factor, with Delta, rank and the level
+// the setting's aim prefers for the statistic.
+LevelTable LevelTableOf(const Experiment& experiment, const std::vector<double>& values,
+                        Statistic statistic, const ResponseSpec& setting);
+
 // Run figures, response tables and flags of every response, from the verdict.
 void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
                    const std::vector<std::vector<DynamicRun>>& dynamic);

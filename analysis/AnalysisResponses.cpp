@@ -160,6 +160,11 @@ ResponseResult ResultOf(const Analysis& analysis, const QualityVerdict& verdict,
 
 }  // namespace
 
+LevelTable LevelTableOf(const Experiment& experiment, const std::vector<double>& values,
+                        Statistic statistic, const ResponseSpec& setting) {
+    return TableOf(experiment, values, statistic, setting);
+}
+
 const char* StatisticTitle(Statistic statistic) {
     switch (statistic) {
         case Statistic::SnRatio:

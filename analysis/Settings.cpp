@@ -4,9 +4,11 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/common/QVRFCTextFormat.h"
+#include "qvrfc/experiment/Experiment.h"
 
 namespace qvrfc {
 namespace {
@@ -40,6 +42,60 @@ double ParseTarget(const std::string& text, const std::string& target) {
         throw UsageError(
             FormatText("--sn '%s': target '%s' is not a number", text.c_str(), target.c_str()));
     return value;
+}
+
+double ParseValue(const char* option, const std::string& text, const std::string& value) {
+    errno = 0;
+    char* end = nullptr;
+    const double number = std::strtod(value.c_str(), &end);
+    if (value.empty() || *end != '\0' || errno != 0 || !std::isfinite(number))
+        throw UsageError(
+            FormatText("%s '%s': '%s' is not a number", option, text.c_str(), value.c_str()));
+    return number;
+}
+
+// The text split at each separator, every part kept (empty ones too).
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find(separator, start), text.size());
+        parts.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+DesirabilitySetting ParseDesirabilitySetting(const std::string& text) {
+    const char* const option = "--desirability";
+    DesirabilitySetting setting;
+    setting.text = text;
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos || TrimBlanks(text.substr(0, equals)).empty())
+        throw UsageError(
+            FormatText("%s '%s': expected RESPONSE=KEY:VALUE,... with keys low, "
+                       "high, weight and importance",
+                       option, text.c_str()));
+    setting.response = TrimBlanks(text.substr(0, equals));
+    for (const std::string& item : Split(text.substr(equals + 1), ',')) {
+        const size_t colon = item.find(':');
+        const std::string key = TrimBlanks(item.substr(0, colon));
+        double* slot = key == "low"          ? &setting.low
+                       : key == "high"       ? &setting.high
+                       : key == "weight"     ? &setting.weight
+                       : key == "importance" ? &setting.importance
+                                             : nullptr;
+        if (!slot || colon == std::string::npos)
+            throw UsageError(
+                FormatText("%s '%s': '%s' is not KEY:VALUE with a key of low, high, "
+                           "weight and importance",
+                           option, text.c_str(), item.c_str()));
+        if (!std::isnan(*slot))
+            throw UsageError(
+                FormatText("%s '%s': %s is given twice", option, text.c_str(), key.c_str()));
+        *slot = ParseValue(option, text, TrimBlanks(item.substr(colon + 1)));
+    }
+    return setting;
 }
 
 bool RuleOf(const std::string& word, PoolingRule& rule) {
@@ -81,6 +137,24 @@ PoolSetting ParsePoolSetting(const std::string& text) {
         start = comma + 1;
     }
     return setting;
+}
+
+std::vector<DesirabilitySetting> ParseDesirabilitySettings(const std::string& text) {
+    std::vector<DesirabilitySetting> settings;
+    for (const std::string& part : Split(text, ';'))
+        settings.push_back(ParseDesirabilitySetting(part));
+    return settings;
+}
+
+CombineMethod ParseCombineMethod(const std::string& text) {
+    if (text == "desirability") return CombineMethod::Desirability;
+    if (text == "grey") return CombineMethod::Grey;
+    throw UsageError(FormatText("--combine '%s': expected desirability or grey", text.c_str()));
+}
+
+void CheckZeta(double zeta) {
+    if (!(zeta > 0.0 && zeta <= 1.0))
+        throw UsageError(FormatText("--zeta '%g': must lie in (0, 1]", zeta));
 }
 
 void CheckAlpha(double alpha) {

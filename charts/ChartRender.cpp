@@ -140,6 +140,7 @@ bool IsChartFileName(const std::string& name) {
         if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-')) return false;
     }
     if (base.empty() || base[0] == '-') return false;
+    if (base == "combined-desirability" || base == "combined-grade") return true;
     for (const std::string ending : {"-main-effects", "-pareto", "-half-normal", "-signal"}) {
         if (base.size() > ending.size() &&
             base.compare(base.size() - ending.size(), ending.size(), ending) == 0)

@@ -54,6 +54,23 @@ void DeclareAnalysisOptions(CLI::App* command, AnalysisOptions& options) {
                      "term of the ANOVA on its own columns")
         ->type_name("FACTOR*FACTOR")
         ->allow_extra_args(false);
+    command
+        ->add_option("--combine", options.combine,
+                     "How several responses make one decision: desirability (of the predicted "
+                     "means) or grey (grey relational grades of the runs' S/N ratios)")
+        ->capture_default_str()
+        ->type_name("METHOD");
+    command
+        ->add_option("--zeta", options.zeta,
+                     "Distinguishing coefficient of the grey relational grades, in (0, 1]")
+        ->capture_default_str();
+    command
+        ->add_option("--desirability", options.desirability,
+                     "A response's desirability over its experiment file's, by name or number "
+                     "from 1, e.g. \"Strength=low:30,high:50,importance:2\" (keys low, high, "
+                     "weight, importance); repeat it, or separate responses with ';'")
+        ->type_name("RESPONSE=KEY:VALUE,...")
+        ->allow_extra_args(false);
 }
 
 qvrfc::AnalysisSettings ParseAnalysisOptions(const AnalysisOptions& options) {
@@ -65,6 +82,13 @@ qvrfc::AnalysisSettings ParseAnalysisOptions(const AnalysisOptions& options) {
     qvrfc::CheckAlpha(options.alpha);
     settings.alpha = options.alpha;
     settings.interactions = options.interactions;
+    settings.combine = qvrfc::ParseCombineMethod(options.combine);
+    qvrfc::CheckZeta(options.zeta);
+    settings.zeta = options.zeta;
+    for (const std::string& text : options.desirability) {
+        for (const qvrfc::DesirabilitySetting& setting : qvrfc::ParseDesirabilitySettings(text))
+            settings.desirability.push_back(setting);
+    }
     return settings;
 }
 
@@ -98,9 +122,9 @@ void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request) {
     DeclareAnalysisOptions(command, request.options);
 }
 
-int WithAnalysis(
+int WithAnalysisBetween(
     const VerdictRequest& request,
-    const std::function<int(const qvrfc::Analysis&, const std::vector<qvrfc::FactorLevel>&)>& use) {
+    const std::function<int(const qvrfc::Analysis&, const qvrfc::SettingsAt&)>& use) {
     const qvrfc::AnalysisSettings settings = ParseAnalysisOptions(request.options);
     if (!request.experimentFile.empty() && !qvrfc::IsRunSheetFile(request.dataFile))
         throw UsageError(Text("--experiment: '%s' is not a run sheet", request.dataFile.c_str()));
@@ -121,7 +145,18 @@ int WithAnalysis(
         input.prepare = [&folder] { folder->Create(); };
     }
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, settings);
-    return use(analysis, qvrfc::ParseLevels(analysis, request.at));
+    return use(analysis, qvrfc::ParseSettingsAt(analysis, request.at));
+}
+
+int WithAnalysis(
+    const VerdictRequest& request,
+    const std::function<int(const qvrfc::Analysis&, const std::vector<qvrfc::FactorLevel>&)>& use) {
+    return WithAnalysisBetween(
+        request, [&](const qvrfc::Analysis& analysis, const qvrfc::SettingsAt& at) {
+            // Tested levels only: ParseLevels says which setting is none.
+            return use(analysis,
+                       at.between.empty() ? at.levels : qvrfc::ParseLevels(analysis, request.at));
+        });
 }
 
 }  // namespace qvrfcdoe

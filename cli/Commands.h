@@ -43,10 +43,13 @@ CLI::App* AddCommand(CLI::App& app, CommandRun& run, const char* name, const cha
 // --out DIR: the folder for the files the command writes.
 void DeclareOutFolder(CLI::App* command, std::string& folder);
 
-// --sn, --pool, --alpha and --interaction as typed, and understood.
+// --sn, --pool, --alpha, --interaction, --combine, --zeta and --desirability as typed, and
+// understood.
 struct AnalysisOptions {
-    std::vector<std::string> sn, pool, interactions;
+    std::vector<std::string> sn, pool, interactions, desirability;
     double alpha = 0.05;
+    std::string combine = "desirability";
+    double zeta = 0.5;
 };
 void DeclareAnalysisOptions(CLI::App* command, AnalysisOptions& options);
 qvrfc::AnalysisSettings ParseAnalysisOptions(const AnalysisOptions& options);
@@ -81,5 +84,9 @@ void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request);
 int WithAnalysis(
     const VerdictRequest& request,
     const std::function<int(const qvrfc::Analysis&, const std::vector<qvrfc::FactorLevel>&)>& use);
+// The same where --at may set numeric factors between their tested levels.
+int WithAnalysisBetween(
+    const VerdictRequest& request,
+    const std::function<int(const qvrfc::Analysis&, const qvrfc::SettingsAt&)>& use);
 
 }  // namespace qvrfcdoe

@@ -10,7 +10,7 @@
 namespace qvrfcdoe {
 namespace {
 
-int Predict(const qvrfc::Analysis& analysis, const std::vector<qvrfc::FactorLevel>& at) {
+int Predict(const qvrfc::Analysis& analysis, const qvrfc::SettingsAt& at) {
     for (size_t q = 0; q < analysis.verdict.qualities.size(); ++q)
         std::printf("%s%s", q == 0 ? "" : "\n",
                     qvrfc::PredictionText(analysis, static_cast<int>(q), at).c_str());
@@ -23,14 +23,17 @@ void DeclarePredictCommand(CLI::App& app, CommandRun& run) {
     auto request = std::make_shared<VerdictRequest>();
     CLI::App* predict =
         AddCommand(app, run, "predict", "Predict every quality at chosen factor levels",
-                   [request] { return WithAnalysis(*request, Predict); });
+                   [request] { return WithAnalysisBetween(*request, Predict); });
     DeclareVerdictOptions(predict, *request);
     predict->footer(
         "The prediction is the verdict's: the grand average plus the effects of the factors "
         "named in --at that the ANOVA finds significant (and of the significant declared "
         "interactions of two factors named), with the confidence interval from the error of "
-        "the ANOVA; at the optimum levels it is the optimum's prediction. Nothing is written "
-        "but the engine's logs with --out.");
+        "the ANOVA; at the optimum levels it is the optimum's prediction. A numeric factor may "
+        "be set between its tested levels (\"Melt temperature=240\"): its effect is then the "
+        "polynomial through its level means (a line for 2 levels, a quadratic for 3, ...), and "
+        "the prediction is marked interpolated; outside the tested range it is refused. "
+        "Nothing is written but the engine's logs with --out.");
 }
 
 }  // namespace qvrfcdoe

@@ -41,6 +41,7 @@ set(QVRFC_HEADERS_experiment
   include/qvrfc/experiment/SnKind.h
 )
 set(QVRFC_HEADERS_inference
+  include/qvrfc/inference/Combine.h
   include/qvrfc/inference/DynamicSn.h
   include/qvrfc/inference/InteractionTerms.h
   include/qvrfc/inference/NoiseModel.h
@@ -49,6 +50,7 @@ set(QVRFC_HEADERS_inference
 )
 set(QVRFC_HEADERS_analysis
   include/qvrfc/analysis/Analysis.h
+  include/qvrfc/analysis/Combined.h
   include/qvrfc/analysis/ConfirmationRun.h
   include/qvrfc/analysis/Settings.h
 )

@@ -486,6 +486,36 @@ std::string ExperimentFault::Key() const {
     return section + "[" + std::to_string(index + 1) + "]." + field;
 }
 
+void CheckDesirability(const ExperimentResponse& response, int index) {
+    const size_t r = static_cast<size_t>(index);
+    if (!(std::isfinite(response.weight) && response.weight > 0.0))
+        Refuse("response", r, "weight", "the weight must be a number above 0");
+    if (!(std::isfinite(response.importance) && response.importance > 0.0))
+        Refuse("response", r, "importance", "the importance must be a number above 0");
+    for (const double bound : {response.low, response.high}) {
+        if (std::isinf(bound))
+            Refuse("response", r, bound == response.low ? "low" : "high", "must be finite");
+    }
+    const auto text = [](double value) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%g", value);
+        return std::string(number);
+    };
+    if (response.low >= response.high)
+        Refuse(
+            "response", r, "high",
+            "low (" + text(response.low) + ") must lie below high (" + text(response.high) + ")");
+    if (!std::isfinite(response.target) || !IsNominal(response.sn)) return;
+    if (response.target < response.low)
+        Refuse(
+            "response", r, "low",
+            "the target " + text(response.target) + " lies below low (" + text(response.low) + ")");
+    if (response.target > response.high)
+        Refuse("response", r, "high",
+               "the target " + text(response.target) + " lies above high (" + text(response.high) +
+                   ")");
+}
+
 void CheckExperimentEntries(const Experiment& experiment) {
     if (experiment.factors.empty()) Refuse("", 0, "factor", "the experiment has no factor");
     if (experiment.responses.empty()) Refuse("", 0, "response", "the experiment has no response");
@@ -521,6 +551,7 @@ void CheckExperimentEntries(const Experiment& experiment) {
         if (!response.dynamic && experiment.signal)
             Refuse("response", r, "sn",
                    "with a signal factor every response is dynamic (" + DynamicKindList() + ")");
+        CheckDesirability(response, static_cast<int>(r));
     }
     if (experiment.noise.empty() && experiment.outer.kind != OuterArray::Kind::Smallest)
         Refuse("", 0, "outer", "an outer array needs noise factors");
@@ -586,8 +617,14 @@ std::string ExperimentDifference(const Experiment& a, const Experiment& b) {
         if (x.name != y.name) return EntryKey("response", r, "name");
         if (x.unit != y.unit) return EntryKey("response", r, "unit");
         if (x.sn != y.sn || x.dynamic != y.dynamic) return EntryKey("response", r, "sn");
-        if (x.target != y.target && !(std::isnan(x.target) && std::isnan(y.target)))
-            return EntryKey("response", r, "target");
+        const auto differ = [](double u, double v) {
+            return u != v && !(std::isnan(u) && std::isnan(v));
+        };
+        if (differ(x.target, y.target)) return EntryKey("response", r, "target");
+        if (differ(x.low, y.low)) return EntryKey("response", r, "low");
+        if (differ(x.high, y.high)) return EntryKey("response", r, "high");
+        if (x.weight != y.weight) return EntryKey("response", r, "weight");
+        if (x.importance != y.importance) return EntryKey("response", r, "importance");
     }
     if (a.noise.size() != b.noise.size()) return "noise";
     for (size_t n = 0; n < a.noise.size(); ++n) {

@@ -20,7 +20,8 @@ const std::set<std::string> kTopKeys = {"array",     "repetitions", "randomized"
                                         "run_order", "factor",      "response",    "noise",
                                         "outer",     "signal",      "interactions"};
 const std::set<std::string> kFactorKeys = {"name", "unit", "levels", "column"};
-const std::set<std::string> kResponseKeys = {"name", "unit", "sn", "target"};
+const std::set<std::string> kResponseKeys = {"name", "unit", "sn",     "target",
+                                             "low",  "high", "weight", "importance"};
 const std::set<std::string> kNoiseKeys = {"name", "levels"};
 const std::set<std::string> kSignalKeys = {"name", "unit", "levels"};
 
@@ -169,6 +170,14 @@ class ExperimentReader {
         return factor;
     }
 
+    double OptionalNumber(const toml::table& table, const std::string& prefix, const char* key,
+                          double otherwise) const {
+        const toml::node* node = Get(table, prefix, key, false);
+        if (!node) return otherwise;
+        if (!node->is_number()) Fail(KeyOf(prefix, key), "expected a number");
+        return *node->value<double>();
+    }
+
     ExperimentResponse ReadResponse(const toml::table& table, const std::string& prefix) const {
         ExperimentResponse response;
         response.name = Text(table, prefix, "name", true);
@@ -188,6 +197,10 @@ class ExperimentReader {
             if (!target->is_number()) Fail(KeyOf(prefix, "target"), "expected a number");
             response.target = *target->value<double>();
         }
+        response.low = OptionalNumber(table, prefix, "low", response.low);
+        response.high = OptionalNumber(table, prefix, "high", response.high);
+        response.weight = OptionalNumber(table, prefix, "weight", response.weight);
+        response.importance = OptionalNumber(table, prefix, "importance", response.importance);
         return response;
     }
 
@@ -313,6 +326,23 @@ std::string TomlRunOrder(const std::vector<int>& order) {
     return text.str();
 }
 
+// The desirability keys that differ from their defaults.
+std::string DesirabilityText(const ExperimentResponse& response) {
+    std::ostringstream text;
+    if (std::isfinite(response.low)) text << "low = " << Toml(response.low) << "\n";
+    if (std::isfinite(response.high)) text << "high = " << Toml(response.high) << "\n";
+    if (response.weight != 1.0) text << "weight = " << Toml(response.weight) << "\n";
+    if (response.importance != 1.0) text << "importance = " << Toml(response.importance) << "\n";
+    return text.str();
+}
+
+bool HasDesirability(const Experiment& experiment) {
+    for (const ExperimentResponse& response : experiment.responses) {
+        if (!DesirabilityText(response).empty()) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 Experiment ReadExperimentFile(const std::string& path) {
@@ -356,6 +386,8 @@ std::string ExperimentFileText(const Experiment& experiment) {
     if (experiment.signal)
         text << "# Dynamic responses (" << DynamicKindList()
              << ") follow the signal;\n# their target is the slope to reach.\n";
+    if (HasDesirability(experiment))
+        text << "# low, high, weight, importance: the desirability when responses are combined.\n";
     for (const ExperimentResponse& response : experiment.responses) {
         text << "\n[[response]]\nname = " << Toml(response.name)
              << "\nunit = " << Toml(response.unit) << "\nsn = " << Toml(response.KindName())
@@ -363,6 +395,7 @@ std::string ExperimentFileText(const Experiment& experiment) {
         if ((IsNominal(response.sn) && !response.dynamic) ||
             (response.dynamic && std::isfinite(response.target)))
             text << "target = " << Toml(response.target) << "\n";
+        text << DesirabilityText(response);
     }
     if (!experiment.noise.empty())
         text << "\n# Noise factors: every run is observed under each noise condition.\n";

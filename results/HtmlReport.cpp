@@ -11,6 +11,7 @@
 #include "qvrfc/experiment/ArrayChoice.h"
 #include "qvrfc/results/HtmlWriter.h"
 #include "qvrfc/results/VerdictReport.h"
+#include "results/CombinedText.h"
 
 namespace qvrfc {
 namespace {
@@ -32,6 +33,7 @@ th { background: #eee; text-align: center; }
 td.num { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
 td.best { font-weight: bold; text-decoration: underline; }
 tr.pooled td { color: #555; font-style: italic; }
+tr.conflict td { background: #fdeccc; }
 tr.sum td { font-weight: bold; }
 p.note { color: #444; font-size: 13px; }
 figure { margin: 12px 0 24px; }
@@ -371,6 +373,72 @@ void WriteResponse(HtmlWriter& html, const Analysis& analysis, const QualityVerd
     html.Close();
 }
 
+void WriteCombinedResponses(HtmlWriter& html, const Analysis& analysis,
+                            const CombinedResult& result) {
+    OpenTable(html, "Each response at the combined levels: predicted mean with its " +
+                        Number(100.0 * (1.0 - analysis.verdict.alpha), "%g") +
+                        " % interval, and its desirability");
+    HeaderRow(html, {"Response", "Low", "High", "Target", "Weight", "Importance",
+                     "Predicted [interval]", "d"});
+    for (const CombinedResponse& r : result.responses)
+        Row(html, {r.name, Number(r.low, "%g"), Number(r.high, "%g"),
+                   std::isfinite(r.target) ? Number(r.target, "%g") : "", Number(r.weight, "%g"),
+                   Number(r.importance, "%g"), EstimateText(r.predicted), Number(r.d)});
+    CloseTable(html);
+}
+
+void WriteTradeoffs(HtmlWriter& html, const Analysis& analysis, const CombinedResult& result) {
+    OpenTable(html,
+              "Trade-offs: the level each response's optimum prefers (contribution to its S/N "
+              "ratio) and the level chosen");
+    Cells header{"Factor"};
+    for (const CombinedResponse& r : result.responses)
+        header.push_back(r.name);
+    header.push_back("Chosen");
+    HeaderRow(html, header);
+    for (const Tradeoff& t : result.tradeoffs) {
+        Cells cells{analysis.experiment.factors[t.factor].name};
+        for (size_t r = 0; r < t.preferred.size(); ++r)
+            cells.push_back(analysis.LevelText(t.factor, t.preferred[r]) + " (" +
+                            (std::isfinite(t.contribution[r])
+                                 ? Number(t.contribution[r], "%.1f") + " %"
+                                 : std::string("pooled")) +
+                            ")");
+        cells.push_back(analysis.LevelText(t.factor, t.chosen) + (t.conflict ? " (conflict)" : ""));
+        Row(html, cells, t.conflict ? "conflict" : "", cells.size());
+    }
+    CloseTable(html);
+}
+
+void WriteCombined(HtmlWriter& html, const Analysis& analysis,
+                   const std::vector<ChartFile>& drawn) {
+    const CombinedResult& result = *analysis.combined;
+    const bool grey = result.method == CombineMethod::Grey;
+    html.Open("section", {{"id", "combined"}}).Element("h2", "Several responses");
+    std::vector<std::string> levels;
+    for (const FactorLevel& at : result.levels)
+        levels.push_back(analysis.experiment.factors[at.factor].name + "=" +
+                         analysis.LevelText(at.factor, at.level));
+    html.Element("p", std::string(grey ? "Best levels of the grey relational grade: "
+                                       : "Levels of largest overall desirability: ") +
+                          Join(levels, ", ") + "; overall desirability " +
+                          Number(result.desirability) + ".");
+    WriteCombinedResponses(html, analysis, result);
+    WriteTradeoffs(html, analysis, result);
+    if (grey) WriteAnova(html, result.grey.anova, "ANOVA of the grey relational grade");
+    for (const std::string& note : CombinedNotes(analysis))
+        html.Element("p", note, {{"class", "note"}});
+    Figure(html,
+           Svg(drawn, CombinedChartName(analysis) + ".svg",
+               [&] { return DrawMainEffects(CombinedChartOf(analysis), ChartFormat::Svg); }),
+           "combined-",
+           grey ? "Grey relational grade: its mean at each level; the filled marker is the "
+                  "level chosen."
+                : "Overall desirability with each factor at each level and the others at the "
+                  "combined levels; the filled marker is the level chosen.");
+    html.Close();
+}
+
 }  // namespace
 
 std::string BuildHtmlReport(const Analysis& analysis, const std::vector<ResponseCharts>& charts,
@@ -393,12 +461,14 @@ std::string BuildHtmlReport(const Analysis& analysis, const std::vector<Response
     html.Element("a", "Runs", {{"href", "#runs"}});
     for (size_t r = 0; r < analysis.verdict.qualities.size(); ++r)
         html.Element("a", analysis.verdict.qualities[r].name, {{"href", "#" + ids[r]}});
+    if (analysis.combined) html.Element("a", "Several responses", {{"href", "#combined"}});
     html.Close();
     WriteExperiment(html, analysis);
     WriteRuns(html, analysis);
     for (size_t r = 0; r < analysis.verdict.qualities.size(); ++r)
         WriteResponse(html, analysis, analysis.verdict.qualities[r], charts[r], names[r], ids[r],
                       drawn);
+    if (analysis.combined) WriteCombined(html, analysis, drawn);
     html.Close().Close();
     return html.Finish();
 }
@@ -407,6 +477,8 @@ std::vector<ChartFile> ChartAndPageFiles(const Analysis& analysis,
                                          const std::vector<ChartFormat>& formats, bool withHtml) {
     const std::vector<ResponseCharts> charts = ChartsOf(analysis);
     std::vector<ChartFile> files = DrawCharts(charts, formats);
+    for (ChartFile& file : DrawCombinedChart(analysis, formats))
+        files.push_back(std::move(file));
     if (withHtml) files.push_back({"report.html", BuildHtmlReport(analysis, charts, files)});
     return files;
 }

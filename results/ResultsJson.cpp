@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "qvrfc/experiment/ArrayChoice.h"
+#include "results/CombinedText.h"
 
 namespace qvrfc {
 namespace {
@@ -269,6 +270,76 @@ json ResponsePart(const Analysis& analysis, const QualityVerdict& q) {
              response.noiseRefused.empty() ? json(nullptr) : json(response.noiseRefused)}};
 }
 
+json CombinedResponsesPart(const Analysis& analysis, const CombinedResult& result) {
+    json responses = json::array();
+    for (const CombinedResponse& r : result.responses) {
+        json part = PredictionPart(analysis, r.predicted);
+        json entry = {
+            {"name", r.name},       {"predicted", part["predicted"]}, {"ci", part["ci"]},
+            {"low", Number(r.low)}, {"high", Number(r.high)},         {"target", Number(r.target)},
+            {"weight", r.weight},   {"importance", r.importance},     {"d", Number(r.d)}};
+        if (std::isfinite(r.target)) {
+            json closest = json::object();
+            for (const FactorLevel& at : r.closestAt)
+                closest[analysis.experiment.factors[at.factor].name] =
+                    LevelValue(analysis.experiment.factors[at.factor], at.level);
+            entry["target_reached"] = r.targetReached;
+            entry["closest"] = {{"levels", closest},
+                                {"predicted", Number(r.closest.value)},
+                                {"ci", PredictionPart(analysis, r.closest)["ci"]}};
+        }
+        responses.push_back(entry);
+    }
+    return responses;
+}
+
+json TradeoffsPart(const Analysis& analysis, const CombinedResult& result) {
+    json tradeoffs = json::array();
+    for (const Tradeoff& t : result.tradeoffs) {
+        const Factor& factor = analysis.experiment.factors[t.factor];
+        json preferred = json::object(), contribution = json::object();
+        for (size_t r = 0; r < t.preferred.size(); ++r) {
+            preferred[result.responses[r].name] = LevelValue(factor, t.preferred[r]);
+            contribution[result.responses[r].name] = Number(t.contribution[r]);
+        }
+        tradeoffs.push_back({{"factor", factor.name},
+                             {"preferred", preferred},
+                             {"contribution", contribution},
+                             {"chosen", LevelValue(factor, t.chosen)},
+                             {"conflict", t.conflict}});
+    }
+    return tradeoffs;
+}
+
+json CombinedPart(const Analysis& analysis) {
+    if (!analysis.combined) return nullptr;
+    const CombinedResult& result = *analysis.combined;
+    json levels = json::object();
+    for (const FactorLevel& at : result.levels)
+        levels[analysis.experiment.factors[at.factor].name] =
+            LevelValue(analysis.experiment.factors[at.factor], at.level);
+    json part = {{"method", CombineMethodName(result.method)},
+                 {"levels", levels},
+                 {"desirability", Number(result.desirability)},
+                 {"responses", CombinedResponsesPart(analysis, result)},
+                 {"tradeoffs", TradeoffsPart(analysis, result)},
+                 {"search", CombinedSearchName(result.search)},
+                 {"combinations", result.combinations}};
+    if (result.method == CombineMethod::Grey) {
+        part["zeta"] = result.grey.zeta;
+        part["grades"] = result.grey.grades;
+        part["grade_table"] = json::object();
+        for (const Tradeoff& t : result.tradeoffs) {
+            const Factor& factor = analysis.experiment.factors[t.factor];
+            part["grade_table"][factor.name] = {
+                {"levels", result.grey.levelGrades[t.factor]},
+                {"best", LevelValue(factor, result.grey.best[t.factor])}};
+        }
+        part["grade_anova"] = Anova(result.grey.anova);
+    }
+    return part;
+}
+
 }  // namespace
 
 std::string ResultsJsonText(const Analysis& analysis) {
@@ -276,7 +347,8 @@ std::string ResultsJsonText(const Analysis& analysis) {
     for (const QualityVerdict& q : analysis.verdict.qualities)
         responses.push_back(ResponsePart(analysis, q));
     const json results = {{"experiment", ExperimentPart(analysis.experiment)},
-                          {"responses", responses}};
+                          {"responses", responses},
+                          {"combined", CombinedPart(analysis)}};
     return results.dump(2) + "\n";
 }
 

@@ -8,6 +8,7 @@
 #include "qvrfc/common/QVRFCConstants.h"
 #include "qvrfc/common/QVRFCFactorNames.h"
 #include "qvrfc/common/QVRFCTextFormat.h"
+#include "results/CombinedText.h"
 
 namespace qvrfc {
 namespace {
@@ -171,7 +172,7 @@ std::string SummaryText(const Analysis& analysis, bool runTable) {
     text += ExperimentText(analysis) + FactorNamesText(analysis);
     for (size_t q = 0; q < analysis.responses.size(); ++q)
         text += ResponseText(analysis, static_cast<int>(q));
-    return text;
+    return text + CombinedSummaryText(analysis);
 }
 
 }  // namespace qvrfc

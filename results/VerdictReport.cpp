@@ -342,6 +342,22 @@ std::string PredictionText(const Analysis& analysis, int response,
            PredictionRow(verdict, MeanWord(verdict.qualities[response]), "", mean, "CI");
 }
 
+std::string PredictionText(const Analysis& analysis, int response, const SettingsAt& at) {
+    if (at.between.empty()) return PredictionText(analysis, response, at.levels);
+    std::string settings = at.levels.empty() ? "" : Settings(analysis, at.levels);
+    for (const SettingBetween& between : at.between)
+        settings += (settings.empty() ? "" : ", ") + FactorLabel(analysis.verdict, between.factor) +
+                    "=" + FormatText("%g", between.value) + " (interpolated)";
+    const Verdict& verdict = analysis.verdict;
+    const Prediction sn = PredictBetween(analysis, response, Response::SnRatio, at);
+    const Prediction mean = PredictBetween(analysis, response, Response::Mean, at);
+    return FormatText("Prediction for quality %d at %s\n", response + 1, settings.c_str()) +
+           PredictionRow(verdict, "S/N ratio", "dB", sn, "CI") +
+           PredictionRow(verdict, "mean", "", mean, "CI") +
+           "  interpolated: a factor between its tested levels contributes the polynomial "
+           "through its level means (degree: its levels - 1)\n";
+}
+
 std::string ConfirmationText(const Analysis& analysis, int response,
                              const std::vector<FactorLevel>& at, const Confirmation& c) {
     const Verdict& verdict = analysis.verdict;

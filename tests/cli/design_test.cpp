@@ -179,13 +179,14 @@ TEST_F(Design, AnalyzeDrawsTheChartsAndThePageOfTheSheet) {
         bool page;
     } cases[] = {
         {{},
-         {"shrinkage-main-effects.png", "shrinkage-main-effects.svg", "shrinkage-pareto.png",
-          "shrinkage-pareto.svg", "strength-main-effects.png", "strength-main-effects.svg",
-          "strength-pareto.png", "strength-pareto.svg"},
+         {"combined-desirability.png", "combined-desirability.svg", "shrinkage-main-effects.png",
+          "shrinkage-main-effects.svg", "shrinkage-pareto.png", "shrinkage-pareto.svg",
+          "strength-main-effects.png", "strength-main-effects.svg", "strength-pareto.png",
+          "strength-pareto.svg"},
          true},
         {{"--no-html", "--charts", "pdf"},
-         {"shrinkage-main-effects.pdf", "shrinkage-pareto.pdf", "strength-main-effects.pdf",
-          "strength-pareto.pdf"},
+         {"combined-desirability.pdf", "shrinkage-main-effects.pdf", "shrinkage-pareto.pdf",
+          "strength-main-effects.pdf", "strength-pareto.pdf"},
          false},
     };
     std::string page;
@@ -200,7 +201,9 @@ TEST_F(Design, AnalyzeDrawsTheChartsAndThePageOfTheSheet) {
         EXPECT_EQ(result.out.find("  report.html\n") != std::string::npos, c.page);
         if (c.page) page = ReadFile("o/report.html");
     }
-    for (const char* figure : {">0.0137<", ">32.8457  [32.5368, 33.1547]<", ">Melt temperature<"})
+    for (const char* figure :
+         {">0.0137<", ">32.8457  [32.5368, 33.1547]<", ">Melt temperature<",
+          "<h2>Several responses</h2>", "<td class=\"name\">235 (conflict)</td>"})
         EXPECT_NE(page.find(figure), std::string::npos) << figure;
 }
 

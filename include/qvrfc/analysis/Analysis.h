@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "qvrfc/analysis/Combined.h"
 #include "qvrfc/analysis/Settings.h"
 #include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 #include "qvrfc/common/QVRFCExport.h"
@@ -110,6 +111,7 @@ struct Analysis {
     Verdict verdict;                        // ANOVAs and optima, one quality per response
     std::vector<ResponseResult> responses;  // [response], beside verdict.qualities
     int observations = 0;
+    std::optional<CombinedResult> combined;  // with two responses or more
     // The engine holding the observations: its reports, and the observations themselves.
     std::shared_ptr<const CQVRFCDOEAnalyzer> engine;
 

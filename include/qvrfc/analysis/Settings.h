@@ -36,6 +36,22 @@ struct PoolSetting {
     PoolingRule rule = PoolingRule::None;
 };
 
+// How several responses are brought to one decision: by the overall desirability of the
+// predicted means, or by the grey relational grade of the runs' S/N ratios.
+enum class CombineMethod { Desirability, Grey };
+
+// RESPONSE=KEY:VALUE,... with keys low, high, weight and importance, the response named or
+// numbered from 1: a response's desirability over what its experiment file says. Values not
+// given are NaN.
+struct DesirabilitySetting {
+    std::string text;
+    std::string response;  // as written: a name or a number from 1
+    double low = std::numeric_limits<double>::quiet_NaN();
+    double high = std::numeric_limits<double>::quiet_NaN();
+    double weight = std::numeric_limits<double>::quiet_NaN();
+    double importance = std::numeric_limits<double>::quiet_NaN();
+};
+
 struct AnalysisSettings {
     std::vector<SnSetting> sn;
     std::vector<PoolSetting> pools;
@@ -43,11 +59,20 @@ struct AnalysisSettings {
     double alpha = 0.05;
     // A quality data file's array when several have its run count; undefined: the first.
     CQVRFCDOETaguchiOrthogonalArray::OA_TYPE array = CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;
+    CombineMethod combine = CombineMethod::Desirability;
+    double zeta = 0.5;  // the grey relational distinguishing coefficient, in (0, 1]
+    std::vector<DesirabilitySetting> desirability;
 };
 
 // Each throws a qvrfc::Error of kind Usage naming the text when it cannot be understood.
 QVRFC_API SnSetting ParseSnSetting(const std::string& text);
 QVRFC_API PoolSetting ParsePoolSetting(const std::string& text);
 QVRFC_API void CheckAlpha(double alpha);
+// One setting per response, responses separated by ';':
+// "Strength=low:30,high:50,importance:2;Shrinkage=weight:2".
+QVRFC_API std::vector<DesirabilitySetting> ParseDesirabilitySettings(const std::string& text);
+// "desirability" or "grey".
+QVRFC_API CombineMethod ParseCombineMethod(const std::string& text);
+QVRFC_API void CheckZeta(double zeta);
 
 }  // namespace qvrfc

@@ -70,9 +70,8 @@ QVRFC_API std::vector<ChartNames> ChartFileNames(const std::vector<ResponseChart
 
 // True for a name inside charts/ of the form chart files are given: a stem of a-z, 0-9 and
 // '-', then "-main-effects", "-pareto", "-half-normal", "-signal", "-interaction-..." or
-// "-noise-...",
-// then ".svg",
-// ".png" or ".pdf".
+// "-noise-...", or the combined chart's "combined-desirability" or "combined-grade"; then
+// ".svg", ".png" or ".pdf".
 QVRFC_API bool IsChartFileName(const std::string& name);
 
 // The files of every chart of the responses, named as ChartFileNames names them with the

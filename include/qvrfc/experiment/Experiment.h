@@ -26,8 +26,8 @@ using ExperimentError = Error;
 
 // A fault of one field of an experiment: `section` is "factor", "response", "noise" or empty
 // for the experiment's own fields, `index` counts the section's entries from 0, `field` is
-// the key ("name", "levels", "column", "sn", "target", "array", "repetitions", "run_order",
-// "interactions").
+// the key ("name", "levels", "column", "sn", "target", "low", "high", "weight", "importance",
+// "array", "repetitions", "run_order", "interactions").
 class QVRFC_API ExperimentFault : public ExperimentError {
   public:
     ExperimentFault(std::string section, int index, std::string field, const std::string& cause)
@@ -67,6 +67,11 @@ struct QVRFC_API ExperimentResponse {
     std::string unit;
     SnKind sn = SnKind::Larger;
     double target = std::numeric_limits<double>::quiet_NaN();  // NaN: none
+    // Its desirability when responses are combined: the range (NaN: the smallest and largest
+    // run mean), the shape weight and the importance, both above 0.
+    double low = std::numeric_limits<double>::quiet_NaN();
+    double high = std::numeric_limits<double>::quiet_NaN();
+    double weight = 1.0, importance = 1.0;
     std::optional<DynamicKind> dynamic = std::nullopt;
 
     // "larger", "nominal1", ..., or the dynamic form: "dynamic", ...
@@ -153,10 +158,14 @@ QVRFC_API void CheckExperiment(const Experiment& experiment);
 // The faults that need no array: no factor or response, names that are empty, repeated, begin
 // or end with a blank, hold a control character or are not UTF-8 text (units: the last two),
 // fewer than two levels, levels repeated (as texts, or as numbers of a numeric factor: "1" and
-// "1.0"), a nominal response without a finite target, noise conditions beyond 1000, and run
+// "1.0"), a nominal response without a finite target, a response's desirability that cannot
+// be (CheckDesirability), noise conditions beyond 1000, and run
 // sheet columns that would collide: a factor named "run", "order" or like an observation's
 // column ("Y 1"), or two observation columns of one name.
 QVRFC_API void CheckExperimentEntries(const Experiment& experiment);
+// A response's desirability settings: weight and importance finite and above 0, low below
+// high, a target inside [low, high]; ExperimentFault naming the field (index: the response).
+QVRFC_API void CheckDesirability(const ExperimentResponse& response, int index);
 // The declared interactions' own faults (CheckExperiment checks them too): a factor the
 // experiment lacks, a factor paired with itself, a pair declared twice.
 QVRFC_API void CheckInteractionPairs(const Experiment& experiment);

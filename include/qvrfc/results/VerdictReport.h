@@ -20,6 +20,9 @@ QVRFC_API std::string AnovaText(const ResponseAnalysis& anova, const std::string
 // Prediction of both statistics of a response (from 0) at the given levels.
 QVRFC_API std::string PredictionText(const Analysis& analysis, int response,
                                      const std::vector<FactorLevel>& at);
+// The same where numeric factors may lie between their tested levels (PredictBetween), each
+// such setting marked interpolated.
+QVRFC_API std::string PredictionText(const Analysis& analysis, int response, const SettingsAt& at);
 // A confirmation run against its intervals.
 QVRFC_API std::string ConfirmationText(const Analysis& analysis, int response,
                                        const std::vector<FactorLevel>& at,

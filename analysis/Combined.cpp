@@ -1,0 +1,500 @@
+// The combined optimum of several responses: the desirability of each response's predicted
+// mean, the search over the combinations of the tested levels, grey relational grades, the
+// trade-offs and the nominal responses whose target no combination reaches.
+#include "qvrfc/analysis/Combined.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "analysis/AnalysisParts.h"
+#include "qvrfc/analysis/Analysis.h"
+#include "qvrfc/common/QVRFCError.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
+#include "qvrfc/inference/Combine.h"
+
+namespace qvrfc {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+// Beyond this many combinations of the factors that move a prediction, coordinate ascent.
+constexpr double kExhaustiveLimit = 1e7;
+// Figures of merit closer than this are equal.
+constexpr double kTie = 1e-12;
+
+int TermOf(const Verdict& verdict, int factor) {
+    for (size_t t = 0; t < verdict.terms.size(); ++t) {
+        if (verdict.terms[t].factors == std::vector<int>{factor}) return static_cast<int>(t);
+    }
+    return -1;
+}
+
+int LevelIn(const std::vector<FactorLevel>& levels, int factor) {
+    for (const FactorLevel& at : levels) {
+        if (at.factor == factor) return at.level;
+    }
+    return -1;
+}
+
+// A response's predicted mean as a sum over the factors its prediction uses: what PredictAt
+// computes, laid out so that a search can evaluate millions of combinations.
+struct MeanModel {
+    double grand = 0.0;
+    std::vector<std::pair<int, std::vector<double>>> effects;  // factor, [level] mean - grand
+    struct Cells {
+        int first, second;
+        std::vector<std::vector<double>> effect;  // [level][level] beyond the main effects
+    };
+    std::vector<Cells> interactions;
+
+    double Value(const std::vector<int>& level) const {
+        double value = grand;
+        for (const auto& [factor, effect] : effects)
+            value += effect[level[factor]];
+        for (const Cells& cells : interactions)
+            value += cells.effect[level[cells.first]][level[cells.second]];
+        return value;
+    }
+};
+
+MeanModel ModelOf(const Verdict& verdict, const QualityVerdict& q) {
+    const ResponseAnalysis& a = q.mean;
+    MeanModel model;
+    model.grand = a.grandMean;
+    for (int factor : q.optimum.mean.factors) {
+        std::vector<double> effect;
+        for (double mean : a.levelMeans[TermOf(verdict, factor)])
+            effect.push_back(mean - a.grandMean);
+        model.effects.emplace_back(factor, effect);
+    }
+    for (int t : q.optimum.mean.interactions) {
+        const std::vector<int>& factors = verdict.terms[t].factors;
+        const std::vector<double>& first = a.levelMeans[TermOf(verdict, factors[0])];
+        const std::vector<double>& second = a.levelMeans[TermOf(verdict, factors[1])];
+        MeanModel::Cells cells{factors[0], factors[1], a.cellMeans[t]};
+        for (size_t i = 0; i < first.size(); ++i) {
+            for (size_t j = 0; j < second.size(); ++j)
+                cells.effect[i][j] += a.grandMean - first[i] - second[j];
+        }
+        model.interactions.push_back(cells);
+    }
+    return model;
+}
+
+std::vector<int> FactorsOf(const MeanModel& model) {
+    std::vector<int> factors;
+    for (const auto& effect : model.effects)
+        factors.push_back(effect.first);
+    for (const MeanModel::Cells& cells : model.interactions)
+        factors.insert(factors.end(), {cells.first, cells.second});
+    return factors;
+}
+
+double Bound(double given, double fallback) {
+    return std::isfinite(given) ? given : fallback;
+}
+
+CombinedResponse ResponseOf(const Analysis& analysis, int r) {
+    const QualityVerdict& q = analysis.verdict.qualities[r];
+    const ExperimentResponse& named = analysis.experiment.responses[r];
+    CombinedResponse response;
+    response.response = r;
+    response.name = named.name;
+    response.aim = AimOf(q.setting.kind);
+    response.target = q.setting.HasTarget() ? q.setting.target : kNaN;
+    response.included = response.aim != Aim::Nominal || q.setting.HasTarget();
+    response.weight = named.weight;
+    response.importance = named.importance;
+    double low = HUGE_VAL, high = -HUGE_VAL;
+    for (const RunFigures& run : analysis.responses[r].runs) {
+        low = std::min(low, run.mean);
+        high = std::max(high, run.mean);
+    }
+    // A nominal response's range holds its target, so that the target is the most desirable.
+    if (std::isfinite(response.target)) {
+        low = std::min(low, response.target);
+        high = std::max(high, response.target);
+    }
+    response.low = Bound(named.low, low);
+    response.high = Bound(named.high, high);
+    const bool given = std::isfinite(named.low) || std::isfinite(named.high);
+    if (given && !(response.low < response.high))
+        throw Error(
+            FormatText("response '%s': the desirability's low %g is not below its high %g "
+                       "(a bound not given is the smallest or largest run mean)",
+                       named.name.c_str(), response.low, response.high));
+    response.d = kNaN;
+    return response;
+}
+
+// The search over the combinations of the tested levels, with what it learns on the way: the
+// best overall desirability and, for each nominal response, the prediction nearest its target.
+class LevelSearch {
+  public:
+    LevelSearch(const Analysis& analysis, CombinedResult& result)
+        : m_analysis(analysis), m_result(result) {
+        for (const QualityVerdict& q : analysis.verdict.qualities)
+            m_models.push_back(ModelOf(analysis.verdict, q));
+        for (const FactorLevel& at : analysis.verdict.qualities[0].optimum.levels)
+            m_slots.push_back(at.factor);
+        m_levelCounts.assign(analysis.experiment.factors.size(), 0);
+        for (int factor : m_slots)
+            m_levelCounts[factor] =
+                static_cast<int>(analysis.verdict.qualities[0]
+                                     .mean.levelMeans[TermOf(analysis.verdict, factor)]
+                                     .size());
+        m_closest.assign(m_models.size(), HUGE_VAL);
+        m_closestAt.resize(m_models.size());
+        m_predictions.assign(m_models.size(), kNaN);
+        for (const CombinedResponse& response : result.responses) {
+            if (response.included) m_importances.push_back(response.importance);
+        }
+    }
+
+    // The levels of largest overall desirability.
+    std::vector<int> Run() {
+        m_best = StartLevels();
+        const std::vector<int> active = ActiveFactors();
+        double count = 1.0;
+        m_result.combinations = 1.0;
+        for (int factor : m_slots)
+            m_result.combinations *= m_levelCounts[factor];
+        for (int factor : active)
+            count *= m_levelCounts[factor];
+        if (count <= kExhaustiveLimit) {
+            m_result.search = CombinedSearch::Exhaustive;
+            Exhaust(active);
+        } else {
+            m_result.search = CombinedSearch::CoordinateAscent;
+            for (const QualityVerdict& q : m_analysis.verdict.qualities)
+                Ascend(active, q.optimum.levels);
+        }
+        return m_best;
+    }
+
+    double Overall(const std::vector<int>& level) {
+        m_d.clear();
+        for (size_t r = 0; r < m_models.size(); ++r) {
+            m_predictions[r] = m_models[r].Value(level);
+            if (m_result.responses[r].included)
+                m_d.push_back(ResponseDesirability(m_result.responses[r], m_predictions[r]));
+        }
+        return OverallDesirability(m_d, m_importances);
+    }
+
+    const std::vector<int>& Slots() const { return m_slots; }
+    int LevelCount(int factor) const { return m_levelCounts[factor]; }
+    const std::vector<int>& ClosestAt(size_t r) const { return m_closestAt[r]; }
+
+  private:
+    // The level most responses' optima choose for each factor, the first response's on a tie.
+    std::vector<int> StartLevels() const {
+        std::vector<int> level(m_levelCounts.size(), 0);
+        for (int factor : m_slots) {
+            std::vector<int> votes(m_levelCounts[factor], 0);
+            for (const QualityVerdict& q : m_analysis.verdict.qualities)
+                ++votes[LevelIn(q.optimum.levels, factor)];
+            const int first = LevelIn(m_analysis.verdict.qualities[0].optimum.levels, factor);
+            level[factor] = first;
+            for (int l = 0; l < m_levelCounts[factor]; ++l) {
+                if (votes[l] > votes[level[factor]]) level[factor] = l;
+            }
+        }
+        return level;
+    }
+
+    std::vector<int> ActiveFactors() const {
+        std::vector<int> active;
+        for (size_t r = 0; r < m_models.size(); ++r) {
+            if (!m_result.responses[r].included) continue;
+            for (int factor : FactorsOf(m_models[r])) {
+                if (std::find(active.begin(), active.end(), factor) == active.end())
+                    active.push_back(factor);
+            }
+        }
+        std::sort(active.begin(), active.end());
+        return active;
+    }
+
+    double Visit(const std::vector<int>& level) {
+        const double overall = Overall(level);
+        for (size_t r = 0; r < m_models.size(); ++r) {
+            const double target = m_result.responses[r].target;
+            const double distance = std::fabs(m_predictions[r] - target);
+            if (std::isfinite(target) && distance < m_closest[r] - kTie) {
+                m_closest[r] = distance;
+                m_closestAt[r] = level;
+            }
+        }
+        if (overall < m_bestScore.overall - kTie) return overall;
+        const Score score{overall, Progress(), Agreement(level)};
+        if (score.Beats(m_bestScore)) {
+            m_bestScore = score;
+            m_best = level;
+        }
+        return overall;
+    }
+
+    // Among combinations of equal overall desirability, the one that goes furthest in every
+    // response's direction (beyond the range, where the desirability stops at 1), then the one
+    // that most responses' optima agree with.
+    struct Score {
+        double overall = -HUGE_VAL, progress = -HUGE_VAL;
+        int agreement = -1;
+        bool Beats(const Score& other) const {
+            if (std::fabs(overall - other.overall) > kTie || std::isnan(other.overall))
+                return overall > other.overall;
+            if (std::fabs(progress - other.progress) > kTie) return progress > other.progress;
+            return agreement > other.agreement;
+        }
+    };
+
+    // The importance-weighted sum of the predictions' distances in their aims' direction, in
+    // units of their ranges, each counted up to `cap`.
+    double Progress(double cap = HUGE_VAL) const {
+        double progress = 0.0;
+        for (size_t r = 0; r < m_models.size(); ++r) {
+            const CombinedResponse& response = m_result.responses[r];
+            if (!response.included) continue;
+            const double y = m_predictions[r], range = response.high - response.low;
+            const double step = response.aim == Aim::Larger    ? y - response.low
+                                : response.aim == Aim::Smaller ? response.high - y
+                                                               : -std::fabs(y - response.target);
+            progress += response.importance * std::min(cap, step / (range > 0.0 ? range : 1.0));
+        }
+        return progress;
+    }
+
+    int Agreement(const std::vector<int>& level) const {
+        int agreement = 0;
+        for (const QualityVerdict& q : m_analysis.verdict.qualities) {
+            for (const FactorLevel& at : q.optimum.levels)
+                agreement += level[at.factor] == at.level ? 1 : 0;
+        }
+        return agreement;
+    }
+
+    void Exhaust(const std::vector<int>& active) {
+        std::vector<int> level = m_best;
+        for (int factor : active)
+            level[factor] = 0;
+        while (true) {
+            Visit(level);
+            size_t i = 0;
+            for (; i < active.size(); ++i) {
+                if (++level[active[i]] < m_levelCounts[active[i]]) break;
+                level[active[i]] = 0;
+            }
+            if (i == active.size()) return;
+        }
+    }
+
+    // From a response's optimum, each factor in turn to a level that raises the overall
+    // desirability, until none does; the factors that move no prediction keep their levels.
+    // Where the desirability is flat (0 while a response lies outside its range, 1 beyond),
+    // a move toward every response's range counts as a rise.
+    void Ascend(const std::vector<int>& active, const std::vector<FactorLevel>& from) {
+        std::vector<int> level = m_best;
+        for (int factor : active)
+            level[factor] = LevelIn(from, factor);
+        Score current{Overall(level), Progress(1.0), 0};
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (int factor : active) {
+                const int kept = level[factor];
+                for (int l = 0; l < m_levelCounts[factor]; ++l) {
+                    level[factor] = l;
+                    const double overall = Visit(level);
+                    const Score score{overall, Progress(1.0), 0};
+                    if (score.Beats(current)) {
+                        current = score;
+                        moved = true;
+                        break;
+                    }
+                    level[factor] = kept;
+                }
+            }
+        }
+    }
+
+    const Analysis& m_analysis;
+    CombinedResult& m_result;
+    std::vector<MeanModel> m_models;
+    std::vector<int> m_slots, m_levelCounts;
+    std::vector<int> m_best;
+    Score m_bestScore;
+    std::vector<double> m_closest, m_predictions, m_d, m_importances;
+    std::vector<std::vector<int>> m_closestAt;
+};
+
+std::vector<FactorLevel> LevelsOf(const std::vector<int>& slots, const std::vector<int>& level) {
+    std::vector<FactorLevel> levels;
+    for (int factor : slots)
+        levels.push_back({factor, level[factor]});
+    return levels;
+}
+
+std::vector<Tradeoff> TradeoffsOf(const Analysis& analysis, const CombinedResult& result) {
+    std::vector<Tradeoff> tradeoffs;
+    for (const FactorLevel& chosen : result.levels) {
+        Tradeoff tradeoff;
+        tradeoff.factor = chosen.factor;
+        tradeoff.chosen = chosen.level;
+        const int term = TermOf(analysis.verdict, chosen.factor);
+        for (const QualityVerdict& q : analysis.verdict.qualities) {
+            tradeoff.preferred.push_back(LevelIn(q.optimum.levels, chosen.factor));
+            tradeoff.contribution.push_back(q.sn.terms[term].contribution);
+            tradeoff.conflict =
+                tradeoff.conflict || tradeoff.preferred.back() != tradeoff.preferred[0];
+        }
+        tradeoffs.push_back(tradeoff);
+    }
+    return tradeoffs;
+}
+
+GreyAnalysis GreyOf(const Analysis& analysis, const CombinedResult& result, double zeta) {
+    std::vector<std::vector<double>> sn;
+    std::vector<double> weights;
+    for (const CombinedResponse& response : result.responses) {
+        sn.emplace_back();
+        for (const RunFigures& run : analysis.responses[response.response].runs)
+            sn.back().push_back(run.sn);
+        weights.push_back(response.importance);
+    }
+    const GreyGrades grades = GreyRelationalGrades(sn, weights, zeta);
+    GreyAnalysis grey;
+    grey.zeta = zeta;
+    grey.normalised = grades.normalised;
+    grey.coefficients = grades.coefficients;
+    grey.grades = grades.grades;
+    const LevelTable table = LevelTableOf(analysis.experiment, grades.grades, Statistic::SnRatio,
+                                          ResponseSpec{SnKind::Larger, kNaN});
+    grey.overall = table.overall;
+    for (const LevelTable::Row& row : table.rows) {
+        grey.levelGrades.push_back(row.levels);
+        grey.best.push_back(row.best);
+    }
+    RunValues values;
+    for (double grade : grades.grades)
+        values.push_back({grade});
+    const Verdict& verdict = analysis.verdict;
+    grey.anova = AnalyzeResponse(verdict.layout, verdict.terms, values, PoolingChoice{});
+    // A saturated design leaves the error nothing: the weakest terms are pooled by rule.
+    if (!(grey.anova.error.dof > 0.0))
+        grey.anova = AnalyzeResponse(verdict.layout, verdict.terms, values,
+                                     PoolingChoice{{}, PoolingRule::Auto});
+    return grey;
+}
+
+void PredictEach(const Analysis& analysis, const LevelSearch& search, CombinedResult& result) {
+    std::vector<double> predictions;
+    for (CombinedResponse& response : result.responses) {
+        response.predicted =
+            PredictAt(analysis.verdict, response.response, Response::Mean, result.levels);
+        response.d = ResponseDesirability(response, response.predicted.value);
+        predictions.push_back(response.predicted.value);
+        if (!std::isfinite(response.target)) continue;
+        response.closestAt = LevelsOf(search.Slots(), search.ClosestAt(response.response));
+        response.closest =
+            PredictAt(analysis.verdict, response.response, Response::Mean, response.closestAt);
+        // Only the factors its prediction uses: the others may take any level.
+        const std::vector<int>& used = response.closest.factors;
+        response.closestAt.erase(
+            std::remove_if(response.closestAt.begin(), response.closestAt.end(),
+                           [&](const FactorLevel& at) {
+                               return std::find(used.begin(), used.end(), at.factor) == used.end();
+                           }),
+            response.closestAt.end());
+        response.targetReached =
+            !std::isfinite(response.closest.halfWidth) ||
+            std::fabs(response.closest.value - response.target) <= response.closest.halfWidth;
+    }
+    result.desirability = OverallOf(result, predictions);
+}
+
+}  // namespace
+
+const char* CombinedSearchName(CombinedSearch search) {
+    return search == CombinedSearch::Exhaustive ? "exhaustive" : "coordinate ascent";
+}
+
+double ResponseDesirability(const CombinedResponse& response, double y) {
+    if (!response.included) return kNaN;
+    return Desirability({response.aim, response.low, response.high, response.target,
+                         response.weight, response.importance},
+                        y);
+}
+
+double OverallOf(const CombinedResult& result, const std::vector<double>& predictions) {
+    std::vector<double> d, importances;
+    for (size_t r = 0; r < result.responses.size(); ++r) {
+        if (!result.responses[r].included) continue;
+        d.push_back(ResponseDesirability(result.responses[r], predictions[r]));
+        importances.push_back(result.responses[r].importance);
+    }
+    return OverallDesirability(d, importances);
+}
+
+CombinedResult CombineResponses(const Analysis& analysis, const AnalysisSettings& settings) {
+    CheckZeta(settings.zeta);
+    CombinedResult result;
+    result.method = settings.combine;
+    for (size_t r = 0; r < analysis.verdict.qualities.size(); ++r)
+        result.responses.push_back(ResponseOf(analysis, static_cast<int>(r)));
+    LevelSearch search(analysis, result);
+    std::vector<int> level = search.Run();
+    if (result.method == CombineMethod::Grey) {
+        result.grey = GreyOf(analysis, result, settings.zeta);
+        for (int factor : search.Slots())
+            level[factor] = result.grey.best[factor];
+    }
+    result.levels = LevelsOf(search.Slots(), level);
+    PredictEach(analysis, search, result);
+    result.tradeoffs = TradeoffsOf(analysis, result);
+    for (int factor : search.Slots()) {
+        if (result.method == CombineMethod::Grey) {
+            result.profile.push_back(result.grey.levelGrades[factor]);
+            continue;
+        }
+        std::vector<double> row;
+        std::vector<int> moved = level;
+        for (int l = 0; l < search.LevelCount(factor); ++l) {
+            moved[factor] = l;
+            row.push_back(search.Overall(moved));
+        }
+        result.profile.push_back(row);
+    }
+    return result;
+}
+
+void ApplyDesirabilitySettings(const AnalysisSettings& settings, Experiment& experiment) {
+    for (const DesirabilitySetting& setting : settings.desirability) {
+        int index = -1;
+        for (size_t r = 0; r < experiment.responses.size(); ++r) {
+            if (experiment.responses[r].name == setting.response) index = static_cast<int>(r);
+        }
+        double number = 0.0;
+        if (index < 0 && ParseNumber(setting.response, number) && number >= 1 &&
+            number <= experiment.responses.size() && number == std::floor(number))
+            index = static_cast<int>(number) - 1;
+        if (index < 0)
+            throw Error(
+                FormatText("--desirability '%s': the experiment has no response '%s' "
+                           "(name one, or number it from 1 to %d)",
+                           setting.text.c_str(), setting.response.c_str(),
+                           static_cast<int>(experiment.responses.size())));
+        ExperimentResponse& response = experiment.responses[index];
+        response.low = Bound(setting.low, response.low);
+        response.high = Bound(setting.high, response.high);
+        response.weight = Bound(setting.weight, response.weight);
+        response.importance = Bound(setting.importance, response.importance);
+        try {
+            CheckDesirability(response, index);
+        } catch (const ExperimentFault& fault) {
+            throw Error(FormatText("--desirability '%s': %s: %s", setting.text.c_str(),
+                                   fault.field.c_str(), fault.what()));
+        }
+    }
+}
+
+}  // namespace qvrfc
