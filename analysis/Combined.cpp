@@ -102,7 +102,9 @@ CombinedResponse ResponseOf(const Analysis& analysis, int r) {
     response.name = named.name;
     response.aim = AimOf(q.setting.kind);
     response.target = q.setting.HasTarget() ? q.setting.target : kNaN;
-    response.included = response.aim != Aim::Nominal || q.setting.HasTarget();
+    response.dynamic = q.setting.dynamic.has_value();
+    response.included =
+        !response.dynamic && (response.aim != Aim::Nominal || q.setting.HasTarget());
     response.weight = named.weight;
     response.importance = named.importance;
     double low = HUGE_VAL, high = -HUGE_VAL;
@@ -393,7 +395,7 @@ void PredictEach(const Analysis& analysis, const LevelSearch& search, CombinedRe
             PredictAt(analysis.verdict, response.response, Response::Mean, result.levels);
         response.d = ResponseDesirability(response, response.predicted.value);
         predictions.push_back(response.predicted.value);
-        if (!std::isfinite(response.target)) continue;
+        if (!std::isfinite(response.target) || response.dynamic) continue;
         response.closestAt = LevelsOf(search.Slots(), search.ClosestAt(response.response));
         response.closest =
             PredictAt(analysis.verdict, response.response, Response::Mean, response.closestAt);

@@ -10,6 +10,13 @@ Confirmation ConfirmationRun(const Analysis& analysis, int response,
                              const std::vector<FactorLevel>& at,
                              const std::vector<double>& values) {
     const SnKind kind = analysis.verdict.qualities[response].setting.kind;
+    // The values of one run say nothing of a slope without their signal levels.
+    if (analysis.verdict.qualities[response].setting.dynamic)
+        throw UsageError(FormatText(
+            "--values: '%s' is a dynamic response: its confirmation needs the signal level of "
+            "each value, which confirm does not take; compare a confirmation run's slope and "
+            "S/N ratio with the intervals predict gives",
+            analysis.verdict.qualities[response].name.c_str()));
     for (const double value : values) {
         if (kind == SnKind::Larger && value <= 0.0)
             throw UsageError(FormatText(

@@ -12,6 +12,7 @@ namespace {
 constexpr int kMinWidth = 12;
 
 const char* AimName(const CombinedResponse& response) {
+    if (response.dynamic) return "dynamic";
     if (!response.included) return "nominal, no target";
     return response.aim == Aim::Larger    ? "larger"
            : response.aim == Aim::Smaller ? "smaller"
@@ -136,8 +137,9 @@ std::vector<std::string> CombinedNotes(const Analysis& analysis) {
     for (const CombinedResponse& r : result.responses) {
         if (!r.included)
             notes.push_back("'" + r.name +
-                            "' is nominal without a target: it has no "
-                            "desirability and takes no part in the overall desirability.");
+                            (r.dynamic ? "' is dynamic: its slope has no desirability"
+                                       : "' is nominal without a target: it has no desirability") +
+                            " and takes no part in the overall desirability.");
         if (r.targetReached) continue;
         notes.push_back(
             FormatText("'%s' cannot reach its target %g: no combination's interval "

@@ -54,6 +54,10 @@ TEST_F(VerdictCommands, RefuseBadInput) {
     fs::create_directory("m");
     for (const char* name : {"runsheet.csv", "experiment.toml"})
         fs::copy_file(qvrfc_test::DataFile(std::string("moulding/") + name), fs::path("m") / name);
+    fs::create_directory("c");
+    for (const char* name : {"runsheet.csv", "experiment.toml"})
+        fs::copy_file(qvrfc_test::DataFile(std::string("calibration/") + name),
+                      fs::path("c") / name);
     const std::vector<std::string> cases[] = {
         {"predict", "d.ipt", "--at", "Z=1"},
         {"predict", "d.ipt", "--at", "A=4"},
@@ -75,6 +79,7 @@ TEST_F(VerdictCommands, RefuseBadInput) {
         {"predict", "m/runsheet.csv", "--at", "A=1", "--combine", "fuzzy"},
         {"predict", "m/runsheet.csv", "--at", "A=3"},
         {"predict", "d.ipt", "--at", "A=1", "--experiment", "x.toml"},
+        {"confirm", "c/runsheet.csv", "--at", "Gauge=foil", "--values", "3"},
     };
     std::string refusals;
     for (const std::vector<std::string>& args : cases)

@@ -31,6 +31,7 @@ struct CombinedResponse {
     std::string name;
     Aim aim = Aim::Larger;
     bool included = true;  // false: a nominal response without a target has no desirability
+    bool dynamic = false;  // a dynamic response: its slope has none either
     Prediction predicted;  // of the mean, at the combined levels
     double low = 0.0, high = 0.0, target = 0.0, weight = 1.0, importance = 1.0;
     double d = 0.0;  // NaN when not included
