@@ -43,12 +43,12 @@ std::vector<std::string> MouldingDesign() {
     return words;
 }
 
-// The sheet without its observation cells.
-std::string Settings(const std::string& sheet) {
+// The sheet's first columns: run, order and the factors' settings, without the observations.
+std::string Settings(const std::string& sheet, int columns = 10) {
     std::string settings;
     for (const std::string& line : qvrfc_test::Lines(sheet)) {
         size_t cut = 0;
-        for (int comma = 0; comma < 10 && cut != std::string::npos; ++comma)
+        for (int comma = 0; comma < columns && cut != std::string::npos; ++comma)
             cut = line.find(',', cut + 1);
         settings += line.substr(0, cut) + "\n";
     }
@@ -73,6 +73,29 @@ TEST_F(Design, ReproducesTheBundledExampleFromOptionsAndFromItsFile) {
         {"design", "--experiment", DataFile("moulding/experiment.toml"), "--out", "again"});
     ASSERT_EQ(file.status, 0) << file.err;
     EXPECT_EQ(ReadFile("again/runsheet.csv"), ReadFile("qvrfcdoe-out/runsheet.csv"));
+}
+
+// The load cell's calibration: its options give the bundled dynamic experiment, one column per
+// load and ambient temperature, and its analysis draws each run against the load.
+TEST_F(Design, DynamicExperimentFromOptionsToItsSignalChart) {
+    const Result design = RunProgram(
+        {"design", "--factor", "Gauge=foil,semiconductor", "--factor",
+         "Adhesive=epoxy,cyanoacrylate", "--factor", "Cure temperature[C]=60,90", "--factor",
+         "Bridge voltage[V]=5,10", "--response", "Output[mV]:dynamic:0.5", "--signal",
+         "Load[N]=10,20,30", "--noise", "Ambient=cold,hot", "--columns", "1,2,4,7"});
+    ASSERT_EQ(design.status, 0) << design.err;
+    EXPECT_EQ(ReadFile("qvrfcdoe-out/experiment.toml"),
+              ReadFile(DataFile("calibration/experiment.toml")));
+    EXPECT_EQ(Settings(ReadFile("qvrfcdoe-out/runsheet.csv"), 6),
+              Settings(ReadFile(DataFile("calibration/runsheet.csv")), 6));
+    EXPECT_NE(ReadFile("qvrfcdoe-out/runsheet.csv").find(",Output Load=30 Ambient=hot\r\n"),
+              std::string::npos);
+    const Result analysis =
+        RunProgram({"analyze", DataFile("calibration/runsheet.csv"), "--out", "lab"});
+    ASSERT_EQ(analysis.status, 0) << analysis.err;
+    EXPECT_TRUE(fs::is_regular_file("lab/charts/output-signal.svg"));
+    EXPECT_NE(ReadFile("lab/report.html").find("mean against Load under each noise condition"),
+              std::string::npos);
 }
 
 TEST_F(Design, AnalyzesTheFilledSheetIntoResultsJson) {
