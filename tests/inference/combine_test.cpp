@@ -76,10 +76,25 @@ TEST(Combine, GreyRelationalGradesOfAHandTable) {
         for (size_t r = 0; r < 4; ++r)
             EXPECT_NEAR(grey.grades[r], c.grades[r], 1e-15) << "zeta " << c.zeta << " run " << r;
     }
-    EXPECT_EQ(qvrfc_test::Refusal([&] {
-                  qvrfc::GreyRelationalGrades(sn, {1, 1}, 0.0);
-              }),
-              "the distinguishing coefficient must lie in (0, 1]");
+    struct Refused {
+        std::vector<std::vector<double>> sn;
+        std::vector<double> weights;
+        double zeta;
+        const char* cause;
+    };
+    const Refused refused[] = {
+        {sn, {1, 1}, 0.0, "the distinguishing coefficient must lie in (0, 1]"},
+        {sn, {1}, 0.5, "one weight per response is needed"},
+        {sn, {1, 0}, 0.5, "responses of unequal run counts or a weight not above 0"},
+        {{{1, 2, 3, 4}, {1, 2, 3}},
+         {1, 1},
+         0.5,
+         "responses of unequal run counts or a weight not above 0"},
+    };
+    for (const Refused& r : refused)
+        EXPECT_EQ(
+            qvrfc_test::Refusal([&] { qvrfc::GreyRelationalGrades(r.sn, r.weights, r.zeta); }),
+            r.cause);
 }
 
 }  // namespace
