@@ -166,53 +166,27 @@ TEST(NoiseModel, AnovaMatchesR) {
 TEST(NoiseModel, DampersStrongestFirstWithTheNoiseEffectAtEachLevel) {
     struct Row {
         Input (*input)();
-        double alpha;
         size_t count, rank;  // of the dampers, and this one's place among them
         const char* name;
         double p;
         std::vector<double> effect;
         int dampingLevel;
     };
+    // Effects: the noise's high minus low (or range) of R's cell means at each control level.
     const Row rows[] = {
-        {Spring,
-         0.05,
-         2,
-         0,
-         "C*Q",
-         5.21399921754e-05,
-         {7.50083333333333 - 7.595, 7.51166666666667 - 7.93666666666667},
-         0},
-        {Spring,
-         0.05,
-         2,
-         1,
-         "B*Q",
-         0.0251568537063,
-         {7.35333333333333 - 7.6975, 7.65916666666667 - 7.83416666666667},
-         1},
-        {Spring, 0.025, 1, 0, "C*Q", 5.21399921754e-05, {-0.0941666666666667, -0.425}, 0},
+        {Spring, 2, 0, "C*Q", 5.21399921754e-05, {-0.0941666666666667, -0.425}, 0},
+        {Spring, 2, 1, "B*Q", 0.0251568537063, {-0.344166666666667, -0.175}, 1},
+        {L9, 2, 0, "A*N1", 1.11139090537e-13, {2.41666666666667, 1.425, 0.341666666666667}, 2},
         {L9,
-         0.05,
-         2,
-         0,
-         "A*N1",
-         1.11139090537e-13,
-         {12.875 - 10.4583333333333, 12.5333333333333 - 11.1083333333333,
-          12.0083333333333 - 11.6666666666667},
-         2},
-        {L9,
-         0.05,
          2,
          1,
          "B*N2",
          0.00519201719081,
-         {12.0555555555556 - 11.9888888888889, 11.9166666666667 - 11.6944444444444,
-          11.7777777777778 - 11.1555555555556},
+         {0.0666666666666667, 0.222222222222222, 0.622222222222222},
          0},
     };
     for (const Row& row : rows) {
-        Input in = row.input();
-        in.alpha = row.alpha;
+        const Input in = row.input();
         SCOPED_TRACE(in.name + " " + row.name);
         const qvrfc::NoiseModel model = ModelOf(in);
         ASSERT_EQ(model.dampers.size(), row.count);
