@@ -10,12 +10,12 @@
 namespace qvrfc {
 namespace {
 
-DynamicRun RunOf(const Experiment& experiment, DynamicKind kind,
+DynamicRun RunOf(const std::vector<double>& signals, DynamicKind kind,
                  const std::vector<double>& values) {
     std::vector<double> signal, y;
-    for (size_t k = 0; k < values.size(); ++k) {
+    for (size_t k = 0; k < values.size() && k < signals.size(); ++k) {
         if (std::isnan(values[k])) continue;
-        signal.push_back(SignalValueOf(experiment, static_cast<int>(k)));
+        signal.push_back(signals[k]);
         y.push_back(values[k]);
     }
     return DynamicSnOfRun(signal, y, kind);
@@ -45,17 +45,15 @@ std::vector<std::vector<double>> MeansOf(const Experiment& experiment,
 
 // Where the run's fitted line meets M = 0: the reference form's line passes through the mean
 // of the observations at the smallest signal level.
-double InterceptOf(const Experiment& experiment, DynamicKind kind, const DynamicRun& run,
+double InterceptOf(const std::vector<double>& signals, DynamicKind kind, const DynamicRun& run,
                    const std::vector<double>& values) {
     if (kind == DynamicKind::Linear) return run.alpha;
     if (kind == DynamicKind::ZeroPoint) return 0.0;
-    double reference = HUGE_VAL;
-    for (size_t l = 0; l < experiment.signal->levels.size(); ++l)
-        reference = std::min(reference, experiment.signal->LevelValue(int(l)));
+    const double reference = *std::min_element(signals.begin(), signals.end());
     double sum = 0.0;
     int count = 0;
-    for (size_t k = 0; k < values.size(); ++k) {
-        if (std::isnan(values[k]) || SignalValueOf(experiment, int(k)) != reference) continue;
+    for (size_t k = 0; k < values.size() && k < signals.size(); ++k) {
+        if (std::isnan(values[k]) || signals[k] != reference) continue;
         sum += values[k];
         ++count;
     }
@@ -66,12 +64,13 @@ double InterceptOf(const Experiment& experiment, DynamicKind kind, const Dynamic
 
 void FillSignalMeans(Analysis& analysis, const SheetObservations& observations) {
     const Experiment& experiment = analysis.experiment;
+    const std::vector<double> signals = SignalValues(experiment);
     for (size_t q = 0; q < analysis.responses.size() && q < observations.size(); ++q) {
         ResponseResult& response = analysis.responses[q];
         if (response.dynamic.empty()) continue;
         for (size_t r = 0; r < observations[q].size(); ++r) {
             response.signalMeans.push_back(MeansOf(experiment, observations[q][r]));
-            response.intercepts.push_back(InterceptOf(experiment, *experiment.responses[q].dynamic,
+            response.intercepts.push_back(InterceptOf(signals, *experiment.responses[q].dynamic,
                                                       response.dynamic[r], observations[q][r]));
         }
     }
@@ -80,6 +79,7 @@ void FillSignalMeans(Analysis& analysis, const SheetObservations& observations) 
 std::vector<std::vector<DynamicRun>> DynamicRunsOf(const Analysis& analysis,
                                                    const SheetObservations& observations) {
     const Experiment& experiment = analysis.experiment;
+    const std::vector<double> signals = SignalValues(experiment);
     std::vector<std::vector<DynamicRun>> runs(experiment.responses.size());
     for (size_t q = 0; q < experiment.responses.size() && q < observations.size(); ++q) {
         const ExperimentResponse& response = experiment.responses[q];
@@ -91,7 +91,7 @@ std::vector<std::vector<DynamicRun>> DynamicRunsOf(const Analysis& analysis,
                                         int(r) + 1, cause.c_str()));
             };
             try {
-                runs[q].push_back(RunOf(experiment, *response.dynamic, observations[q][r]));
+                runs[q].push_back(RunOf(signals, *response.dynamic, observations[q][r]));
             } catch (const std::invalid_argument& error) {
                 throw fail(error.what());
             }

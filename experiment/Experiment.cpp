@@ -440,11 +440,14 @@ int ObservationCount(const Experiment& experiment) {
     return signals * static_cast<int>(NoiseConditions(experiment).size()) * experiment.repetitions;
 }
 
-double SignalValueOf(const Experiment& experiment, int k) {
-    if (!experiment.signal) return std::numeric_limits<double>::quiet_NaN();
+std::vector<double> SignalValues(const Experiment& experiment) {
+    std::vector<double> values;
+    if (!experiment.signal) return values;
     const int perLevel =
         static_cast<int>(NoiseConditions(experiment).size()) * experiment.repetitions;
-    return experiment.signal->LevelValue(k / perLevel);
+    for (int k = 0; k < ObservationCount(experiment); ++k)
+        values.push_back(experiment.signal->LevelValue(k / perLevel));
+    return values;
 }
 
 std::string ExperimentResponse::KindName() const {

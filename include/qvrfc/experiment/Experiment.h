@@ -140,8 +140,8 @@ QVRFC_API std::string NoiseConditionText(const Experiment& experiment, int condi
 // Observation k is at signal level k / (conditions x repetitions), noise condition
 // k / repetitions modulo the conditions.
 QVRFC_API int ObservationCount(const Experiment& experiment);
-// The signal value of observation k (NaN without a signal factor).
-QVRFC_API double SignalValueOf(const Experiment& experiment, int k);
+// The signal value of each observation k of a run (empty without a signal factor).
+QVRFC_API std::vector<double> SignalValues(const Experiment& experiment);
 // The text without the blanks (spaces, tabs) around it.
 QVRFC_API std::string TrimBlanks(const std::string& text);
 // The pair of factors that "Temperature * Pressure" names, blanks around the names ignored;
