@@ -133,22 +133,6 @@ TEST(Combined, CoordinateAscentBeyondTenMillionCombinations) {
     }
 }
 
-// Strength wants Melt temperature 235, Mould temperature 55 and Cooling time 15, Shrinkage
-// 250, 40 and 25.
-TEST(Combined, TradeoffsShowTheConflicts) {
-    const qvrfc::Analysis analysis = Moulding();
-    std::string conflicts;
-    for (const qvrfc::Tradeoff& t : analysis.combined->tradeoffs) {
-        if (!t.conflict) continue;
-        conflicts += analysis.experiment.factors[t.factor].name + ": " +
-                     analysis.LevelText(t.factor, t.preferred[0]) + "/" +
-                     analysis.LevelText(t.factor, t.preferred[1]) + "; ";
-    }
-    EXPECT_EQ(conflicts,
-              "Melt temperature: 235/250; Mould temperature: 55/40; Injection speed: 40/60; "
-              "Holding time: 6/8; Cooling time: 15/25; ");
-}
-
 // A shrinkage target of 0.3 % lies below every interval; 1.2 % is reached.
 TEST(Combined, NominalTargetThatNoCombinationReaches) {
     for (const auto& [target, reached] : {std::pair(0.3, false), std::pair(1.2, true)}) {
@@ -238,19 +222,6 @@ TEST(Combined, RefusedSettings) {
          })
         text += message + "\n";
     qvrfc_test::ExpectGolden("analysis/combined_refusals.txt", text);
-}
-
-// The desirability keys of the experiment file read back as they were written.
-TEST(Combined, ExperimentFileKeepsTheDesirability) {
-    qvrfc::Experiment experiment =
-        qvrfc::ReadExperimentFile(qvrfc_test::DataFile("moulding/experiment.toml"));
-    experiment.responses[0].low = 30;
-    experiment.responses[0].high = 50.5;
-    experiment.responses[1].weight = 2;
-    experiment.responses[1].importance = 0.5;
-    const std::string text = qvrfc::ExperimentFileText(experiment);
-    EXPECT_EQ(qvrfc::ExperimentDifference(experiment, qvrfc::ReadExperimentText(text, "x")), "");
-    EXPECT_NE(text.find("low = 30.0\nhigh = 50.5\n"), std::string::npos) << text;
 }
 
 }  // namespace

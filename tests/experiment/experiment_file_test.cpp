@@ -25,6 +25,10 @@ qvrfc::Experiment NoisyExperiment() {
     experiment.factors[2].column = 4;
     experiment.responses = {{"Roughness", "um", qvrfc::SnKind::Nominal1, 0.8},
                             {"Wear", "", qvrfc::SnKind::Smaller}};
+    experiment.responses[0].low = 0.5;  // its desirability
+    experiment.responses[0].high = 1.25;
+    experiment.responses[1].weight = 2;
+    experiment.responses[1].importance = 0.5;
     experiment.noise = {{"Coolant", {"on", "off"}}, {"Batch", {"A", "B", "C"}}};
     experiment.outer = qvrfc::ParseOuterArray("full");
     experiment.repetitions = 2;
