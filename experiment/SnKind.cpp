@@ -59,6 +59,27 @@ double Decibels(double x) {
     return -10.0 * std::log10(x);
 }
 
+// The kind of a table's entry named name; false for none.
+template <typename Entry, size_t N, typename Kind>
+bool KindOfName(const Entry (&table)[N], const std::string& name, Kind& kind) {
+    for (const Entry& entry : table) {
+        if (name == entry.name) {
+            kind = entry.kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+// "a, b, c": the names of a table's entries.
+template <typename Entry, size_t N>
+std::string NameList(const Entry (&table)[N]) {
+    std::string list;
+    for (const Entry& entry : table)
+        list += (list.empty() ? "" : ", ") + std::string(entry.name);
+    return list;
+}
+
 }  // namespace
 
 const char* DynamicKindName(DynamicKind kind) {
@@ -70,19 +91,11 @@ const char* DynamicKindTitle(DynamicKind kind) {
 }
 
 bool DynamicKindFromName(const std::string& name, DynamicKind& kind) {
-    for (const DynamicEntry& entry : kDynamicKinds)
-        if (name == entry.name) {
-            kind = entry.kind;
-            return true;
-        }
-    return false;
+    return KindOfName(kDynamicKinds, name, kind);
 }
 
 std::string DynamicKindList() {
-    std::string list;
-    for (const DynamicEntry& entry : kDynamicKinds)
-        list += (list.empty() ? "" : ", ") + std::string(entry.name);
-    return list;
+    return NameList(kDynamicKinds);
 }
 
 const char* SnKindName(SnKind kind) {
@@ -90,20 +103,11 @@ const char* SnKindName(SnKind kind) {
 }
 
 bool SnKindFromName(const std::string& name, SnKind& kind) {
-    for (const KindEntry& entry : kKinds) {
-        if (name == entry.name) {
-            kind = entry.kind;
-            return true;
-        }
-    }
-    return false;
+    return KindOfName(kKinds, name, kind);
 }
 
 std::string SnKindList() {
-    std::string list;
-    for (const KindEntry& entry : kKinds)
-        list += (list.empty() ? "" : ", ") + std::string(entry.name);
-    return list;
+    return NameList(kKinds);
 }
 
 Aim AimOf(SnKind kind) {
