@@ -219,8 +219,9 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
     CheckAnalysable(*analyzer, KindsOf(analysis.experiment), NamesOf(analysis.experiment),
                     input.dataFile, input.reports);
     const std::vector<std::vector<DynamicRun>> dynamic = DynamicRunsOf(analysis, observations);
-    analysis.verdict = VerdictOfAnalysis(analysis, settings, interactions, *analyzer, dynamic);
-    FillResponses(analysis, settings, dynamic);
+    Verdict verdict = VerdictOfAnalysis(analysis, settings, interactions, *analyzer, dynamic);
+    analysis.model = std::move(verdict.model);
+    FillResponses(analysis, settings, std::move(verdict.responses), dynamic);
     FillSignalMeans(analysis, observations);
     FillNoiseModels(analysis, observations);
     if (analysis.responses.size() > 1) analysis.combined = CombineResponses(analysis, settings);

@@ -40,13 +40,6 @@ bool AppliesTo(const PoolSetting& setting, int response) {
     return setting.response == 0 || setting.response == response + 1;
 }
 
-int TermOfFactor(const std::vector<ModelTerm>& terms, int factor) {
-    for (size_t t = 0; t < terms.size(); ++t) {
-        if (terms[t].factors == std::vector<int>{factor}) return static_cast<int>(t);
-    }
-    return -1;
-}
-
 // The term a pool setting names: a main effect, or a declared interaction (after the main
 // effects, in declaration order).
 int TermOfPool(const Analysis& analysis, const PoolSetting& setting, const std::string& name,
@@ -61,7 +54,7 @@ int TermOfPool(const Analysis& analysis, const PoolSetting& setting, const std::
                                name.c_str()));
     }
     const int factor = FactorOfSetting(analysis, "--pool", setting.text, name);
-    const int term = TermOfFactor(mainEffects, factor);
+    const int term = MainEffectTermOf(mainEffects, factor);
     if (term < 0)
         throw Error(
             FormatText("--pool '%s': factor %s is not in the model, its column holds a "

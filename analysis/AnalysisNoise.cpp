@@ -17,7 +17,7 @@ NoiseLayout NoiseLayoutOf(const Experiment& experiment) {
     return layout;
 }
 
-std::vector<ModelTerm> ControlTerms(const Verdict& verdict) {
+std::vector<ModelTerm> ControlTerms(const VerdictModel& verdict) {
     std::vector<ModelTerm> controls;
     for (const ModelTerm& term : verdict.terms) {
         if (term.factors.size() == 1) controls.push_back(term);
@@ -30,7 +30,7 @@ std::vector<ModelTerm> ControlTerms(const Verdict& verdict) {
 void FillNoiseModels(Analysis& analysis, const SheetObservations& observations) {
     if (analysis.experiment.noise.empty()) return;
     const NoiseLayout noise = NoiseLayoutOf(analysis.experiment);
-    const std::vector<ModelTerm> controls = ControlTerms(analysis.verdict);
+    const std::vector<ModelTerm> controls = ControlTerms(analysis.model);
     for (size_t q = 0; q < analysis.responses.size(); ++q) {
         ResponseResult& response = analysis.responses[q];
         if (analysis.experiment.responses[q].dynamic) {
@@ -39,8 +39,8 @@ void FillNoiseModels(Analysis& analysis, const SheetObservations& observations) 
             continue;
         }
         try {
-            response.noise = AnalyzeNoise(analysis.verdict.layout, controls, noise, observations[q],
-                                          analysis.verdict.alpha);
+            response.noise = AnalyzeNoise(analysis.model.layout, controls, noise, observations[q],
+                                          analysis.model.alpha);
         } catch (const std::invalid_argument& error) {
             response.noiseRefused = error.what();
             continue;

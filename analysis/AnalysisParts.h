@@ -44,8 +44,9 @@ void ApplyDesirabilitySettings(const AnalysisSettings& settings, Experiment& exp
 LevelTable LevelTableOf(const Experiment& experiment, const std::vector<double>& values,
                         Statistic statistic, const ResponseSpec& setting);
 
-// Run figures, response tables and flags of every response, from the verdict.
+// One record per response: its verdict, with run figures, response tables and flags.
 void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
+                   std::vector<ResponseVerdict> verdicts,
                    const std::vector<std::vector<DynamicRun>>& dynamic);
 
 // The noise model of every response when the experiment has noise factors, from the

@@ -11,10 +11,10 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-std::vector<RunFigures> RunsOf(const QualityVerdict& verdict) {
+std::vector<RunFigures> RunsOf(const ResponseVerdict& verdict) {
     std::vector<RunFigures> runs;
-    for (size_t r = 0; r < verdict.runs.size(); ++r) {
-        const RunSummary& run = verdict.runs[r];
+    for (size_t r = 0; r < verdict.runSummaries.size(); ++r) {
+        const RunSummary& run = verdict.runSummaries[r];
         RunFigures figures;
         figures.n = run.Count();
         figures.mean = run.Sum() / run.Count();
@@ -83,12 +83,12 @@ LevelTable TableOf(const Experiment& experiment, const std::vector<double>& valu
     return table;
 }
 
-std::vector<int> WeakTerms(const QualityVerdict& verdict) {
+std::vector<int> WeakTerms(const ResponseVerdict& verdict) {
     std::vector<int> weak;
-    for (size_t t = 0; t < verdict.sn.terms.size(); ++t) {
-        const AnovaTerm& sn = verdict.sn.terms[t];
-        const AnovaTerm& mean = verdict.mean.terms[t];
-        if ((!sn.pooled && sn.f < 1.0) || (!mean.pooled && mean.f < 1.0))
+    for (size_t t = 0; t < verdict.snAnova.table.TermCount(); ++t) {
+        const AnovaRow& sn = verdict.snAnova.table.Term(t);
+        const AnovaRow& mean = verdict.meanAnova.table.Term(t);
+        if ((!sn.Pooled() && sn.f < 1.0) || (!mean.Pooled() && mean.f < 1.0))
             weak.push_back(static_cast<int>(t));
     }
     return weak;
@@ -100,12 +100,15 @@ std::string ContrastSuffix(size_t degree) {
     return degree <= 3 ? names[degree - 1] : "^" + std::to_string(degree);
 }
 
-std::vector<std::pair<std::string, double>> SingleDegreeEffects(const Verdict& verdict,
-                                                                const QualityVerdict& q) {
+std::vector<std::pair<std::string, double>> SingleDegreeEffects(const VerdictModel& model,
+                                                                const ResponseVerdict& q) {
     std::vector<std::pair<std::string, double>> effects;
-    if (q.sn.error.residual.dof != 0 || q.sn.error.repetition.dof != 0) return effects;
-    for (size_t t = 0; t < verdict.terms.size(); ++t) {
-        const std::vector<double>& means = q.sn.levelMeans[t];
+    const AnovaTable& table = q.snAnova.table;
+    if (table.ErrorPart(AnovaTable::Residual).dof != 0 ||
+        table.ErrorPart(AnovaTable::Repetition).dof != 0)
+        return effects;
+    for (size_t t = 0; t < model.terms.size(); ++t) {
+        const std::vector<double>& means = q.snAnova.levelMeans[t];
         if (means.empty()) return {};  // an interaction: the main effects do not saturate
         const int k = static_cast<int>(means.size());
         const std::vector<std::vector<double>> contrasts = PolynomialContrasts(k);
@@ -113,7 +116,7 @@ std::vector<std::pair<std::string, double>> SingleDegreeEffects(const Verdict& v
             double effect = 0.0;
             for (int l = 0; l < k; ++l)
                 effect += contrasts[c][l] * means[l];
-            const std::string& name = verdict.terms[t].name;
+            const std::string& name = model.terms[t].name;
             effects.emplace_back(k == 2 ? name : name + ContrastSuffix(c + 1),
                                  effect * 2.0 / std::sqrt(static_cast<double>(k)));
         }
@@ -121,11 +124,12 @@ std::vector<std::pair<std::string, double>> SingleDegreeEffects(const Verdict& v
     return effects;
 }
 
-ResponseResult ResultOf(const Analysis& analysis, const QualityVerdict& verdict, bool snChosen,
+ResponseResult ResultOf(const Analysis& analysis, ResponseVerdict verdict, bool snChosen,
                         const std::vector<DynamicRun>& dynamic) {
     ResponseResult result;
+    static_cast<ResponseVerdict&>(result) = std::move(verdict);
     result.snChosen = snChosen;
-    result.runs = RunsOf(verdict);
+    result.runs = RunsOf(result);
     std::vector<double> means, sds, sns;
     for (const RunFigures& run : result.runs) {
         result.observations += run.n;
@@ -137,9 +141,9 @@ ResponseResult ResultOf(const Analysis& analysis, const QualityVerdict& verdict,
     for (size_t r = 0; r < result.runs.size(); ++r) {
         if (result.runs[r].n < result.mostPerRun) result.shortRuns.push_back(static_cast<int>(r));
     }
-    const ResponseSpec& setting = verdict.setting;
+    const ResponseSpec& setting = result.setting;
     result.sn = TableOf(analysis.experiment, sns, Statistic::SnRatio, setting);
-    if (verdict.setting.dynamic) {
+    if (setting.dynamic) {
         std::vector<double> betas, sensitivities;
         result.dynamic = dynamic;
         for (const DynamicRun& run : dynamic) {
@@ -152,9 +156,9 @@ ResponseResult ResultOf(const Analysis& analysis, const QualityVerdict& verdict,
         result.mean = TableOf(analysis.experiment, means, Statistic::Mean, setting);
         result.sd = TableOf(analysis.experiment, sds, Statistic::StandardDeviation, setting);
     }
-    result.interactions = InteractionTables(analysis.verdict, verdict.quality);
-    result.weakTerms = WeakTerms(verdict);
-    result.effects = SingleDegreeEffects(analysis.verdict, verdict);
+    result.interactions = InteractionTables(analysis.model, result);
+    result.weakTerms = WeakTerms(result);
+    result.effects = SingleDegreeEffects(analysis.model, result);
     return result;
 }
 
@@ -182,16 +186,16 @@ const char* StatisticTitle(Statistic statistic) {
 }
 
 void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
+                   std::vector<ResponseVerdict> verdicts,
                    const std::vector<std::vector<DynamicRun>>& dynamic) {
-    for (const QualityVerdict& verdict : analysis.verdict.qualities) {
+    for (size_t q = 0; q < verdicts.size(); ++q) {
         const bool chosen =
             analysis.source == Source::RunSheet ||
             std::any_of(settings.sn.begin(), settings.sn.end(), [&](const SnSetting& setting) {
-                return setting.response == verdict.quality + 1;
+                return setting.response == static_cast<int>(q) + 1;
             });
-        const size_t q = static_cast<size_t>(verdict.quality);
         analysis.responses.push_back(
-            ResultOf(analysis, verdict, chosen,
+            ResultOf(analysis, std::move(verdicts[q]), chosen,
                      q < dynamic.size() ? dynamic[q] : std::vector<DynamicRun>()));
         analysis.observations += analysis.responses.back().observations;
     }

@@ -22,13 +22,6 @@ constexpr double kExhaustiveLimit = 1e7;
 // Figures of merit closer than this are equal.
 constexpr double kTie = 1e-12;
 
-int TermOf(const Verdict& verdict, int factor) {
-    for (size_t t = 0; t < verdict.terms.size(); ++t) {
-        if (verdict.terms[t].factors == std::vector<int>{factor}) return static_cast<int>(t);
-    }
-    return -1;
-}
-
 int LevelIn(const std::vector<FactorLevel>& levels, int factor) {
     for (const FactorLevel& at : levels) {
         if (at.factor == factor) return at.level;
@@ -57,20 +50,22 @@ struct MeanModel {
     }
 };
 
-MeanModel ModelOf(const Verdict& verdict, const QualityVerdict& q) {
-    const ResponseAnalysis& a = q.mean;
+MeanModel ModelOf(const VerdictModel& verdict, const ResponseVerdict& q) {
+    const ResponseAnalysis& a = q.meanAnova;
     MeanModel model;
     model.grand = a.grandMean;
     for (int factor : q.optimum.mean.factors) {
         std::vector<double> effect;
-        for (double mean : a.levelMeans[TermOf(verdict, factor)])
+        for (double mean : a.levelMeans[MainEffectTermOf(verdict.terms, factor)])
             effect.push_back(mean - a.grandMean);
         model.effects.emplace_back(factor, effect);
     }
     for (int t : q.optimum.mean.interactions) {
         const std::vector<int>& factors = verdict.terms[t].factors;
-        const std::vector<double>& first = a.levelMeans[TermOf(verdict, factors[0])];
-        const std::vector<double>& second = a.levelMeans[TermOf(verdict, factors[1])];
+        const std::vector<double>& first =
+            a.levelMeans[MainEffectTermOf(verdict.terms, factors[0])];
+        const std::vector<double>& second =
+            a.levelMeans[MainEffectTermOf(verdict.terms, factors[1])];
         MeanModel::Cells cells{factors[0], factors[1], a.cellMeans[t]};
         for (size_t i = 0; i < first.size(); ++i) {
             for (size_t j = 0; j < second.size(); ++j)
@@ -95,7 +90,7 @@ double Bound(double given, double fallback) {
 }
 
 CombinedResponse ResponseOf(const Analysis& analysis, int r) {
-    const QualityVerdict& q = analysis.verdict.qualities[r];
+    const ResponseVerdict& q = analysis.responses[r];
     const ExperimentResponse& named = analysis.experiment.responses[r];
     CombinedResponse response;
     response.response = r;
@@ -135,16 +130,16 @@ class LevelSearch {
   public:
     LevelSearch(const Analysis& analysis, CombinedResult& result)
         : m_analysis(analysis), m_result(result) {
-        for (const QualityVerdict& q : analysis.verdict.qualities)
-            m_models.push_back(ModelOf(analysis.verdict, q));
-        for (const FactorLevel& at : analysis.verdict.qualities[0].optimum.levels)
+        for (const ResponseVerdict& q : analysis.responses)
+            m_models.push_back(ModelOf(analysis.model, q));
+        for (const FactorLevel& at : analysis.responses[0].optimum.levels)
             m_slots.push_back(at.factor);
         m_levelCounts.assign(analysis.experiment.factors.size(), 0);
         for (int factor : m_slots)
-            m_levelCounts[factor] =
-                static_cast<int>(analysis.verdict.qualities[0]
-                                     .mean.levelMeans[TermOf(analysis.verdict, factor)]
-                                     .size());
+            m_levelCounts[factor] = static_cast<int>(
+                analysis.responses[0]
+                    .meanAnova.levelMeans[MainEffectTermOf(analysis.model.terms, factor)]
+                    .size());
         m_closest.assign(m_models.size(), HUGE_VAL);
         m_closestAt.resize(m_models.size());
         m_predictions.assign(m_models.size(), kNaN);
@@ -168,7 +163,7 @@ class LevelSearch {
             Exhaust(active);
         } else {
             m_result.search = CombinedSearch::CoordinateAscent;
-            for (const QualityVerdict& q : m_analysis.verdict.qualities)
+            for (const ResponseVerdict& q : m_analysis.responses)
                 Ascend(active, q.optimum.levels);
         }
         return m_best;
@@ -194,9 +189,9 @@ class LevelSearch {
         std::vector<int> level(m_levelCounts.size(), 0);
         for (int factor : m_slots) {
             std::vector<int> votes(m_levelCounts[factor], 0);
-            for (const QualityVerdict& q : m_analysis.verdict.qualities)
+            for (const ResponseVerdict& q : m_analysis.responses)
                 ++votes[LevelIn(q.optimum.levels, factor)];
-            const int first = LevelIn(m_analysis.verdict.qualities[0].optimum.levels, factor);
+            const int first = LevelIn(m_analysis.responses[0].optimum.levels, factor);
             level[factor] = first;
             for (int l = 0; l < m_levelCounts[factor]; ++l) {
                 if (votes[l] > votes[level[factor]]) level[factor] = l;
@@ -269,7 +264,7 @@ class LevelSearch {
 
     int Agreement(const std::vector<int>& level) const {
         int agreement = 0;
-        for (const QualityVerdict& q : m_analysis.verdict.qualities) {
+        for (const ResponseVerdict& q : m_analysis.responses) {
             for (const FactorLevel& at : q.optimum.levels)
                 agreement += level[at.factor] == at.level ? 1 : 0;
         }
@@ -342,10 +337,10 @@ std::vector<Tradeoff> TradeoffsOf(const Analysis& analysis, const CombinedResult
         Tradeoff tradeoff;
         tradeoff.factor = chosen.factor;
         tradeoff.chosen = chosen.level;
-        const int term = TermOf(analysis.verdict, chosen.factor);
-        for (const QualityVerdict& q : analysis.verdict.qualities) {
+        const int term = MainEffectTermOf(analysis.model.terms, chosen.factor);
+        for (const ResponseVerdict& q : analysis.responses) {
             tradeoff.preferred.push_back(LevelIn(q.optimum.levels, chosen.factor));
-            tradeoff.contribution.push_back(q.sn.terms[term].contribution);
+            tradeoff.contribution.push_back(q.snAnova.table.Term(term).contribution);
             tradeoff.conflict =
                 tradeoff.conflict || tradeoff.preferred.back() != tradeoff.preferred[0];
         }
@@ -379,10 +374,10 @@ GreyAnalysis GreyOf(const Analysis& analysis, const CombinedResult& result, doub
     RunValues values;
     for (double grade : grades.grades)
         values.push_back({grade});
-    const Verdict& verdict = analysis.verdict;
+    const VerdictModel& verdict = analysis.model;
     grey.anova = AnalyzeResponse(verdict.layout, verdict.terms, values, PoolingChoice{});
     // A saturated design leaves the error nothing: the weakest terms are pooled by rule.
-    if (!(grey.anova.error.dof > 0.0))
+    if (!(grey.anova.table.Error().dof > 0.0))
         grey.anova = AnalyzeResponse(verdict.layout, verdict.terms, values,
                                      PoolingChoice{{}, PoolingRule::Auto});
     return grey;
@@ -391,14 +386,14 @@ GreyAnalysis GreyOf(const Analysis& analysis, const CombinedResult& result, doub
 void PredictEach(const Analysis& analysis, const LevelSearch& search, CombinedResult& result) {
     std::vector<double> predictions;
     for (CombinedResponse& response : result.responses) {
-        response.predicted =
-            PredictAt(analysis.verdict, response.response, Response::Mean, result.levels);
+        response.predicted = PredictAt(
+            analysis.model, analysis.responses[response.response].meanAnova, result.levels);
         response.d = ResponseDesirability(response, response.predicted.value);
         predictions.push_back(response.predicted.value);
         if (!std::isfinite(response.target) || response.dynamic) continue;
         response.closestAt = LevelsOf(search.Slots(), search.ClosestAt(response.response));
-        response.closest =
-            PredictAt(analysis.verdict, response.response, Response::Mean, response.closestAt);
+        response.closest = PredictAt(
+            analysis.model, analysis.responses[response.response].meanAnova, response.closestAt);
         // Only the factors its prediction uses: the others may take any level.
         const std::vector<int>& used = response.closest.factors;
         response.closestAt.erase(
@@ -441,7 +436,7 @@ CombinedResult CombineResponses(const Analysis& analysis, const AnalysisSettings
     CheckZeta(settings.zeta);
     CombinedResult result;
     result.method = settings.combine;
-    for (size_t r = 0; r < analysis.verdict.qualities.size(); ++r)
+    for (size_t r = 0; r < analysis.responses.size(); ++r)
         result.responses.push_back(ResponseOf(analysis, static_cast<int>(r)));
     LevelSearch search(analysis, result);
     std::vector<int> level = search.Run();

@@ -16,12 +16,6 @@ bool IsWholeNumber(const std::string& text) {
     });
 }
 
-bool HasMainEffect(const Verdict& verdict, int factor) {
-    return std::any_of(verdict.terms.begin(), verdict.terms.end(), [factor](const ModelTerm& t) {
-        return t.factors == std::vector<int>{factor};
-    });
-}
-
 int LevelOfText(const Analysis& analysis, int factor, const std::string& text) {
     const Factor& named = analysis.experiment.factors[factor];
     const int level = named.LevelOf(text);
@@ -65,7 +59,7 @@ std::vector<FactorLevel> ParseLevels(const Analysis& analysis, const std::string
             throw Error(FormatText("--at '%s': the experiment has no factor '%s'", item.c_str(),
                                    name.c_str()));
         const std::string& factorName = analysis.experiment.factors[factor].name;
-        if (!HasMainEffect(analysis.verdict, factor))
+        if (MainEffectTermOf(analysis.model.terms, factor) < 0)
             throw Error(
                 FormatText("--at '%s': factor '%s' is not in the model, its column holds "
                            "a declared interaction",

@@ -24,13 +24,6 @@ double PolynomialThrough(const std::vector<double>& x, const std::vector<double>
     return sum;
 }
 
-int TermOf(const Verdict& verdict, int factor) {
-    for (size_t t = 0; t < verdict.terms.size(); ++t) {
-        if (verdict.terms[t].factors == std::vector<int>{factor}) return static_cast<int>(t);
-    }
-    return -1;
-}
-
 // A number of a numeric factor between its tested values; a data file's factors have level
 // numbers, not settings, and nothing lies between them.
 SettingBetween Between(const Analysis& analysis, const std::string& item, int factor,
@@ -82,7 +75,7 @@ SettingsAt ParseSettingsAt(const Analysis& analysis, const std::string& text) {
             at.levels.push_back(ParseLevels(analysis, item)[0]);
         } catch (const Error&) {
             const SettingBetween between =
-                factor < 0 || TermOf(analysis.verdict, factor) < 0
+                factor < 0 || MainEffectTermOf(analysis.model.terms, factor) < 0
                     ? SettingBetween{-1, 0.0}
                     : Between(analysis, item, factor, TrimBlanks(item.substr(equals + 1)));
             if (between.factor < 0) throw;
@@ -96,15 +89,13 @@ SettingsAt ParseSettingsAt(const Analysis& analysis, const std::string& text) {
     return at;
 }
 
-Prediction PredictBetween(const Analysis& analysis, int quality, Response response,
+Prediction PredictBetween(const Analysis& analysis, const ResponseAnalysis& a,
                           const SettingsAt& at) {
-    const Verdict& verdict = analysis.verdict;
+    const VerdictModel& verdict = analysis.model;
     std::vector<FactorLevel> levels = at.levels;
     for (const SettingBetween& between : at.between)
         levels.push_back({between.factor, 0});
-    Prediction prediction = PredictAt(verdict, quality, response, levels);
-    const QualityVerdict& q = verdict.qualities[quality];
-    const ResponseAnalysis& a = response == Response::SnRatio ? q.sn : q.mean;
+    Prediction prediction = PredictAt(verdict, a, levels);
     for (const SettingBetween& between : at.between) {
         if (std::find(prediction.factors.begin(), prediction.factors.end(), between.factor) ==
             prediction.factors.end())
@@ -118,7 +109,8 @@ Prediction PredictBetween(const Analysis& analysis, int quality, Response respon
                                "cells exist only at the tested levels",
                                named.name.c_str(), verdict.terms[t].name.c_str()));
         }
-        const std::vector<double>& means = a.levelMeans[TermOf(verdict, between.factor)];
+        const std::vector<double>& means =
+            a.levelMeans[MainEffectTermOf(verdict.terms, between.factor)];
         std::vector<double> values;
         for (size_t l = 0; l < means.size(); ++l)
             values.push_back(named.LevelValue(static_cast<int>(l)));
@@ -133,6 +125,12 @@ Prediction PredictBetween(const Analysis& analysis, int quality, Response respon
                 ? FormatText("beyond the observed range %g to %g", a.minValue, a.maxValue)
                 : "";
     return prediction;
+}
+
+ResponsePrediction PredictResponse(const Analysis& analysis, int response, const SettingsAt& at) {
+    const ResponseResult& result = analysis.responses.at(static_cast<size_t>(response));
+    return {response, at, PredictBetween(analysis, result.snAnova, at),
+            PredictBetween(analysis, result.meanAnova, at)};
 }
 
 }  // namespace qvrfc

@@ -39,10 +39,11 @@ Pareto ParetoOf(const ResponseAnalysis& anova, const std::string& name) {
     Pareto chart;
     chart.response = name;
     chart.title = "Contributions to the S/N ratio";
-    chart.errorContribution = anova.error.contribution;
-    for (const AnovaTerm& term : anova.terms) {
-        const bool below = !term.pooled && term.contribution < 0.0;
-        chart.terms.push_back({term.name, term.contribution, term.pooled, below});
+    chart.errorContribution = anova.table.Error().contribution;
+    for (size_t t = 0; t < anova.table.TermCount(); ++t) {
+        const AnovaRow& term = anova.table.Term(t);
+        const bool below = !term.Pooled() && term.contribution < 0.0;
+        chart.terms.push_back({term.name, term.contribution, term.Pooled(), below});
         if (below) chart.errorContribution += term.contribution;
     }
     return chart;
@@ -104,13 +105,13 @@ SignalResponse SignalResponseOf(const Analysis& analysis, const ResponseResult& 
 
 std::vector<ResponseCharts> ChartsOf(const Analysis& analysis) {
     std::vector<ResponseCharts> charts;
-    for (const QualityVerdict& q : analysis.verdict.qualities) {
-        const ResponseResult& response = analysis.responses[q.quality];
-        const std::string& name = analysis.experiment.responses[q.quality].name;
+    for (size_t r = 0; r < analysis.responses.size(); ++r) {
+        const ResponseResult& response = analysis.responses[r];
+        const std::string& name = analysis.experiment.responses[r].name;
         ResponseCharts chart;
         chart.response = name;
         chart.mainEffects = MainEffectsOf(analysis, response, name);
-        chart.pareto = ParetoOf(q.sn, name);
+        chart.pareto = ParetoOf(response.snAnova, name);
         chart.halfNormal.response = name;
         chart.halfNormal.title = "Half-normal plot of the S/N effects";
         for (const auto& [label, value] : response.effects)

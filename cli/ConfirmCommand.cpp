@@ -22,7 +22,7 @@ struct ConfirmRequest {
 
 int ConfirmRun(const ConfirmRequest& request, const qvrfc::Analysis& analysis,
                const std::vector<qvrfc::FactorLevel>& at) {
-    const int qualities = static_cast<int>(analysis.verdict.qualities.size());
+    const int qualities = static_cast<int>(analysis.responses.size());
     if (request.quality > qualities)
         throw InputError(Text("--quality %d is out of range ('%s' has %s)", request.quality,
                               request.verdict.dataFile.c_str(),

@@ -11,9 +11,11 @@ namespace qvrfcdoe {
 namespace {
 
 int Predict(const qvrfc::Analysis& analysis, const qvrfc::SettingsAt& at) {
-    for (size_t q = 0; q < analysis.verdict.qualities.size(); ++q)
+    for (size_t q = 0; q < analysis.responses.size(); ++q)
         std::printf("%s%s", q == 0 ? "" : "\n",
-                    qvrfc::PredictionText(analysis, static_cast<int>(q), at).c_str());
+                    qvrfc::PredictionText(analysis,
+                                          qvrfc::PredictResponse(analysis, static_cast<int>(q), at))
+                        .c_str());
     return 0;
 }
 

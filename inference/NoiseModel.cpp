@@ -227,7 +227,7 @@ NoiseModel AnalyzeNoise(const DesignLayout& layout, const std::vector<ModelTerm>
         }
     }
     for (const NoiseTable& table : model.tables) {
-        const double p = model.anova.terms[table.term].p;
+        const double p = model.anova.table.Term(table.term).p;
         if (p < alpha) model.dampers.push_back(DamperOf(table, p));
     }
     std::stable_sort(model.dampers.begin(), model.dampers.end(),

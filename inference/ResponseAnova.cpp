@@ -135,6 +135,10 @@ double LenthPse(const std::vector<double>& contrasts) {
     return trimmed.empty() ? 0.0 : 1.5 * Median(trimmed);
 }
 
+struct SumAndDof {
+    double ss = 0.0, dof = 0.0;
+};
+
 class AnovaBuilder {
   public:
     AnovaBuilder(const DesignLayout& layout, const std::vector<ModelTerm>& terms,
@@ -150,6 +154,7 @@ class AnovaBuilder {
         if (pooling.rule == PoolingRule::Auto) PoolAutomatically();
         FinishError(pooling.rule == PoolingRule::Lenth);
         FinishTerms();
+        Assemble();
         return m_result;
     }
 
@@ -185,8 +190,8 @@ class AnovaBuilder {
             const double deviation = m_runTotals[r] / m_perRun - m_result.grandMean;
             between += m_perRun * deviation * deviation;
         }
-        m_result.total = {within + between, count - 1};
-        m_result.error.repetition = {within, count - static_cast<int>(m_runs.size())};
+        m_total = {within + between, double(count - 1)};
+        m_repetition = {within, double(count - static_cast<int>(m_runs.size()))};
     }
 
     double PerRun() const { return m_perRun; }
@@ -213,8 +218,9 @@ class AnovaBuilder {
     void SumTerms() {
         std::vector<bool> used(m_layout.levelCounts.size(), false);
         for (const ModelTerm& term : m_terms) {
-            AnovaTerm row;
+            AnovaRow row;
             row.name = term.name;
+            row.ss = row.dof = 0.0;
             std::vector<double> means;
             for (int column : term.columns) {
                 CheckColumn(term, column);
@@ -235,7 +241,7 @@ class AnovaBuilder {
             const std::vector<int> factorColumns = FactorColumns(term);
             if (factorColumns.size() == 2) cells = SumCells(term, factorColumns, row);
             row.ms = row.dof > 0 ? row.ss / row.dof : kNaN;
-            m_result.terms.push_back(row);
+            m_termRows.push_back(row);
             m_result.levelMeans.push_back(term.factors.size() == 1 ? means : std::vector<double>());
             m_result.cellMeans.push_back(cells);
         }
@@ -245,7 +251,7 @@ class AnovaBuilder {
     // squares, degrees of freedom and contrasts.
     std::vector<std::vector<double>> SumCells(const ModelTerm& term,
                                               const std::vector<int>& factorColumns,
-                                              AnovaTerm& row) {
+                                              AnovaRow& row) {
         const int a = factorColumns[0], b = factorColumns[1];
         CheckColumn(term, a);
         CheckColumn(term, b);
@@ -283,8 +289,8 @@ class AnovaBuilder {
     void SumResidual() {
         int termDof = 0;
         double termSS = 0.0;
-        for (const AnovaTerm& term : m_result.terms) {
-            termDof += term.dof;
+        for (const AnovaRow& term : m_termRows) {
+            termDof += static_cast<int>(term.dof);
             termSS += term.ss;
         }
         const int runs = static_cast<int>(m_runs.size());
@@ -293,26 +299,25 @@ class AnovaBuilder {
             throw std::invalid_argument(
                 Sentence("the terms hold %d degrees of freedom, more than the %d of the runs",
                          termDof, runs - 1));
-        const double rest = m_result.total.ss - m_result.error.repetition.ss - termSS;
-        m_result.error.residual = {dof > 0 ? std::max(rest, 0.0) : 0.0, dof};
+        const double rest = m_total.ss - m_repetition.ss - termSS;
+        m_residual = {dof > 0 ? std::max(rest, 0.0) : 0.0, double(dof)};
     }
 
     void Pool(size_t term) {
-        AnovaTerm& row = m_result.terms[term];
-        if (row.pooled) return;
-        row.pooled = true;
-        m_result.error.pooled.ss += row.ss;
-        m_result.error.pooled.dof += row.dof;
+        AnovaRow& row = m_termRows[term];
+        if (row.Pooled()) return;
+        row.kind = AnovaRow::Kind::PooledTerm;
+        m_pooled.ss += row.ss;
+        m_pooled.dof += row.dof;
     }
 
     int ErrorDof() const {
-        const AnovaError& e = m_result.error;
-        return e.residual.dof + e.repetition.dof + e.pooled.dof;
+        return static_cast<int>(m_residual.dof + m_repetition.dof + m_pooled.dof);
     }
 
     void PoolByHand(const std::vector<int>& byHand) {
         for (int term : byHand) {
-            if (term < 0 || term >= static_cast<int>(m_result.terms.size()))
+            if (term < 0 || term >= static_cast<int>(m_termRows.size()))
                 throw std::invalid_argument("a pooled term is not in the model");
             Pool(term);
         }
@@ -320,16 +325,16 @@ class AnovaBuilder {
 
     void PoolAutomatically() {
         int termDof = 0;
-        for (const AnovaTerm& term : m_result.terms)
-            termDof += term.dof;
+        for (const AnovaRow& term : m_termRows)
+            termDof += static_cast<int>(term.dof);
         const int wanted = (termDof + 1) / 2;
         for (;;) {
             int weakest = -1, left = 0;
-            for (size_t t = 0; t < m_result.terms.size(); ++t) {
-                const AnovaTerm& row = m_result.terms[t];
-                if (row.pooled || row.dof == 0) continue;
+            for (size_t t = 0; t < m_termRows.size(); ++t) {
+                const AnovaRow& row = m_termRows[t];
+                if (row.Pooled() || row.dof == 0) continue;
                 ++left;
-                if (weakest < 0 || row.ms < m_result.terms[weakest].ms) weakest = int(t);
+                if (weakest < 0 || row.ms < m_termRows[weakest].ms) weakest = int(t);
             }
             if (ErrorDof() >= wanted || left <= 1) return;
             Pool(weakest);
@@ -337,33 +342,32 @@ class AnovaBuilder {
     }
 
     void FinishError(bool lenthWanted) {
-        AnovaError& e = m_result.error;
-        e.ss = e.residual.ss + e.repetition.ss + e.pooled.ss;
+        AnovaRow& e = m_error;
+        e.kind = AnovaRow::Kind::Error;
+        e.name = "Error";
+        e.ss = m_residual.ss + m_repetition.ss + m_pooled.ss;
         e.dof = ErrorDof();
         e.ms = e.dof > 0 ? e.ss / e.dof : kNaN;
         if (e.dof == 0 && lenthWanted && !m_contrasts.empty()) {
             const double pse = LenthPse(m_contrasts);
-            e.lenth = true;
+            m_result.table.lenth = true;
             e.dof = m_contrasts.size() / 3.0;
             e.ms = pse > 0.0 ? pse * pse : kNaN;
         }
     }
 
     void FinishTerms() {
-        AnovaError& e = m_result.error;
+        AnovaRow& e = m_error;
         const double ve = std::isnan(e.ms) ? 0.0 : e.ms;
-        const double total = m_result.total.ss;
+        const double total = m_total.ss;
         int termDof = 0;
-        for (AnovaTerm& row : m_result.terms) {
-            if (row.pooled) {
-                row.f = row.p = row.pureSS = row.contribution = kNaN;
-                continue;
-            }
+        for (AnovaRow& row : m_termRows) {
+            if (row.Pooled()) continue;
             row.f = std::isnan(e.ms) ? kNaN : row.ms / e.ms;
             row.p = FisherUpperTail(row.f, row.dof, e.dof);
             row.pureSS = row.ss - row.dof * ve;
             row.contribution = total > 0.0 ? 100.0 * row.pureSS / total : kNaN;
-            termDof += row.dof;
+            termDof += static_cast<int>(row.dof);
         }
         // What the terms' pure sums of squares give up, added to the error's own: the same as
         // the total less the terms' pure sums, without the rounding that leaves -0.0000.
@@ -371,10 +375,36 @@ class AnovaBuilder {
         e.contribution = total > 0.0 ? 100.0 * e.pureSS / total : kNaN;
     }
 
+    // The one place where the rows take their order: terms, error, its parts, total.
+    void Assemble() {
+        std::vector<AnovaRow>& rows = m_result.table.rows;
+        rows = m_termRows;
+        rows.push_back(m_error);
+        const std::pair<const char*, const SumAndDof*> parts[] = {
+            {"residual", &m_residual}, {"repetition", &m_repetition}, {"pooled", &m_pooled}};
+        for (const auto& [name, part] : parts)
+            rows.push_back(SumRow(AnovaRow::Kind::ErrorPart, name, *part));
+        AnovaRow total = SumRow(AnovaRow::Kind::Total, "Total", m_total);
+        total.contribution = 100.0;
+        rows.push_back(total);
+    }
+
+    static AnovaRow SumRow(AnovaRow::Kind kind, const char* name, const SumAndDof& sum) {
+        AnovaRow row;
+        row.kind = kind;
+        row.name = name;
+        row.ss = sum.ss;
+        row.dof = sum.dof;
+        return row;
+    }
+
     const DesignLayout& m_layout;
     const std::vector<ModelTerm>& m_terms;
     const std::vector<RunSummary>& m_runs;
     ResponseAnalysis m_result;
+    std::vector<AnovaRow> m_termRows;
+    AnovaRow m_error;
+    SumAndDof m_residual, m_repetition, m_pooled, m_total;
     std::vector<double> m_runTotals;  // of the run means times PerRun with unequal counts
     double m_perRun = 1.0;
     std::vector<double> m_contrasts;
@@ -404,6 +434,13 @@ std::vector<std::vector<double>> PolynomialContrasts(int s) {
     }
     basis.erase(basis.begin());
     return basis;
+}
+
+int MainEffectTermOf(const std::vector<ModelTerm>& terms, int factor) {
+    for (size_t t = 0; t < terms.size(); ++t) {
+        if (terms[t].factors == std::vector<int>{factor}) return static_cast<int>(t);
+    }
+    return -1;
 }
 
 std::vector<ModelTerm> MainEffectTerms(const CQVRFCDOEAnalyzer& analyzer) {

@@ -60,15 +60,8 @@ RunValues OneValueARun(const std::vector<double>& values) {
     return runs;
 }
 
-int TermOfFactor(const std::vector<ModelTerm>& terms, int factor) {
-    for (size_t t = 0; t < terms.size(); ++t) {
-        if (terms[t].factors.size() == 1 && terms[t].factors[0] == factor) return int(t);
-    }
-    return -1;
-}
-
-bool Significant(const AnovaTerm& term, double alpha) {
-    return !term.pooled && (std::isnan(term.p) || term.p < alpha);
+bool Significant(const AnovaRow& term, double alpha) {
+    return !term.Pooled() && (std::isnan(term.p) || term.p < alpha);
 }
 
 std::string RangeWarning(const ResponseAnalysis& analysis, double value) {
@@ -105,7 +98,7 @@ Prediction PredictFrom(const ResponseAnalysis& analysis, const std::vector<Model
     prediction.value = grand;
     int dofUsed = 0;
     for (const FactorLevel& setting : model.settings) {
-        const int t = TermOfFactor(terms, setting.factor);
+        const int t = MainEffectTermOf(terms, setting.factor);
         const std::vector<double>& means = t < 0 ? std::vector<double>() : analysis.levelMeans[t];
         if (t < 0) throw std::invalid_argument("factor without a main effect in the model");
         if (setting.level < 0 || setting.level >= static_cast<int>(means.size()))
@@ -120,13 +113,13 @@ Prediction PredictFrom(const ResponseAnalysis& analysis, const std::vector<Model
         const std::vector<int>& factors = terms[t].factors;
         const int i = LevelOf(model.settings, factors[0]), j = LevelOf(model.settings, factors[1]);
         prediction.value += analysis.cellMeans[t][i][j] -
-                            analysis.levelMeans[TermOfFactor(terms, factors[0])][i] -
-                            analysis.levelMeans[TermOfFactor(terms, factors[1])][j] + grand;
-        dofUsed += analysis.terms[t].dof;
+                            analysis.levelMeans[MainEffectTermOf(terms, factors[0])][i] -
+                            analysis.levelMeans[MainEffectTermOf(terms, factors[1])][j] + grand;
+        dofUsed += static_cast<int>(analysis.table.Term(t).dof);
         prediction.interactions.push_back(t);
     }
     prediction.effectiveCount = analysis.count / (1.0 + dofUsed);
-    const AnovaError& e = analysis.error;
+    const AnovaRow& e = analysis.table.Error();
     const double spread = 1.0 / prediction.effectiveCount + (r > 0 ? 1.0 / r : 0.0);
     prediction.halfWidth = std::sqrt(FisherQuantile(alpha, 1.0, e.dof) * e.ms * spread);
     if (!(e.dof > 0.0)) prediction.halfWidth = kNaN;
@@ -142,10 +135,10 @@ size_t BestLevel(const std::vector<double>& means, bool largest) {
     return static_cast<size_t>(best - means.begin());
 }
 
-bool InSignificantInteraction(const Verdict& verdict, const ResponseAnalysis& a, int factor) {
+bool InSignificantInteraction(const VerdictModel& verdict, const ResponseAnalysis& a, int factor) {
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
         const std::vector<int>& factors = verdict.terms[t].factors;
-        if (IsInteraction(a, t) && Significant(a.terms[t], verdict.alpha) &&
+        if (IsInteraction(a, t) && Significant(a.table.Term(t), verdict.alpha) &&
             std::find(factors.begin(), factors.end(), factor) != factors.end())
             return true;
     }
@@ -154,56 +147,57 @@ bool InSignificantInteraction(const Verdict& verdict, const ResponseAnalysis& a,
 
 // What a response's prediction at the optimum levels uses: its significant interactions and
 // the factors that are significant or in a significant interaction.
-PredictionModel SignificantModel(const Verdict& verdict, const ResponseAnalysis& a,
+PredictionModel SignificantModel(const VerdictModel& verdict, const ResponseAnalysis& a,
                                  const std::vector<FactorLevel>& levels) {
     PredictionModel model;
     for (const FactorLevel& setting : levels) {
-        const int t = TermOfFactor(verdict.terms, setting.factor);
+        const int t = MainEffectTermOf(verdict.terms, setting.factor);
         if (t < 0) throw std::invalid_argument("factor without a main effect in the model");
         const int levelCount = static_cast<int>(a.levelMeans[t].size());
         if (setting.level < 0 || setting.level >= levelCount)
             throw std::invalid_argument("factor " + verdict.terms[t].name + " has no level " +
                                         std::to_string(setting.level + 1) + " (it has " +
                                         std::to_string(levelCount) + ")");
-        if (Significant(a.terms[t], verdict.alpha) ||
+        if (Significant(a.table.Term(t), verdict.alpha) ||
             InSignificantInteraction(verdict, a, setting.factor))
             model.settings.push_back(setting);
     }
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
         const std::vector<int>& factors = verdict.terms[t].factors;
-        if (IsInteraction(a, t) && Significant(a.terms[t], verdict.alpha) &&
+        if (IsInteraction(a, t) && Significant(a.table.Term(t), verdict.alpha) &&
             LevelOf(levels, factors[0]) >= 0 && LevelOf(levels, factors[1]) >= 0)
             model.interactions.push_back(int(t));
     }
     return model;
 }
 
-int AdjustmentTerm(const Verdict& verdict, const QualityVerdict& q) {
+int AdjustmentTerm(const VerdictModel& verdict, const ResponseVerdict& q) {
     int best = -1;
     if (q.setting.MeanAim() == Aim::Nominal && !q.setting.HasTarget()) return best;
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
-        const AnovaTerm& mean = q.mean.terms[t];
-        const AnovaTerm& sn = q.sn.terms[t];
-        if (q.mean.levelMeans[t].empty()) continue;
-        const bool moves = !mean.pooled && mean.p < verdict.alpha;
-        const bool weak = (sn.pooled || sn.p >= verdict.alpha) &&
-                          !InSignificantInteraction(verdict, q.sn, verdict.terms[t].factors[0]);
-        if (moves && weak && (best < 0 || mean.f > q.mean.terms[best].f)) best = int(t);
+        const AnovaRow& mean = q.meanAnova.table.Term(t);
+        const AnovaRow& sn = q.snAnova.table.Term(t);
+        if (q.meanAnova.levelMeans[t].empty()) continue;
+        const bool moves = !mean.Pooled() && mean.p < verdict.alpha;
+        const bool weak =
+            (sn.Pooled() || sn.p >= verdict.alpha) &&
+            !InSignificantInteraction(verdict, q.snAnova, verdict.terms[t].factors[0]);
+        if (moves && weak && (best < 0 || mean.f > q.meanAnova.table.Term(best).f)) best = int(t);
     }
     return best;
 }
 
 // The adjustment factor's level by the aim of the mean.
-int AdjustedLevel(const Verdict& verdict, const QualityVerdict& q, std::vector<FactorLevel> levels,
-                  size_t slot, int term) {
-    const std::vector<double>& means = q.mean.levelMeans[term];
+int AdjustedLevel(const VerdictModel& verdict, const ResponseVerdict& q,
+                  std::vector<FactorLevel> levels, size_t slot, int term) {
+    const std::vector<double>& means = q.meanAnova.levelMeans[term];
     const Aim aim = q.setting.MeanAim();
     if (aim != Aim::Nominal) return int(BestLevel(means, aim == Aim::Larger));
     std::vector<double> distance;
     for (size_t l = 0; l < means.size(); ++l) {
         levels[slot].level = int(l);
-        const PredictionModel used = SignificantModel(verdict, q.mean, levels);
-        const double value = PredictFrom(q.mean, verdict.terms, used, verdict.alpha, 0).value;
+        const PredictionModel used = SignificantModel(verdict, q.meanAnova, levels);
+        const double value = PredictFrom(q.meanAnova, verdict.terms, used, verdict.alpha, 0).value;
         distance.push_back(std::fabs(value - q.setting.target));
     }
     return int(BestLevel(distance, false));
@@ -211,7 +205,7 @@ int AdjustedLevel(const Verdict& verdict, const QualityVerdict& q, std::vector<F
 
 // Sets the factors of each significant S/N interaction to its best pair of levels; a factor
 // set by an earlier interaction keeps its level.
-void SetInteractingLevels(const Verdict& verdict, const ResponseAnalysis& sn,
+void SetInteractingLevels(const VerdictModel& verdict, const ResponseAnalysis& sn,
                           std::vector<FactorLevel>& levels) {
     std::vector<int> fixed;
     const auto slotOf = [&](int factor) {
@@ -221,7 +215,7 @@ void SetInteractingLevels(const Verdict& verdict, const ResponseAnalysis& sn,
         return levels.size();
     };
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
-        if (!IsInteraction(sn, t) || !Significant(sn.terms[t], verdict.alpha)) continue;
+        if (!IsInteraction(sn, t) || !Significant(sn.table.Term(t), verdict.alpha)) continue;
         const std::vector<int>& factors = verdict.terms[t].factors;
         const size_t a = slotOf(factors[0]), b = slotOf(factors[1]);
         if (a == levels.size() || b == levels.size()) continue;
@@ -252,14 +246,14 @@ std::vector<T> SortedUnion(std::vector<T> a, const std::vector<T>& b) {
     return a;
 }
 
-Optimum FindOptimum(const Verdict& verdict, const QualityVerdict& q) {
+Optimum FindOptimum(const VerdictModel& verdict, const ResponseVerdict& q) {
     Optimum optimum;
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
-        if (q.sn.levelMeans[t].empty()) continue;
+        if (q.snAnova.levelMeans[t].empty()) continue;
         optimum.levels.push_back(
-            {verdict.terms[t].factors[0], int(BestLevel(q.sn.levelMeans[t], true))});
+            {verdict.terms[t].factors[0], int(BestLevel(q.snAnova.levelMeans[t], true))});
     }
-    SetInteractingLevels(verdict, q.sn, optimum.levels);
+    SetInteractingLevels(verdict, q.snAnova, optimum.levels);
     const int adjustment = AdjustmentTerm(verdict, q);
     if (adjustment >= 0) {
         optimum.adjustmentFactor = verdict.terms[adjustment].factors[0];
@@ -269,17 +263,19 @@ Optimum FindOptimum(const Verdict& verdict, const QualityVerdict& q) {
                     AdjustedLevel(verdict, q, optimum.levels, slot, adjustment);
         }
     }
-    optimum.sn = PredictFrom(q.sn, verdict.terms, SignificantModel(verdict, q.sn, optimum.levels),
-                             verdict.alpha, 0);
-    optimum.mean = PredictFrom(q.mean, verdict.terms,
-                               SignificantModel(verdict, q.mean, optimum.levels), verdict.alpha, 0);
+    optimum.sn =
+        PredictFrom(q.snAnova, verdict.terms, SignificantModel(verdict, q.snAnova, optimum.levels),
+                    verdict.alpha, 0);
+    optimum.mean =
+        PredictFrom(q.meanAnova, verdict.terms,
+                    SignificantModel(verdict, q.meanAnova, optimum.levels), verdict.alpha, 0);
     optimum.factorsUsed = SortedUnion(optimum.sn.factors, optimum.mean.factors);
     optimum.interactionsUsed = SortedUnion(optimum.sn.interactions, optimum.mean.interactions);
     return optimum;
 }
 
 template <typename Values>
-ResponseAnalysis AnalyzeQualityResponse(const Verdict& verdict, const Values& values,
+ResponseAnalysis AnalyzeQualityResponse(const VerdictModel& verdict, const Values& values,
                                         const PoolingChoice& pooling, const char* what,
                                         int quality) {
     try {
@@ -290,93 +286,83 @@ ResponseAnalysis AnalyzeQualityResponse(const Verdict& verdict, const Values& va
     }
 }
 
-const QualityVerdict& QualityOf(const Verdict& verdict, int quality) {
-    if (quality < 0 || quality >= static_cast<int>(verdict.qualities.size()))
-        throw std::invalid_argument("quality " + std::to_string(quality + 1) +
-                                    " is not in the experiment");
-    return verdict.qualities[quality];
-}
-
 }  // namespace
 
 Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings& settings) {
     if (!(settings.alpha > 0.0 && settings.alpha < 1.0))
         throw std::invalid_argument("alpha must lie between 0 and 1");
     Verdict verdict;
-    verdict.terms = settings.terms.empty() ? MainEffectTerms(analyzer) : settings.terms;
+    VerdictModel& model = verdict.model;
+    model.terms = settings.terms.empty() ? MainEffectTerms(analyzer) : settings.terms;
     const std::vector<ModelTerm> interactions =
-        InteractionTerms(analyzer, verdict.terms, settings.interactions);
-    verdict.terms.insert(verdict.terms.end(), interactions.begin(), interactions.end());
-    verdict.layout = LayoutOf(analyzer);
-    AddTermColumns(verdict.layout, analyzer, interactions);
-    verdict.alpha = settings.alpha;
+        InteractionTerms(analyzer, model.terms, settings.interactions);
+    model.terms.insert(model.terms.end(), interactions.begin(), interactions.end());
+    model.layout = LayoutOf(analyzer);
+    AddTermColumns(model.layout, analyzer, interactions);
+    model.alpha = settings.alpha;
     for (int q = 0; q < analyzer.GetNoQuality(); ++q) {
-        QualityVerdict quality;
-        quality.quality = q;
-        quality.name = analyzer.GetQualityFactorName(q).GetString();
-        quality.setting = q < static_cast<int>(settings.responses.size())
-                              ? settings.responses[q]
-                              : ResponseSpec{SnKindOf(analyzer.GetQualityCharacteristic(q)),
-                                             analyzer.GetQualityTarget(q), std::nullopt};
-        if (q < static_cast<int>(settings.pooling.size())) quality.pooling = settings.pooling[q];
+        ResponseVerdict response;
+        response.name = analyzer.GetQualityFactorName(q).GetString();
+        response.setting = q < static_cast<int>(settings.responses.size())
+                               ? settings.responses[q]
+                               : ResponseSpec{SnKindOf(analyzer.GetQualityCharacteristic(q)),
+                                              analyzer.GetQualityTarget(q), std::nullopt};
+        if (q < static_cast<int>(settings.pooling.size())) response.pooling = settings.pooling[q];
         const DynamicFigures* dynamic =
             q < static_cast<int>(settings.dynamic.size()) && settings.dynamic[q]
                 ? &*settings.dynamic[q]
                 : nullptr;
         const RunValues sn =
-            dynamic ? OneValueARun(dynamic->sn) : SnRatios(analyzer, q, quality.setting);
+            dynamic ? OneValueARun(dynamic->sn) : SnRatios(analyzer, q, response.setting);
         for (const std::vector<double>& run : sn)
-            quality.runSn.push_back(run[0]);
-        quality.sn = AnalyzeQualityResponse(verdict, sn, quality.pooling, "S/N ratio", q);
-        quality.runs = Observations(analyzer, q);
-        quality.mean = dynamic ? AnalyzeQualityResponse(verdict, OneValueARun(dynamic->beta),
-                                                        quality.pooling, "slope", q)
-                               : AnalyzeQualityResponse(verdict, quality.runs, quality.pooling,
-                                                        "observations", q);
-        quality.optimum = FindOptimum(verdict, quality);
-        verdict.qualities.push_back(quality);
+            response.runSn.push_back(run[0]);
+        response.snAnova = AnalyzeQualityResponse(model, sn, response.pooling, "S/N ratio", q);
+        response.runSummaries = Observations(analyzer, q);
+        response.meanAnova = dynamic ? AnalyzeQualityResponse(model, OneValueARun(dynamic->beta),
+                                                              response.pooling, "slope", q)
+                                     : AnalyzeQualityResponse(model, response.runSummaries,
+                                                              response.pooling, "observations", q);
+        response.optimum = FindOptimum(model, response);
+        verdict.responses.push_back(response);
     }
     return verdict;
 }
 
-Prediction PredictAt(const Verdict& verdict, int quality, Response response,
+Prediction PredictAt(const VerdictModel& model, const ResponseAnalysis& a,
                      const std::vector<FactorLevel>& at, int r, PredictionTerms terms) {
-    const QualityVerdict& q = QualityOf(verdict, quality);
-    const ResponseAnalysis& a = response == Response::SnRatio ? q.sn : q.mean;
     if (terms == PredictionTerms::Significant)
-        return PredictFrom(a, verdict.terms, SignificantModel(verdict, a, at), verdict.alpha, r);
-    PredictionModel model{at, {}};
-    for (size_t t = 0; t < verdict.terms.size(); ++t) {
-        const std::vector<int>& factors = verdict.terms[t].factors;
-        if (IsInteraction(a, t) && !a.terms[t].pooled && LevelOf(at, factors[0]) >= 0 &&
+        return PredictFrom(a, model.terms, SignificantModel(model, a, at), model.alpha, r);
+    PredictionModel used{at, {}};
+    for (size_t t = 0; t < model.terms.size(); ++t) {
+        const std::vector<int>& factors = model.terms[t].factors;
+        if (IsInteraction(a, t) && !a.table.Term(t).Pooled() && LevelOf(at, factors[0]) >= 0 &&
             LevelOf(at, factors[1]) >= 0)
-            model.interactions.push_back(int(t));
+            used.interactions.push_back(int(t));
     }
-    return PredictFrom(a, verdict.terms, model, verdict.alpha, r);
+    return PredictFrom(a, model.terms, used, model.alpha, r);
 }
 
-std::vector<InteractionTable> InteractionTables(const Verdict& verdict, int quality) {
-    const QualityVerdict& q = QualityOf(verdict, quality);
+std::vector<InteractionTable> InteractionTables(const VerdictModel& model,
+                                                const ResponseVerdict& response) {
     std::vector<InteractionTable> tables;
-    for (size_t t = 0; t < verdict.terms.size(); ++t) {
-        if (!IsInteraction(q.mean, t)) continue;
-        const ModelTerm& term = verdict.terms[t];
-        tables.push_back({int(t), term.name, term.factors[0], term.factors[1], q.mean.cellMeans[t],
-                          q.sn.cellMeans[t]});
+    for (size_t t = 0; t < model.terms.size(); ++t) {
+        if (!IsInteraction(response.meanAnova, t)) continue;
+        const ModelTerm& term = model.terms[t];
+        tables.push_back({int(t), term.name, term.factors[0], term.factors[1],
+                          response.meanAnova.cellMeans[t], response.snAnova.cellMeans[t]});
     }
     return tables;
 }
 
-Confirmation Confirm(const Verdict& verdict, int quality, const std::vector<FactorLevel>& at,
-                     const std::vector<double>& values) {
-    const QualityVerdict& q = QualityOf(verdict, quality);
+Confirmation Confirm(const VerdictModel& model, const ResponseVerdict& response,
+                     const std::vector<FactorLevel>& at, const std::vector<double>& values) {
     if (values.empty()) throw std::invalid_argument("a confirmation needs observations");
     Confirmation confirmation;
     confirmation.mean = std::accumulate(values.begin(), values.end(), 0.0) / values.size();
-    confirmation.sn = SnRatioOfValues(q.setting.kind, values, q.setting.target);
+    confirmation.sn = SnRatioOfValues(response.setting.kind, values, response.setting.target);
     confirmation.meanInterval =
-        PredictAt(verdict, quality, Response::Mean, at, static_cast<int>(values.size()));
-    confirmation.snInterval = PredictAt(verdict, quality, Response::SnRatio, at, 1);
+        PredictAt(model, response.meanAnova, at, static_cast<int>(values.size()));
+    confirmation.snInterval = PredictAt(model, response.snAnova, at, 1);
     const auto inside = [](const Prediction& p, double x) { return p.low <= x && x <= p.high; };
     confirmation.meanInside = inside(confirmation.meanInterval, confirmation.mean);
     confirmation.snInside = inside(confirmation.snInterval, confirmation.sn);

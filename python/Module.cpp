@@ -179,13 +179,11 @@ std::vector<std::pair<std::string, std::string>> Predict(const qvrfc::Analysis& 
                                                          const std::string& at) {
     const std::vector<qvrfc::FactorLevel> levels = qvrfc::ParseLevels(analysis, at);
     std::vector<std::pair<std::string, std::string>> predictions;
-    for (size_t q = 0; q < analysis.verdict.qualities.size(); ++q) {
-        const int quality = static_cast<int>(q);
-        const auto json = [&](qvrfc::Response response) {
-            return qvrfc::PredictionJsonText(
-                analysis, qvrfc::PredictAt(analysis.verdict, quality, response, levels));
-        };
-        predictions.emplace_back(json(qvrfc::Response::SnRatio), json(qvrfc::Response::Mean));
+    for (size_t q = 0; q < analysis.responses.size(); ++q) {
+        const qvrfc::ResponsePrediction p =
+            qvrfc::PredictResponse(analysis, static_cast<int>(q), qvrfc::SettingsAt{levels, {}});
+        predictions.emplace_back(qvrfc::PredictionJsonText(analysis, p.sn),
+                                 qvrfc::PredictionJsonText(analysis, p.mean));
     }
     return predictions;
 }

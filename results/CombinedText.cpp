@@ -49,10 +49,10 @@ int NameWidth(const Analysis& analysis) {
 }
 
 std::string ResponsesText(const Analysis& analysis, const CombinedResult& result, int width) {
-    std::string text = FormatText(
-        "  %-*s %-18s %10s %10s %10s %7s %10s %12s  %-22s %8s\n", width, "Response", "aim", "low",
-        "high", "target", "weight", "importance", "predicted",
-        (FormatText("%g%%", 100.0 * (1.0 - analysis.verdict.alpha)) + " CI").c_str(), "d");
+    std::string text =
+        FormatText("  %-*s %-18s %10s %10s %10s %7s %10s %12s  %-22s %8s\n", width, "Response",
+                   "aim", "low", "high", "target", "weight", "importance", "predicted",
+                   (FormatText("%g%%", 100.0 * (1.0 - analysis.model.alpha)) + " CI").c_str(), "d");
     for (const CombinedResponse& r : result.responses)
         text += FormatText("  %-*s %-18s %10.4g %10.4g %10s %7g %10g %12.4f  %-22s %8s\n", width,
                            r.name.c_str(), AimName(r), r.low, r.high,

@@ -114,14 +114,15 @@ void WriteExperiment(HtmlWriter& html, const Analysis& analysis) {
     CloseTable(html);
     OpenTable(html, "Responses");
     HeaderRow(html, {"Response", "Unit", "S/N ratio", "Target"});
-    for (const QualityVerdict& q : analysis.verdict.qualities)
+    for (size_t r = 0; r < analysis.responses.size(); ++r) {
+        const ResponseResult& q = analysis.responses[r];
         Row(html,
-            {q.name, experiment.responses[q.quality].unit,
-             experiment.responses[q.quality].KindName(),
+            {q.name, experiment.responses[r].unit, experiment.responses[r].KindName(),
              q.setting.HasTarget() && q.setting.MeanAim() == Aim::Nominal
                  ? Number(q.setting.target, "%g") + (q.setting.dynamic ? " (slope)" : "")
                  : ""},
             "", 4);
+    }
     CloseTable(html);
     html.Close();
 }
@@ -189,39 +190,40 @@ void WriteResponseTable(HtmlWriter& html, const Experiment& experiment, const Le
     CloseTable(html);
 }
 
-Cells AnovaCells(const std::string& name, double ss, int dof, double ms, double f, double p,
-                 double contribution) {
-    return {name,      Number(ss), std::to_string(dof),         Number(ms),
-            Number(f), PValue(p),  Number(contribution, "%.2f")};
+Cells AnovaCells(const AnovaRow& row) {
+    return {row.Pooled() ? row.name + " (pooled)" : row.name,
+            Number(row.ss),
+            DofText(row.dof),
+            row.kind == AnovaRow::Kind::Total ? "" : Number(row.ms),
+            row.kind == AnovaRow::Kind::Total ? "" : Number(row.f),
+            row.kind == AnovaRow::Kind::Total ? "" : PValue(row.p),
+            Number(row.contribution, "%.2f")};
 }
 
-std::string AnovaNote(const AnovaError& error) {
-    if (error.lenth)
+std::string AnovaNote(const AnovaTable& table) {
+    if (table.lenth)
         return "No degree of freedom is left for the error: its variance is Lenth's pseudo "
                "standard error squared. Contributions are shares of pure sums of squares.";
-    if (error.dof > 0)
+    if (table.Error().dof > 0)
         return "The error holds the pooled terms, the columns without a term and the variation "
                "within runs. Contributions are shares of pure sums of squares.";
     return "No degree of freedom is left for the error, so F is not available (*); pool the "
            "weakest factors to test the others.";
 }
 
+// The page shows the terms, the error and the total; the error's parts are the verdict's.
 void WriteAnova(HtmlWriter& html, const ResponseAnalysis& anova, const std::string& title) {
     OpenTable(html, title);
     HeaderRow(html, {"Source", "SS", "DoF", "MS", "F", "p", "Contribution %"});
-    for (const AnovaTerm& term : anova.terms)
-        Row(html,
-            AnovaCells(term.pooled ? term.name + " (pooled)" : term.name, term.ss, term.dof,
-                       term.ms, term.f, term.p, term.contribution),
-            term.pooled ? "pooled" : "");
-    const AnovaError& e = anova.error;
-    Row(html, AnovaCells("Error", e.ss, static_cast<int>(std::lround(e.dof)), e.ms, NAN, NAN,
-                         e.contribution));
-    Row(html,
-        {"Total", Number(anova.total.ss), std::to_string(anova.total.dof), "", "", "", "100.00"},
-        "sum");
+    for (const AnovaRow& row : anova.table.rows) {
+        if (row.kind == AnovaRow::Kind::ErrorPart) continue;
+        const char* style = row.Pooled()                        ? "pooled"
+                            : row.kind == AnovaRow::Kind::Total ? "sum"
+                                                                : "";
+        Row(html, AnovaCells(row), style);
+    }
     CloseTable(html);
-    html.Element("p", AnovaNote(e), {{"class", "note"}});
+    html.Element("p", AnovaNote(anova.table), {{"class", "note"}});
 }
 
 std::string EstimateText(const Prediction& p) {
@@ -238,11 +240,11 @@ std::string FactorNames(const Analysis& analysis, const Prediction& p) {
     for (int f : p.factors)
         names.push_back(analysis.experiment.factors[f].name);
     for (int t : p.interactions)
-        names.push_back(analysis.verdict.terms[t].name);
+        names.push_back(analysis.model.terms[t].name);
     return names.empty() ? "none (the grand average)" : Join(names, ", ");
 }
 
-void WriteOptimum(HtmlWriter& html, const Analysis& analysis, const QualityVerdict& q) {
+void WriteOptimum(HtmlWriter& html, const Analysis& analysis, const ResponseResult& q) {
     const Optimum& optimum = q.optimum;
     html.Element("h3", "Optimum");
     OpenTable(html, "Chosen levels");
@@ -253,7 +255,7 @@ void WriteOptimum(HtmlWriter& html, const Analysis& analysis, const QualityVerdi
             "", 2);
     CloseTable(html);
     OpenTable(html, "Prediction at the chosen levels, with its " +
-                        Number(100.0 * (1.0 - analysis.verdict.alpha), "%g") + " % interval");
+                        Number(100.0 * (1.0 - analysis.model.alpha), "%g") + " % interval");
     HeaderRow(html, {"Figure", "Predicted [interval]", "From"});
     Row(html, {"S/N ratio (dB)", EstimateText(optimum.sn), FactorNames(analysis, optimum.sn)});
     Row(html, {q.setting.dynamic ? "Slope (beta)" : "Mean", EstimateText(optimum.mean),
@@ -351,24 +353,25 @@ void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const ChartName
                id + "-hn-", "Half-normal plot of the effects.");
 }
 
-void WriteResponse(HtmlWriter& html, const Analysis& analysis, const QualityVerdict& q,
+void WriteResponse(HtmlWriter& html, const Analysis& analysis, int index,
                    const ResponseCharts& charts, const ChartNames& names, const std::string& id,
                    const std::vector<ChartFile>& drawn) {
-    const ResponseResult& response = analysis.responses[q.quality];
+    const ResponseResult& response = analysis.responses[index];
+    const ResponseResult& q = response;
     html.Open("section", {{"id", id}}).Element("h2", "Response: " + q.name);
     for (const LevelTable* table : {&response.sn, &response.mean, &response.sd})
         WriteResponseTable(html, analysis.experiment, *table);
     html.Element("h3", "Analysis of variance");
-    html.Element("p", "Error: " + PoolingText(analysis, q.quality) + ".");
-    WriteAnova(html, q.sn, "ANOVA of the S/N ratios");
+    html.Element("p", "Error: " + PoolingText(analysis, index) + ".");
+    WriteAnova(html, q.snAnova, "ANOVA of the S/N ratios");
     if (q.setting.dynamic)
-        WriteAnova(html, q.mean, "ANOVA of the slope (beta)");
+        WriteAnova(html, q.meanAnova, "ANOVA of the slope (beta)");
     else if (response.mostPerRun > 1)
-        WriteAnova(html, q.mean, "ANOVA of the observations");
+        WriteAnova(html, q.meanAnova, "ANOVA of the observations");
     WriteOptimum(html, analysis, q);
-    for (const std::string& note : VerdictNotes(analysis, q.quality))
+    for (const std::string& note : VerdictNotes(analysis, index))
         html.Element("p", note, {{"class", "note"}});
-    WriteNoiseModel(html, analysis, q.quality);
+    WriteNoiseModel(html, analysis, index);
     WriteCharts(html, charts, names, id, drawn);
     html.Close();
 }
@@ -376,7 +379,7 @@ void WriteResponse(HtmlWriter& html, const Analysis& analysis, const QualityVerd
 void WriteCombinedResponses(HtmlWriter& html, const Analysis& analysis,
                             const CombinedResult& result) {
     OpenTable(html, "Each response at the combined levels: predicted mean with its " +
-                        Number(100.0 * (1.0 - analysis.verdict.alpha), "%g") +
+                        Number(100.0 * (1.0 - analysis.model.alpha), "%g") +
                         " % interval, and its desirability");
     HeaderRow(html, {"Response", "Low", "High", "Target", "Weight", "Importance",
                      "Predicted [interval]", "d"});
@@ -459,15 +462,14 @@ std::string BuildHtmlReport(const Analysis& analysis, const std::vector<Response
     if (!source.empty()) html.Element("p", "Data: " + source);
     html.Open("nav").Element("a", "Experiment", {{"href", "#experiment"}});
     html.Element("a", "Runs", {{"href", "#runs"}});
-    for (size_t r = 0; r < analysis.verdict.qualities.size(); ++r)
-        html.Element("a", analysis.verdict.qualities[r].name, {{"href", "#" + ids[r]}});
+    for (size_t r = 0; r < analysis.responses.size(); ++r)
+        html.Element("a", analysis.responses[r].name, {{"href", "#" + ids[r]}});
     if (analysis.combined) html.Element("a", "Several responses", {{"href", "#combined"}});
     html.Close();
     WriteExperiment(html, analysis);
     WriteRuns(html, analysis);
-    for (size_t r = 0; r < analysis.verdict.qualities.size(); ++r)
-        WriteResponse(html, analysis, analysis.verdict.qualities[r], charts[r], names[r], ids[r],
-                      drawn);
+    for (size_t r = 0; r < analysis.responses.size(); ++r)
+        WriteResponse(html, analysis, static_cast<int>(r), charts[r], names[r], ids[r], drawn);
     if (analysis.combined) WriteCombined(html, analysis, drawn);
     html.Close().Close();
     return html.Finish();

@@ -101,32 +101,39 @@ json Table(const Experiment& experiment, const LevelTable& table) {
     return part;
 }
 
-json SumOfSquares(double ss, double dof) {
-    return {{"ss", Number(ss)}, {"dof", static_cast<int>(std::lround(dof))}};
+// Degrees of freedom: a whole number as an integer, Lenth's fraction as it is.
+json Dof(double dof) {
+    return dof == std::floor(dof) ? json(static_cast<long long>(dof)) : Number(dof);
 }
 
+json SumOfSquares(const AnovaRow& row) {
+    return {{"ss", Number(row.ss)}, {"dof", Dof(row.dof)}};
+}
+
+// The table's rows in results.json's shape: the terms, the error with its parts, the total.
 json Anova(const ResponseAnalysis& anova) {
+    const AnovaTable& table = anova.table;
     json terms = json::array();
-    for (const AnovaTerm& term : anova.terms)
+    for (size_t t = 0; t < table.TermCount(); ++t) {
+        const AnovaRow& term = table.Term(t);
         terms.push_back({{"name", term.name},
                          {"ss", Number(term.ss)},
-                         {"dof", term.dof},
+                         {"dof", Dof(term.dof)},
                          {"ms", Number(term.ms)},
                          {"f", Number(term.f)},
                          {"p", Number(term.p)},
                          {"pure_ss", Number(term.pureSS)},
                          {"contribution", Number(term.contribution)},
-                         {"pooled", term.pooled}});
-    const AnovaError& e = anova.error;
-    json error = SumOfSquares(e.ss, e.dof);
-    error["ms"] = Number(e.ms);
-    error["contribution"] = Number(e.contribution);
-    error["parts"] = {{"residual", SumOfSquares(e.residual.ss, e.residual.dof)},
-                      {"repetition", SumOfSquares(e.repetition.ss, e.repetition.dof)},
-                      {"pooled", SumOfSquares(e.pooled.ss, e.pooled.dof)}};
-    return {{"terms", terms},
-            {"error", error},
-            {"total", SumOfSquares(anova.total.ss, anova.total.dof)}};
+                         {"pooled", term.Pooled()}});
+    }
+    json error = SumOfSquares(table.Error());
+    error["ms"] = Number(table.Error().ms);
+    error["contribution"] = Number(table.Error().contribution);
+    error["parts"] = json::object();
+    for (const AnovaTable::Part part :
+         {AnovaTable::Residual, AnovaTable::Repetition, AnovaTable::Pooled})
+        error["parts"][table.ErrorPart(part).name] = SumOfSquares(table.ErrorPart(part));
+    return {{"terms", terms}, {"error", error}, {"total", SumOfSquares(table.Total())}};
 }
 
 json FactorNames(const Experiment& experiment, const std::vector<int>& factors) {
@@ -136,7 +143,7 @@ json FactorNames(const Experiment& experiment, const std::vector<int>& factors) 
     return names;
 }
 
-json TermNames(const Verdict& verdict, const std::vector<int>& terms) {
+json TermNames(const VerdictModel& verdict, const std::vector<int>& terms) {
     json names = json::array();
     for (int t : terms)
         names.push_back(verdict.terms[t].name);
@@ -149,7 +156,7 @@ json PredictionPart(const Analysis& analysis, const Prediction& p) {
             {"ci", json::array({interval ? Number(p.low) : json(nullptr),
                                 interval ? Number(p.high) : json(nullptr)})},
             {"factors_used", FactorNames(analysis.experiment, p.factors)},
-            {"interactions_used", TermNames(analysis.verdict, p.interactions)},
+            {"interactions_used", TermNames(analysis.model, p.interactions)},
             {"n_eff", Number(p.effectiveCount)},
             {"warning", p.warning.empty() ? json(nullptr) : json(p.warning)}};
 }
@@ -162,7 +169,7 @@ json OptimumPart(const Analysis& analysis, const Optimum& optimum, const char* m
     return {
         {"levels", levels},
         {"factors_used", FactorNames(analysis.experiment, optimum.factorsUsed)},
-        {"interactions_used", TermNames(analysis.verdict, optimum.interactionsUsed)},
+        {"interactions_used", TermNames(analysis.model, optimum.interactionsUsed)},
         {"sn", PredictionPart(analysis, optimum.sn)},
         {mean, PredictionPart(analysis, optimum.mean)},
         {"adjustment_factor", optimum.adjustmentFactor >= 0
@@ -231,17 +238,18 @@ json NoiseModelPart(const Experiment& experiment, const ResponseResult& response
             {"dampers", DampersPart(experiment, *response.noise)}};
 }
 
-json PoolingPart(const Analysis& analysis, const QualityVerdict& q) {
+json PoolingPart(const Analysis& analysis, const ResponseResult& q) {
     const char* rule = q.pooling.rule == PoolingRule::Auto    ? "auto"
                        : q.pooling.rule == PoolingRule::Lenth ? "lenth"
                                                               : nullptr;
-    return {{"by_hand", TermNames(analysis.verdict, q.pooling.byHand)},
+    return {{"by_hand", TermNames(analysis.model, q.pooling.byHand)},
             {"rule", rule ? json(rule) : json(nullptr)}};
 }
 
-json ResponsePart(const Analysis& analysis, const QualityVerdict& q) {
+json ResponsePart(const Analysis& analysis, size_t index) {
     const Experiment& experiment = analysis.experiment;
-    const ResponseResult& response = analysis.responses[q.quality];
+    const ResponseResult& response = analysis.responses[index];
+    const ResponseResult& q = response;
     // A dynamic response's slope and sensitivity take the places of the mean and the deviation.
     const bool dynamic = q.setting.dynamic.has_value();
     json shortRuns = json::array();
@@ -251,17 +259,17 @@ json ResponsePart(const Analysis& analysis, const QualityVerdict& q) {
     for (size_t f = 0; f < experiment.factors.size(); ++f)
         best[experiment.factors[f].name] =
             LevelValue(experiment.factors[f], response.sn.rows[f].best);
-    return {{"name", experiment.responses[q.quality].name},
-            {"sn", experiment.responses[q.quality].KindName()},
+    return {{"name", experiment.responses[index].name},
+            {"sn", experiment.responses[index].KindName()},
             {"runs", Runs(response)},
             {"short_runs", shortRuns},
             {"response_tables",
              {{"sn", Table(experiment, response.sn)},
               {dynamic ? "beta" : "mean", Table(experiment, response.mean)},
               {dynamic ? "sensitivity" : "sd", Table(experiment, response.sd)}}},
-            {"anova", {{"sn", Anova(q.sn)}, {dynamic ? "beta" : "mean", Anova(q.mean)}}},
+            {"anova", {{"sn", Anova(q.snAnova)}, {dynamic ? "beta" : "mean", Anova(q.meanAnova)}}},
             {"pooling", PoolingPart(analysis, q)},
-            {"weak_terms", TermNames(analysis.verdict, response.weakTerms)},
+            {"weak_terms", TermNames(analysis.model, response.weakTerms)},
             {"best", best},
             {"optimum", OptimumPart(analysis, q.optimum, dynamic ? "beta" : "mean")},
             {"interactions", InteractionsPart(analysis, response)},
@@ -344,8 +352,8 @@ json CombinedPart(const Analysis& analysis) {
 
 std::string ResultsJsonText(const Analysis& analysis) {
     json responses = json::array();
-    for (const QualityVerdict& q : analysis.verdict.qualities)
-        responses.push_back(ResponsePart(analysis, q));
+    for (size_t r = 0; r < analysis.responses.size(); ++r)
+        responses.push_back(ResponsePart(analysis, r));
     const json results = {{"experiment", ExperimentPart(analysis.experiment)},
                           {"responses", responses},
                           {"combined", CombinedPart(analysis)}};

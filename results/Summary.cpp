@@ -126,7 +126,7 @@ std::string TableText(const LevelTable& table) {
 }
 
 std::string SnKindText(const Analysis& analysis, int q) {
-    const SnKind kind = analysis.verdict.qualities[q].setting.kind;
+    const SnKind kind = analysis.responses[q].setting.kind;
     if (kind == SnKind::SmallerTextbook)
         return "the-Smaller-the-Better, textbook form (S/N=-10*log[Sum(Yi^2)/N])";
     return analysis.engine->GetSNRatioType(q).GetString();

@@ -19,11 +19,10 @@ namespace {
 // name of its table, and never narrower than kNameWidth.
 constexpr int kNameWidth = 14;
 const char* const kAnovaHeader = "%-*s %14s %7s %14s %10s %10s %14s %9s\n";
-const char* const kTermRow = "%-*s %14.4f %7d %14.4f %10s %10s %14s %9s\n";
-const char* const kPooledRow = "%-*s %14.4f %7d %14.4f %10s\n";
-const char* const kErrorRow = "%-*s %14.4f %7s %14s %10s %10s %14s %9s\n";
-const char* const kPartRow = "  %-*s %14.4f %7d\n";
-const char* const kTotalRow = "%-*s %14.4f %7d %14s %10s %10s %14s %9.2f\n";
+const char* const kTermRow = "%-*s %14.4f %7s %14s %10s %10s %14s %9s\n";
+const char* const kPooledRow = "%-*s %14.4f %7s %14.4f %10s\n";
+const char* const kPartRow = "  %-*s %14.4f %7s\n";
+const char* const kTotalRow = "%-*s %14.4f %7s %14s %10s %10s %14s %9.2f\n";
 const char* const kPredictionRow = "  %-10s %12.4f %-3s  %s %s   n_eff %.4g   from %s%s\n";
 const char* const kNotAvailable = "*";
 const char* const kCellLabel = "%-*s";
@@ -43,22 +42,43 @@ std::string Number(double value, const char* format) {
     return std::isnan(value) ? kNotAvailable : FormatText(format, value);
 }
 
-std::string FactorLabel(const Verdict& verdict, int factor) {
-    for (const ModelTerm& term : verdict.terms) {
-        if (term.factors.size() == 1 && term.factors[0] == factor) return term.name;
+std::string AnovaRowText(const AnovaRow& row, int w) {
+    const std::string dof = DofText(row.dof);
+    switch (row.kind) {
+        case AnovaRow::Kind::PooledTerm:
+            return FormatText(kPooledRow, w, row.name.c_str(), row.ss, dof.c_str(), row.ms,
+                              "pooled");
+        case AnovaRow::Kind::ErrorPart:
+            return FormatText(kPartRow, w - 2, row.name.c_str(), row.ss, dof.c_str());
+        case AnovaRow::Kind::Total:
+            return FormatText(kTotalRow, w, row.name.c_str(), row.ss, dof.c_str(), "", "", "", "",
+                              row.contribution);
+        case AnovaRow::Kind::Term:
+        case AnovaRow::Kind::Error:
+            break;
     }
-    return "?";
+    // The error is what F and p are measured against: it has none, rather than none available.
+    const bool error = row.kind == AnovaRow::Kind::Error;
+    return FormatText(kTermRow, w, row.name.c_str(), row.ss, dof.c_str(),
+                      Number(row.ms, "%.4f").c_str(), error ? "" : Number(row.f, "%.4f").c_str(),
+                      error ? "" : Number(row.p, "%.4g").c_str(),
+                      Number(row.pureSS, "%.4f").c_str(), Number(row.contribution, "%.2f").c_str());
+}
+
+std::string FactorLabel(const VerdictModel& model, int factor) {
+    const int term = MainEffectTermOf(model.terms, factor);
+    return term < 0 ? "?" : model.terms[term].name;
 }
 
 std::string Settings(const Analysis& analysis, const std::vector<FactorLevel>& at) {
     std::string text;
     for (const FactorLevel& setting : at)
-        text += (text.empty() ? "" : ", ") + FactorLabel(analysis.verdict, setting.factor) + "=" +
+        text += (text.empty() ? "" : ", ") + FactorLabel(analysis.model, setting.factor) + "=" +
                 analysis.LevelText(setting.factor, setting.level);
     return text.empty() ? "the grand average" : text;
 }
 
-std::string FactorList(const Verdict& verdict, const Prediction& p) {
+std::string FactorList(const VerdictModel& verdict, const Prediction& p) {
     std::string text;
     for (int factor : p.factors)
         text += (text.empty() ? "" : ", ") + FactorLabel(verdict, factor);
@@ -67,7 +87,7 @@ std::string FactorList(const Verdict& verdict, const Prediction& p) {
     return text.empty() ? "no factor (grand average)" : text;
 }
 
-std::string Confidence(const Verdict& verdict) {
+std::string Confidence(const VerdictModel& verdict) {
     return FormatText("%g%%", 100.0 * (1.0 - verdict.alpha));
 }
 
@@ -76,7 +96,7 @@ std::string Interval(const Prediction& p) {
     return FormatText("%.4f to %.4f", p.low, p.high);
 }
 
-std::string PredictionRow(const Verdict& verdict, const char* what, const char* unit,
+std::string PredictionRow(const VerdictModel& verdict, const char* what, const char* unit,
                           const Prediction& p, const char* interval) {
     const std::string warning = p.warning.empty() ? "" : "   (" + p.warning + ")";
     return FormatText(kPredictionRow, what, p.value, unit,
@@ -124,8 +144,8 @@ std::vector<std::string> LevelTexts(const Analysis& analysis, int factor, size_t
 
 std::string CellTable(const Analysis& analysis, const InteractionTable& table,
                       const std::vector<std::vector<double>>& cells, const char* what) {
-    const CellLabels labels = {FactorLabel(analysis.verdict, table.first),
-                               FactorLabel(analysis.verdict, table.second),
+    const CellLabels labels = {FactorLabel(analysis.model, table.first),
+                               FactorLabel(analysis.model, table.second),
                                LevelTexts(analysis, table.first, cells.size()),
                                LevelTexts(analysis, table.second, cells[0].size())};
     return CellTable("Interaction " + table.name + ", " + what + " at each pair of levels", labels,
@@ -143,7 +163,7 @@ std::string InteractionText(const Analysis& analysis, const ResponseResult& resp
 std::string NameList(const Analysis& analysis, const std::vector<int>& terms) {
     std::string text;
     for (int t : terms)
-        text += (text.empty() ? "" : ", ") + analysis.verdict.terms[t].name;
+        text += (text.empty() ? "" : ", ") + analysis.model.terms[t].name;
     return text;
 }
 
@@ -166,12 +186,11 @@ std::string DamperText(const Analysis& analysis, int quality, const Damper& damp
     std::string text = FormatText(
         "Damper %s (p = %.4g): ", analysis.experiment.factors[damper.control].name.c_str(),
         damper.p);
-    text += damper.range
-                ? FormatText("the levels of %s move %s over a range of ", noise.name.c_str(),
-                             analysis.verdict.qualities[quality].name.c_str())
-                : FormatText("going from %s=%s to %s moves %s by ", noise.name.c_str(),
-                             noise.levels.front().c_str(), noise.levels.back().c_str(),
-                             analysis.verdict.qualities[quality].name.c_str());
+    text += damper.range ? FormatText("the levels of %s move %s over a range of ",
+                                      noise.name.c_str(), analysis.responses[quality].name.c_str())
+                         : FormatText("going from %s=%s to %s moves %s by ", noise.name.c_str(),
+                                      noise.levels.front().c_str(), noise.levels.back().c_str(),
+                                      analysis.responses[quality].name.c_str());
     for (size_t l = 0; l < damper.effect.size(); ++l)
         text += FormatText(
             l == 0 ? "%.4f at %s"
@@ -208,35 +227,34 @@ std::string NoiseModelText(const Analysis& analysis, int quality) {
 }
 
 // What takes the mean's place: a dynamic quality's slope.
-const char* MeanWord(const QualityVerdict& q) {
+const char* MeanWord(const ResponseVerdict& q) {
     return q.setting.dynamic ? "slope" : "mean";
 }
 
-std::string QualityText(const Analysis& analysis, const QualityVerdict& q) {
-    const Verdict& verdict = analysis.verdict;
-    const ResponseResult& response = analysis.responses[q.quality];
-    std::string text = FormatText("Quality %d (%s): S/N %s", q.quality + 1, q.name.c_str(),
-                                  analysis.experiment.responses[q.quality].KindName().c_str());
+std::string QualityText(const Analysis& analysis, int index) {
+    const VerdictModel& verdict = analysis.model;
+    const ResponseResult& q = analysis.responses[index];
+    std::string text = FormatText("Quality %d (%s): S/N %s", index + 1, q.name.c_str(),
+                                  analysis.experiment.responses[index].KindName().c_str());
     const char* target = q.setting.dynamic ? "target slope" : "target";
     if (q.setting.MeanAim() == Aim::Nominal)
         text += q.setting.HasTarget() ? FormatText(", %s %g", target, q.setting.target)
                                       : FormatText(", no %s", target);
-    text +=
-        FormatText(", alpha %g, %s\n\n", verdict.alpha, PoolingText(analysis, q.quality).c_str());
-    text += AnovaText(q.sn, "ANOVA of the S/N ratio (dB)") + "\n";
-    text += AnovaText(q.mean, q.setting.dynamic ? "ANOVA of the slope (beta)"
-                                                : "ANOVA of the observations") +
+    text += FormatText(", alpha %g, %s\n\n", verdict.alpha, PoolingText(analysis, index).c_str());
+    text += AnovaText(q.snAnova, "ANOVA of the S/N ratio (dB)") + "\n";
+    text += AnovaText(q.meanAnova, q.setting.dynamic ? "ANOVA of the slope (beta)"
+                                                     : "ANOVA of the observations") +
             "\n";
-    text += InteractionText(analysis, response);
+    text += InteractionText(analysis, q);
     const Optimum& o = q.optimum;
     text += "Optimum: " + Settings(analysis, o.levels);
     if (o.adjustmentFactor >= 0)
         text += " (adjustment factor: " + FactorLabel(verdict, o.adjustmentFactor) + ")";
     text += "\n" + PredictionRow(verdict, "S/N ratio", "dB", o.sn, "CI");
     text += PredictionRow(verdict, MeanWord(q), "", o.mean, "CI");
-    for (const std::string& note : VerdictNotes(analysis, q.quality))
+    for (const std::string& note : VerdictNotes(analysis, index))
         text += "Note: " + note + "\n";
-    const std::string noise = NoiseModelText(analysis, q.quality);
+    const std::string noise = NoiseModelText(analysis, index);
     return noise.empty() ? text : text + "\n" + noise;
 }
 
@@ -255,8 +273,8 @@ std::vector<std::string> DamperTexts(const Analysis& analysis, int response) {
 }
 
 std::vector<std::string> VerdictNotes(const Analysis& analysis, int quality) {
-    const QualityVerdict& q = analysis.verdict.qualities[quality];
-    const ResponseResult& response = analysis.responses[quality];
+    const ResponseResult& q = analysis.responses[quality];
+    const ResponseResult& response = q;
     std::vector<std::string> notes;
     if (!response.shortRuns.empty())
         notes.push_back(FormatText(
@@ -282,7 +300,7 @@ std::vector<std::string> VerdictNotes(const Analysis& analysis, int quality) {
 }
 
 std::string PoolingText(const Analysis& analysis, int response) {
-    const PoolingChoice& pooling = analysis.verdict.qualities[response].pooling;
+    const PoolingChoice& pooling = analysis.responses[response].pooling;
     std::string text;
     if (!pooling.byHand.empty()) text = "pooled by hand: " + NameList(analysis, pooling.byHand);
     const char* rule = pooling.rule == PoolingRule::Auto    ? "pooling by rule"
@@ -293,74 +311,57 @@ std::string PoolingText(const Analysis& analysis, int response) {
     return text.empty() ? "no pooling" : text;
 }
 
+std::string DofText(double dof) {
+    return dof == std::floor(dof) ? FormatText("%.0f", dof) : FormatText("%g", dof);
+}
+
 std::string AnovaText(const ResponseAnalysis& a, const std::string& title) {
     std::vector<std::string> names;
-    for (const AnovaTerm& t : a.terms)
-        names.push_back(t.name);
+    for (const AnovaRow& row : a.table.rows)
+        names.push_back(row.name);
     const int w = WidthOf(names);
     std::string text = title + FormatText(", %d values\n", a.count);
     text +=
         FormatText(kAnovaHeader, w, "Source", "SS", "dof", "MS", "F", "p", "Pure SS", "Contr. %");
-    for (const AnovaTerm& t : a.terms) {
-        if (t.pooled)
-            text += FormatText(kPooledRow, w, t.name.c_str(), t.ss, t.dof, t.ms, "pooled");
-        else
-            text += FormatText(kTermRow, w, t.name.c_str(), t.ss, t.dof, t.ms,
-                               Number(t.f, "%.4f").c_str(), Number(t.p, "%.4g").c_str(),
-                               Number(t.pureSS, "%.4f").c_str(),
-                               Number(t.contribution, "%.2f").c_str());
-    }
-    const AnovaError& e = a.error;
-    text += FormatText(kErrorRow, w, "Error", e.ss, FormatText("%g", e.dof).c_str(),
-                       Number(e.ms, "%.4f").c_str(), "", "", Number(e.pureSS, "%.4f").c_str(),
-                       Number(e.contribution, "%.2f").c_str());
-    text += FormatText(kPartRow, w - 2, "residual", e.residual.ss, e.residual.dof);
-    text += FormatText(kPartRow, w - 2, "repetition", e.repetition.ss, e.repetition.dof);
-    text += FormatText(kPartRow, w - 2, "pooled", e.pooled.ss, e.pooled.dof);
-    text += FormatText(kTotalRow, w, "Total", a.total.ss, a.total.dof, "", "", "", "", 100.0);
-    if (e.lenth)
-        text +=
-            FormatText("Error variance: Lenth's pseudo standard error squared, %.4g dof\n", e.dof);
+    for (const AnovaRow& row : a.table.rows)
+        text += AnovaRowText(row, w);
+    if (a.table.lenth)
+        text += FormatText("Error variance: Lenth's pseudo standard error squared, %.4g dof\n",
+                           a.table.Error().dof);
     return text;
 }
 
 std::string VerdictText(const Analysis& analysis) {
     std::string text;
-    for (const QualityVerdict& q : analysis.verdict.qualities)
-        text += (text.empty() ? "" : "\n") + QualityText(analysis, q);
+    for (size_t r = 0; r < analysis.responses.size(); ++r)
+        text += (text.empty() ? "" : "\n") + QualityText(analysis, static_cast<int>(r));
     return text;
 }
 
-std::string PredictionText(const Analysis& analysis, int response,
-                           const std::vector<FactorLevel>& at) {
-    const Verdict& verdict = analysis.verdict;
-    const Prediction sn = PredictAt(verdict, response, Response::SnRatio, at);
-    const Prediction mean = PredictAt(verdict, response, Response::Mean, at);
-    return FormatText("Prediction for quality %d at %s\n", response + 1,
-                      Settings(analysis, at).c_str()) +
-           PredictionRow(verdict, "S/N ratio", "dB", sn, "CI") +
-           PredictionRow(verdict, MeanWord(verdict.qualities[response]), "", mean, "CI");
-}
-
-std::string PredictionText(const Analysis& analysis, int response, const SettingsAt& at) {
-    if (at.between.empty()) return PredictionText(analysis, response, at.levels);
-    std::string settings = at.levels.empty() ? "" : Settings(analysis, at.levels);
+std::string PredictionText(const Analysis& analysis, const ResponsePrediction& prediction) {
+    const SettingsAt& at = prediction.at;
+    std::string settings =
+        at.levels.empty() && !at.between.empty() ? "" : Settings(analysis, at.levels);
     for (const SettingBetween& between : at.between)
-        settings += (settings.empty() ? "" : ", ") + FactorLabel(analysis.verdict, between.factor) +
+        settings += (settings.empty() ? "" : ", ") + FactorLabel(analysis.model, between.factor) +
                     "=" + FormatText("%g", between.value) + " (interpolated)";
-    const Verdict& verdict = analysis.verdict;
-    const Prediction sn = PredictBetween(analysis, response, Response::SnRatio, at);
-    const Prediction mean = PredictBetween(analysis, response, Response::Mean, at);
-    return FormatText("Prediction for quality %d at %s\n", response + 1, settings.c_str()) +
-           PredictionRow(verdict, "S/N ratio", "dB", sn, "CI") +
-           PredictionRow(verdict, "mean", "", mean, "CI") +
-           "  interpolated: a factor between its tested levels contributes the polynomial "
-           "through its level means (degree: its levels - 1)\n";
+    const VerdictModel& verdict = analysis.model;
+    const ResponseResult& response = analysis.responses[prediction.response];
+    std::string text =
+        FormatText("Prediction for quality %d at %s\n", prediction.response + 1, settings.c_str()) +
+        PredictionRow(verdict, "S/N ratio", "dB", prediction.sn, "CI") +
+        PredictionRow(verdict, at.between.empty() ? MeanWord(response) : "mean", "",
+                      prediction.mean, "CI");
+    if (!at.between.empty())
+        text +=
+            "  interpolated: a factor between its tested levels contributes the polynomial "
+            "through its level means (degree: its levels - 1)\n";
+    return text;
 }
 
 std::string ConfirmationText(const Analysis& analysis, int response,
                              const std::vector<FactorLevel>& at, const Confirmation& c) {
-    const Verdict& verdict = analysis.verdict;
+    const VerdictModel& verdict = analysis.model;
     const auto verdictOf = [](const Prediction& p, bool inside) {
         return std::isnan(p.halfWidth) ? "cannot be judged without an error estimate"
                                        : (inside ? "inside the interval: the model is confirmed"

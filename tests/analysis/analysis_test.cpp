@@ -62,12 +62,11 @@ TEST(Analysis, SummaryVerdictAndResultsOfEachSource) {
 TEST(Analysis, PredictionAtTheOptimumIsTheOptimums) {
     for (const Case& c : kCases) {
         const qvrfc::Analysis analysis = AnalysisOf(c);
-        for (const qvrfc::QualityVerdict& q : analysis.verdict.qualities) {
+        for (const qvrfc::ResponseResult& q : analysis.responses) {
             const qvrfc::Optimum& o = q.optimum;
-            for (const auto& [response, expected] : {std::pair(qvrfc::Response::SnRatio, o.sn),
-                                                     std::pair(qvrfc::Response::Mean, o.mean)}) {
-                const qvrfc::Prediction p =
-                    qvrfc::PredictAt(analysis.verdict, q.quality, response, o.levels);
+            for (const auto& [anova, expected] :
+                 {std::pair(&q.snAnova, o.sn), std::pair(&q.meanAnova, o.mean)}) {
+                const qvrfc::Prediction p = qvrfc::PredictAt(analysis.model, *anova, o.levels);
                 EXPECT_EQ(p.value, expected.value) << c.name;
                 EXPECT_EQ(p.effectiveCount, expected.effectiveCount) << c.name;
             }
@@ -110,9 +109,9 @@ TEST(Analysis, NoiseModelOfSeveralNoiseFactorsOrItsReason) {
     const qvrfc::Analysis analysis = qvrfc::Analyze(experiment, observations, {}, ".");
     ASSERT_TRUE(analysis.responses[0].noise.has_value());
     const qvrfc::ResponseAnalysis& anova = analysis.responses[0].noise->anova;
-    ASSERT_EQ(anova.terms.size(), 11u);
-    EXPECT_EQ(anova.terms[5].name, "A*N1");
-    EXPECT_EQ(anova.terms[5].dof, 4);
+    ASSERT_EQ(anova.table.TermCount(), 11u);
+    EXPECT_EQ(anova.table.Term(5).name, "A*N1");
+    EXPECT_EQ(anova.table.Term(5).dof, 4);
     EXPECT_EQ(qvrfc::DamperTexts(analysis, 0)[0].substr(0, 14), "Damper A (p = ");
 
     observations[0][1][2] = std::nan("");

@@ -35,7 +35,7 @@ qvrfc::Analysis Moulding(const std::vector<std::string>& sn = {},
 // Calls visit with every combination of the tested levels of the model's factors.
 void EveryCombination(const qvrfc::Analysis& analysis,
                       const std::function<void(const std::vector<qvrfc::FactorLevel>&)>& visit) {
-    std::vector<qvrfc::FactorLevel> at = analysis.verdict.qualities[0].optimum.levels;
+    std::vector<qvrfc::FactorLevel> at = analysis.responses[0].optimum.levels;
     for (qvrfc::FactorLevel& setting : at)
         setting.level = 0;
     while (true) {
@@ -53,7 +53,7 @@ void EveryCombination(const qvrfc::Analysis& analysis,
 
 double PredictedMean(const qvrfc::Analysis& analysis, int response,
                      const std::vector<qvrfc::FactorLevel>& at) {
-    return qvrfc::PredictAt(analysis.verdict, response, qvrfc::Response::Mean, at, 0,
+    return qvrfc::PredictAt(analysis.model, analysis.responses[response].meanAnova, at, 0,
                             qvrfc::PredictionTerms::Significant)
         .value;
 }
@@ -89,8 +89,8 @@ TEST(Combined, NoCombinationBeatsTheCombinedOptimum) {
     EXPECT_EQ(combined.search, qvrfc::CombinedSearch::Exhaustive);
     // Its predictions are predict's at those levels.
     for (const qvrfc::CombinedResponse& response : combined.responses) {
-        const qvrfc::Prediction p = qvrfc::PredictAt(analysis.verdict, response.response,
-                                                     qvrfc::Response::Mean, combined.levels);
+        const qvrfc::Prediction p = qvrfc::PredictAt(
+            analysis.model, analysis.responses[response.response].meanAnova, combined.levels);
         EXPECT_EQ(response.predicted.value, p.value);
         EXPECT_EQ(response.predicted.low, p.low);
         EXPECT_EQ(response.predicted.high, p.high);
@@ -174,10 +174,11 @@ TEST(Combined, InterpolatedPredictionAgreesWithR) {
                                          std::pair("B=227.5", 42.078472222222)}) {
         const qvrfc::SettingsAt at = qvrfc::ParseSettingsAt(analysis, text);
         ASSERT_EQ(at.between.size(), 1u);
-        const qvrfc::Prediction p = qvrfc::PredictBetween(analysis, 0, qvrfc::Response::Mean, at);
+        const qvrfc::Prediction p =
+            qvrfc::PredictBetween(analysis, analysis.responses[0].meanAnova, at);
         EXPECT_NEAR(p.value, expected, 1e-9) << text;
         const qvrfc::Prediction tested = qvrfc::PredictAt(
-            analysis.verdict, 0, qvrfc::Response::Mean, qvrfc::ParseLevels(analysis, "B=235"));
+            analysis.model, analysis.responses[0].meanAnova, qvrfc::ParseLevels(analysis, "B=235"));
         EXPECT_NEAR(p.halfWidth, tested.halfWidth, 1e-12) << text;
     }
 }

@@ -17,7 +17,7 @@ int main() {
     qvrfc::AnalysisSettings settings;
     settings.sn.push_back(qvrfc::ParseSnSetting("1=larger"));
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, settings);
-    const double optimum = analysis.verdict.qualities.at(0).optimum.mean.value;
+    const double optimum = analysis.responses.at(0).optimum.mean.value;
     std::printf("consumer: optimum mean %.4f\n", optimum);
     return type == Array::OA_L18 && text == CString("18 runs, 8 columns") && defaultArray &&
                    optimum > 123.70 && optimum < 123.71 &&

@@ -59,12 +59,14 @@ qvrfc::Verdict VerdictOf(const Experiment& e) {
     return qvrfc::AnalyzeVerdict(analyzer, settings);
 }
 
-const qvrfc::ResponseAnalysis& Of(const qvrfc::Verdict& v, qvrfc::Response response) {
-    return response == qvrfc::Response::SnRatio ? v.qualities[0].sn : v.qualities[0].mean;
-}
+// Which of a response's two ANOVAs a row speaks of.
+enum class Anova { SnRatio, Mean };
+constexpr auto kSn = Anova::SnRatio;
+constexpr auto kMean = Anova::Mean;
 
-constexpr auto kSn = qvrfc::Response::SnRatio;
-constexpr auto kMean = qvrfc::Response::Mean;
+const qvrfc::ResponseAnalysis& Of(const qvrfc::Verdict& v, Anova anova) {
+    return anova == kSn ? v.responses[0].snAnova : v.responses[0].meanAnova;
+}
 
 void ExpectRelative(double actual, double expected, double tolerance, const char* what) {
     EXPECT_NEAR(actual, expected, std::fabs(expected) * tolerance) << what;
@@ -73,7 +75,7 @@ void ExpectRelative(double actual, double expected, double tolerance, const char
 TEST(VerdictAnova, TermsMatchR) {
     struct Row {
         const Experiment& experiment;
-        qvrfc::Response response;
+        Anova response;
         int term;
         double ss, f, p;
     };
@@ -103,7 +105,8 @@ TEST(VerdictAnova, TermsMatchR) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.experiment.name) + " term " + std::to_string(row.term));
-        const qvrfc::AnovaTerm term = Of(VerdictOf(row.experiment), row.response).terms[row.term];
+        const qvrfc::AnovaRow term =
+            Of(VerdictOf(row.experiment), row.response).table.Term(row.term);
         ExpectRelative(term.ss, row.ss, 1e-9, "SS");
         ExpectRelative(term.f, row.f, 1e-8, "F");
         ExpectRelative(term.p, row.p, 1e-6, "p");
@@ -113,7 +116,7 @@ TEST(VerdictAnova, TermsMatchR) {
 TEST(VerdictAnova, ErrorKeepsEverySourceAndContributionsAddTo100) {
     struct Row {
         const Experiment& experiment;
-        qvrfc::Response response;
+        Anova response;
         double errorSS;
         int residual, repetition, pooled, total;
     };
@@ -125,31 +128,36 @@ TEST(VerdictAnova, ErrorKeepsEverySourceAndContributionsAddTo100) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.experiment.name);
         const qvrfc::ResponseAnalysis a = Of(VerdictOf(row.experiment), row.response);
-        ExpectRelative(a.error.ss, row.errorSS, 1e-8, "error SS");
-        EXPECT_EQ(a.error.residual.dof, row.residual);
-        EXPECT_EQ(a.error.repetition.dof, row.repetition);
-        EXPECT_EQ(a.error.pooled.dof, row.pooled);
-        EXPECT_EQ(a.total.dof, row.total);
-        double sum = a.error.contribution, ss = a.error.ss;
-        for (const qvrfc::AnovaTerm& term : a.terms) {
-            if (!term.pooled) sum += term.contribution;
-            ss += term.pooled ? 0.0 : term.ss;
+        const qvrfc::AnovaTable& table = a.table;
+        ExpectRelative(table.Error().ss, row.errorSS, 1e-8, "error SS");
+        EXPECT_EQ(table.ErrorPart(qvrfc::AnovaTable::Residual).dof, row.residual);
+        EXPECT_EQ(table.ErrorPart(qvrfc::AnovaTable::Repetition).dof, row.repetition);
+        EXPECT_EQ(table.ErrorPart(qvrfc::AnovaTable::Pooled).dof, row.pooled);
+        EXPECT_EQ(table.Total().dof, row.total);
+        // The terms not pooled and the error: their contributions and sums of squares add up.
+        double sum = 0.0, ss = 0.0;
+        for (const qvrfc::AnovaRow& r : table.rows) {
+            if (r.kind != qvrfc::AnovaRow::Kind::Term && r.kind != qvrfc::AnovaRow::Kind::Error)
+                continue;
+            sum += r.contribution;
+            ss += r.ss;
         }
         EXPECT_NEAR(sum, 100.0, 1e-9);
-        EXPECT_NEAR(ss, a.total.ss, 1e-9 * a.total.ss);
+        EXPECT_NEAR(ss, table.Total().ss, 1e-9 * table.Total().ss);
     }
     // The pure sum of squares takes the term's share of the error variance off: S - 2 Ve.
-    const qvrfc::ResponseAnalysis a = VerdictOf(kL18).qualities[0].sn;
-    ExpectRelative(a.terms[2].pureSS, 35.658231484997, 1e-9, "S'");
-    ExpectRelative(a.total.ss, 44.930876173742, 1e-9, "total");
+    const qvrfc::AnovaTable& table = Of(VerdictOf(kL18), kSn).table;
+    ExpectRelative(table.Term(2).pureSS, 35.658231484997, 1e-9, "S'");
+    ExpectRelative(table.Total().ss, 44.930876173742, 1e-9, "total");
 }
 
 // A saturated design without repetitions has no error: no F, no p, no interval.
 TEST(VerdictAnova, SaturatedWithoutErrorHasNoFOrP) {
     const qvrfc::Verdict verdict = VerdictOf(kL27);
-    const qvrfc::QualityVerdict& q = verdict.qualities[0];
-    EXPECT_EQ(q.sn.error.dof, 0.0);
-    for (const qvrfc::AnovaTerm& term : q.sn.terms) {
+    const qvrfc::ResponseVerdict& q = verdict.responses[0];
+    EXPECT_EQ(q.snAnova.table.Error().dof, 0.0);
+    for (size_t t = 0; t < q.snAnova.table.TermCount(); ++t) {
+        const qvrfc::AnovaRow& term = q.snAnova.table.Term(t);
         EXPECT_TRUE(std::isnan(term.f) && std::isnan(term.p)) << term.name;
         EXPECT_EQ(term.pureSS, term.ss) << term.name;
     }
@@ -164,8 +172,9 @@ TEST(VerdictAnova, LenthErrorOfSaturatedDesigns) {
     // 8 contrasts of which 7 are kept; 26 of which 20 are kept (an even count).
     const Row rows[] = {{kL9, 0.581449171249, 8.0 / 3.0}, {kL27Lenth, 0.0941182243939, 26.0 / 3.0}};
     for (const Row& row : rows) {
-        const qvrfc::AnovaError e = VerdictOf(row.experiment).qualities[0].sn.error;
-        EXPECT_TRUE(e.lenth) << row.experiment.name;
+        const qvrfc::Verdict v = VerdictOf(row.experiment);
+        const qvrfc::AnovaRow e = Of(v, kSn).table.Error();
+        EXPECT_TRUE(Of(v, kSn).table.lenth) << row.experiment.name;
         EXPECT_DOUBLE_EQ(e.dof, row.dof) << row.experiment.name;
         ExpectRelative(std::sqrt(e.ms), row.pse, 1e-9, row.experiment.name);
     }
@@ -173,14 +182,14 @@ TEST(VerdictAnova, LenthErrorOfSaturatedDesigns) {
 
 TEST(VerdictPrediction, IntervalsMatchR) {
     const qvrfc::Verdict v = VerdictOf(kL18);
-    const qvrfc::Optimum& o = v.qualities[0].optimum;
+    const qvrfc::Optimum& o = v.responses[0].optimum;
     const std::vector<qvrfc::FactorLevel> best = {{0, 0}, {1, 2}, {2, 0}, {3, 0}};
     ASSERT_GE(o.levels.size(), 4u);
     for (size_t f = 0; f < 4; ++f)
         EXPECT_EQ(o.levels[f].level, best[f].level) << f;
     EXPECT_EQ(o.factorsUsed, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(o.adjustmentFactor, -1);
-    const qvrfc::Confirmation c = qvrfc::Confirm(v, 0, best, {9.0, 9.5, 10.0});
+    const qvrfc::Confirmation c = qvrfc::Confirm(v.model, v.responses[0], best, {9.0, 9.5, 10.0});
     const qvrfc::Verdict l8 = VerdictOf(kL8);
     struct Row {
         const char* what;
@@ -192,7 +201,7 @@ TEST(VerdictPrediction, IntervalsMatchR) {
         {"mean optimum", o.mean, 20.0185185185, 0.636060358469},
         {"mean confirmation", c.meanInterval, 20.0185185185, 1.14667411837},
         {"S/N confirmation", c.snInterval, -26.3677777103, 0.467280058911},
-        {"L8 mean at A2 C1", qvrfc::PredictAt(l8, 0, kMean, {{0, 1}, {2, 0}}), 26.53125,
+        {"L8 mean at A2 C1", qvrfc::PredictAt(l8.model, Of(l8, kMean), {{0, 1}, {2, 0}}), 26.53125,
          0.846791246895},
     };
     for (const Row& row : rows) {
@@ -205,13 +214,13 @@ TEST(VerdictPrediction, IntervalsMatchR) {
 
 TEST(VerdictPrediction, ValuesBeyondTheDataAreFlagged) {
     qvrfc::Verdict v = VerdictOf(kL8);
-    EXPECT_EQ(qvrfc::PredictAt(v, 0, kMean, {{0, 1}}).warning, "");
-    EXPECT_EQ(
-        qvrfc::PredictAt(v, 0, kSn, v.qualities[0].optimum.levels, 0, qvrfc::PredictionTerms::Given)
-            .warning,
-        "beyond the observed range 27.327 to 30.1698");
-    v.qualities[0].mean.levelMeans[0] = {-100.0, 100.0};
-    EXPECT_EQ(qvrfc::PredictAt(v, 0, kMean, {{0, 0}}).warning,
+    EXPECT_EQ(qvrfc::PredictAt(v.model, Of(v, kMean), {{0, 1}}).warning, "");
+    EXPECT_EQ(qvrfc::PredictAt(v.model, Of(v, kSn), v.responses[0].optimum.levels, 0,
+                               qvrfc::PredictionTerms::Given)
+                  .warning,
+              "beyond the observed range 27.327 to 30.1698");
+    v.responses[0].meanAnova.levelMeans[0] = {-100.0, 100.0};
+    EXPECT_EQ(qvrfc::PredictAt(v.model, Of(v, kMean), {{0, 0}}).warning,
               "negative, though every value observed is positive");
 }
 
@@ -229,9 +238,10 @@ TEST(VerdictOptimum, AdjustmentFactorMovesTheMeanToTheTarget) {
     qvrfc::VerdictSettings settings;
     settings.responses = {{SnKind::Nominal2, 21.0}};
     settings.pooling = {{{}, PoolingRule::Auto}};
-    const qvrfc::QualityVerdict q = qvrfc::AnalyzeVerdict(analyzer, settings).qualities[0];
-    EXPECT_EQ(q.sn.error.pooled.dof, 4);  // half of the terms' 7, rounded up
-    EXPECT_EQ(q.mean.error.pooled.dof, 0);
+    const qvrfc::ResponseVerdict q = qvrfc::AnalyzeVerdict(analyzer, settings).responses[0];
+    // half of the terms' 7, rounded up
+    EXPECT_EQ(q.snAnova.table.ErrorPart(qvrfc::AnovaTable::Pooled).dof, 4);
+    EXPECT_EQ(q.meanAnova.table.ErrorPart(qvrfc::AnovaTable::Pooled).dof, 0);
     const qvrfc::Optimum& o = q.optimum;
     EXPECT_EQ(o.adjustmentFactor, 1);
     EXPECT_EQ(o.levels[0].level, 0);
@@ -282,11 +292,11 @@ TEST(VerdictAnova, UnequalCountsWeighRunMeansAlike) {
     EXPECT_DOUBLE_EQ(a.grandMean, 4.375);
     const double ss[3] = {28.9, 4.9, 0.1};
     for (int t = 0; t < 3; ++t)
-        EXPECT_NEAR(a.terms[t].ss, ss[t], 1e-12) << t;
-    EXPECT_NEAR(a.error.repetition.ss, 1.5, 1e-12);
-    EXPECT_EQ(a.error.repetition.dof, 3);
-    EXPECT_NEAR(a.total.ss, 35.4, 1e-12);
-    EXPECT_EQ(a.total.dof, 6);
+        EXPECT_NEAR(a.table.Term(t).ss, ss[t], 1e-12) << t;
+    EXPECT_NEAR(a.table.ErrorPart(qvrfc::AnovaTable::Repetition).ss, 1.5, 1e-12);
+    EXPECT_EQ(a.table.ErrorPart(qvrfc::AnovaTable::Repetition).dof, 3);
+    EXPECT_NEAR(a.table.Total().ss, 35.4, 1e-12);
+    EXPECT_EQ(a.table.Total().dof, 6);
 }
 
 // An experiment of one observation per run on an array whose factor f stands on column f,
@@ -367,14 +377,14 @@ TEST(InteractionAnova, SumsOfSquaresFAndPMatchR) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.design.name) + " " + row.term);
-        const qvrfc::ResponseAnalysis mean = VerdictOf(row.design).qualities[0].mean;
+        const qvrfc::AnovaTable table = VerdictOf(row.design).responses[0].meanAnova.table;
         if (std::string(row.term) == "Error") {
-            EXPECT_NEAR(mean.error.residual.ss, row.ss, 1e-9 * row.ss);
-            EXPECT_EQ(mean.error.residual.dof, row.dof);
+            EXPECT_NEAR(table.ErrorPart(qvrfc::AnovaTable::Residual).ss, row.ss, 1e-9 * row.ss);
+            EXPECT_EQ(table.ErrorPart(qvrfc::AnovaTable::Residual).dof, row.dof);
             continue;
         }
-        const qvrfc::AnovaTerm* term = nullptr;
-        for (const qvrfc::AnovaTerm& t : mean.terms)
+        const qvrfc::AnovaRow* term = nullptr;
+        for (const qvrfc::AnovaRow& t : table.rows)
             term = t.name == row.term ? &t : term;
         ASSERT_NE(term, nullptr);
         EXPECT_NEAR(term->ss, row.ss, 1e-9 * row.ss);
@@ -400,18 +410,17 @@ TEST(InteractionPrediction, UsesTheCellMeanOfThePair) {
     const qvrfc::Verdict v = VerdictOf(kAB8);
     const std::vector<qvrfc::FactorLevel> at = {{0, 1}, {1, 1}, {3, 1}};
     const qvrfc::Prediction p =
-        qvrfc::PredictAt(v, 0, qvrfc::Response::Mean, at, 0, qvrfc::PredictionTerms::Given);
+        qvrfc::PredictAt(v.model, Of(v, kMean), at, 0, qvrfc::PredictionTerms::Given);
     EXPECT_NEAR(p.value, 21.7, 1e-12);
     EXPECT_DOUBLE_EQ(p.effectiveCount, 1.6);
     EXPECT_NEAR(p.halfWidth, 2.98044776019891, 1e-9);
     EXPECT_EQ(p.interactions, std::vector<int>{3});
-    EXPECT_NEAR(qvrfc::PredictAt(v, 0, qvrfc::Response::Mean, at, 2, qvrfc::PredictionTerms::Given)
-                    .halfWidth,
-                3.99869027711506, 1e-9);
+    EXPECT_NEAR(
+        qvrfc::PredictAt(v.model, Of(v, kMean), at, 2, qvrfc::PredictionTerms::Given).halfWidth,
+        3.99869027711506, 1e-9);
     // Without B the interaction does not enter.
-    EXPECT_TRUE(
-        qvrfc::PredictAt(v, 0, qvrfc::Response::Mean, {{0, 1}}, 0, qvrfc::PredictionTerms::Given)
-            .interactions.empty());
+    EXPECT_TRUE(qvrfc::PredictAt(v.model, Of(v, kMean), {{0, 1}}, 0, qvrfc::PredictionTerms::Given)
+                    .interactions.empty());
 }
 
 // A1 is the better level of A on average, but the pair A2 B2 is the best: the optimum takes
@@ -419,7 +428,7 @@ TEST(InteractionPrediction, UsesTheCellMeanOfThePair) {
 TEST(InteractionOptimum, TakesTheBestPairOfASignificantInteraction) {
     const Design crossing{
         "L8", Array::OA_L8, {0, 1, 3}, {{0, 1}}, {20.1, 19.9, 20.1, 19.9, 9.9, 10.1, 24.9, 25.1}};
-    const qvrfc::Optimum o = VerdictOf(crossing).qualities[0].optimum;
+    const qvrfc::Optimum o = VerdictOf(crossing).responses[0].optimum;
     EXPECT_EQ(o.levels[0].level, 1);
     EXPECT_EQ(o.levels[1].level, 1);
     EXPECT_NEAR(o.mean.value, 25.0, 1e-12);

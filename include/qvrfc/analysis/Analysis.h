@@ -7,7 +7,7 @@
 //   input.dataFile = "moulding/runsheet.csv";   // experiment.toml beside it
 //   input.logFolder = "moulding";                // where the engine keeps its set-up logs
 //   const qvrfc::Analysis analysis = qvrfc::Analyze(input, qvrfc::AnalysisSettings());
-//   const qvrfc::Optimum& best = analysis.verdict.qualities[0].optimum;
+//   const qvrfc::Optimum& best = analysis.responses[0].optimum;
 //
 // Analyze keeps no global state and never changes the current directory: analyses may run on
 // several threads at once. Bad input throws qvrfc::Error (file, line, key, message).
@@ -68,7 +68,10 @@ struct LevelTable {
     std::vector<Row> rows;  // [factor], the experiment's factors
 };
 
-struct ResponseResult {
+// Everything about one response, as plain numbers and texts: its verdict (setting, pooling,
+// the values analysed, the ANOVA tables of the S/N ratio and of the mean, the optimum) and the
+// figures below.
+struct ResponseResult : ResponseVerdict {
     bool snChosen = false;  // its S/N kind was named in the settings (else the default)
     std::vector<RunFigures> runs;
     std::vector<int> shortRuns;  // runs (from 0) with fewer observations than the most
@@ -108,8 +111,8 @@ struct Analysis {
     // The experiment in names: a data file's factors are its array's columns, named A, B, ...
     // with levels 1, 2, ...; a run sheet's are its experiment's.
     Experiment experiment;
-    Verdict verdict;                        // ANOVAs and optima, one quality per response
-    std::vector<ResponseResult> responses;  // [response], beside verdict.qualities
+    VerdictModel model;                     // the terms, the design's layout and alpha
+    std::vector<ResponseResult> responses;  // one record per response
     int observations = 0;
     std::optional<CombinedResult> combined;  // with two responses or more
     // The engine holding the observations: its reports, and the observations themselves.

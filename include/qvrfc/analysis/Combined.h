@@ -102,11 +102,22 @@ struct SettingsAt {
 // may also take a number between its smallest and largest tested value. qvrfc::Error for a value
 // outside that range or a level between levels of a factor that is not numeric.
 QVRFC_API SettingsAt ParseSettingsAt(const Analysis& analysis, const std::string& text);
-// The verdict's prediction at the settings (PredictAt, the significant terms), where a factor
+// The prediction of one statistic of a response (its ANOVA: the response's snAnova or
+// meanAnova) at the settings (PredictAt, the significant terms), where a factor
 // between its tested levels contributes the polynomial through its level means (degree: levels
 // - 1, the orthogonal-polynomial fit of its level means) at the value. qvrfc::Error when such a
 // factor enters through a significant interaction.
-QVRFC_API Prediction PredictBetween(const Analysis& analysis, int quality, Response response,
+QVRFC_API Prediction PredictBetween(const Analysis& analysis, const ResponseAnalysis& anova,
                                     const SettingsAt& at);
+
+// Both statistics of a response (from 0) predicted at the settings, as predict prints them: the
+// S/N ratio and the mean (the slope of a dynamic response), each by PredictBetween.
+struct ResponsePrediction {
+    int response = 0;
+    SettingsAt at;
+    Prediction sn, mean;
+};
+QVRFC_API ResponsePrediction PredictResponse(const Analysis& analysis, int response,
+                                             const SettingsAt& at);
 
 }  // namespace qvrfc

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@
 #include "qvrfc/common/QVRFCExport.h"
 
 namespace qvrfc {
+
+constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
 
 // One term of a model: a factor's main effect or an interaction of factors. Its sum of
 // squares is that of its array columns, its degrees of freedom the sum of theirs. An
@@ -41,6 +44,9 @@ struct ModelTerm {
     std::vector<int> columns;  // 0-based array columns holding the term
     int dof = 0;
 };
+
+// The main-effect term of an engine factor among terms; -1 when it has none.
+QVRFC_API int MainEffectTermOf(const std::vector<ModelTerm>& terms, int factor);
 
 // The design as the analysis sees it: each column's level in each run, from 0.
 struct DesignLayout {
@@ -87,40 +93,42 @@ struct PoolingChoice {
     PoolingRule rule = PoolingRule::None;
 };
 
-// A sum of squares and its degrees of freedom.
-struct SumOfSquares {
-    double ss = 0.0;
-    int dof = 0;
+// One row of an ANOVA table, as statsmodels' anova_lm has them: the error and the total are
+// rows like the terms. A value that does not exist is NaN (a pooled term's F, p, pure sum of
+// squares and contribution; F and p of the error, its parts and the total; every F and p
+// without error degrees of freedom).
+struct AnovaRow {
+    enum class Kind { Term, PooledTerm, Error, ErrorPart, Total };
+    Kind kind = Kind::Term;
+    std::string name;  // the term's; "Error"; "residual", "repetition", "pooled"; "Total"
+    double ss = kNotANumber, dof = kNotANumber, ms = kNotANumber, f = kNotANumber, p = kNotANumber,
+           pureSS = kNotANumber, contribution = kNotANumber;
+
+    bool IsTerm() const { return kind == Kind::Term || kind == Kind::PooledTerm; }
+    bool Pooled() const { return kind == Kind::PooledTerm; }
 };
 
-struct AnovaTerm {
-    std::string name;
-    double ss = 0.0;
-    int dof = 0;
-    double ms = 0.0;
-    double f = 0.0;             // NaN when pooled or without error
-    double p = 0.0;             // P(F(dof, error dof) > f); NaN with f
-    double pureSS = 0.0;        // S - dof * Ve; NaN when pooled
-    double contribution = 0.0;  // pureSS / total, in %; NaN when pooled
-    bool pooled = false;
-};
+// An ANOVA as one table of rows, in this order: the terms in model order (pooled ones of kind
+// PooledTerm), the error (residual + repetition + pooled; its dof contrasts / 3 with Lenth's
+// estimate), its three parts and the total. Every renderer loops over these rows.
+//
+//   for (const qvrfc::AnovaRow& row : anova.table.rows) print(row.name, row.ss, row.dof);
+struct AnovaTable {
+    enum Part { Residual, Repetition, Pooled };
+    std::vector<AnovaRow> rows;
+    bool lenth = false;  // the error's ms is Lenth's pseudo standard error squared
 
-struct AnovaError {
-    double ss = 0.0;            // residual + repetition + pooled
-    double dof = 0.0;           // whole except with Lenth's estimate (contrasts / 3)
-    double ms = 0.0;            // Ve; NaN without degrees of freedom
-    double pureSS = 0.0;        // what the terms' pure sums of squares leave of the total
-    double contribution = 0.0;  // pureSS / total, in %
-    SumOfSquares residual, repetition, pooled;
-    bool lenth = false;  // ms is Lenth's pseudo standard error squared
+    size_t TermCount() const { return rows.size() < 5 ? 0 : rows.size() - 5; }
+    const AnovaRow& Term(size_t t) const { return rows[t]; }
+    const AnovaRow& Error() const { return rows[TermCount()]; }
+    const AnovaRow& ErrorPart(Part part) const { return rows[TermCount() + 1 + part]; }
+    const AnovaRow& Total() const { return rows[TermCount() + 4]; }
 };
 
 // The ANOVA of a response, with what prediction needs: level means of the main-effect
 // terms and the range of the values.
 struct ResponseAnalysis {
-    std::vector<AnovaTerm> terms;  // in model order
-    AnovaError error;
-    SumOfSquares total;
+    AnovaTable table;
     double grandMean = 0.0;
     int count = 0;               // values analysed: runs for S/N ratios, observations for the mean
     bool unequalCounts = false;  // runs of unequal counts: the unweighted means analysis

@@ -1,4 +1,4 @@
-// The engineer's verdict on an experiment held by the engine: for every quality the full
+// The engineer's verdict on an experiment held by the engine: for every response the full
 // ANOVA of its S/N ratios and of its observations, the optimum levels with the predicted
 // S/N ratio and mean and their confidence intervals, predictions at any levels and the
 // check of a confirmation run.
@@ -39,8 +39,8 @@
 
 namespace qvrfc {
 
-// How a quality is judged: its S/N kind and target (NaN: none; a nominal kind without a
-// target analyses the S/N ratio but leaves the mean where it is). A dynamic quality is judged
+// How a response is judged: its S/N kind and target (NaN: none; a nominal kind without a
+// target analyses the S/N ratio but leaves the mean where it is). A dynamic response is judged
 // by its dynamic S/N ratio and its slope beta, which takes the mean's place throughout the
 // verdict (its ANOVA, the adjustment factor, the predictions); its target is the slope to
 // reach, none leaving beta where it is.
@@ -49,11 +49,11 @@ struct ResponseSpec {
     double target = 0.0;
     std::optional<DynamicKind> dynamic = std::nullopt;
     bool HasTarget() const { return std::isfinite(target); }
-    // Where the mean (the slope of a dynamic quality) should go.
+    // Where the mean (the slope of a dynamic response) should go.
     Aim MeanAim() const { return dynamic ? Aim::Nominal : AimOf(kind); }
 };
 
-// Each run's figures of a dynamic quality, analysed in place of the engine's S/N ratios and of
+// Each run's figures of a dynamic response, analysed in place of the engine's S/N ratios and of
 // the observations: its dynamic S/N ratio and its slope.
 struct DynamicFigures {
     std::vector<double> sn, beta;  // [run]
@@ -62,9 +62,9 @@ struct DynamicFigures {
 struct VerdictSettings {
     std::vector<ModelTerm> terms;          // empty: a main effect for every factor
     std::vector<FactorPair> interactions;  // declared: terms after those (see InteractionTerms)
-    std::vector<ResponseSpec> responses;   // per quality; missing ones: the engine's
-    std::vector<PoolingChoice> pooling;    // per quality, term indexes (both responses)
-    std::vector<std::optional<DynamicFigures>> dynamic;  // per quality; missing ones: static
+    std::vector<ResponseSpec> responses;   // per response; missing ones: the engine's
+    std::vector<PoolingChoice> pooling;    // per response, term indexes (both ANOVAs)
+    std::vector<std::optional<DynamicFigures>> dynamic;  // per response; missing ones: static
     double alpha = 0.05;
 };
 
@@ -92,25 +92,30 @@ struct Optimum {
     int adjustmentFactor = -1;  // -1: none
 };
 
-struct QualityVerdict {
-    int quality = 0;
+// The model every response's verdict stands on: its terms (main effects, then declared
+// interactions), the design's layout and the risk of the tests and intervals.
+struct VerdictModel {
+    std::vector<ModelTerm> terms;
+    DesignLayout layout;
+    double alpha = 0.05;
+};
+
+// The verdict on one response: the values analysed, the ANOVA tables of its S/N ratio and of
+// its mean (of its slope for a dynamic response), and its optimum.
+struct ResponseVerdict {
     std::string name;
     ResponseSpec setting;
     PoolingChoice pooling;
-    std::vector<double> runSn;     // [run] the S/N ratio analysed
-    std::vector<RunSummary> runs;  // [run] the observations analysed
-    ResponseAnalysis sn, mean;
+    std::vector<double> runSn;             // [run] the S/N ratio analysed
+    std::vector<RunSummary> runSummaries;  // [run] the observations analysed
+    ResponseAnalysis snAnova, meanAnova;
     Optimum optimum;
 };
 
 struct Verdict {
-    std::vector<ModelTerm> terms;
-    DesignLayout layout;
-    double alpha = 0.05;
-    std::vector<QualityVerdict> qualities;
+    VerdictModel model;
+    std::vector<ResponseVerdict> responses;
 };
-
-enum class Response { SnRatio, Mean };
 
 // The interaction table of a declared interaction: the mean and the S/N ratio at each pair
 // of levels of its factors.
@@ -120,26 +125,28 @@ struct InteractionTable {
     int first = 0, second = 0;                  // the factors of the rows and of the columns
     std::vector<std::vector<double>> mean, sn;  // [level of first][level of second]
 };
-// The tables of a quality's interactions with cell means, in model order.
-QVRFC_API std::vector<InteractionTable> InteractionTables(const Verdict& verdict, int quality);
+// The tables of a response's interactions with cell means, in model order.
+QVRFC_API std::vector<InteractionTable> InteractionTables(const VerdictModel& model,
+                                                          const ResponseVerdict& response);
 
-// The verdict on every quality. The engine computes the S/N ratios of its six kinds (and
+// The verdict on every response. The engine computes the S/N ratios of its six kinds (and
 // stores them in its run records, as it does for any S/N query); the textbook kind is
-// computed here. Throws std::invalid_argument with the cause (naming the quality) when a
+// computed here. Throws std::invalid_argument with the cause (naming the response) when a
 // response cannot be analysed, when a declared interaction cannot be a term (the reasons of
 // InteractionTerms), or when alpha is not between 0 and 1.
 QVRFC_API Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer,
                                  const VerdictSettings& settings);
 
-// The prediction of a response at the given levels, with the confidence interval, or the
-// confirmation interval for r > 0 observations. By default it uses what the optimum's
+// The prediction of one statistic of a response (its ANOVA `anova`, the response's sn or
+// mean) at the given levels, with the confidence interval, or the confirmation interval for
+// r > 0 observations. By default it uses what the optimum's
 // prediction uses, among the factors given: the significant terms (and the factors of
 // significant interactions), so that a prediction at the optimum levels is the optimum's.
 // With PredictionTerms::Given every factor given enters, and every interaction not pooled
 // whose two factors are given. Throws std::invalid_argument for a factor without a main-effect
 // term or a level out of range.
 enum class PredictionTerms { Significant, Given };
-QVRFC_API Prediction PredictAt(const Verdict& verdict, int quality, Response response,
+QVRFC_API Prediction PredictAt(const VerdictModel& model, const ResponseAnalysis& anova,
                                const std::vector<FactorLevel>& at, int r = 0,
                                PredictionTerms terms = PredictionTerms::Significant);
 
@@ -151,7 +158,7 @@ struct Confirmation {
     Prediction meanInterval, snInterval;
     bool meanInside = false, snInside = false;  // false when there is no interval
 };
-QVRFC_API Confirmation Confirm(const Verdict& verdict, int quality,
+QVRFC_API Confirmation Confirm(const VerdictModel& model, const ResponseVerdict& response,
                                const std::vector<FactorLevel>& at,
                                const std::vector<double>& values);
 

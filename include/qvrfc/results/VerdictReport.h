@@ -14,15 +14,15 @@
 namespace qvrfc {
 
 QVRFC_API std::string VerdictText(const Analysis& analysis);
-// One ANOVA table, titled; a value that does not exist is "*".
+// One ANOVA table, titled, a line a row; a value that does not exist is "*".
 QVRFC_API std::string AnovaText(const ResponseAnalysis& anova, const std::string& title);
+// A number of degrees of freedom: a whole number as such, Lenth's fraction as "%g" has it.
+QVRFC_API std::string DofText(double dof);
 
-// Prediction of both statistics of a response (from 0) at the given levels.
-QVRFC_API std::string PredictionText(const Analysis& analysis, int response,
-                                     const std::vector<FactorLevel>& at);
-// The same where numeric factors may lie between their tested levels (PredictBetween), each
-// such setting marked interpolated.
-QVRFC_API std::string PredictionText(const Analysis& analysis, int response, const SettingsAt& at);
+// A prediction of both statistics of a response, each setting between tested levels marked
+// interpolated.
+QVRFC_API std::string PredictionText(const Analysis& analysis,
+                                     const ResponsePrediction& prediction);
 // A confirmation run against its intervals.
 QVRFC_API std::string ConfirmationText(const Analysis& analysis, int response,
                                        const std::vector<FactorLevel>& at,
