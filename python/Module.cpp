@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
@@ -93,23 +94,23 @@ qvrfc::Experiment ReadExperiment(const std::string& path) {
     return experiment;
 }
 
-// Writes a set into folder as the command writes its --out folder, the GIL released while it
-// waits for the folder's lock and writes.
+// Writes the set that `set` makes into folder as the command writes its --out folder, the GIL
+// released while the set is made, while it waits for the folder's lock and while it writes.
 std::vector<std::string> WriteFolder(const std::string& folder,
                                      const std::vector<std::string>& inputs,
-                                     const qvrfc::OutputSet& set) {
+                                     const std::function<qvrfc::OutputSet()>& set) {
     qvrfc::OutputRequest request;
     request.folder = folder;
     request.inputs = inputs;
     py::gil_scoped_release release;
-    return qvrfc::WriteOutputFolder(request, set).files;
+    return qvrfc::WriteOutputFolder(request, set()).files;
 }
 
 // Writes experiment.toml and runsheet.csv into folder (made when missing), as design --out does;
 // returns their paths.
 std::vector<std::string> WriteDesign(const qvrfc::Experiment& experiment,
                                      const std::string& folder) {
-    WriteFolder(folder, {}, qvrfc::DesignOutput(experiment, folder));
+    WriteFolder(folder, {}, [&] { return qvrfc::DesignOutput(experiment, folder); });
     return {(fs::path(folder) / qvrfc::kRunSheetFile).string(),
             (fs::path(folder) / qvrfc::kExperimentFile).string()};
 }
@@ -216,7 +217,7 @@ std::vector<std::string> WriteAnalysis(const qvrfc::Analysis& analysis, const st
         throw qvrfc::UsageError(std::string("--charts: ") + error.what());
     }
     parts.html = html;
-    return WriteFolder(folder, inputs, qvrfc::AnalysisOutput(analysis, parts));
+    return WriteFolder(folder, inputs, [&] { return qvrfc::AnalysisOutput(analysis, parts); });
 }
 
 // qvrfcdoe.Error, made once when the module is loaded and kept for the process's life.
