@@ -121,10 +121,11 @@ TEST(Analysis, NoiseModelOfSeveralNoiseFactorsOrItsReason) {
               "observation 3 of run 2 is missing, and the noise model needs every observation");
 }
 
-// results.json and the engine's texts: its set-up log and its report.
+// results.json and the engine's texts, its set-up log and its report, without their times.
 std::string TextsOf(const qvrfc::Analysis& analysis) {
-    return qvrfc::ResultsJsonText(analysis) + analysis.engineTexts.setupLog +
-           analysis.engineTexts.reports.at(0).second;
+    return qvrfc::ResultsJsonText(analysis) +
+           qvrfc_test::MaskTimes(analysis.engineTexts.setupLog +
+                                 analysis.engineTexts.reports.at(0).second);
 }
 
 // The engine's texts are the value's, rendered in a scratch folder of each analysis: nothing
