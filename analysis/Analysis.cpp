@@ -12,10 +12,13 @@
 
 #include "analysis/AnalysisChecks.h"
 #include "analysis/AnalysisParts.h"
+#include "analysis/EngineTexts.h"
+#include "qvrfc/analysis/ScratchFolder.h"
 #include "qvrfc/analyzer/QVRFCDOEDataFileReader.h"
 #include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/common/QVRFCFactorNames.h"
 #include "qvrfc/common/QVRFCTextFormat.h"
+#include "qvrfc/experiment/Design.h"
 #include "qvrfc/experiment/ExperimentAnalyzer.h"
 #include "qvrfc/experiment/ExperimentFile.h"
 #include "qvrfc/experiment/RunSheet.h"
@@ -27,11 +30,9 @@ namespace {
 namespace fs = std::filesystem;
 using Analyzer = CQVRFCDOEAnalyzer;
 
-const char* const kBesideSheet = "experiment.toml";
-
 std::string ExperimentFileOf(const AnalysisInput& input) {
     if (!input.experimentFile.empty()) return input.experimentFile;
-    const fs::path beside = fs::path(input.dataFile).parent_path() / kBesideSheet;
+    const fs::path beside = fs::path(input.dataFile).parent_path() / kExperimentFile;
     std::error_code error;
     if (!fs::is_regular_file(beside, error))
         throw Error(
@@ -129,7 +130,7 @@ void TakeEngine(Analyzer& analyzer, const AnalysisSettings& settings, Analysis& 
 }
 
 std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const AnalysisSettings& settings,
-                                       Analysis& analysis) {
+                                       const ScratchFolder& scratch, Analysis& analysis) {
     CQVRFCDOEDataFileReader data;
     if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
         data.SetArrayType(settings.array);
@@ -138,9 +139,8 @@ std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const Analysi
     analysis.source = Source::DataFile;
     analysis.experiment = DataFileExperiment(data.GetArrayType());
     CheckSettingNames(analysis, settings);
-    if (input.prepare) input.prepare();
     auto analyzer = std::make_shared<Analyzer>();
-    analyzer->SetLogFolder(input.logFolder.c_str());
+    analyzer->SetLogFolder(scratch.Path().c_str());
     if (!analyzer->LoadData(data))
         throw Error(FormatText("'%s': the experiment cannot be set up", input.dataFile.c_str()));
     // The data file carries no control factor values; each factor takes its level number, so
@@ -156,9 +156,10 @@ std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const Analysi
 
 // An experiment and its observations, set up in the engine.
 std::shared_ptr<Analyzer> LoadObservations(const SheetObservations& observations,
-                                           const AnalysisInput& input, Analysis& analysis) {
+                                           const AnalysisInput& input, const ScratchFolder& scratch,
+                                           Analysis& analysis) {
     auto analyzer = std::make_shared<Analyzer>();
-    analyzer->SetLogFolder(input.logFolder.c_str());
+    analyzer->SetLogFolder(scratch.Path().c_str());
     try {
         SetUpAnalyzer(*analyzer, analysis.experiment, &observations);
     } catch (const Error& error) {
@@ -168,7 +169,8 @@ std::shared_ptr<Analyzer> LoadObservations(const SheetObservations& observations
 }
 
 std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, const AnalysisSettings& settings,
-                                       Analysis& analysis, SheetObservations& observations) {
+                                       const ScratchFolder& scratch, Analysis& analysis,
+                                       SheetObservations& observations) {
     if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
         throw UsageError("--array: a run sheet's array is its experiment's");
     analysis.source = Source::RunSheet;
@@ -179,8 +181,7 @@ std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, const Analysi
     ApplySnSettings(settings, analysis.experiment);
     CheckSettingNames(analysis, settings);
     observations = ReadRunSheet(analysis.experiment, input.dataFile);
-    if (input.prepare) input.prepare();
-    return LoadObservations(observations, input, analysis);
+    return LoadObservations(observations, input, scratch, analysis);
 }
 
 std::vector<SnKind> KindsOf(const Experiment& experiment) {
@@ -209,10 +210,11 @@ std::string Analysis::LevelText(int factor, int level) const {
 
 namespace {
 
-// What every source shares once the engine holds the observations.
+// What every source shares once the engine holds the observations. With a scratch folder (the
+// engine's log folder), the engine's texts are kept, its reports with input.reports.
 Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
                 const AnalysisInput& input, const AnalysisSettings& settings,
-                const SheetObservations& observations) {
+                const SheetObservations& observations, const ScratchFolder* scratch) {
     const std::vector<FactorPair> interactions = DeclaredInteractions(analysis, settings);
     ApplyPoolsToEngine(analysis, settings, *analyzer);
     FillCaches(*analyzer);
@@ -225,38 +227,54 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
     FillSignalMeans(analysis, observations);
     FillNoiseModels(analysis, observations);
     if (analysis.responses.size() > 1) analysis.combined = CombineResponses(analysis, settings);
-    analysis.engine = analyzer;
+    FillEngineFigures(*analyzer, analysis);
+    if (scratch) {
+        const std::vector<std::string> reports =
+            input.reports
+                ? EngineReportNames(analysis.dataFile, analysis.source == Source::RunSheet)
+                : std::vector<std::string>();
+        analysis.engineTexts = EngineTextsOf(*analyzer, *scratch, reports);
+    }
     return analysis;
 }
 
 }  // namespace
 
+std::vector<std::string> EngineReportNames(const std::string& dataFile, bool runSheet) {
+    const std::string stem = fs::path(dataFile.empty() ? kRunSheetFile : dataFile).stem().string();
+    const std::string reports = runSheet ? stem + "-analysis" : stem;
+    return {reports + ".log", reports + ".csv"};
+}
+
 Analysis Analyze(const AnalysisInput& input, const AnalysisSettings& settings) {
     CheckAlpha(settings.alpha);
     Analysis analysis;
     analysis.dataFile = input.dataFile;
+    const ScratchFolder scratch;
     SheetObservations observations;  // of a run sheet; a data file has no noise factors
     const std::shared_ptr<Analyzer> analyzer =
-        IsRunSheetFile(input.dataFile) ? LoadRunSheet(input, settings, analysis, observations)
-                                       : LoadDataFile(input, settings, analysis);
-    return Finish(std::move(analysis), analyzer, input, settings, observations);
+        IsRunSheetFile(input.dataFile)
+            ? LoadRunSheet(input, settings, scratch, analysis, observations)
+            : LoadDataFile(input, settings, scratch, analysis);
+    return Finish(std::move(analysis), analyzer, input, settings, observations, &scratch);
 }
 
 Analysis Analyze(const Experiment& experiment, const SheetObservations& observations,
-                 const AnalysisSettings& settings, const std::string& logFolder) {
+                 const AnalysisSettings& settings) {
     CheckAlpha(settings.alpha);
     if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
         throw UsageError("--array: an experiment's array is its own");
-    AnalysisInput input;
-    input.logFolder = logFolder;
+    const AnalysisInput input;
     Analysis analysis;
     analysis.source = Source::RunSheet;
     analysis.arrayChosen = true;
     analysis.experiment = experiment;
     CheckResponses(settings, static_cast<int>(experiment.responses.size()), "the experiment");
     ApplySnSettings(settings, analysis.experiment);
-    const std::shared_ptr<Analyzer> analyzer = LoadObservations(observations, input, analysis);
-    return Finish(std::move(analysis), analyzer, input, settings, observations);
+    const ScratchFolder scratch;
+    const std::shared_ptr<Analyzer> analyzer =
+        LoadObservations(observations, input, scratch, analysis);
+    return Finish(std::move(analysis), analyzer, input, settings, observations, &scratch);
 }
 
 Analysis AnalyzeEngine(const std::shared_ptr<CQVRFCDOEAnalyzer>& engine,
@@ -267,7 +285,7 @@ Analysis AnalyzeEngine(const std::shared_ptr<CQVRFCDOEAnalyzer>& engine,
     TakeEngine(*engine, settings, analysis);
     AnalysisInput input;
     input.reports = false;
-    return Finish(std::move(analysis), engine, input, settings, {});
+    return Finish(std::move(analysis), engine, input, settings, {}, nullptr);
 }
 
 }  // namespace qvrfc

@@ -2,8 +2,8 @@
 // the verdict, and write the reports, results.json, the charts and the page.
 #include <CLI/CLI.hpp>
 #include <cstdio>
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,64 +11,32 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "qvrfc/common/QVRFCFileSet.h"
 #include "qvrfc/results/AnalysisFiles.h"
 #include "qvrfc/results/Summary.h"
 #include "qvrfc/results/VerdictReport.h"
 
 namespace qvrfcdoe {
-namespace {
 
-// Logs that the engine itself writes while it sets up an experiment.
-const char* const kEngineLogs[] = {kSetupLog, kArrayListingLog};
-
-using qvrfc::ReportNames;
-
-// Every file the command writes (or, for the page, removes when it is not written).
-std::vector<std::string> WrittenNames(const ReportNames& names) {
-    std::vector<std::string> written(names.engine);
-    written.insert(written.end(), {names.verdict, names.results, kPageFile});
-    written.insert(written.end(), std::begin(kEngineLogs), std::end(kEngineLogs));
-    return written;
-}
-
-// Every file of the analysis, staged and then replaced together: all of them or none. The page
-// and the chart files of an earlier run that this one does not write go with the same commit.
-void WriteReports(const qvrfc::Analysis& analysis, const AnalyzeRequest& request,
-                  const OutputFolder& folder, const ReportNames& names) {
-    // A FIFO, socket or device named like a report is refused before anything is written.
-    const EngineFilesCheck streams(
-        folder, {names.engine[0], names.engine[1], names.verdict, names.results, kPageFile});
-    qvrfc::FileSet files;
-    qvrfc::StageAnalysisFiles(analysis, files, folder.Path().string(), names, request.chartFormats,
-                              request.html);
-    files.Commit();
-}
-
-}  // namespace
-
+// Every file of the analysis replaced together, all of them or none, with the page and the
+// chart files of an earlier run that this one does not write; with --no-reports none.
 int Analyze(const AnalyzeRequest& request) {
-    OutputFolder folder(request.outFolder);
-    const ReportNames names =
-        qvrfc::ReportNamesOf(request.dataFile, qvrfc::IsRunSheetFile(request.dataFile));
-    const std::vector<std::string> written = WrittenNames(names);
-    RefuseOverwritingInputs(folder, {request.dataFile, request.experimentFile}, written, true);
     qvrfc::AnalysisInput input;
     input.dataFile = request.dataFile;
     input.experimentFile = request.experimentFile;
-    input.logFolder = folder.Path().string();
-    input.prepare = [&folder, &written] {
-        folder.Create();
-        RemoveLeftovers(folder, written, true);
-    };
     input.reports = request.reports;
-    const EngineFilesCheck logs(folder, {std::begin(kEngineLogs), std::end(kEngineLogs)});
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, request.settings);
-    logs.ExpectWritten();
-    if (request.reports) WriteReports(analysis, request, folder, names);
+    std::optional<qvrfc::WrittenFiles> written;
+    if (request.reports) {
+        qvrfc::AnalysisParts parts;
+        parts.formats = request.chartFormats;
+        parts.html = request.html;
+        written = qvrfc::WriteOutputFolder(
+            OutRequest(request.outFolder, {request.dataFile, request.experimentFile}),
+            qvrfc::AnalysisOutput(analysis, parts));
+    }
     std::printf("%s\nVerdict\n\n%s", qvrfc::SummaryText(analysis, request.runTable).c_str(),
                 qvrfc::VerdictText(analysis).c_str());
-    folder.PrintFilesWritten();
+    if (written) PrintFilesWritten(*written);
     return 0;
 }
 

@@ -8,7 +8,7 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
-#include "qvrfc/results/HtmlReport.h"
+#include "qvrfc/results/AnalysisFiles.h"
 
 namespace qvrfcdoe {
 namespace {
@@ -20,27 +20,19 @@ struct ChartsOptions {
     bool noHtml = false;
 };
 
+// The charts, the page and the engine's set-up logs replaced together, with the page and the
+// chart files of an earlier run that this one does not draw.
 int WriteChartsOfFile(const ChartsOptions& options) {
-    const std::vector<qvrfc::ChartFormat> formats = ParseChartOption(options.formats);
-    OutputFolder folder(options.outFolder);
-    const std::vector<std::string> written = {kPageFile, kSetupLog, kArrayListingLog};
-    RefuseOverwritingInputs(folder, {options.dataFile}, written, true);
+    qvrfc::AnalysisParts parts;
+    parts.reports = false;
+    parts.formats = ParseChartOption(options.formats);
+    parts.html = !options.noHtml;
     qvrfc::AnalysisInput input;
     input.dataFile = options.dataFile;
-    input.logFolder = folder.Path().string();
-    input.prepare = [&folder, &written] {
-        folder.Create();
-        RemoveLeftovers(folder, written, true);
-    };
     input.reports = false;
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, qvrfc::AnalysisSettings());
-    // A FIFO, socket or device named like the page is refused before anything is written.
-    const EngineFilesCheck streams(folder, {kPageFile});
-    // The charts and the page replaced together, with those of an earlier run not drawn again.
-    qvrfc::FileSet files;
-    StageChartsAndPage(files, folder, qvrfc::ChartAndPageFiles(analysis, formats, !options.noHtml));
-    files.Commit();
-    folder.PrintFilesWritten();
+    PrintFilesWritten(qvrfc::WriteOutputFolder(OutRequest(options.outFolder, {options.dataFile}),
+                                               qvrfc::AnalysisOutput(analysis, parts)));
     return 0;
 }
 

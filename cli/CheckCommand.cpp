@@ -64,7 +64,7 @@ int CheckArrays(const std::string& outFolder) {
     std::printf(kCheckHeaderFormat, "Type", "Name", "Verdict", "Findings");
     {
         CurrentDirectory inFolder(folder.Path());
-        const EngineFilesCheck log(folder, {kArrayListingLog});
+        const EngineFilesCheck log(folder, {qvrfc::kArrayListingFile});
         CQVRFCDOETaguchiOrthogonalArray array;
         for (int t = kFirstTableType; t <= kLastTableType; ++t) {
             const OA_TYPE type = static_cast<OA_TYPE>(t);

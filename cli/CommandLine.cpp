@@ -1,11 +1,14 @@
 // What the commands share on the command line: the output folder, the analysis options and
 // the analysis that predict and confirm start from.
 #include <CLI/CLI.hpp>
+#include <cstdio>
+#include <string>
 
 #include "ArrayCatalogue.h"
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
+#include "qvrfc/results/AnalysisFiles.h"
 
 namespace qvrfcdoe {
 CLI::App* AddCommand(CLI::App& app, CommandRun& run, const char* name, const char* description,
@@ -124,7 +127,7 @@ void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request) {
 
 int WithAnalysisBetween(
     const VerdictRequest& request,
-    const std::function<int(const qvrfc::Analysis&, const qvrfc::SettingsAt&)>& use) {
+    const std::function<std::string(const qvrfc::Analysis&, const qvrfc::SettingsAt&)>& use) {
     const qvrfc::AnalysisSettings settings = ParseAnalysisOptions(request.options);
     if (!request.experimentFile.empty() && !qvrfc::IsRunSheetFile(request.dataFile))
         throw UsageError(Text("--experiment: '%s' is not a run sheet", request.dataFile.c_str()));
@@ -132,25 +135,23 @@ int WithAnalysisBetween(
     input.dataFile = request.dataFile;
     input.experimentFile = request.experimentFile;
     input.reports = false;
-    std::unique_ptr<ScratchFolder> scratch;
-    std::unique_ptr<OutputFolder> folder;
-    if (request.outFolder.empty()) {
-        scratch = std::make_unique<ScratchFolder>();
-        input.logFolder = scratch->Path().string();
-    } else {
-        folder = std::make_unique<OutputFolder>(request.outFolder);
-        RefuseOverwritingInputs(*folder, {request.dataFile, request.experimentFile},
-                                {kSetupLog, kArrayListingLog}, false);
-        input.logFolder = folder->Path().string();
-        input.prepare = [&folder] { folder->Create(); };
-    }
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, settings);
-    return use(analysis, qvrfc::ParseSettingsAt(analysis, request.at));
+    const std::string text = use(analysis, qvrfc::ParseSettingsAt(analysis, request.at));
+    if (!request.outFolder.empty()) {
+        // The engine's set-up logs, once the whole run has succeeded.
+        qvrfc::AnalysisParts logs;
+        logs.reports = logs.charts = false;
+        qvrfc::WriteOutputFolder(
+            OutRequest(request.outFolder, {request.dataFile, request.experimentFile}),
+            qvrfc::AnalysisOutput(analysis, logs));
+    }
+    std::printf("%s", text.c_str());
+    return 0;
 }
 
-int WithAnalysis(
-    const VerdictRequest& request,
-    const std::function<int(const qvrfc::Analysis&, const std::vector<qvrfc::FactorLevel>&)>& use) {
+int WithAnalysis(const VerdictRequest& request,
+                 const std::function<std::string(const qvrfc::Analysis&,
+                                                 const std::vector<qvrfc::FactorLevel>&)>& use) {
     return WithAnalysisBetween(
         request, [&](const qvrfc::Analysis& analysis, const qvrfc::SettingsAt& at) {
             // Tested levels only: ParseLevels says which setting is none.

@@ -76,17 +76,18 @@ struct VerdictRequest {
     std::string experimentFile;
     AnalysisOptions options;
     std::string at;         // --at "A=3,D=2"
-    std::string outFolder;  // --out: where the engine's set-up logs go; empty: nowhere kept
+    std::string outFolder;  // --out: where the engine's set-up logs go; empty: none are kept
 };
 // Declares FILE, --experiment, --at, --out and the analysis options.
 void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request);
-// Runs the analysis of the request's file, then hands it and the levels of --at to `use`.
-int WithAnalysis(
-    const VerdictRequest& request,
-    const std::function<int(const qvrfc::Analysis&, const std::vector<qvrfc::FactorLevel>&)>& use);
+// Runs the analysis of the request's file, hands it and the levels of --at to `use`, and
+// prints the text `use` gives once the run has succeeded, the set-up logs written with --out.
+int WithAnalysis(const VerdictRequest& request,
+                 const std::function<std::string(const qvrfc::Analysis&,
+                                                 const std::vector<qvrfc::FactorLevel>&)>& use);
 // The same where --at may set numeric factors between their tested levels.
 int WithAnalysisBetween(
     const VerdictRequest& request,
-    const std::function<int(const qvrfc::Analysis&, const qvrfc::SettingsAt&)>& use);
+    const std::function<std::string(const qvrfc::Analysis&, const qvrfc::SettingsAt&)>& use);
 
 }  // namespace qvrfcdoe

@@ -1,7 +1,6 @@
 // qvrfcdoe confirm: a confirmation run at chosen levels against its prediction.
 #include <CLI/CLI.hpp>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -20,8 +19,8 @@ struct ConfirmRequest {
     int quality = 1;
 };
 
-int ConfirmRun(const ConfirmRequest& request, const qvrfc::Analysis& analysis,
-               const std::vector<qvrfc::FactorLevel>& at) {
+std::string ConfirmRun(const ConfirmRequest& request, const qvrfc::Analysis& analysis,
+                       const std::vector<qvrfc::FactorLevel>& at) {
     const int qualities = static_cast<int>(analysis.responses.size());
     if (request.quality > qualities)
         throw InputError(Text("--quality %d is out of range ('%s' has %s)", request.quality,
@@ -30,8 +29,7 @@ int ConfirmRun(const ConfirmRequest& request, const qvrfc::Analysis& analysis,
     const int quality = request.quality - 1;
     const qvrfc::Confirmation confirmation =
         qvrfc::ConfirmationRun(analysis, quality, at, request.values);
-    std::printf("%s", qvrfc::ConfirmationText(analysis, quality, at, confirmation).c_str());
-    return 0;
+    return qvrfc::ConfirmationText(analysis, quality, at, confirmation);
 }
 
 }  // namespace

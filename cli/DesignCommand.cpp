@@ -12,19 +12,18 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "OutputFolder.h"
+#include "qvrfc/analysis/ScratchFolder.h"
 #include "qvrfc/experiment/ArrayChoice.h"
 #include "qvrfc/experiment/Design.h"
 #include "qvrfc/experiment/ExperimentFile.h"
 #include "qvrfc/experiment/RunSheet.h"
+#include "qvrfc/results/AnalysisFiles.h"
 
 namespace qvrfcdoe {
 namespace {
 
 using qvrfc::Experiment;
 using OA_TYPE = CQVRFCDOETaguchiOrthogonalArray::OA_TYPE;
-
-const char* const kExperimentFile = "experiment.toml";
-const char* const kRunSheetFile = "runsheet.csv";
 
 struct DesignOptions {
     qvrfc::DesignOptions design;
@@ -111,25 +110,14 @@ int Design(const DesignOptions& options) {
                                       : qvrfc::ReadExperimentFile(options.experimentFile);
     {
         // The engine's own placement check, its set-up logs written into a scratch folder.
-        const ScratchFolder scratch;
-        qvrfc::CheckPlacementWithEngine(experiment, scratch.Path().string());
+        const qvrfc::ScratchFolder scratch;
+        qvrfc::CheckPlacementWithEngine(experiment, scratch.Path());
     }
-    OutputFolder folder(options.outFolder);
-    if (!options.experimentFile.empty() &&
-        SameFile(options.experimentFile, folder.File(kExperimentFile)))
-        throw InputError(Text("'%s' would be overwritten; choose another --out folder",
-                              options.experimentFile.c_str()));
-    const std::string sheetFile = folder.File(kRunSheetFile).string();
-    const std::string experimentFile = folder.File(kExperimentFile).string();
-    // Both texts are made, and the experiment file read back, before anything is written.
-    const qvrfc::DesignTexts texts = qvrfc::DesignFileTexts(experiment, experimentFile);
-    folder.Create();
-    RemoveLeftovers(folder, {kRunSheetFile, kExperimentFile}, false);
-    // Judged under the folder's lock, so that two designs into one folder cannot both find
-    // the run sheet free.
-    qvrfc::WriteDesignFiles(texts, sheetFile, experimentFile);
+    const qvrfc::WrittenFiles written =
+        qvrfc::WriteOutputFolder(OutRequest(options.outFolder, {options.experimentFile}),
+                                 qvrfc::DesignOutput(experiment, options.outFolder));
     PrintDesign(experiment);
-    folder.PrintFilesWritten();
+    PrintFilesWritten(written);
     return 0;
 }
 

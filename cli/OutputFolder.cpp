@@ -1,17 +1,12 @@
 #include "OutputFolder.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <set>
 #include <system_error>
 #include <vector>
 
@@ -21,7 +16,6 @@ namespace qvrfcdoe {
 namespace {
 
 const char* const kDataProbeFile = "DOETest1.ipt";
-const char* const kLockFile = ".qvrfcdoe.lock";
 
 // Errors that a failed write of a file can leave; errno may hold others from calls that did
 // not matter, and those must not be given as the cause.
@@ -51,84 +45,46 @@ bool Changed(const struct stat& was, const struct stat& is) {
            was.st_ctim.tv_sec != is.st_ctim.tv_sec || was.st_ctim.tv_nsec != is.st_ctim.tv_nsec;
 }
 
-// The regular files in folder and its subfolders (charts/...) by their path inside it, the
-// lock file aside, with their status.
-std::map<std::string, struct stat> RegularFiles(const fs::path& folder) {
-    std::map<std::string, struct stat> files;
-    std::error_code error;
-    fs::recursive_directory_iterator entries(folder, fs::directory_options::skip_permission_denied,
-                                             error);
-    for (const fs::recursive_directory_iterator end; !error && entries != end;
-         entries.increment(error)) {
-        const fs::path& path = entries->path();
-        struct stat status;
-        if (path.filename() != kLockFile && lstat(path.c_str(), &status) == 0 &&
-            S_ISREG(status.st_mode))
-            files.emplace(path.lexically_relative(folder).string(), status);
-    }
-    return files;
-}
-
-// Regular files only: a link, folder or stream named like a result is not the command's.
 fs::path ProgramFolder() {
     std::error_code error;
     const fs::path program = fs::read_symlink("/proc/self/exe", error);
     return error ? fs::path() : program.parent_path();
 }
 
+void SayWaiting(const std::string& folder) {
+    std::fprintf(stderr, "qvrfcdoe: waiting for another qvrfcdoe command working in '%s'\n",
+                 OneLineText(folder).c_str());
+    std::fflush(stderr);
+}
+
 }  // namespace
+
+qvrfc::OutputRequest OutRequest(const std::string& folder, const std::vector<std::string>& inputs) {
+    qvrfc::OutputRequest request;
+    request.folder = folder;
+    request.inputs = inputs;
+    request.waiting = SayWaiting;
+    return request;
+}
+
+void PrintFilesWritten(const qvrfc::WrittenFiles& written) {
+    std::printf("\nFiles written to %s:\n", written.folder.c_str());
+    for (const std::string& name : written.files)
+        std::printf("  %s\n", name.c_str());
+}
 
 OutputFolder::OutputFolder(const std::string& path)
     : m_path(fs::absolute(path).lexically_normal()) {}
 
-OutputFolder::~OutputFolder() {
-    if (m_lock >= 0) close(m_lock);
-}
+OutputFolder::~OutputFolder() = default;
 
 void OutputFolder::Create() {
-    std::error_code error;
-    if (fs::exists(m_path, error) && !fs::is_directory(m_path, error))
-        throw InputError(Text("output folder '%s' exists and is not a folder", m_path.c_str()));
-    fs::create_directories(m_path, error);
-    if (error)
-        throw InputError(
-            Text("cannot create output folder '%s': %s", m_path.c_str(), error.message().c_str()));
-    Lock();
-    m_locked = RegularFiles(m_path);
-}
-
-void OutputFolder::Lock() {
-    const fs::path file = File(kLockFile);
-    m_lock = open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (m_lock < 0)
-        throw InputError(
-            Text("cannot write into output folder '%s': %s", m_path.c_str(), std::strerror(errno)));
-    struct stat status;
-    if (fstat(m_lock, &status) != 0 || !S_ISREG(status.st_mode))
-        throw InputError(Text("cannot lock output folder '%s': '%s' is not a regular file",
-                              m_path.c_str(), file.c_str()));
-    if (flock(m_lock, LOCK_EX | LOCK_NB) == 0) return;
-    if (errno == EWOULDBLOCK) {
-        std::fprintf(stderr, "qvrfcdoe: waiting for another qvrfcdoe command working in '%s'\n",
-                     OneLineText(m_path.string()).c_str());
-        std::fflush(stderr);
-        int locked;
-        do
-            locked = flock(m_lock, LOCK_EX);
-        while (locked != 0 && errno == EINTR);
-        if (locked == 0) return;
-    }
-    throw InputError(
-        Text("cannot lock output folder '%s': %s", m_path.c_str(), std::strerror(errno)));
+    m_locked = std::make_unique<qvrfc::LockedFolder>(m_path.string(), SayWaiting);
 }
 
 void OutputFolder::PrintFilesWritten() const {
-    std::printf("\nFiles written to %s:\n", m_path.c_str());
-    for (const auto& [name, status] : RegularFiles(m_path)) {
-        const auto was = m_locked.find(name);
-        if (was == m_locked.end() || Changed(was->second, status))
-            std::printf("  %s\n", name.c_str());
-    }
+    qvrfcdoe::PrintFilesWritten(
+        {m_path.string(), m_locked ? m_locked->FilesWritten() : std::vector<std::string>()});
 }
 
 EngineFilesCheck::EngineFilesCheck(const OutputFolder& folder,
@@ -163,22 +119,6 @@ void EngineFilesCheck::ExpectWritten() const {
         throw InputError(Text("cannot write '%s': %s", file.c_str(),
                               why ? std::strerror(why) : "the engine could not write it"));
     }
-}
-
-ScratchFolder::ScratchFolder() {
-    const char* variable = std::getenv("TMPDIR");
-    const std::string temporary = variable && *variable ? variable : "/tmp";
-    std::string pattern = (fs::path(temporary) / "qvrfcdoe-XXXXXX").string();
-    if (!mkdtemp(&pattern[0]))
-        throw InputError(
-            Text("cannot make a scratch folder in the temporary folder '%s' (TMPDIR): %s",
-                 temporary.c_str(), std::strerror(errno)));
-    m_path = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
 }
 
 CurrentDirectory::CurrentDirectory(const fs::path& folder) : m_previous(fs::current_path()) {
@@ -231,37 +171,6 @@ bool SameFile(const fs::path& a, const fs::path& b) {
     std::error_code error;
     const bool same = fs::equivalent(a, b, error);
     return !error && same;
-}
-
-void RefuseOverwritingInputs(const OutputFolder& folder, const std::vector<std::string>& inputs,
-                             const std::vector<std::string>& names, bool charts) {
-    std::vector<std::string> written(names);
-    if (charts) {
-        for (const std::string& name : qvrfc::ChartFilesIn(folder.Path().string()))
-            written.push_back((fs::path(qvrfc::kChartFolder) / name).string());
-    }
-    for (const std::string& input : inputs) {
-        for (const std::string& name : written) {
-            if (!input.empty() && SameFile(input, folder.File(name)))
-                throw InputError(
-                    Text("'%s' would be overwritten by '%s'; choose another --out folder",
-                         input.c_str(), name.c_str()));
-        }
-    }
-}
-
-void RemoveLeftovers(const OutputFolder& folder, const std::vector<std::string>& names,
-                     bool charts) {
-    qvrfc::RemoveStaleTemporaries(folder.Path().string(), names);
-    const fs::path chartFolder = folder.File(qvrfc::kChartFolder);
-    std::error_code ignored;  // charts/ that is not a folder holds no leftover
-    if (charts && fs::is_directory(chartFolder, ignored))
-        qvrfc::RemoveStaleTemporaries(chartFolder.string(), qvrfc::IsChartFileName);
-}
-
-void StageChartsAndPage(qvrfc::FileSet& files, const OutputFolder& folder,
-                        const std::vector<qvrfc::ChartFile>& drawn) {
-    qvrfc::StageChartsAndPage(files, folder.Path().string(), drawn);
 }
 
 }  // namespace qvrfcdoe

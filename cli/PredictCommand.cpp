@@ -1,8 +1,8 @@
 // qvrfcdoe predict: the S/N ratio and mean of every quality at chosen levels, with their
 // confidence intervals.
 #include <CLI/CLI.hpp>
-#include <cstdio>
 #include <memory>
+#include <string>
 
 #include "Commands.h"
 #include "qvrfc/results/VerdictReport.h"
@@ -10,13 +10,13 @@
 namespace qvrfcdoe {
 namespace {
 
-int Predict(const qvrfc::Analysis& analysis, const qvrfc::SettingsAt& at) {
+std::string Predict(const qvrfc::Analysis& analysis, const qvrfc::SettingsAt& at) {
+    std::string text;
     for (size_t q = 0; q < analysis.responses.size(); ++q)
-        std::printf("%s%s", q == 0 ? "" : "\n",
-                    qvrfc::PredictionText(analysis,
-                                          qvrfc::PredictResponse(analysis, static_cast<int>(q), at))
-                        .c_str());
-    return 0;
+        text += (q == 0 ? "" : "\n") +
+                qvrfc::PredictionText(analysis,
+                                      qvrfc::PredictResponse(analysis, static_cast<int>(q), at));
+    return text;
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ int ShowArray(const ShowOptions& options) {
     {
         CurrentDirectory inFolder(folder.Path());
         CQVRFCDOETaguchiOrthogonalArray array;
-        const EngineFilesCheck log(folder, {kArrayListingLog});
+        const EngineFilesCheck log(folder, {qvrfc::kArrayListingFile});
         if (!array.SetTable(type))
             throw InputError(Text("cannot load array %s", DisplayName(type).c_str()));
         log.ExpectWritten();

@@ -52,6 +52,7 @@ set(QVRFC_HEADERS_analysis
   include/qvrfc/analysis/Analysis.h
   include/qvrfc/analysis/Combined.h
   include/qvrfc/analysis/ConfirmationRun.h
+  include/qvrfc/analysis/ScratchFolder.h
   include/qvrfc/analysis/Settings.h
 )
 set(QVRFC_HEADERS_charts
@@ -61,9 +62,9 @@ set(QVRFC_HEADERS_charts
 )
 set(QVRFC_HEADERS_results
   include/qvrfc/results/AnalysisFiles.h
-  include/qvrfc/results/EngineReports.h
   include/qvrfc/results/HtmlReport.h
   include/qvrfc/results/HtmlWriter.h
+  include/qvrfc/results/OutputFolder.h
   include/qvrfc/results/ResultsJson.h
   include/qvrfc/results/Summary.h
   include/qvrfc/results/VerdictReport.h

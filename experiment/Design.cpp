@@ -4,7 +4,6 @@
 #include <random>
 #include <system_error>
 
-#include "qvrfc/common/QVRFCFileSet.h"
 #include "qvrfc/common/QVRFCTextFormat.h"
 #include "qvrfc/experiment/ArrayCatalogue.h"
 #include "qvrfc/experiment/ArrayChoice.h"
@@ -238,10 +237,6 @@ DesignTexts DesignFileTexts(const Experiment& experiment, const std::string& exp
     return {RunSheetText(experiment), VerifiedExperimentFileText(experiment, experimentPath)};
 }
 
-namespace {
-
-// A run sheet already in the folder may hold the lab's observations: only the same empty
-// sheet is written over.
 void RefuseReplacingAnotherSheet(const std::string& newSheet, const std::string& sheet) {
     std::error_code error;
     const fs::file_status status = fs::status(sheet, error);
@@ -261,18 +256,6 @@ void RefuseReplacingAnotherSheet(const std::string& newSheet, const std::string&
             FormatText("'%s' exists and differs from the new run sheet (it may hold "
                        "observations); move it or choose another --out folder",
                        sheet.c_str()));
-}
-
-}  // namespace
-
-void WriteDesignFiles(const DesignTexts& texts, const std::string& sheetPath,
-                      const std::string& experimentPath) {
-    RefuseReplacingAnotherSheet(texts.runSheet, sheetPath);
-    // The sheet and its experiment file are written as a set: never one new beside one old.
-    FileSet files;
-    files.Write(sheetPath, texts.runSheet);
-    files.Write(experimentPath, texts.experimentFile);
-    files.Commit();
 }
 
 }  // namespace qvrfc

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "qvrfc/analysis/Analysis.h"
 #include "qvrfc/analysis/ConfirmationRun.h"
+#include "qvrfc/analysis/ScratchFolder.h"
 #include "qvrfc/analysis/Settings.h"
 #include "qvrfc/common/QVRFCTextFormat.h"
 #include "qvrfc/experiment/ArrayCatalogue.h"
@@ -22,6 +24,7 @@
 #include "qvrfc/experiment/ExperimentFile.h"
 #include "qvrfc/experiment/RunSheet.h"
 #include "qvrfc/results/AnalysisFiles.h"
+#include "qvrfc/results/OutputFolder.h"
 #include "qvrfc/results/ResultsJson.h"
 #include "qvrfc/results/Summary.h"
 #include "qvrfc/results/VerdictReport.h"
@@ -73,35 +76,43 @@ IntArray ArrayTable(const std::string& name) {
                       [type](int r, int c) { return qvrfc::ArrayLevel(type, r, c); });
 }
 
-qvrfc::Experiment Design(const qvrfc::DesignOptions& options, const std::string& logFolder) {
+// The engine's own placement check, its set-up logs written into a scratch folder.
+void CheckPlacement(const qvrfc::Experiment& experiment) {
+    const qvrfc::ScratchFolder scratch;
+    qvrfc::CheckPlacementWithEngine(experiment, scratch.Path());
+}
+
+qvrfc::Experiment Design(const qvrfc::DesignOptions& options) {
     qvrfc::Experiment experiment = qvrfc::ExperimentOfOptions(options);
-    qvrfc::CheckPlacementWithEngine(experiment, logFolder);
+    CheckPlacement(experiment);
     return experiment;
 }
 
-qvrfc::Experiment ReadExperiment(const std::string& path, const std::string& logFolder) {
+qvrfc::Experiment ReadExperiment(const std::string& path) {
     qvrfc::Experiment experiment = qvrfc::ReadExperimentFile(path);
-    qvrfc::CheckPlacementWithEngine(experiment, logFolder);
+    CheckPlacement(experiment);
     return experiment;
 }
 
-// Makes folder and its parents when missing; qvrfc::Error naming it and the cause otherwise.
-void MakeFolder(const std::string& folder) {
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error)
-        throw qvrfc::Error(qvrfc::FormatText("cannot make the folder '%s': %s", folder.c_str(),
-                                             error.message().c_str()));
+// Writes the set that `set` makes into folder as the command writes its --out folder, the GIL
+// released while the set is made, while it waits for the folder's lock and while it writes.
+std::vector<std::string> WriteFolder(const std::string& folder,
+                                     const std::vector<std::string>& inputs,
+                                     const std::function<qvrfc::OutputSet()>& set) {
+    qvrfc::OutputRequest request;
+    request.folder = folder;
+    request.inputs = inputs;
+    py::gil_scoped_release release;
+    return qvrfc::WriteOutputFolder(request, set()).files;
 }
 
-// Writes experiment.toml and runsheet.csv into folder (made when missing), as design --out does.
+// Writes experiment.toml and runsheet.csv into folder (made when missing), as design --out does;
+// returns their paths.
 std::vector<std::string> WriteDesign(const qvrfc::Experiment& experiment,
                                      const std::string& folder) {
-    MakeFolder(folder);
-    const std::string sheet = (fs::path(folder) / "runsheet.csv").string();
-    const std::string file = (fs::path(folder) / "experiment.toml").string();
-    qvrfc::WriteDesignFiles(qvrfc::DesignFileTexts(experiment, file), sheet, file);
-    return {sheet, file};
+    WriteFolder(folder, {}, [&] { return qvrfc::DesignOutput(experiment, folder); });
+    return {(fs::path(folder) / qvrfc::kRunSheetFile).string(),
+            (fs::path(folder) / qvrfc::kExperimentFile).string()};
 }
 
 IntArray DesignLevels(const qvrfc::Experiment& experiment) {
@@ -128,11 +139,10 @@ qvrfc::AnalysisSettings SettingsOf(const std::vector<std::string>& sn,
 using SharedAnalysis = std::shared_ptr<qvrfc::Analysis>;
 
 SharedAnalysis AnalyzeFile(const std::string& path, const std::string& experimentFile,
-                           const qvrfc::AnalysisSettings& settings, const std::string& logFolder) {
+                           const qvrfc::AnalysisSettings& settings) {
     qvrfc::AnalysisInput input;
     input.dataFile = path;
     input.experimentFile = experimentFile;
-    input.logFolder = logFolder;
     py::gil_scoped_release release;
     return std::make_shared<qvrfc::Analysis>(qvrfc::Analyze(input, settings));
 }
@@ -164,14 +174,12 @@ std::vector<std::vector<double>> ResponseObservations(const qvrfc::Experiment& e
 
 SharedAnalysis AnalyzeDesign(const qvrfc::Experiment& experiment,
                              const std::vector<Observations>& values,
-                             const qvrfc::AnalysisSettings& settings,
-                             const std::string& logFolder) {
+                             const qvrfc::AnalysisSettings& settings) {
     qvrfc::SheetObservations observations;
     for (size_t r = 0; r < values.size() && r < experiment.responses.size(); ++r)
         observations.push_back(ResponseObservations(experiment, static_cast<int>(r), values[r]));
     py::gil_scoped_release release;
-    return std::make_shared<qvrfc::Analysis>(
-        qvrfc::Analyze(experiment, observations, settings, logFolder));
+    return std::make_shared<qvrfc::Analysis>(qvrfc::Analyze(experiment, observations, settings));
 }
 
 // Each response's predictions of the S/N ratio and of the mean at the levels, as JSON.
@@ -195,21 +203,19 @@ std::string Confirm(const qvrfc::Analysis& analysis, const std::string& at, int 
                                        qvrfc::ConfirmationRun(analysis, response, levels, values));
 }
 
+// Writes what analyze --out writes; its inputs (the data file, the experiment file of a run
+// sheet) are refused as the command refuses them. Returns the names written.
 std::vector<std::string> WriteAnalysis(const qvrfc::Analysis& analysis, const std::string& folder,
+                                       const std::vector<std::string>& inputs,
                                        const std::string& charts, bool html) {
-    std::vector<qvrfc::ChartFormat> formats;
+    qvrfc::AnalysisParts parts;
     try {
-        formats = qvrfc::ParseChartFormats(charts);
+        parts.formats = qvrfc::ParseChartFormats(charts);
     } catch (const std::invalid_argument& error) {
         throw qvrfc::UsageError(std::string("--charts: ") + error.what());
     }
-    MakeFolder(folder);
-    const qvrfc::ReportNames names = qvrfc::ReportNamesOf(analysis);
-    qvrfc::FileSet files;
-    const std::vector<std::string> written =
-        qvrfc::StageAnalysisFiles(analysis, files, folder, names, formats, html);
-    files.Commit();
-    return written;
+    parts.html = html;
+    return WriteFolder(folder, inputs, [&] { return qvrfc::AnalysisOutput(analysis, parts); });
 }
 
 // qvrfcdoe.Error, made once when the module is loaded and kept for the process's life.
@@ -304,8 +310,8 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
         .def("experiment_text", &qvrfc::ExperimentFileText)
         .def("write", &WriteDesign, py::arg("folder"));
 
-    m.def("design", &Design, py::arg("options"), py::arg("log_folder"));
-    m.def("read_experiment", &ReadExperiment, py::arg("path"), py::arg("log_folder"));
+    m.def("design", &Design, py::arg("options"));
+    m.def("read_experiment", &ReadExperiment, py::arg("path"));
 
     py::class_<qvrfc::AnalysisSettings>(m, "AnalysisSettings");
     m.def("settings", &SettingsOf, py::arg("sn"), py::arg("pool"), py::arg("interactions"),
@@ -317,9 +323,10 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
         .def("verdict", &qvrfc::VerdictText)
         .def("predict", &Predict, py::arg("at"))
         .def("confirm", &Confirm, py::arg("at"), py::arg("response"), py::arg("values"))
-        .def("write", &WriteAnalysis, py::arg("folder"), py::arg("charts"), py::arg("html"));
+        .def("write", &WriteAnalysis, py::arg("folder"), py::arg("inputs"), py::arg("charts"),
+             py::arg("html"));
     m.def("analyze_file", &AnalyzeFile, py::arg("path"), py::arg("experiment_file"),
-          py::arg("settings"), py::arg("log_folder"));
+          py::arg("settings"));
     m.def("analyze_design", &AnalyzeDesign, py::arg("experiment"), py::arg("observations"),
-          py::arg("settings"), py::arg("log_folder"));
+          py::arg("settings"));
 }

@@ -1,10 +1,9 @@
 #include "qvrfc/results/AnalysisFiles.h"
 
 #include <filesystem>
-#include <set>
 #include <system_error>
 
-#include "qvrfc/results/EngineReports.h"
+#include "qvrfc/experiment/Design.h"
 #include "qvrfc/results/HtmlReport.h"
 #include "qvrfc/results/ResultsJson.h"
 #include "qvrfc/results/VerdictReport.h"
@@ -14,9 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The run sheet an experiment held in memory stands for.
-const char* const kRunSheetName = "runsheet.csv";
-
 bool IsRegularFile(const fs::path& file) {
     std::error_code ignored;
     return fs::is_regular_file(fs::symlink_status(file, ignored));
@@ -25,14 +21,12 @@ bool IsRegularFile(const fs::path& file) {
 }  // namespace
 
 ReportNames ReportNamesOf(const std::string& dataFile, bool runSheet) {
-    const std::string stem = fs::path(dataFile).stem().string();
-    const std::string reports = runSheet ? stem + "-analysis" : stem;
-    return {{reports + ".log", reports + ".csv"}, stem + "-verdict.txt", "results.json"};
+    const std::string stem = fs::path(dataFile.empty() ? kRunSheetFile : dataFile).stem().string();
+    return {EngineReportNames(dataFile, runSheet), stem + "-verdict.txt", "results.json"};
 }
 
 ReportNames ReportNamesOf(const Analysis& analysis) {
-    const bool runSheet = analysis.source == Source::RunSheet;
-    return ReportNamesOf(analysis.dataFile.empty() ? kRunSheetName : analysis.dataFile, runSheet);
+    return ReportNamesOf(analysis.dataFile, analysis.source == Source::RunSheet);
 }
 
 std::vector<std::string> ChartFilesIn(const std::string& folder) {
@@ -46,39 +40,38 @@ std::vector<std::string> ChartFilesIn(const std::string& folder) {
     return names;
 }
 
-void StageChartsAndPage(FileSet& files, const std::string& folder,
-                        const std::vector<ChartFile>& drawn) {
-    std::set<std::string> written;
-    for (const ChartFile& file : drawn)
-        written.insert(file.name);
-    StageFiles(files, folder, drawn);
-    std::vector<std::string> earlier = {kPageFile};
-    for (const std::string& name : ChartFilesIn(folder))
-        earlier.push_back((fs::path(kChartFolder) / name).string());
-    for (const std::string& name : earlier) {
-        const fs::path file = fs::path(folder) / name;
-        if (!written.count(name) && IsRegularFile(file)) files.Remove(file.string());
+OutputSet AnalysisOutput(const Analysis& analysis, const AnalysisParts& parts) {
+    OutputSet set;
+    const EngineTexts& engine = analysis.engineTexts;
+    for (const auto& [name, text] : {std::pair(kSetupLogFile, &engine.setupLog),
+                                     std::pair(kArrayListingFile, &engine.arrayListing)})
+        if (!text->empty()) set.files.push_back({name, *text});
+    if (parts.reports) {
+        const ReportNames names = ReportNamesOf(analysis);
+        for (const auto& [name, text] : engine.reports)
+            set.files.push_back({name, text});
+        set.files.push_back({names.verdict, VerdictText(analysis)});
+        set.files.push_back({names.results, ResultsJsonText(analysis)});
     }
+    if (parts.charts) {
+        for (ChartFile& file : ChartAndPageFiles(analysis, parts.formats, parts.html))
+            set.files.push_back({std::move(file.name), std::move(file.bytes)});
+        set.chartsAndPage = true;
+    }
+    return set;
 }
 
-std::vector<std::string> StageAnalysisFiles(const Analysis& analysis, FileSet& files,
-                                            const std::string& folder, const ReportNames& names,
-                                            const std::vector<ChartFormat>& formats,
-                                            bool withHtml) {
-    const fs::path base(folder);
-    std::vector<std::string> engineReports;
-    for (const std::string& name : names.engine)
-        engineReports.push_back((base / name).string());
-    StageEngineReports(analysis, files, engineReports);
-    files.Write((base / names.verdict).string(), VerdictText(analysis));
-    files.Write((base / names.results).string(), ResultsJsonText(analysis));
-    const std::vector<ChartFile> drawn = ChartAndPageFiles(analysis, formats, withHtml);
-    StageChartsAndPage(files, folder, drawn);
-    std::vector<std::string> staged(names.engine);
-    staged.insert(staged.end(), {names.verdict, names.results});
-    for (const ChartFile& file : drawn)
-        staged.push_back(file.name);
-    return staged;
+OutputSet DesignOutput(const Experiment& experiment, const std::string& folder) {
+    std::error_code ignored;  // a folder that cannot be found fails its write, which says why
+    const fs::path path = fs::absolute(folder, ignored).lexically_normal();
+    const DesignTexts texts = DesignFileTexts(experiment, (path / kExperimentFile).string());
+    OutputSet set;
+    set.files = {{kRunSheetFile, texts.runSheet}, {kExperimentFile, texts.experimentFile}};
+    const std::string sheet = texts.runSheet;
+    set.check = [sheet](const std::string& path) {
+        RefuseReplacingAnotherSheet(sheet, (fs::path(path) / kRunSheetFile).string());
+    };
+    return set;
 }
 
 }  // namespace qvrfc

@@ -4,10 +4,11 @@
 #include <cmath>
 #include <vector>
 
-#include "qvrfc/analyzer/QVRFCDOEDataFileReader.h"
 #include "qvrfc/common/QVRFCConstants.h"
 #include "qvrfc/common/QVRFCFactorNames.h"
 #include "qvrfc/common/QVRFCTextFormat.h"
+#include "qvrfc/experiment/ArrayCatalogue.h"
+#include "qvrfc/experiment/ArrayChoice.h"
 #include "results/CombinedText.h"
 
 namespace qvrfc {
@@ -23,26 +24,33 @@ const char* Plural(int count, const char* one, const char* many) {
     return count == 1 ? one : many;
 }
 
+// The catalogue's arrays of a run count.
+std::vector<OA_TYPE> ArraysWithRuns(int runs) {
+    std::vector<OA_TYPE> types;
+    for (int t = kFirstTableType; t <= kLastTableType; ++t) {
+        const OA_TYPE type = static_cast<OA_TYPE>(t);
+        if (CQVRFCDOETaguchiOrthogonalArray::GetNoRun(type) == runs) types.push_back(type);
+    }
+    return types;
+}
+
 std::string ExperimentText(const Analysis& analysis) {
     const Experiment& experiment = analysis.experiment;
     const OA_TYPE type = experiment.array;
     const int runs = experiment.RunCount(), factors = static_cast<int>(experiment.factors.size());
     const int responses = static_cast<int>(experiment.responses.size());
     std::string text =
-        FormatText("Experiment: %s, %d %s, %d %s, %d %s, %d %s\n",
-                   CQVRFCDOEDataFileReader::ArrayName(type).c_str(), runs,
-                   Plural(runs, "run", "runs"), factors, Plural(factors, "factor", "factors"),
+        FormatText("Experiment: %s, %d %s, %d %s, %d %s, %d %s\n", ArrayDisplayName(type).c_str(),
+                   runs, Plural(runs, "run", "runs"), factors, Plural(factors, "factor", "factors"),
                    responses, Plural(responses, "quality", "qualities"), analysis.observations,
                    Plural(analysis.observations, "observation", "observations"));
     std::string others;
-    for (OA_TYPE other : CQVRFCDOEDataFileReader::ArraysWithRuns(runs)) {
-        if (other != type)
-            others += (others.empty() ? "" : ", ") + CQVRFCDOEDataFileReader::ArrayName(other);
+    for (OA_TYPE other : ArraysWithRuns(runs)) {
+        if (other != type) others += (others.empty() ? "" : ", ") + ArrayDisplayName(other);
     }
     if (others.empty() || analysis.source == Source::RunSheet) return text;
     return text +
-           FormatText("Array: %s %s; %s also %s %d runs\n",
-                      CQVRFCDOEDataFileReader::ArrayName(type).c_str(),
+           FormatText("Array: %s %s; %s also %s %d runs\n", ArrayDisplayName(type).c_str(),
                       analysis.arrayChosen ? "as chosen" : "as the first with this run count",
                       others.c_str(), others.find(',') == std::string::npos ? "has" : "have", runs);
 }
@@ -72,10 +80,8 @@ std::string RunTableText(const Analysis& analysis) {
                 text += " " + analysis.LevelText(int(f), experiment.Level(r, int(f)));
             const RunFigures& run = analysis.responses[q].runs[r];
             text += FormatText("  %d %.4f %.4f %.4f;", run.n, run.mean, run.sd, run.sn);
-            int count = 0;
-            const double* values = analysis.engine->GetRunQualityValues(int(q), r, count);
-            for (int i = 0; i < count; ++i) {
-                if (!IsMissing(values[i])) text += FormatText(" %g", values[i]);
+            for (const double value : analysis.responses[q].runObservations[r]) {
+                if (!IsMissing(value)) text += FormatText(" %g", value);
             }
             text += "\n";
         }
@@ -129,7 +135,7 @@ std::string SnKindText(const Analysis& analysis, int q) {
     const SnKind kind = analysis.responses[q].setting.kind;
     if (kind == SnKind::SmallerTextbook)
         return "the-Smaller-the-Better, textbook form (S/N=-10*log[Sum(Yi^2)/N])";
-    return analysis.engine->GetSNRatioType(q).GetString();
+    return analysis.responses[q].engineSnType;
 }
 
 // A dynamic response: its form, then each run's slope, S/N ratio and sensitivity (and

@@ -2,7 +2,8 @@
 // catalogue and object, the experiment analyzer with its reports, the run quality
 // containers, the statistics class; the experiment in names (design, experiment file, run
 // sheet), the verdict, the analysis (one Analysis value from a data file or run sheet), the
-// charts and the reporters. Link the layers too (QVRFCDOEEngine::QVRFCDOEResults brings all).
+// charts, the reporters and the output folder's writer. Link the layers too
+// (QVRFCDOEEngine::QVRFCDOEResults brings all).
 #pragma once
 
 #include "qvrfc/analysis/Analysis.h"
@@ -22,6 +23,7 @@
 #include "qvrfc/experiment/ExperimentFile.h"
 #include "qvrfc/experiment/RunSheet.h"
 #include "qvrfc/inference/Verdict.h"
+#include "qvrfc/results/AnalysisFiles.h"
 #include "qvrfc/results/HtmlReport.h"
 #include "qvrfc/results/ResultsJson.h"
 #include "qvrfc/results/Summary.h"

@@ -22,7 +22,6 @@ import json
 import math
 import numbers
 import os
-import tempfile
 from collections.abc import Mapping
 
 import numpy as np
@@ -146,14 +145,6 @@ def _levels_text(at) -> str:
         name = _named(factor, "at", ",=")
         items.append(f"{name}={_list_text([level], f'at[{name!r}]')}")
     return ",".join(items)
-
-
-class _Logs:
-    """A folder of its own for the engine's set-up logs, removed with the object."""
-
-    def __init__(self):
-        self._folder = tempfile.TemporaryDirectory(prefix="qvrfcdoe-")
-        self.path = self._folder.name
 
 
 class Design:
@@ -313,15 +304,13 @@ def design(factors, responses, *, repeat=1, noise=None, outer=None, interactions
     """Designs an experiment, as ``qvrfcdoe design`` does with the same options."""
     options = _design_options(factors, responses, repeat, noise, outer, interactions, array,
                               columns, randomize, seed)
-    logs = _Logs()
-    return Design(_native.design(options, logs.path))
+    return Design(_native.design(options))
 
 
 def read_design(path) -> Design:
     """The design of an experiment file (``experiment.toml``), as ``qvrfcdoe design
     --experiment`` reads it."""
-    logs = _Logs()
-    return Design(_native.read_experiment(os.fspath(path), logs.path))
+    return Design(_native.read_experiment(os.fspath(path)))
 
 
 def _texts(value, where: str) -> list:
@@ -354,9 +343,9 @@ class Analysis:
     ``responses[0].optimum``) and ``optimum`` (the first response's).
     """
 
-    def __init__(self, native, logs):
+    def __init__(self, native, inputs=()):
         self._native = native
-        self._logs = logs  # the engine's set-up logs stay while the analysis lives
+        self._inputs = [os.path.abspath(path) for path in inputs]  # what write never replaces
         self._results = json.loads(native.json())
 
     def to_dict(self) -> dict:
@@ -419,10 +408,12 @@ class Analysis:
 
     def write(self, folder, charts="svg,png", html=True) -> list:
         """Writes what ``qvrfcdoe analyze --out folder`` writes, all or none: the engine's
-        reports, the verdict, results.json, the charts (formats svg, png, pdf or none) and the
-        page report.html. Returns the names written, relative to folder."""
+        set-up logs and reports, the verdict, results.json, the charts (formats svg, png, pdf or
+        none) and the page report.html. The folder is locked while it is written, as the
+        command locks it, and a file analysed is never replaced. Returns the names written,
+        relative to folder."""
         formats = charts if isinstance(charts, str) else ",".join(charts)
-        return self._native.write(os.fspath(folder), formats, bool(html))
+        return self._native.write(os.fspath(folder), self._inputs, formats, bool(html))
 
     def __repr__(self):
         e = self._results["experiment"]
@@ -438,7 +429,6 @@ def analyze(source, observations=None, *, sn=None, pool=None, alpha=0.05, intera
         raise Error(f"--alpha: {alpha!r} is not a number")
     settings = _native.settings(_sn_texts(sn), _pool_texts(pool),
                                 _interaction_texts(interactions), float(alpha), array or "")
-    logs = _Logs()
     if isinstance(source, Design):
         if observations is None:
             raise Error("observations: a design is analysed with its observations "
@@ -446,14 +436,13 @@ def analyze(source, observations=None, *, sn=None, pool=None, alpha=0.05, intera
         if experiment is not None:
             raise Error("experiment: a design is its own experiment")
         arrays = source._observation_arrays(observations)
-        return Analysis(_native.analyze_design(source._experiment, arrays, settings, logs.path),
-                        logs)
+        return Analysis(_native.analyze_design(source._experiment, arrays, settings))
     if observations is not None:
         raise Error("observations: a file holds its own observations")
-    native = _native.analyze_file(os.fspath(source),
-                                  "" if experiment is None else os.fspath(experiment), settings,
-                                  logs.path)
-    return Analysis(native, logs)
+    path = os.fspath(source)
+    experiment_file = "" if experiment is None else os.fspath(experiment)
+    native = _native.analyze_file(path, experiment_file, settings)
+    return Analysis(native, [name for name in (path, experiment_file) if name])
 
 
 def arrays() -> list:

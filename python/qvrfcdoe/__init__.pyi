@@ -91,8 +91,9 @@ class Analysis:
         sn_interval, mean_inside and sn_inside. response: a name or a number from 1."""
     def write(self, folder: _Path, charts: str | Sequence[str] = "svg,png",
               html: bool = True) -> list[str]:
-        """Writes what `qvrfcdoe analyze --out folder` writes, all or none: the engine's
-        reports, the verdict, results.json, the charts (svg, png, pdf or none) and report.html.
+        """Writes what `qvrfcdoe analyze --out folder` writes, all or none: the engine's set-up
+        logs and reports, the verdict, results.json, the charts (svg, png, pdf or none) and
+        report.html; the folder locked as the command locks it, a file analysed never replaced.
         Returns the names written, relative to folder."""
 
 def design(factors: Mapping[str, Sequence[_Level] | str], responses: Mapping[str, _Kind], *,

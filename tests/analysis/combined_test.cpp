@@ -22,7 +22,6 @@ qvrfc::Analysis Moulding(const std::vector<std::string>& sn = {},
                          const std::string& desirability = "") {
     qvrfc::AnalysisInput input;
     input.dataFile = qvrfc_test::DataFile("moulding/runsheet.csv");
-    input.logFolder = ".";
     qvrfc::AnalysisSettings settings;
     for (const std::string& text : sn)
         settings.sn.push_back(qvrfc::ParseSnSetting(text));
@@ -115,7 +114,6 @@ TEST(Combined, CoordinateAscentBeyondTenMillionCombinations) {
     qvrfc_test::WriteFile("l81.ipt", data);
     qvrfc::AnalysisInput input;
     input.dataFile = "l81.ipt";
-    input.logFolder = ".";
     qvrfc::AnalysisSettings settings;
     settings.sn = {qvrfc::ParseSnSetting("1=larger"), qvrfc::ParseSnSetting("2=larger")};
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, settings);

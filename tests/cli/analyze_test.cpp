@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <string>
 #include <thread>
@@ -197,6 +198,49 @@ TEST_F(Analyze, DemoAndSelfTestRunInTheOutputFolder) {
                                         "VUROROZuruza_ANOVA.log"}));
 }
 
+// Every file below folder, the lock aside, with its bytes and its inode: a file written again
+// with the same bytes shows.
+std::map<std::string, std::pair<std::string, ino_t>> FilesBelow(const fs::path& folder) {
+    std::map<std::string, std::pair<std::string, ino_t>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        struct stat status;
+        if (entry.is_regular_file() && entry.path().filename() != kLockFile &&
+            stat(entry.path().c_str(), &status) == 0)
+            files[entry.path().lexically_relative(folder).string()] = {ReadFile(entry.path()),
+                                                                       status.st_ino};
+    }
+    return files;
+}
+
+// A failed run after a good one leaves every earlier file as it was, the engine's set-up logs
+// included: a setting refused, a dynamic run refused, a prediction at a level that does not
+// exist. A good prediction with --out writes the set-up logs alone.
+TEST_F(Analyze, AFailedRunLeavesEveryEarlierFile) {
+    fs::create_directory("lab");
+    CopyData("calibration/experiment.toml", "lab/experiment.toml");
+    CopyData("calibration/runsheet.csv", "lab/runsheet.csv");
+    ASSERT_EQ(RunProgram({"analyze", "lab/runsheet.csv", "--out", "o"}).status, 0);
+    const auto before = FilesBelow("o");
+    ASSERT_TRUE(before.count("DOESetup.log"));
+    const Result pool = RunProgram({"analyze", "lab/runsheet.csv", "--pool", "1=Z", "--out", "o"});
+    const Result at =
+        RunProgram({"predict", "lab/runsheet.csv", "--at", "Gauge=steel", "--out", "o"});
+    std::string sheet = ReadFile("lab/runsheet.csv");
+    const size_t row = sheet.find("\n1,1,") + 1;
+    sheet.replace(row, sheet.find('\n', row) - row, "1,1,foil,epoxy,60,5,20,0,0,0,0,0");
+    WriteFile("lab/runsheet.csv", sheet);
+    const Result dynamic = RunProgram({"analyze", "lab/runsheet.csv", "--out", "o"});
+    EXPECT_EQ(pool.status + at.status + dynamic.status, 3);
+    qvrfc_test::ExpectGolden("analyze_failed_runs.txt", pool.err + at.err + dynamic.err);
+    EXPECT_EQ(FilesBelow("o"), before);
+
+    CopyData("DOETest1.ipt", "exp.ipt");
+    const Result logs = RunProgram({"predict", "exp.ipt", "--at", "A=1", "--out", "p"});
+    EXPECT_EQ(logs.status, 0) << logs.err;
+    EXPECT_EQ(Entries("p"),
+              (std::vector<std::string>{"DOESetup.log", "QVRFCDOETaguchiMethod.log"}));
+}
+
 // A data file of the given runs, one quality, two observations a run.
 std::string RunsFile(int runs) {
     std::string text = std::to_string(runs) + " 1 0\n";
@@ -217,8 +261,7 @@ TEST_F(Analyze, ArraysFactorsAndReportsAsChosen) {
     ASSERT_EQ(first.status + chosen.status + wide.status, 0) << first.err << chosen.err << wide.err;
     qvrfc_test::ExpectGolden("analyze_arrays_and_factors.txt",
                              Shown(first.out + "\n" + chosen.out + "\n" + wide.out));
-    EXPECT_EQ(Entries("qvrfcdoe-out"),
-              (std::vector<std::string>{"DOESetup.log", "QVRFCDOETaguchiMethod.log"}));
+    EXPECT_FALSE(fs::exists("qvrfcdoe-out"));  // --no-reports writes no file, and no folder
     EXPECT_TRUE(fs::is_regular_file("c/f16.csv"));
     EXPECT_EQ(RefusedLine({"analyze", "f81.ipt", "--pool", "1=41"}),
               "analyze f81.ipt --pool 1=41 -> 1: qvrfcdoe: --pool '1=41': the experiment has no "

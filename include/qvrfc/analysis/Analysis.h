@@ -5,15 +5,14 @@
 //
 //   qvrfc::AnalysisInput input;
 //   input.dataFile = "moulding/runsheet.csv";   // experiment.toml beside it
-//   input.logFolder = "moulding";                // where the engine keeps its set-up logs
 //   const qvrfc::Analysis analysis = qvrfc::Analyze(input, qvrfc::AnalysisSettings());
 //   const qvrfc::Optimum& best = analysis.responses[0].optimum;
 //
-// Analyze keeps no global state and never changes the current directory: analyses may run on
-// several threads at once. Bad input throws qvrfc::Error (file, line, key, message).
+// Analyze keeps no global state, never changes the current directory and writes no file of the
+// caller's: the engine's set-up logs and reports are kept in the value as texts. Analyses may run
+// on several threads at once. Bad input throws qvrfc::Error (file, line, key, message).
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,12 +34,21 @@ namespace qvrfc {
 struct AnalysisInput {
     std::string dataFile;        // a quality data file or a run sheet
     std::string experimentFile;  // of a run sheet; empty: experiment.toml beside it
-    std::string logFolder;       // the engine's set-up logs; empty: the current directory
-    bool reports = true;         // false: figures that only the engine's reports print go
-                                 // unchecked
-    // Called once the input has been read and checked, before the engine writes its logs:
-    // where a caller makes (and locks) the log folder, so that bad input leaves none behind.
-    std::function<void()> prepare;
+    bool reports = true;  // false: the engine's reports are not rendered, and figures that only
+                          // they print go unchecked
+};
+
+// The engine's set-up logs, as the engine names them: the set-up of the experiment and the
+// listing of its array.
+constexpr const char* kSetupLogFile = "DOESetup.log";
+constexpr const char* kArrayListingFile = "QVRFCDOETaguchiMethod.log";
+
+// The engine's own texts of an analysis, rendered while the engine held the observations: its
+// set-up logs, and its plain and comma-separated reports (each naming itself by its file name,
+// as EngineReportNames names them) unless the input asked for none.
+struct EngineTexts {
+    std::string setupLog, arrayListing;  // empty for an engine set up by the caller
+    std::vector<std::pair<std::string, std::string>> reports;  // file name, text
 };
 
 // The figures of one run of one response; NaN where a figure does not exist (the standard
@@ -99,6 +107,10 @@ struct ResponseResult : ResponseVerdict {
     // through the mean at the smallest signal level).
     std::vector<std::vector<std::vector<double>>> signalMeans;
     std::vector<double> intercepts;
+    // Each run's observations as the engine stores them ([run][k]; a missing one above 1e12).
+    std::vector<std::vector<double>> runObservations;
+    // The engine's name of its S/N ratio type, with its formula.
+    std::string engineSnType;
 };
 
 // Whether a quality data file or a run sheet gave the observations.
@@ -115,22 +127,26 @@ struct Analysis {
     std::vector<ResponseResult> responses;  // one record per response
     int observations = 0;
     std::optional<CombinedResult> combined;  // with two responses or more
-    // The engine holding the observations: its reports, and the observations themselves.
-    std::shared_ptr<const CQVRFCDOEAnalyzer> engine;
+    EngineTexts engineTexts;
 
     // The text of factor f's level l (from 0), as the user wrote it.
     QVRFC_API std::string LevelText(int factor, int level) const;
 };
 
+// The names of the engine's plain and comma-separated reports of a data file: "<stem>.log" and
+// "<stem>.csv" for a quality data file, "<stem>-analysis.log" and ".csv" for a run sheet. An
+// experiment held in memory (no data file) is named as its filled run sheet, runsheet.csv.
+QVRFC_API std::vector<std::string> EngineReportNames(const std::string& dataFile, bool runSheet);
+
 QVRFC_API Analysis Analyze(const AnalysisInput& input, const AnalysisSettings& settings);
 // The same for an experiment held in memory and its observations ([response][run][k], NaN for
 // none), as a filled run sheet gives them.
 QVRFC_API Analysis Analyze(const Experiment& experiment, const SheetObservations& observations,
-                           const AnalysisSettings& settings, const std::string& logFolder = "");
+                           const AnalysisSettings& settings);
 
 // The analysis of the observations an engine holds, set up on an array (as a data file sets
-// it up): every column a factor named A, B, .... The analysis keeps the engine and sets its
-// S/N kinds and pooled factors from the settings.
+// it up): every column a factor named A, B, .... The analysis sets the engine's S/N kinds and
+// pooled factors from the settings and keeps nothing of it; its set-up logs are the caller's.
 QVRFC_API Analysis AnalyzeEngine(const std::shared_ptr<CQVRFCDOEAnalyzer>& engine,
                                  const AnalysisSettings& settings);
 

@@ -1,14 +1,13 @@
 // Designing an experiment from named factors, as the design command and the Python module
 // state it: the options' texts ("Temperature[C]=150,170,190", "Yield[%]:larger"), the array
-// chosen or named, the factors placed, the run order drawn, and the experiment file and run
-// sheet written as a set.
+// chosen or named, the factors placed, the run order drawn, and the texts of the experiment
+// file and run sheet (which results/OutputFolder.h writes as a set).
 //
 //   qvrfc::DesignOptions options;
 //   options.factors = {"Temperature[C]=150,170,190", "Catalyst=A,B,C"};
 //   options.responses = {"Yield[%]:larger"};
 //   const qvrfc::Experiment experiment = qvrfc::ExperimentOfOptions(options);
-//   qvrfc::WriteDesignFiles(qvrfc::DesignFileTexts(experiment, "out/experiment.toml"),
-//                           "out/runsheet.csv", "out/experiment.toml");
+//   const qvrfc::DesignTexts texts = qvrfc::DesignFileTexts(experiment, "out/experiment.toml");
 #pragma once
 
 #include <cstdint>
@@ -19,6 +18,10 @@
 #include "qvrfc/experiment/Experiment.h"
 
 namespace qvrfc {
+
+// The files of a design in its folder: the experiment file and the run sheet for the lab.
+constexpr const char* kExperimentFile = "experiment.toml";
+constexpr const char* kRunSheetFile = "runsheet.csv";
 
 // The design command's options as typed; messages name them as the command spells them.
 struct DesignOptions {
@@ -53,10 +56,9 @@ struct DesignTexts {
 QVRFC_API DesignTexts DesignFileTexts(const Experiment& experiment,
                                       const std::string& experimentPath);
 
-// Writes the run sheet and the experiment file as a set: both or neither. A run sheet already
-// at sheetPath may hold observations: only the same empty sheet is written over, anything else
-// is refused (qvrfc::Error naming it) before anything is written. The folder must exist.
-QVRFC_API void WriteDesignFiles(const DesignTexts& texts, const std::string& sheetPath,
-                                const std::string& experimentPath);
+// A run sheet already at sheetPath may hold observations: only the same empty sheet may be
+// written over; anything else is refused (qvrfc::Error naming it).
+QVRFC_API void RefuseReplacingAnotherSheet(const std::string& newSheet,
+                                           const std::string& sheetPath);
 
 }  // namespace qvrfc

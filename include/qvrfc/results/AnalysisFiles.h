@@ -1,11 +1,11 @@
-// The files of an analysis in a folder, as the analyze command writes them: the engine's plain
-// and comma-separated reports, the verdict text, results.json, the chart files and the page,
-// all staged in one FileSet so that they are replaced together or not at all.
+// The files of an analysis and of a design in their folder, as the commands and the Python
+// module write them: the engine's set-up logs and its plain and comma-separated reports, the
+// verdict text, results.json, the chart files and the page; or the experiment file and the run
+// sheet. Each is one set that WriteOutputFolder (OutputFolder.h) writes whole.
 //
-//   qvrfc::FileSet files;
-//   qvrfc::StageAnalysisFiles(analysis, files, "out", qvrfc::ReportNamesOf(analysis.dataFile),
-//                             {qvrfc::ChartFormat::Svg}, true);
-//   files.Commit();
+//   qvrfc::OutputRequest request;
+//   request.folder = "out";
+//   qvrfc::WriteOutputFolder(request, qvrfc::AnalysisOutput(analysis, qvrfc::AnalysisParts()));
 #pragma once
 
 #include <string>
@@ -14,17 +14,16 @@
 #include "qvrfc/analysis/Analysis.h"
 #include "qvrfc/charts/ChartRender.h"
 #include "qvrfc/common/QVRFCExport.h"
-#include "qvrfc/common/QVRFCFileSet.h"
+#include "qvrfc/results/OutputFolder.h"
 
 namespace qvrfc {
 
 // The page of the charts and results.
 constexpr const char* kPageFile = "report.html";
 
-// The files of an analysis, named after its data file: "<stem>.log" and "<stem>.csv" for a
-// quality data file, "<stem>-analysis.log" and ".csv" for a run sheet, "<stem>-verdict.txt"
-// and "results.json". An analysis of an experiment held in memory is named as the analysis of
-// its filled run sheet, runsheet.csv.
+// The files of an analysis, named after its data file: the engine's reports as
+// EngineReportNames names them, "<stem>-verdict.txt" and "results.json". An analysis of an
+// experiment held in memory is named as the analysis of its filled run sheet, runsheet.csv.
 struct ReportNames {
     std::vector<std::string> engine;  // the engine's plain and comma-separated reports
     std::string verdict, results;
@@ -35,21 +34,20 @@ QVRFC_API ReportNames ReportNamesOf(const Analysis& analysis);
 // The chart files in folder's charts/ (regular files named as charts are), by their names there.
 QVRFC_API std::vector<std::string> ChartFilesIn(const std::string& folder);
 
-// Stages the chart files and the page (named as ChartAndPageFiles names them) in files, and the
-// removal of the chart files and the page that an earlier run left in folder and that this one
-// does not write, so that no result of an earlier run stays beside the new ones. Only regular
-// files of those names go: links, folders and other files stay.
-QVRFC_API void StageChartsAndPage(FileSet& files, const std::string& folder,
-                                  const std::vector<ChartFile>& drawn);
+// What an analysis's set holds besides the engine's set-up logs, which it holds whenever the
+// analysis kept them.
+struct AnalysisParts {
+    bool reports = true;  // the engine's reports (as the analysis kept them), verdict, results
+    bool charts = true;   // the chart files in the formats and, with html, the page
+    std::vector<ChartFormat> formats = {ChartFormat::Svg, ChartFormat::Png};
+    bool html = true;
+};
+// The set of an analysis; with charts it owns the page and the chart files.
+QVRFC_API OutputSet AnalysisOutput(const Analysis& analysis, const AnalysisParts& parts);
 
-// Stages every file of the analysis in folder (which must exist): the engine's reports, the
-// verdict, results.json, and the charts in the formats and the page (withHtml) as
-// StageChartsAndPage does. Returns the names of the files staged, relative to folder;
-// qvrfc::Error naming a file that cannot be written and why.
-QVRFC_API std::vector<std::string> StageAnalysisFiles(const Analysis& analysis, FileSet& files,
-                                                      const std::string& folder,
-                                                      const ReportNames& names,
-                                                      const std::vector<ChartFormat>& formats,
-                                                      bool withHtml);
+// The set of a design, experiment.toml and runsheet.csv for the folder, made (and the
+// experiment file read back) before anything is written; a run sheet already in the folder
+// that differs from the new one (it may hold observations) is refused under the lock.
+QVRFC_API OutputSet DesignOutput(const Experiment& experiment, const std::string& folder);
 
 }  // namespace qvrfc
