@@ -29,58 +29,17 @@ int LevelIn(const std::vector<FactorLevel>& levels, int factor) {
     return -1;
 }
 
-// A response's predicted mean as a sum over the factors its prediction uses: what PredictAt
-// computes, laid out so that a search can evaluate millions of combinations.
-struct MeanModel {
-    double grand = 0.0;
-    std::vector<std::pair<int, std::vector<double>>> effects;  // factor, [level] mean - grand
-    struct Cells {
-        int first, second;
-        std::vector<std::vector<double>> effect;  // [level][level] beyond the main effects
-    };
-    std::vector<Cells> interactions;
-
-    double Value(const std::vector<int>& level) const {
-        double value = grand;
-        for (const auto& [factor, effect] : effects)
-            value += effect[level[factor]];
-        for (const Cells& cells : interactions)
-            value += cells.effect[level[cells.first]][level[cells.second]];
-        return value;
-    }
-};
-
-MeanModel ModelOf(const VerdictModel& verdict, const ResponseVerdict& q) {
-    const ResponseAnalysis& a = q.meanAnova;
-    MeanModel model;
-    model.grand = a.grandMean;
-    for (int factor : q.optimum.mean.factors) {
-        std::vector<double> effect;
-        for (double mean : a.levelMeans[MainEffectTermOf(verdict.terms, factor)])
-            effect.push_back(mean - a.grandMean);
-        model.effects.emplace_back(factor, effect);
-    }
-    for (int t : q.optimum.mean.interactions) {
-        const std::vector<int>& factors = verdict.terms[t].factors;
-        const std::vector<double>& first =
-            a.levelMeans[MainEffectTermOf(verdict.terms, factors[0])];
-        const std::vector<double>& second =
-            a.levelMeans[MainEffectTermOf(verdict.terms, factors[1])];
-        MeanModel::Cells cells{factors[0], factors[1], a.cellMeans[t]};
-        for (size_t i = 0; i < first.size(); ++i) {
-            for (size_t j = 0; j < second.size(); ++j)
-                cells.effect[i][j] += a.grandMean - first[i] - second[j];
-        }
-        model.interactions.push_back(cells);
-    }
-    return model;
+// A response's predicted mean: the formula of the factors and interactions its prediction at
+// the optimum uses.
+PredictionFormula ModelOf(const VerdictModel& verdict, const ResponseVerdict& q) {
+    return FormulaOf(verdict, q.meanAnova, q.optimum.mean.factors, q.optimum.mean.interactions);
 }
 
-std::vector<int> FactorsOf(const MeanModel& model) {
+std::vector<int> FactorsOf(const PredictionFormula& model) {
     std::vector<int> factors;
-    for (const auto& effect : model.effects)
-        factors.push_back(effect.first);
-    for (const MeanModel::Cells& cells : model.interactions)
+    for (const PredictionFormula::Effect& effect : model.effects)
+        factors.push_back(effect.factor);
+    for (const PredictionFormula::Cells& cells : model.interactions)
         factors.insert(factors.end(), {cells.first, cells.second});
     return factors;
 }
@@ -316,7 +275,7 @@ class LevelSearch {
 
     const Analysis& m_analysis;
     CombinedResult& m_result;
-    std::vector<MeanModel> m_models;
+    std::vector<PredictionFormula> m_models;
     std::vector<int> m_slots, m_levelCounts;
     std::vector<int> m_best;
     Score m_bestScore;

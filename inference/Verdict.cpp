@@ -94,9 +94,8 @@ bool IsInteraction(const ResponseAnalysis& analysis, size_t term) {
 Prediction PredictFrom(const ResponseAnalysis& analysis, const std::vector<ModelTerm>& terms,
                        const PredictionModel& model, double alpha, int r) {
     Prediction prediction;
-    const double grand = analysis.grandMean;
-    prediction.value = grand;
     int dofUsed = 0;
+    std::vector<int> levelOf;
     for (const FactorLevel& setting : model.settings) {
         const int t = MainEffectTermOf(terms, setting.factor);
         const std::vector<double>& means = t < 0 ? std::vector<double>() : analysis.levelMeans[t];
@@ -105,19 +104,18 @@ Prediction PredictFrom(const ResponseAnalysis& analysis, const std::vector<Model
             throw std::invalid_argument("factor " + terms[t].name + " has no level " +
                                         std::to_string(setting.level + 1) + " (it has " +
                                         std::to_string(means.size()) + ")");
-        prediction.value += means[setting.level] - grand;
         dofUsed += terms[t].dof;
         prediction.factors.push_back(setting.factor);
+        levelOf.resize(std::max(levelOf.size(), size_t(setting.factor) + 1), -1);
+        levelOf[setting.factor] = setting.level;
     }
     for (int t : model.interactions) {
-        const std::vector<int>& factors = terms[t].factors;
-        const int i = LevelOf(model.settings, factors[0]), j = LevelOf(model.settings, factors[1]);
-        prediction.value += analysis.cellMeans[t][i][j] -
-                            analysis.levelMeans[MainEffectTermOf(terms, factors[0])][i] -
-                            analysis.levelMeans[MainEffectTermOf(terms, factors[1])][j] + grand;
         dofUsed += static_cast<int>(analysis.table.Term(t).dof);
         prediction.interactions.push_back(t);
     }
+    prediction.value =
+        FormulaOf(VerdictModel{terms, {}, alpha}, analysis, prediction.factors, model.interactions)
+            .Value(levelOf);
     prediction.effectiveCount = analysis.count / (1.0 + dofUsed);
     const AnovaRow& e = analysis.table.Error();
     const double spread = 1.0 / prediction.effectiveCount + (r > 0 ? 1.0 / r : 0.0);
@@ -326,6 +324,42 @@ Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings&
         verdict.responses.push_back(response);
     }
     return verdict;
+}
+
+double PredictionFormula::Value(const std::vector<int>& levelOf) const {
+    double value = grand;
+    for (const Effect& factor : effects)
+        value += factor.effect[levelOf[factor.factor]];
+    for (const Cells& cells : interactions)
+        value += cells.effect[levelOf[cells.first]][levelOf[cells.second]];
+    return value;
+}
+
+PredictionFormula FormulaOf(const VerdictModel& model, const ResponseAnalysis& a,
+                            const std::vector<int>& factors, const std::vector<int>& interactions) {
+    PredictionFormula formula;
+    formula.grand = a.grandMean;
+    const auto levelMeans = [&](int factor) -> const std::vector<double>& {
+        return a.levelMeans[MainEffectTermOf(model.terms, factor)];
+    };
+    for (int factor : factors) {
+        std::vector<double> effect;
+        for (double mean : levelMeans(factor))
+            effect.push_back(mean - a.grandMean);
+        formula.effects.push_back({factor, effect});
+    }
+    for (int t : interactions) {
+        const std::vector<int>& pair = model.terms[t].factors;
+        const std::vector<double>& first = levelMeans(pair[0]);
+        const std::vector<double>& second = levelMeans(pair[1]);
+        PredictionFormula::Cells cells{pair[0], pair[1], a.cellMeans[t]};
+        for (size_t i = 0; i < first.size(); ++i) {
+            for (size_t j = 0; j < second.size(); ++j)
+                cells.effect[i][j] += a.grandMean - first[i] - second[j];
+        }
+        formula.interactions.push_back(cells);
+    }
+    return formula;
 }
 
 Prediction PredictAt(const VerdictModel& model, const ResponseAnalysis& a,

@@ -137,6 +137,32 @@ QVRFC_API std::vector<InteractionTable> InteractionTables(const VerdictModel& mo
 QVRFC_API Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer,
                                  const VerdictSettings& settings);
 
+// The one formula of every prediction's value: the grand mean, plus each factor's level mean
+// less the grand mean, plus each interaction's cell mean beyond its factors' effects, laid out
+// as tables so that a search can evaluate millions of combinations.
+struct QVRFC_API PredictionFormula {
+    struct Effect {
+        int factor = 0;
+        std::vector<double> effect;  // [level] level mean - grand mean
+    };
+    struct Cells {
+        int first = 0, second = 0;                // factors
+        std::vector<std::vector<double>> effect;  // [level][level] beyond the main effects
+    };
+    double grand = 0.0;
+    std::vector<Effect> effects;
+    std::vector<Cells> interactions;
+
+    // The value at the levels of the factors, levelOf[factor]; every factor of the formula's
+    // terms must have a level there.
+    double Value(const std::vector<int>& levelOf) const;
+};
+// The formula of one statistic's ANOVA over the factors' main effects and the interaction
+// terms given (indexes of the model's terms).
+QVRFC_API PredictionFormula FormulaOf(const VerdictModel& model, const ResponseAnalysis& anova,
+                                      const std::vector<int>& factors,
+                                      const std::vector<int>& interactions);
+
 // The prediction of one statistic of a response (its ANOVA `anova`, the response's sn or
 // mean) at the given levels, with the confidence interval, or the confirmation interval for
 // r > 0 observations. By default it uses what the optimum's
