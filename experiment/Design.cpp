@@ -111,9 +111,10 @@ void ApplyInteractions(const DesignOptions& options, Experiment& experiment) {
             experiment.interactions.push_back(InteractionOfNames(experiment, text));
             CheckInteractionPairs(experiment);
         } catch (const ExperimentFault& fault) {
-            throw Error(FormatText("--interaction: %s", fault.what()));
+            throw OptionError("--interaction", FormatText("--interaction: %s", fault.what()));
         } catch (const ExperimentError& error) {
-            throw Error(FormatText("--interaction '%s': %s", text.c_str(), error.what()));
+            throw OptionError("--interaction",
+                              FormatText("--interaction '%s': %s", text.c_str(), error.what()));
         }
     }
 }
@@ -205,7 +206,7 @@ Experiment ExperimentOfOptions(const DesignOptions& options) {
         try {
             experiment.outer = ParseOuterArray(options.outer);
         } catch (const Error& error) {
-            throw Error(std::string("--outer: ") + error.what());
+            throw OptionError("--outer", std::string("--outer: ") + error.what());
         }
     }
     experiment.repetitions = options.repetitions;
@@ -247,20 +248,21 @@ void RefuseReplacingAnotherSheet(const std::string& newSheet, const std::string&
     const fs::file_status status = fs::status(sheet, error);
     if (!fs::exists(status)) return;
     if (!fs::is_regular_file(status))
-        throw Error(
-            FormatText("'%s' exists and is not a regular file; it is left as it is: choose "
-                       "another --out folder",
-                       sheet.c_str()));
+        throw Error::Placed(FormatText("'%s' exists and is not a regular file; it is left as it "
+                                       "is: choose another --out folder",
+                                       sheet.c_str()),
+                            sheet, 0, "");
     std::string text;
     try {
         text = ReadWholeFile(sheet, "run sheet");
     } catch (const ExperimentError&) {
     }
     if (text != newSheet)
-        throw Error(
-            FormatText("'%s' exists and differs from the new run sheet (it may hold "
-                       "observations); move it or choose another --out folder",
-                       sheet.c_str()));
+        throw Error::Placed(FormatText("'%s' exists and differs from the new run sheet (it may "
+                                       "hold observations); move it or choose another --out "
+                                       "folder",
+                                       sheet.c_str()),
+                            sheet, 0, "");
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <iterator>
 #include <limits>
 #include <numeric>
-#include <stdexcept>
 
 #include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/inference/InteractionTerms.h"
 
 namespace qvrfc {
@@ -107,11 +107,11 @@ Prediction PredictFrom(const ResponseAnalysis& analysis, const std::vector<Model
     for (const FactorLevel& setting : model.settings) {
         const int t = TermOfFactor(terms, setting.factor);
         const std::vector<double>& means = t < 0 ? std::vector<double>() : analysis.levelMeans[t];
-        if (t < 0) throw std::invalid_argument("factor without a main effect in the model");
+        if (t < 0) throw Error("factor without a main effect in the model");
         if (setting.level < 0 || setting.level >= static_cast<int>(means.size()))
-            throw std::invalid_argument("factor " + terms[t].name + " has no level " +
-                                        std::to_string(setting.level + 1) + " (it has " +
-                                        std::to_string(means.size()) + ")");
+            throw Error("factor " + terms[t].name + " has no level " +
+                        std::to_string(setting.level + 1) + " (it has " +
+                        std::to_string(means.size()) + ")");
         prediction.value += means[setting.level] - grand;
         dofUsed += terms[t].dof;
         prediction.factors.push_back(setting.factor);
@@ -159,12 +159,12 @@ PredictionModel SignificantModel(const Verdict& verdict, const ResponseAnalysis&
     PredictionModel model;
     for (const FactorLevel& setting : levels) {
         const int t = TermOfFactor(verdict.terms, setting.factor);
-        if (t < 0) throw std::invalid_argument("factor without a main effect in the model");
+        if (t < 0) throw Error("factor without a main effect in the model");
         const int levelCount = static_cast<int>(a.levelMeans[t].size());
         if (setting.level < 0 || setting.level >= levelCount)
-            throw std::invalid_argument("factor " + verdict.terms[t].name + " has no level " +
-                                        std::to_string(setting.level + 1) + " (it has " +
-                                        std::to_string(levelCount) + ")");
+            throw Error("factor " + verdict.terms[t].name + " has no level " +
+                        std::to_string(setting.level + 1) + " (it has " +
+                        std::to_string(levelCount) + ")");
         if (Significant(a.terms[t], verdict.alpha) ||
             InSignificantInteraction(verdict, a, setting.factor))
             model.settings.push_back(setting);
@@ -284,16 +284,15 @@ ResponseAnalysis AnalyzeQualityResponse(const Verdict& verdict, const Values& va
                                         int quality) {
     try {
         return AnalyzeResponse(verdict.layout, verdict.terms, values, pooling);
-    } catch (const std::invalid_argument& error) {
-        throw std::invalid_argument("quality " + std::to_string(quality + 1) + ", " + what + ": " +
-                                    error.what());
+    } catch (const Error& error) {
+        throw Error("quality " + std::to_string(quality + 1) + ", " + what + ": " + error.what(),
+                    error.GetKind());
     }
 }
 
 const QualityVerdict& QualityOf(const Verdict& verdict, int quality) {
     if (quality < 0 || quality >= static_cast<int>(verdict.qualities.size()))
-        throw std::invalid_argument("quality " + std::to_string(quality + 1) +
-                                    " is not in the experiment");
+        throw Error("quality " + std::to_string(quality + 1) + " is not in the experiment");
     return verdict.qualities[quality];
 }
 
@@ -301,7 +300,7 @@ const QualityVerdict& QualityOf(const Verdict& verdict, int quality) {
 
 Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings& settings) {
     if (!(settings.alpha > 0.0 && settings.alpha < 1.0))
-        throw std::invalid_argument("alpha must lie between 0 and 1");
+        throw Error("alpha must lie between 0 and 1");
     Verdict verdict;
     verdict.terms = settings.terms.empty() ? MainEffectTerms(analyzer) : settings.terms;
     const std::vector<ModelTerm> interactions =
@@ -370,7 +369,7 @@ std::vector<InteractionTable> InteractionTables(const Verdict& verdict, int qual
 Confirmation Confirm(const Verdict& verdict, int quality, const std::vector<FactorLevel>& at,
                      const std::vector<double>& values) {
     const QualityVerdict& q = QualityOf(verdict, quality);
-    if (values.empty()) throw std::invalid_argument("a confirmation needs observations");
+    if (values.empty()) throw Error("a confirmation needs observations");
     Confirmation confirmation;
     confirmation.mean = std::accumulate(values.begin(), values.end(), 0.0) / values.size();
     confirmation.sn = SnRatioOfValues(q.setting.kind, values, q.setting.target);

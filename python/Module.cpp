@@ -199,12 +199,7 @@ std::string Confirm(const qvrfc::Analysis& analysis, const std::string& at, int 
 
 std::vector<std::string> WriteAnalysis(const qvrfc::Analysis& analysis, const std::string& folder,
                                        const std::string& charts, bool html) {
-    std::vector<qvrfc::ChartFormat> formats;
-    try {
-        formats = qvrfc::ParseChartFormats(charts);
-    } catch (const std::invalid_argument& error) {
-        throw qvrfc::UsageError(std::string("--charts: ") + error.what());
-    }
+    const std::vector<qvrfc::ChartFormat> formats = qvrfc::ParseChartFormats(charts);
     MakeFolder(folder);
     const qvrfc::ReportNames names = qvrfc::ReportNamesOf(analysis);
     qvrfc::FileSet files;
@@ -217,6 +212,29 @@ std::vector<std::string> WriteAnalysis(const qvrfc::Analysis& analysis, const st
 // qvrfcdoe.Error, made once when the module is loaded and kept for the process's life.
 PyObject* g_error = nullptr;
 
+// Text from the library as Python text; bytes that are not UTF-8 (a file name's) kept as
+// surrogate escapes, as Python's own os functions keep them.
+py::object PythonText(const std::string& text) {
+    PyObject* decoded =
+        PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+    if (!decoded) throw py::error_already_set();
+    return py::reinterpret_steal<py::object>(decoded);
+}
+
+// qvrfcdoe.Error with the one line the command prints, and the place it names as the
+// attributes file, line and key ("" and 0 where it names none).
+void RaiseError(const qvrfc::Error& error) {
+    try {
+        py::object raised = py::handle(g_error)(PythonText(qvrfc::OneLineText(error.what())));
+        raised.attr("file") = PythonText(error.File());
+        raised.attr("line") = error.Line();
+        raised.attr("key") = PythonText(error.Key());
+        PyErr_SetObject(g_error, raised.ptr());
+    } catch (py::error_already_set& failure) {
+        failure.restore();
+    }
+}
+
 // Every failure below Python becomes qvrfcdoe.Error with the one line the command prints;
 // pybind11's own errors (a wrong argument type) keep their Python types.
 void TranslateFailures(std::exception_ptr failure) {
@@ -228,6 +246,8 @@ void TranslateFailures(std::exception_ptr failure) {
         throw;
     } catch (const std::bad_alloc&) {
         throw;
+    } catch (const qvrfc::Error& error) {
+        RaiseError(error);
     } catch (const std::exception& e) {
         PyErr_SetString(g_error, qvrfc::OneLineText(e.what()).c_str());
     } catch (...) {
@@ -244,7 +264,12 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
                                         "the one-line message the qvrfcdoe command prints.",
                                         PyExc_ValueError, nullptr);
     if (!g_error) throw py::error_already_set();
-    m.attr("Error") = py::handle(g_error);
+    // The place an error names, "" and 0 where it names none (an error raised in Python).
+    py::handle error(g_error);
+    error.attr("file") = "";
+    error.attr("line") = 0;
+    error.attr("key") = "";
+    m.attr("Error") = error;
     py::register_exception_translator(&TranslateFailures);
 
     m.def("arrays", &Arrays);

@@ -125,7 +125,7 @@ QVRFC_API std::vector<InteractionTable> InteractionTables(const Verdict& verdict
 
 // The verdict on every quality. The engine computes the S/N ratios of its six kinds (and
 // stores them in its run records, as it does for any S/N query); the textbook kind is
-// computed here. Throws std::invalid_argument with the cause (naming the quality) when a
+// computed here. Throws qvrfc::Error with the cause (naming the quality) when a
 // response cannot be analysed, when a declared interaction cannot be a term (the reasons of
 // InteractionTerms), or when alpha is not between 0 and 1.
 QVRFC_API Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer,
@@ -136,7 +136,7 @@ QVRFC_API Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer,
 // prediction uses, among the factors given: the significant terms (and the factors of
 // significant interactions), so that a prediction at the optimum levels is the optimum's.
 // With PredictionTerms::Given every factor given enters, and every interaction not pooled
-// whose two factors are given. Throws std::invalid_argument for a factor without a main-effect
+// whose two factors are given. Throws qvrfc::Error for a factor without a main-effect
 // term or a level out of range.
 enum class PredictionTerms { Significant, Given };
 QVRFC_API Prediction PredictAt(const Verdict& verdict, int quality, Response response,
