@@ -90,8 +90,9 @@ void MakeFolder(const std::string& folder) {
     std::error_code error;
     fs::create_directories(folder, error);
     if (error)
-        throw qvrfc::Error(qvrfc::FormatText("cannot make the folder '%s': %s", folder.c_str(),
-                                             error.message().c_str()));
+        throw qvrfc::Error::Placed(qvrfc::FormatText("cannot make the folder '%s': %s",
+                                                     folder.c_str(), error.message().c_str()),
+                                   folder, 0, "");
 }
 
 // Writes experiment.toml and runsheet.csv into folder (made when missing), as design --out does.
@@ -144,7 +145,8 @@ std::vector<std::vector<double>> ResponseObservations(const qvrfc::Experiment& e
     const std::string& name = experiment.responses[response].name;
     const int runs = experiment.RunCount(), count = qvrfc::ObservationCount(experiment);
     if (values.ndim() != 2 || values.shape(0) != runs || values.shape(1) != count)
-        throw qvrfc::Error(
+        throw qvrfc::OptionError(
+            "observations",
             qvrfc::FormatText("observations['%s']: expected an array of %d runs x %d values",
                               name.c_str(), runs, count));
     const auto cells = values.unchecked<2>();
@@ -153,9 +155,10 @@ std::vector<std::vector<double>> ResponseObservations(const qvrfc::Experiment& e
         for (int k = 0; k < count; ++k) {
             const double value = cells(r, k);
             if (std::isinf(value) || value > 1e12)
-                throw qvrfc::Error(qvrfc::FormatText(
-                    "observations['%s']: run %d, value %d: %g is not a finite number up to 1e12",
-                    name.c_str(), r + 1, k + 1, value));
+                throw qvrfc::OptionError(
+                    "observations", qvrfc::FormatText("observations['%s']: run %d, value %d: %g "
+                                                      "is not a finite number up to 1e12",
+                                                      name.c_str(), r + 1, k + 1, value));
             observations[r].push_back(value);
         }
     }

@@ -36,8 +36,11 @@ void StageEngineReports(const Analysis& analysis, FileSet& files,
     for (size_t i = 0; i < paths.size(); ++i) {
         if (causes[i] == 0) continue;
         files.Discard();
-        throw Error("cannot write '" + std::filesystem::absolute(paths[i]).string() + "': " +
-                    (causes[i] > 0 ? std::strerror(causes[i]) : "the engine could not write it"));
+        const std::string path = std::filesystem::absolute(paths[i]).string();
+        throw Error::Placed(
+            "cannot write '" + path + "': " +
+                (causes[i] > 0 ? std::strerror(causes[i]) : "the engine could not write it"),
+            path, 0, "");
     }
 }
 
