@@ -35,10 +35,10 @@ std::string ExperimentFileOf(const AnalysisInput& input) {
     const fs::path beside = fs::path(input.dataFile).parent_path() / kExperimentFile;
     std::error_code error;
     if (!fs::is_regular_file(beside, error))
-        throw Error(
-            FormatText("'%s' has no experiment file beside it (%s); name it with "
-                       "--experiment",
-                       input.dataFile.c_str(), beside.c_str()));
+        throw Error::Placed(FormatText("'%s' has no experiment file beside it (%s); name it with "
+                                       "--experiment",
+                                       input.dataFile.c_str(), beside.c_str()),
+                            input.dataFile, 0, "");
     return beside.string();
 }
 
@@ -46,9 +46,10 @@ std::string ExperimentFileOf(const AnalysisInput& input) {
 void CheckResponses(const AnalysisSettings& settings, int responses, const std::string& dataFile) {
     const auto check = [&](const char* option, const std::string& text, int response) {
         if (response > responses)
-            throw Error(FormatText("%s '%s': response %d is out of range ('%s' has %d %s)", option,
-                                   text.c_str(), response, dataFile.c_str(), responses,
-                                   responses == 1 ? "response" : "responses"));
+            throw Error::Placed(FormatText("%s '%s': response %d is out of range ('%s' has %d %s)",
+                                           option, text.c_str(), response, dataFile.c_str(),
+                                           responses, responses == 1 ? "response" : "responses"),
+                                dataFile, 0, option);
     };
     for (const SnSetting& setting : settings.sn)
         check("--sn", setting.text, setting.response);
@@ -88,10 +89,11 @@ void ApplySnSettings(const AnalysisSettings& settings, Experiment& experiment) {
     for (const SnSetting& setting : settings.sn) {
         ExperimentResponse& response = experiment.responses[setting.response - 1];
         if (response.dynamic)
-            throw UsageError(FormatText(
-                "--sn '%s': %s is a dynamic response (%s), judged by its "
-                "dynamic S/N ratio",
-                setting.text.c_str(), response.name.c_str(), DynamicKindName(*response.dynamic)));
+            throw UsageError("--sn",
+                             FormatText("--sn '%s': %s is a dynamic response (%s), judged by its "
+                                        "dynamic S/N ratio",
+                                        setting.text.c_str(), response.name.c_str(),
+                                        DynamicKindName(*response.dynamic)));
         response.sn = setting.kind;
         response.target = setting.target;
     }
@@ -134,7 +136,9 @@ std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const Analysi
     CQVRFCDOEDataFileReader data;
     if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
         data.SetArrayType(settings.array);
-    if (!data.Read(input.dataFile.c_str())) throw Error(data.Describe(input.dataFile.c_str()));
+    if (!data.Read(input.dataFile.c_str()))
+        throw Error::Placed(data.Describe(input.dataFile.c_str()), input.dataFile,
+                            data.GetProblem().line, "");
     CheckResponses(settings, data.GetNoQuality(), input.dataFile);
     analysis.source = Source::DataFile;
     analysis.experiment = DataFileExperiment(data.GetArrayType());
@@ -142,7 +146,7 @@ std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const Analysi
     auto analyzer = std::make_shared<Analyzer>();
     analyzer->SetLogFolder(scratch.Path().c_str());
     if (!analyzer->LoadData(data))
-        throw Error(FormatText("'%s': the experiment cannot be set up", input.dataFile.c_str()));
+        throw DataError(input.dataFile, "the experiment cannot be set up");
     // The data file carries no control factor values; each factor takes its level number, so
     // the report's run table shows the design and its ANOVA totals span every factor.
     for (int r = 0; r < analyzer->GetNoRun(); ++r) {
@@ -163,7 +167,7 @@ std::shared_ptr<Analyzer> LoadObservations(const SheetObservations& observations
     try {
         SetUpAnalyzer(*analyzer, analysis.experiment, &observations);
     } catch (const Error& error) {
-        throw Error(FormatText("'%s': %s", input.dataFile.c_str(), error.what()));
+        throw DataError(input.dataFile, error);
     }
     return analyzer;
 }
@@ -172,7 +176,7 @@ std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, const Analysi
                                        const ScratchFolder& scratch, Analysis& analysis,
                                        SheetObservations& observations) {
     if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
-        throw UsageError("--array: a run sheet's array is its experiment's");
+        throw UsageError("--array", "--array: a run sheet's array is its experiment's");
     analysis.source = Source::RunSheet;
     analysis.arrayChosen = true;
     analysis.experiment = ReadExperimentFile(ExperimentFileOf(input));
@@ -263,7 +267,7 @@ Analysis Analyze(const Experiment& experiment, const SheetObservations& observat
                  const AnalysisSettings& settings) {
     CheckAlpha(settings.alpha);
     if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
-        throw UsageError("--array: an experiment's array is its own");
+        throw UsageError("--array", "--array: an experiment's array is its own");
     const AnalysisInput input;
     Analysis analysis;
     analysis.source = Source::RunSheet;

@@ -86,23 +86,23 @@ void CheckEveryRunHasData(const Analyzer& analyzer, const std::vector<SnKind>& k
                 emptyRun = r;
             }
             if (larger && nonPositive <= 0.0)
-                throw Error(FormatText(
-                    "'%s': response %s, run %d: the observation %g has no "
-                    "larger-the-better S/N ratio (1/y^2 is not finite); a "
-                    "larger-the-better response needs values above 0",
-                    dataFile.c_str(), ResponseName(names, q).c_str(), r + 1, nonPositive));
+                throw DataError(dataFile,
+                                FormatText("response %s, run %d: the observation %g has no "
+                                           "larger-the-better S/N ratio (1/y^2 is not finite); a "
+                                           "larger-the-better response needs values above 0",
+                                           ResponseName(names, q).c_str(), r + 1, nonPositive),
+                                q < static_cast<int>(names.size()) ? names[q] : "");
         }
     }
     if (!any)
-        throw Error(
-            FormatText("'%s': the experiment holds no observation (every run is empty or "
-                       "missing, values above 1e12 count as missing): nothing to analyse",
-                       dataFile.c_str()));
+        throw DataError(dataFile,
+                        "the experiment holds no observation (every run is empty or missing, "
+                        "values above 1e12 count as missing): nothing to analyse");
     if (emptyQuality >= 0)
-        throw Error(
-            FormatText("'%s': quality %d, run %d has no observation (values above 1e12 "
-                       "count as missing); a Taguchi analysis needs every run",
-                       dataFile.c_str(), emptyQuality + 1, emptyRun + 1));
+        throw DataError(dataFile,
+                        FormatText("quality %d, run %d has no observation (values above 1e12 "
+                                   "count as missing); a Taguchi analysis needs every run",
+                                   emptyQuality + 1, emptyRun + 1));
 }
 
 // The S/N type of a quality, with its target when the type uses one.
@@ -119,9 +119,9 @@ std::string SnSetting(const Analyzer& analyzer, int quality) {
     const char* outcome = std::isnan(value) ? "not a number"
                           : value > 0       ? "+infinity"
                                             : "-infinity";
-    throw Error(FormatText("'%s': %s: the %s comes out as %s (%s); no report is written",
-                           dataFile.c_str(), where.c_str(), figure, outcome,
-                           SnSetting(analyzer, quality).c_str()));
+    throw DataError(
+        dataFile, FormatText("%s: the %s comes out as %s (%s); no report is written", where.c_str(),
+                             figure, outcome, SnSetting(analyzer, quality).c_str()));
 }
 
 void CheckFiguresAreFinite(const Analyzer& analyzer, const std::string& dataFile, bool reports) {
@@ -146,6 +146,16 @@ void CheckFiguresAreFinite(const Analyzer& analyzer, const std::string& dataFile
 }
 
 }  // namespace
+
+Error DataError(const std::string& dataFile, const std::string& message, const std::string& key,
+                Error::Kind kind) {
+    if (dataFile.empty()) return Error(message, "", 0, "observations", kind);
+    return Error::Placed("'" + dataFile + "': " + message, dataFile, 0, key, kind);
+}
+
+Error DataError(const std::string& dataFile, const Error& error) {
+    return DataError(dataFile, error.what(), error.Key(), error.GetKind());
+}
 
 void CheckAnalysable(const CQVRFCDOEAnalyzer& analyzer, const std::vector<SnKind>& kinds,
                      const std::vector<std::string>& responseNames, const std::string& dataFile,

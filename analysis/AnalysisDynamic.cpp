@@ -2,8 +2,8 @@
 // every noise condition and repetition, give its slope, dynamic S/N ratio and sensitivity.
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
+#include "analysis/AnalysisChecks.h"
 #include "analysis/AnalysisParts.h"
 #include "qvrfc/common/QVRFCTextFormat.h"
 
@@ -86,13 +86,14 @@ std::vector<std::vector<DynamicRun>> DynamicRunsOf(const Analysis& analysis,
         if (!response.dynamic) continue;
         for (size_t r = 0; r < observations[q].size(); ++r) {
             const auto fail = [&](const std::string& cause) {
-                return Error(FormatText("'%s': response '%s', run %d: %s",
-                                        analysis.dataFile.c_str(), response.name.c_str(),
-                                        int(r) + 1, cause.c_str()));
+                return DataError(analysis.dataFile,
+                                 FormatText("response '%s', run %d: %s", response.name.c_str(),
+                                            int(r) + 1, cause.c_str()),
+                                 response.name);
             };
             try {
                 runs[q].push_back(RunOf(signals, *response.dynamic, observations[q][r]));
-            } catch (const std::invalid_argument& error) {
+            } catch (const Error& error) {
                 throw fail(error.what());
             }
             if (!runs[q].back().exists)

@@ -2,8 +2,8 @@
 // by rule, and the verdict itself.
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
+#include "analysis/AnalysisChecks.h"
 #include "analysis/AnalysisParts.h"
 #include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/common/QVRFCFactorNames.h"
@@ -18,19 +18,19 @@ int FactorOfSetting(const Analysis& analysis, const char* option, const std::str
     const int factor = FactorOfText(analysis.experiment, name);
     if (factor >= 0) return factor;
     const int factors = static_cast<int>(analysis.experiment.factors.size());
-    throw Error(
-        FormatText("%s '%s': the experiment has no factor '%s' (factors %s to %s, or 1 to "
-                   "%d%s)",
-                   option, text.c_str(), TrimBlanks(name).c_str(), FactorName(0).c_str(),
-                   FactorName(factors - 1).c_str(), factors,
-                   analysis.source == Source::RunSheet ? ", or their names" : ""));
+    throw OptionError(
+        option, FormatText("%s '%s': the experiment has no factor '%s' (factors %s to %s, or 1 to "
+                           "%d%s)",
+                           option, text.c_str(), TrimBlanks(name).c_str(), FactorName(0).c_str(),
+                           FactorName(factors - 1).c_str(), factors,
+                           analysis.source == Source::RunSheet ? ", or their names" : ""));
 }
 
 FactorPair PairOf(const Analysis& analysis, const char* option, const std::string& text) {
     const size_t star = text.find('*');
     if (star == std::string::npos || text.find('*', star + 1) != std::string::npos)
         throw UsageError(
-            FormatText("%s '%s': expected FACTOR*FACTOR, e.g. A*B", option, text.c_str()));
+            option, FormatText("%s '%s': expected FACTOR*FACTOR, e.g. A*B", option, text.c_str()));
     return {FactorOfSetting(analysis, option, text, text.substr(0, star)),
             FactorOfSetting(analysis, option, text, text.substr(star + 1))};
 }
@@ -50,13 +50,14 @@ int TermOfPool(const Analysis& analysis, const PoolSetting& setting, const std::
         for (size_t i = 0; i < interactions.size(); ++i) {
             if (SamePair(pair, interactions[i])) return static_cast<int>(mainEffects.size() + i);
         }
-        throw Error(FormatText("--pool '%s': %s is no declared interaction", setting.text.c_str(),
-                               name.c_str()));
+        throw OptionError("--pool", FormatText("--pool '%s': %s is no declared interaction",
+                                               setting.text.c_str(), name.c_str()));
     }
     const int factor = FactorOfSetting(analysis, "--pool", setting.text, name);
     const int term = MainEffectTermOf(mainEffects, factor);
     if (term < 0)
-        throw Error(
+        throw OptionError(
+            "--pool",
             FormatText("--pool '%s': factor %s is not in the model, its column holds a "
                        "declared interaction",
                        setting.text.c_str(), analysis.experiment.factors[factor].name.c_str()));
@@ -75,10 +76,10 @@ std::vector<PoolingChoice> PoolingOf(const Analysis& analysis, const AnalysisSet
                     TermOfPool(analysis, setting, name, mainEffects, interactions));
             if (setting.rule == PoolingRule::None) continue;
             if (pooling[q].rule != PoolingRule::None && pooling[q].rule != setting.rule)
-                throw UsageError(
-                    FormatText("--pool '%s': only one pooling rule, auto or lenth, "
-                               "can apply to a response",
-                               setting.text.c_str()));
+                throw UsageError("--pool",
+                                 FormatText("--pool '%s': only one pooling rule, auto or lenth, "
+                                            "can apply to a response",
+                                            setting.text.c_str()));
             pooling[q].rule = setting.rule;
         }
     }
@@ -147,23 +148,23 @@ Verdict VerdictOfAnalysis(const Analysis& analysis, const AnalysisSettings& sett
     VerdictSettings verdict;
     verdict.alpha = settings.alpha;
     verdict.interactions = interactions;
-    try {
-        verdict.terms = MainEffectsOf(analysis, interactions, analyzer);
-        for (const ExperimentResponse& response : analysis.experiment.responses)
-            verdict.responses.push_back({response.sn, response.target, response.dynamic});
-        for (const std::vector<DynamicRun>& runs : dynamic) {
-            verdict.dynamic.emplace_back();
-            if (runs.empty()) continue;
-            verdict.dynamic.back().emplace();
-            for (const DynamicRun& run : runs) {
-                verdict.dynamic.back()->sn.push_back(run.sn);
-                verdict.dynamic.back()->beta.push_back(run.beta);
-            }
+    verdict.terms = MainEffectsOf(analysis, interactions, analyzer);
+    for (const ExperimentResponse& response : analysis.experiment.responses)
+        verdict.responses.push_back({response.sn, response.target, response.dynamic});
+    for (const std::vector<DynamicRun>& runs : dynamic) {
+        verdict.dynamic.emplace_back();
+        if (runs.empty()) continue;
+        verdict.dynamic.back().emplace();
+        for (const DynamicRun& run : runs) {
+            verdict.dynamic.back()->sn.push_back(run.sn);
+            verdict.dynamic.back()->beta.push_back(run.beta);
         }
-        verdict.pooling = PoolingOf(analysis, settings, verdict.terms, interactions);
+    }
+    verdict.pooling = PoolingOf(analysis, settings, verdict.terms, interactions);
+    try {
         return AnalyzeVerdict(analyzer, verdict);
-    } catch (const std::invalid_argument& error) {
-        throw Error(FormatText("'%s': %s", analysis.dataFile.c_str(), error.what()));
+    } catch (const Error& error) {
+        throw DataError(analysis.dataFile, error);
     }
 }
 

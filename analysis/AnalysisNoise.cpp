@@ -1,8 +1,7 @@
 // The noise model of each response, beside its S/N analysis, when the experiment has noise
 // factors: the observations in sheet order, the control factors as the verdict's main effects.
-#include <stdexcept>
-
 #include "analysis/AnalysisParts.h"
+#include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfc {
 namespace {
@@ -41,7 +40,7 @@ void FillNoiseModels(Analysis& analysis, const SheetObservations& observations) 
         try {
             response.noise = AnalyzeNoise(analysis.model.layout, controls, noise, observations[q],
                                           analysis.model.alpha);
-        } catch (const std::invalid_argument& error) {
+        } catch (const Error& error) {
             response.noiseRefused = error.what();
             continue;
         }

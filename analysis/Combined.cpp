@@ -75,7 +75,8 @@ CombinedResponse ResponseOf(const Analysis& analysis, int r) {
     response.high = Bound(named.high, high);
     const bool given = std::isfinite(named.low) || std::isfinite(named.high);
     if (given && !(response.low < response.high))
-        throw Error(
+        throw OptionError(
+            named.name,
             FormatText("response '%s': the desirability's low %g is not below its high %g "
                        "(a bound not given is the smallest or largest run mean)",
                        named.name.c_str(), response.low, response.high));
@@ -434,11 +435,11 @@ void ApplyDesirabilitySettings(const AnalysisSettings& settings, Experiment& exp
             number <= experiment.responses.size() && number == std::floor(number))
             index = static_cast<int>(number) - 1;
         if (index < 0)
-            throw Error(
-                FormatText("--desirability '%s': the experiment has no response '%s' "
-                           "(name one, or number it from 1 to %d)",
-                           setting.text.c_str(), setting.response.c_str(),
-                           static_cast<int>(experiment.responses.size())));
+            throw OptionError("--desirability",
+                              FormatText("--desirability '%s': the experiment has no response '%s' "
+                                         "(name one, or number it from 1 to %d)",
+                                         setting.text.c_str(), setting.response.c_str(),
+                                         static_cast<int>(experiment.responses.size())));
         ExperimentResponse& response = experiment.responses[index];
         response.low = Bound(setting.low, response.low);
         response.high = Bound(setting.high, response.high);
@@ -447,8 +448,9 @@ void ApplyDesirabilitySettings(const AnalysisSettings& settings, Experiment& exp
         try {
             CheckDesirability(response, index);
         } catch (const ExperimentFault& fault) {
-            throw Error(FormatText("--desirability '%s': %s: %s", setting.text.c_str(),
-                                   fault.field.c_str(), fault.what()));
+            throw OptionError("--desirability",
+                              FormatText("--desirability '%s': %s: %s", setting.text.c_str(),
+                                         fault.field.c_str(), fault.what()));
         }
     }
 }

@@ -52,27 +52,28 @@ std::vector<FactorLevel> ParseLevels(const Analysis& analysis, const std::string
         const size_t equals = item.find('=');
         if (equals == std::string::npos)
             throw UsageError(
-                FormatText("--at '%s': expected FACTOR=LEVEL, e.g. A=3", item.c_str()));
+                "--at", FormatText("--at '%s': expected FACTOR=LEVEL, e.g. A=3", item.c_str()));
         const std::string name = TrimBlanks(item.substr(0, equals));
         const int factor = FactorOfText(analysis.experiment, name);
         if (factor < 0)
-            throw Error(FormatText("--at '%s': the experiment has no factor '%s'", item.c_str(),
-                                   name.c_str()));
+            throw OptionError("--at", FormatText("--at '%s': the experiment has no factor '%s'",
+                                                 item.c_str(), name.c_str()));
         const std::string& factorName = analysis.experiment.factors[factor].name;
         if (MainEffectTermOf(analysis.model.terms, factor) < 0)
-            throw Error(
-                FormatText("--at '%s': factor '%s' is not in the model, its column holds "
-                           "a declared interaction",
-                           item.c_str(), factorName.c_str()));
+            throw OptionError(
+                "--at", FormatText("--at '%s': factor '%s' is not in the model, its column holds "
+                                   "a declared interaction",
+                                   item.c_str(), factorName.c_str()));
         const std::string levelText = TrimBlanks(item.substr(equals + 1));
         const int level = LevelOfText(analysis, factor, levelText);
         if (level < 0)
-            throw Error(FormatText("--at '%s': factor '%s' has no level '%s'", item.c_str(),
-                                   factorName.c_str(), levelText.c_str()));
+            throw OptionError("--at",
+                              FormatText("--at '%s': factor '%s' has no level '%s'", item.c_str(),
+                                         factorName.c_str(), levelText.c_str()));
         for (const FactorLevel& earlier : levels) {
             if (earlier.factor == factor)
-                throw UsageError(FormatText("--at '%s': factor '%s' is given twice", text.c_str(),
-                                            factorName.c_str()));
+                throw UsageError("--at", FormatText("--at '%s': factor '%s' is given twice",
+                                                    text.c_str(), factorName.c_str()));
         }
         levels.push_back({factor, level});
     }

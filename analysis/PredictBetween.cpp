@@ -32,21 +32,21 @@ SettingBetween Between(const Analysis& analysis, const std::string& item, int fa
     double value = 0.0;
     if (analysis.source != Source::RunSheet || !ParseNumber(text, value)) return {-1, 0.0};
     if (!named.IsNumeric())
-        throw Error(
-            FormatText("--at '%s': factor '%s' has no level '%s', and its levels are "
-                       "texts: no setting lies between them",
-                       item.c_str(), named.name.c_str(), text.c_str()));
+        throw OptionError("--at",
+                          FormatText("--at '%s': factor '%s' has no level '%s', and its levels are "
+                                     "texts: no setting lies between them",
+                                     item.c_str(), named.name.c_str(), text.c_str()));
     double low = HUGE_VAL, high = -HUGE_VAL;
     for (size_t l = 0; l < named.levels.size(); ++l) {
         low = std::min(low, named.LevelValue(static_cast<int>(l)));
         high = std::max(high, named.LevelValue(static_cast<int>(l)));
     }
     if (value < low || value > high)
-        throw Error(
-            FormatText("--at '%s': %s lies outside the tested range %s to %s of '%s'; a "
-                       "prediction there would extrapolate",
-                       item.c_str(), text.c_str(), FormatText("%g", low).c_str(),
-                       FormatText("%g", high).c_str(), named.name.c_str()));
+        throw OptionError(
+            "--at", FormatText("--at '%s': %s lies outside the tested range %s to %s of '%s'; a "
+                               "prediction there would extrapolate",
+                               item.c_str(), text.c_str(), FormatText("%g", low).c_str(),
+                               FormatText("%g", high).c_str(), named.name.c_str()));
     return {factor, value};
 }
 
@@ -82,7 +82,8 @@ SettingsAt ParseSettingsAt(const Analysis& analysis, const std::string& text) {
             at.between.push_back(between);
         }
         if (std::find(seen.begin(), seen.end(), factor) != seen.end())
-            throw UsageError(FormatText("--at '%s': factor '%s' is given twice", text.c_str(),
+            throw UsageError("--at",
+                             FormatText("--at '%s': factor '%s' is given twice", text.c_str(),
                                         analysis.experiment.factors[factor].name.c_str()));
         seen.push_back(factor);
     }
@@ -104,10 +105,10 @@ Prediction PredictBetween(const Analysis& analysis, const ResponseAnalysis& a,
         for (int t : prediction.interactions) {
             const std::vector<int>& factors = verdict.terms[t].factors;
             if (std::find(factors.begin(), factors.end(), between.factor) != factors.end())
-                throw Error(
-                    FormatText("--at: '%s' enters through the interaction %s, whose "
-                               "cells exist only at the tested levels",
-                               named.name.c_str(), verdict.terms[t].name.c_str()));
+                throw OptionError("--at",
+                                  FormatText("--at: '%s' enters through the interaction %s, whose "
+                                             "cells exist only at the tested levels",
+                                             named.name.c_str(), verdict.terms[t].name.c_str()));
         }
         const std::vector<double>& means =
             a.levelMeans[MainEffectTermOf(verdict.terms, between.factor)];

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <map>
-#include <stdexcept>
 
 #include "qvrfc/arrays/OACatalogueFacts.h"
+#include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/common/QVRFCFactorNames.h"
 
 namespace qvrfc {
@@ -419,19 +419,18 @@ double BetweenGroups(const std::vector<int>& groupOfRun, int groups,
 }
 
 const std::vector<double>& CheckedResponses(OAType type, const std::vector<double>& responses) {
-    if (!HasTable(type))
-        throw std::invalid_argument("sum of squares asked of an array without a table");
+    if (!HasTable(type)) throw Error("sum of squares asked of an array without a table");
     if (static_cast<int>(responses.size()) != OA::GetNoRun(type))
-        throw std::invalid_argument(std::string(CatalogueName(type)) + " has " +
-                                    std::to_string(OA::GetNoRun(type)) + " runs, not " +
-                                    std::to_string(responses.size()) + " responses");
+        throw Error(std::string(CatalogueName(type)) + " has " +
+                    std::to_string(OA::GetNoRun(type)) + " runs, not " +
+                    std::to_string(responses.size()) + " responses");
     return responses;
 }
 
 void CheckColumn(OAType type, int column) {
     if (column < 0 || column >= Columns(type))
-        throw std::invalid_argument(std::string(CatalogueName(type)) + " has no column " +
-                                    std::to_string(column + 1));
+        throw Error(std::string(CatalogueName(type)) + " has no column " +
+                    std::to_string(column + 1));
 }
 
 }  // namespace
@@ -455,7 +454,7 @@ int GaloisField::Inverse(int a) const {
     for (int b = 1; b < m_size; ++b) {
         if (Multiply(a, b) == 1) return b;
     }
-    throw std::invalid_argument("0 has no inverse");
+    throw Error("0 has no inverse");
 }
 
 int ArrayConstruction::Runs() const {

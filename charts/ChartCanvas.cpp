@@ -13,7 +13,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
+
+#include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfc {
 namespace chart {
@@ -29,8 +30,8 @@ cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned
 
 void Check(cairo_status_t status, const char* what) {
     if (status != CAIRO_STATUS_SUCCESS)
-        throw std::runtime_error(std::string("cannot draw the chart (") + what +
-                                 "): " + cairo_status_to_string(status));
+        throw Error(std::string("cannot draw the chart (") + what +
+                    "): " + cairo_status_to_string(status));
 }
 
 // Length of the UTF-8 sequence that starts with byte c (1 for a stray continuation byte).
@@ -253,7 +254,7 @@ std::string ChartCanvas::Finish() {
                        cairo_image_surface_get_width(s.surface),
                        cairo_image_surface_get_height(s.surface),
                        cairo_image_surface_get_stride(s.surface), &s.bytes))
-            throw std::runtime_error("cannot draw the chart (PNG): libpng failed");
+            throw Error("cannot draw the chart (PNG): libpng failed");
     } else {
         cairo_surface_finish(s.surface);
         Check(cairo_surface_status(s.surface), "file");

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 #include <set>
-#include <stdexcept>
 
+#include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/common/QVRFCFileSet.h"
 
 namespace qvrfc {
@@ -47,8 +47,9 @@ std::vector<ChartFormat> ParseChartFormats(const std::string& text) {
         else if (word == "pdf")
             format = ChartFormat::Pdf;
         else
-            throw std::invalid_argument("unknown chart format '" + word +
-                                        "' (use svg, png and pdf, separated by commas, or none)");
+            throw Error("unknown chart format '" + word +
+                            "' (use svg, png and pdf, separated by commas, or none)",
+                        "", 0, "--charts", Error::Kind::Usage);
         bool seen = false;
         for (ChartFormat f : formats)
             seen = seen || f == format;

@@ -1,5 +1,5 @@
-// Failures of the qvrfcdoe program: a one-line message for standard error; the exit status
-// (1 bad input, 2 a command line not understood) is chosen in main.cpp alone.
+// Failures of the qvrfcdoe program: the library's one error type, which main.cpp alone turns
+// into a one-line message for standard error and an exit status.
 #pragma once
 
 #include <string>
@@ -7,9 +7,6 @@
 #include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfcdoe {
-
-constexpr int kExitBadInput = 1;
-constexpr int kExitUsage = 2;
 
 // The commands fail with the layers' one error type; main maps its kind to the status.
 inline qvrfc::Error UsageError(const std::string& message) {

@@ -96,11 +96,7 @@ qvrfc::AnalysisSettings ParseAnalysisOptions(const AnalysisOptions& options) {
 }
 
 std::vector<qvrfc::ChartFormat> ParseChartOption(const std::string& text) {
-    try {
-        return qvrfc::ParseChartFormats(text);
-    } catch (const std::invalid_argument& error) {
-        throw UsageError(std::string("--charts: ") + error.what());
-    }
+    return qvrfc::ParseChartFormats(text);
 }
 
 void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request) {

@@ -10,6 +10,11 @@
 
 namespace {
 
+// The exit statuses, chosen here alone: 1 for bad input (a file, a value, a failure to
+// write), 2 for a command line that is not understood.
+constexpr int kExitBadInput = 1;
+constexpr int kExitUsage = 2;
+
 // The commands in the order --help lists them.
 const qvrfcdoe::DeclareCommand kCommands[] = {
     qvrfcdoe::DeclareArraysCommand,       qvrfcdoe::DeclareShowCommand,
@@ -61,18 +66,17 @@ int main(int argc, char** argv) {
         if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
         std::fprintf(stderr, "qvrfcdoe: %s (see qvrfcdoe --help)\n",
                      qvrfcdoe::OneLineText(error.what()).c_str());
-        return qvrfcdoe::kExitUsage;
+        return kExitUsage;
     }
     try {
         return RunChosen(app, run);
     } catch (const qvrfc::Error& error) {
         std::fflush(stdout);
         std::fprintf(stderr, "qvrfcdoe: %s\n", qvrfcdoe::OneLineText(error.what()).c_str());
-        return error.GetKind() == qvrfc::Error::Kind::Usage ? qvrfcdoe::kExitUsage
-                                                            : qvrfcdoe::kExitBadInput;
+        return error.GetKind() == qvrfc::Error::Kind::Usage ? kExitUsage : kExitBadInput;
     } catch (const std::exception& error) {
         std::fflush(stdout);
         std::fprintf(stderr, "qvrfcdoe: %s\n", qvrfcdoe::OneLineText(error.what()).c_str());
-        return qvrfcdoe::kExitBadInput;
+        return kExitBadInput;
     }
 }

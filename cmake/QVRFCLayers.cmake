@@ -7,7 +7,9 @@
 #
 # Layers are installed with the engine, into the same CMake package and header tree (their
 # public headers as cmake/QVRFCHeaders.cmake lists them); the global property
-# QVRFC_LAYER_TARGETS lists them, lowest first.
+# QVRFC_LAYER_TARGETS lists them, lowest first, and QVRFC_LAYER_OF_<folder> names the library
+# of a folder. A layer links only what it names: a call into a layer it does not use fails
+# the build of its library.
 function(qvrfc_add_layer target folder)
   cmake_parse_arguments(PARSE_ARGV 2 LAYER "" "" "USES;PRIVATE")
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
@@ -24,8 +26,34 @@ function(qvrfc_add_layer target folder)
   install(TARGETS ${target} EXPORT QVRFCDOEEngineTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
   qvrfc_install_headers("${QVRFC_HEADERS_${folder}}")
+  qvrfc_link_only_what_is_named(${target})
   set_property(GLOBAL APPEND PROPERTY QVRFC_LAYER_TARGETS ${target})
+  set_property(GLOBAL PROPERTY QVRFC_LAYER_OF_${folder} ${target})
 endfunction()
+
+# A shared library whose every symbol must be found in what it links: a call into a library
+# it does not link (a layer above it, say) is a link error, not a symbol left for the program
+# to supply. Not with the sanitizers or libFuzzer, whose runtimes the program brings.
+function(qvrfc_link_only_what_is_named target)
+  if(NOT QVRFC_SANITIZE AND NOT QVRFC_BUILD_FUZZ)
+    target_link_options(${target} PRIVATE LINKER:--no-undefined)
+  endif()
+endfunction()
+
+# A folder of the source tree that the build needs: configuring stops when it is missing.
+function(qvrfc_require_folder folder what)
+  if(NOT IS_DIRECTORY ${PROJECT_SOURCE_DIR}/${folder})
+    message(FATAL_ERROR "The folder ${folder}/ (${what}) is missing from ${PROJECT_SOURCE_DIR}.")
+  endif()
+endfunction()
+
+# add_subdirectory of a folder with its CMakeLists.txt, which must be there.
+macro(qvrfc_add_folder folder what)
+  if(NOT EXISTS ${PROJECT_SOURCE_DIR}/${folder}/CMakeLists.txt)
+    message(FATAL_ERROR "The folder ${folder}/ (${what}) or its CMakeLists.txt is missing from ${PROJECT_SOURCE_DIR}.")
+  endif()
+  add_subdirectory(${folder})
+endmacro()
 
 # A third-party package that a layer needs; configuring stops with one sentence naming the
 # Debian package when it is missing.

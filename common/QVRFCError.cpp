@@ -18,11 +18,20 @@ Error::Error(const std::string& message, Kind kind)
 
 Error::Error(const std::string& message, const std::string& file, int line, const std::string& key,
              Kind kind)
-    : std::runtime_error(Where(message, file, line, key)),
+    : Error(Whole{}, Where(message, file, line, key), message, file, line, key, kind) {}
+
+Error::Error(Whole, const std::string& text, const std::string& message, const std::string& file,
+             int line, const std::string& key, Kind kind)
+    : std::runtime_error(text),
       m_message(message),
       m_file(file),
       m_line(line),
       m_key(key),
       m_kind(kind) {}
+
+Error Error::Placed(const std::string& text, const std::string& file, int line,
+                    const std::string& key, Kind kind) {
+    return Error(Whole{}, text, text, file, line, key, kind);
+}
 
 }  // namespace qvrfc

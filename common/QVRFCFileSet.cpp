@@ -53,7 +53,7 @@ std::string CannotRemove(const std::string& path, int error) {
 bool RemoveFile(const std::string& path) {
     if (unlink(path.c_str()) == 0) return true;
     if (errno == ENOENT) return false;
-    throw Error(CannotRemove(path, errno));
+    throw Error::Placed(CannotRemove(path, errno), AbsolutePath(path), 0, "");
 }
 
 // Removes the entries of folder that stale accepts, folders aside; how many were removed.
@@ -70,7 +70,9 @@ int RemoveEntries(const std::string& folder,
             removed += RemoveFile(path.string()) ? 1 : 0;
     }
     if (error)
-        throw Error("cannot read the folder '" + AbsolutePath(where) + "': " + error.message());
+        throw Error::Placed(
+            "cannot read the folder '" + AbsolutePath(where) + "': " + error.message(),
+            AbsolutePath(where), 0, "");
     return removed;
 }
 
@@ -100,7 +102,7 @@ void FileSet::Commit() {
         if (!staged.temporary.empty() && IsFolder(staged.target)) Fail(staged.target, EISDIR);
     }
     for (const std::string& target : m_removed) {
-        if (IsFolder(target)) Fail(CannotRemove(target, EISDIR));
+        if (IsFolder(target)) Fail(CannotRemove(target, EISDIR), AbsolutePath(target));
     }
     for (Staged& staged : m_staged) {
         if (staged.temporary.empty()) continue;
@@ -110,7 +112,8 @@ void FileSet::Commit() {
     }
     m_staged.clear();
     for (const std::string& target : m_removed) {
-        if (unlink(target.c_str()) != 0 && errno != ENOENT) Fail(CannotRemove(target, errno));
+        if (unlink(target.c_str()) != 0 && errno != ENOENT)
+            Fail(CannotRemove(target, errno), AbsolutePath(target));
     }
     m_removed.clear();
 }
@@ -147,17 +150,18 @@ const FileSet::Staged& FileSet::Find(const std::string& target) {
 }
 
 void FileSet::Fail(const std::string& target, int error) {
-    Fail(CannotWrite(target, error));
+    Fail(CannotWrite(target, error), AbsolutePath(target));
 }
 
-void FileSet::Fail(const std::string& message) {
+void FileSet::Fail(const std::string& message, const std::string& file) {
     Discard();
     m_failure = message;
-    throw Error(m_failure);
+    m_failedFile = file;
+    throw Error::Placed(m_failure, m_failedFile, 0, "");
 }
 
 void FileSet::RefuseAfterFailure() const {
-    if (!m_failure.empty()) throw Error(m_failure);
+    if (!m_failure.empty()) throw Error::Placed(m_failure, m_failedFile, 0, "");
 }
 
 void WriteWholeFile(const std::string& path, const std::string& text) {

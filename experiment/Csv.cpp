@@ -82,7 +82,8 @@ class CsvParser {
     bool IsCellEnd(char c) const { return c == m_separator || c == '\r' || c == '\n'; }
 
     [[noreturn]] void Fail(const std::string& cause) const {
-        throw ExperimentError(m_name + ": row " + std::to_string(m_row) + ": " + cause);
+        throw Error::Placed(m_name + ": row " + std::to_string(m_row) + ": " + cause, m_name, m_row,
+                            "");
     }
 
     const std::string& m_text;

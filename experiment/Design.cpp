@@ -34,7 +34,8 @@ void SplitNameUnit(const std::string& option, const std::string& text, const std
     name = TrimBlanks(part.substr(0, open));
     if (open == std::string::npos) return;
     if (part.back() != ']')
-        throw UsageError(FormatText("%s '%s': the unit is written in brackets, as in Name[unit]",
+        throw UsageError(option,
+                         FormatText("%s '%s': the unit is written in brackets, as in Name[unit]",
                                     option.c_str(), text.c_str()));
     unit = TrimBlanks(part.substr(open + 1, part.size() - open - 2));
 }
@@ -44,8 +45,8 @@ void ParseLevelled(const std::string& option, const std::string& text, std::stri
                    std::string& unit, std::vector<std::string>& levels) {
     const size_t equals = text.find('=');
     if (equals == std::string::npos)
-        throw UsageError(FormatText("%s '%s': expected NAME[UNIT]=LEVEL,LEVEL,...", option.c_str(),
-                                    text.c_str()));
+        throw UsageError(option, FormatText("%s '%s': expected NAME[UNIT]=LEVEL,LEVEL,...",
+                                            option.c_str(), text.c_str()));
     SplitNameUnit(option, text, text.substr(0, equals), name, unit);
     levels = SplitList(text.substr(equals + 1));
 }
@@ -56,6 +57,7 @@ ExperimentResponse ParseResponse(const std::string& text) {
     const size_t colon = text.find(':');
     if (colon == std::string::npos)
         throw UsageError(
+            "--response",
             FormatText("--response '%s': expected NAME[UNIT]:KIND[:TARGET], KIND one of %s",
                        text.c_str(), SnKindList().c_str()));
     SplitNameUnit("--response", text, text.substr(0, colon), response.name, response.unit);
@@ -67,17 +69,20 @@ ExperimentResponse ParseResponse(const std::string& text) {
         response.dynamic = dynamic;
         response.sn = kDynamicEngineKind;
     } else if (!SnKindFromName(kind, response.sn)) {
-        throw UsageError(FormatText("--response '%s': unknown S/N kind '%s' (one of %s, %s)",
-                                    text.c_str(), kind.c_str(), SnKindList().c_str(),
-                                    DynamicKindList().c_str()));
+        throw UsageError(
+            "--response",
+            FormatText("--response '%s': unknown S/N kind '%s' (one of %s, %s)", text.c_str(),
+                       kind.c_str(), SnKindList().c_str(), DynamicKindList().c_str()));
     }
     if (second == std::string::npos) return response;
     const std::string target = rest.substr(second + 1);
     if (!IsNominal(response.sn) && !response.dynamic)
         throw UsageError(
+            "--response",
             FormatText("--response '%s': only the nominal kinds take a target", text.c_str()));
     if (!ParseNumber(target, response.target))
-        throw UsageError(FormatText("--response '%s': the target '%s' is not a number",
+        throw UsageError("--response",
+                         FormatText("--response '%s': the target '%s' is not a number",
                                     text.c_str(), target.c_str()));
     return response;
 }
@@ -88,13 +93,15 @@ void ApplyColumns(const std::string& text, Experiment& experiment) {
     const std::vector<std::string> columns = SplitList(text);
     const size_t factors = experiment.factors.size();
     if (columns.size() != factors)
-        throw UsageError(FormatText("--columns '%s': give one column for each of the %zu %s",
+        throw UsageError("--columns",
+                         FormatText("--columns '%s': give one column for each of the %zu %s",
                                     text.c_str(), factors, factors == 1 ? "factor" : "factors"));
     for (size_t f = 0; f < columns.size(); ++f) {
         double column = 0.0;
         if (!ParseNumber(columns[f], column) || column < 1 || column > 1000 ||
             column != static_cast<int>(column))
-            throw UsageError(FormatText("--columns '%s': '%s' is not a column number from 1",
+            throw UsageError("--columns",
+                             FormatText("--columns '%s': '%s' is not a column number from 1",
                                         text.c_str(), columns[f].c_str()));
         experiment.factors[f].column = static_cast<int>(column) - 1;
     }
@@ -104,15 +111,18 @@ void ApplyColumns(const std::string& text, Experiment& experiment) {
 void ApplyInteractions(const DesignOptions& options, Experiment& experiment) {
     for (const std::string& text : options.interactions) {
         if (text.find('*') == std::string::npos)
-            throw UsageError(FormatText(
-                "--interaction '%s': expected FACTOR*FACTOR, in the factors' names", text.c_str()));
+            throw UsageError(
+                "--interaction",
+                FormatText("--interaction '%s': expected FACTOR*FACTOR, in the factors' names",
+                           text.c_str()));
         try {
             experiment.interactions.push_back(InteractionOfNames(experiment, text));
             CheckInteractionPairs(experiment);
         } catch (const ExperimentFault& fault) {
-            throw Error(FormatText("--interaction: %s", fault.what()));
+            throw OptionError("--interaction", FormatText("--interaction: %s", fault.what()));
         } catch (const ExperimentError& error) {
-            throw Error(FormatText("--interaction '%s': %s", text.c_str(), error.what()));
+            throw OptionError("--interaction",
+                              FormatText("--interaction '%s': %s", text.c_str(), error.what()));
         }
     }
 }
@@ -133,10 +143,11 @@ void RefuseArrayForInteractions(const std::string& option, const Experiment& exp
                   " free of the factors and apart"
             : "its interactions are spread over several columns";
     const OA_TYPE smallest = ArrayFor(experiment);
-    throw Error(FormatText("--array %s: %s; %s", option.c_str(), reason.c_str(),
-                           smallest == CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED
-                               ? "no array of the catalogue holds them"
-                               : (ArrayName(smallest) + " holds them").c_str()));
+    throw OptionError("--array",
+                      FormatText("--array %s: %s; %s", option.c_str(), reason.c_str(),
+                                 smallest == CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED
+                                     ? "no array of the catalogue holds them"
+                                     : (ArrayName(smallest) + " holds them").c_str()));
 }
 
 void ChooseDesignArray(const DesignOptions& options, Experiment& experiment) {
@@ -144,9 +155,10 @@ void ChooseDesignArray(const DesignOptions& options, Experiment& experiment) {
     if (!options.array.empty()) {
         experiment.array = ArrayOfText(options.array);
         if (!ArrayHolds(experiment.array, counts))
-            throw Error(FormatText("--array %s: its columns cannot hold %s (it has %s)",
-                                   options.array.c_str(), LevelCountText(counts).c_str(),
-                                   LevelsPerColumn(experiment.array).c_str()));
+            throw OptionError("--array",
+                              FormatText("--array %s: its columns cannot hold %s (it has %s)",
+                                         options.array.c_str(), LevelCountText(counts).c_str(),
+                                         LevelsPerColumn(experiment.array).c_str()));
         if (!experiment.interactions.empty() &&
             !PlaceFactors(experiment.array, counts, experiment.interactions).fits)
             RefuseArrayForInteractions(options.array, experiment);
@@ -204,7 +216,7 @@ Experiment ExperimentOfOptions(const DesignOptions& options) {
         try {
             experiment.outer = ParseOuterArray(options.outer);
         } catch (const Error& error) {
-            throw Error(std::string("--outer: ") + error.what());
+            throw OptionError("--outer", std::string("--outer: ") + error.what());
         }
     }
     experiment.repetitions = options.repetitions;
@@ -222,7 +234,8 @@ Experiment ExperimentOfOptions(const DesignOptions& options) {
             RunOrder(experiment.RunCount(), experiment.randomized, experiment.seed);
         CheckExperiment(experiment);
     } catch (const ExperimentFault& fault) {
-        throw Error(OptionOf(options, fault) + ": " + fault.what());
+        const std::string option = OptionOf(options, fault);
+        throw OptionError(option.substr(0, option.find(' ')), option + ": " + fault.what());
     }
     return experiment;
 }
@@ -242,20 +255,21 @@ void RefuseReplacingAnotherSheet(const std::string& newSheet, const std::string&
     const fs::file_status status = fs::status(sheet, error);
     if (!fs::exists(status)) return;
     if (!fs::is_regular_file(status))
-        throw Error(
-            FormatText("'%s' exists and is not a regular file; it is left as it is: choose "
-                       "another --out folder",
-                       sheet.c_str()));
+        throw Error::Placed(FormatText("'%s' exists and is not a regular file; it is left as it "
+                                       "is: choose another --out folder",
+                                       sheet.c_str()),
+                            sheet, 0, "");
     std::string text;
     try {
         text = ReadWholeFile(sheet, "run sheet");
     } catch (const ExperimentError&) {
     }
     if (text != newSheet)
-        throw Error(
-            FormatText("'%s' exists and differs from the new run sheet (it may hold "
-                       "observations); move it or choose another --out folder",
-                       sheet.c_str()));
+        throw Error::Placed(FormatText("'%s' exists and differs from the new run sheet (it may "
+                                       "hold observations); move it or choose another --out "
+                                       "folder",
+                                       sheet.c_str()),
+                            sheet, 0, "");
 }
 
 }  // namespace qvrfc

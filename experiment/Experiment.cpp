@@ -483,11 +483,22 @@ std::string InteractionName(const Experiment& experiment, const FactorPair& pair
     return name(pair.first) + "*" + name(pair.second);
 }
 
-std::string ExperimentFault::Key() const {
+namespace {
+
+std::string FieldKey(const std::string& section, int index, const std::string& field) {
     if (section.empty()) return field;
     if (section == "signal") return section + "." + field;  // one table, not a list
     return section + "[" + std::to_string(index + 1) + "]." + field;
 }
+
+}  // namespace
+
+ExperimentFault::ExperimentFault(std::string section, int index, std::string field,
+                                 const std::string& cause)
+    : ExperimentError(Error::Placed(cause, "", 0, FieldKey(section, index, field))),
+      section(std::move(section)),
+      index(index),
+      field(std::move(field)) {}
 
 void CheckDesirability(const ExperimentResponse& response, int index) {
     const size_t r = static_cast<size_t>(index);

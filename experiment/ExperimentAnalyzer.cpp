@@ -53,8 +53,9 @@ void SetObservations(CQVRFCDOEAnalyzer& analyzer, const Experiment& experiment,
                 ++count;
             }
             if (count == 0)
-                throw ExperimentError("run " + std::to_string(r + 1) + " has no observation of '" +
-                                      experiment.responses[q].name + "'");
+                throw Error::Placed("run " + std::to_string(r + 1) + " has no observation of '" +
+                                        experiment.responses[q].name + "'",
+                                    "", 0, experiment.responses[q].name);
             analyzer.GetSNRatio(static_cast<int>(q), r);
         }
     }

@@ -416,12 +416,14 @@ std::string VerifiedExperimentFileText(const Experiment& experiment, const std::
     try {
         difference = ExperimentDifference(experiment, ReadExperimentText(text, path));
     } catch (const ExperimentError& error) {
-        throw ExperimentError("cannot write '" + path + "': its text would not read back (" +
-                              error.what() + ")");
+        throw Error::Placed(
+            "cannot write '" + path + "': its text would not read back (" + error.what() + ")",
+            path, 0, "");
     }
     if (!difference.empty())
-        throw ExperimentError("cannot write '" + path + "': " + difference +
-                              " would read back otherwise than it is");
+        throw Error::Placed(
+            "cannot write '" + path + "': " + difference + " would read back otherwise than it is",
+            path, 0, "");
     return text;
 }
 

@@ -11,7 +11,8 @@ std::string ReadWholeFile(const std::string& path, const std::string& what) {
     std::ifstream file(path, std::ios::binary);
     std::string text;
     if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (!file || file.bad()) throw ExperimentError("cannot read the " + what + " '" + path + "'");
+    if (!file || file.bad())
+        throw Error::Placed("cannot read the " + what + " '" + path + "'", path, 0, "");
     return text;
 }
 

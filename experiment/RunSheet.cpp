@@ -44,7 +44,7 @@ class SheetReader {
         CheckExperiment(m_experiment);
         m_separator = CsvSeparatorOf(text, kRunColumn) == ';' ? ';' : ',';
         const std::vector<CsvRecord> records = ParseCsv(text, m_name, m_separator);
-        if (records.empty()) throw ExperimentError(m_name + ": the run sheet is empty");
+        if (records.empty()) throw At(0, "", m_name + ": the run sheet is empty");
         MapColumns(records[0]);
         const int runs = m_experiment.RunCount();
         SheetObservations values(m_experiment.responses.size(),
@@ -54,17 +54,24 @@ class SheetReader {
             ReadRow(records[i], rowOfRun, values);
         for (int r = 0; r < runs; ++r) {
             if (rowOfRun[r] == 0)
-                throw ExperimentError(m_name + ": run " + std::to_string(r + 1) +
-                                      " has no row in the sheet");
+                throw At(0, "",
+                         m_name + ": run " + std::to_string(r + 1) + " has no row in the sheet");
         }
         return values;
     }
 
   private:
+    // A failure whose text names the sheet and the row (from 1; 0 for none), of the column
+    // named `key` ("" for none).
+    Error At(int row, const std::string& key, const std::string& text) const {
+        return Error::Placed(text, m_name, row, key);
+    }
+
     [[noreturn]] void FailAt(int row, size_t column, const std::string& name,
                              const std::string& cause) const {
-        throw ExperimentError(m_name + ": row " + std::to_string(row) + ", column " +
-                              std::to_string(column + 1) + " " + Quoted(name) + ": " + cause);
+        throw At(row, name,
+                 m_name + ": row " + std::to_string(row) + ", column " +
+                     std::to_string(column + 1) + " " + Quoted(name) + ": " + cause);
     }
 
     [[noreturn]] void Fail(int row, int column, const std::string& cause) const {
@@ -79,8 +86,9 @@ class SheetReader {
         for (size_t c = 0; c < header.cells.size(); ++c) {
             const std::string name = TrimBlanks(header.cells[c]);
             if (HoldsNul(name))
-                throw ExperimentError(m_name + ": row " + std::to_string(header.row) + ", column " +
-                                      std::to_string(c + 1) + ": the cell holds a NUL byte");
+                throw At(header.row, "",
+                         m_name + ": row " + std::to_string(header.row) + ", column " +
+                             std::to_string(c + 1) + ": the cell holds a NUL byte");
             size_t expected = 0;
             while (expected < m_header.size() && m_header[expected] != name)
                 ++expected;
@@ -93,16 +101,18 @@ class SheetReader {
         }
         for (size_t expected = 0; expected < m_header.size(); ++expected) {
             if (!found[expected])
-                throw ExperimentError(m_name + ": row " + std::to_string(header.row) +
-                                      ": the column '" + m_header[expected] + "' is missing");
+                throw At(header.row, m_header[expected],
+                         m_name + ": row " + std::to_string(header.row) + ": the column '" +
+                             m_header[expected] + "' is missing");
         }
     }
 
     void ReadRow(const CsvRecord& record, std::vector<int>& rowOfRun, SheetObservations& values) {
         if (record.cells.size() > m_fileColumn.size())
-            throw ExperimentError(m_name + ": row " + std::to_string(record.row) + ": " +
-                                  std::to_string(record.cells.size()) + " cells, the header has " +
-                                  std::to_string(m_fileColumn.size()));
+            throw At(record.row, "",
+                     m_name + ": row " + std::to_string(record.row) + ": " +
+                         std::to_string(record.cells.size()) + " cells, the header has " +
+                         std::to_string(m_fileColumn.size()));
         std::vector<std::string> cells(m_header.size());
         for (size_t c = 0; c < record.cells.size(); ++c) {
             cells[m_fileColumn[c]] = TrimBlanks(record.cells[c]);

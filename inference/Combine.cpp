@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
+
+#include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfc {
 namespace {
@@ -45,14 +46,13 @@ double OverallDesirability(const std::vector<double>& d, const std::vector<doubl
 GreyGrades GreyRelationalGrades(const std::vector<std::vector<double>>& sn,
                                 const std::vector<double>& weights, double zeta) {
     if (!(zeta > 0.0 && zeta <= 1.0))
-        throw std::invalid_argument("the distinguishing coefficient must lie in (0, 1]");
-    if (weights.size() != sn.size())
-        throw std::invalid_argument("one weight per response is needed");
+        throw Error("the distinguishing coefficient must lie in (0, 1]");
+    if (weights.size() != sn.size()) throw Error("one weight per response is needed");
     GreyGrades grey;
     double lowest = HUGE_VAL, highest = -HUGE_VAL;
     for (size_t i = 0; i < sn.size(); ++i) {
         if (sn[i].size() != sn[0].size() || !(weights[i] > 0.0))
-            throw std::invalid_argument("responses of unequal run counts or a weight not above 0");
+            throw Error("responses of unequal run counts or a weight not above 0");
         const auto [low, high] = std::minmax_element(sn[i].begin(), sn[i].end());
         std::vector<double> x;
         for (double value : sn[i])

@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <limits>
 #include <sstream>
-#include <stdexcept>
+
+#include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfc {
 
@@ -21,7 +22,7 @@ std::string Figure(double value) {
 }
 
 void Refuse(const std::string& cause) {
-    throw std::invalid_argument(cause);
+    throw Error(cause);
 }
 
 void CheckInput(const std::vector<double>& signal, const std::vector<double>& y, DynamicKind kind,

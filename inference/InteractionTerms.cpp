@@ -1,7 +1,6 @@
 #include "qvrfc/inference/InteractionTerms.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 
 #include "common/QVRFCReportStyle.h"
@@ -28,6 +27,12 @@ int MainEffectOf(const std::vector<ModelTerm>& model, int factor) {
 std::string NameOf(const std::vector<ModelTerm>& model, int factor) {
     const int term = MainEffectOf(model, factor);
     return term >= 0 ? model[term].name : FactorName(factor);
+}
+
+// A declared interaction that cannot be a term of the ANOVA: bad input, its key the
+// interaction's name.
+[[noreturn]] void Refuse(const std::string& name, const std::string& reason) {
+    throw Error::Placed(reason, "", 0, name);
 }
 
 bool Holds(const std::vector<int>& columns, int column) {
@@ -59,9 +64,9 @@ std::string PairFault(const CQVRFCDOEAnalyzer& analyzer, const std::vector<Facto
 std::vector<int> ColumnsOf(OAType type, int a, int b, const std::string& name) {
     if (ConstructionOf(type).IsRuleBuilt()) return InteractionColumns(type, a, b);
     if (OA::GetNoRun(type) <= 0)
-        throw InteractionError("interaction " + name +
-                               " cannot be estimated: the experiment is not on a catalogue "
-                               "array");
+        Refuse(name, "interaction " + name +
+                         " cannot be estimated: the experiment is not on a catalogue "
+                         "array");
     if (InteractionStandsApart(type, a, b)) return {};
     std::string reason = "interaction " + name + " cannot be estimated: in " + ArrayName(type) +
                          " the interaction of columns " + std::to_string(a + 1) + " and " +
@@ -69,7 +74,7 @@ std::vector<int> ColumnsOf(OAType type, int a, int b, const std::string& name) {
     for (const std::pair<int, int>& apart : PairsStandingApart(type))
         reason += "; that of columns " + std::to_string(apart.first + 1) + " and " +
                   std::to_string(apart.second + 1) + " is estimable on its own";
-    throw InteractionError(reason);
+    Refuse(name, reason);
 }
 
 // Throws for an interaction column that holds a factor of the model, a factor of another
@@ -82,7 +87,7 @@ void CheckColumnsFree(const CQVRFCDOEAnalyzer& analyzer, const std::vector<Model
                                       std::to_string(column + 1) + ", which holds ";
             for (const ModelTerm& term : model) {
                 if (Holds(term.columns, column))
-                    throw InteractionError(where + "factor " + term.name);
+                    Refuse(terms[t].name, where + "factor " + term.name);
             }
             for (size_t u = 0; u < terms.size(); ++u) {
                 const ModelTerm& other = terms[u];
@@ -90,10 +95,10 @@ void CheckColumnsFree(const CQVRFCDOEAnalyzer& analyzer, const std::vector<Model
                     analyzer.GetControlFactorID(other.factors[0]),
                     analyzer.GetControlFactorID(other.factors[1])};
                 if (u != t && Holds(factorColumns, column))
-                    throw InteractionError(where + "a factor of interaction " + other.name);
+                    Refuse(terms[t].name, where + "a factor of interaction " + other.name);
                 if (u < t && Holds(other.columns, column))
-                    throw InteractionError("interactions " + other.name + " and " + terms[t].name +
-                                           " share column " + std::to_string(column + 1));
+                    Refuse(terms[t].name, "interactions " + other.name + " and " + terms[t].name +
+                                              " share column " + std::to_string(column + 1));
             }
         }
     }
@@ -112,7 +117,7 @@ std::vector<ModelTerm> InteractionTerms(const CQVRFCDOEAnalyzer& analyzer,
         const std::string name =
             named ? NameOf(model, pair.first) + "*" + NameOf(model, pair.second) : "";
         const std::string fault = PairFault(analyzer, pairs, i, name);
-        if (!fault.empty()) throw InteractionError(fault);
+        if (!fault.empty()) Refuse(name, fault);
         ModelTerm term;
         term.name = name;
         term.factors = {pair.first, pair.second};
@@ -125,9 +130,9 @@ std::vector<ModelTerm> InteractionTerms(const CQVRFCDOEAnalyzer& analyzer,
     CheckColumnsFree(analyzer, model, terms);
     for (const ModelTerm& term : terms) {
         if (MainEffectOf(model, term.factors[0]) < 0 || MainEffectOf(model, term.factors[1]) < 0)
-            throw InteractionError("interaction " + term.name +
-                                   " needs the main effects of both its factors in the "
-                                   "model");
+            Refuse(term.name, "interaction " + term.name +
+                                  " needs the main effects of both its factors in the "
+                                  "model");
     }
     return terms;
 }

@@ -2,15 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 #include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfc {
 namespace {
 
 [[noreturn]] void Refuse(const std::string& cause) {
-    throw std::invalid_argument(cause);
+    throw Error(cause);
 }
 
 std::string Number(size_t n) {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
-#include <stdexcept>
 
+#include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/common/QVRFCFactorNames.h"
 
 namespace qvrfc {
@@ -24,16 +24,14 @@ std::string Sentence(const char* format, int a, int b = 0, int c = 0) {
 // observation, every observation finite.
 void CheckRuns(const DesignLayout& layout, const std::vector<RunSummary>& runs) {
     if (runs.size() != layout.levels.size())
-        throw std::invalid_argument(Sentence("the response has %d runs where the design has %d",
-                                             static_cast<int>(runs.size()),
-                                             static_cast<int>(layout.levels.size())));
-    if (runs.empty()) throw std::invalid_argument("the design has no run");
+        throw Error(Sentence("the response has %d runs where the design has %d",
+                             static_cast<int>(runs.size()),
+                             static_cast<int>(layout.levels.size())));
+    if (runs.empty()) throw Error("the design has no run");
     for (size_t r = 0; r < runs.size(); ++r) {
-        if (runs[r].Count() == 0)
-            throw std::invalid_argument(Sentence("run %d has no observation", int(r) + 1));
+        if (runs[r].Count() == 0) throw Error(Sentence("run %d has no observation", int(r) + 1));
         if (!runs[r].Finite())
-            throw std::invalid_argument(
-                Sentence("run %d has a value that is not a finite number", int(r) + 1));
+            throw Error(Sentence("run %d has a value that is not a finite number", int(r) + 1));
     }
 }
 
@@ -49,7 +47,7 @@ std::vector<int> RunLevels(const DesignLayout& layout, int column) {
     for (const std::vector<int>& run : layout.levels) {
         const int level = run[column];
         if (level < 0 || level >= layout.levelCounts[column])
-            throw std::invalid_argument(
+            throw Error(
                 Sentence("column %d holds no factor, so its levels are unknown", column + 1));
         levels.push_back(level);
     }
@@ -198,8 +196,7 @@ class AnovaBuilder {
 
     void CheckColumn(const ModelTerm& term, int column) const {
         if (column < 0 || column >= static_cast<int>(m_layout.levelCounts.size()))
-            throw std::invalid_argument("term " + term.name + " names a column " +
-                                        "the array does not have");
+            throw Error("term " + term.name + " names a column " + "the array does not have");
     }
 
     // The columns of an interaction's factors, from their main-effect terms; empty when the
@@ -225,8 +222,8 @@ class AnovaBuilder {
             for (int column : term.columns) {
                 CheckColumn(term, column);
                 if (used[column])
-                    throw std::invalid_argument("term " + term.name + " shares column " +
-                                                std::to_string(column + 1) + " with another term");
+                    throw Error("term " + term.name + " shares column " +
+                                std::to_string(column + 1) + " with another term");
                 used[column] = true;
                 const ColumnLevels levels = LevelsOf(m_layout, m_runTotals, PerRun(), column);
                 row.ss += ColumnSS(levels, m_result.grandMean);
@@ -296,7 +293,7 @@ class AnovaBuilder {
         const int runs = static_cast<int>(m_runs.size());
         const int dof = runs - 1 - termDof;
         if (dof < 0)
-            throw std::invalid_argument(
+            throw Error(
                 Sentence("the terms hold %d degrees of freedom, more than the %d of the runs",
                          termDof, runs - 1));
         const double rest = m_total.ss - m_repetition.ss - termSS;
@@ -318,7 +315,7 @@ class AnovaBuilder {
     void PoolByHand(const std::vector<int>& byHand) {
         for (int term : byHand) {
             if (term < 0 || term >= static_cast<int>(m_termRows.size()))
-                throw std::invalid_argument("a pooled term is not in the model");
+                throw Error("a pooled term is not in the model");
             Pool(term);
         }
     }

@@ -6,9 +6,9 @@
 #include <iterator>
 #include <limits>
 #include <numeric>
-#include <stdexcept>
 
 #include "qvrfc/common/QVRFCConstants.h"
+#include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/inference/InteractionTerms.h"
 
 namespace qvrfc {
@@ -99,11 +99,11 @@ Prediction PredictFrom(const ResponseAnalysis& analysis, const std::vector<Model
     for (const FactorLevel& setting : model.settings) {
         const int t = MainEffectTermOf(terms, setting.factor);
         const std::vector<double>& means = t < 0 ? std::vector<double>() : analysis.levelMeans[t];
-        if (t < 0) throw std::invalid_argument("factor without a main effect in the model");
+        if (t < 0) throw Error("factor without a main effect in the model");
         if (setting.level < 0 || setting.level >= static_cast<int>(means.size()))
-            throw std::invalid_argument("factor " + terms[t].name + " has no level " +
-                                        std::to_string(setting.level + 1) + " (it has " +
-                                        std::to_string(means.size()) + ")");
+            throw Error("factor " + terms[t].name + " has no level " +
+                        std::to_string(setting.level + 1) + " (it has " +
+                        std::to_string(means.size()) + ")");
         dofUsed += terms[t].dof;
         prediction.factors.push_back(setting.factor);
         levelOf.resize(std::max(levelOf.size(), size_t(setting.factor) + 1), -1);
@@ -150,12 +150,12 @@ PredictionModel SignificantModel(const VerdictModel& verdict, const ResponseAnal
     PredictionModel model;
     for (const FactorLevel& setting : levels) {
         const int t = MainEffectTermOf(verdict.terms, setting.factor);
-        if (t < 0) throw std::invalid_argument("factor without a main effect in the model");
+        if (t < 0) throw Error("factor without a main effect in the model");
         const int levelCount = static_cast<int>(a.levelMeans[t].size());
         if (setting.level < 0 || setting.level >= levelCount)
-            throw std::invalid_argument("factor " + verdict.terms[t].name + " has no level " +
-                                        std::to_string(setting.level + 1) + " (it has " +
-                                        std::to_string(levelCount) + ")");
+            throw Error("factor " + verdict.terms[t].name + " has no level " +
+                        std::to_string(setting.level + 1) + " (it has " +
+                        std::to_string(levelCount) + ")");
         if (Significant(a.table.Term(t), verdict.alpha) ||
             InSignificantInteraction(verdict, a, setting.factor))
             model.settings.push_back(setting);
@@ -278,9 +278,9 @@ ResponseAnalysis AnalyzeQualityResponse(const VerdictModel& verdict, const Value
                                         int quality) {
     try {
         return AnalyzeResponse(verdict.layout, verdict.terms, values, pooling);
-    } catch (const std::invalid_argument& error) {
-        throw std::invalid_argument("quality " + std::to_string(quality + 1) + ", " + what + ": " +
-                                    error.what());
+    } catch (const Error& error) {
+        throw Error("quality " + std::to_string(quality + 1) + ", " + what + ": " + error.what(),
+                    error.GetKind());
     }
 }
 
@@ -288,7 +288,7 @@ ResponseAnalysis AnalyzeQualityResponse(const VerdictModel& verdict, const Value
 
 Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer, const VerdictSettings& settings) {
     if (!(settings.alpha > 0.0 && settings.alpha < 1.0))
-        throw std::invalid_argument("alpha must lie between 0 and 1");
+        throw Error("alpha must lie between 0 and 1");
     Verdict verdict;
     VerdictModel& model = verdict.model;
     model.terms = settings.terms.empty() ? MainEffectTerms(analyzer) : settings.terms;
@@ -390,7 +390,7 @@ std::vector<InteractionTable> InteractionTables(const VerdictModel& model,
 
 Confirmation Confirm(const VerdictModel& model, const ResponseVerdict& response,
                      const std::vector<FactorLevel>& at, const std::vector<double>& values) {
-    if (values.empty()) throw std::invalid_argument("a confirmation needs observations");
+    if (values.empty()) throw Error("a confirmation needs observations");
     Confirmation confirmation;
     confirmation.mean = std::accumulate(values.begin(), values.end(), 0.0) / values.size();
     confirmation.sn = SnRatioOfValues(response.setting.kind, values, response.setting.target);

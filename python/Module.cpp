@@ -154,7 +154,8 @@ std::vector<std::vector<double>> ResponseObservations(const qvrfc::Experiment& e
     const std::string& name = experiment.responses[response].name;
     const int runs = experiment.RunCount(), count = qvrfc::ObservationCount(experiment);
     if (values.ndim() != 2 || values.shape(0) != runs || values.shape(1) != count)
-        throw qvrfc::Error(
+        throw qvrfc::OptionError(
+            "observations",
             qvrfc::FormatText("observations['%s']: expected an array of %d runs x %d values",
                               name.c_str(), runs, count));
     const auto cells = values.unchecked<2>();
@@ -163,9 +164,10 @@ std::vector<std::vector<double>> ResponseObservations(const qvrfc::Experiment& e
         for (int k = 0; k < count; ++k) {
             const double value = cells(r, k);
             if (std::isinf(value) || value > 1e12)
-                throw qvrfc::Error(qvrfc::FormatText(
-                    "observations['%s']: run %d, value %d: %g is not a finite number up to 1e12",
-                    name.c_str(), r + 1, k + 1, value));
+                throw qvrfc::OptionError(
+                    "observations", qvrfc::FormatText("observations['%s']: run %d, value %d: %g "
+                                                      "is not a finite number up to 1e12",
+                                                      name.c_str(), r + 1, k + 1, value));
             observations[r].push_back(value);
         }
     }
@@ -209,17 +211,36 @@ std::vector<std::string> WriteAnalysis(const qvrfc::Analysis& analysis, const st
                                        const std::vector<std::string>& inputs,
                                        const std::string& charts, bool html) {
     qvrfc::AnalysisParts parts;
-    try {
-        parts.formats = qvrfc::ParseChartFormats(charts);
-    } catch (const std::invalid_argument& error) {
-        throw qvrfc::UsageError(std::string("--charts: ") + error.what());
-    }
+    parts.formats = qvrfc::ParseChartFormats(charts);
     parts.html = html;
     return WriteFolder(folder, inputs, [&] { return qvrfc::AnalysisOutput(analysis, parts); });
 }
 
 // qvrfcdoe.Error, made once when the module is loaded and kept for the process's life.
 PyObject* g_error = nullptr;
+
+// Text from the library as Python text; bytes that are not UTF-8 (a file name's) kept as
+// surrogate escapes, as Python's own os functions keep them.
+py::object PythonText(const std::string& text) {
+    PyObject* decoded =
+        PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+    if (!decoded) throw py::error_already_set();
+    return py::reinterpret_steal<py::object>(decoded);
+}
+
+// qvrfcdoe.Error with the one line the command prints, and the place it names as the
+// attributes file, line and key ("" and 0 where it names none).
+void RaiseError(const qvrfc::Error& error) {
+    try {
+        py::object raised = py::handle(g_error)(PythonText(qvrfc::OneLineText(error.what())));
+        raised.attr("file") = PythonText(error.File());
+        raised.attr("line") = error.Line();
+        raised.attr("key") = PythonText(error.Key());
+        PyErr_SetObject(g_error, raised.ptr());
+    } catch (py::error_already_set& failure) {
+        failure.restore();
+    }
+}
 
 // Every failure below Python becomes qvrfcdoe.Error with the one line the command prints;
 // pybind11's own errors (a wrong argument type) keep their Python types.
@@ -232,6 +253,8 @@ void TranslateFailures(std::exception_ptr failure) {
         throw;
     } catch (const std::bad_alloc&) {
         throw;
+    } catch (const qvrfc::Error& error) {
+        RaiseError(error);
     } catch (const std::exception& e) {
         PyErr_SetString(g_error, qvrfc::OneLineText(e.what()).c_str());
     } catch (...) {
@@ -248,7 +271,12 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
                                         "the one-line message the qvrfcdoe command prints.",
                                         PyExc_ValueError, nullptr);
     if (!g_error) throw py::error_already_set();
-    m.attr("Error") = py::handle(g_error);
+    // The place an error names, "" and 0 where it names none (an error raised in Python).
+    py::handle error(g_error);
+    error.attr("file") = "";
+    error.attr("line") = 0;
+    error.attr("key") = "";
+    m.attr("Error") = error;
     py::register_exception_translator(&TranslateFailures);
 
     m.def("arrays", &Arrays);

@@ -1,6 +1,6 @@
 #include "qvrfc/results/HtmlWriter.h"
 
-#include <stdexcept>
+#include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfc {
 namespace {
@@ -48,7 +48,7 @@ HtmlWriter& HtmlWriter::Open(const std::string& tag, const Attributes& attribute
 }
 
 HtmlWriter& HtmlWriter::Close() {
-    if (m_open.empty()) throw std::logic_error("HtmlWriter: Close() without an open element");
+    if (m_open.empty()) throw Error("HtmlWriter: Close() without an open element");
     m_html += "</" + m_open.back() + ">\n";
     m_open.pop_back();
     return *this;
@@ -71,8 +71,7 @@ HtmlWriter& HtmlWriter::Raw(const std::string& markup) {
 }
 
 std::string HtmlWriter::Finish() {
-    if (!m_open.empty())
-        throw std::logic_error("HtmlWriter: <" + m_open.back() + "> is not closed");
+    if (!m_open.empty()) throw Error("HtmlWriter: <" + m_open.back() + "> is not closed");
     return std::move(m_html);
 }
 

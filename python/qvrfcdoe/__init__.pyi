@@ -16,7 +16,11 @@ _Interaction = Union[str, tuple[str, str]]
 
 class Error(ValueError):
     """Bad input, or a file that cannot be read or written: the one-line message the qvrfcdoe
-    command prints."""
+    command prints. file, line and key tell the place the message names ("" and 0 where it
+    names none): the file, its line (a run sheet's row) and the key, column or option."""
+    file: str
+    line: int
+    key: str
 
 class Record(Mapping[str, Any]):
     """A read-only view of a JSON object of the results: keys are attributes (r.anova.sn) and

@@ -182,7 +182,7 @@ TEST(ChartFiles, WrittenWholeOrNotAtAll) {
     try {
         qvrfc::WriteFilesWhole("bad", {{"report.html", "x"}, {"charts/a.svg", "<svg/>"}});
         ADD_FAILURE() << "no error";
-    } catch (const std::runtime_error& error) {
+    } catch (const qvrfc::Error& error) {
         EXPECT_EQ(std::string(error.what()),
                   "cannot write '" + (fs::current_path() / "bad/charts/a.svg").string() +
                       "': Not a directory");

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/inference/DynamicSn.h"
 
 namespace {
@@ -188,7 +189,7 @@ TEST(DynamicSn, Refusals) {
         try {
             DynamicSnOfRun(b.signal, b.y, b.kind, b.reference);
             ADD_FAILURE() << "accepted: " << b.message;
-        } catch (const std::invalid_argument& e) {
+        } catch (const qvrfc::Error& e) {
             EXPECT_EQ(std::string(b.message), e.what());
         }
     }

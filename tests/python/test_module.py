@@ -178,13 +178,27 @@ def test_errors_carry_the_command_message(call, command):
      "observations['Strength']: expected an array of 18 runs x 3 values"),
     ({"Strength": np.full((18, 3), math.inf), "Shrinkage": np.ones((18, 3))},
      "observations['Strength']: run 1, value 1: inf is not a finite number up to 1e12"),
+    ({"Strength": np.full((18, 3), math.nan), "Shrinkage": np.ones((18, 3))},
+     "observations: run 1 has no observation of 'Strength'"),
     ({"Hardness": np.ones((18, 3))}, "'Hardness' is no response of the design (its responses: "
                                      "Strength, Shrinkage)"),
 ])
 def test_bad_observations_are_refused(observations, message):
     design = qvrfcdoe.read_design(DATA / "moulding" / "experiment.toml")
-    with pytest.raises(qvrfcdoe.Error, match="^" + re.escape(message) + "$"):
+    with pytest.raises(qvrfcdoe.Error, match="^" + re.escape(message) + "$") as error:
         qvrfcdoe.analyze(design, observations)
+    assert (error.value.file, error.value.line) == ("", 0)
+
+
+def test_an_error_tells_the_place_it_names():
+    Path("m").mkdir()
+    for name in ("experiment.toml", "runsheet.csv"):
+        text = (DATA / "moulding" / name).read_bytes().replace(b"43.4,43.8", b"43.4,abc", 1)
+        Path("m", name).write_bytes(text)
+    with pytest.raises(qvrfcdoe.Error) as error:
+        qvrfcdoe.analyze("m/runsheet.csv")
+    assert (error.value.file, error.value.line, error.value.key) == ("m/runsheet.csv", 2,
+                                                                     "Strength 2")
 
 
 def test_a_different_run_sheet_is_not_written_over():

@@ -36,8 +36,8 @@ TEST(HtmlWriter, EscapesTextAndAttributesAndChecksNesting) {
     EXPECT_EQ(html.Finish(), "<p title=\"&quot;&gt;&lt;b&gt;\">\n1 &lt; 2<b>x&amp;y</b>\n</p>\n");
     qvrfc::HtmlWriter open;
     open.Open("div");
-    EXPECT_THROW(open.Finish(), std::logic_error);
-    EXPECT_THROW(qvrfc::HtmlWriter().Close(), std::logic_error);
+    EXPECT_THROW(open.Finish(), qvrfc::Error);
+    EXPECT_THROW(qvrfc::HtmlWriter().Close(), qvrfc::Error);
 }
 
 // Replaces each element `tag` of the page by "<tag>...</tag>".

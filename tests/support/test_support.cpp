@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "qvrfc/common/QVRFCError.h"
+
 namespace qvrfc_test {
 
 StreamCapture::StreamCapture() : m_file(std::tmpfile()) {
@@ -92,7 +94,7 @@ std::string DataFile(const std::string& name) {
 }
 
 std::string Refusal(const std::function<void()>& call) {
-    return MessageOf<std::invalid_argument>(call, "(nothing refused)");
+    return MessageOf<qvrfc::Error>(call, "(nothing refused)");
 }
 
 }  // namespace qvrfc_test

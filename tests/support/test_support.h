@@ -48,7 +48,7 @@ std::string MessageOf(const std::function<void()>& call, const char* none = "(no
     }
     return none;
 }
-// The message of the std::invalid_argument that call throws; "(nothing refused)" if none.
+// The message of the qvrfc::Error that call throws; "(nothing refused)" if none.
 std::string Refusal(const std::function<void()>& call);
 
 }  // namespace qvrfc_test

@@ -106,13 +106,13 @@ struct Confounding {
 };
 // The confounding a placement on a rule-built array leaves, by pair, then column; empty for
 // the arrays given by value, whose interactions are spread over several columns. Throws
-// std::invalid_argument for a factor column outside the array.
+// qvrfc::Error for a factor column outside the array.
 QVRFC_API std::vector<Confounding> RemainingConfounding(OAType type,
                                                         const std::vector<int>& factorColumns,
                                                         const std::vector<FactorPair>& declared);
 
 // The sum of squares of one column from one response per run: the sum over its levels of
-// n_level * (level mean - overall mean)^2. Throws std::invalid_argument for a column outside
+// n_level * (level mean - overall mean)^2. Throws qvrfc::Error for a column outside
 // the array or a response count other than the run count.
 QVRFC_API double ColumnSumOfSquares(OAType type, int column, const std::vector<double>& responses);
 // The sum of squares of an interaction: the sum of its columns' sums of squares.

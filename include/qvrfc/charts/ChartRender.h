@@ -20,10 +20,10 @@ QVRFC_API void ReleaseDrawingCaches();
 // Format names as files and options spell them: "svg", "png", "pdf".
 QVRFC_API const char* ChartFormatName(ChartFormat format);
 // "svg,png" -> {Svg, Png}; repeats are dropped; "none" alone -> no chart files;
-// std::invalid_argument naming the bad word.
+// a Usage error of key "--charts" naming the bad word.
 QVRFC_API std::vector<ChartFormat> ParseChartFormats(const std::string& text);
 
-// Each returns the complete file; std::runtime_error when cairo cannot draw it.
+// Each returns the complete file; qvrfc::Error when cairo cannot draw it.
 QVRFC_API std::string DrawMainEffects(const MainEffects& chart, ChartFormat format);
 QVRFC_API std::string DrawPareto(const Pareto& chart, ChartFormat format);
 QVRFC_API std::string DrawHalfNormal(const HalfNormal& chart, ChartFormat format);

@@ -56,14 +56,15 @@ class QVRFC_API FileSet {
         std::string temporary;  // empty for a stream target
     };
     const Staged& Find(const std::string& target);
-    // Discards the set, keeps the message for every later call, and throws it.
+    // Discards the set, keeps the message (naming `file`) for every later call, and throws it.
     [[noreturn]] void Fail(const std::string& target, int error);
-    [[noreturn]] void Fail(const std::string& message);
+    [[noreturn]] void Fail(const std::string& message, const std::string& file);
     void RefuseAfterFailure() const;
 
     std::vector<Staged> m_staged;
     std::vector<std::string> m_removed;
     std::string m_failure;  // the first failure: a set that failed stays failed
+    std::string m_failedFile;
 };
 
 // Writes text as the whole file at path (FileSet of one file).

@@ -27,16 +27,11 @@ using ExperimentError = Error;
 // A fault of one field of an experiment: `section` is "factor", "response", "noise" or empty
 // for the experiment's own fields, `index` counts the section's entries from 0, `field` is
 // the key ("name", "levels", "column", "sn", "target", "low", "high", "weight", "importance",
-// "array", "repetitions", "run_order", "interactions").
+// "array", "repetitions", "run_order", "interactions"). Its key is the field's:
+// "factor[2].levels" (entries from 1) or "repetitions"; what() is the cause alone.
 class QVRFC_API ExperimentFault : public ExperimentError {
   public:
-    ExperimentFault(std::string section, int index, std::string field, const std::string& cause)
-        : ExperimentError(cause),
-          section(std::move(section)),
-          index(index),
-          field(std::move(field)) {}
-    // "factor[2].levels" (entries from 1) or "repetitions".
-    std::string Key() const;
+    ExperimentFault(std::string section, int index, std::string field, const std::string& cause);
 
     std::string section;
     int index;

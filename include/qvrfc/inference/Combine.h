@@ -42,7 +42,7 @@ struct GreyGrades {
     std::vector<std::vector<double>> coefficients;  // [response][run]
     std::vector<double> grades;                     // [run]
 };
-// sn[response][run]; weights[response] > 0; zeta in (0, 1]. std::invalid_argument for
+// sn[response][run]; weights[response] > 0; zeta in (0, 1]. qvrfc::Error for
 // responses of unequal run counts or a weight or zeta out of range.
 QVRFC_API GreyGrades GreyRelationalGrades(const std::vector<std::vector<double>>& sn,
                                           const std::vector<double>& weights, double zeta);

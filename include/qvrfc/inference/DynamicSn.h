@@ -52,7 +52,7 @@ struct DynamicRun {
 
 // The figures of one run from the signal level of every observation and the observations.
 // reference: M_ref of the reference form (a signal level of the run; by default the smallest);
-// given for another form it is refused. Throws std::invalid_argument, one sentence, for sizes
+// given for another form it is refused. Throws qvrfc::Error, one sentence, for sizes
 // that differ, values that are not finite, fewer than 2 observations (zero-point) or 3 (the
 // other forms), all signal values zero, a single distinct signal level in the reference or
 // linear form, a reference level that no observation has, and values so large that their sums

@@ -6,27 +6,20 @@
 // "Temperature*Pressure".
 #pragma once
 
-#include <stdexcept>
 #include <vector>
 
 #include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 #include "qvrfc/arrays/OAInteractions.h"
+#include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/common/QVRFCExport.h"
 #include "qvrfc/inference/ResponseAnova.h"
 
 namespace qvrfc {
 
-// A declared interaction that cannot be a term of the experiment's ANOVA: bad input, unlike
-// data the analysis of variance cannot take.
-class QVRFC_API InteractionError : public std::invalid_argument {
-  public:
-    using std::invalid_argument::invalid_argument;
-};
-
 // The terms of the declared interactions of the analyzer's factors, beside the main-effect
-// terms of `model`. Throws std::invalid_argument with the reason for a pair that names a
-// factor the experiment lacks, pairs a factor with itself or is declared twice, for an array
-// that cannot estimate the interaction, for an interaction column that holds a factor of the
+// terms of `model`. Throws qvrfc::Error (its key the interaction, "A*B") with the reason for a pair
+// that names a factor the experiment lacks, pairs a factor with itself or is declared twice, for an
+// array that cannot estimate the interaction, for an interaction column that holds a factor of the
 // model or another declared interaction (or a factor of another declared interaction), and
 // for an interaction whose factors have no main effect in the model.
 QVRFC_API std::vector<ModelTerm> InteractionTerms(const CQVRFCDOEAnalyzer& analyzer,

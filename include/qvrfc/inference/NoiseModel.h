@@ -75,7 +75,7 @@ struct NoiseModel {
 // The noise model of one response. `controls` are main-effect terms of the layout (one factor
 // on one column each, as MainEffectTerms gives them); `observations` holds each run's values
 // in sheet order: noise condition by noise condition in the order of noise.conditions, the
-// repetitions of a condition together. Throws std::invalid_argument with the cause in one
+// repetitions of a condition together. Throws qvrfc::Error with the cause in one
 // sentence for a design that is not balanced, missing or surplus observations, a value that is
 // not finite, noise factors that do not fit their conditions, names that repeat, a control
 // term that is not a main effect, and alpha outside (0, 1).

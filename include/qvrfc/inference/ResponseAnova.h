@@ -146,7 +146,7 @@ QVRFC_API DesignLayout LayoutOf(const CQVRFCDOEAnalyzer& analyzer);
 
 // The analysis of one response. Runs of unequal counts are analysed by their unweighted
 // means: each run's mean weighs as the harmonic mean of the counts, which keeps the terms
-// orthogonal (and is the ordinary analysis for equal counts). Throws std::invalid_argument,
+// orthogonal (and is the ordinary analysis for equal counts). Throws qvrfc::Error,
 // with the cause in one sentence, for a design without runs, for values that do not fit the
 // layout (a run count that differs, a run without observations, a value that is not finite)
 // and for terms that share a column or hold more degrees of freedom than the runs. The levels

@@ -131,7 +131,7 @@ QVRFC_API std::vector<InteractionTable> InteractionTables(const VerdictModel& mo
 
 // The verdict on every response. The engine computes the S/N ratios of its six kinds (and
 // stores them in its run records, as it does for any S/N query); the textbook kind is
-// computed here. Throws std::invalid_argument with the cause (naming the response) when a
+// computed here. Throws qvrfc::Error with the cause (naming the response) when a
 // response cannot be analysed, when a declared interaction cannot be a term (the reasons of
 // InteractionTerms), or when alpha is not between 0 and 1.
 QVRFC_API Verdict AnalyzeVerdict(const CQVRFCDOEAnalyzer& analyzer,
@@ -169,7 +169,7 @@ QVRFC_API PredictionFormula FormulaOf(const VerdictModel& model, const ResponseA
 // prediction uses, among the factors given: the significant terms (and the factors of
 // significant interactions), so that a prediction at the optimum levels is the optimum's.
 // With PredictionTerms::Given every factor given enters, and every interaction not pooled
-// whose two factors are given. Throws std::invalid_argument for a factor without a main-effect
+// whose two factors are given. Throws qvrfc::Error for a factor without a main-effect
 // term or a level out of range.
 enum class PredictionTerms { Significant, Given };
 QVRFC_API Prediction PredictAt(const VerdictModel& model, const ResponseAnalysis& anova,

@@ -27,7 +27,7 @@ class QVRFC_API HtmlWriter {
     HtmlWriter& Text(const std::string& text);
     HtmlWriter& Raw(const std::string& markup);
 
-    // The document; every element opened must have been closed (std::logic_error otherwise).
+    // The document; every element opened must have been closed (qvrfc::Error otherwise).
     std::string Finish();
 
   private:
