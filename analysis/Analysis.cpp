@@ -41,18 +41,19 @@ std::string ExperimentFileOf(const AnalysisInput& input) {
     return beside.string();
 }
 
-// The responses of the settings must exist.
-void CheckResponses(const AnalysisSettings& settings, int responses, const std::string& dataFile) {
-    const auto check = [&](const char* option, const std::string& text, int response) {
-        if (response > responses)
-            throw Error(FormatText("%s '%s': response %d is out of range ('%s' has %d %s)", option,
-                                   text.c_str(), response, dataFile.c_str(), responses,
-                                   responses == 1 ? "response" : "responses"));
-    };
-    for (const SnSetting& setting : settings.sn)
-        check("--sn", setting.text, setting.response);
-    for (const PoolSetting& setting : settings.pools)
-        check("--pool", setting.text, setting.response);
+std::vector<std::string> NamesOf(const Experiment& experiment) {
+    std::vector<std::string> names;
+    for (const ExperimentResponse& response : experiment.responses)
+        names.push_back(response.name);
+    return names;
+}
+
+// The names the engine gives a quality data file's responses once it holds them.
+std::vector<std::string> DataFileResponseNames(int count) {
+    std::vector<std::string> names;
+    for (int q = 1; q <= count; ++q)
+        names.push_back(FormatText("Quality#%d", q));
+    return names;
 }
 
 // A quality data file's experiment: every column of its array a factor, named A, B, ...,
@@ -128,13 +129,13 @@ void TakeEngine(Analyzer& analyzer, const AnalysisSettings& settings, Analysis& 
     ApplyResponsesToEngine(analysis.experiment, analyzer);
 }
 
-std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const AnalysisSettings& settings,
+std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, AnalysisSettings& settings,
                                        Analysis& analysis) {
     CQVRFCDOEDataFileReader data;
     if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
         data.SetArrayType(settings.array);
     if (!data.Read(input.dataFile.c_str())) throw Error(data.Describe(input.dataFile.c_str()));
-    CheckResponses(settings, data.GetNoQuality(), input.dataFile);
+    ResolveResponses(settings, DataFileResponseNames(data.GetNoQuality()), input.dataFile);
     analysis.source = Source::DataFile;
     analysis.experiment = DataFileExperiment(data.GetArrayType());
     CheckSettingNames(analysis, settings);
@@ -167,15 +168,14 @@ std::shared_ptr<Analyzer> LoadObservations(const SheetObservations& observations
     return analyzer;
 }
 
-std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, const AnalysisSettings& settings,
+std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, AnalysisSettings& settings,
                                        Analysis& analysis, SheetObservations& observations) {
     if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
         throw UsageError("--array: a run sheet's array is its experiment's");
     analysis.source = Source::RunSheet;
     analysis.arrayChosen = true;
     analysis.experiment = ReadExperimentFile(ExperimentFileOf(input));
-    CheckResponses(settings, static_cast<int>(analysis.experiment.responses.size()),
-                   input.dataFile);
+    ResolveResponses(settings, NamesOf(analysis.experiment), input.dataFile);
     ApplySnSettings(settings, analysis.experiment);
     CheckSettingNames(analysis, settings);
     observations = ReadRunSheet(analysis.experiment, input.dataFile);
@@ -188,13 +188,6 @@ std::vector<SnKind> KindsOf(const Experiment& experiment) {
     for (const ExperimentResponse& response : experiment.responses)
         kinds.push_back(response.sn);
     return kinds;
-}
-
-std::vector<std::string> NamesOf(const Experiment& experiment) {
-    std::vector<std::string> names;
-    for (const ExperimentResponse& response : experiment.responses)
-        names.push_back(response.name);
-    return names;
 }
 
 }  // namespace
@@ -234,11 +227,12 @@ Analysis Analyze(const AnalysisInput& input, const AnalysisSettings& settings) {
     CheckAlpha(settings.alpha);
     Analysis analysis;
     analysis.dataFile = input.dataFile;
+    AnalysisSettings resolved = settings;
     SheetObservations observations;  // of a run sheet; a data file has no noise factors
     const std::shared_ptr<Analyzer> analyzer =
-        IsRunSheetFile(input.dataFile) ? LoadRunSheet(input, settings, analysis, observations)
-                                       : LoadDataFile(input, settings, analysis);
-    return Finish(std::move(analysis), analyzer, input, settings, observations);
+        IsRunSheetFile(input.dataFile) ? LoadRunSheet(input, resolved, analysis, observations)
+                                       : LoadDataFile(input, resolved, analysis);
+    return Finish(std::move(analysis), analyzer, input, resolved, observations);
 }
 
 Analysis Analyze(const Experiment& experiment, const SheetObservations& observations,
@@ -252,21 +246,26 @@ Analysis Analyze(const Experiment& experiment, const SheetObservations& observat
     analysis.source = Source::RunSheet;
     analysis.arrayChosen = true;
     analysis.experiment = experiment;
-    CheckResponses(settings, static_cast<int>(experiment.responses.size()), "the experiment");
-    ApplySnSettings(settings, analysis.experiment);
+    AnalysisSettings resolved = settings;
+    ResolveResponses(resolved, NamesOf(experiment), "the experiment");
+    ApplySnSettings(resolved, analysis.experiment);
     const std::shared_ptr<Analyzer> analyzer = LoadObservations(observations, input, analysis);
-    return Finish(std::move(analysis), analyzer, input, settings, observations);
+    return Finish(std::move(analysis), analyzer, input, resolved, observations);
 }
 
 Analysis AnalyzeEngine(const std::shared_ptr<CQVRFCDOEAnalyzer>& engine,
                        const AnalysisSettings& settings) {
     CheckAlpha(settings.alpha);
     Analysis analysis;
-    CheckResponses(settings, engine->GetNoQuality(), "the experiment");
-    TakeEngine(*engine, settings, analysis);
+    std::vector<std::string> names;
+    for (int q = 0; q < engine->GetNoQuality(); ++q)
+        names.push_back(engine->GetQualityFactorName(q).GetString());
+    AnalysisSettings resolved = settings;
+    ResolveResponses(resolved, names, "the experiment");
+    TakeEngine(*engine, resolved, analysis);
     AnalysisInput input;
     input.reports = false;
-    return Finish(std::move(analysis), engine, input, settings, {});
+    return Finish(std::move(analysis), engine, input, resolved, {});
 }
 
 }  // namespace qvrfc

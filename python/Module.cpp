@@ -109,22 +109,6 @@ IntArray DesignLevels(const qvrfc::Experiment& experiment) {
                       [&experiment](int r, int f) { return experiment.Level(r, f) + 1; });
 }
 
-qvrfc::AnalysisSettings SettingsOf(const std::vector<std::string>& sn,
-                                   const std::vector<std::string>& pool,
-                                   const std::vector<std::string>& interactions, double alpha,
-                                   const std::string& array) {
-    qvrfc::AnalysisSettings settings;
-    for (const std::string& text : sn)
-        settings.sn.push_back(qvrfc::ParseSnSetting(text));
-    for (const std::string& text : pool)
-        settings.pools.push_back(qvrfc::ParsePoolSetting(text));
-    qvrfc::CheckAlpha(alpha);
-    settings.alpha = alpha;
-    settings.interactions = interactions;
-    if (!array.empty()) settings.array = qvrfc::ArrayOfText(array);
-    return settings;
-}
-
 using SharedAnalysis = std::shared_ptr<qvrfc::Analysis>;
 
 SharedAnalysis AnalyzeFile(const std::string& path, const std::string& experimentFile,
@@ -174,18 +158,25 @@ SharedAnalysis AnalyzeDesign(const qvrfc::Experiment& experiment,
         qvrfc::Analyze(experiment, observations, settings, logFolder));
 }
 
-// Each response's predictions of the S/N ratio and of the mean at the levels, as JSON.
-std::vector<std::pair<std::string, std::string>> Predict(const qvrfc::Analysis& analysis,
-                                                         const std::string& at) {
-    const std::vector<qvrfc::FactorLevel> levels = qvrfc::ParseLevels(analysis, at);
-    std::vector<std::pair<std::string, std::string>> predictions;
-    for (size_t q = 0; q < analysis.verdict.qualities.size(); ++q) {
-        const int quality = static_cast<int>(q);
-        const auto json = [&](qvrfc::Response response) {
+// Each response's predictions of the S/N ratio and of the mean at the settings, as JSON, as
+// predict --at makes them: a numeric factor may lie between its tested levels.
+struct Predictions {
+    std::vector<std::pair<std::string, std::string>> responses;
+    std::vector<std::string> interpolated;  // the factors set between their tested levels
+};
+
+Predictions Predict(const qvrfc::Analysis& analysis, const std::string& text) {
+    const qvrfc::SettingsAt at = qvrfc::ParseSettingsAt(analysis, text);
+    Predictions predictions;
+    for (const qvrfc::SettingBetween& between : at.between)
+        predictions.interpolated.push_back(analysis.experiment.factors[between.factor].name);
+    for (size_t r = 0; r < analysis.experiment.responses.size(); ++r) {
+        const auto json = [&](qvrfc::Response statistic) {
             return qvrfc::PredictionJsonText(
-                analysis, qvrfc::PredictAt(analysis.verdict, quality, response, levels));
+                analysis, qvrfc::PredictBetween(analysis, static_cast<int>(r), statistic, at));
         };
-        predictions.emplace_back(json(qvrfc::Response::SnRatio), json(qvrfc::Response::Mean));
+        predictions.responses.emplace_back(json(qvrfc::Response::SnRatio),
+                                           json(qvrfc::Response::Mean));
     }
     return predictions;
 }
@@ -256,6 +247,7 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
         .def_readwrite("responses", &qvrfc::DesignOptions::responses)
         .def_readwrite("noise", &qvrfc::DesignOptions::noise)
         .def_readwrite("outer", &qvrfc::DesignOptions::outer)
+        .def_readwrite("signal", &qvrfc::DesignOptions::signal)
         .def_readwrite("interactions", &qvrfc::DesignOptions::interactions)
         .def_readwrite("repetitions", &qvrfc::DesignOptions::repetitions)
         .def_readwrite("array", &qvrfc::DesignOptions::array)
@@ -309,9 +301,22 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
     m.def("design", &Design, py::arg("options"), py::arg("log_folder"));
     m.def("read_experiment", &ReadExperiment, py::arg("path"), py::arg("log_folder"));
 
+    py::class_<qvrfc::AnalysisOptions>(m, "AnalysisOptions")
+        .def(py::init<>())
+        .def_readwrite("sn", &qvrfc::AnalysisOptions::sn)
+        .def_readwrite("pool", &qvrfc::AnalysisOptions::pool)
+        .def_readwrite("interactions", &qvrfc::AnalysisOptions::interactions)
+        .def_readwrite("desirability", &qvrfc::AnalysisOptions::desirability)
+        .def_readwrite("alpha", &qvrfc::AnalysisOptions::alpha)
+        .def_readwrite("combine", &qvrfc::AnalysisOptions::combine)
+        .def_readwrite("zeta", &qvrfc::AnalysisOptions::zeta)
+        .def_readwrite("array", &qvrfc::AnalysisOptions::array);
     py::class_<qvrfc::AnalysisSettings>(m, "AnalysisSettings");
-    m.def("settings", &SettingsOf, py::arg("sn"), py::arg("pool"), py::arg("interactions"),
-          py::arg("alpha"), py::arg("array"));
+    m.def("settings", &qvrfc::SettingsOfOptions, py::arg("options"));
+
+    py::class_<Predictions>(m, "Predictions")
+        .def_readonly("responses", &Predictions::responses)
+        .def_readonly("interpolated", &Predictions::interpolated);
 
     py::class_<qvrfc::Analysis, SharedAnalysis>(m, "Analysis")
         .def("json", &qvrfc::ResultsJsonText)
