@@ -30,10 +30,12 @@ std::string SplitResponse(const char* option, const std::string& text, const cha
                           std::string& rest) {
     const size_t equals = text.find('=');
     if (equals == std::string::npos)
-        throw UsageError(FormatText("%s '%s': expected %s, with RESPONSE counted from 1", option,
-                                    text.c_str(), form));
+        throw UsageError(FormatText("%s '%s': expected %s, with RESPONSE named or counted from 1",
+                                    option, text.c_str(), form));
     const std::string response = TrimBlanks(text.substr(0, equals));
-    if (response.empty() || (IsWholeNumber(response) && std::atoi(response.c_str()) < 1))
+    if (response.empty())
+        throw UsageError(FormatText("%s '%s': no response before '='", option, text.c_str()));
+    if (IsWholeNumber(response) && std::atoi(response.c_str()) < 1)
         throw UsageError(FormatText("%s '%s': response '%s' is not a number from 1 up", option,
                                     text.c_str(), response.c_str()));
     rest = text.substr(equals + 1);
@@ -184,7 +186,11 @@ AnalysisSettings SettingsOfOptions(const AnalysisOptions& options) {
     settings.combine = ParseCombineMethod(options.combine);
     CheckZeta(options.zeta);
     settings.zeta = options.zeta;
-    if (!options.array.empty()) settings.array = ArrayOfText(options.array);
+    try {
+        if (!options.array.empty()) settings.array = ArrayOfText(options.array);
+    } catch (const Error& error) {
+        throw UsageError(std::string("--array: ") + error.what());
+    }
     return settings;
 }
 

@@ -110,7 +110,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     DeclareOutFolder(analyze, options->request.outFolder);
     analyze->footer(
         "FILE holds whole numbers and values separated by blanks or line ends: the run count, "
-        "the quality count and one unused number, then for each quality and each of its runs "
+        "the response count and one unused number, then for each response and each of its runs "
         "the number of observations followed by the observations; or it is a run sheet that "
         "qvrfcdoe design wrote, filled in. Options may be repeated; factors are named by their "
         "names, by letter A, B, ..., Z, AA, ... in order, or numbered from 1. The engine's "

@@ -207,7 +207,7 @@ std::string NoiseModelText(const Analysis& analysis, int quality) {
     return text;
 }
 
-// What takes the mean's place: a dynamic quality's slope.
+// What takes the mean's place: a dynamic response's slope.
 const char* MeanWord(const QualityVerdict& q) {
     return q.setting.dynamic ? "slope" : "mean";
 }
@@ -215,7 +215,7 @@ const char* MeanWord(const QualityVerdict& q) {
 std::string QualityText(const Analysis& analysis, const QualityVerdict& q) {
     const Verdict& verdict = analysis.verdict;
     const ResponseResult& response = analysis.responses[q.quality];
-    std::string text = FormatText("Quality %d (%s): S/N %s", q.quality + 1, q.name.c_str(),
+    std::string text = FormatText("Response %d (%s): S/N %s", q.quality + 1, q.name.c_str(),
                                   analysis.experiment.responses[q.quality].KindName().c_str());
     const char* target = q.setting.dynamic ? "target slope" : "target";
     if (q.setting.MeanAim() == Aim::Nominal)
@@ -336,7 +336,7 @@ std::string PredictionText(const Analysis& analysis, int response,
     const Verdict& verdict = analysis.verdict;
     const Prediction sn = PredictAt(verdict, response, Response::SnRatio, at);
     const Prediction mean = PredictAt(verdict, response, Response::Mean, at);
-    return FormatText("Prediction for quality %d at %s\n", response + 1,
+    return FormatText("Prediction for response %d at %s\n", response + 1,
                       Settings(analysis, at).c_str()) +
            PredictionRow(verdict, "S/N ratio", "dB", sn, "CI") +
            PredictionRow(verdict, MeanWord(verdict.qualities[response]), "", mean, "CI");
@@ -351,7 +351,7 @@ std::string PredictionText(const Analysis& analysis, int response, const Setting
     const Verdict& verdict = analysis.verdict;
     const Prediction sn = PredictBetween(analysis, response, Response::SnRatio, at);
     const Prediction mean = PredictBetween(analysis, response, Response::Mean, at);
-    return FormatText("Prediction for quality %d at %s\n", response + 1, settings.c_str()) +
+    return FormatText("Prediction for response %d at %s\n", response + 1, settings.c_str()) +
            PredictionRow(verdict, "S/N ratio", "dB", sn, "CI") +
            PredictionRow(verdict, "mean", "", mean, "CI") +
            "  interpolated: a factor between its tested levels contributes the polynomial "
@@ -367,7 +367,7 @@ std::string ConfirmationText(const Analysis& analysis, int response,
                                                  : "outside the interval: the model is not "
                                                    "confirmed");
     };
-    std::string text = FormatText("Confirmation of quality %d at %s\n", response + 1,
+    std::string text = FormatText("Confirmation of response %d at %s\n", response + 1,
                                   Settings(analysis, at).c_str());
     text += PredictionRow(verdict, "S/N ratio", "dB", c.snInterval, "confirmation interval");
     text += FormatText("  %-10s %12.4f dB   %s\n", "observed", c.sn,

@@ -382,7 +382,7 @@ def _desirability_text(keys, where: str) -> str:
 def _number_text(value, where: str) -> str:
     if isinstance(value, (bool, np.bool_)) or not isinstance(value, numbers.Real):
         raise Error(f"{where}: {value!r} is not a number")
-    return repr(float(value))
+    return _value_text(value, where)
 
 
 def _number(value, option: str) -> float:
