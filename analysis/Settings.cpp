@@ -220,6 +220,14 @@ int RequireResponse(const char* option, const std::string& text, const std::stri
                    option, text.c_str(), TrimBlanks(named).c_str(), count));
 }
 
+int RequireResponse(const char* option, const std::string& text, const Experiment& experiment,
+                    const std::string& source) {
+    std::vector<std::string> names;
+    for (const ExperimentResponse& response : experiment.responses)
+        names.push_back(response.name);
+    return RequireResponse(option, text, text, names, source);
+}
+
 void ResolveResponses(AnalysisSettings& settings, const std::vector<std::string>& names,
                       const std::string& source) {
     // A setting made in code may carry its number alone; a pool's none is every response.

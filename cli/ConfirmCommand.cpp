@@ -22,11 +22,8 @@ struct ConfirmRequest {
 
 int ConfirmRun(const ConfirmRequest& request, const qvrfc::Analysis& analysis,
                const std::vector<qvrfc::FactorLevel>& at) {
-    std::vector<std::string> names;
-    for (const qvrfc::ExperimentResponse& response : analysis.experiment.responses)
-        names.push_back(response.name);
-    const int response = qvrfc::RequireResponse("--response", request.response, request.response,
-                                                names, request.verdict.dataFile);
+    const int response = qvrfc::RequireResponse("--response", request.response, analysis.experiment,
+                                                request.verdict.dataFile);
     const qvrfc::Confirmation confirmation =
         qvrfc::ConfirmationRun(analysis, response, at, request.values);
     std::printf("%s", qvrfc::ConfirmationText(analysis, response, at, confirmation).c_str());

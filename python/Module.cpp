@@ -181,11 +181,14 @@ Predictions Predict(const qvrfc::Analysis& analysis, const std::string& text) {
     return predictions;
 }
 
-std::string Confirm(const qvrfc::Analysis& analysis, const std::string& at, int response,
-                    const std::vector<double>& values) {
+// A confirmation run of the response named or numbered, as confirm --response takes it.
+std::string Confirm(const qvrfc::Analysis& analysis, const std::string& at,
+                    const std::string& response, const std::vector<double>& values) {
     const std::vector<qvrfc::FactorLevel> levels = qvrfc::ParseLevels(analysis, at);
+    const int index =
+        qvrfc::RequireResponse("--response", response, analysis.experiment, analysis.dataFile);
     return qvrfc::ConfirmationJsonText(analysis,
-                                       qvrfc::ConfirmationRun(analysis, response, levels, values));
+                                       qvrfc::ConfirmationRun(analysis, index, levels, values));
 }
 
 std::vector<std::string> WriteAnalysis(const qvrfc::Analysis& analysis, const std::string& folder,

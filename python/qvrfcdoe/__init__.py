@@ -462,15 +462,9 @@ class Analysis:
 
     def confirm(self, at, values, response=1) -> Record:
         """A confirmation run at the levels, as ``qvrfcdoe confirm``: the mean and S/N ratio of
-        the values against their confirmation intervals (``mean_inside``, ``sn_inside``)."""
-        names = [r["name"] for r in self._results["responses"]]
-        if isinstance(response, str) and response in names:
-            index = names.index(response)
-        elif isinstance(response, numbers.Integral) and 1 <= response <= len(names):
-            index = int(response) - 1
-        else:
-            raise Error(f"response {response!r} is out of range (the analysis has "
-                        f"{len(names)} responses: {', '.join(names)})")
+        the values of the response (named or numbered from 1) against their confirmation
+        intervals (``mean_inside``, ``sn_inside``)."""
+        named = _response_key(response, "--response")
         numbers_ = []
         for value in values:
             if isinstance(value, (bool, str)) or not isinstance(value, numbers.Real) \
@@ -479,7 +473,7 @@ class Analysis:
             numbers_.append(float(value))
         if not numbers_:
             raise Error("--values: no value given")
-        return Record(json.loads(self._native.confirm(_levels_text(at), index, numbers_)))
+        return Record(json.loads(self._native.confirm(_levels_text(at), named, numbers_)))
 
     def write(self, folder, charts="svg,png", html=True) -> list:
         """Writes what ``qvrfcdoe analyze --out folder`` writes, all or none: the engine's

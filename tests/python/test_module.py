@@ -179,7 +179,7 @@ def test_confirm_gives_the_command_numbers():
     at = "Resin=regrind,Melt temperature=235"
     analysis = qvrfcdoe.analyze(SHEET)
     printed = run("confirm", SHEET, "--at", at, "--values", "43.1,43.5").stdout
-    confirmation = analysis.confirm(AT, [43.1, 43.5])
+    confirmation = analysis.confirm(AT, [43.1, 43.5], response="Strength")
     assert confirmation.mean == pytest.approx(43.3)
     assert confirmation.sn == pytest.approx(number_after(printed, "observed"), abs=5e-5)
     assert confirmation.mean_inside == ("inside the interval" in printed.split("observed")[2])
@@ -198,6 +198,9 @@ def test_confirm_gives_the_command_numbers():
      ["analyze", SHEET, "--desirability", "Volume=low:1"]),
     (lambda: qvrfcdoe.analyze(SHEET).predict({"Melt temperature": 260}),
      ["predict", SHEET, "--at", "Melt temperature=260"]),
+    (lambda: qvrfcdoe.analyze(SHEET).confirm(AT, [43.1], response=3),
+     ["confirm", SHEET, "--at", "Resin=regrind,Melt temperature=235", "--values", "43.1",
+      "--response", "3"]),
     (lambda: qvrfcdoe.analyze(SHEET).predict({"Resin": "recycled"}),
      ["predict", SHEET, "--at", "Resin=recycled"]),
 ])

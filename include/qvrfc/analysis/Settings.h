@@ -17,6 +17,7 @@
 
 #include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 #include "qvrfc/common/QVRFCExport.h"
+#include "qvrfc/experiment/Experiment.h"
 #include "qvrfc/experiment/SnKind.h"
 #include "qvrfc/inference/ResponseAnova.h"
 
@@ -96,6 +97,10 @@ QVRFC_API int ResponseOfText(const std::vector<std::string>& names, const std::s
 // `source` names the observations' file in messages.
 QVRFC_API int RequireResponse(const char* option, const std::string& text, const std::string& named,
                               const std::vector<std::string>& names, const std::string& source);
+
+// The same among an experiment's responses: confirm --response.
+QVRFC_API int RequireResponse(const char* option, const std::string& text,
+                              const Experiment& experiment, const std::string& source);
 
 // Every setting's response resolved against the experiment's responses (their names, in
 // order), with RequireResponse's errors.
