@@ -42,19 +42,19 @@ std::string ExperimentFileOf(const AnalysisInput& input) {
     return beside.string();
 }
 
-// The responses of the settings must exist.
-void CheckResponses(const AnalysisSettings& settings, int responses, const std::string& dataFile) {
-    const auto check = [&](const char* option, const std::string& text, int response) {
-        if (response > responses)
-            throw Error::Placed(FormatText("%s '%s': response %d is out of range ('%s' has %d %s)",
-                                           option, text.c_str(), response, dataFile.c_str(),
-                                           responses, responses == 1 ? "response" : "responses"),
-                                dataFile, 0, option);
-    };
-    for (const SnSetting& setting : settings.sn)
-        check("--sn", setting.text, setting.response);
-    for (const PoolSetting& setting : settings.pools)
-        check("--pool", setting.text, setting.response);
+std::vector<std::string> NamesOf(const Experiment& experiment) {
+    std::vector<std::string> names;
+    for (const ExperimentResponse& response : experiment.responses)
+        names.push_back(response.name);
+    return names;
+}
+
+// The names the engine gives a quality data file's responses once it holds them.
+std::vector<std::string> DataFileResponseNames(int count) {
+    std::vector<std::string> names;
+    for (int q = 1; q <= count; ++q)
+        names.push_back(FormatText("Quality#%d", q));
+    return names;
 }
 
 // A quality data file's experiment: every column of its array a factor, named A, B, ...,
@@ -131,7 +131,7 @@ void TakeEngine(Analyzer& analyzer, const AnalysisSettings& settings, Analysis& 
     ApplyResponsesToEngine(analysis.experiment, analyzer);
 }
 
-std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const AnalysisSettings& settings,
+std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, AnalysisSettings& settings,
                                        const ScratchFolder& scratch, Analysis& analysis) {
     CQVRFCDOEDataFileReader data;
     if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
@@ -139,7 +139,7 @@ std::shared_ptr<Analyzer> LoadDataFile(const AnalysisInput& input, const Analysi
     if (!data.Read(input.dataFile.c_str()))
         throw Error::Placed(data.Describe(input.dataFile.c_str()), input.dataFile,
                             data.GetProblem().line, "");
-    CheckResponses(settings, data.GetNoQuality(), input.dataFile);
+    ResolveResponses(settings, DataFileResponseNames(data.GetNoQuality()), input.dataFile);
     analysis.source = Source::DataFile;
     analysis.experiment = DataFileExperiment(data.GetArrayType());
     CheckSettingNames(analysis, settings);
@@ -172,7 +172,7 @@ std::shared_ptr<Analyzer> LoadObservations(const SheetObservations& observations
     return analyzer;
 }
 
-std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, const AnalysisSettings& settings,
+std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, AnalysisSettings& settings,
                                        const ScratchFolder& scratch, Analysis& analysis,
                                        SheetObservations& observations) {
     if (settings.array != CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED)
@@ -180,8 +180,7 @@ std::shared_ptr<Analyzer> LoadRunSheet(const AnalysisInput& input, const Analysi
     analysis.source = Source::RunSheet;
     analysis.arrayChosen = true;
     analysis.experiment = ReadExperimentFile(ExperimentFileOf(input));
-    CheckResponses(settings, static_cast<int>(analysis.experiment.responses.size()),
-                   input.dataFile);
+    ResolveResponses(settings, NamesOf(analysis.experiment), input.dataFile);
     ApplySnSettings(settings, analysis.experiment);
     CheckSettingNames(analysis, settings);
     observations = ReadRunSheet(analysis.experiment, input.dataFile);
@@ -193,13 +192,6 @@ std::vector<SnKind> KindsOf(const Experiment& experiment) {
     for (const ExperimentResponse& response : experiment.responses)
         kinds.push_back(response.sn);
     return kinds;
-}
-
-std::vector<std::string> NamesOf(const Experiment& experiment) {
-    std::vector<std::string> names;
-    for (const ExperimentResponse& response : experiment.responses)
-        names.push_back(response.name);
-    return names;
 }
 
 }  // namespace
@@ -254,13 +246,14 @@ Analysis Analyze(const AnalysisInput& input, const AnalysisSettings& settings) {
     CheckAlpha(settings.alpha);
     Analysis analysis;
     analysis.dataFile = input.dataFile;
+    AnalysisSettings resolved = settings;
     const ScratchFolder scratch;
     SheetObservations observations;  // of a run sheet; a data file has no noise factors
     const std::shared_ptr<Analyzer> analyzer =
         IsRunSheetFile(input.dataFile)
-            ? LoadRunSheet(input, settings, scratch, analysis, observations)
-            : LoadDataFile(input, settings, scratch, analysis);
-    return Finish(std::move(analysis), analyzer, input, settings, observations, &scratch);
+            ? LoadRunSheet(input, resolved, scratch, analysis, observations)
+            : LoadDataFile(input, resolved, scratch, analysis);
+    return Finish(std::move(analysis), analyzer, input, resolved, observations, &scratch);
 }
 
 Analysis Analyze(const Experiment& experiment, const SheetObservations& observations,
@@ -273,23 +266,28 @@ Analysis Analyze(const Experiment& experiment, const SheetObservations& observat
     analysis.source = Source::RunSheet;
     analysis.arrayChosen = true;
     analysis.experiment = experiment;
-    CheckResponses(settings, static_cast<int>(experiment.responses.size()), "the experiment");
-    ApplySnSettings(settings, analysis.experiment);
+    AnalysisSettings resolved = settings;
+    ResolveResponses(resolved, NamesOf(experiment), "the experiment");
+    ApplySnSettings(resolved, analysis.experiment);
     const ScratchFolder scratch;
     const std::shared_ptr<Analyzer> analyzer =
         LoadObservations(observations, input, scratch, analysis);
-    return Finish(std::move(analysis), analyzer, input, settings, observations, &scratch);
+    return Finish(std::move(analysis), analyzer, input, resolved, observations, &scratch);
 }
 
 Analysis AnalyzeEngine(const std::shared_ptr<CQVRFCDOEAnalyzer>& engine,
                        const AnalysisSettings& settings) {
     CheckAlpha(settings.alpha);
     Analysis analysis;
-    CheckResponses(settings, engine->GetNoQuality(), "the experiment");
-    TakeEngine(*engine, settings, analysis);
+    std::vector<std::string> names;
+    for (int q = 0; q < engine->GetNoQuality(); ++q)
+        names.push_back(engine->GetQualityFactorName(q).GetString());
+    AnalysisSettings resolved = settings;
+    ResolveResponses(resolved, names, "the experiment");
+    TakeEngine(*engine, resolved, analysis);
     AnalysisInput input;
     input.reports = false;
-    return Finish(std::move(analysis), engine, input, settings, {}, nullptr);
+    return Finish(std::move(analysis), engine, input, resolved, {}, nullptr);
 }
 
 }  // namespace qvrfc

@@ -426,20 +426,7 @@ CombinedResult CombineResponses(const Analysis& analysis, const AnalysisSettings
 
 void ApplyDesirabilitySettings(const AnalysisSettings& settings, Experiment& experiment) {
     for (const DesirabilitySetting& setting : settings.desirability) {
-        int index = -1;
-        for (size_t r = 0; r < experiment.responses.size(); ++r) {
-            if (experiment.responses[r].name == setting.response) index = static_cast<int>(r);
-        }
-        double number = 0.0;
-        if (index < 0 && ParseNumber(setting.response, number) && number >= 1 &&
-            number <= experiment.responses.size() && number == std::floor(number))
-            index = static_cast<int>(number) - 1;
-        if (index < 0)
-            throw OptionError("--desirability",
-                              FormatText("--desirability '%s': the experiment has no response '%s' "
-                                         "(name one, or number it from 1 to %d)",
-                                         setting.text.c_str(), setting.response.c_str(),
-                                         static_cast<int>(experiment.responses.size())));
+        const int index = setting.response - 1;  // resolved with the settings
         ExperimentResponse& response = experiment.responses[index];
         response.low = Bound(setting.low, response.low);
         response.high = Bound(setting.high, response.high);

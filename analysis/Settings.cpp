@@ -1,13 +1,15 @@
 #include "qvrfc/analysis/Settings.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/common/QVRFCTextFormat.h"
+#include "qvrfc/experiment/ArrayCatalogue.h"
 #include "qvrfc/experiment/Experiment.h"
 
 namespace qvrfc {
@@ -16,22 +18,28 @@ namespace {
 const char* const kSnForm = "RESPONSE=TYPE[:TARGET]";
 const char* const kPoolForm = "RESPONSE=FACTORS, RESPONSE=auto|lenth, auto or lenth";
 
-// The response number before '=' and the text after it.
-int SplitResponse(const char* option, const std::string& text, const char* form,
-                  std::string& rest) {
+bool IsWholeNumber(const std::string& text) {
+    return !text.empty() && text.size() < 10 && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+    });
+}
+
+// The response before the first '=' (a name, or a number from 1, resolved once the analysis
+// knows its responses) and the text after it.
+std::string SplitResponse(const char* option, const std::string& text, const char* form,
+                          std::string& rest) {
     const size_t equals = text.find('=');
     if (equals == std::string::npos)
-        throw UsageError(FormatText("%s '%s': expected %s, with RESPONSE counted from 1", option,
-                                    text.c_str(), form));
-    const std::string number = text.substr(0, equals);
-    errno = 0;
-    char* end = nullptr;
-    const long response = std::strtol(number.c_str(), &end, 10);
-    if (number.empty() || *end != '\0' || errno != 0 || response < 1 || response > INT_MAX)
+        throw UsageError(FormatText("%s '%s': expected %s, with RESPONSE named or counted from 1",
+                                    option, text.c_str(), form));
+    const std::string response = TrimBlanks(text.substr(0, equals));
+    if (response.empty())
+        throw UsageError(FormatText("%s '%s': no response before '='", option, text.c_str()));
+    if (IsWholeNumber(response) && std::atoi(response.c_str()) < 1)
         throw UsageError(FormatText("%s '%s': response '%s' is not a number from 1 up", option,
-                                    text.c_str(), number.c_str()));
+                                    text.c_str(), response.c_str()));
     rest = text.substr(equals + 1);
-    return static_cast<int>(response);
+    return response;
 }
 
 double ParseTarget(const std::string& text, const std::string& target) {
@@ -76,7 +84,7 @@ DesirabilitySetting ParseDesirabilitySetting(const std::string& text) {
             FormatText("%s '%s': expected RESPONSE=KEY:VALUE,... with keys low, "
                        "high, weight and importance",
                        option, text.c_str()));
-    setting.response = TrimBlanks(text.substr(0, equals));
+    setting.named = TrimBlanks(text.substr(0, equals));
     for (const std::string& item : Split(text.substr(equals + 1), ',')) {
         const size_t colon = item.find(':');
         const std::string key = TrimBlanks(item.substr(0, colon));
@@ -110,7 +118,7 @@ SnSetting ParseSnSetting(const std::string& text) {
     SnSetting setting;
     setting.text = text;
     std::string rest;
-    setting.response = SplitResponse("--sn", text, kSnForm, rest);
+    setting.named = SplitResponse("--sn", text, kSnForm, rest);
     const size_t colon = rest.find(':');
     const std::string name = rest.substr(0, colon);
     if (colon != std::string::npos) setting.target = ParseTarget(text, rest.substr(colon + 1));
@@ -125,7 +133,7 @@ PoolSetting ParsePoolSetting(const std::string& text) {
     setting.text = text;
     if (RuleOf(text, setting.rule)) return setting;
     std::string rest;
-    setting.response = SplitResponse("--pool", text, kPoolForm, rest);
+    setting.named = SplitResponse("--pool", text, kPoolForm, rest);
     if (RuleOf(rest, setting.rule)) return setting;
     size_t start = 0;
     while (start <= rest.size()) {
@@ -160,6 +168,85 @@ void CheckZeta(double zeta) {
 void CheckAlpha(double alpha) {
     if (!(alpha > 0.0 && alpha < 1.0))
         throw UsageError(FormatText("--alpha '%g': must lie between 0 and 1", alpha));
+}
+
+AnalysisSettings SettingsOfOptions(const AnalysisOptions& options) {
+    AnalysisSettings settings;
+    for (const std::string& text : options.sn)
+        settings.sn.push_back(ParseSnSetting(text));
+    for (const std::string& text : options.pool)
+        settings.pools.push_back(ParsePoolSetting(text));
+    settings.interactions = options.interactions;
+    for (const std::string& text : options.desirability) {
+        for (const DesirabilitySetting& setting : ParseDesirabilitySettings(text))
+            settings.desirability.push_back(setting);
+    }
+    CheckAlpha(options.alpha);
+    settings.alpha = options.alpha;
+    settings.combine = ParseCombineMethod(options.combine);
+    CheckZeta(options.zeta);
+    settings.zeta = options.zeta;
+    try {
+        if (!options.array.empty()) settings.array = ArrayOfText(options.array);
+    } catch (const Error& error) {
+        throw UsageError(std::string("--array: ") + error.what());
+    }
+    return settings;
+}
+
+int ResponseOfText(const std::vector<std::string>& names, const std::string& given) {
+    const std::string text = TrimBlanks(given);
+    const int count = static_cast<int>(names.size());
+    for (int r = 0; r < count; ++r) {
+        if (names[r] == text) return r;
+    }
+    if (!IsWholeNumber(text)) return -1;
+    const int number = std::atoi(text.c_str());
+    return number >= 1 && number <= count ? number - 1 : -1;
+}
+
+int RequireResponse(const char* option, const std::string& text, const std::string& named,
+                    const std::vector<std::string>& names, const std::string& source) {
+    const int response = ResponseOfText(names, named);
+    if (response >= 0) return response;
+    const int count = static_cast<int>(names.size());
+    if (IsWholeNumber(TrimBlanks(named)))
+        throw Error(FormatText("%s '%s': response %s is out of range ('%s' has %d %s)", option,
+                               text.c_str(), TrimBlanks(named).c_str(), source.c_str(), count,
+                               count == 1 ? "response" : "responses"));
+    throw Error(
+        FormatText("%s '%s': the experiment has no response '%s' (name one, or number it "
+                   "from 1 to %d)",
+                   option, text.c_str(), TrimBlanks(named).c_str(), count));
+}
+
+int RequireResponse(const char* option, const std::string& text, const Experiment& experiment,
+                    const std::string& source) {
+    std::vector<std::string> names;
+    for (const ExperimentResponse& response : experiment.responses)
+        names.push_back(response.name);
+    return RequireResponse(option, text, text, names, source);
+}
+
+void ResolveResponses(AnalysisSettings& settings, const std::vector<std::string>& names,
+                      const std::string& source) {
+    // A setting made in code may carry its number alone; a pool's none is every response.
+    const auto resolve = [&](const char* option, const std::string& text, const std::string& named,
+                             int& response, bool everyOne) {
+        if (named.empty() && response == 0 && everyOne) return;
+        const bool numbered = named.empty() && response >= 1 && response <= int(names.size());
+        if (!numbered)
+            response =
+                RequireResponse(option, text, named.empty() ? std::to_string(response) : named,
+                                names, source) +
+                1;
+    };
+    for (SnSetting& setting : settings.sn)
+        resolve("--sn", setting.text, setting.named, setting.response, false);
+    for (PoolSetting& setting : settings.pools)
+        resolve("--pool", setting.text, setting.named, setting.response, true);
+    for (DesirabilitySetting& setting : settings.desirability)
+        resolve("--desirability", setting.text, setting.named, setting.response, false);
 }
 
 }  // namespace qvrfc

@@ -44,7 +44,6 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     struct Options {
         AnalyzeRequest request;
         AnalysisOptions analysis;
-        std::string arrayName;
         bool noReports = false;
         bool noHtml = false;
         std::string charts = "svg,png";
@@ -52,9 +51,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     auto options = std::make_shared<Options>();
     CLI::App* analyze = AddCommand(
         app, run, "analyze", "Analyse a quality data file and write its reports", [options] {
-            options->request.settings = ParseAnalysisOptions(options->analysis);
-            if (!options->arrayName.empty())
-                options->request.settings.array = ParseArrayName(options->arrayName);
+            options->request.settings = qvrfc::SettingsOfOptions(options->analysis);
             options->request.reports = !options->noReports;
             options->request.html = !options->noHtml;
             options->request.chartFormats = ParseChartOption(options->charts);
@@ -65,11 +62,6 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
                      "Quality data file, or a filled run sheet (runsheet.csv)")
         ->required();
     DeclareAnalysisOptions(analyze, options->analysis);
-    analyze
-        ->add_option("--array", options->arrayName,
-                     "The orthogonal array when several have the file's run count, e.g. L16' "
-                     "(names as 'qvrfcdoe arrays' lists them)")
-        ->type_name("NAME");
     analyze->add_flag("--runs", options->request.runTable,
                       "Print the run table with every observation before the summary");
     analyze->add_flag("--no-reports", options->noReports,
@@ -86,7 +78,7 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
     DeclareOutFolder(analyze, options->request.outFolder);
     analyze->footer(
         "FILE holds whole numbers and values separated by blanks or line ends: the run count, "
-        "the quality count and one unused number, then for each quality and each of its runs "
+        "the response count and one unused number, then for each response and each of its runs "
         "the number of observations followed by the observations; or it is a run sheet that "
         "qvrfcdoe design wrote, filled in. Options may be repeated; factors are named by their "
         "names, by letter A, B, ..., Z, AA, ... in order, or numbered from 1. The engine's "

@@ -35,19 +35,19 @@ void DeclareOutFolder(CLI::App* command, std::string& folder) {
 void DeclareAnalysisOptions(CLI::App* command, AnalysisOptions& options) {
     command
         ->add_option("--sn", options.sn,
-                     "S/N ratio type and target of a quality, e.g. 1=larger or 2=nominal1:10.5; "
-                     "types: " +
+                     "S/N ratio type and target of a response, named or numbered from 1, e.g. "
+                     "1=larger, Strength=larger or 2=nominal1:10.5; types: " +
                          qvrfc::SnKindList())
-        ->type_name("QUALITY=TYPE[:TARGET]")
+        ->type_name("RESPONSE=TYPE[:TARGET]")
         ->allow_extra_args(false);
     command
         ->add_option("--pool", options.pool,
-                     "Factors pooled into the error of a quality's ANOVA, by name, letter or "
-                     "number from 1 (1=B,C or 1=AA,3 or 1=A*B); or a rule for a quality (1=auto) "
-                     "or for all (auto): 'auto' pools the weakest terms until the error holds "
-                     "half the terms' degrees of freedom, 'lenth' uses Lenth's estimate for a "
-                     "saturated design")
-        ->type_name("QUALITY=FACTORS|QUALITY=auto|lenth")
+                     "Factors pooled into the error of a response's ANOVA, by name, letter or "
+                     "number from 1 (1=B,C or 1=AA,3 or Strength=A*B); or a rule for a response "
+                     "(1=auto) or for all (auto): 'auto' pools the weakest terms until the error "
+                     "holds half the terms' degrees of freedom, 'lenth' uses Lenth's estimate "
+                     "for a saturated design")
+        ->type_name("RESPONSE=FACTORS|RESPONSE=auto|lenth")
         ->allow_extra_args(false);
     command->add_option("--alpha", options.alpha, "Risk of the p-value tests and the intervals")
         ->capture_default_str();
@@ -74,25 +74,11 @@ void DeclareAnalysisOptions(CLI::App* command, AnalysisOptions& options) {
                      "weight, importance); repeat it, or separate responses with ';'")
         ->type_name("RESPONSE=KEY:VALUE,...")
         ->allow_extra_args(false);
-}
-
-qvrfc::AnalysisSettings ParseAnalysisOptions(const AnalysisOptions& options) {
-    qvrfc::AnalysisSettings settings;
-    for (const std::string& text : options.sn)
-        settings.sn.push_back(qvrfc::ParseSnSetting(text));
-    for (const std::string& text : options.pool)
-        settings.pools.push_back(qvrfc::ParsePoolSetting(text));
-    qvrfc::CheckAlpha(options.alpha);
-    settings.alpha = options.alpha;
-    settings.interactions = options.interactions;
-    settings.combine = qvrfc::ParseCombineMethod(options.combine);
-    qvrfc::CheckZeta(options.zeta);
-    settings.zeta = options.zeta;
-    for (const std::string& text : options.desirability) {
-        for (const qvrfc::DesirabilitySetting& setting : qvrfc::ParseDesirabilitySettings(text))
-            settings.desirability.push_back(setting);
-    }
-    return settings;
+    command
+        ->add_option("--array", options.array,
+                     "The orthogonal array of a quality data file when several have its run "
+                     "count, e.g. L16' (names as 'qvrfcdoe arrays' lists them)")
+        ->type_name("NAME");
 }
 
 std::vector<qvrfc::ChartFormat> ParseChartOption(const std::string& text) {
@@ -124,7 +110,7 @@ void DeclareVerdictOptions(CLI::App* command, VerdictRequest& request) {
 int WithAnalysisBetween(
     const VerdictRequest& request,
     const std::function<std::string(const qvrfc::Analysis&, const qvrfc::SettingsAt&)>& use) {
-    const qvrfc::AnalysisSettings settings = ParseAnalysisOptions(request.options);
+    const qvrfc::AnalysisSettings settings = qvrfc::SettingsOfOptions(request.options);
     if (!request.experimentFile.empty() && !qvrfc::IsRunSheetFile(request.dataFile))
         throw UsageError(Text("--experiment: '%s' is not a run sheet", request.dataFile.c_str()));
     qvrfc::AnalysisInput input;

@@ -43,16 +43,10 @@ CLI::App* AddCommand(CLI::App& app, CommandRun& run, const char* name, const cha
 // --out DIR: the folder for the files the command writes.
 void DeclareOutFolder(CLI::App* command, std::string& folder);
 
-// --sn, --pool, --alpha, --interaction, --combine, --zeta and --desirability as typed, and
-// understood.
-struct AnalysisOptions {
-    std::vector<std::string> sn, pool, interactions, desirability;
-    double alpha = 0.05;
-    std::string combine = "desirability";
-    double zeta = 0.5;
-};
+// --sn, --pool, --alpha, --interaction, --combine, --zeta, --desirability and --array as
+// typed; qvrfc::SettingsOfOptions understands them.
+using qvrfc::AnalysisOptions;
 void DeclareAnalysisOptions(CLI::App* command, AnalysisOptions& options);
-qvrfc::AnalysisSettings ParseAnalysisOptions(const AnalysisOptions& options);
 // --charts FORMATS understood; a usage error naming the bad word.
 std::vector<qvrfc::ChartFormat> ParseChartOption(const std::string& text);
 

@@ -16,20 +16,16 @@ namespace {
 struct ConfirmRequest {
     VerdictRequest verdict;
     std::vector<double> values;
-    int quality = 1;
+    std::string response = "1";
 };
 
 std::string ConfirmRun(const ConfirmRequest& request, const qvrfc::Analysis& analysis,
                        const std::vector<qvrfc::FactorLevel>& at) {
-    const int qualities = static_cast<int>(analysis.responses.size());
-    if (request.quality > qualities)
-        throw InputError(Text("--quality %d is out of range ('%s' has %s)", request.quality,
-                              request.verdict.dataFile.c_str(),
-                              Counted(qualities, "quality", "qualities").c_str()));
-    const int quality = request.quality - 1;
+    const int response = qvrfc::RequireResponse("--response", request.response, analysis.experiment,
+                                                request.verdict.dataFile);
     const qvrfc::Confirmation confirmation =
-        qvrfc::ConfirmationRun(analysis, quality, at, request.values);
-    return qvrfc::ConfirmationText(analysis, quality, at, confirmation);
+        qvrfc::ConfirmationRun(analysis, response, at, request.values);
+    return qvrfc::ConfirmationText(analysis, response, at, confirmation);
 }
 
 }  // namespace
@@ -56,9 +52,12 @@ void DeclareConfirmCommand(CLI::App& app, CommandRun& run) {
                            : "'" + text + "' is not a finite number";
             },
             ""));
-    confirm->add_option("--quality", request->quality, "The quality measured, counted from 1")
+    confirm
+        ->add_option("--response,--quality", request->response,
+                     "The response measured, by name or number from 1 (--quality is the old "
+                     "name of this option)")
         ->capture_default_str()
-        ->check(CLI::PositiveNumber);
+        ->type_name("RESPONSE");
     confirm->footer(
         "Says whether the mean of the observations, and their S/N ratio, fall inside the "
         "confirmation intervals of the prediction at --at. Nothing is written but the engine's "

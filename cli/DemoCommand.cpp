@@ -17,7 +17,7 @@ int RunDemo(const std::string& outFolder) {
     request.dataFile = (FindDataFolder() / kDemoFile).string();
     request.settings.sn.push_back(qvrfc::ParseSnSetting("1=larger"));
     request.outFolder = outFolder;
-    std::printf("Demo: %s, quality 1 analysed as larger-the-better\n", request.dataFile.c_str());
+    std::printf("Demo: %s, response 1 analysed as larger-the-better\n", request.dataFile.c_str());
     return Analyze(request);
 }
 

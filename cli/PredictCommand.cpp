@@ -1,4 +1,4 @@
-// qvrfcdoe predict: the S/N ratio and mean of every quality at chosen levels, with their
+// qvrfcdoe predict: the S/N ratio and mean of every response at chosen levels, with their
 // confidence intervals.
 #include <CLI/CLI.hpp>
 #include <memory>
@@ -24,7 +24,7 @@ std::string Predict(const qvrfc::Analysis& analysis, const qvrfc::SettingsAt& at
 void DeclarePredictCommand(CLI::App& app, CommandRun& run) {
     auto request = std::make_shared<VerdictRequest>();
     CLI::App* predict =
-        AddCommand(app, run, "predict", "Predict every quality at chosen factor levels",
+        AddCommand(app, run, "predict", "Predict every response at chosen factor levels",
                    [request] { return WithAnalysisBetween(*request, Predict); });
     DeclareVerdictOptions(predict, *request);
     predict->footer(

@@ -120,22 +120,6 @@ IntArray DesignLevels(const qvrfc::Experiment& experiment) {
                       [&experiment](int r, int f) { return experiment.Level(r, f) + 1; });
 }
 
-qvrfc::AnalysisSettings SettingsOf(const std::vector<std::string>& sn,
-                                   const std::vector<std::string>& pool,
-                                   const std::vector<std::string>& interactions, double alpha,
-                                   const std::string& array) {
-    qvrfc::AnalysisSettings settings;
-    for (const std::string& text : sn)
-        settings.sn.push_back(qvrfc::ParseSnSetting(text));
-    for (const std::string& text : pool)
-        settings.pools.push_back(qvrfc::ParsePoolSetting(text));
-    qvrfc::CheckAlpha(alpha);
-    settings.alpha = alpha;
-    settings.interactions = interactions;
-    if (!array.empty()) settings.array = qvrfc::ArrayOfText(array);
-    return settings;
-}
-
 using SharedAnalysis = std::shared_ptr<qvrfc::Analysis>;
 
 SharedAnalysis AnalyzeFile(const std::string& path, const std::string& experimentFile,
@@ -184,25 +168,35 @@ SharedAnalysis AnalyzeDesign(const qvrfc::Experiment& experiment,
     return std::make_shared<qvrfc::Analysis>(qvrfc::Analyze(experiment, observations, settings));
 }
 
-// Each response's predictions of the S/N ratio and of the mean at the levels, as JSON.
-std::vector<std::pair<std::string, std::string>> Predict(const qvrfc::Analysis& analysis,
-                                                         const std::string& at) {
-    const std::vector<qvrfc::FactorLevel> levels = qvrfc::ParseLevels(analysis, at);
-    std::vector<std::pair<std::string, std::string>> predictions;
-    for (size_t q = 0; q < analysis.responses.size(); ++q) {
+// Each response's predictions of the S/N ratio and of the mean at the settings, as JSON, as
+// predict --at makes them: a numeric factor may lie between its tested levels.
+struct Predictions {
+    std::vector<std::pair<std::string, std::string>> responses;
+    std::vector<std::string> interpolated;  // the factors set between their tested levels
+};
+
+Predictions Predict(const qvrfc::Analysis& analysis, const std::string& text) {
+    const qvrfc::SettingsAt at = qvrfc::ParseSettingsAt(analysis, text);
+    Predictions predictions;
+    for (const qvrfc::SettingBetween& between : at.between)
+        predictions.interpolated.push_back(analysis.experiment.factors[between.factor].name);
+    for (size_t r = 0; r < analysis.experiment.responses.size(); ++r) {
         const qvrfc::ResponsePrediction p =
-            qvrfc::PredictResponse(analysis, static_cast<int>(q), qvrfc::SettingsAt{levels, {}});
-        predictions.emplace_back(qvrfc::PredictionJsonText(analysis, p.sn),
-                                 qvrfc::PredictionJsonText(analysis, p.mean));
+            qvrfc::PredictResponse(analysis, static_cast<int>(r), at);
+        predictions.responses.emplace_back(qvrfc::PredictionJsonText(analysis, p.sn),
+                                           qvrfc::PredictionJsonText(analysis, p.mean));
     }
     return predictions;
 }
 
-std::string Confirm(const qvrfc::Analysis& analysis, const std::string& at, int response,
-                    const std::vector<double>& values) {
+// A confirmation run of the response named or numbered, as confirm --response takes it.
+std::string Confirm(const qvrfc::Analysis& analysis, const std::string& at,
+                    const std::string& response, const std::vector<double>& values) {
     const std::vector<qvrfc::FactorLevel> levels = qvrfc::ParseLevels(analysis, at);
+    const int index =
+        qvrfc::RequireResponse("--response", response, analysis.experiment, analysis.dataFile);
     return qvrfc::ConfirmationJsonText(analysis,
-                                       qvrfc::ConfirmationRun(analysis, response, levels, values));
+                                       qvrfc::ConfirmationRun(analysis, index, levels, values));
 }
 
 // Writes what analyze --out writes; its inputs (the data file, the experiment file of a run
@@ -288,6 +282,7 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
         .def_readwrite("responses", &qvrfc::DesignOptions::responses)
         .def_readwrite("noise", &qvrfc::DesignOptions::noise)
         .def_readwrite("outer", &qvrfc::DesignOptions::outer)
+        .def_readwrite("signal", &qvrfc::DesignOptions::signal)
         .def_readwrite("interactions", &qvrfc::DesignOptions::interactions)
         .def_readwrite("repetitions", &qvrfc::DesignOptions::repetitions)
         .def_readwrite("array", &qvrfc::DesignOptions::array)
@@ -341,9 +336,22 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
     m.def("design", &Design, py::arg("options"));
     m.def("read_experiment", &ReadExperiment, py::arg("path"));
 
+    py::class_<qvrfc::AnalysisOptions>(m, "AnalysisOptions")
+        .def(py::init<>())
+        .def_readwrite("sn", &qvrfc::AnalysisOptions::sn)
+        .def_readwrite("pool", &qvrfc::AnalysisOptions::pool)
+        .def_readwrite("interactions", &qvrfc::AnalysisOptions::interactions)
+        .def_readwrite("desirability", &qvrfc::AnalysisOptions::desirability)
+        .def_readwrite("alpha", &qvrfc::AnalysisOptions::alpha)
+        .def_readwrite("combine", &qvrfc::AnalysisOptions::combine)
+        .def_readwrite("zeta", &qvrfc::AnalysisOptions::zeta)
+        .def_readwrite("array", &qvrfc::AnalysisOptions::array);
     py::class_<qvrfc::AnalysisSettings>(m, "AnalysisSettings");
-    m.def("settings", &SettingsOf, py::arg("sn"), py::arg("pool"), py::arg("interactions"),
-          py::arg("alpha"), py::arg("array"));
+    m.def("settings", &qvrfc::SettingsOfOptions, py::arg("options"));
+
+    py::class_<Predictions>(m, "Predictions")
+        .def_readonly("responses", &Predictions::responses)
+        .def_readonly("interpolated", &Predictions::interpolated);
 
     py::class_<qvrfc::Analysis, SharedAnalysis>(m, "Analysis")
         .def("json", &qvrfc::ResultsJsonText)

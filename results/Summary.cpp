@@ -42,7 +42,7 @@ std::string ExperimentText(const Analysis& analysis) {
     std::string text =
         FormatText("Experiment: %s, %d %s, %d %s, %d %s, %d %s\n", ArrayDisplayName(type).c_str(),
                    runs, Plural(runs, "run", "runs"), factors, Plural(factors, "factor", "factors"),
-                   responses, Plural(responses, "quality", "qualities"), analysis.observations,
+                   responses, Plural(responses, "response", "responses"), analysis.observations,
                    Plural(analysis.observations, "observation", "observations"));
     std::string others;
     for (OA_TYPE other : ArraysWithRuns(runs)) {
@@ -69,7 +69,7 @@ std::string RunTableText(const Analysis& analysis) {
     const Experiment& experiment = analysis.experiment;
     std::string text;
     for (size_t q = 0; q < experiment.responses.size(); ++q) {
-        text += FormatText("Runs of quality %d (%s): levels of", int(q) + 1,
+        text += FormatText("Runs of response %d (%s): levels of", int(q) + 1,
                            experiment.responses[q].name.c_str());
         for (size_t f = 0; f < experiment.factors.size(); ++f)
             text += " " + FactorName(static_cast<int>(f));
@@ -144,7 +144,7 @@ std::string DynamicText(const Analysis& analysis, int q) {
     const ResponseResult& response = analysis.responses[q];
     const ExperimentResponse& setting = analysis.experiment.responses[q];
     const bool linear = *setting.dynamic == DynamicKind::Linear;
-    std::string text = FormatText("\nQuality %d (%s): dynamic S/N ratio, %s, signal %s\n", q + 1,
+    std::string text = FormatText("\nResponse %d (%s): dynamic S/N ratio, %s, signal %s\n", q + 1,
                                   setting.name.c_str(), DynamicKindTitle(*setting.dynamic),
                                   analysis.experiment.signal->name.c_str());
     text += FormatText("Grand averages: S/N ratio %.4f dB, slope %.4f, sensitivity %.4f dB\n",
@@ -163,9 +163,10 @@ std::string DynamicText(const Analysis& analysis, int q) {
 std::string ResponseText(const Analysis& analysis, int q) {
     const ResponseResult& response = analysis.responses[q];
     if (!response.dynamic.empty()) return DynamicText(analysis, q);
-    std::string text = FormatText(
-        "\nQuality %d (%s): S/N ratio %s%s\n", q + 1, analysis.experiment.responses[q].name.c_str(),
-        SnKindText(analysis, q).c_str(), response.snChosen ? "" : " (default)");
+    std::string text =
+        FormatText("\nResponse %d (%s): S/N ratio %s%s\n", q + 1,
+                   analysis.experiment.responses[q].name.c_str(), SnKindText(analysis, q).c_str(),
+                   response.snChosen ? "" : " (default)");
     text += FormatText("Grand averages: S/N ratio %.4f dB, mean %.4f, standard deviation %.4f\n",
                        response.sn.overall, response.mean.overall, response.sd.overall);
     return text + TableText(response.sn) + TableText(response.mean) + TableText(response.sd);

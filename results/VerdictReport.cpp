@@ -226,7 +226,7 @@ std::string NoiseModelText(const Analysis& analysis, int quality) {
     return text;
 }
 
-// What takes the mean's place: a dynamic quality's slope.
+// What takes the mean's place: a dynamic response's slope.
 const char* MeanWord(const ResponseVerdict& q) {
     return q.setting.dynamic ? "slope" : "mean";
 }
@@ -234,7 +234,7 @@ const char* MeanWord(const ResponseVerdict& q) {
 std::string QualityText(const Analysis& analysis, int index) {
     const VerdictModel& verdict = analysis.model;
     const ResponseResult& q = analysis.responses[index];
-    std::string text = FormatText("Quality %d (%s): S/N %s", index + 1, q.name.c_str(),
+    std::string text = FormatText("Response %d (%s): S/N %s", index + 1, q.name.c_str(),
                                   analysis.experiment.responses[index].KindName().c_str());
     const char* target = q.setting.dynamic ? "target slope" : "target";
     if (q.setting.MeanAim() == Aim::Nominal)
@@ -348,7 +348,7 @@ std::string PredictionText(const Analysis& analysis, const ResponsePrediction& p
     const VerdictModel& verdict = analysis.model;
     const ResponseResult& response = analysis.responses[prediction.response];
     std::string text =
-        FormatText("Prediction for quality %d at %s\n", prediction.response + 1, settings.c_str()) +
+        FormatText("Prediction for response %d at %s\n", prediction.response + 1, settings.c_str()) +
         PredictionRow(verdict, "S/N ratio", "dB", prediction.sn, "CI") +
         PredictionRow(verdict, at.between.empty() ? MeanWord(response) : "mean", "",
                       prediction.mean, "CI");
@@ -368,7 +368,7 @@ std::string ConfirmationText(const Analysis& analysis, int response,
                                                  : "outside the interval: the model is not "
                                                    "confirmed");
     };
-    std::string text = FormatText("Confirmation of quality %d at %s\n", response + 1,
+    std::string text = FormatText("Confirmation of response %d at %s\n", response + 1,
                                   Settings(analysis, at).c_str());
     text += PredictionRow(verdict, "S/N ratio", "dB", c.snInterval, "confirmation interval");
     text += FormatText("  %-10s %12.4f dB   %s\n", "observed", c.sn,

@@ -127,12 +127,12 @@ def _interaction_texts(interactions) -> list:
     return texts
 
 
-def _response_text(kind) -> str:
+def _response_text(kind, where: str = "responses") -> str:
     """larger, nominal1:50 or ("nominal1", 50) as KIND[:TARGET]."""
     if isinstance(kind, str):
         return kind
     if not isinstance(kind, tuple) or len(kind) != 2 or not isinstance(kind[0], str):
-        raise Error(f"{kind!r}: expected KIND, KIND:TARGET or (KIND, TARGET)")
+        raise Error(f"{where}: {kind!r}: expected KIND, KIND:TARGET or (KIND, TARGET)")
     return f"{kind[0]}:{_value_text(kind[1], 'target')}"
 
 
@@ -270,8 +270,19 @@ def _entries(value, where: str, form: str) -> list:
     return list(value.items())
 
 
-def _design_options(factors, responses, repeat, noise, outer, interactions, array, columns,
-                    randomize, seed):
+def _signal_text(signal) -> str:
+    """NAME[UNIT]=LEVEL,... of {name: levels} (a text is taken as the command's --signal)."""
+    if signal is None or isinstance(signal, str):
+        return signal or ""
+    entries = _entries(signal, "signal", "NAME[UNIT]: levels")
+    if len(entries) != 1:
+        raise Error("signal: expected one signal factor {NAME[UNIT]: levels}")
+    name, levels = entries[0]
+    return f"{_named(name, 'signal', '=')}={_list_text(levels, f'signal[{name!r}]')}"
+
+
+def _design_options(factors, responses, repeat, noise, outer, signal, interactions, array,
+                    columns, randomize, seed):
     options = _native.DesignOptions()
     options.factors = [f"{_named(n, 'factors', '=')}={_list_text(v, f'factors[{n!r}]')}"
                        for n, v in _entries(factors, "factors", "NAME[UNIT]: levels")]
@@ -280,6 +291,7 @@ def _design_options(factors, responses, repeat, noise, outer, interactions, arra
     options.noise = [f"{_named(n, 'noise', '=')}={_list_text(v, f'noise[{n!r}]')}"
                      for n, v in _entries(noise, "noise", "NAME: levels")]
     options.outer = outer or ""
+    options.signal = _signal_text(signal)
     options.interactions = _interaction_texts(interactions)
     if isinstance(repeat, bool) or not isinstance(repeat, numbers.Integral) \
             or not 1 <= repeat <= 1000:
@@ -299,11 +311,12 @@ def _design_options(factors, responses, repeat, noise, outer, interactions, arra
     return options
 
 
-def design(factors, responses, *, repeat=1, noise=None, outer=None, interactions=None,
-           array=None, columns=None, randomize=False, seed=None) -> Design:
-    """Designs an experiment, as ``qvrfcdoe design`` does with the same options."""
-    options = _design_options(factors, responses, repeat, noise, outer, interactions, array,
-                              columns, randomize, seed)
+def design(factors, responses, *, repeat=1, noise=None, outer=None, signal=None,
+           interactions=None, array=None, columns=None, randomize=False, seed=None) -> Design:
+    """Designs an experiment, as ``qvrfcdoe design`` does with the same options; ``signal``
+    is the signal factor of dynamic responses, ``{"Load[N]": [10, 20, 30]}``."""
+    options = _design_options(factors, responses, repeat, noise, outer, signal, interactions,
+                              array, columns, randomize, seed)
     return Design(_native.design(options))
 
 
@@ -319,21 +332,67 @@ def _texts(value, where: str) -> list:
     if isinstance(value, str):
         return [value]
     if isinstance(value, Mapping):
-        raise Error(f"{where}: expected RESPONSE=... texts or a dict by response number")
+        raise Error(f"{where}: expected RESPONSE=... texts or a dict by response")
     return [str(item) for item in value]
 
 
-def _sn_texts(sn) -> list:
-    if isinstance(sn, Mapping):
-        return [f"{response}={_response_text(kind)}" for response, kind in sn.items()]
-    return _texts(sn, "sn")
+def _response_key(response, where: str) -> str:
+    """A response as the options name it: its name, or its number from 1."""
+    if isinstance(response, numbers.Integral) and not isinstance(response, (bool, np.bool_)):
+        return str(int(response))
+    if isinstance(response, str):
+        return _named(response, where, "=")
+    raise Error(f"{where}: the response {response!r} is neither a name nor a number")
 
 
-def _pool_texts(pool) -> list:
-    if isinstance(pool, Mapping):
-        return [f"{response}={terms if isinstance(terms, str) else ','.join(terms)}"
-                for response, terms in pool.items()]
-    return _texts(pool, "pool")
+def _by_response(value, where: str, text) -> list:
+    """RESPONSE=... texts of a dict by response (name or number), or the texts as given."""
+    if isinstance(value, Mapping):
+        return [f"{_response_key(response, where)}={text(item, f'{where}[{response!r}]')}"
+                for response, item in value.items()]
+    return _texts(value, where)
+
+
+def _terms_text(terms, where: str) -> str:
+    if isinstance(terms, str):
+        return terms
+    return ",".join(_value_text(term, where) for term in terms)
+
+
+def _desirability_text(keys, where: str) -> str:
+    if isinstance(keys, str):
+        return keys
+    if not isinstance(keys, Mapping):
+        raise Error(f"{where}: expected a dict {{low, high, weight, importance: number}}")
+    return ",".join(f"{_named(key, where, ':,')}:{_number_text(value, where)}"
+                    for key, value in keys.items())
+
+
+def _number_text(value, where: str) -> str:
+    if isinstance(value, (bool, np.bool_)) or not isinstance(value, numbers.Real):
+        raise Error(f"{where}: {value!r} is not a number")
+    return _value_text(value, where)
+
+
+def _number(value, option: str) -> float:
+    if isinstance(value, (bool, np.bool_)) or not isinstance(value, numbers.Real):
+        raise Error(f"{option}: {value!r} is not a number")
+    return float(value)
+
+
+def _analysis_options(sn, pool, alpha, interactions, combine, zeta, desirability, array):
+    options = _native.AnalysisOptions()
+    options.sn = _by_response(sn, "sn", _response_text)
+    options.pool = _by_response(pool, "pool", _terms_text)
+    options.alpha = _number(alpha, "--alpha")
+    options.interactions = _interaction_texts(interactions)
+    if not isinstance(combine, str):
+        raise Error(f"--combine: {combine!r} is not desirability or grey")
+    options.combine = combine
+    options.zeta = _number(zeta, "--zeta")
+    options.desirability = _by_response(desirability, "desirability", _desirability_text)
+    options.array = "" if array is None else _value_text(array, "--array")
+    return options
 
 
 class Analysis:
@@ -376,26 +435,25 @@ class Analysis:
         return self._native.verdict()
 
     def predict(self, at) -> Record:
-        """Each response's S/N ratio and mean at the levels, as ``qvrfcdoe predict --at``:
-        ``{response: {"sn": prediction, "mean": prediction}}``, each prediction as
-        results.json writes the optimum's (``predicted``, ``ci``, ``n_eff``, ...)."""
+        """Each response's S/N ratio and mean at the settings, as ``qvrfcdoe predict --at``:
+        ``{response: {"sn": prediction, "mean": prediction}}``, each prediction as results.json
+        writes the optimum's (``predicted``, ``ci``, ``n_eff``, ...) with ``interpolated``, the
+        numeric factors set between their tested levels (their effect the polynomial through
+        their level means, as the command marks them)."""
+        native = self._native.predict(_levels_text(at))
+        interpolated = list(native.interpolated)
         predictions = {}
-        for response, (sn, mean) in zip(self._results["responses"],
-                                        self._native.predict(_levels_text(at))):
-            predictions[response["name"]] = {"sn": json.loads(sn), "mean": json.loads(mean)}
+        for response, texts in zip(self._results["responses"], native.responses):
+            sn, mean = (dict(json.loads(text), interpolated=list(interpolated))
+                        for text in texts)
+            predictions[response["name"]] = {"sn": sn, "mean": mean}
         return Record(predictions)
 
     def confirm(self, at, values, response=1) -> Record:
         """A confirmation run at the levels, as ``qvrfcdoe confirm``: the mean and S/N ratio of
-        the values against their confirmation intervals (``mean_inside``, ``sn_inside``)."""
-        names = [r["name"] for r in self._results["responses"]]
-        if isinstance(response, str) and response in names:
-            index = names.index(response)
-        elif isinstance(response, numbers.Integral) and 1 <= response <= len(names):
-            index = int(response) - 1
-        else:
-            raise Error(f"response {response!r} is out of range (the analysis has "
-                        f"{len(names)} responses: {', '.join(names)})")
+        the values of the response (named or numbered from 1) against their confirmation
+        intervals (``mean_inside``, ``sn_inside``)."""
+        named = _response_key(response, "--response")
         numbers_ = []
         for value in values:
             if isinstance(value, (bool, str)) or not isinstance(value, numbers.Real) \
@@ -404,7 +462,7 @@ class Analysis:
             numbers_.append(float(value))
         if not numbers_:
             raise Error("--values: no value given")
-        return Record(json.loads(self._native.confirm(_levels_text(at), index, numbers_)))
+        return Record(json.loads(self._native.confirm(_levels_text(at), named, numbers_)))
 
     def write(self, folder, charts="svg,png", html=True) -> list:
         """Writes what ``qvrfcdoe analyze --out folder`` writes, all or none: the engine's
@@ -422,13 +480,16 @@ class Analysis:
 
 
 def analyze(source, observations=None, *, sn=None, pool=None, alpha=0.05, interactions=None,
-            array=None, experiment=None) -> Analysis:
+            combine="desirability", zeta=0.5, desirability=None, array=None,
+            experiment=None) -> Analysis:
     """Analyses a quality data file, a filled run sheet, or a :class:`Design` with its
-    observations, as ``qvrfcdoe analyze`` does with the same options."""
-    if isinstance(alpha, bool) or not isinstance(alpha, numbers.Real):
-        raise Error(f"--alpha: {alpha!r} is not a number")
-    settings = _native.settings(_sn_texts(sn), _pool_texts(pool),
-                                _interaction_texts(interactions), float(alpha), array or "")
+    observations, as ``qvrfcdoe analyze`` does with the options of the same names. Responses
+    are named or numbered from 1: ``sn={"Strength": "larger", 2: ("nominal1", 1.2)}``,
+    ``pool={1: ["Resin", "Cooling time"], 2: "auto"}`` (or ``pool="auto"``),
+    ``desirability={"Strength": {"low": 30, "high": 50}}``; ``combine`` is "desirability" or
+    "grey" (with ``zeta``). Texts are taken as the command's."""
+    settings = _native.settings(_analysis_options(sn, pool, alpha, interactions, combine, zeta,
+                                                  desirability, array))
     if isinstance(source, Design):
         if observations is None:
             raise Error("observations: a design is analysed with its observations "

@@ -88,7 +88,8 @@ class Analysis:
     def predict(self, at: Mapping[str, _Level] | str) -> Record:
         """Each response's S/N ratio and mean at the levels ({"Resin": "regrind", ...} or
         "A=3,D=2"), as `qvrfcdoe predict --at`: {response: {"sn": ..., "mean": ...}}, each with
-        predicted, ci, factors_used, interactions_used, n_eff and warning."""
+        predicted, ci, factors_used, interactions_used, n_eff, warning and interpolated (the
+        numeric factors set between their tested levels, ["Melt temperature"])."""
     def confirm(self, at: Mapping[str, _Level] | str, values: Sequence[float],
                 response: int | str = 1) -> Record:
         """A confirmation run at the levels, as `qvrfcdoe confirm`: mean, sn, mean_interval,
@@ -102,7 +103,7 @@ class Analysis:
 
 def design(factors: Mapping[str, Sequence[_Level] | str], responses: Mapping[str, _Kind], *,
            repeat: int = 1, noise: Mapping[str, Sequence[_Level] | str] | None = None,
-           outer: str | None = None,
+           outer: str | None = None, signal: Mapping[str, Sequence[float]] | str | None = None,
            interactions: Sequence[_Interaction] | None = None, array: str | None = None,
            columns: Sequence[int] | str | None = None, randomize: bool = False,
            seed: int | None = None) -> Design:
@@ -110,8 +111,8 @@ def design(factors: Mapping[str, Sequence[_Level] | str], responses: Mapping[str
     {"Temperature[C]": [150, 170, 190]}, responses {"Yield[%]": "larger"}, repeat (observations
     per run), noise factors {"Humidity": ["low", "high"]} and their conditions (outer: "full" or
     an array such as "L8"; default the smallest that holds them when it takes fewer conditions
-    than every combination), declared interactions
-    ["Temperature*Pressure"], the array ("L18"; default the smallest that fits), the column of
+    than every combination), the signal factor of dynamic responses {"Load[N]": [10, 20, 30]},
+    declared interactions ["Temperature*Pressure"], the array ("L18"; default the smallest that fits), the column of
     each factor, and a randomized run order (seed: the same order on every machine)."""
 
 def read_design(path: _Path) -> Design:
@@ -119,15 +120,20 @@ def read_design(path: _Path) -> Design:
 
 def analyze(source: _Path | Design,
             observations: Mapping[str | int, npt.ArrayLike] | None = None, *,
-            sn: Mapping[int, _Kind] | Sequence[str] | str | None = None,
-            pool: Mapping[int, Sequence[str] | str] | Sequence[str] | str | None = None,
+            sn: Mapping[int | str, _Kind] | Sequence[str] | str | None = None,
+            pool: Mapping[int | str, Sequence[str] | str] | Sequence[str] | str | None = None,
             alpha: float = 0.05, interactions: Sequence[_Interaction] | None = None,
-            array: str | None = None, experiment: _Path | None = None) -> Analysis:
+            combine: str = "desirability", zeta: float = 0.5,
+            desirability: Mapping[int | str, Mapping[str, float] | str] | Sequence[str] | str
+            | None = None,
+            array: str | int | None = None, experiment: _Path | None = None) -> Analysis:
     """Analyses a quality data file, a filled run sheet or a Design with its observations
     ({response: array of runs (design order) x values}, NaN for a missing value), as
-    `qvrfcdoe analyze` does with the same options: sn {1: "larger"} or ["1=nominal1:50"],
-    pool {1: ["B", "C"]}, {1: "auto"} or "auto", alpha, interactions, the array of a data file
-    whose run count several arrays share, the experiment file of a run sheet."""
+    `qvrfcdoe analyze` does with the options of the same names, responses named or numbered
+    from 1: sn {"Strength": "larger"}, {1: "larger"} or ["1=nominal1:50"], pool {1: ["B", "C"]},
+    {1: "auto"} or "auto", alpha, interactions, combine ("desirability" or "grey") and zeta,
+    desirability {"Strength": {"low": 30, "high": 50, "weight": 1, "importance": 2}}, the array
+    of a data file whose run count several arrays share, the experiment file of a run sheet."""
 
 def arrays() -> list[dict[str, Any]]:
     """The orthogonal array catalogue: type, name, display_name, runs, columns, levels."""

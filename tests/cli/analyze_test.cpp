@@ -152,7 +152,7 @@ TEST_F(Analyze, VerdictSettingsLeaveTheEngineReportsAsPooledByHand) {
     }
     const std::vector<std::string> out = Lines(textbook.out);
     EXPECT_TRUE(Contains(out,
-                         "Quality 1 (Quality#1): S/N smaller-textbook, alpha 0.05, pooled by "
+                         "Response 1 (Quality#1): S/N smaller-textbook, alpha 0.05, pooled by "
                          "hand: B, C; then pooling by rule"));
     EXPECT_TRUE(Contains(out, "B                      0.5770       2         0.2885     pooled"));
 
@@ -175,9 +175,9 @@ TEST_F(Analyze, DemoAndSelfTestRunInTheOutputFolder) {
     ASSERT_GE(out.size(), 2u);
     EXPECT_EQ(out[0],
               "Demo: " + fs::weakly_canonical(qvrfc_test::DataFile("DOETest1.ipt")).string() +
-                  ", quality 1 analysed as larger-the-better");
+                  ", response 1 analysed as larger-the-better");
     EXPECT_TRUE(Contains(out,
-                         "Quality 1 (Quality#1): S/N ratio the-Larger-the-Better Type IV "
+                         "Response 1 (Quality#1): S/N ratio the-Larger-the-Better Type IV "
                          "(S/N=-10*log[Sum(1/Yi)/N] )"));
     EXPECT_TRUE(Contains(out,
                          "Grand averages: S/N ratio 39.1517 dB, mean 93.1111, standard "

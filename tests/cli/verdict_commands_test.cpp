@@ -29,13 +29,13 @@ TEST_F(VerdictCommands, PredictAndConfirmPrintTheirVerdictAndWriteNothing) {
         {{"predict", data, "--at", "A=2,B=1", "--interaction", "A*B", "--pool", "lenth", "--sn",
           "1=larger"},
          "predict_interaction_l9.txt"},
-        {{"predict", sheet, "--at", "Melt temperature=235,Resin=regrind", "--pool", "2=E"},
+        {{"predict", sheet, "--at", "Melt temperature=235,Resin=regrind", "--pool", "Shrinkage=E"},
          "predict_moulding.txt"},
         {{"predict", sheet, "--at", "Melt temperature=240,Resin=regrind"},
          "predict_moulding_interpolated.txt"},
         {{"confirm", sheet, "--experiment", qvrfc_test::DataFile("moulding/experiment.toml"),
           "--at", "Resin=virgin,Holding pressure=700", "--values", "44.1,43.9", "--interaction",
-          "Resin*Melt temperature"},
+          "Resin*Melt temperature", "--response", "Strength"},
          "confirm_moulding.txt"},
     };
     for (const Case& c : cases) {

@@ -28,6 +28,10 @@ DESIGN_OPTIONS = ["--factor", "Temperature[C]=150,170,190", "--factor", "Pressur
                   "--response", "Yield[%]:larger", "--response", "Purity[%]:nominal1:99.5",
                   "--repeat", "2", "--noise", "Batch=old,new", "--outer", "full",
                   "--interaction", "Temperature*Pressure", "--randomize", "--seed", "11"]
+DYNAMIC = dict(factors={"Gauge": ["foil", "wire"], "Cure[C]": [60, 90]},
+               responses={"Output[mV]": "dynamic:0.5"}, signal={"Load[N]": [10, 20, 30]})
+DYNAMIC_OPTIONS = ["--factor", "Gauge=foil,wire", "--factor", "Cure[C]=60,90",
+                   "--response", "Output[mV]:dynamic:0.5", "--signal", "Load[N]=10,20,30"]
 AT = {"Resin": "regrind", "Melt temperature": 235}
 
 
@@ -59,6 +63,12 @@ def test_arrays_and_array():
      dict(pool={1: ["Resin", "Cooling time"], 2: "auto"}, alpha=0.1)),
     (DATA / "DOETest1.ipt", ["--sn", "1=larger", "--pool", "1=B,C"],
      dict(sn={1: "larger"}, pool="1=B,C")),
+    (SHEET, ["--combine", "grey", "--zeta", "0.7", "--sn", "Strength=larger"],
+     dict(combine="grey", zeta=0.7, sn={"Strength": "larger"})),
+    (SHEET, ["--desirability", "Strength=low:30,high:50,importance:2", "--desirability",
+             "2=weight:2"],
+     dict(desirability={"Strength": {"low": 30, "high": 50, "importance": 2},
+                        2: {"weight": 2}})),
 ])
 def test_analysis_is_the_command_results_json(source, options, keywords):
     run("analyze", source, *options, "--charts", "none", "--out", "cli")
@@ -81,11 +91,14 @@ def test_analysis_writes_what_the_command_writes():
 
 
 def test_design_writes_what_the_command_writes():
-    run("design", *DESIGN_OPTIONS, "--out", "cli")
-    design = qvrfcdoe.design(**DESIGN)
-    design.write("py")
-    for name in ["experiment.toml", "runsheet.csv"]:
-        assert Path("py", name).read_bytes() == Path("cli", name).read_bytes(), name
+    for keywords, options, suffix in [(DYNAMIC, DYNAMIC_OPTIONS, "-dynamic"),
+                                      (DESIGN, DESIGN_OPTIONS, "")]:
+        run("design", *options, "--out", "cli" + suffix)
+        design = qvrfcdoe.design(**keywords)
+        design.write("py" + suffix)
+        for name in ["experiment.toml", "runsheet.csv"]:
+            assert Path("py" + suffix, name).read_bytes() == \
+                Path("cli" + suffix, name).read_bytes(), name
     with open("cli/runsheet.csv", newline="") as sheet:
         records = list(csv.DictReader(sheet))
     assert [int(r["run"]) for r in records] == design.run_order
@@ -134,18 +147,39 @@ def number_after(text, label):
     return float(line.split(label, 1)[1].split()[0])
 
 
-def test_predict_and_confirm_give_the_command_numbers():
-    at = "Resin=regrind,Melt temperature=235"
+# Between tested levels, the polynomial through the level means: 43.209259 for Strength's mean
+# at 240 (R's lm(m ~ poly(x, 2))), marked interpolated as the command marks it.
+@pytest.mark.parametrize("at, text, interpolated", [
+    (AT, "Resin=regrind,Melt temperature=235", ()),
+    ({"Melt temperature": 240}, "Melt temperature=240", ("Melt temperature",)),
+])
+def test_predict_gives_the_command_numbers(at, text, interpolated):
     analysis = qvrfcdoe.analyze(SHEET)
-    printed = run("predict", SHEET, "--at", at).stdout
-    prediction = analysis.predict(at=AT)["Strength"]
+    printed = run("predict", SHEET, "--at", text).stdout
+    prediction = analysis.predict(at=at)["Strength"]
     assert prediction.sn.predicted == pytest.approx(number_after(printed, "S/N ratio"), abs=5e-5)
     assert prediction.mean.predicted == pytest.approx(number_after(printed, "mean"), abs=5e-5)
     assert prediction.mean.ci[0] < prediction.mean.predicted < prediction.mean.ci[1]
-    assert analysis.predict(at).to_dict() == analysis.predict(AT).to_dict()
+    assert prediction.mean.interpolated == prediction.sn.interpolated == interpolated
+    assert ("(interpolated)" in printed) == bool(interpolated)
+    assert analysis.predict(text).to_dict() == analysis.predict(at).to_dict()
 
+
+@pytest.mark.parametrize("named, numbered", [
+    (dict(sn={"Strength": "larger"}), dict(sn={1: "larger"})),
+    (dict(pool={"Shrinkage": ["Injection speed"]}), dict(pool=["2=Injection speed"])),
+    (dict(desirability={"Shrinkage": {"weight": 2}}), dict(desirability="2=weight:2")),
+])
+def test_responses_are_named_or_numbered(named, numbered):
+    assert qvrfcdoe.analyze(SHEET, **named).to_dict() == \
+        qvrfcdoe.analyze(SHEET, **numbered).to_dict()
+
+
+def test_confirm_gives_the_command_numbers():
+    at = "Resin=regrind,Melt temperature=235"
+    analysis = qvrfcdoe.analyze(SHEET)
     printed = run("confirm", SHEET, "--at", at, "--values", "43.1,43.5").stdout
-    confirmation = analysis.confirm(AT, [43.1, 43.5])
+    confirmation = analysis.confirm(AT, [43.1, 43.5], response="Strength")
     assert confirmation.mean == pytest.approx(43.3)
     assert confirmation.sn == pytest.approx(number_after(printed, "observed"), abs=5e-5)
     assert confirmation.mean_inside == ("inside the interval" in printed.split("observed")[2])
@@ -160,6 +194,13 @@ def test_predict_and_confirm_give_the_command_numbers():
      ["design", "--factor", "T=1,2", "--response", "Y:larger", "--array", "L5"]),
     (lambda: qvrfcdoe.analyze("missing.csv"), ["analyze", "missing.csv"]),
     (lambda: qvrfcdoe.analyze(SHEET, sn={3: "larger"}), ["analyze", SHEET, "--sn", "3=larger"]),
+    (lambda: qvrfcdoe.analyze(SHEET, desirability={"Volume": {"low": 1}}),
+     ["analyze", SHEET, "--desirability", "Volume=low:1"]),
+    (lambda: qvrfcdoe.analyze(SHEET).predict({"Melt temperature": 260}),
+     ["predict", SHEET, "--at", "Melt temperature=260"]),
+    (lambda: qvrfcdoe.analyze(SHEET).confirm(AT, [43.1], response=3),
+     ["confirm", SHEET, "--at", "Resin=regrind,Melt temperature=235", "--values", "43.1",
+      "--response", "3"]),
     (lambda: qvrfcdoe.analyze(SHEET).predict({"Resin": "recycled"}),
      ["predict", SHEET, "--at", "Resin=recycled"]),
 ])
