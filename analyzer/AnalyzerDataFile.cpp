@@ -36,10 +36,6 @@ void ReserveForNumbers(std::vector<T>& values, long long count,
     values.reserve(static_cast<size_t>(std::min(count, left < 0 ? kUnknownSizeGuess : left)));
 }
 
-std::string Counted(int count, const char* one, const char* many) {
-    return FormatText("%d %s", count, count == 1 ? one : many);
-}
-
 // An array object that only carries its type, to name it without loading its table
 // (loading one rewrites the listing log in the current folder).
 class TypeOnlyArray : public ArrayType {
@@ -80,10 +76,11 @@ class CQVRFCDOEDataFileReader::Parser {
         }
         m_quality = m_run = 0;
         if (m_reader.m_refuseSurplus && !m_numbers.AtEnd())
-            FailAtWord(FormatText("'%s' follows the last run (the header announces %s and %s)",
-                                  m_numbers.PeekWord(kQuotedWordLength).c_str(),
-                                  Counted(m_reader.m_nRun, "run", "runs").c_str(),
-                                  Counted(m_reader.m_nQuality, "quality", "qualities").c_str()));
+            FailAtWord(
+                FormatText("'%s' follows the last run (the header announces %s and %s)",
+                           m_numbers.PeekWord(kQuotedWordLength).c_str(),
+                           qvrfc::Counted(m_reader.m_nRun, "run", "runs").c_str(),
+                           qvrfc::Counted(m_reader.m_nQuality, "quality", "qualities").c_str()));
         if (m_numbers.HasReadError()) FailIfUnreadable();
     }
 

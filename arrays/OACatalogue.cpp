@@ -76,6 +76,11 @@ const char* qvrfc::CatalogueName(OA::OA_TYPE type) {
     return FindEntry(type) ? DisplayName(type) : "Undefined";
 }
 
+std::string qvrfc::ArrayName(OA::OA_TYPE type) {
+    const std::string name = CatalogueName(type);
+    return name.substr(0, name.find('('));
+}
+
 int CQVRFCDOETaguchiOrthogonalArray::GetNoRun(OA_TYPE type) {
     const CatalogueEntry* entry = FindEntry(type);
     return entry ? entry->runs : 0;

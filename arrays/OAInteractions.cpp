@@ -8,6 +8,7 @@
 #include "qvrfc/arrays/OACatalogueFacts.h"
 #include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/common/QVRFCFactorNames.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
 
 namespace qvrfc {
 namespace {
@@ -67,11 +68,6 @@ int Columns(OAType type) {
 
 int Levels(OAType type, int column) {
     return OA::GetNoLevel(type, column);
-}
-
-std::string ShortName(OAType type) {
-    const std::string name = CatalogueName(type);
-    return name.substr(0, name.find('('));
 }
 
 std::string PairName(const FactorPair& pair) {
@@ -215,7 +211,7 @@ std::string FillFirstFitting(OAType type, const std::vector<int>& levels, std::v
             used[column] = true;
         }
         if (factorColumns[factor] < 0)
-            return ShortName(type) + " has no free column of " + std::to_string(levels[factor]) +
+            return ArrayName(type) + " has no free column of " + std::to_string(levels[factor]) +
                    " levels left for factor " + FactorName(static_cast<int>(factor));
     }
     return "";
@@ -298,10 +294,6 @@ class LeastConfoundingFill {
     std::map<std::pair<int, int>, std::vector<int>> m_interactions;
 };
 
-std::string Plural(int count, const char* one, const char* many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 InteractionPlacement Failed(const std::string& reason) {
     InteractionPlacement placement;
     placement.reason = reason;
@@ -315,13 +307,13 @@ InteractionPlacement PlaceOnRuleBuilt(OAType type, const std::vector<int>& level
         static_cast<int>(levels.size() + interactions.size() * static_cast<size_t>(s - 1));
     if (needed > Columns(type))
         return Failed(
-            ShortName(type) + " has " + std::to_string(Columns(type)) + " columns; " +
-            Plural(static_cast<int>(levels.size()), "factor", "factors") + " and " +
-            Plural(static_cast<int>(interactions.size()), "interaction of ", "interactions of ") +
-            Plural(s - 1, "column", "columns") + " each need " + std::to_string(needed));
+            ArrayName(type) + " has " + std::to_string(Columns(type)) + " columns; " +
+            Counted(static_cast<int>(levels.size()), "factor", "factors") + " and " +
+            Counted(static_cast<int>(interactions.size()), "interaction of ", "interactions of ") +
+            Counted(s - 1, "column", "columns") + " each need " + std::to_string(needed));
     for (size_t factor = 0; factor < levels.size(); ++factor) {
         if (levels[factor] != s)
-            return Failed(ShortName(type) + " has no column of " + std::to_string(levels[factor]) +
+            return Failed(ArrayName(type) + " has no column of " + std::to_string(levels[factor]) +
                           " levels for factor " + FactorName(static_cast<int>(factor)));
     }
     PlacementSearch search(type, levels, interactions);
@@ -329,7 +321,7 @@ InteractionPlacement PlaceOnRuleBuilt(OAType type, const std::vector<int>& level
         std::string names;
         for (const FactorPair& pair : interactions)
             names += (names.empty() ? "" : ", ") + PairName(pair);
-        return Failed("no placement on " + ShortName(type) + " keeps the columns of " + names +
+        return Failed("no placement on " + ArrayName(type) + " keeps the columns of " + names +
                       " free and apart" +
                       (search.Exhausted()
                            ? " (search stopped after " +
@@ -343,7 +335,7 @@ InteractionPlacement PlaceOnRuleBuilt(OAType type, const std::vector<int>& level
     for (size_t factor = 0; factor < levels.size(); ++factor) {
         if (placement.factorColumns[factor] >= 0) continue;
         if (!fill.Place(static_cast<int>(factor), levels[factor]))
-            return Failed(ShortName(type) + " has no free column of " +
+            return Failed(ArrayName(type) + " has no free column of " +
                           std::to_string(levels[factor]) + " levels left for factor " +
                           FactorName(static_cast<int>(factor)));
     }
@@ -362,9 +354,9 @@ InteractionPlacement PlaceOnGivenTable(OAType type, const std::vector<int>& leve
     if (!interactions.empty()) {
         const std::vector<std::pair<int, int>> apart = PairsStandingApart(type);
         if (apart.empty())
-            return Failed("interactions are spread over several columns in " + ShortName(type));
+            return Failed("interactions are spread over several columns in " + ArrayName(type));
         if (interactions.size() > 1)
-            return Failed(ShortName(type) + " holds at most one declared interaction");
+            return Failed(ArrayName(type) + " holds at most one declared interaction");
         const FactorPair& pair = interactions.front();
         for (const std::pair<int, int>& columns : apart) {
             for (const FactorPair& order : {pair, FactorPair{pair.second, pair.first}}) {
@@ -378,7 +370,7 @@ InteractionPlacement PlaceOnGivenTable(OAType type, const std::vector<int>& leve
             }
         }
         if (placement.factorColumns[pair.first] < 0)
-            return Failed("in " + ShortName(type) + " no column pair whose interaction is " +
+            return Failed("in " + ArrayName(type) + " no column pair whose interaction is " +
                           "estimable on its own fits the levels of " + PairName(pair));
     }
     placement.reason = FillFirstFitting(type, levels, used, placement.factorColumns);
@@ -541,7 +533,7 @@ InteractionPlacement PlaceFactors(OAType type, const std::vector<int>& factorLev
     const std::string fault = PairFault(static_cast<int>(factorLevels.size()), interactions);
     if (!fault.empty()) return Failed(fault);
     if (static_cast<int>(factorLevels.size()) > Columns(type))
-        return Failed(ShortName(type) + " has " + std::to_string(Columns(type)) + " columns, not " +
+        return Failed(ArrayName(type) + " has " + std::to_string(Columns(type)) + " columns, not " +
                       std::to_string(factorLevels.size()));
     return ConstructionOf(type).IsRuleBuilt() ? PlaceOnRuleBuilt(type, factorLevels, interactions)
                                               : PlaceOnGivenTable(type, factorLevels, interactions);

@@ -15,10 +15,10 @@ int ListArrays() {
     std::printf(kTableFormat, "Type", "Name", "Runs", "Columns", "Levels per column");
     for (int t = kFirstTableType; t <= kLastTableType; ++t) {
         const OA_TYPE type = static_cast<OA_TYPE>(t);
-        std::printf(kRowFormat, t, DisplayName(type).c_str(),
+        std::printf(kRowFormat, t, qvrfc::CatalogueName(type),
                     CQVRFCDOETaguchiOrthogonalArray::GetNoRun(type),
                     CQVRFCDOETaguchiOrthogonalArray::GetNoFactor(type),
-                    LevelsPerColumn(type).c_str());
+                    qvrfc::LevelsPerColumn(type).c_str());
     }
     return 0;
 }

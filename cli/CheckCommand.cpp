@@ -74,7 +74,7 @@ int CheckArrays(const std::string& outFolder) {
             const std::string findings =
                 CaptureStandardOutput([&array, &result] { result = array.CheckOrthogonality(); });
             passed += result == 1 ? 1 : 0;
-            std::string row = Text(kCheckRowFormat, t, DisplayName(type).c_str(),
+            std::string row = Text(kCheckRowFormat, t, qvrfc::CatalogueName(type),
                                    result == 1 ? "pass" : "fail", OneLine(findings).c_str());
             row.erase(row.find_last_not_of(' ') + 1);
             std::printf("%s\n", row.c_str());

@@ -20,8 +20,4 @@ std::string OneLineText(const std::string& text) {
     return qvrfc::OneLineText(text);
 }
 
-std::string Counted(int count, const char* one, const char* many) {
-    return Text("%d %s", count, count == 1 ? one : many);
-}
-
 }  // namespace qvrfcdoe

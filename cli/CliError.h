@@ -22,6 +22,5 @@ std::string Text(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // doubled, so that a message quoting file names or arguments stays on one line.
 std::string OneLineText(const std::string& text);
 // "1 quality", "2 qualities": a count with the word that goes with it.
-std::string Counted(int count, const char* one, const char* many);
 
 }  // namespace qvrfcdoe

@@ -88,7 +88,8 @@ void PrintInteractions(const Experiment& experiment) {
 }
 
 void PrintDesign(const Experiment& experiment) {
-    std::printf("%s, %d runs, for %s", DisplayName(experiment.array).c_str(), experiment.RunCount(),
+    std::printf("%s, %d runs, for %s", qvrfc::CatalogueName(experiment.array),
+                experiment.RunCount(),
                 qvrfc::LevelCountText(qvrfc::LevelCounts(experiment)).c_str());
     if (experiment.randomized) std::printf("; run order randomized with seed %u", experiment.seed);
     std::printf("\n");

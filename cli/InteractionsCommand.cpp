@@ -35,7 +35,7 @@ void PrintTriangle(OA_TYPE type) {
     std::printf(
         "Interactions of %s\nRow i, column j: the column(s) holding the interaction of columns "
         "i and j.\n\n%*s",
-        DisplayName(type).c_str(), labelWidth, "");
+        qvrfc::CatalogueName(type), labelWidth, "");
     for (int b = 1; b < columns; ++b)
         std::printf("  %*d", entryWidth, b + 1);
     std::printf("\n");
@@ -59,7 +59,7 @@ std::string PairList(const std::vector<std::pair<int, int>>& pairs) {
 
 void PrintSpread(OA_TYPE type) {
     const std::vector<std::pair<int, int>> apart = qvrfc::PairsStandingApart(type);
-    std::printf("Interactions in %s are spread over several columns", DisplayName(type).c_str());
+    std::printf("Interactions in %s are spread over several columns", qvrfc::CatalogueName(type));
     if (apart.empty()) {
         std::printf("; no column holds the interaction of two columns on its own.\n");
     } else if (apart.size() == 1) {
@@ -76,7 +76,7 @@ void PrintSpread(OA_TYPE type) {
 }
 
 int ShowInteractions(const std::string& name) {
-    const OA_TYPE type = ParseArrayName(name);
+    const OA_TYPE type = qvrfc::ArrayOfText(name);
     if (qvrfc::ConstructionOf(type).IsRuleBuilt())
         PrintTriangle(type);
     else

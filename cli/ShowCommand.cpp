@@ -19,7 +19,7 @@ struct ShowOptions {
 };
 
 int ShowArray(const ShowOptions& options) {
-    const OA_TYPE type = ParseArrayName(options.array);
+    const OA_TYPE type = qvrfc::ArrayOfText(options.array);
     OutputFolder folder(options.outFolder);
     folder.Create();
     {
@@ -27,7 +27,7 @@ int ShowArray(const ShowOptions& options) {
         CQVRFCDOETaguchiOrthogonalArray array;
         const EngineFilesCheck log(folder, {qvrfc::kArrayListingFile});
         if (!array.SetTable(type))
-            throw InputError(Text("cannot load array %s", DisplayName(type).c_str()));
+            throw InputError(Text("cannot load array %s", qvrfc::CatalogueName(type)));
         log.ExpectWritten();
         array.Writer(stdout, qvrfc::kArrayListingTitle);
     }

@@ -16,6 +16,10 @@ std::string FormatTextV(const char* format, va_list args) {
     return std::string(buffer.data(), static_cast<size_t>(length));
 }
 
+std::string Counted(long long count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 std::string FormatText(const char* format, ...) {
     va_list args;
     va_start(args, format);

@@ -51,15 +51,6 @@ int ArrayLevel(OA_TYPE type, int run, int column) {
     return CatalogueLevel(type, run, column);
 }
 
-std::string ArrayDisplayName(OA_TYPE type) {
-    return CatalogueName(type);
-}
-
-std::string ArrayName(OA_TYPE type) {
-    const std::string name = ArrayDisplayName(type);
-    return name.substr(0, name.find('('));
-}
-
 OA_TYPE ArrayOfName(const std::string& name) {
     std::string text = Upper(name);
     // "L16a" is the second array of 16 runs, which the catalogue names "L16'".
@@ -68,7 +59,7 @@ OA_TYPE ArrayOfName(const std::string& name) {
         text.back() = '\'';
     for (int t = kFirstType; t <= kLastType; ++t) {
         const OA_TYPE type = static_cast<OA_TYPE>(t);
-        if (text == Upper(ArrayName(type)) || Upper(name) == Upper(ArrayDisplayName(type)))
+        if (text == Upper(ArrayName(type)) || Upper(name) == Upper(CatalogueName(type)))
             return type;
     }
     return Catalogue::OA_UNDEFINED;

@@ -421,8 +421,8 @@ std::string OuterArrayText(const Experiment& experiment) {
     std::set<std::vector<int>> distinct;
     for (const std::vector<int>& condition : NoiseConditions(experiment))
         distinct.insert(condition);
-    return "outer array " + ArrayDisplayName(outer) + ": " + std::to_string(distinct.size()) +
-           " of the " + all;
+    return "outer array " + std::string(CatalogueName(outer)) + ": " +
+           std::to_string(distinct.size()) + " of the " + all;
 }
 
 std::string NoiseConditionText(const Experiment& experiment, int condition) {

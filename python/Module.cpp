@@ -49,7 +49,7 @@ py::list Arrays() {
         py::dict entry;
         entry["type"] = t;
         entry["name"] = qvrfc::ArrayName(type);
-        entry["display_name"] = qvrfc::ArrayDisplayName(type);
+        entry["display_name"] = qvrfc::CatalogueName(type);
         entry["runs"] = Catalogue::GetNoRun(type);
         entry["columns"] = Catalogue::GetNoFactor(type);
         entry["levels"] = levels;

@@ -101,7 +101,7 @@ void WriteExperiment(HtmlWriter& html, const Analysis& analysis) {
     for (const ResponseResult& response : analysis.responses)
         most = std::max(most, response.mostPerRun);
     html.Open("section", {{"id", "experiment"}}).Element("h2", "Experiment");
-    html.Element("p", "Array: " + ArrayDisplayName(experiment.array) + "; " +
+    html.Element("p", "Array: " + std::string(CatalogueName(experiment.array)) + "; " +
                           std::to_string(experiment.RunCount()) + " runs; up to " +
                           std::to_string(most) + " observations a run.");
     OpenTable(html, "Control factors");

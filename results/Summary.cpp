@@ -20,10 +20,6 @@ constexpr int kColumnWidth = 10;
 // Factor columns in one block of a response table: a line of at most 100 characters.
 constexpr int kFactorsPerBlock = 8;
 
-const char* Plural(int count, const char* one, const char* many) {
-    return count == 1 ? one : many;
-}
-
 // The catalogue's arrays of a run count.
 std::vector<OA_TYPE> ArraysWithRuns(int runs) {
     std::vector<OA_TYPE> types;
@@ -39,18 +35,19 @@ std::string ExperimentText(const Analysis& analysis) {
     const OA_TYPE type = experiment.array;
     const int runs = experiment.RunCount(), factors = static_cast<int>(experiment.factors.size());
     const int responses = static_cast<int>(experiment.responses.size());
-    std::string text =
-        FormatText("Experiment: %s, %d %s, %d %s, %d %s, %d %s\n", ArrayDisplayName(type).c_str(),
-                   runs, Plural(runs, "run", "runs"), factors, Plural(factors, "factor", "factors"),
-                   responses, Plural(responses, "response", "responses"), analysis.observations,
-                   Plural(analysis.observations, "observation", "observations"));
+    std::string text = FormatText(
+        "Experiment: %s, %s, %s, %s, %s\n", CatalogueName(type),
+        Counted(runs, "run", "runs").c_str(), Counted(factors, "factor", "factors").c_str(),
+        Counted(responses, "response", "responses").c_str(),
+        Counted(analysis.observations, "observation", "observations").c_str());
     std::string others;
     for (OA_TYPE other : ArraysWithRuns(runs)) {
-        if (other != type) others += (others.empty() ? "" : ", ") + ArrayDisplayName(other);
+        if (other != type)
+            others += (others.empty() ? "" : ", ") + std::string(CatalogueName(other));
     }
     if (others.empty() || analysis.source == Source::RunSheet) return text;
     return text +
-           FormatText("Array: %s %s; %s also %s %d runs\n", ArrayDisplayName(type).c_str(),
+           FormatText("Array: %s %s; %s also %s %d runs\n", CatalogueName(type),
                       analysis.arrayChosen ? "as chosen" : "as the first with this run count",
                       others.c_str(), others.find(',') == std::string::npos ? "has" : "have", runs);
 }

@@ -2,6 +2,8 @@
 // into an array object (loading one rewrites the listing log in the current folder).
 #pragma once
 
+#include <string>
+
 #include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
 #include "qvrfc/common/QVRFCExport.h"
 
@@ -12,5 +14,7 @@ namespace qvrfc {
 QVRFC_API int CatalogueLevel(CQVRFCDOETaguchiOrthogonalArray::OA_TYPE type, int run, int column);
 // The catalogue's display name ("L18(2^1x3^7)"); "Undefined" for a type without a table.
 QVRFC_API const char* CatalogueName(CQVRFCDOETaguchiOrthogonalArray::OA_TYPE type);
+// Its short name, as users write it ("L18", "L16'").
+QVRFC_API std::string ArrayName(CQVRFCDOETaguchiOrthogonalArray::OA_TYPE type);
 
 }  // namespace qvrfc

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "qvrfc/arrays/OACatalogueFacts.h"
 #include "qvrfc/experiment/Experiment.h"
 
 namespace qvrfc {
@@ -13,9 +14,6 @@ namespace qvrfc {
 // object (loading one writes a listing file); 0 outside the table.
 QVRFC_API int ArrayLevel(OA_TYPE type, int run, int column);
 
-// The catalogue's display name ("L18(2^1x3^7)") and the short name ("L18", "L16'").
-QVRFC_API std::string ArrayDisplayName(OA_TYPE type);
-QVRFC_API std::string ArrayName(OA_TYPE type);
 // The type of a short or display name, case ignored ("l16a" is "L16'"); OA_UNDEFINED when
 // the catalogue has no table of that name.
 QVRFC_API OA_TYPE ArrayOfName(const std::string& name);
