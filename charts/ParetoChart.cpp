@@ -86,8 +86,12 @@ std::string DrawPareto(const Pareto& chart, ChartFormat format) {
         largest = std::max(largest, bar.value);
         smallest = std::min(smallest, bar.value);
     }
-    const std::vector<double> ticks = NiceTicks(smallest, largest, 6);
-    const double scale = kBarArea / (ticks.back() - ticks.front());
+    // The axis starts at the most negative share itself, not at a tick below it.
+    std::vector<double> ticks = NiceTicks(smallest, largest, 6);
+    ticks.erase(
+        std::remove_if(ticks.begin(), ticks.end(), [&](double t) { return t < smallest - 1e-9; }),
+        ticks.end());
+    const double scale = kBarArea / (ticks.back() - smallest);
 
     // The label column is as wide as the longest label, within limits; the canvas is measured
     // on a scratch surface first so that the real one has its final size.
@@ -111,7 +115,7 @@ std::string DrawPareto(const Pareto& chart, ChartFormat format) {
         {kMargin, kMargin + 34.0}, kSmallSize, Align::Left, false, kGrey);
 
     const double bottom = kHeaderHeight + plotHeight;
-    const double zero = left - ticks.front() * scale;
+    const double zero = left - smallest * scale;
     for (double t : ticks) {
         const double x = zero + t * scale;
         canvas.Pen(kLightGrey, 1.0);
