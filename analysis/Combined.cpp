@@ -497,6 +497,7 @@ CombinedResult CombineResponses(const Analysis& analysis, const AnalysisSettings
     }
     LevelSearch search(analysis, models, result);
     std::vector<int> level = search.Run();
+    if (result.method == CombineMethod::Grey) result.ties = 0.0;  // a count of desirabilities
     const bool anyStatic =
         std::any_of(result.responses.begin(), result.responses.end(),
                     [](const CombinedResponse& response) { return !response.dynamic; });

@@ -293,6 +293,7 @@ TEST(Combined, Issue34CombinedCases) {
         }
         if (analysis.combined->method == Method::Grey) {
             EXPECT_TRUE(std::isnan(analysis.combined->desirability)) << c.name;
+            EXPECT_EQ(analysis.combined->ties, 0.0) << c.name;
         }
     }
 }
