@@ -48,39 +48,112 @@ double Bound(double given, double fallback) {
     return std::isfinite(given) ? given : fallback;
 }
 
-CombinedResponse ResponseOf(const Analysis& analysis, int r) {
+// The factors of the main-effect terms (every response's optimum sets them) and the number of
+// tested levels of each factor (0 for the others).
+std::vector<int> SlotsOf(const Analysis& analysis) {
+    std::vector<int> slots;
+    for (const FactorLevel& at : analysis.responses[0].optimum.levels)
+        slots.push_back(at.factor);
+    return slots;
+}
+
+std::vector<int> LevelCountsOf(const Analysis& analysis) {
+    std::vector<int> counts(analysis.experiment.factors.size(), 0);
+    for (int factor : SlotsOf(analysis))
+        counts[factor] = static_cast<int>(
+            analysis.responses[0]
+                .meanAnova.levelMeans[MainEffectTermOf(analysis.model.terms, factor)]
+                .size());
+    return counts;
+}
+
+// Calls visit with every combination of the levels of the factors (the others at 0) until it
+// returns false.
+template <typename Visit>
+void EveryCombination(const std::vector<int>& factors, const std::vector<int>& levelCounts,
+                      std::vector<int> level, Visit visit) {
+    for (int factor : factors)
+        level[factor] = 0;
+    while (visit(level)) {
+        size_t i = 0;
+        for (; i < factors.size(); ++i) {
+            if (++level[factors[i]] < levelCounts[factors[i]]) break;
+            level[factors[i]] = 0;
+        }
+        if (i == factors.size()) return;
+    }
+}
+
+// The smallest and largest value of a formula over the combinations of its factors' tested
+// levels; beyond kExhaustiveLimit of them, the sums of its terms' smallest and largest values.
+std::pair<double, double> RangeOf(const PredictionFormula& model,
+                                  const std::vector<int>& levelCounts) {
+    std::vector<int> factors = FactorsOf(model);
+    std::sort(factors.begin(), factors.end());
+    factors.erase(std::unique(factors.begin(), factors.end()), factors.end());
+    double count = 1.0;
+    for (int factor : factors)
+        count *= levelCounts[factor];
+    double low = model.grand, high = model.grand;
+    if (count <= kExhaustiveLimit) {
+        low = HUGE_VAL, high = -HUGE_VAL;
+        EveryCombination(factors, levelCounts, std::vector<int>(levelCounts.size(), 0),
+                         [&](const std::vector<int>& level) {
+                             const double y = model.Value(level);
+                             low = std::min(low, y);
+                             high = std::max(high, y);
+                             return true;
+                         });
+        return {low, high};
+    }
+    for (const PredictionFormula::Effect& effect : model.effects) {
+        low += *std::min_element(effect.effect.begin(), effect.effect.end());
+        high += *std::max_element(effect.effect.begin(), effect.effect.end());
+    }
+    for (const PredictionFormula::Cells& cells : model.interactions) {
+        double smallest = HUGE_VAL, largest = -HUGE_VAL;
+        for (const std::vector<double>& row : cells.effect) {
+            smallest = std::min(smallest, *std::min_element(row.begin(), row.end()));
+            largest = std::max(largest, *std::max_element(row.begin(), row.end()));
+        }
+        low += smallest;
+        high += largest;
+    }
+    return {low, high};
+}
+
+CombinedResponse ResponseOf(const Analysis& analysis, int r, std::pair<double, double> range) {
     const ResponseVerdict& q = analysis.responses[r];
     const ExperimentResponse& named = analysis.experiment.responses[r];
     CombinedResponse response;
     response.response = r;
     response.name = named.name;
     response.aim = AimOf(q.setting.kind);
-    response.target = q.setting.HasTarget() ? q.setting.target : kNaN;
     response.dynamic = q.setting.dynamic.has_value();
+    response.target = !response.dynamic && q.setting.HasTarget() ? q.setting.target : kNaN;
     response.included =
         !response.dynamic && (response.aim != Aim::Nominal || q.setting.HasTarget());
     response.weight = named.weight;
     response.importance = named.importance;
-    double low = HUGE_VAL, high = -HUGE_VAL;
-    for (const RunFigures& run : analysis.responses[r].runs) {
-        low = std::min(low, run.mean);
-        high = std::max(high, run.mean);
-    }
+    response.d = kNaN;
+    response.low = response.high = kNaN;
+    if (!response.included) return response;
     // A nominal response's range holds its target, so that the target is the most desirable.
     if (std::isfinite(response.target)) {
-        low = std::min(low, response.target);
-        high = std::max(high, response.target);
+        range.first = std::min(range.first, response.target);
+        range.second = std::max(range.second, response.target);
     }
-    response.low = Bound(named.low, low);
-    response.high = Bound(named.high, high);
-    const bool given = std::isfinite(named.low) || std::isfinite(named.high);
-    if (given && !(response.low < response.high))
+    response.lowGiven = std::isfinite(named.low);
+    response.highGiven = std::isfinite(named.high);
+    response.low = Bound(named.low, range.first);
+    response.high = Bound(named.high, range.second);
+    if ((response.lowGiven || response.highGiven) && !(response.low < response.high))
         throw OptionError(
             named.name,
             FormatText("response '%s': the desirability's low %g is not below its high %g "
-                       "(a bound not given is the smallest or largest run mean)",
+                       "(a bound not given is the smallest or largest prediction over the "
+                       "combinations of the tested levels)",
                        named.name.c_str(), response.low, response.high));
-    response.d = kNaN;
     return response;
 }
 
@@ -88,18 +161,21 @@ CombinedResponse ResponseOf(const Analysis& analysis, int r) {
 // best overall desirability and, for each nominal response, the prediction nearest its target.
 class LevelSearch {
   public:
-    LevelSearch(const Analysis& analysis, CombinedResult& result)
-        : m_analysis(analysis), m_result(result) {
-        for (const ResponseVerdict& q : analysis.responses)
-            m_models.push_back(ModelOf(analysis.model, q));
-        for (const FactorLevel& at : analysis.responses[0].optimum.levels)
-            m_slots.push_back(at.factor);
-        m_levelCounts.assign(analysis.experiment.factors.size(), 0);
-        for (int factor : m_slots)
-            m_levelCounts[factor] = static_cast<int>(
-                analysis.responses[0]
-                    .meanAnova.levelMeans[MainEffectTermOf(analysis.model.terms, factor)]
-                    .size());
+    LevelSearch(const Analysis& analysis, const std::vector<PredictionFormula>& models,
+                CombinedResult& result)
+        : m_analysis(analysis),
+          m_result(result),
+          m_models(models),
+          m_slots(SlotsOf(analysis)),
+          m_levelCounts(LevelCountsOf(analysis)) {
+        for (const ResponseVerdict& q : analysis.responses) {
+            if (!q.setting.dynamic) m_voters.push_back(&q);
+        }
+        // With every response dynamic, their optima still choose the levels.
+        if (m_voters.empty()) {
+            for (const ResponseVerdict& q : analysis.responses)
+                m_voters.push_back(&q);
+        }
         m_closest.assign(m_models.size(), HUGE_VAL);
         m_closestAt.resize(m_models.size());
         m_predictions.assign(m_models.size(), kNaN);
@@ -123,8 +199,8 @@ class LevelSearch {
             Exhaust(active);
         } else {
             m_result.search = CombinedSearch::CoordinateAscent;
-            for (const ResponseVerdict& q : m_analysis.responses)
-                Ascend(active, q.optimum.levels);
+            for (const ResponseVerdict* q : m_voters)
+                Ascend(active, q->optimum.levels);
         }
         return m_best;
     }
@@ -149,9 +225,9 @@ class LevelSearch {
         std::vector<int> level(m_levelCounts.size(), 0);
         for (int factor : m_slots) {
             std::vector<int> votes(m_levelCounts[factor], 0);
-            for (const ResponseVerdict& q : m_analysis.responses)
-                ++votes[LevelIn(q.optimum.levels, factor)];
-            const int first = LevelIn(m_analysis.responses[0].optimum.levels, factor);
+            for (const ResponseVerdict* q : m_voters)
+                ++votes[LevelIn(q->optimum.levels, factor)];
+            const int first = LevelIn(m_voters[0]->optimum.levels, factor);
             level[factor] = first;
             for (int l = 0; l < m_levelCounts[factor]; ++l) {
                 if (votes[l] > votes[level[factor]]) level[factor] = l;
@@ -224,26 +300,26 @@ class LevelSearch {
 
     int Agreement(const std::vector<int>& level) const {
         int agreement = 0;
-        for (const ResponseVerdict& q : m_analysis.responses) {
-            for (const FactorLevel& at : q.optimum.levels)
+        for (const ResponseVerdict* q : m_voters) {
+            for (const FactorLevel& at : q->optimum.levels)
                 agreement += level[at.factor] == at.level ? 1 : 0;
         }
         return agreement;
     }
 
+    // Every combination, counting those that share the largest overall desirability.
     void Exhaust(const std::vector<int>& active) {
-        std::vector<int> level = m_best;
-        for (int factor : active)
-            level[factor] = 0;
-        while (true) {
-            Visit(level);
-            size_t i = 0;
-            for (; i < active.size(); ++i) {
-                if (++level[active[i]] < m_levelCounts[active[i]]) break;
-                level[active[i]] = 0;
+        double largest = -HUGE_VAL;
+        EveryCombination(active, m_levelCounts, m_best, [&](const std::vector<int>& level) {
+            const double overall = Visit(level);
+            if (!std::isfinite(overall)) return true;
+            if (overall > largest + kTie) {
+                largest = overall;
+                m_result.ties = 0.0;
             }
-            if (i == active.size()) return;
-        }
+            if (std::fabs(overall - largest) <= kTie) m_result.ties += 1.0;
+            return true;
+        });
     }
 
     // From a response's optimum, each factor in turn to a level that raises the overall
@@ -276,7 +352,8 @@ class LevelSearch {
 
     const Analysis& m_analysis;
     CombinedResult& m_result;
-    std::vector<PredictionFormula> m_models;
+    const std::vector<PredictionFormula>& m_models;
+    std::vector<const ResponseVerdict*> m_voters;  // the responses whose optima count
     std::vector<int> m_slots, m_levelCounts;
     std::vector<int> m_best;
     Score m_bestScore;
@@ -298,11 +375,17 @@ std::vector<Tradeoff> TradeoffsOf(const Analysis& analysis, const CombinedResult
         tradeoff.factor = chosen.factor;
         tradeoff.chosen = chosen.level;
         const int term = MainEffectTermOf(analysis.model.terms, chosen.factor);
+        int first = -1;
         for (const ResponseVerdict& q : analysis.responses) {
+            if (q.setting.dynamic) {
+                tradeoff.preferred.push_back(-1);
+                tradeoff.contribution.push_back(kNaN);
+                continue;
+            }
             tradeoff.preferred.push_back(LevelIn(q.optimum.levels, chosen.factor));
             tradeoff.contribution.push_back(q.snAnova.table.Term(term).contribution);
-            tradeoff.conflict =
-                tradeoff.conflict || tradeoff.preferred.back() != tradeoff.preferred[0];
+            if (first < 0) first = tradeoff.preferred.back();
+            tradeoff.conflict = tradeoff.conflict || tradeoff.preferred.back() != first;
         }
         tradeoffs.push_back(tradeoff);
     }
@@ -313,6 +396,7 @@ GreyAnalysis GreyOf(const Analysis& analysis, const CombinedResult& result, doub
     std::vector<std::vector<double>> sn;
     std::vector<double> weights;
     for (const CombinedResponse& response : result.responses) {
+        if (response.dynamic) continue;
         sn.emplace_back();
         for (const RunFigures& run : analysis.responses[response.response].runs)
             sn.back().push_back(run.sn);
@@ -345,12 +429,20 @@ GreyAnalysis GreyOf(const Analysis& analysis, const CombinedResult& result, doub
 
 void PredictEach(const Analysis& analysis, const LevelSearch& search, CombinedResult& result) {
     std::vector<double> predictions;
+    const bool grey = result.method == CombineMethod::Grey;
     for (CombinedResponse& response : result.responses) {
+        if (response.dynamic) {
+            response.predicted.value = response.predicted.low = response.predicted.high = kNaN;
+            response.predicted.halfWidth = kNaN;
+            predictions.push_back(kNaN);
+            continue;
+        }
         response.predicted = PredictAt(
             analysis.model, analysis.responses[response.response].meanAnova, result.levels);
-        response.d = ResponseDesirability(response, response.predicted.value);
+        response.d = grey ? kNaN : ResponseDesirability(response, response.predicted.value);
         predictions.push_back(response.predicted.value);
-        if (!std::isfinite(response.target) || response.dynamic) continue;
+        if (!std::isfinite(response.target)) continue;
+        response.hasClosest = true;
         response.closestAt = LevelsOf(search.Slots(), search.ClosestAt(response.response));
         response.closest = PredictAt(
             analysis.model, analysis.responses[response.response].meanAnova, response.closestAt);
@@ -363,10 +455,10 @@ void PredictEach(const Analysis& analysis, const LevelSearch& search, CombinedRe
                            }),
             response.closestAt.end());
         response.targetReached =
-            !std::isfinite(response.closest.halfWidth) ||
+            std::isfinite(response.closest.halfWidth) &&
             std::fabs(response.closest.value - response.target) <= response.closest.halfWidth;
     }
-    result.desirability = OverallOf(result, predictions);
+    result.desirability = grey ? kNaN : OverallOf(result, predictions);
 }
 
 }  // namespace
@@ -396,11 +488,20 @@ CombinedResult CombineResponses(const Analysis& analysis, const AnalysisSettings
     CheckZeta(settings.zeta);
     CombinedResult result;
     result.method = settings.combine;
-    for (size_t r = 0; r < analysis.responses.size(); ++r)
-        result.responses.push_back(ResponseOf(analysis, static_cast<int>(r)));
-    LevelSearch search(analysis, result);
+    const std::vector<int> levelCounts = LevelCountsOf(analysis);
+    std::vector<PredictionFormula> models;
+    for (size_t r = 0; r < analysis.responses.size(); ++r) {
+        models.push_back(ModelOf(analysis.model, analysis.responses[r]));
+        result.responses.push_back(
+            ResponseOf(analysis, static_cast<int>(r), RangeOf(models.back(), levelCounts)));
+    }
+    LevelSearch search(analysis, models, result);
     std::vector<int> level = search.Run();
-    if (result.method == CombineMethod::Grey) {
+    if (result.method == CombineMethod::Grey) result.ties = 0.0;  // a count of desirabilities
+    const bool anyStatic =
+        std::any_of(result.responses.begin(), result.responses.end(),
+                    [](const CombinedResponse& response) { return !response.dynamic; });
+    if (result.method == CombineMethod::Grey && anyStatic) {
         result.grey = GreyOf(analysis, result, settings.zeta);
         for (int factor : search.Slots())
             level[factor] = result.grey.best[factor];
@@ -409,7 +510,7 @@ CombinedResult CombineResponses(const Analysis& analysis, const AnalysisSettings
     PredictEach(analysis, search, result);
     result.tradeoffs = TradeoffsOf(analysis, result);
     for (int factor : search.Slots()) {
-        if (result.method == CombineMethod::Grey) {
+        if (result.method == CombineMethod::Grey && anyStatic) {
             result.profile.push_back(result.grey.levelGrades[factor]);
             continue;
         }

@@ -33,8 +33,8 @@ MainEffects MainEffectsOf(const Analysis& analysis, const ResponseResult& respon
     return chart;
 }
 
-// The verdict's contributions; a term whose pure sum of squares is negative holds no share
-// and is drawn as part of the error, with its (negative) share.
+// The ANOVA table's contribution column, the error's included, figure for figure; a term whose
+// pure sum of squares is negative (F below 1) keeps its negative share, marked.
 Pareto ParetoOf(const ResponseAnalysis& anova, const std::string& name) {
     Pareto chart;
     chart.response = name;
@@ -44,7 +44,6 @@ Pareto ParetoOf(const ResponseAnalysis& anova, const std::string& name) {
         const AnovaRow& term = anova.table.Term(t);
         const bool below = !term.Pooled() && term.contribution < 0.0;
         chart.terms.push_back({term.name, term.contribution, term.Pooled(), below});
-        if (below) chart.errorContribution += term.contribution;
     }
     return chart;
 }

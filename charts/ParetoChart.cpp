@@ -1,5 +1,6 @@
-// Pareto chart of ANOVA contributions: one horizontal bar per term, largest first, then the
-// pooled terms (hollow, dashed: they are part of the error) and the error itself (grey).
+// Pareto chart of ANOVA contributions, the table's column figure for figure: one horizontal bar
+// per term, largest first, then the pooled terms and those below the error (hollow, dashed; a
+// negative share reaches left of zero) and the error itself (grey).
 // Horizontal bars keep every term's name readable however many terms there are.
 #include <algorithm>
 #include <cmath>
@@ -54,19 +55,24 @@ std::string Percent(double value) {
     return text;
 }
 
-void DrawBar(ChartCanvas& canvas, const Bar& bar, double left, double y, double scale) {
-    const double length = std::isfinite(bar.value) ? std::max(0.0, bar.value) * scale : 0.0;
+// From zero (at x = zero) to the value, leftward for a negative one; the figure right of the
+// bar, or right of zero for a negative one.
+void DrawBar(ChartCanvas& canvas, const Bar& bar, double zero, double y, double scale) {
+    const double value = std::isfinite(bar.value) ? bar.value : 0.0;
+    const double from = zero + std::min(0.0, value) * scale;
+    const double length = std::fabs(value) * scale;
     if (bar.kind == BarKind::Term) {
         canvas.Pen(kBlue, 1.0);
-        canvas.Box(left, y, length, kBarHeight, kBlue);
+        canvas.Box(from, y, length, kBarHeight, kBlue);
     } else if (bar.kind == BarKind::Pooled) {
         canvas.Pen(kGrey, 1.2, Dash::Dashed);
-        canvas.Box(left, y, length, kBarHeight, kWhite);
+        canvas.Box(from, y, length, kBarHeight, kWhite);
     } else {
         canvas.Pen(kGrey, 1.0);
-        canvas.Box(left, y, length, kBarHeight, kLightGrey);
+        canvas.Box(from, y, length, kBarHeight, kLightGrey);
     }
-    canvas.Text(Percent(bar.value), {left + length + 5.0, y + kBarHeight - 3.0}, kSmallSize,
+    canvas.Text(Percent(bar.value),
+                {zero + std::max(0.0, value) * scale + 5.0, y + kBarHeight - 3.0}, kSmallSize,
                 Align::Left);
 }
 
@@ -74,11 +80,18 @@ void DrawBar(ChartCanvas& canvas, const Bar& bar, double left, double y, double 
 
 std::string DrawPareto(const Pareto& chart, ChartFormat format) {
     const std::vector<Bar> bars = BarsOf(chart);
-    double largest = 1.0;
-    for (const Bar& bar : bars)
-        if (std::isfinite(bar.value)) largest = std::max(largest, bar.value);
-    const std::vector<double> ticks = NiceTicks(0.0, largest, 6);
-    const double scale = kBarArea / ticks.back();
+    double largest = 1.0, smallest = 0.0;
+    for (const Bar& bar : bars) {
+        if (!std::isfinite(bar.value)) continue;
+        largest = std::max(largest, bar.value);
+        smallest = std::min(smallest, bar.value);
+    }
+    // The axis starts at the most negative share itself, not at a tick below it.
+    std::vector<double> ticks = NiceTicks(smallest, largest, 6);
+    ticks.erase(
+        std::remove_if(ticks.begin(), ticks.end(), [&](double t) { return t < smallest - 1e-9; }),
+        ticks.end());
+    const double scale = kBarArea / (ticks.back() - smallest);
 
     // The label column is as wide as the longest label, within limits; the canvas is measured
     // on a scratch surface first so that the real one has its final size.
@@ -96,12 +109,15 @@ std::string DrawPareto(const Pareto& chart, ChartFormat format) {
     const std::string title = chart.title.empty() ? "Contributions" : chart.title;
     canvas.Text(chart.response + ": " + title, {kMargin, kMargin + 14.0}, kTitleSize, Align::Left,
                 true);
-    canvas.Text("share of the total sum of squares; hollow dashed bars are pooled into the error",
-                {kMargin, kMargin + 34.0}, kSmallSize, Align::Left, false, kGrey);
+    canvas.Text(
+        "the ANOVA table's Contr. % (pure sums of squares), error included; hollow "
+        "dashed: pooled or below the error",
+        {kMargin, kMargin + 34.0}, kSmallSize, Align::Left, false, kGrey);
 
     const double bottom = kHeaderHeight + plotHeight;
+    const double zero = left - smallest * scale;
     for (double t : ticks) {
-        const double x = left + t * scale;
+        const double x = zero + t * scale;
         canvas.Pen(kLightGrey, 1.0);
         canvas.Line({x, kHeaderHeight}, {x, bottom});
         canvas.Text(TickText(t), {x, bottom + 15.0}, kSmallSize, Align::Centre);
@@ -112,10 +128,10 @@ std::string DrawPareto(const Pareto& chart, ChartFormat format) {
         const double y = kHeaderHeight + kRowHeight * static_cast<double>(i);
         canvas.Text(canvas.Fit(bars[i].label, kLabelSize, labelWidth),
                     {left - 8.0, y + kBarHeight - 2.0}, kLabelSize, Align::Right);
-        DrawBar(canvas, bars[i], left, y + (kRowHeight - kBarHeight) / 2.0 - 2.0, scale);
+        DrawBar(canvas, bars[i], zero, y + (kRowHeight - kBarHeight) / 2.0 - 2.0, scale);
     }
     canvas.Pen(kBlack, 1.0);
-    canvas.Line({left, kHeaderHeight}, {left, bottom});
+    canvas.Line({zero, kHeaderHeight}, {zero, bottom});
     return canvas.Finish();
 }
 

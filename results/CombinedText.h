@@ -15,6 +15,9 @@ std::string CombinedSummaryText(const Analysis& analysis);
 // "desirability" or "grey": the method as results.json and the page name it.
 const char* CombineMethodName(CombineMethod method);
 
+// Whether some response takes part: dynamic responses are left out.
+bool AnyStatic(const CombinedResult& result);
+
 // Sentences on a combined result: the search, the conflicts, each unreached target.
 std::vector<std::string> CombinedNotes(const Analysis& analysis);
 

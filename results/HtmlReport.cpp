@@ -376,17 +376,31 @@ void WriteResponse(HtmlWriter& html, const Analysis& analysis, int index,
     html.Close();
 }
 
+std::string Given(double value) {
+    return std::isfinite(value) ? Number(value, "%g") : "";
+}
+
+// The static responses (a dynamic one takes no part); their desirabilities but by grey grade.
 void WriteCombinedResponses(HtmlWriter& html, const Analysis& analysis,
                             const CombinedResult& result) {
-    OpenTable(html, "Each response at the combined levels: predicted mean with its " +
-                        Number(100.0 * (1.0 - analysis.model.alpha), "%g") +
-                        " % interval, and its desirability");
-    HeaderRow(html, {"Response", "Low", "High", "Target", "Weight", "Importance",
-                     "Predicted [interval]", "d"});
-    for (const CombinedResponse& r : result.responses)
-        Row(html, {r.name, Number(r.low, "%g"), Number(r.high, "%g"),
-                   std::isfinite(r.target) ? Number(r.target, "%g") : "", Number(r.weight, "%g"),
-                   Number(r.importance, "%g"), EstimateText(r.predicted), Number(r.d)});
+    const bool grey = result.method == CombineMethod::Grey;
+    const std::string interval = Number(100.0 * (1.0 - analysis.model.alpha), "%g") + " % interval";
+    OpenTable(html, "Each response at the combined levels: predicted mean with its " + interval +
+                        (grey ? "" : ", and its desirability"));
+    if (grey)
+        HeaderRow(html, {"Response", "Target", "Importance", "Predicted [interval]"});
+    else
+        HeaderRow(html, {"Response", "Low", "High", "Target", "Weight", "Importance",
+                         "Predicted [interval]", "d"});
+    for (const CombinedResponse& r : result.responses) {
+        if (r.dynamic) continue;
+        if (grey)
+            Row(html,
+                {r.name, Given(r.target), Number(r.importance, "%g"), EstimateText(r.predicted)});
+        else
+            Row(html, {r.name, Given(r.low), Given(r.high), Given(r.target), Number(r.weight, "%g"),
+                       Number(r.importance, "%g"), EstimateText(r.predicted), Number(r.d)});
+    }
     CloseTable(html);
 }
 
@@ -395,18 +409,21 @@ void WriteTradeoffs(HtmlWriter& html, const Analysis& analysis, const CombinedRe
               "Trade-offs: the level each response's optimum prefers (contribution to its S/N "
               "ratio) and the level chosen");
     Cells header{"Factor"};
-    for (const CombinedResponse& r : result.responses)
-        header.push_back(r.name);
+    for (const CombinedResponse& r : result.responses) {
+        if (!r.dynamic) header.push_back(r.name);
+    }
     header.push_back("Chosen");
     HeaderRow(html, header);
     for (const Tradeoff& t : result.tradeoffs) {
         Cells cells{analysis.experiment.factors[t.factor].name};
-        for (size_t r = 0; r < t.preferred.size(); ++r)
+        for (size_t r = 0; r < t.preferred.size(); ++r) {
+            if (result.responses[r].dynamic) continue;
             cells.push_back(analysis.LevelText(t.factor, t.preferred[r]) + " (" +
                             (std::isfinite(t.contribution[r])
                                  ? Number(t.contribution[r], "%.1f") + " %"
                                  : std::string("pooled")) +
                             ")");
+        }
         cells.push_back(analysis.LevelText(t.factor, t.chosen) + (t.conflict ? " (conflict)" : ""));
         Row(html, cells, t.conflict ? "conflict" : "", cells.size());
     }
@@ -422,13 +439,15 @@ void WriteCombined(HtmlWriter& html, const Analysis& analysis,
     for (const FactorLevel& at : result.levels)
         levels.push_back(analysis.experiment.factors[at.factor].name + "=" +
                          analysis.LevelText(at.factor, at.level));
-    html.Element("p", std::string(grey ? "Best levels of the grey relational grade: "
-                                       : "Levels of largest overall desirability: ") +
-                          Join(levels, ", ") + "; overall desirability " +
-                          Number(result.desirability) + ".");
-    WriteCombinedResponses(html, analysis, result);
-    WriteTradeoffs(html, analysis, result);
-    if (grey) WriteAnova(html, result.grey.anova, "ANOVA of the grey relational grade");
+    html.Element("p", grey ? "Best levels of the grey relational grade: " + Join(levels, ", ") + "."
+                           : "Levels of largest overall desirability: " + Join(levels, ", ") +
+                                 "; overall desirability " + Number(result.desirability) + ".");
+    if (AnyStatic(result)) {
+        WriteCombinedResponses(html, analysis, result);
+        WriteTradeoffs(html, analysis, result);
+    }
+    if (grey && !result.grey.grades.empty())
+        WriteAnova(html, result.grey.anova, "ANOVA of the grey relational grade");
     for (const std::string& note : CombinedNotes(analysis))
         html.Element("p", note, {{"class", "note"}});
     Figure(html,

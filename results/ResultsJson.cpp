@@ -286,16 +286,24 @@ json CombinedResponsesPart(const Analysis& analysis, const CombinedResult& resul
             {"name", r.name},       {"predicted", part["predicted"]}, {"ci", part["ci"]},
             {"low", Number(r.low)}, {"high", Number(r.high)},         {"target", Number(r.target)},
             {"weight", r.weight},   {"importance", r.importance},     {"d", Number(r.d)}};
-        if (std::isfinite(r.target)) {
+        if (r.dynamic) entry["ci"] = nullptr;
+        // A static nominal response with a target: whether its target is reached (null when
+        // no interval can tell) and the prediction nearest it; null for the others.
+        entry["target_reached"] = nullptr;
+        entry["closest"] = nullptr;
+        if (r.hasClosest) {
             json closest = json::object();
             for (const FactorLevel& at : r.closestAt)
                 closest[analysis.experiment.factors[at.factor].name] =
                     LevelValue(analysis.experiment.factors[at.factor], at.level);
-            entry["target_reached"] = r.targetReached;
+            if (std::isfinite(r.closest.halfWidth)) entry["target_reached"] = r.targetReached;
             entry["closest"] = {{"levels", closest},
                                 {"predicted", Number(r.closest.value)},
                                 {"ci", PredictionPart(analysis, r.closest)["ci"]}};
         }
+        entry["dynamic"] = r.dynamic;
+        entry["low_given"] = r.included ? json(r.lowGiven) : json(nullptr);
+        entry["high_given"] = r.included ? json(r.highGiven) : json(nullptr);
         responses.push_back(entry);
     }
     return responses;
@@ -332,8 +340,9 @@ json CombinedPart(const Analysis& analysis) {
                  {"responses", CombinedResponsesPart(analysis, result)},
                  {"tradeoffs", TradeoffsPart(analysis, result)},
                  {"search", CombinedSearchName(result.search)},
-                 {"combinations", result.combinations}};
-    if (result.method == CombineMethod::Grey) {
+                 {"combinations", result.combinations},
+                 {"ties", result.ties > 0.0 ? json(result.ties) : json(nullptr)}};
+    if (result.method == CombineMethod::Grey && !result.grey.grades.empty()) {
         part["zeta"] = result.grey.zeta;
         part["grades"] = result.grey.grades;
         part["grade_table"] = json::object();

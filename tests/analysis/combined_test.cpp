@@ -61,17 +61,21 @@ TEST(Combined, NoCombinationBeatsTheCombinedOptimum) {
     const qvrfc::Analysis analysis = Moulding();
     ASSERT_TRUE(analysis.combined.has_value());
     const qvrfc::CombinedResult& combined = *analysis.combined;
-    // The shapes: each response's range is its smallest and largest run mean.
+    // The shapes: each response's range is its smallest and largest prediction over the
+    // combinations of the tested levels.
+    std::vector<double> low(2, HUGE_VAL), high(2, -HUGE_VAL);
+    EveryCombination(analysis, [&](const std::vector<qvrfc::FactorLevel>& at) {
+        for (size_t r = 0; r < 2; ++r) {
+            low[r] = std::min(low[r], PredictedMean(analysis, r, at));
+            high[r] = std::max(high[r], PredictedMean(analysis, r, at));
+        }
+    });
     std::vector<qvrfc::DesirabilityShape> shapes;
     for (size_t r = 0; r < 2; ++r) {
-        double low = HUGE_VAL, high = -HUGE_VAL;
-        for (const qvrfc::RunFigures& run : analysis.responses[r].runs) {
-            low = std::min(low, run.mean);
-            high = std::max(high, run.mean);
-        }
-        EXPECT_EQ(combined.responses[r].low, low);
-        EXPECT_EQ(combined.responses[r].high, high);
-        shapes.push_back({r == 0 ? qvrfc::Aim::Larger : qvrfc::Aim::Smaller, low, high, 0, 1, 1});
+        EXPECT_NEAR(combined.responses[r].low, low[r], 1e-12);
+        EXPECT_NEAR(combined.responses[r].high, high[r], 1e-12);
+        shapes.push_back(
+            {r == 0 ? qvrfc::Aim::Larger : qvrfc::Aim::Smaller, low[r], high[r], 0, 1, 1});
     }
     int combinations = 0, better = 0;
     EveryCombination(analysis, [&](const std::vector<qvrfc::FactorLevel>& at) {
@@ -179,6 +183,137 @@ TEST(Combined, InterpolatedPredictionAgreesWithR) {
             analysis.model, analysis.responses[0].meanAnova, qvrfc::ParseLevels(analysis, "B=235"));
         EXPECT_NEAR(p.halfWidth, tested.halfWidth, 1e-12) << text;
     }
+}
+
+// Two dynamic responses on the calibration sheet: the second a scaled copy of the first.
+qvrfc::Analysis TwoDynamicResponses(qvrfc::CombineMethod method) {
+    std::string toml = qvrfc_test::ReadFile(qvrfc_test::DataFile("calibration/experiment.toml"));
+    toml.replace(toml.find("target = 0.5\n"), 13,
+                 "target = 0.5\n\n[[response]]\nname = 'Drift'\nsn = 'dynamic'\n");
+    std::string csv;
+    for (const std::string& line : qvrfc_test::Lines(
+             qvrfc_test::ReadFile(qvrfc_test::DataFile("calibration/runsheet.csv")))) {
+        if (line.empty()) continue;
+        std::string row = line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+        size_t cell = 0;
+        for (int i = 0; i < 6; ++i)
+            cell = row.find(',', cell) + 1;
+        std::string rest = row.substr(cell);
+        if (row.rfind("run,", 0) == 0) {
+            for (size_t at; (at = rest.find("Output")) != std::string::npos;)
+                rest.replace(at, 6, "Drift");
+        } else {
+            std::string scaled;
+            for (size_t from = 0; from <= rest.size();) {
+                const size_t to = std::min(rest.find(',', from), rest.size());
+                scaled += (scaled.empty() ? "" : ",") +
+                          std::to_string(0.9 * std::stod(rest.substr(from, to - from)) + 0.1);
+                from = to + 1;
+            }
+            rest = scaled;
+        }
+        csv += row + "," + rest + "\r\n";
+    }
+    qvrfc_test::WriteFile("experiment.toml", toml);
+    qvrfc_test::WriteFile("runsheet.csv", csv);
+    qvrfc::AnalysisInput input;
+    input.dataFile = "runsheet.csv";
+    qvrfc::AnalysisSettings settings;
+    settings.combine = method;
+    return qvrfc::Analyze(input, settings);
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Issue 34, cases 6 and 7, one row each: what the combined optimum says and leaves out.
+TEST(Combined, Issue34CombinedCases) {
+    using Method = qvrfc::CombineMethod;
+    const struct {
+        const char* name;
+        std::function<qvrfc::Analysis()> analyse;
+        std::vector<std::string> said, unsaid;
+    } cases[] = {
+        // 6: dynamic responses are left out with a line; no placeholder figures.
+        {"dynamic",
+         [] { return TwoDynamicResponses(Method::Desirability); },
+         {"Every response is dynamic: the combined optimum leaves dynamic responses out"},
+         {"give the nominal responses a target", "Overall desirability"}},
+        {"dynamic grey",
+         [] { return TwoDynamicResponses(Method::Grey); },
+         {"leaves dynamic responses out"},
+         {"desirability "}},
+        // 6: the advice goes to the nominal response without a target only.
+        {"nominal without target",
+         [] {
+             qvrfc::AnalysisInput input;
+             input.dataFile = qvrfc_test::DataFile("DOETest2.ipt");
+             qvrfc::AnalysisSettings settings;
+             settings.sn = {qvrfc::ParseSnSetting("1=larger")};
+             return qvrfc::Analyze(input, settings);
+         },
+         {"'Quality#2' is nominal without a target: it has no desirability"},
+         {"'Quality#1' is nominal", "give the nominal responses a target"}},
+        // 6: grey never speaks of desirability.
+        {"grey",
+         [] { return Moulding({}, Method::Grey); },
+         {"Each response's predicted mean"},
+         {"desirability", "Desirability"}},
+        // 7: the bounds are the predictions' range, said; D separates the combinations.
+        {"bounds",
+         [] { return Moulding(); },
+         {"Desirability bounds not given (--desirability) are the smallest and largest "
+          "prediction over the combinations of the tested levels (widened to hold a nominal "
+          "target): Strength 35.69 to 47.34, Shrinkage 0.7859 to 1.647.",
+          "Overall desirability 0.9716"},
+         {"combinations share"}},
+        // 7: bounds given inside the predictions' range saturate: the tie is said with its count.
+        {"tie",
+         [] { return Moulding({}, Method::Desirability, "Strength=high:44;Shrinkage=low:0.9"); },
+         {"combinations share the largest overall desirability 1.0000",
+          "Strength 35.69 to (given) 44, Shrinkage (given) 0.9 to 1.647"},
+         {}},
+    };
+    for (const auto& c : cases) {
+        const qvrfc::Analysis analysis = c.analyse();
+        const std::string summary = qvrfc::SummaryText(analysis);
+        const std::string text = summary.substr(summary.find("\nSeveral responses"));
+        const std::string part = text.substr(0, text.find("\nVerdict"));
+        for (const std::string& said : c.said)
+            EXPECT_TRUE(Has(part, said)) << c.name << ": " << said << "\n" << part;
+        for (const std::string& unsaid : c.unsaid)
+            EXPECT_FALSE(Has(part, unsaid)) << c.name << ": " << unsaid << "\n" << part;
+        for (const qvrfc::CombinedResponse& r : analysis.combined->responses) {
+            EXPECT_EQ(std::isnan(r.predicted.value), r.dynamic) << c.name;
+            EXPECT_EQ(r.hasClosest, std::isfinite(r.target)) << c.name;
+            if (r.dynamic) {
+                EXPECT_TRUE(std::isnan(r.low) && std::isnan(r.target)) << c.name;
+            }
+        }
+        if (analysis.combined->method == Method::Grey) {
+            EXPECT_TRUE(std::isnan(analysis.combined->desirability)) << c.name;
+            EXPECT_EQ(analysis.combined->ties, 0.0) << c.name;
+        }
+    }
+}
+
+// The tie's count is the number of combinations of the largest overall desirability.
+TEST(Combined, TieCountIsTheCombinationsOfTheLargestDesirability) {
+    const qvrfc::Analysis analysis =
+        Moulding({}, qvrfc::CombineMethod::Desirability, "Strength=high:44;Shrinkage=low:0.9");
+    const qvrfc::CombinedResult& combined = *analysis.combined;
+    int ties = 0;
+    EveryCombination(analysis, [&](const std::vector<qvrfc::FactorLevel>& at) {
+        const double d = qvrfc::OverallOf(
+            combined, {PredictedMean(analysis, 0, at), PredictedMean(analysis, 1, at)});
+        ties += std::fabs(d - combined.desirability) <= 1e-12 ? 1 : 0;
+    });
+    EXPECT_EQ(combined.desirability, 1.0);
+    EXPECT_GT(combined.ties, 1.0);
+    // The search counts the combinations of the factors that move a prediction: Injection
+    // speed moves neither, and repeats each of them at its 3 levels here.
+    EXPECT_EQ(ties, 3 * combined.ties);
 }
 
 TEST(Combined, RefusedSettings) {

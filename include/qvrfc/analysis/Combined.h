@@ -4,7 +4,10 @@
 // response's prediction there, and the trade-off each factor makes between the responses.
 //
 // A response's prediction is the verdict's prediction of its mean: the overall mean plus the
-// effects of the terms its ANOVA of the observations finds significant. The combinations of the
+// effects of the terms its ANOVA of the observations finds significant. A desirability bound not
+// given is the smallest or largest prediction over the combinations of the tested levels, so
+// that the desirability separates them. Dynamic responses take no part: their slope is set by
+// their own two-step optimum. The combinations of the
 // tested levels are searched exhaustively up to 10^7 of the factors that move a prediction;
 // above that by coordinate ascent from every response's own optimum. Factors that move no
 // response's prediction take the level that most responses' optima choose (the first
@@ -31,14 +34,18 @@ struct CombinedResponse {
     std::string name;
     Aim aim = Aim::Larger;
     bool included = true;  // false: a nominal response without a target has no desirability
-    bool dynamic = false;  // a dynamic response: its slope has none either
-    Prediction predicted;  // of the mean, at the combined levels
+    bool dynamic = false;  // a dynamic response: left out of the combined optimum altogether
+    Prediction predicted;  // of the mean, at the combined levels (NaN for a dynamic response)
+    // NaN where they do not apply (a response without a desirability, the target of a
+    // response that has none or is dynamic).
     double low = 0.0, high = 0.0, target = 0.0, weight = 1.0, importance = 1.0;
-    double d = 0.0;  // NaN when not included
-    // A nominal response with a target: whether the interval of some combination's prediction
-    // holds the target (true when there is no interval to judge by), and the prediction nearest
-    // the target among the combinations searched, at the levels of the factors it uses.
-    bool targetReached = true;
+    bool lowGiven = false, highGiven = false;  // else the predictions' range
+    double d = 0.0;  // NaN when not included or combined by grey relational grade
+    // A static nominal response with a target (hasClosest): whether the interval of the
+    // prediction nearest the target holds it (false when there is no interval to judge by), and
+    // that prediction among the combinations searched, at the levels of the factors it uses.
+    bool hasClosest = false;
+    bool targetReached = false;
     std::vector<FactorLevel> closestAt;
     Prediction closest;
 };
@@ -47,10 +54,10 @@ struct CombinedResponse {
 // each response's S/N ratio ANOVA (NaN when pooled) and the level chosen for all.
 struct Tradeoff {
     int factor = 0;
-    std::vector<int> preferred;        // [response] level from 0
-    std::vector<double> contribution;  // [response] in %
+    std::vector<int> preferred;        // [response] level from 0; -1 for a dynamic response
+    std::vector<double> contribution;  // [response] in %; NaN for a dynamic response
     int chosen = 0;
-    bool conflict = false;  // the responses prefer different levels
+    bool conflict = false;  // the responses taking part prefer different levels
 };
 
 struct GreyAnalysis {
@@ -66,15 +73,18 @@ struct GreyAnalysis {
 struct CombinedResult {
     CombineMethod method = CombineMethod::Desirability;
     std::vector<FactorLevel> levels;  // every factor of a main-effect term
-    double desirability = 0.0;        // overall, at the levels
+    double desirability = 0.0;        // overall, at the levels; NaN for grey
     std::vector<CombinedResponse> responses;
     std::vector<Tradeoff> tradeoffs;
     CombinedSearch search = CombinedSearch::Exhaustive;
     double combinations = 0.0;  // of the tested levels of every factor
+    // The exhaustive search: how many combinations of the factors that move a prediction share
+    // the largest overall desirability (0 when not counted: coordinate ascent, none included).
+    double ties = 0.0;
     // [factor][level]: the overall desirability with the factor at each level and the others
     // at the combined levels; for grey, the grades' level means.
     std::vector<std::vector<double>> profile;
-    GreyAnalysis grey;  // empty but for the grey method
+    GreyAnalysis grey;  // empty but for the grey method with a static response
 };
 
 struct Analysis;

@@ -35,11 +35,12 @@ struct ParetoTerm {
     std::string name;
     double contribution = 0.0;
     bool pooled = false;      // drawn as part of the error
-    bool belowError = false;  // a negative share (F below 1): drawn without a bar, beside the
-                              // pooled terms, its share counted in the error's
+    bool belowError = false;  // a negative share (F below 1): drawn hollow, left of zero,
+                              // beside the pooled terms
 };
 
-// Contributions of the terms of an ANOVA and of its error, in percent of the total.
+// Contributions of the terms of an ANOVA and of its error, in percent of the total: the ANOVA
+// table's contribution column.
 struct Pareto {
     std::string response;
     std::string title;  // "Contributions to the S/N ratio"
