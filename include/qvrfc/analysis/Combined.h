@@ -70,7 +70,9 @@ struct CombinedResult {
     std::vector<CombinedResponse> responses;
     std::vector<Tradeoff> tradeoffs;
     CombinedSearch search = CombinedSearch::Exhaustive;
-    double combinations = 0.0;  // of the tested levels of every factor
+    // The combinations searched: of the tested levels of the factors that move a prediction
+    // for the exhaustive search, of every factor for coordinate ascent.
+    double combinations = 0.0;
     // [factor][level]: the overall desirability with the factor at each level and the others
     // at the combined levels; for grey, the grades' level means.
     std::vector<std::vector<double>> profile;
