@@ -214,13 +214,16 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
     const std::vector<FactorPair> interactions = DeclaredInteractions(analysis, settings);
     ApplyPoolsToEngine(analysis, settings, *analyzer);
     FillCaches(*analyzer);
+    // A dynamic response's runs are judged by their own figures first: the engine's stand-in
+    // S/N kind for it would refuse a run with the wrong message.
+    const std::vector<std::vector<DynamicRun>> dynamic = DynamicRunsOf(analysis, observations);
     CheckAnalysable(*analyzer, KindsOf(analysis.experiment), NamesOf(analysis.experiment),
                     input.dataFile, input.reports);
-    const std::vector<std::vector<DynamicRun>> dynamic = DynamicRunsOf(analysis, observations);
     Verdict verdict = VerdictOfAnalysis(analysis, settings, interactions, *analyzer, dynamic);
     analysis.model = std::move(verdict.model);
     FillResponses(analysis, settings, std::move(verdict.responses), dynamic);
     FillSignalMeans(analysis, observations);
+    InterpolateAdjusters(analysis);
     FillNoiseModels(analysis, observations);
     if (analysis.responses.size() > 1) analysis.combined = CombineResponses(analysis, settings);
     FillEngineFigures(*analyzer, analysis);

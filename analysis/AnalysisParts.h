@@ -54,4 +54,9 @@ void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
 // observations do not allow one gets the reason instead.
 void FillNoiseModels(Analysis& analysis, const SheetObservations& observations);
 
+// Two-step optimisation between tested levels: for a dynamic response with a target slope,
+// the first numeric adjustment factor (largest F first) whose setting between its tested values
+// brings the predicted slope onto the target is set there, as `predict` interpolates.
+void InterpolateAdjusters(Analysis& analysis);
+
 }  // namespace qvrfc

@@ -156,6 +156,13 @@ ResponseResult ResultOf(const Analysis& analysis, ResponseVerdict verdict, bool 
         result.mean = TableOf(analysis.experiment, means, Statistic::Mean, setting);
         result.sd = TableOf(analysis.experiment, sds, Statistic::StandardDeviation, setting);
     }
+    // The tables' best level of an adjustment factor is the level the two steps chose.
+    for (const FactorLevel& at : result.optimum.levels) {
+        const std::vector<int>& adjusters = result.optimum.adjustmentFactors;
+        if (std::find(adjusters.begin(), adjusters.end(), at.factor) != adjusters.end() &&
+            at.factor < static_cast<int>(result.mean.rows.size()))
+            result.mean.rows[at.factor].best = at.level;
+    }
     result.interactions = InteractionTables(analysis.model, result);
     result.weakTerms = WeakTerms(result);
     result.effects = SingleDegreeEffects(analysis.model, result);

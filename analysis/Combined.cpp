@@ -196,6 +196,7 @@ class LevelSearch {
             count *= m_levelCounts[factor];
         if (count <= kExhaustiveLimit) {
             m_result.search = CombinedSearch::Exhaustive;
+            m_result.combinations = count;  // the others move no prediction
             Exhaust(active);
         } else {
             m_result.search = CombinedSearch::CoordinateAscent;
@@ -289,11 +290,14 @@ class LevelSearch {
         for (size_t r = 0; r < m_models.size(); ++r) {
             const CombinedResponse& response = m_result.responses[r];
             if (!response.included) continue;
-            const double y = m_predictions[r], range = response.high - response.low;
-            const double step = response.aim == Aim::Larger    ? y - response.low
-                                : response.aim == Aim::Smaller ? response.high - y
-                                                               : -std::fabs(y - response.target);
-            progress += response.importance * std::min(cap, step / (range > 0.0 ? range : 1.0));
+            // Halved, so that bounds near the largest double do not overflow.
+            const double y = 0.5 * m_predictions[r], low = 0.5 * response.low,
+                         high = 0.5 * response.high, range = high - low;
+            const double step = response.aim == Aim::Larger ? y - low
+                                : response.aim == Aim::Smaller
+                                    ? high - y
+                                    : -std::fabs(y - 0.5 * response.target);
+            progress += response.importance * std::min(cap, step / (range > 0.0 ? range : 0.5));
         }
         return progress;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/AnalysisParts.h"
 #include "qvrfc/analysis/Analysis.h"
 #include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/common/QVRFCTextFormat.h"
@@ -132,6 +133,105 @@ ResponsePrediction PredictResponse(const Analysis& analysis, int response, const
     const ResponseResult& result = analysis.responses.at(static_cast<size_t>(response));
     return {response, at, PredictBetween(analysis, result.snAnova, at),
             PredictBetween(analysis, result.meanAnova, at)};
+}
+
+namespace {
+
+// The setting of a numeric factor between its tested values at which the slope predicted with
+// the other factors at `levels` equals the target (the root nearest the tested value of the
+// chosen level); NaN when the slope does not reach the target in that range, or the factor
+// enters through an interaction.
+double SettingForTarget(const Analysis& analysis, const ResponseResult& response,
+                        const std::vector<FactorLevel>& levels, int factor, int chosen) {
+    const Factor& named = analysis.experiment.factors[factor];
+    SettingsAt at;
+    for (const FactorLevel& level : levels) {
+        if (level.factor != factor) at.levels.push_back(level);
+    }
+    at.between.push_back({factor, 0.0});
+    const auto gap = [&](double value) {
+        at.between[0].value = value;
+        return PredictBetween(analysis, response.meanAnova, at).value - response.setting.target;
+    };
+    double low = HUGE_VAL, high = -HUGE_VAL;
+    for (size_t l = 0; l < named.levels.size(); ++l) {
+        low = std::min(low, named.LevelValue(static_cast<int>(l)));
+        high = std::max(high, named.LevelValue(static_cast<int>(l)));
+    }
+    const double from = named.LevelValue(chosen);
+    double best = std::nan("");
+    constexpr int kSteps = 400;
+    try {
+        double a = low, ga = gap(low);
+        for (int i = 1; i <= kSteps; ++i) {
+            double b = low + (high - low) * i / kSteps, gb = gap(b);
+            if (ga == 0.0 || (ga < 0.0) != (gb < 0.0)) {
+                double x = a, y = b, gx = ga;
+                for (int k = 0; k < 100 && gx != 0.0; ++k) {
+                    const double mid = 0.5 * (x + y), gm = gap(mid);
+                    if ((gm < 0.0) == (gx < 0.0)) {
+                        x = mid;
+                        gx = gm;
+                    } else {
+                        y = mid;
+                    }
+                }
+                if (std::isnan(best) || std::fabs(x - from) < std::fabs(best - from)) best = x;
+            }
+            a = b;
+            ga = gb;
+        }
+    } catch (const Error&) {
+        return std::nan("");
+    }
+    return best;
+}
+
+int NearestLevel(const Factor& factor, double value) {
+    int nearest = 0;
+    for (int l = 1; l < static_cast<int>(factor.levels.size()); ++l) {
+        if (std::fabs(factor.LevelValue(l) - value) < std::fabs(factor.LevelValue(nearest) - value))
+            nearest = l;
+    }
+    return nearest;
+}
+
+void SetSlopeBetween(const Analysis& analysis, ResponseResult& response) {
+    Optimum& optimum = response.optimum;
+    const double target = response.setting.target;
+    if (optimum.mean.value == target) return;
+    for (int factor : optimum.adjustmentFactors) {
+        const Factor& named = analysis.experiment.factors[factor];
+        if (!named.IsNumeric()) continue;
+        auto slot = std::find_if(optimum.levels.begin(), optimum.levels.end(),
+                                 [&](const FactorLevel& at) { return at.factor == factor; });
+        if (slot == optimum.levels.end()) continue;
+        const double value =
+            SettingForTarget(analysis, response, optimum.levels, factor, slot->level);
+        if (std::isnan(value)) continue;
+        SettingsAt at;
+        for (const FactorLevel& level : optimum.levels) {
+            if (level.factor != factor) at.levels.push_back(level);
+        }
+        at.between.push_back({factor, value});
+        optimum.mean = PredictBetween(analysis, response.meanAnova, at);
+        optimum.betweenFactor = factor;
+        optimum.betweenValue = value;
+        slot->level = NearestLevel(named, value);
+        if (factor < static_cast<int>(response.mean.rows.size()))
+            response.mean.rows[factor].best = slot->level;
+        return;
+    }
+}
+
+}  // namespace
+
+void InterpolateAdjusters(Analysis& analysis) {
+    if (analysis.source != Source::RunSheet) return;
+    for (ResponseResult& response : analysis.responses) {
+        if (response.setting.dynamic && response.setting.HasTarget())
+            SetSlopeBetween(analysis, response);
+    }
 }
 
 }  // namespace qvrfc

@@ -175,7 +175,14 @@ class ExperimentReader {
         const toml::node* node = Get(table, prefix, key, false);
         if (!node) return otherwise;
         if (!node->is_number()) Fail(KeyOf(prefix, key), "expected a number");
-        return *node->value<double>();
+        const double value = *node->value<double>();
+        // nan or inf is no bound, weight or importance: refused as the command line refuses it.
+        if (!std::isfinite(value))
+            Fail(KeyOf(prefix, key),
+                 std::string("expected a finite number, not ") + (std::isnan(value) ? "nan"
+                                                                  : value > 0       ? "inf"
+                                                                                    : "-inf"));
+        return value;
     }
 
     ExperimentResponse ReadResponse(const toml::table& table, const std::string& prefix) const {

@@ -11,7 +11,8 @@ namespace {
 // ((y - from) / (to - from))^w on the side from -> to, 0 at `from` and 1 at `to`.
 double Ramp(double y, double from, double to, double weight) {
     if (from == to) return y == to ? 1.0 : 0.0;
-    const double x = (y - from) / (to - from);
+    // Halved first, so that bounds near the largest double do not overflow their difference.
+    const double x = (0.5 * y - 0.5 * from) / (0.5 * to - 0.5 * from);
     if (x <= 0.0) return 0.0;
     if (x >= 1.0) return 1.0;
     return std::pow(x, weight);

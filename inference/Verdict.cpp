@@ -169,9 +169,12 @@ PredictionModel SignificantModel(const VerdictModel& verdict, const ResponseAnal
     return model;
 }
 
-int AdjustmentTerm(const VerdictModel& verdict, const ResponseVerdict& q) {
-    int best = -1;
-    if (q.setting.MeanAim() == Aim::Nominal && !q.setting.HasTarget()) return best;
+// The adjustment terms: the main effects significant for the mean (the slope) and weak for the
+// S/N ratio, outside any significant S/N interaction, largest F on the mean first. A dynamic
+// response adjusts its slope with all of them; a static response with the first alone.
+std::vector<int> AdjustmentTerms(const VerdictModel& verdict, const ResponseVerdict& q) {
+    std::vector<int> terms;
+    if (q.setting.MeanAim() == Aim::Nominal && !q.setting.HasTarget()) return terms;
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
         const AnovaRow& mean = q.meanAnova.table.Term(t);
         const AnovaRow& sn = q.snAnova.table.Term(t);
@@ -180,25 +183,67 @@ int AdjustmentTerm(const VerdictModel& verdict, const ResponseVerdict& q) {
         const bool weak =
             (sn.Pooled() || sn.p >= verdict.alpha) &&
             !InSignificantInteraction(verdict, q.snAnova, verdict.terms[t].factors[0]);
-        if (moves && weak && (best < 0 || mean.f > q.meanAnova.table.Term(best).f)) best = int(t);
+        if (moves && weak) terms.push_back(int(t));
     }
-    return best;
+    std::stable_sort(terms.begin(), terms.end(), [&](int a, int b) {
+        return q.meanAnova.table.Term(a).f > q.meanAnova.table.Term(b).f;
+    });
+    if (!q.setting.dynamic && terms.size() > 1) terms.resize(1);
+    // The joint search stays small: the weakest adjusters beyond 10^5 combinations stay put.
+    double combinations = 1.0;
+    for (size_t i = 0; i < terms.size(); ++i) {
+        combinations *= double(q.meanAnova.levelMeans[terms[i]].size());
+        if (combinations > 1e5) terms.resize(i);
+    }
+    return terms;
 }
 
-// The adjustment factor's level by the aim of the mean.
-int AdjustedLevel(const VerdictModel& verdict, const ResponseVerdict& q,
-                  std::vector<FactorLevel> levels, size_t slot, int term) {
-    const std::vector<double>& means = q.meanAnova.levelMeans[term];
-    const Aim aim = q.setting.MeanAim();
-    if (aim != Aim::Nominal) return int(BestLevel(means, aim == Aim::Larger));
-    std::vector<double> distance;
-    for (size_t l = 0; l < means.size(); ++l) {
-        levels[slot].level = int(l);
-        const PredictionModel used = SignificantModel(verdict, q.meanAnova, levels);
-        const double value = PredictFrom(q.meanAnova, verdict.terms, used, verdict.alpha, 0).value;
-        distance.push_back(std::fabs(value - q.setting.target));
+size_t SlotOf(const std::vector<FactorLevel>& levels, int factor) {
+    for (size_t s = 0; s < levels.size(); ++s) {
+        if (levels[s].factor == factor) return s;
     }
-    return int(BestLevel(distance, false));
+    return levels.size();
+}
+
+double PredictedMean(const VerdictModel& verdict, const ResponseVerdict& q,
+                     const std::vector<FactorLevel>& levels) {
+    const PredictionModel used = SignificantModel(verdict, q.meanAnova, levels);
+    return PredictFrom(q.meanAnova, verdict.terms, used, verdict.alpha, 0).value;
+}
+
+// Sets the adjustment terms' factors by the aim of the mean: each to its largest or smallest
+// level mean, or, for a target, all together to the combination of levels whose predicted mean
+// lies nearest it (the first such combination in level order on a tie).
+void SetAdjustedLevels(const VerdictModel& verdict, const ResponseVerdict& q,
+                       const std::vector<int>& terms, std::vector<FactorLevel>& levels) {
+    std::vector<size_t> slots;
+    for (int t : terms)
+        slots.push_back(SlotOf(levels, verdict.terms[t].factors[0]));
+    const Aim aim = q.setting.MeanAim();
+    if (aim != Aim::Nominal) {
+        for (size_t i = 0; i < terms.size(); ++i)
+            levels[slots[i]].level =
+                int(BestLevel(q.meanAnova.levelMeans[terms[i]], aim == Aim::Larger));
+        return;
+    }
+    std::vector<FactorLevel> trial = levels;
+    for (size_t slot : slots)
+        trial[slot].level = 0;
+    double nearest = HUGE_VAL;
+    for (;;) {
+        const double distance = std::fabs(PredictedMean(verdict, q, trial) - q.setting.target);
+        if (distance < nearest) {
+            nearest = distance;
+            levels = trial;
+        }
+        size_t i = 0;
+        for (; i < slots.size(); ++i) {
+            const int count = int(q.meanAnova.levelMeans[terms[i]].size());
+            if (++trial[slots[i]].level < count) break;
+            trial[slots[i]].level = 0;
+        }
+        if (i == slots.size()) return;
+    }
 }
 
 // Sets the factors of each significant S/N interaction to its best pair of levels; a factor
@@ -252,14 +297,12 @@ Optimum FindOptimum(const VerdictModel& verdict, const ResponseVerdict& q) {
             {verdict.terms[t].factors[0], int(BestLevel(q.snAnova.levelMeans[t], true))});
     }
     SetInteractingLevels(verdict, q.snAnova, optimum.levels);
-    const int adjustment = AdjustmentTerm(verdict, q);
-    if (adjustment >= 0) {
-        optimum.adjustmentFactor = verdict.terms[adjustment].factors[0];
-        for (size_t slot = 0; slot < optimum.levels.size(); ++slot) {
-            if (optimum.levels[slot].factor == optimum.adjustmentFactor)
-                optimum.levels[slot].level =
-                    AdjustedLevel(verdict, q, optimum.levels, slot, adjustment);
-        }
+    const std::vector<int> adjustment = AdjustmentTerms(verdict, q);
+    for (int t : adjustment)
+        optimum.adjustmentFactors.push_back(verdict.terms[t].factors[0]);
+    if (!adjustment.empty()) {
+        optimum.adjustmentFactor = optimum.adjustmentFactors[0];
+        SetAdjustedLevels(verdict, q, adjustment, optimum.levels);
     }
     optimum.sn =
         PredictFrom(q.snAnova, verdict.terms, SignificantModel(verdict, q.snAnova, optimum.levels),

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "qvrfc/common/QVRFCTextFormat.h"
 #include "qvrfc/results/VerdictReport.h"
@@ -126,6 +127,19 @@ std::string GreyText(const Analysis& analysis, const CombinedResult& result, int
     return text + AnovaText(grey.anova, "ANOVA of the grey relational grade");
 }
 
+// The count of combinations searched, exact: as a whole number while a double holds it
+// exactly, else as powers of the factors' level counts ("3^40", "2^1 x 3^39").
+std::string CombinationCount(const Analysis& analysis, const CombinedResult& result) {
+    if (result.combinations < 9007199254740992.0) return FormatText("%.0f", result.combinations);
+    std::map<size_t, int> powers;
+    for (const FactorLevel& at : result.levels)
+        ++powers[analysis.experiment.factors[at.factor].levels.size()];
+    std::string text;
+    for (const auto& [levels, count] : powers)
+        text += (text.empty() ? "" : " x ") + FormatText("%d^%d", int(levels), count);
+    return text;
+}
+
 }  // namespace
 
 const char* CombineMethodName(CombineMethod method) {
@@ -203,9 +217,9 @@ std::vector<std::string> CombinedNotes(const Analysis& analysis) {
         notes.push_back(FormatText(
             "%s search over the %s combinations of the tested levels%s.",
             result.search == CombinedSearch::Exhaustive ? "Exhaustive" : "Coordinate-ascent",
-            FormatText(result.combinations < 1e15 ? "%.0f" : "%.3g", result.combinations).c_str(),
+            CombinationCount(analysis, result).c_str(),
             result.search == CombinedSearch::Exhaustive
-                ? ""
+                ? " of the factors that move a prediction"
                 : " (too many to try all: each factor in turn to its best level, from every "
                   "response's optimum, until none moves)"));
     if (!grey) {

@@ -223,7 +223,10 @@ void WriteAnova(HtmlWriter& html, const ResponseAnalysis& anova, const std::stri
         Row(html, AnovaCells(row), style);
     }
     CloseTable(html);
-    html.Element("p", AnovaNote(anova.table), {{"class", "note"}});
+    html.Element("p",
+                 AnovaNote(anova.table) +
+                     (SharesBeyondBounds(anova.table) ? std::string(" ") + kSharesNote : ""),
+                 {{"class", "note"}});
 }
 
 std::string EstimateText(const Prediction& p) {
@@ -251,7 +254,10 @@ void WriteOptimum(HtmlWriter& html, const Analysis& analysis, const ResponseResu
     HeaderRow(html, {"Factor", "Level"});
     for (const FactorLevel& at : optimum.levels)
         Row(html,
-            {analysis.experiment.factors[at.factor].name, analysis.LevelText(at.factor, at.level)},
+            {analysis.experiment.factors[at.factor].name,
+             at.factor == optimum.betweenFactor
+                 ? Number(optimum.betweenValue, "%.4g") + " (interpolated)"
+                 : analysis.LevelText(at.factor, at.level)},
             "", 2);
     CloseTable(html);
     OpenTable(html, "Prediction at the chosen levels, with its " +
@@ -261,9 +267,15 @@ void WriteOptimum(HtmlWriter& html, const Analysis& analysis, const ResponseResu
     Row(html, {q.setting.dynamic ? "Slope (beta)" : "Mean", EstimateText(optimum.mean),
                FactorNames(analysis, optimum.mean)});
     CloseTable(html);
-    if (optimum.adjustmentFactor >= 0)
-        html.Element("p", "Adjustment factor for the mean: " +
-                              analysis.experiment.factors[optimum.adjustmentFactor].name + ".");
+    if (!optimum.adjustmentFactors.empty()) {
+        std::string names;
+        for (int factor : optimum.adjustmentFactors)
+            names += (names.empty() ? "" : ", ") + analysis.experiment.factors[factor].name;
+        html.Element("p", std::string(optimum.adjustmentFactors.size() > 1 ? "Adjustment factors"
+                                                                           : "Adjustment factor") +
+                              (q.setting.dynamic ? " for the slope: " : " for the mean: ") + names +
+                              ".");
+    }
     std::string note =
         "Predicted from the significant terms: the overall mean plus their effects "
         "at the chosen levels.";

@@ -165,7 +165,9 @@ json OptimumPart(const Analysis& analysis, const Optimum& optimum, const char* m
     json levels = json::object();
     for (const FactorLevel& at : optimum.levels)
         levels[analysis.experiment.factors[at.factor].name] =
-            LevelValue(analysis.experiment.factors[at.factor], at.level);
+            at.factor == optimum.betweenFactor
+                ? json(optimum.betweenValue)
+                : LevelValue(analysis.experiment.factors[at.factor], at.level);
     return {
         {"levels", levels},
         {"factors_used", FactorNames(analysis.experiment, optimum.factorsUsed)},

@@ -78,6 +78,18 @@ std::string Settings(const Analysis& analysis, const std::vector<FactorLevel>& a
     return text.empty() ? "the grand average" : text;
 }
 
+// The optimum's settings, a numeric adjustment factor set between its tested levels by its
+// value.
+std::string OptimumSettings(const Analysis& analysis, const Optimum& optimum) {
+    std::string text;
+    for (const FactorLevel& setting : optimum.levels)
+        text += (text.empty() ? "" : ", ") + FactorLabel(analysis.model, setting.factor) + "=" +
+                (setting.factor == optimum.betweenFactor
+                     ? FormatText("%.4g (interpolated)", optimum.betweenValue)
+                     : analysis.LevelText(setting.factor, setting.level));
+    return text.empty() ? "the grand average" : text;
+}
+
 std::string FactorList(const VerdictModel& verdict, const Prediction& p) {
     std::string text;
     for (int factor : p.factors)
@@ -227,6 +239,17 @@ std::string NoiseModelText(const Analysis& analysis, int quality) {
 }
 
 // What takes the mean's place: a dynamic response's slope.
+// The ANOVA of the observations as the text shows it: with noise factors, the variation within
+// a run is across the noise conditions (and repetitions), and is named so.
+ResponseAnalysis ObservationAnova(const Analysis& analysis, const ResponseResult& q) {
+    ResponseAnalysis shown = q.meanAnova;
+    if (q.setting.dynamic || analysis.experiment.noise.empty()) return shown;
+    AnovaTable& table = shown.table;
+    table.rows[table.TermCount() + 1 + AnovaTable::Repetition].name =
+        analysis.experiment.repetitions > 1 ? "noise+repetition" : "noise conditions";
+    return shown;
+}
+
 const char* MeanWord(const ResponseVerdict& q) {
     return q.setting.dynamic ? "slope" : "mean";
 }
@@ -242,14 +265,20 @@ std::string QualityText(const Analysis& analysis, int index) {
                                       : FormatText(", no %s", target);
     text += FormatText(", alpha %g, %s\n\n", verdict.alpha, PoolingText(analysis, index).c_str());
     text += AnovaText(q.snAnova, "ANOVA of the S/N ratio (dB)") + "\n";
-    text += AnovaText(q.meanAnova, q.setting.dynamic ? "ANOVA of the slope (beta)"
-                                                     : "ANOVA of the observations") +
-            "\n";
+    text +=
+        AnovaText(ObservationAnova(analysis, q),
+                  q.setting.dynamic ? "ANOVA of the slope (beta)" : "ANOVA of the observations") +
+        "\n";
     text += InteractionText(analysis, q);
     const Optimum& o = q.optimum;
-    text += "Optimum: " + Settings(analysis, o.levels);
-    if (o.adjustmentFactor >= 0)
-        text += " (adjustment factor: " + FactorLabel(verdict, o.adjustmentFactor) + ")";
+    text += "Optimum: " + OptimumSettings(analysis, o);
+    if (!o.adjustmentFactors.empty()) {
+        std::string names;
+        for (int factor : o.adjustmentFactors)
+            names += (names.empty() ? "" : ", ") + FactorLabel(verdict, factor);
+        text += FormatText(" (adjustment factor%s: ", o.adjustmentFactors.size() > 1 ? "s" : "") +
+                names + ")";
+    }
     text += "\n" + PredictionRow(verdict, "S/N ratio", "dB", o.sn, "CI");
     text += PredictionRow(verdict, MeanWord(q), "", o.mean, "CI");
     for (const std::string& note : VerdictNotes(analysis, index))
@@ -272,6 +301,35 @@ std::vector<std::string> DamperTexts(const Analysis& analysis, int response) {
     return texts;
 }
 
+namespace {
+
+// Whether a dynamic response's predicted slope at the optimum misses its target, and by how
+// much; empty when the interval holds the target (or the slope is set onto it).
+std::string TargetSlopeNote(const Analysis& analysis, const ResponseResult& q) {
+    const Optimum& o = q.optimum;
+    const double target = q.setting.target;
+    if (!q.setting.dynamic || !q.setting.HasTarget() || o.betweenFactor >= 0) return "";
+    if (o.mean.low <= target && target <= o.mean.high) return "";
+    const double gap = o.mean.value - target;
+    if (gap == 0.0) return "";
+    const std::string miss = FormatText("%.4g %s it", std::fabs(gap), gap < 0 ? "below" : "above");
+    if (o.adjustmentFactors.empty())
+        return FormatText(
+            "The target slope %g is not reached: no factor moves the slope without "
+            "the S/N ratio, and the predicted slope %.4f is %s.",
+            target, o.mean.value, miss.c_str());
+    std::string names;
+    for (int factor : o.adjustmentFactors)
+        names += (names.empty() ? "" : ", ") + FactorLabel(analysis.model, factor);
+    return FormatText(
+        "The target slope %g is not reached: %s at %s tested levels bring%s the "
+        "slope nearest it, %.4f, %s; its interval excludes the target.",
+        target, names.c_str(), o.adjustmentFactors.size() > 1 ? "their" : "its",
+        o.adjustmentFactors.size() > 1 ? "" : "s", o.mean.value, miss.c_str());
+}
+
+}  // namespace
+
 std::vector<std::string> VerdictNotes(const Analysis& analysis, int quality) {
     const ResponseResult& q = analysis.responses[quality];
     const ResponseResult& response = q;
@@ -291,6 +349,8 @@ std::vector<std::string> VerdictNotes(const Analysis& analysis, int quality) {
             FormatText("No target, so the mean is not adjusted; a target is needed "
                        "to place the mean (--sn %d=%s:TARGET).",
                        quality + 1, SnKindName(q.setting.kind)));
+    const std::string unreached = TargetSlopeNote(analysis, q);
+    if (!unreached.empty()) notes.push_back(unreached);
     if (!response.weakTerms.empty())
         notes.push_back(
             FormatText("F below 1 (weaker than the error): %s; pool them into the "
@@ -315,6 +375,16 @@ std::string DofText(double dof) {
     return dof == std::floor(dof) ? FormatText("%.0f", dof) : FormatText("%g", dof);
 }
 
+bool SharesBeyondBounds(const AnovaTable& table) {
+    for (size_t i = 0; i <= table.TermCount() && i < table.rows.size(); ++i) {
+        const AnovaRow& row = table.rows[i];
+        if (row.kind != AnovaRow::Kind::PooledTerm &&
+            (row.contribution < -0.005 || row.contribution > 100.005))
+            return true;
+    }
+    return false;
+}
+
 std::string AnovaText(const ResponseAnalysis& a, const std::string& title) {
     std::vector<std::string> names;
     for (const AnovaRow& row : a.table.rows)
@@ -328,6 +398,7 @@ std::string AnovaText(const ResponseAnalysis& a, const std::string& title) {
     if (a.table.lenth)
         text += FormatText("Error variance: Lenth's pseudo standard error squared, %.4g dof\n",
                            a.table.Error().dof);
+    if (SharesBeyondBounds(a.table)) text += std::string(kSharesNote) + "\n";
     return text;
 }
 
@@ -347,11 +418,10 @@ std::string PredictionText(const Analysis& analysis, const ResponsePrediction& p
                     "=" + FormatText("%g", between.value) + " (interpolated)";
     const VerdictModel& verdict = analysis.model;
     const ResponseResult& response = analysis.responses[prediction.response];
-    std::string text =
-        FormatText("Prediction for response %d at %s\n", prediction.response + 1, settings.c_str()) +
-        PredictionRow(verdict, "S/N ratio", "dB", prediction.sn, "CI") +
-        PredictionRow(verdict, at.between.empty() ? MeanWord(response) : "mean", "",
-                      prediction.mean, "CI");
+    std::string text = FormatText("Prediction for response %d at %s\n", prediction.response + 1,
+                                  settings.c_str()) +
+                       PredictionRow(verdict, "S/N ratio", "dB", prediction.sn, "CI") +
+                       PredictionRow(verdict, MeanWord(response), "", prediction.mean, "CI");
     if (!at.between.empty())
         text +=
             "  interpolated: a factor between its tested levels contributes the polynomial "

@@ -57,15 +57,23 @@ TEST(Analysis, SummaryVerdictAndResultsOfEachSource) {
     }
 }
 
-// One prediction per optimum: a prediction at the optimum's levels is the optimum's own.
+// One prediction per optimum: a prediction at the optimum's settings (an adjustment factor
+// between its tested levels at its value) is the optimum's own.
 TEST(Analysis, PredictionAtTheOptimumIsTheOptimums) {
     for (const Case& c : kCases) {
         const qvrfc::Analysis analysis = AnalysisOf(c);
         for (const qvrfc::ResponseResult& q : analysis.responses) {
             const qvrfc::Optimum& o = q.optimum;
+            qvrfc::SettingsAt at;
+            for (const qvrfc::FactorLevel& level : o.levels) {
+                if (level.factor == o.betweenFactor)
+                    at.between.push_back({level.factor, o.betweenValue});
+                else
+                    at.levels.push_back(level);
+            }
             for (const auto& [anova, expected] :
                  {std::pair(&q.snAnova, o.sn), std::pair(&q.meanAnova, o.mean)}) {
-                const qvrfc::Prediction p = qvrfc::PredictAt(analysis.model, *anova, o.levels);
+                const qvrfc::Prediction p = qvrfc::PredictBetween(analysis, *anova, at);
                 EXPECT_EQ(p.value, expected.value) << c.name;
                 EXPECT_EQ(p.effectiveCount, expected.effectiveCount) << c.name;
             }

@@ -77,7 +77,9 @@ struct CombinedResult {
     std::vector<CombinedResponse> responses;
     std::vector<Tradeoff> tradeoffs;
     CombinedSearch search = CombinedSearch::Exhaustive;
-    double combinations = 0.0;  // of the tested levels of every factor
+    // The combinations searched: of the tested levels of the factors that move a prediction
+    // for the exhaustive search, of every factor for coordinate ascent.
+    double combinations = 0.0;
     // The exhaustive search: how many combinations of the factors that move a prediction share
     // the largest overall desirability (0 when not counted: coordinate ascent, none included).
     double ties = 0.0;

@@ -9,11 +9,14 @@
 // observations +- sqrt(F(alpha; 1, fe) * Ve * (1/n_eff + 1/r)).
 //
 // Optimum: every factor at its level of highest mean S/N ratio, except the adjustment
-// factor: of the factors significant for the mean (p < alpha) and weak for the S/N ratio
-// (pooled or p >= alpha), the one of largest F on the mean; its level follows the aim of
-// the mean (largest for larger-the-better, smallest for smaller-the-better, nearest the
-// target for the nominal kinds). A prediction uses the response's significant factors: the
-// terms not pooled with p < alpha, or every term not pooled when p is not available.
+// factors: the factors significant for the mean (p < alpha) and weak for the S/N ratio
+// (pooled or p >= alpha). A dynamic response adjusts its slope with every one of them, their
+// levels chosen together so that the predicted slope lies nearest the target (two-step
+// optimisation); a static response with the one of largest F on the mean alone, its level
+// following the aim of the mean (largest for larger-the-better, smallest for
+// smaller-the-better, nearest the target for the nominal kinds). A prediction uses the response's
+// significant factors: the terms not pooled with p < alpha, or every term not pooled when p is not
+// available.
 //
 // Declared interactions: a significant interaction for the S/N ratio sets its two factors
 // together, at the pair of levels of highest mean S/N ratio (interactions in model order; a
@@ -89,7 +92,12 @@ struct Optimum {
     std::vector<int> factorsUsed;       // in either prediction
     std::vector<int> interactionsUsed;  // interaction terms, in either prediction
     Prediction sn, mean;
-    int adjustmentFactor = -1;  // -1: none
+    int adjustmentFactor = -1;           // the first of adjustmentFactors, -1: none
+    std::vector<int> adjustmentFactors;  // largest F on the mean first
+    // A numeric adjustment factor set between its tested levels (by the analysis, which knows
+    // the settings; -1: none) and the setting; levels then holds its nearest tested level.
+    int betweenFactor = -1;
+    double betweenValue = 0.0;
 };
 
 // The model every response's verdict stands on: its terms (main effects, then declared

@@ -16,6 +16,13 @@ namespace qvrfc {
 QVRFC_API std::string VerdictText(const Analysis& analysis);
 // One ANOVA table, titled, a line a row; a value that does not exist is "*".
 QVRFC_API std::string AnovaText(const ResponseAnalysis& anova, const std::string& title);
+// Whether a term's or the error's share of the total lies below 0 % or above 100 %, and the
+// note that says why.
+QVRFC_API bool SharesBeyondBounds(const AnovaTable& table);
+constexpr const char* kSharesNote =
+    "Shares below 0 % or above 100 %: a term weaker than the error (F below 1) has a negative "
+    "pure sum of squares, and the error's share grows by as much; read such a term's share as "
+    "none.";
 // A number of degrees of freedom: a whole number as such, Lenth's fraction as "%g" has it.
 QVRFC_API std::string DofText(double dof);
 
