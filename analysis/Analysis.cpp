@@ -222,6 +222,7 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
     FillResponses(analysis, settings, std::move(verdict.responses), dynamic);
     FillSignalMeans(analysis, observations);
     FillNoiseModels(analysis, observations);
+    FillPoolingAdvice(analysis);
     if (analysis.responses.size() > 1) analysis.combined = CombineResponses(analysis, settings);
     FillEngineFigures(*analyzer, analysis);
     if (scratch) {

@@ -54,4 +54,7 @@ void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
 // observations do not allow one gets the reason instead.
 void FillNoiseModels(Analysis& analysis, const SheetObservations& observations);
 
+// Each response's pooling advice, ANOVA by ANOVA, from its ANOVAs and its noise model.
+void FillPoolingAdvice(Analysis& analysis);
+
 }  // namespace qvrfc
