@@ -181,7 +181,8 @@ std::vector<double> HolmAdjusted(const std::vector<double>& p) {
 }
 
 NoiseModel AnalyzeNoise(const DesignLayout& layout, const std::vector<ModelTerm>& controls,
-                        const NoiseLayout& noise, const RunValues& observations, double alpha) {
+                        const NoiseLayout& noise, const RunValues& observations, double alpha,
+                        const PoolingChoice& pooling) {
     if (!(alpha > 0.0 && alpha < 1.0)) Refuse("alpha must lie between 0 and 1");
     CheckFactors(controls, noise);
     CheckConditions(noise);
@@ -233,7 +234,7 @@ NoiseModel AnalyzeNoise(const DesignLayout& layout, const std::vector<ModelTerm>
 
     NoiseModel model;
     model.alpha = alpha;
-    model.anova = AnalyzeResponse(cells, terms, values, {});
+    model.anova = AnalyzeResponse(cells, terms, values, pooling);
     CheckControlsOrthogonal(layout, controls);
 
     for (size_t i = 0; i < controls.size(); ++i) {

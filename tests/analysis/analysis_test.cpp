@@ -180,7 +180,8 @@ const char* const kL18NoDamper =
 // factors of two levels, one response; observation k of run r from y.
 qvrfc::Analysis Made(qvrfc::OA_TYPE array, const std::vector<int>& levels, int noiseFactors,
                      int repetitions,
-                     const std::function<double(const qvrfc::Experiment&, int, int)>& y) {
+                     const std::function<double(const qvrfc::Experiment&, int, int)>& y,
+                     const qvrfc::AnalysisSettings& settings = {}) {
     qvrfc::Experiment experiment;
     for (size_t f = 0; f < levels.size(); ++f) {
         std::vector<std::string> names;
@@ -202,7 +203,7 @@ qvrfc::Analysis Made(qvrfc::OA_TYPE array, const std::vector<int>& levels, int n
         for (size_t k = 0; k < perRun; ++k)
             observations[0][r].push_back(y(experiment, r, int(k)));
     }
-    return qvrfc::Analyze(experiment, observations, {});
+    return qvrfc::Analyze(experiment, observations, settings);
 }
 
 qvrfc::Analysis Bundled(const char* dataFile, const std::vector<std::string>& pools) {
@@ -240,11 +241,15 @@ qvrfc::Analysis L18WeakAgainstTheNoise() {
 
 // An L4 of three control factors under three two-level noise factors on the default outer
 // array (an L4): the noise model leaves no degrees of freedom for error.
-qvrfc::Analysis SaturatedNoiseModel() {
-    return Made(CQVRFCDOETaguchiOrthogonalArray::OA_L4, {2, 2, 2}, 3, 1,
-                [](const qvrfc::Experiment&, int r, int k) {
-                    return 5.0 + 0.3 * r + 0.7 * k + 0.1 * ((r * k) % 3);
-                });
+qvrfc::Analysis SaturatedNoiseModel(const std::string& pool = "") {
+    qvrfc::AnalysisSettings settings;
+    if (!pool.empty()) settings.pools.push_back(qvrfc::ParsePoolSetting(pool));
+    return Made(
+        CQVRFCDOETaguchiOrthogonalArray::OA_L4, {2, 2, 2}, 3, 1,
+        [](const qvrfc::Experiment&, int r, int k) {
+            return 5.0 + 0.3 * r + 0.7 * k + 0.1 * ((r * k) % 3);
+        },
+        settings);
 }
 
 }  // namespace decisions
@@ -277,8 +282,18 @@ TEST(Analysis, DecisionsSayWhatTheFiguresAllow) {
          [] { return decisions::Bundled("leaf-spring/runsheet.csv", {"1=auto"}); },
          {},
          {"--pool 1=auto"}},
+        {"3: saturated noise model, pooled by rule",
+         [] { return decisions::SaturatedNoiseModel("1=auto"); },
+         {"B has F below 1 in the ANOVA of the observations but is not to be pooled: the noise "
+          "model finds it significant (p = 1.475e-07), and pooling would take it out there too."},
+         {"cannot be tested"}},
+        {"3: saturated noise model, Lenth's estimate",
+         [] { return decisions::SaturatedNoiseModel("1=lenth"); },
+         {"No damper: no control x noise interaction is significant at alpha 0.05 after Holm's "
+          "adjustment over 9 tests (smallest p 0.1019, adjusted 0.9175)."},
+         {"cannot be tested"}},
         {"3: saturated noise model",
-         decisions::SaturatedNoiseModel,
+         [] { return decisions::SaturatedNoiseModel(); },
          {"The control x noise interactions cannot be tested: no degrees of freedom for error."},
          {"No damper"}},
         {"4: L18 with two noise factors and no damper in the data",

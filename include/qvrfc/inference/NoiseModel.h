@@ -9,8 +9,10 @@
 // factors major, named "Control*Noise"). The error is what remains: the repetitions, the
 // array's unused columns and their interplay with the noise, and the noise x noise
 // interactions. SS, dof, MS, F, p, pure sums of squares and contributions are those of
-// AnalyzeResponse, without pooling. A compound noise factor (the extreme conditions of several
-// noises combined into one factor) is one noise factor of two levels: one noise term.
+// AnalyzeResponse, pooled as `pooling` says: its term indexes count the terms in model order
+// (the controls given first), its rule pools the weakest terms of this model, or takes Lenth's
+// estimate when the model leaves no error. A compound noise factor (the extreme conditions of
+// several noises combined into one factor) is one noise factor of two levels: one noise term.
 //
 // The design must be balanced: the control columns and the noise conditions orthogonal (each
 // pair's level combinations occur in proportion to their levels' counts, as in an orthogonal
@@ -94,6 +96,7 @@ QVRFC_API std::vector<double> HolmAdjusted(const std::vector<double>& p);
 // term that is not a main effect, and alpha outside (0, 1).
 QVRFC_API NoiseModel AnalyzeNoise(const DesignLayout& layout,
                                   const std::vector<ModelTerm>& controls, const NoiseLayout& noise,
-                                  const RunValues& observations, double alpha);
+                                  const RunValues& observations, double alpha,
+                                  const PoolingChoice& pooling = {});
 
 }  // namespace qvrfc
