@@ -225,6 +225,7 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
     FillSignalMeans(analysis, observations);
     InterpolateAdjusters(analysis);
     FillNoiseModels(analysis, observations);
+    FillPoolingAdvice(analysis);
     if (analysis.responses.size() > 1) analysis.combined = CombineResponses(analysis, settings);
     FillEngineFigures(*analyzer, analysis);
     if (scratch) {

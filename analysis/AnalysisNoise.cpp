@@ -24,6 +24,20 @@ std::vector<ModelTerm> ControlTerms(const VerdictModel& verdict) {
     return controls;
 }
 
+// The response's pooling in the noise model's terms: the control factors pooled by hand keep
+// their place (the model's first terms), pooled interactions of the verdict are not its terms;
+// the rule is the same.
+PoolingChoice NoisePooling(const VerdictModel& verdict, const std::vector<ModelTerm>& controls,
+                           const PoolingChoice& pooling) {
+    PoolingChoice noise;
+    noise.rule = pooling.rule;
+    for (int term : pooling.byHand) {
+        for (size_t c = 0; c < controls.size(); ++c)
+            if (controls[c].name == verdict.terms[term].name) noise.byHand.push_back(int(c));
+    }
+    return noise;
+}
+
 }  // namespace
 
 void FillNoiseModels(Analysis& analysis, const SheetObservations& observations) {
@@ -39,7 +53,8 @@ void FillNoiseModels(Analysis& analysis, const SheetObservations& observations) 
         }
         try {
             response.noise = AnalyzeNoise(analysis.model.layout, controls, noise, observations[q],
-                                          analysis.model.alpha);
+                                          analysis.model.alpha,
+                                          NoisePooling(analysis.model, controls, response.pooling));
         } catch (const Error& error) {
             response.noiseRefused = error.what();
             continue;

@@ -59,4 +59,7 @@ void FillNoiseModels(Analysis& analysis, const SheetObservations& observations);
 // brings the predicted slope onto the target is set there, as `predict` interpolates.
 void InterpolateAdjusters(Analysis& analysis);
 
+// Each response's pooling advice, ANOVA by ANOVA, from its ANOVAs and its noise model.
+void FillPoolingAdvice(Analysis& analysis);
+
 }  // namespace qvrfc

@@ -94,6 +94,49 @@ std::vector<int> WeakTerms(const ResponseVerdict& verdict) {
     return weak;
 }
 
+// The p of a term in another ANOVA of the response when it is significant there.
+struct Significance {
+    std::string anova;
+    double p = kNaN;
+};
+
+// Where else the term is significant: the other ANOVA of the verdict, or the noise model
+// (whose control terms carry the verdict's names).
+Significance SignificantElsewhere(const VerdictModel& model, const ResponseResult& response,
+                                  const std::string& other, const AnovaTable& otherTable,
+                                  size_t term) {
+    const AnovaRow& row = otherTable.Term(term);
+    if (!row.Pooled() && row.p < model.alpha) return {other, row.p};
+    if (!response.noise) return {};
+    const AnovaTable& noise = response.noise->anova.table;
+    for (size_t t = 0; t < noise.TermCount(); ++t) {
+        if (noise.Term(t).name == model.terms[term].name && noise.Term(t).p < model.alpha)
+            return {"noise_model", noise.Term(t).p};
+    }
+    return {};
+}
+
+PoolingAdvice AdviceOf(const VerdictModel& model, const ResponseResult& response, bool sn) {
+    const bool dynamic = response.setting.dynamic.has_value();
+    const std::string own = sn ? "sn" : (dynamic ? "beta" : "mean");
+    const std::string other = sn ? (dynamic ? "beta" : "mean") : "sn";
+    const AnovaTable& table = sn ? response.snAnova.table : response.meanAnova.table;
+    const AnovaTable& otherTable = sn ? response.meanAnova.table : response.snAnova.table;
+    PoolingAdvice advice;
+    advice.anova = own;
+    for (size_t t = 0; t < table.TermCount(); ++t) {
+        const AnovaRow& row = table.Term(t);
+        if (row.Pooled() || !(row.f < 1.0)) continue;
+        advice.weak.push_back(static_cast<int>(t));
+        const Significance elsewhere = SignificantElsewhere(model, response, other, otherTable, t);
+        if (elsewhere.anova.empty())
+            advice.advised.push_back(static_cast<int>(t));
+        else
+            advice.kept.push_back({static_cast<int>(t), elsewhere.anova, elsewhere.p});
+    }
+    return advice;
+}
+
 // R's names of the polynomial contrasts: .L, .Q, .C, ^4, ^5, ...
 std::string ContrastSuffix(size_t degree) {
     static const char* const names[] = {".L", ".Q", ".C"};
@@ -206,6 +249,12 @@ void FillResponses(Analysis& analysis, const AnalysisSettings& settings,
                      q < dynamic.size() ? dynamic[q] : std::vector<DynamicRun>()));
         analysis.observations += analysis.responses.back().observations;
     }
+}
+
+void FillPoolingAdvice(Analysis& analysis) {
+    for (ResponseResult& response : analysis.responses)
+        response.poolingAdvice = {AdviceOf(analysis.model, response, true),
+                                  AdviceOf(analysis.model, response, false)};
 }
 
 }  // namespace qvrfc

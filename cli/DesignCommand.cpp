@@ -98,6 +98,11 @@ void PrintDesign(const Experiment& experiment) {
     PrintInteractions(experiment);
     if (!experiment.noise.empty())
         std::printf("  noise: %s\n", qvrfc::OuterArrayText(experiment).c_str());
+    for (const std::string& confounded : qvrfc::OuterArrayConfounding(experiment))
+        std::printf(
+            "  confounded in the outer array: %s (the noise model cannot tell them "
+            "apart)\n",
+            confounded.c_str());
     if (experiment.signal)
         std::printf("  signal: %s at %zu levels\n", experiment.signal->name.c_str(),
                     experiment.signal->levels.size());

@@ -412,6 +412,32 @@ std::string OuterArrayName(const OuterArray& outer) {
     }
 }
 
+std::vector<std::string> OuterArrayConfounding(const Experiment& experiment) {
+    std::vector<std::string> confounded;
+    if (experiment.noise.size() < 3) return confounded;
+    const std::vector<std::vector<int>> conditions = NoiseConditions(experiment);
+    const auto twoLevel = [&](size_t n) { return experiment.noise[n].levels.size() == 2; };
+    // Factor k follows i x j when k's level is the parity of i's and j's (or its opposite)
+    // in every condition; each triple is named once, by its last factor.
+    const auto follows = [&](size_t k, size_t i, size_t j) {
+        int same = 0;
+        for (const std::vector<int>& c : conditions)
+            same += c[k] == ((c[i] + c[j]) % 2) ? 1 : 0;
+        return same == 0 || same == static_cast<int>(conditions.size());
+    };
+    const size_t count = experiment.noise.size();
+    for (size_t k = 0; k < count; ++k) {
+        for (size_t i = 0; i < k; ++i) {
+            for (size_t j = i + 1; j < k; ++j) {
+                if (!twoLevel(k) || !twoLevel(i) || !twoLevel(j) || !follows(k, i, j)) continue;
+                confounded.push_back(experiment.noise[k].name + " with " +
+                                     experiment.noise[i].name + " x " + experiment.noise[j].name);
+            }
+        }
+    }
+    return confounded;
+}
+
 std::string OuterArrayText(const Experiment& experiment) {
     if (experiment.noise.empty()) return "";
     const long long combinations = CombinationCount(NoiseLevelCounts(experiment));

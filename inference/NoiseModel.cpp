@@ -143,8 +143,11 @@ void CheckControlsOrthogonal(const DesignLayout& layout, const std::vector<Model
 }
 
 // The noise effect at each level of the control factor, and the level of the smallest.
-Damper DamperOf(const NoiseTable& table, double p) {
+Damper DamperOf(const NoiseTable& table, const AnovaRow& row, double adjusted) {
+    const double p = row.p;
     Damper damper;
+    damper.pAdjusted = adjusted;
+    damper.contribution = row.contribution;
     damper.term = table.term;
     damper.name = table.name;
     damper.control = table.control;
@@ -163,8 +166,23 @@ Damper DamperOf(const NoiseTable& table, double p) {
 
 }  // namespace
 
+std::vector<double> HolmAdjusted(const std::vector<double>& p) {
+    std::vector<size_t> order;
+    for (size_t i = 0; i < p.size(); ++i)
+        if (!std::isnan(p[i])) order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return p[a] < p[b]; });
+    std::vector<double> adjusted(p.size(), kNotANumber);
+    double floor = 0.0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        floor = std::max(floor, std::min(1.0, double(order.size() - i) * p[order[i]]));
+        adjusted[order[i]] = floor;
+    }
+    return adjusted;
+}
+
 NoiseModel AnalyzeNoise(const DesignLayout& layout, const std::vector<ModelTerm>& controls,
-                        const NoiseLayout& noise, const RunValues& observations, double alpha) {
+                        const NoiseLayout& noise, const RunValues& observations, double alpha,
+                        const PoolingChoice& pooling) {
     if (!(alpha > 0.0 && alpha < 1.0)) Refuse("alpha must lie between 0 and 1");
     CheckFactors(controls, noise);
     CheckConditions(noise);
@@ -216,7 +234,7 @@ NoiseModel AnalyzeNoise(const DesignLayout& layout, const std::vector<ModelTerm>
 
     NoiseModel model;
     model.alpha = alpha;
-    model.anova = AnalyzeResponse(cells, terms, values, {});
+    model.anova = AnalyzeResponse(cells, terms, values, pooling);
     CheckControlsOrthogonal(layout, controls);
 
     for (size_t i = 0; i < controls.size(); ++i) {
@@ -226,9 +244,20 @@ NoiseModel AnalyzeNoise(const DesignLayout& layout, const std::vector<ModelTerm>
                 {int(term), terms[term].name, int(i), int(n), model.anova.cellMeans[term]});
         }
     }
-    for (const NoiseTable& table : model.tables) {
-        const double p = model.anova.table.Term(table.term).p;
-        if (p < alpha) model.dampers.push_back(DamperOf(table, p));
+    std::vector<double> p;
+    for (const NoiseTable& table : model.tables)
+        p.push_back(model.anova.table.Term(table.term).p);
+    const std::vector<double> adjusted = HolmAdjusted(p);
+    for (size_t t = 0; t < model.tables.size(); ++t) {
+        if (std::isnan(p[t])) continue;
+        ++model.tests;
+        if (!(p[t] >= model.smallestP)) {
+            model.smallestP = p[t];
+            model.smallestAdjusted = adjusted[t];
+        }
+        if (adjusted[t] < alpha)
+            model.dampers.push_back(DamperOf(
+                model.tables[t], model.anova.table.Term(model.tables[t].term), adjusted[t]));
     }
     std::stable_sort(model.dampers.begin(), model.dampers.end(),
                      [](const Damper& a, const Damper& b) { return a.p < b.p; });

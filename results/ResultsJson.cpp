@@ -226,6 +226,8 @@ json DampersPart(const Experiment& experiment, const NoiseModel& model) {
         dampers.push_back({{"factor", factor.name},
                            {"noise", experiment.noise[damper.noise].name},
                            {"p", Number(damper.p)},
+                           {"p_adjusted", Number(damper.pAdjusted)},
+                           {"contribution", Number(damper.contribution)},
                            {"effect", damper.range ? "range" : "high minus low"},
                            {"effect_by_level", effects},
                            {"best_level", LevelValue(factor, damper.dampingLevel)}});
@@ -237,7 +239,25 @@ json NoiseModelPart(const Experiment& experiment, const ResponseResult& response
     if (!response.noise) return nullptr;
     return {{"anova", Anova(response.noise->anova)},
             {"tables", NoiseTablesPart(experiment, *response.noise)},
-            {"dampers", DampersPart(experiment, *response.noise)}};
+            {"dampers", DampersPart(experiment, *response.noise)},
+            {"tests", response.noise->tests},
+            {"testable", response.noise->Testable()}};
+}
+
+json PoolingAdvicePart(const Analysis& analysis, const ResponseResult& response) {
+    json parts = json::array();
+    for (const PoolingAdvice& advice : response.poolingAdvice) {
+        json kept = json::array();
+        for (const PoolingAdvice::Kept& k : advice.kept)
+            kept.push_back({{"term", analysis.model.terms[k.term].name},
+                            {"significant_in", k.significantIn},
+                            {"p", Number(k.p)}});
+        parts.push_back({{"anova", advice.anova},
+                         {"weak", TermNames(analysis.model, advice.weak)},
+                         {"advised", TermNames(analysis.model, advice.advised)},
+                         {"kept", kept}});
+    }
+    return parts;
 }
 
 json PoolingPart(const Analysis& analysis, const ResponseResult& q) {
@@ -272,6 +292,7 @@ json ResponsePart(const Analysis& analysis, size_t index) {
             {"anova", {{"sn", Anova(q.snAnova)}, {dynamic ? "beta" : "mean", Anova(q.meanAnova)}}},
             {"pooling", PoolingPart(analysis, q)},
             {"weak_terms", TermNames(analysis.model, response.weakTerms)},
+            {"pooling_advice", PoolingAdvicePart(analysis, response)},
             {"best", best},
             {"optimum", OptimumPart(analysis, q.optimum, dynamic ? "beta" : "mean")},
             {"interactions", InteractionsPart(analysis, response)},

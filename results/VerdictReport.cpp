@@ -190,14 +190,18 @@ std::string LevelSetting(const Analysis& analysis, int factor, int level) {
     return analysis.experiment.factors[factor].name + "=" + analysis.LevelText(factor, level);
 }
 
-// "Damper Heating time (p = 5.2e-05): going from Quench oil temperature=low to high moves
+// "Damper Heating time (p = 5.214e-05, Holm-adjusted over 4 control x noise tests p =
+// 0.0002086; 7.61% of the total variation): going from Quench oil temperature=low to high moves
 // Free height by -0.4250 at Heating time=+ and by -0.0942 at Heating time=-, so Heating
 // time=- is the damping level."
 std::string DamperText(const Analysis& analysis, int quality, const Damper& damper) {
     const NoiseFactor& noise = analysis.experiment.noise[damper.noise];
+    const NoiseModel& model = *analysis.responses[quality].noise;
     std::string text = FormatText(
-        "Damper %s (p = %.4g): ", analysis.experiment.factors[damper.control].name.c_str(),
-        damper.p);
+        "Damper %s (p = %.4g, Holm-adjusted over %d control x noise tests p = %.4g; %.2f%% of "
+        "the total variation): ",
+        analysis.experiment.factors[damper.control].name.c_str(), damper.p, model.tests,
+        damper.pAdjusted, damper.contribution);
     text += damper.range ? FormatText("the levels of %s move %s over a range of ",
                                       noise.name.c_str(), analysis.responses[quality].name.c_str())
                          : FormatText("going from %s=%s to %s moves %s by ", noise.name.c_str(),
@@ -287,6 +291,106 @@ std::string QualityText(const Analysis& analysis, int index) {
     return noise.empty() ? text : text + "\n" + noise;
 }
 
+// "the ANOVA of the S/N ratio", "... of the observations", "... of the slope (beta)", "the
+// noise model".
+std::string AnovaName(const std::string& anova) {
+    if (anova == "sn") return "the ANOVA of the S/N ratio";
+    if (anova == "beta") return "the ANOVA of the slope (beta)";
+    if (anova == "mean") return "the ANOVA of the observations";
+    return "the noise model";
+}
+
+// --pool RESPONSE=TERMS for the terms pooled by hand and those advised, quoted when a name has
+// a blank.
+std::string PoolOption(const Analysis& analysis, int response, const std::vector<int>& advised) {
+    std::vector<int> terms = analysis.responses[response].pooling.byHand;
+    terms.insert(terms.end(), advised.begin(), advised.end());
+    std::string names;
+    for (int t : terms)
+        names += (names.empty() ? "" : ",") + analysis.model.terms[t].name;
+    const std::string value = std::to_string(response + 1) + "=" + names;
+    return "--pool " + (value.find(' ') == std::string::npos ? value : "'" + value + "'");
+}
+
+void PoolingNotes(const Analysis& analysis, int response, std::vector<std::string>& notes) {
+    const ResponseResult& q = analysis.responses[response];
+    std::string weak;
+    std::vector<int> advised;
+    for (const PoolingAdvice& advice : q.poolingAdvice) {
+        if (advice.advised.empty()) continue;
+        weak += (weak.empty() ? "in " : "; in ") + AnovaName(advice.anova) + ": " +
+                NameList(analysis, advice.advised);
+        for (int t : advice.advised)
+            if (std::find(advised.begin(), advised.end(), t) == advised.end()) advised.push_back(t);
+    }
+    std::sort(advised.begin(), advised.end());
+    if (!weak.empty())
+        notes.push_back(
+            "F below 1 (weaker than the error) " + weak +
+            (q.pooling.rule == PoolingRule::Auto
+                 ? "; pooling by rule is in effect and leaves " +
+                       std::string(advised.size() == 1 ? "it" : "them") + " in the model."
+                 : "; pool " + std::string(advised.size() == 1 ? "it" : "them") +
+                       " into the error (" + PoolOption(analysis, response, advised) + ")."));
+    for (const PoolingAdvice& advice : q.poolingAdvice)
+        for (const PoolingAdvice::Kept& kept : advice.kept)
+            notes.push_back(FormatText(
+                "%s has F below 1 in %s but is not to be pooled: %s finds it significant (p = "
+                "%.4g), and pooling would take it out there too.",
+                analysis.model.terms[kept.term].name.c_str(), AnovaName(advice.anova).c_str(),
+                AnovaName(kept.significantIn).c_str(), kept.p));
+}
+
+// A nominal target outside the mean's interval at the optimum, with the mean reached.
+void TargetNote(const Analysis& analysis, int response, std::vector<std::string>& notes) {
+    const ResponseResult& q = analysis.responses[response];
+    const Prediction& mean = q.optimum.mean;
+    if (q.setting.dynamic || q.setting.MeanAim() != Aim::Nominal || !q.setting.HasTarget() ||
+        std::isnan(mean.halfWidth) ||
+        (q.setting.target >= mean.low && q.setting.target <= mean.high))
+        return;
+    const double gap = mean.value - q.setting.target;
+    std::string text = FormatText(
+        "The target %g lies outside the mean's %s interval at the optimum (%s): the nearest "
+        "mean reached is %.4f, %.4f %s the target",
+        q.setting.target, Confidence(analysis.model).c_str(), Interval(mean).c_str(), mean.value,
+        std::fabs(gap), gap < 0 ? "below" : "above");
+    if (q.optimum.adjustmentFactor >= 0)
+        text += ", with the adjustment factor " +
+                FactorLabel(analysis.model, q.optimum.adjustmentFactor) +
+                " at its tested level nearest the target";
+    notes.push_back(text + ".");
+}
+
+// An adjustment factor that is also a damper: which level the optimum takes and what it costs.
+void AdjusterDamperNote(const Analysis& analysis, int response, std::vector<std::string>& notes) {
+    const ResponseResult& q = analysis.responses[response];
+    const int factor = q.optimum.adjustmentFactor;
+    if (factor < 0 || !q.noise) return;
+    int level = -1;
+    for (const FactorLevel& at : q.optimum.levels)
+        if (at.factor == factor) level = at.level;
+    for (const Damper& damper : q.noise->dampers) {
+        if (damper.control != factor || level < 0) continue;
+        const std::string name = analysis.experiment.factors[factor].name;
+        if (level == damper.dampingLevel)
+            notes.push_back(FormatText(
+                "%s is both the adjustment factor and a damper of %s; its level for the mean, "
+                "%s, is also its damping level.",
+                name.c_str(), analysis.experiment.noise[damper.noise].name.c_str(),
+                LevelSetting(analysis, factor, level).c_str()));
+        else
+            notes.push_back(FormatText(
+                "%s is both the adjustment factor and a damper of %s: the optimum takes %s for "
+                "the mean, where the noise moves %s by %.4f, against %.4f at its damping level "
+                "%s.",
+                name.c_str(), analysis.experiment.noise[damper.noise].name.c_str(),
+                LevelSetting(analysis, factor, level).c_str(), q.name.c_str(), damper.effect[level],
+                damper.effect[damper.dampingLevel],
+                LevelSetting(analysis, factor, damper.dampingLevel).c_str()));
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> DamperTexts(const Analysis& analysis, int response) {
@@ -295,9 +399,15 @@ std::vector<std::string> DamperTexts(const Analysis& analysis, int response) {
     if (!model) return texts;
     for (const Damper& damper : model->dampers)
         texts.push_back(DamperText(analysis, response, damper));
-    if (texts.empty())
+    if (!model->Testable())
+        texts.push_back(
+            "The control x noise interactions cannot be tested: no degrees of freedom for "
+            "error.");
+    else if (texts.empty())
         texts.push_back(FormatText(
-            "No damper: no control x noise interaction is significant at alpha %g.", model->alpha));
+            "No damper: no control x noise interaction is significant at alpha %g after Holm's "
+            "adjustment over %d tests (smallest p %.4g, adjusted %.4g).",
+            model->alpha, model->tests, model->smallestP, model->smallestAdjusted));
     return texts;
 }
 
@@ -351,11 +461,9 @@ std::vector<std::string> VerdictNotes(const Analysis& analysis, int quality) {
                        quality + 1, SnKindName(q.setting.kind)));
     const std::string unreached = TargetSlopeNote(analysis, q);
     if (!unreached.empty()) notes.push_back(unreached);
-    if (!response.weakTerms.empty())
-        notes.push_back(
-            FormatText("F below 1 (weaker than the error): %s; pool them into the "
-                       "error (--pool %d=auto).",
-                       NameList(analysis, response.weakTerms).c_str(), quality + 1));
+    PoolingNotes(analysis, quality, notes);
+    TargetNote(analysis, quality, notes);
+    AdjusterDamperNote(analysis, quality, notes);
     return notes;
 }
 

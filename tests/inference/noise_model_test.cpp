@@ -163,19 +163,20 @@ TEST(NoiseModel, DampersStrongestFirstWithTheNoiseEffectAtEachLevel) {
         size_t count, rank;  // of the dampers, and this one's place among them
         const char* name;
         double p;
+        int holm;  // Holm's factor of p: the tests left from its rank among the p's
         std::vector<double> effect;
         int dampingLevel;
     };
     // Effects: the noise's high minus low (or range) of R's cell means at each control level.
     const Row rows[] = {
-        {Spring, 2, 0, "C*Q", 5.21399921754e-05, {-0.0941666666666667, -0.425}, 0},
-        {Spring, 2, 1, "B*Q", 0.0251568537063, {-0.344166666666667, -0.175}, 1},
-        {L9, 2, 0, "A*N1", 1.11139090537e-13, {2.41666666666667, 1.425, 0.341666666666667}, 2},
+        {Spring, 1, 0, "C*Q", 5.21399921754e-05, 4, {-0.0941666666666667, -0.425}, 0},
+        {L9, 2, 0, "A*N1", 1.11139090537e-13, 6, {2.41666666666667, 1.425, 0.341666666666667}, 2},
         {L9,
          2,
          1,
          "B*N2",
          0.00519201719081,
+         5,
          {0.0666666666666667, 0.222222222222222, 0.622222222222222},
          0},
     };
@@ -188,6 +189,7 @@ TEST(NoiseModel, DampersStrongestFirstWithTheNoiseEffectAtEachLevel) {
         EXPECT_EQ(damper.name, row.name);
         EXPECT_EQ(model.anova.table.Term(damper.term).name, row.name);
         EXPECT_NEAR(damper.p, row.p, 1e-6 * row.p);
+        EXPECT_NEAR(damper.pAdjusted, row.holm * row.p, 1e-6 * row.p);
         ASSERT_EQ(damper.effect.size(), row.effect.size());
         for (size_t l = 0; l < row.effect.size(); ++l)
             EXPECT_NEAR(damper.effect[l], row.effect[l], 1e-12) << l;
@@ -196,6 +198,36 @@ TEST(NoiseModel, DampersStrongestFirstWithTheNoiseEffectAtEachLevel) {
         // The tables of the control x noise interactions, control factors major.
         const size_t table = damper.control * in.noise.names.size() + damper.noise;
         EXPECT_EQ(model.tables.at(table).term, damper.term);
+    }
+}
+
+// The leaf spring's B*Q (p 0.0252) is a damper by chance once its four control x noise tests
+// are counted: Holm's adjustment gives 3 x 0.0252 = 0.0755. R's p.adjust(p, "holm").
+TEST(NoiseModel, HolmsAdjustmentOverTheControlByNoiseTests) {
+    const qvrfc::NoiseModel spring = ModelOf(Spring());
+    EXPECT_EQ(spring.tests, 4);
+    const double bq = spring.anova.table.Term(spring.tables[0].term).p;
+    EXPECT_NEAR(bq, 0.0251568537063, 1e-9);
+    EXPECT_NEAR(qvrfc::HolmAdjusted({5.21399921754e-05, bq, 0.5, 0.9})[1], 3 * bq, 1e-12);
+    struct Row {
+        std::vector<double> p, adjusted;
+    };
+    const double nan = std::nan("");
+    const Row rows[] = {
+        {{0.01, 0.04, 0.03, 0.005}, {0.03, 0.06, 0.06, 0.02}},
+        {{0.6, 0.7}, {1.0, 1.0}},
+        {{nan, 0.02, 0.01}, {nan, 0.02, 0.02}},
+        {{}, {}},
+    };
+    for (const Row& row : rows) {
+        const std::vector<double> adjusted = qvrfc::HolmAdjusted(row.p);
+        ASSERT_EQ(adjusted.size(), row.adjusted.size());
+        for (size_t i = 0; i < adjusted.size(); ++i) {
+            if (std::isnan(row.adjusted[i]))
+                EXPECT_TRUE(std::isnan(adjusted[i])) << i;
+            else
+                EXPECT_NEAR(adjusted[i], row.adjusted[i], 1e-15) << i;
+        }
     }
 }
 
@@ -209,6 +241,7 @@ TEST(NoiseModel, SaturatedModelHasNoDamper) {
     EXPECT_TRUE(std::isnan(model.anova.table.Term(7).p));
     EXPECT_EQ(model.tables.size(), 7u);
     EXPECT_TRUE(model.dampers.empty());
+    EXPECT_FALSE(model.Testable());
 }
 
 // What the noise model refuses, one golden line per case with the reason given.

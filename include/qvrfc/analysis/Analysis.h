@@ -76,6 +76,22 @@ struct LevelTable {
     std::vector<Row> rows;  // [factor], the experiment's factors
 };
 
+// Pooling advice for one ANOVA of a response: its terms not pooled whose F is below 1 (weaker
+// than the error), those of them that may be pooled, and those that may not because another
+// ANOVA of the same response (the S/N ratio's, the mean's or slope's, the noise model's) finds
+// them significant, which pooling would hide there: --pool pools a term in both ANOVAs.
+struct PoolingAdvice {
+    std::string anova;         // "sn", "mean" or "beta"
+    std::vector<int> weak;     // terms (the verdict's), F below 1, not pooled
+    std::vector<int> advised;  // of weak, significant in no other ANOVA of the response
+    struct Kept {
+        int term = 0;
+        std::string significantIn;  // "sn", "mean", "beta" or "noise_model"
+        double p = 0.0;             // there
+    };
+    std::vector<Kept> kept;  // of weak, significant in another ANOVA
+};
+
 // Everything about one response, as plain numbers and texts: its verdict (setting, pooling,
 // the values analysed, the ANOVA tables of the S/N ratio and of the mean, the optimum) and the
 // figures below.
@@ -88,6 +104,9 @@ struct ResponseResult : ResponseVerdict {
     std::vector<InteractionTable> interactions;
     // Terms (indexes of the verdict's) not pooled whose F is below 1, for either ANOVA.
     std::vector<int> weakTerms;
+    // The same, ANOVA by ANOVA (the S/N ratio's, then the mean's or slope's), with what may be
+    // pooled; filled once the noise model is known.
+    std::vector<PoolingAdvice> poolingAdvice;
     // The single-degree effects of the S/N ratio ("A", or "B.L", "B.Q" for a 3-level factor's
     // linear and quadratic contrasts), scaled so that a 2-level factor's is the difference of
     // its level means; empty unless the main effects leave no residual to test against.

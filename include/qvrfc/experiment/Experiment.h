@@ -129,6 +129,10 @@ QVRFC_API OA_TYPE OuterArrayUsed(const Experiment& experiment);
 // "outer array L4(2^3): 4 of the 8 combinations of the noise factors", or "every one of the 8
 // combinations of the noise factors"; empty without noise factors.
 QVRFC_API std::string OuterArrayText(const Experiment& experiment);
+// What the noise conditions confound among two-level noise factors: "N3 with N1 x N2" for a
+// noise factor whose levels follow the interaction of two others in every condition (as an L4
+// holding three noise factors makes them). Empty when the conditions hold every combination.
+QVRFC_API std::vector<std::string> OuterArrayConfounding(const Experiment& experiment);
 // "Humidity=low Vibration=on"; empty without noise factors.
 QVRFC_API std::string NoiseConditionText(const Experiment& experiment, int condition);
 // Observations per run and response: signal levels times noise conditions times repetitions.

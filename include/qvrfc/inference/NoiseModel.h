@@ -9,8 +9,10 @@
 // factors major, named "Control*Noise"). The error is what remains: the repetitions, the
 // array's unused columns and their interplay with the noise, and the noise x noise
 // interactions. SS, dof, MS, F, p, pure sums of squares and contributions are those of
-// AnalyzeResponse, without pooling. A compound noise factor (the extreme conditions of several
-// noises combined into one factor) is one noise factor of two levels: one noise term.
+// AnalyzeResponse, pooled as `pooling` says: its term indexes count the terms in model order
+// (the controls given first), its rule pools the weakest terms of this model, or takes Lenth's
+// estimate when the model leaves no error. A compound noise factor (the extreme conditions of
+// several noises combined into one factor) is one noise factor of two levels: one noise term.
 //
 // The design must be balanced: the control columns and the noise conditions orthogonal (each
 // pair's level combinations occur in proportion to their levels' counts, as in an orthogonal
@@ -19,8 +21,12 @@
 // on their order and come from cell means. A design that is not balanced is refused rather than
 // analysed approximately.
 //
-// Dampers: the control x noise interactions with p < alpha, strongest first (smallest p; model
-// order where p is equal), each with the noise effect at every level of its control factor. For
+// Dampers: the control x noise interactions whose p, adjusted by Holm's method over the control x
+// noise tests of the response (every such interaction with a p), is below alpha, strongest
+// first (smallest p; model order where p is equal). Testing many interactions at once finds some
+// below alpha by chance; Holm's adjustment keeps the chance of any false damper below alpha.
+// With no degrees of freedom for error nothing can be tested and there is no damper. Each
+// damper has the noise effect at every level of its control factor. For
 // a noise factor of two levels the effect is the difference of its level means there, last
 // level minus first (high minus low); for a noise factor of more levels it is the range of its
 // level means there, largest minus smallest, never negative. The damping level is the control
@@ -60,6 +66,8 @@ struct Damper {
     int control = 0;  // in the control terms given
     int noise = 0;    // noise factor
     double p = 0.0;
+    double pAdjusted = 0.0;      // Holm's, over the response's control x noise tests
+    double contribution = 0.0;   // the interaction's share of the total variation, in percent
     bool range = false;          // the effect is the range of more than two level means
     std::vector<double> effect;  // [control level]
     int dampingLevel = 0;        // control level of the smallest effect in size
@@ -70,7 +78,14 @@ struct NoiseModel {
     std::vector<NoiseTable> tables;  // of every control x noise interaction, in model order
     std::vector<Damper> dampers;     // strongest first
     double alpha = 0.05;
+    int tests = 0;  // control x noise interactions with a p (none without error dof)
+    double smallestP = kNotANumber, smallestAdjusted = kNotANumber;  // over those tests
+    bool Testable() const { return tests > 0; }
 };
+
+// Holm's step-down adjustment of p-values: the i-th smallest of m is multiplied by m - i + 1,
+// then made no smaller than those before it, and at most 1. NaN stays NaN and is not counted.
+QVRFC_API std::vector<double> HolmAdjusted(const std::vector<double>& p);
 
 // The noise model of one response. `controls` are main-effect terms of the layout (one factor
 // on one column each, as MainEffectTerms gives them); `observations` holds each run's values
@@ -81,6 +96,7 @@ struct NoiseModel {
 // term that is not a main effect, and alpha outside (0, 1).
 QVRFC_API NoiseModel AnalyzeNoise(const DesignLayout& layout,
                                   const std::vector<ModelTerm>& controls, const NoiseLayout& noise,
-                                  const RunValues& observations, double alpha);
+                                  const RunValues& observations, double alpha,
+                                  const PoolingChoice& pooling = {});
 
 }  // namespace qvrfc
