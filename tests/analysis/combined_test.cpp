@@ -319,16 +319,13 @@ TEST(Combined, TieCountIsTheCombinationsOfTheLargestDesirability) {
 TEST(Combined, RefusedSettings) {
     const qvrfc::Analysis analysis = Moulding();
     const auto at = [&](const std::string& text) {
-        return qvrfc_test::MessageOf<qvrfc::Error>([&] { qvrfc::ParseSettingsAt(analysis, text); });
+        return qvrfc_test::Refusal([&] { qvrfc::ParseSettingsAt(analysis, text); });
     };
     const auto analyse = [](const std::string& sn, const std::string& desirability) {
-        return qvrfc_test::MessageOf<qvrfc::Error>([&] {
+        return qvrfc_test::Refusal([&] {
             Moulding(sn.empty() ? std::vector<std::string>{} : std::vector<std::string>{sn},
                      qvrfc::CombineMethod::Desirability, desirability);
         });
-    };
-    const auto parse = [](const std::function<void()>& call) {
-        return qvrfc_test::MessageOf<qvrfc::Error>(call);
     };
     const std::string file =
         "array = 'L4'\n[[factor]]\nname = 'A'\nlevels = [1, 2]\n[[response]]\nname = 'Y'\n"
@@ -343,7 +340,7 @@ TEST(Combined, RefusedSettings) {
              analyse("", "Strength=low:50,high:30"),
              analyse("", "Strength=low:50"),
              analyse("2=nominal1:1.2", "Shrinkage=low:1.3"),
-             parse([&] { qvrfc::ReadExperimentText(file, "x.toml"); }),
+             qvrfc_test::Refusal([&] { qvrfc::ReadExperimentText(file, "x.toml"); }),
          })
         text += message + "\n";
     qvrfc_test::ExpectGolden("analysis/combined_refusals.txt", text);

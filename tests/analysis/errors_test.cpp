@@ -35,26 +35,17 @@ struct Case {
 
 TEST(Errors, ReachTheCallerWithTheirPlace) {
     fs::copy_file(qvrfc_test::DataFile("DOETest1.ipt"), "d.ipt");
+    // clang-format off
     const Case cases[] = {
-        {MouldingWith("cell", "runsheet.csv", "43.4,43.8", "43.4,abc"),
-         {},
+        {MouldingWith("cell", "runsheet.csv", "43.4,43.8", "43.4,abc"), {},
          "cell/runsheet.csv: row 2, column 12 'Strength 2': 'abc' is not a number",
-         "cell/runsheet.csv",
-         2,
-         "Strength 2"},
-        {MouldingWith("key", "experiment.toml", "repetitions = 3", "repetition = 3"),
-         {},
-         "key/experiment.toml:8: repetition: unknown key",
-         "key/experiment.toml",
-         8,
-         "repetition"},
-        {"d.ipt",
-         {"A*B", "C*D"},
-         "'d.ipt': interaction A*B lies on column 3, which holds factor C",
-         "d.ipt",
-         0,
-         "A*B"},
+         "cell/runsheet.csv", 2, "Strength 2"},
+        {MouldingWith("key", "experiment.toml", "repetitions = 3", "repetition = 3"), {},
+         "key/experiment.toml:8: repetition: unknown key", "key/experiment.toml", 8, "repetition"},
+        {"d.ipt", {"A*B", "C*D"},
+         "'d.ipt': interaction A*B lies on column 3, which holds factor C", "d.ipt", 0, "A*B"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         qvrfc::AnalysisInput input;

@@ -36,7 +36,7 @@ std::string MouldingRefusal(const qvrfc::AnalysisOptions& options) {
         std::filesystem::copy_file(qvrfc_test::DataFile(std::string("moulding/") + file),
                                    std::string("m/") + file,
                                    std::filesystem::copy_options::skip_existing);
-    return qvrfc_test::MessageOf<qvrfc::Error>([&] {
+    return qvrfc_test::Refusal([&] {
         qvrfc::AnalysisInput input;
         input.dataFile = "m/runsheet.csv";
         qvrfc::Analyze(input, qvrfc::SettingsOfOptions(options));
@@ -66,9 +66,8 @@ TEST(Settings, BadOptionsAreRefused) {
     };
     std::string text;
     for (const auto& [option, given] : unreadable)
-        text += qvrfc_test::MessageOf<qvrfc::Error>(
-                    [&] { qvrfc::SettingsOfOptions(OptionsOf(option, given)); }) +
-                "\n";
+        text +=
+            qvrfc_test::Refusal([&] { qvrfc::SettingsOfOptions(OptionsOf(option, given)); }) + "\n";
     // Understood, but naming no response of the experiment.
     for (const auto& [option, given] : std::vector<std::pair<std::string, std::string>>{
              {"sn", "Volume=larger"},

@@ -69,60 +69,38 @@ struct Experiment {
     void (*build)(Analyzer&);
 };
 
+// clang-format off
 const Experiment kExperiments[] = {
     {"hand_worked_l4", SetupHandWorkedL4},
-    {"single_observation_l4",
-     [](Analyzer& a) {
-         reference::SetUpL4SNRatios(a, {10, 12, 14, 20});
-     }},
-    {"two_qualities_l9",
-     [](Analyzer& a) {
+    {"single_observation_l4", [](Analyzer& a) { reference::SetUpL4SNRatios(a, {10, 12, 14, 20}); }},
+    {"two_qualities_l9", [](Analyzer& a) {
          a.SetupDOE(2, Array::OA_L9, nullptr);
          for (int q = 0; q < 2; ++q)
              for (int r = 0; r < 9; ++r)
                  EnterRun(a, q, r, {9.0 + r, 10.0 + r, 11.0 + r});
      }},
-    {"l25",
-     [](Analyzer& a) {
+    {"l25", [](Analyzer& a) {
          a.SetupDOE(1, Array::OA_L25, nullptr);
          for (int r = 0; r < 25; ++r)
              EnterRun(a, 0, r, {5.0 + r});
      }},
     {"mixed_l18", MixedL18},
-    {"no_array",
-     [](Analyzer& a) {
+    {"no_array", [](Analyzer& a) {
          a.SetupDOE(1, 4, 3, 2, nullptr);
          for (int r = 0; r < 4; ++r)
              EnterRun(a, 0, r, {r + 1.0});
      }},
-    {"shared_column",
-     [](Analyzer& a) {
-         SetupHandWorkedL4(a);
-         a.SetControlFactorID(1, 0);
-     }},
-    {"released",
-     [](Analyzer& a) {
-         SetupHandWorkedL4(a);
-         a.Clear();
-     }},
+    {"shared_column", [](Analyzer& a) { SetupHandWorkedL4(a), a.SetControlFactorID(1, 0); }},
+    {"released", [](Analyzer& a) { SetupHandWorkedL4(a), a.Clear(); }},
     {"empty", [](Analyzer&) {}},
     {"short_first_run",
-     [](Analyzer& a) {
-         OddL4(a, {{5.0}, {4.0, 6.0, 5.5}, {7.0, 8.0, 7.5}, {1.0, 2.0, 3.0}});
-     }},
-    {"empty_first_run",
-     [](Analyzer& a) {
-         OddL4(a, {{}, {4.0, 6.0}, {7.0, 8.0}, {1.0, 2.0}});
-     }},
+     [](Analyzer& a) { OddL4(a, {{5.0}, {4.0, 6.0, 5.5}, {7.0, 8.0, 7.5}, {1.0, 2.0, 3.0}}); }},
+    {"empty_first_run", [](Analyzer& a) { OddL4(a, {{}, {4.0, 6.0}, {7.0, 8.0}, {1.0, 2.0}}); }},
     {"all_missing",
-     [](Analyzer& a) {
-         OddL4(a, std::vector<std::vector<double>>(4, {2e12, 2e12}));
-     }},
-    {"no_observations",
-     [](Analyzer& a) {
-         OddL4(a, {{}, {}, {}, {}});
-     }},
+     [](Analyzer& a) { OddL4(a, std::vector<std::vector<double>>(4, {2e12, 2e12})); }},
+    {"no_observations", [](Analyzer& a) { OddL4(a, {{}, {}, {}, {}}); }},
 };
+// clang-format on
 
 // The report written under fileName, with that name shown as "report.<ext>".
 std::string Report(const Analyzer& a, const std::string& fileName, const char* shownAs) {

@@ -175,15 +175,13 @@ TEST(Interactions, PlacementConfoundingAndSmallestArray) {
 
 TEST(Interactions, RefusesColumnsOutsideTheArrayAndWrongResponseCounts) {
     const std::vector<double> eight(8);
+    // clang-format off
     const std::function<void()> calls[] = {
-        [] {
-            qvrfc::ColumnSumOfSquares(OA::OA_L8, 0, {1.0, 2.0});
-        },
+        [] { qvrfc::ColumnSumOfSquares(OA::OA_L8, 0, {1.0, 2.0}); },
         [&] { qvrfc::ColumnSumOfSquares(OA::OA_L8, 7, eight); },
         [&] { qvrfc::CellInteractionSumOfSquares(OA::OA_L8, 0, -1, eight); },
-        [] {
-            qvrfc::RemainingConfounding(OA::OA_L8, {0, 9}, {});
-        }};
+        [] { qvrfc::RemainingConfounding(OA::OA_L8, {0, 9}, {}); }};
+    // clang-format on
     std::string said;
     for (const auto& call : calls)
         said += qvrfc_test::Refusal(call) + "\n";

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <map>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -114,21 +113,12 @@ TEST_F(Analyze, WritesBothReportsIntoTheOutputFolderOnly) {
                                         "results.json"}));
     qvrfc_test::ExpectGolden("analyze_DOETest1_nominal_pooled.txt", Shown(result.out));
 
-    const std::vector<std::string> log = Lines(ReadFile("rep/DOETest1.log"));
-    ASSERT_GE(log.size(), 4u);
-    EXPECT_EQ(log[0], "[File Summary]");
-    EXPECT_EQ(log[1], "File = DOETest1.log");
-    EXPECT_TRUE(std::regex_match(log[2], std::regex(R"(Time = \d\d:\d\d:\d\d-\d\d-\d\d-\d{4})")));
-    EXPECT_EQ(log[3], "Created By = qvrfcdoe");
-    EXPECT_TRUE(Contains(log,
-                         "S/N Ratio Type for Quality#1= Nominal-the-Best Type I "
-                         "(S/N=-10*log[(Avg-Target)^2+STDEV^2])  Target=     70.0000"));
-    EXPECT_TRUE(Contains(log, "Pooled factor = 2  3  "));
-    EXPECT_TRUE(Contains(log, "   2   --------------- Pooled -----------------"));
-    EXPECT_FALSE(Contains(log, "[Pareto Chart for Quality#1]"));
-    const std::vector<std::string> csv = Lines(ReadFile("rep/DOETest1.csv"));
-    EXPECT_TRUE(Contains(csv, "Pooled factor =, 2,  3,  "));
-    EXPECT_TRUE(Contains(csv, "[Pareto Chart for Quality#1]"));
+    // The reports in full: the time stamp masked, the type and target, the pooled factors;
+    // the plain log has no Pareto chart, the CSV has.
+    qvrfc_test::ExpectGolden("analyze_DOETest1_nominal_pooled_log.txt",
+                             ReadFile("rep/DOETest1.log"));
+    qvrfc_test::ExpectGolden("analyze_DOETest1_nominal_pooled_csv.txt",
+                             ReadFile("rep/DOETest1.csv"));
 }
 
 // The textbook smaller-the-better kind and a pooling rule concern the verdict alone: the
@@ -177,9 +167,6 @@ TEST_F(Analyze, DemoAndSelfTestRunInTheOutputFolder) {
               "Demo: " + fs::weakly_canonical(qvrfc_test::DataFile("DOETest1.ipt")).string() +
                   ", response 1 analysed as larger-the-better");
     EXPECT_TRUE(Contains(out,
-                         "Response 1 (Quality#1): S/N ratio the-Larger-the-Better Type IV "
-                         "(S/N=-10*log[Sum(1/Yi)/N] )"));
-    EXPECT_TRUE(Contains(out,
                          "Grand averages: S/N ratio 39.1517 dB, mean 93.1111, standard "
                          "deviation 5.3388"));
     EXPECT_EQ(Entries(), std::vector<std::string>{"qvrfcdoe-out"});
@@ -188,7 +175,6 @@ TEST_F(Analyze, DemoAndSelfTestRunInTheOutputFolder) {
     const Result self = RunProgram({"selftest", "--out", "st"});
     ASSERT_EQ(self.status, 0) << self.err;
     const std::vector<std::string> lines = Lines(self.out);
-    EXPECT_TRUE(Contains(lines, "@@@( QVRTester_TestOrthogonalArray1...6 Fail! "));
     EXPECT_TRUE(Contains(lines, "@@@( Test#7 : DOE control ID specify and writer test..END"));
     EXPECT_EQ(Entries(), (std::vector<std::string>{"qvrfcdoe-out", "st"}));
     EXPECT_EQ(Entries("st"),

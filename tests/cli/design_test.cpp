@@ -136,10 +136,9 @@ TEST_F(Design, DeclaredInteractionKeepsItsColumnIntoTheVerdict) {
     qvrfc_test::WriteFile("lab/runsheet.csv", sheet);
     const Result result = RunProgram({"analyze", "lab/runsheet.csv", "--out", "lab/out"});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(RunProgram({"analyze", "lab/runsheet.csv", "--interaction", "Speed*Temperature",
-                          "--no-reports"})
-                  .status,
-              0);
+    const Result named = RunProgram(
+        {"analyze", "lab/runsheet.csv", "--interaction", "Speed*Temperature", "--no-reports"});
+    EXPECT_EQ(named.status, 0) << named.err;
     EXPECT_NE(ReadFile("lab/out/results.json").find("\"name\": \"Temperature*Speed\""),
               std::string::npos);
     EXPECT_NE(result.out.find("\nTemperature*Speed        12.5000       1 "), std::string::npos)
@@ -177,10 +176,10 @@ TEST_F(Design, OuterArrayIsAChoiceSaidAndKept) {
 // The array's columns without a factor leave the verdict's model: their sums of squares are
 // the residual of the error (18 in all, 3 for the factors).
 TEST_F(Design, EmptyColumnsMakeTheResidual) {
-    ASSERT_EQ(RunProgram({"design", "--factor", "T=1,2", "--factor", "P=a,b", "--factor", "S=3,4",
-                          "--response", "Y:larger", "--array", "L8", "--out", "lab"})
-                  .status,
-              0);
+    const Result design =
+        RunProgram({"design", "--factor", "T=1,2", "--factor", "P=a,b", "--factor", "S=3,4",
+                    "--response", "Y:larger", "--array", "L8", "--out", "lab"});
+    ASSERT_EQ(design.status, 0) << design.err;
     std::string sheet = ReadFile("lab/runsheet.csv");
     for (const char* value : {"11", "13", "12", "15", "10", "14", "13", "12"})
         sheet.replace(sheet.find(",\r\n"), 3, std::string(",") + value + "\n");

@@ -23,10 +23,6 @@ using Names = std::vector<std::string>;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& call) {
-    return qvrfc_test::MessageOf<qvrfc::Error>(call);
-}
-
 std::string Here(const std::string& name) {
     return (fs::current_path() / name).string();
 }
@@ -111,12 +107,12 @@ TEST(FileSet, FailureKeepsEveryEarlierFile) {
         const Names before = FolderEntries(".");
         qvrfc::FileSet files;
         files.Write("kept.txt", "later");
-        EXPECT_EQ(ErrorOf([&] { files.Write(c.target, "bytes"); }), c.message);
-        EXPECT_EQ(ErrorOf([&] { files.Commit(); }), c.message);
+        EXPECT_EQ(qvrfc_test::Refusal([&] { files.Write(c.target, "bytes"); }), c.message);
+        EXPECT_EQ(qvrfc_test::Refusal([&] { files.Commit(); }), c.message);
         EXPECT_EQ(ReadFile("kept.txt"), "earlier");
         EXPECT_EQ(FolderEntries("."), before);
     }
-    EXPECT_EQ(ErrorOf([] { qvrfc::WriteWholeFile("missing/y", "z"); }),
+    EXPECT_EQ(qvrfc_test::Refusal([] { qvrfc::WriteWholeFile("missing/y", "z"); }),
               "cannot write '" + Here("missing/y") + "': No such file or directory");
 }
 
@@ -144,7 +140,7 @@ TEST(FileSet, RemoveStaleTemporariesTakesOnlyLeftovers) {
     EXPECT_FALSE(FileExists("out/.x.pdf.Ab3dE9"));
     EXPECT_TRUE(FileExists("out/.x.pdf.Ab3dE") && FileExists("out/x.pdf.Ab3dE9"));
     EXPECT_EQ(qvrfc::RemoveStaleTemporaries("missing", {"a.txt"}), 0);
-    EXPECT_EQ(ErrorOf([] { qvrfc::RemoveStaleTemporaries("victim", {"a.txt"}); }),
+    EXPECT_EQ(qvrfc_test::Refusal([] { qvrfc::RemoveStaleTemporaries("victim", {"a.txt"}); }),
               "cannot read the folder '" + Here("victim") + "': Not a directory");
 }
 
@@ -169,7 +165,7 @@ TEST(FileSet, RemovedFilesGoOnlyWithTheCommit) {
     qvrfc::FileSet blocked;
     blocked.Write("new.txt", "newer");
     blocked.Remove("folder");
-    EXPECT_EQ(ErrorOf([&] { blocked.Commit(); }),
+    EXPECT_EQ(qvrfc_test::Refusal([&] { blocked.Commit(); }),
               "cannot remove '" + Here("folder") + "': Is a directory");
     EXPECT_EQ(ReadFile("new.txt"), "new");
     EXPECT_EQ(FolderEntries("."), (Names{"folder", "new.txt"}));

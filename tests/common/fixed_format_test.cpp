@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,22 +33,13 @@ void ExpectAsPrintf(double value) {
 
 TEST(FixedFormat, WritesWhatPrintfWrites) {
     const double inf = std::numeric_limits<double>::infinity();
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    std::vector<double> values = {0.0,         -0.0,
-                                  1.0,         -1.0,
-                                  0.5,         0.00005,
-                                  1.00005,     0.03125,
-                                  0.09375,     -0.09375,
-                                  2.5e-5,      7.5e-5,
-                                  1e-9,        -1e-9,
-                                  1e-300,      -4.9e-324,
-                                  12345.67895, 99999.99995,
-                                  2e12,        -2e12,
-                                  1e11,        99999999999.99998,
-                                  -1e11,       1e300,
-                                  -1e308,      inf,
-                                  -inf,        nan,
-                                  -nan,        123456.789};
+    std::vector<double> values;
+    std::istringstream listed(
+        "0 -0 1 -1 0.5 0.00005 1.00005 0.03125 0.09375 -0.09375 2.5e-5 7.5e-5 1e-9 -1e-9 1e-300 "
+        "-4.9e-324 12345.67895 99999.99995 2e12 -2e12 1e11 99999999999.99998 -1e11 1e300 -1e308 "
+        "inf -inf nan -nan 123456.789");
+    for (std::string word; listed >> word;)
+        values.push_back(std::strtod(word.c_str(), nullptr));
     // Every halfway case of the fifth decimal that a double holds exactly (k / 32 and
     // multiples of 1/2^n), and values just beside them.
     for (int k = -4000; k <= 4000; ++k) {

@@ -56,11 +56,6 @@ class SmallDisk {
     bool m_mounted = false;
 };
 
-bool IsSymbolicLink(const std::string& path) {
-    struct stat info {};
-    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-}
-
 // Everything a caller can see of an experiment's set-up and first observations.
 std::string Held(const Analyzer& a) {
     std::string text = std::to_string(a.GetDOEArrayType()) + " " + std::to_string(a.GetNoRun()) +
@@ -135,7 +130,7 @@ TEST(HostileWriter, FilesAreReplacedWholeOrNotAtAll) {
         EXPECT_EQ(ReadFile("victim.txt"), kEarlier) << what;
         const bool csv = std::string(what).find("comma") != std::string::npos;
         const std::string written = csv ? "link.log.csv" : "link.log";
-        EXPECT_FALSE(IsSymbolicLink(written)) << what;
+        EXPECT_FALSE(fs::is_symlink(fs::symlink_status(written))) << what;
         EXPECT_NE(ReadFile(written).find("[DOE OrthogonalArray]"), std::string::npos) << what;
 
         // A device (a twin of /dev/null made here) is a stream: written, never replaced.

@@ -106,36 +106,25 @@ TEST(DynamicSn, RunsMatchR) {
     }
 }
 
-TEST(DynamicSn, NoSnWhenTheSlopeIsLostInNoise) {
-    // R: S_beta 0.00540178571428571, 0.000312500000000014, 0.006125 against V_e
-    // 0.0540543831168831, 0.05921875, 0.0593875.
-    for (DynamicKind kind :
-         {DynamicKind::ZeroPoint, DynamicKind::Linear, DynamicKind::ReferencePoint}) {
+// Noise around a flat line: S_beta does not exceed V_e (R: S_beta 0.00540178571428571,
+// 0.000312500000000014, 0.006125 against V_e 0.0540543831168831, 0.05921875, 0.0593875). An
+// exact line, 0.1 M (not exact in binary: the residuals are rounding only): V_e zero, and a
+// sensitivity of -20 dB.
+TEST(DynamicSn, NoSnWhenTheSlopeIsLostInNoiseOrTheLineIsExact) {
+    const std::vector<double> mass = {1, 2, 3, 1, 2, 3}, exact = {0.1, 0.2, 0.3, 0.1, 0.2, 0.3};
+    for (DynamicKind kind : {kZero, kLinear, kRef}) {
         SCOPED_TRACE(qvrfc::DynamicKindName(kind));
-        const DynamicRun run = DynamicSnOfRun(kMass, kNoise, kind);
-        EXPECT_FALSE(run.exists);
-        EXPECT_LE(run.sBeta, run.ve);
-        EXPECT_TRUE(std::isnan(run.sn));
-        EXPECT_TRUE(std::isnan(run.sensitivity));
-        EXPECT_NE(std::string::npos, run.reason.find("does not exceed V_e")) << run.reason;
+        const DynamicRun noise = DynamicSnOfRun(kMass, kNoise, kind);
+        const DynamicRun line = DynamicSnOfRun(mass, exact, kind);
+        EXPECT_FALSE(noise.exists || line.exists);
+        EXPECT_LE(noise.sBeta, noise.ve);
+        EXPECT_EQ(0.0, line.ve);
+        EXPECT_TRUE(std::isnan(noise.sn) && std::isnan(noise.sensitivity) && std::isnan(line.sn));
+        EXPECT_NEAR(-20.0, line.sensitivity, 1e-9);
+        EXPECT_NE(std::string::npos, noise.reason.find("does not exceed V_e")) << noise.reason;
+        EXPECT_NE(std::string::npos, line.reason.find("V_e is zero")) << line.reason;
     }
-    ExpectNear(0.0540543831168831, DynamicSnOfRun(kMass, kNoise, DynamicKind::ZeroPoint).ve, "V_e");
-}
-
-TEST(DynamicSn, ExactLineHasSensitivityButNoSn) {
-    // 0.1 M is not exact in binary: the residuals are rounding only.
-    const std::vector<double> mass = {1, 2, 3, 1, 2, 3};
-    const std::vector<double> y = {0.1, 0.2, 0.3, 0.1, 0.2, 0.3};
-    for (DynamicKind kind :
-         {DynamicKind::ZeroPoint, DynamicKind::Linear, DynamicKind::ReferencePoint}) {
-        SCOPED_TRACE(qvrfc::DynamicKindName(kind));
-        const DynamicRun run = DynamicSnOfRun(mass, y, kind);
-        EXPECT_FALSE(run.exists);
-        EXPECT_EQ(0.0, run.ve);
-        EXPECT_TRUE(std::isnan(run.sn));
-        EXPECT_NEAR(-20.0, run.sensitivity, 1e-9);
-        EXPECT_NE(std::string::npos, run.reason.find("V_e is zero")) << run.reason;
-    }
+    ExpectNear(0.0540543831168831, DynamicSnOfRun(kMass, kNoise, kZero).ve, "V_e");
 }
 
 TEST(DynamicSn, SmallestRuns) {

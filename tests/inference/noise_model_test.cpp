@@ -171,14 +171,10 @@ TEST(NoiseModel, DampersStrongestFirstWithTheNoiseEffectAtEachLevel) {
     const Row rows[] = {
         {Spring, 1, 0, "C*Q", 5.21399921754e-05, 4, {-0.0941666666666667, -0.425}, 0},
         {L9, 2, 0, "A*N1", 1.11139090537e-13, 6, {2.41666666666667, 1.425, 0.341666666666667}, 2},
-        {L9,
-         2,
-         1,
-         "B*N2",
-         0.00519201719081,
-         5,
-         {0.0666666666666667, 0.222222222222222, 0.622222222222222},
-         0},
+        // clang-format off
+        {L9, 2, 1, "B*N2", 0.00519201719081, 5,
+         {0.0666666666666667, 0.222222222222222, 0.622222222222222}, 0},
+        // clang-format on
     };
     for (const Row& row : rows) {
         const Input in = row.input();
@@ -246,26 +242,21 @@ TEST(NoiseModel, SaturatedModelHasNoDamper) {
 
 // What the noise model refuses, one golden line per case with the reason given.
 TEST(NoiseModel, RefusesWithTheReason) {
+    // clang-format off
     const std::function<void(Input&)> changes[] = {
         [](Input& i) { i.noise = {}; },
         [](Input& i) { i.noise.levelCounts.push_back(2); },
         [](Input& i) { i.noise.names[0] = ""; },
         [](Input& i) { i.noise.levelCounts[0] = 1; },
         [](Input& i) { i.noise.names[0] = "C"; },
-        [](Input& i) {
-            i.controls[1].factors = {0, 1};
-        },
+        [](Input& i) { i.controls[1].factors = {0, 1}; },
         [](Input& i) { i.controls[1].factors = {0}; },
         [](Input& i) { i.controls[3].columns = {7}; },
         [](Input& i) { i.noise.conditions.clear(); },
-        [](Input& i) {
-            i.noise.conditions[1] = {1, 0};
-        },
+        [](Input& i) { i.noise.conditions[1] = {1, 0}; },
         [](Input& i) { i.noise.conditions[1] = {2}; },
         [](Input& i) { i.noise.conditions[1] = {0}; },
-        [](Input& i) {
-            i.noise = {{"N1", "N2"}, {2, 2}, {{0, 0}, {1, 1}}};
-        },
+        [](Input& i) { i.noise = {{"N1", "N2"}, {2, 2}, {{0, 0}, {1, 1}}}; },
         [](Input& i) { i.observations.pop_back(); },
         [](Input& i) { i.observations[3].pop_back(); },
         [](Input& i) {
@@ -281,6 +272,7 @@ TEST(NoiseModel, RefusesWithTheReason) {
         [](Input& i) { i.layout.levels[0][1] = 1; },
         [](Input& i) { i.layout.levelCounts[1] = 3; },
     };
+    // clang-format on
     const Input spring = Spring();
     std::string said;
     for (const std::function<void(Input&)>& change : changes) {
