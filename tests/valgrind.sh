@@ -11,6 +11,7 @@ mapfile -t programs < <(find "$build/tests" -maxdepth 1 -type f -executable -nam
 for program in "${programs[@]}"; do
   echo "== valgrind $(basename "$program")"
   if ! valgrind --quiet --error-exitcode=99 --leak-check=full --show-leak-kinds=definite,indirect \
+      --suppressions="$(dirname "$0")/valgrind.supp" \
       --errors-for-leak-kinds=definite,indirect --child-silent-after-fork=yes \
       "$program" --gtest_brief=1 >"$build/valgrind-$(basename "$program").log" 2>&1; then
     tail -n 30 "$build/valgrind-$(basename "$program").log"

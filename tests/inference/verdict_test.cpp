@@ -146,7 +146,8 @@ TEST(VerdictAnova, ErrorKeepsEverySourceAndContributionsAddTo100) {
         EXPECT_NEAR(ss, table.Total().ss, 1e-9 * table.Total().ss);
     }
     // The pure sum of squares takes the term's share of the error variance off: S - 2 Ve.
-    const qvrfc::AnovaTable& table = Of(VerdictOf(kL18), kSn).table;
+    const qvrfc::Verdict l18 = VerdictOf(kL18);
+    const qvrfc::AnovaTable& table = Of(l18, kSn).table;
     ExpectRelative(table.Term(2).pureSS, 35.658231484997, 1e-9, "S'");
     ExpectRelative(table.Total().ss, 44.930876173742, 1e-9, "total");
 }
