@@ -4,9 +4,9 @@
 
 #include <cmath>
 
+#include "qvrfc/analysis/Analysis.h"
 #include "qvrfc/charts/ChartsOfAnalysis.h"
 #include "qvrfc/common/QVRFCFactorNames.h"
-#include "qvrfc/analysis/Analysis.h"
 #include "support/chart_inputs.h"
 #include "support/test_support.h"
 
