@@ -342,12 +342,16 @@ void PoolingNotes(const Analysis& analysis, int response, std::vector<std::strin
 }
 
 // A nominal target outside the mean's interval at the optimum, with the mean reached.
+// True when the prediction's interval holds the value.
+bool Holds(const Prediction& p, double value) {
+    return p.low <= value && value <= p.high;
+}
+
 void TargetNote(const Analysis& analysis, int response, std::vector<std::string>& notes) {
     const ResponseResult& q = analysis.responses[response];
     const Prediction& mean = q.optimum.mean;
     if (q.setting.dynamic || q.setting.MeanAim() != Aim::Nominal || !q.setting.HasTarget() ||
-        std::isnan(mean.halfWidth) ||
-        (q.setting.target >= mean.low && q.setting.target <= mean.high))
+        std::isnan(mean.halfWidth) || Holds(mean, q.setting.target))
         return;
     const double gap = mean.value - q.setting.target;
     std::string text = FormatText(
@@ -419,7 +423,7 @@ std::string TargetSlopeNote(const Analysis& analysis, const ResponseResult& q) {
     const Optimum& o = q.optimum;
     const double target = q.setting.target;
     if (!q.setting.dynamic || !q.setting.HasTarget() || o.betweenFactor >= 0) return "";
-    if (o.mean.low <= target && target <= o.mean.high) return "";
+    if (Holds(o.mean, target)) return "";
     const double gap = o.mean.value - target;
     if (gap == 0.0) return "";
     const std::string miss = FormatText("%.4g %s it", std::fabs(gap), gap < 0 ? "below" : "above");
