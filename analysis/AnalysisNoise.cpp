@@ -64,6 +64,11 @@ void FillNoiseModels(Analysis& analysis, const SheetObservations& observations) 
             table.control = controls[table.control].factors[0];
         for (Damper& damper : response.noise->dampers)
             damper.control = controls[damper.control].factors[0];
+        // The mean is predicted without the noise in its error, once the model leaves one.
+        if (response.noise->anova.table.Error().dof > 0.0) {
+            response.meanOfControls = ControlAnalysis(*response.noise, analysis.model.terms);
+            response.optimum = FindOptimum(analysis.model, response);
+        }
     }
 }
 

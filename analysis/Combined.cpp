@@ -32,7 +32,7 @@ int LevelIn(const std::vector<FactorLevel>& levels, int factor) {
 // A response's predicted mean: the formula of the factors and interactions its prediction at
 // the optimum uses.
 PredictionFormula ModelOf(const VerdictModel& verdict, const ResponseVerdict& q) {
-    return FormulaOf(verdict, q.meanAnova, q.optimum.mean.factors, q.optimum.mean.interactions);
+    return FormulaOf(verdict, q.MeanModel(), q.optimum.mean.factors, q.optimum.mean.interactions);
 }
 
 std::vector<int> FactorsOf(const PredictionFormula& model) {
@@ -60,10 +60,11 @@ std::vector<int> SlotsOf(const Analysis& analysis) {
 std::vector<int> LevelCountsOf(const Analysis& analysis) {
     std::vector<int> counts(analysis.experiment.factors.size(), 0);
     for (int factor : SlotsOf(analysis))
-        counts[factor] = static_cast<int>(
-            analysis.responses[0]
-                .meanAnova.levelMeans[MainEffectTermOf(analysis.model.terms, factor)]
-                .size());
+        counts[factor] =
+            static_cast<int>(analysis.responses[0]
+                                 .MeanModel()
+                                 .levelMeans[MainEffectTermOf(analysis.model.terms, factor)]
+                                 .size());
     return counts;
 }
 
@@ -442,14 +443,14 @@ void PredictEach(const Analysis& analysis, const LevelSearch& search, CombinedRe
             continue;
         }
         response.predicted = PredictAt(
-            analysis.model, analysis.responses[response.response].meanAnova, result.levels);
+            analysis.model, analysis.responses[response.response].MeanModel(), result.levels);
         response.d = grey ? kNaN : ResponseDesirability(response, response.predicted.value);
         predictions.push_back(response.predicted.value);
         if (!std::isfinite(response.target)) continue;
         response.hasClosest = true;
         response.closestAt = LevelsOf(search.Slots(), search.ClosestAt(response.response));
         response.closest = PredictAt(
-            analysis.model, analysis.responses[response.response].meanAnova, response.closestAt);
+            analysis.model, analysis.responses[response.response].MeanModel(), response.closestAt);
         // Only the factors its prediction uses: the others may take any level.
         const std::vector<int>& used = response.closest.factors;
         response.closestAt.erase(

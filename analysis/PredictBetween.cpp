@@ -132,7 +132,7 @@ Prediction PredictBetween(const Analysis& analysis, const ResponseAnalysis& a,
 ResponsePrediction PredictResponse(const Analysis& analysis, int response, const SettingsAt& at) {
     const ResponseResult& result = analysis.responses.at(static_cast<size_t>(response));
     return {response, at, PredictBetween(analysis, result.snAnova, at),
-            PredictBetween(analysis, result.meanAnova, at)};
+            PredictBetween(analysis, result.MeanModel(), at)};
 }
 
 namespace {
@@ -151,7 +151,7 @@ double SettingForTarget(const Analysis& analysis, const ResponseResult& response
     at.between.push_back({factor, 0.0});
     const auto gap = [&](double value) {
         at.between[0].value = value;
-        return PredictBetween(analysis, response.meanAnova, at).value - response.setting.target;
+        return PredictBetween(analysis, response.MeanModel(), at).value - response.setting.target;
     };
     double low = HUGE_VAL, high = -HUGE_VAL;
     for (size_t l = 0; l < named.levels.size(); ++l) {
@@ -214,7 +214,7 @@ void SetSlopeBetween(const Analysis& analysis, ResponseResult& response) {
             if (level.factor != factor) at.levels.push_back(level);
         }
         at.between.push_back({factor, value});
-        optimum.mean = PredictBetween(analysis, response.meanAnova, at);
+        optimum.mean = PredictBetween(analysis, response.MeanModel(), at);
         optimum.betweenFactor = factor;
         optimum.betweenValue = value;
         slot->level = NearestLevel(named, value);

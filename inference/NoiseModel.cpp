@@ -264,4 +264,26 @@ NoiseModel AnalyzeNoise(const DesignLayout& layout, const std::vector<ModelTerm>
     return model;
 }
 
+ResponseAnalysis ControlAnalysis(const NoiseModel& noise, const std::vector<ModelTerm>& terms) {
+    const ResponseAnalysis& model = noise.anova;
+    ResponseAnalysis controls = model;
+    controls.table.rows.clear();
+    controls.levelMeans.assign(terms.size(), {});
+    controls.cellMeans.assign(terms.size(), {});
+    for (size_t t = 0; t < terms.size(); ++t) {
+        AnovaRow row;
+        row.kind = AnovaRow::Kind::PooledTerm;
+        row.name = terms[t].name;
+        for (size_t m = 0; m < model.table.TermCount(); ++m) {
+            if (terms[t].factors.size() != 1 || model.table.Term(m).name != terms[t].name) continue;
+            row = model.table.Term(m);
+            controls.levelMeans[t] = model.levelMeans[m];
+        }
+        controls.table.rows.push_back(row);
+    }
+    const auto& rows = model.table.rows;
+    controls.table.rows.insert(controls.table.rows.end(), rows.end() - 5, rows.end());
+    return controls;
+}
+
 }  // namespace qvrfc

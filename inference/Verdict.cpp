@@ -176,9 +176,9 @@ std::vector<int> AdjustmentTerms(const VerdictModel& verdict, const ResponseVerd
     std::vector<int> terms;
     if (q.setting.MeanAim() == Aim::Nominal && !q.setting.HasTarget()) return terms;
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
-        const AnovaRow& mean = q.meanAnova.table.Term(t);
+        const AnovaRow& mean = q.MeanModel().table.Term(t);
         const AnovaRow& sn = q.snAnova.table.Term(t);
-        if (q.meanAnova.levelMeans[t].empty()) continue;
+        if (q.MeanModel().levelMeans[t].empty()) continue;
         const bool moves = !mean.Pooled() && mean.p < verdict.alpha;
         const bool weak =
             (sn.Pooled() || sn.p >= verdict.alpha) &&
@@ -186,13 +186,13 @@ std::vector<int> AdjustmentTerms(const VerdictModel& verdict, const ResponseVerd
         if (moves && weak) terms.push_back(int(t));
     }
     std::stable_sort(terms.begin(), terms.end(), [&](int a, int b) {
-        return q.meanAnova.table.Term(a).f > q.meanAnova.table.Term(b).f;
+        return q.MeanModel().table.Term(a).f > q.MeanModel().table.Term(b).f;
     });
     if (!q.setting.dynamic && terms.size() > 1) terms.resize(1);
     // The joint search stays small: the weakest adjusters beyond 10^5 combinations stay put.
     double combinations = 1.0;
     for (size_t i = 0; i < terms.size(); ++i) {
-        combinations *= double(q.meanAnova.levelMeans[terms[i]].size());
+        combinations *= double(q.MeanModel().levelMeans[terms[i]].size());
         if (combinations > 1e5) terms.resize(i);
     }
     return terms;
@@ -207,8 +207,8 @@ size_t SlotOf(const std::vector<FactorLevel>& levels, int factor) {
 
 double PredictedMean(const VerdictModel& verdict, const ResponseVerdict& q,
                      const std::vector<FactorLevel>& levels) {
-    const PredictionModel used = SignificantModel(verdict, q.meanAnova, levels);
-    return PredictFrom(q.meanAnova, verdict.terms, used, verdict.alpha, 0).value;
+    const PredictionModel used = SignificantModel(verdict, q.MeanModel(), levels);
+    return PredictFrom(q.MeanModel(), verdict.terms, used, verdict.alpha, 0).value;
 }
 
 // Sets the adjustment terms' factors by the aim of the mean: each to its largest or smallest
@@ -223,7 +223,7 @@ void SetAdjustedLevels(const VerdictModel& verdict, const ResponseVerdict& q,
     if (aim != Aim::Nominal) {
         for (size_t i = 0; i < terms.size(); ++i)
             levels[slots[i]].level =
-                int(BestLevel(q.meanAnova.levelMeans[terms[i]], aim == Aim::Larger));
+                int(BestLevel(q.MeanModel().levelMeans[terms[i]], aim == Aim::Larger));
         return;
     }
     std::vector<FactorLevel> trial = levels;
@@ -238,7 +238,7 @@ void SetAdjustedLevels(const VerdictModel& verdict, const ResponseVerdict& q,
         }
         size_t i = 0;
         for (; i < slots.size(); ++i) {
-            const int count = int(q.meanAnova.levelMeans[terms[i]].size());
+            const int count = int(q.MeanModel().levelMeans[terms[i]].size());
             if (++trial[slots[i]].level < count) break;
             trial[slots[i]].level = 0;
         }
@@ -289,6 +289,8 @@ std::vector<T> SortedUnion(std::vector<T> a, const std::vector<T>& b) {
     return a;
 }
 
+}  // namespace
+
 Optimum FindOptimum(const VerdictModel& verdict, const ResponseVerdict& q) {
     Optimum optimum;
     for (size_t t = 0; t < verdict.terms.size(); ++t) {
@@ -308,12 +310,14 @@ Optimum FindOptimum(const VerdictModel& verdict, const ResponseVerdict& q) {
         PredictFrom(q.snAnova, verdict.terms, SignificantModel(verdict, q.snAnova, optimum.levels),
                     verdict.alpha, 0);
     optimum.mean =
-        PredictFrom(q.meanAnova, verdict.terms,
-                    SignificantModel(verdict, q.meanAnova, optimum.levels), verdict.alpha, 0);
+        PredictFrom(q.MeanModel(), verdict.terms,
+                    SignificantModel(verdict, q.MeanModel(), optimum.levels), verdict.alpha, 0);
     optimum.factorsUsed = SortedUnion(optimum.sn.factors, optimum.mean.factors);
     optimum.interactionsUsed = SortedUnion(optimum.sn.interactions, optimum.mean.interactions);
     return optimum;
 }
+
+namespace {
 
 template <typename Values>
 ResponseAnalysis AnalyzeQualityResponse(const VerdictModel& verdict, const Values& values,
@@ -438,7 +442,7 @@ Confirmation Confirm(const VerdictModel& model, const ResponseVerdict& response,
     confirmation.mean = std::accumulate(values.begin(), values.end(), 0.0) / values.size();
     confirmation.sn = SnRatioOfValues(response.setting.kind, values, response.setting.target);
     confirmation.meanInterval =
-        PredictAt(model, response.meanAnova, at, static_cast<int>(values.size()));
+        PredictAt(model, response.MeanModel(), at, static_cast<int>(values.size()));
     confirmation.snInterval = PredictAt(model, response.snAnova, at, 1);
     const auto inside = [](const Prediction& p, double x) { return p.low <= x && x <= p.high; };
     confirmation.meanInside = inside(confirmation.meanInterval, confirmation.mean);

@@ -161,7 +161,8 @@ json PredictionPart(const Analysis& analysis, const Prediction& p) {
             {"warning", p.warning.empty() ? json(nullptr) : json(p.warning)}};
 }
 
-json OptimumPart(const Analysis& analysis, const Optimum& optimum, const char* mean) {
+json OptimumPart(const Analysis& analysis, const ResponseResult& response, const char* mean) {
+    const Optimum& optimum = response.optimum;
     json levels = json::object();
     for (const FactorLevel& at : optimum.levels)
         levels[analysis.experiment.factors[at.factor].name] =
@@ -174,6 +175,7 @@ json OptimumPart(const Analysis& analysis, const Optimum& optimum, const char* m
         {"interactions_used", TermNames(analysis.model, optimum.interactionsUsed)},
         {"sn", PredictionPart(analysis, optimum.sn)},
         {mean, PredictionPart(analysis, optimum.mean)},
+        {"mean_from", response.meanOfControls ? "noise_model" : mean},
         {"adjustment_factor", optimum.adjustmentFactor >= 0
                                   ? json(analysis.experiment.factors[optimum.adjustmentFactor].name)
                                   : json(nullptr)}};
@@ -294,7 +296,7 @@ json ResponsePart(const Analysis& analysis, size_t index) {
             {"weak_terms", TermNames(analysis.model, response.weakTerms)},
             {"pooling_advice", PoolingAdvicePart(analysis, response)},
             {"best", best},
-            {"optimum", OptimumPart(analysis, q.optimum, dynamic ? "beta" : "mean")},
+            {"optimum", OptimumPart(analysis, q, dynamic ? "beta" : "mean")},
             {"interactions", InteractionsPart(analysis, response)},
             {"noise_model", NoiseModelPart(experiment, response)},
             {"noise_model_refused",

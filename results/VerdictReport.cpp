@@ -285,6 +285,10 @@ std::string QualityText(const Analysis& analysis, int index) {
     }
     text += "\n" + PredictionRow(verdict, "S/N ratio", "dB", o.sn, "CI");
     text += PredictionRow(verdict, MeanWord(q), "", o.mean, "CI");
+    if (q.meanOfControls)
+        text +=
+            "  (the mean from the noise model's ANOVA, whose error holds the repetitions, not "
+            "the noise)\n";
     for (const std::string& note : VerdictNotes(analysis, index))
         text += "Note: " + note + "\n";
     const std::string noise = NoiseModelText(analysis, index);

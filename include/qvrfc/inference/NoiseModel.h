@@ -99,4 +99,13 @@ QVRFC_API NoiseModel AnalyzeNoise(const DesignLayout& layout,
                                   const RunValues& observations, double alpha,
                                   const PoolingChoice& pooling = {});
 
+// The noise model's control terms as an analysis over `terms` (a verdict's, whose main effects
+// carry the names of the controls): each main effect's row and level means from the noise
+// model, its error (the repetitions, without the noise) and total. The verdict's other terms
+// are not the noise model's: their rows are pooled, without cells, so a prediction leaves them
+// out. The mean predicted from it at a setting is the one the observations' ANOVA gives, its
+// interval that of the noise model's error.
+QVRFC_API ResponseAnalysis ControlAnalysis(const NoiseModel& noise,
+                                           const std::vector<ModelTerm>& terms);
+
 }  // namespace qvrfc

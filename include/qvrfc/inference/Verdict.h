@@ -117,13 +117,25 @@ struct ResponseVerdict {
     std::vector<double> runSn;             // [run] the S/N ratio analysed
     std::vector<RunSummary> runSummaries;  // [run] the observations analysed
     ResponseAnalysis snAnova, meanAnova;
+    // With noise factors: the noise model's control terms, whose error holds the repetitions
+    // and no longer the noise (ControlAnalysis); the mean is predicted from it. Else empty.
+    std::optional<ResponseAnalysis> meanOfControls;
     Optimum optimum;
+
+    // The analysis the mean (or slope) is predicted from.
+    const ResponseAnalysis& MeanModel() const {
+        return meanOfControls ? *meanOfControls : meanAnova;
+    }
 };
 
 struct Verdict {
     VerdictModel model;
     std::vector<ResponseVerdict> responses;
 };
+
+// The optimum of a response: the S/N ratio's best levels, the adjustment factors set by the
+// mean's aim, and both predictions there.
+QVRFC_API Optimum FindOptimum(const VerdictModel& model, const ResponseVerdict& response);
 
 // The interaction table of a declared interaction: the mean and the S/N ratio at each pair
 // of levels of its factors.
