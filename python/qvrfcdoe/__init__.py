@@ -35,8 +35,8 @@ from ._qvrfcdoe import Error
 
 __version__ = _native.__version__
 
-__all__ = ["__version__", "Error", "Record", "Design", "Analysis", "arrays", "array", "design", "read_design",
-           "analyze"]
+__all__ = ["__version__", "Error", "Record", "Design", "Analysis", "arrays", "array", "design",
+           "read_design", "analyze"]
 
 
 class Record(Mapping):
@@ -529,7 +529,7 @@ class Analysis:
 
     def __init__(self, native, recipe, inputs=()):
         self._native = native
-        self._recipe = recipe  # what analyze was given: (source, observations, experiment, settings)
+        self._recipe = recipe  # what analyze was given: source, observations, experiment, settings
         self._inputs = [os.path.abspath(path) for path in inputs]  # what write never replaces
         self._results = json.loads(native.json())
 

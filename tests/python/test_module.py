@@ -228,8 +228,8 @@ def test_errors_carry_the_command_message(call, command):
      "observations['Strength']: run 1, value 1: inf is not a finite number up to 1e12"),
     ({"Strength": np.full((18, 3), math.nan), "Shrinkage": np.ones((18, 3))},
      "observations: run 1 has no observation of 'Strength'"),
-    ({"Hardness": np.ones((18, 3))}, "observations: 'Hardness' is no response of the design (its responses: "
-                                     "Strength, Shrinkage)"),
+    ({"Hardness": np.ones((18, 3))},
+     "observations: 'Hardness' is no response of the design (its responses: Strength, Shrinkage)"),
 ])
 def test_bad_observations_are_refused(observations, message):
     design = qvrfcdoe.read_design(DATA / "moulding" / "experiment.toml")
