@@ -6,6 +6,7 @@
 
 #include "CliError.h"
 #include "Commands.h"
+#include "qvrfc/Version.h"
 #include "qvrfc/charts/ChartRender.h"
 
 namespace {
@@ -46,6 +47,14 @@ int RunChosen(const CLI::App& app, const qvrfcdoe::CommandRun& run) {
     return status;
 }
 
+// analyze takes a run sheet as well as a quality data file, and answers to the British spelling
+// that its help uses.
+void DescribeAnalyze(CLI::App& app) {
+    CLI::App* analyze = app.get_subcommand("analyze");
+    analyze->description("Analyse a filled run sheet or a quality data file and write its reports");
+    analyze->alias("analyse");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -55,11 +64,12 @@ int main(int argc, char** argv) {
         "Taguchi design-of-experiments engine: orthogonal arrays, S/N ratios, "
         "factor effects, ANOVA and reports",
         "qvrfcdoe");
-    app.set_version_flag("--version", std::string("qvrfcdoe ") + QVRFC_VERSION);
+    app.set_version_flag("--version", std::string("qvrfcdoe ") + qvrfc::Version());
     app.require_subcommand(0, 1);
     qvrfcdoe::CommandRun run;
     for (const qvrfcdoe::DeclareCommand declare : kCommands)
         declare(app, run);
+    DescribeAnalyze(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

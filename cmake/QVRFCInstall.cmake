@@ -24,6 +24,7 @@ foreach(dir IN LISTS QVRFC_LIBRARY_DIRS)
   qvrfc_install_headers("${QVRFC_HEADERS_${dir}}")
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/include/qvrfc/QVRFCDOEEngine.h
+  ${PROJECT_SOURCE_DIR}/include/qvrfc/Version.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/qvrfc)
 
 # The package files are written once every layer has joined the export set (see the end of

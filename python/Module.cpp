@@ -13,10 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "qvrfc/Version.h"
 #include "qvrfc/analysis/Analysis.h"
 #include "qvrfc/analysis/ConfirmationRun.h"
 #include "qvrfc/analysis/ScratchFolder.h"
 #include "qvrfc/analysis/Settings.h"
+#include "qvrfc/charts/ChartRender.h"
+#include "qvrfc/charts/ChartsOfAnalysis.h"
 #include "qvrfc/common/QVRFCTextFormat.h"
 #include "qvrfc/experiment/ArrayCatalogue.h"
 #include "qvrfc/experiment/ArrayChoice.h"
@@ -86,6 +89,11 @@ qvrfc::Experiment Design(const qvrfc::DesignOptions& options) {
     qvrfc::Experiment experiment = qvrfc::ExperimentOfOptions(options);
     CheckPlacement(experiment);
     return experiment;
+}
+
+// A pickled design: its experiment file's text, checked when it was made.
+qvrfc::Experiment ExperimentOfText(const std::string& text) {
+    return qvrfc::ReadExperimentText(text, qvrfc::kExperimentFile);
 }
 
 qvrfc::Experiment ReadExperiment(const std::string& path) {
@@ -210,6 +218,53 @@ std::vector<std::string> WriteAnalysis(const qvrfc::Analysis& analysis, const st
     return WriteFolder(folder, inputs, [&] { return qvrfc::AnalysisOutput(analysis, parts); });
 }
 
+// The kinds of chart a response has, as its files are named after its stem: "main-effects",
+// "pareto", "half-normal", "signal", "interaction-a-b", "noise-a-n".
+std::vector<std::pair<std::string, std::string>> ChartKinds(const qvrfc::ChartNames& names,
+                                                            const std::string& stem) {
+    std::vector<std::string> files = {names.mainEffects, names.pareto, names.halfNormal,
+                                      names.signal};
+    files.insert(files.end(), names.interactions.begin(), names.interactions.end());
+    files.insert(files.end(), names.noise.begin(), names.noise.end());
+    std::vector<std::pair<std::string, std::string>> kinds;  // kind, file without extension
+    for (const std::string& file : files) {
+        if (file.size() > stem.size() + 1 && file.compare(0, stem.size() + 1, stem + "-") == 0)
+            kinds.emplace_back(file.substr(stem.size() + 1), file);
+    }
+    return kinds;
+}
+
+// One chart of a response drawn in memory, as write() draws its file: the bytes of the file.
+py::bytes Chart(const qvrfc::Analysis& analysis, int response, const std::string& kind,
+                const std::string& format) {
+    const std::vector<qvrfc::ChartFormat> formats = qvrfc::ParseChartFormats(format);
+    if (formats.size() != 1)
+        throw qvrfc::OptionError("--charts",
+                                 "--charts '" + format + "': expected one of svg, png or pdf");
+    std::string bytes;
+    {
+        py::gil_scoped_release release;
+        const std::vector<qvrfc::ResponseCharts> responses = qvrfc::ChartsOf(analysis);
+        const std::string stem = qvrfc::ChartStems(responses).at(response);
+        const std::string extension = std::string(".") + qvrfc::ChartFormatName(formats[0]);
+        const std::vector<qvrfc::ChartFile> drawn = qvrfc::DrawCharts(responses, formats);
+        std::string known;  // the kinds drawn for the response
+        for (const auto& [name, file] :
+             ChartKinds(qvrfc::ChartFileNames(responses).at(response), stem)) {
+            for (const qvrfc::ChartFile& chart : drawn) {
+                if (chart.name != file + extension) continue;
+                known += (known.empty() ? "" : ", ") + name;
+                if (name == kind) bytes = chart.bytes;
+            }
+        }
+        if (bytes.empty())
+            throw qvrfc::OptionError(
+                "kind",
+                "kind '" + kind + "': the response has no such chart (its charts: " + known + ")");
+    }
+    return py::bytes(bytes);
+}
+
 // qvrfcdoe.Error, made once when the module is loaded and kept for the process's life.
 PyObject* g_error = nullptr;
 
@@ -271,6 +326,7 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
     error.attr("line") = 0;
     error.attr("key") = "";
     m.attr("Error") = error;
+    m.attr("__version__") = qvrfc::Version();
     py::register_exception_translator(&TranslateFailures);
 
     m.def("arrays", &Arrays);
@@ -335,6 +391,7 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
 
     m.def("design", &Design, py::arg("options"));
     m.def("read_experiment", &ReadExperiment, py::arg("path"));
+    m.def("experiment_of_text", &ExperimentOfText, py::arg("text"));
 
     py::class_<qvrfc::AnalysisOptions>(m, "AnalysisOptions")
         .def(py::init<>())
@@ -360,7 +417,8 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
         .def("predict", &Predict, py::arg("at"))
         .def("confirm", &Confirm, py::arg("at"), py::arg("response"), py::arg("values"))
         .def("write", &WriteAnalysis, py::arg("folder"), py::arg("inputs"), py::arg("charts"),
-             py::arg("html"));
+             py::arg("html"))
+        .def("chart", &Chart, py::arg("response"), py::arg("kind"), py::arg("format"));
     m.def("analyze_file", &AnalyzeFile, py::arg("path"), py::arg("experiment_file"),
           py::arg("settings"));
     m.def("analyze_design", &AnalyzeDesign, py::arg("experiment"), py::arg("observations"),

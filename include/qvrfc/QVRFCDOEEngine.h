@@ -1,30 +1,58 @@
-// QVRFCDOEEngine: one include for the engine and the layers above it. The orthogonal array
-// catalogue and object, the experiment analyzer with its reports, the run quality
-// containers, the statistics class; the experiment in names (design, experiment file, run
-// sheet), the verdict, the analysis (one Analysis value from a data file or run sheet), the
-// charts, the reporters and the output folder's writer. Link the layers too
-// (QVRFCDOEEngine::QVRFCDOEResults brings all).
+// QVRFCDOEEngine: one include for the engine and every layer above it, each public header of
+// each folder. The engine: orthogonal array catalogue and object, the experiment analyzer with
+// its reports, the run quality containers, the statistics class. The layers: the experiment in
+// names (design, experiment file, run sheet), inference (ANOVA, verdict, combined responses),
+// the analysis (one Analysis value from a data file or run sheet, confirmation runs), the
+// charts, the reporters and the output folder's writer; and the version. Link the layers too
+// (QVRFCDOEEngine::QVRFCDOEResults brings all; pkg-config's QVRFCDOEEngine lists them).
 #pragma once
 
+#include "qvrfc/Version.h"
 #include "qvrfc/analysis/Analysis.h"
+#include "qvrfc/analysis/Combined.h"
+#include "qvrfc/analysis/ConfirmationRun.h"
+#include "qvrfc/analysis/ScratchFolder.h"
+#include "qvrfc/analysis/Settings.h"
 #include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 #include "qvrfc/analyzer/QVRFCDOEDataFileReader.h"
+#include "qvrfc/arrays/OACatalogueFacts.h"
+#include "qvrfc/arrays/OAInteractions.h"
+#include "qvrfc/arrays/OAListingTitle.h"
 #include "qvrfc/arrays/QVRFCDOETaguchiOrthogonalArray.h"
+#include "qvrfc/charts/ChartData.h"
+#include "qvrfc/charts/ChartRender.h"
 #include "qvrfc/charts/ChartsOfAnalysis.h"
 #include "qvrfc/common/CString.h"
 #include "qvrfc/common/QVRFCConstants.h"
 #include "qvrfc/common/QVRFCDoubleArray.h"
 #include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/common/QVRFCExport.h"
+#include "qvrfc/common/QVRFCFactorNames.h"
 #include "qvrfc/common/QVRFCFileSet.h"
 #include "qvrfc/common/QVRFCPlatform.h"
+#include "qvrfc/common/QVRFCTextFormat.h"
 #include "qvrfc/containers/QVRFCDOERunQualityData.h"
 #include "qvrfc/containers/QVRFCDOERunQualityFactorData.h"
+#include "qvrfc/experiment/ArrayCatalogue.h"
+#include "qvrfc/experiment/ArrayChoice.h"
+#include "qvrfc/experiment/Csv.h"
+#include "qvrfc/experiment/Design.h"
+#include "qvrfc/experiment/Experiment.h"
+#include "qvrfc/experiment/ExperimentAnalyzer.h"
 #include "qvrfc/experiment/ExperimentFile.h"
+#include "qvrfc/experiment/FileWriting.h"
 #include "qvrfc/experiment/RunSheet.h"
+#include "qvrfc/experiment/SnKind.h"
+#include "qvrfc/inference/Combine.h"
+#include "qvrfc/inference/DynamicSn.h"
+#include "qvrfc/inference/InteractionTerms.h"
+#include "qvrfc/inference/NoiseModel.h"
+#include "qvrfc/inference/ResponseAnova.h"
 #include "qvrfc/inference/Verdict.h"
 #include "qvrfc/results/AnalysisFiles.h"
 #include "qvrfc/results/HtmlReport.h"
+#include "qvrfc/results/HtmlWriter.h"
+#include "qvrfc/results/OutputFolder.h"
 #include "qvrfc/results/ResultsJson.h"
 #include "qvrfc/results/Summary.h"
 #include "qvrfc/results/VerdictReport.h"

@@ -7,7 +7,9 @@ from typing import Any, Union
 import numpy as np
 import numpy.typing as npt
 
-_Path = Union[str, os.PathLike[str]]
+__version__: str  # the project's version, "MAJOR.MINOR.PATCH"
+
+_Path = Union[str, bytes, os.PathLike[str], os.PathLike[bytes]]
 _Level = Union[int, float, str]
 # "larger", "nominal1:50" (KIND[:TARGET], as --response and --sn take it) or ("nominal1", 50).
 _Kind = Union[str, tuple[str, float]]
@@ -66,10 +68,12 @@ class Design:
     def write(self, folder: _Path) -> list[str]:
         """Writes experiment.toml and runsheet.csv into folder (made when missing), both or
         neither, as `qvrfcdoe design --out folder` does; a different run sheet already there is
-        refused. Returns the paths written."""
+        refused. Returns the paths written, the folder joined with each name."""
 
 class Analysis:
-    """The analysis of an experiment: to_dict() is the command's results.json."""
+    """The analysis of an experiment: to_dict() is the command's results.json. It never
+    changes; it equals another analysis of the same results, or its to_dict(); it pickles as
+    its inputs and settings, analysed again when loaded (a changed file is refused)."""
     def to_dict(self) -> dict[str, Any]:
         """The results as `qvrfcdoe analyze` writes them into results.json."""
     @property
@@ -99,7 +103,20 @@ class Analysis:
         """Writes what `qvrfcdoe analyze --out folder` writes, all or none: the engine's set-up
         logs and reports, the verdict, results.json, the charts (svg, png, pdf or none) and
         report.html; the folder locked as the command locks it, a file analysed never replaced.
-        Returns the names written, relative to folder."""
+        Returns the paths written, the folder joined with each name."""
+    def chart(self, response: int | str = 1, kind: str = "main-effects",
+              format: str = "svg") -> str | bytes:
+        """One chart of a response drawn in memory, the bytes write puts into charts/: kind
+        "main-effects", "pareto", "half-normal", "signal", "interaction-a-b" or "noise-a-n";
+        an SVG as text, a PNG or PDF as bytes."""
+    def tables(self, response: int | str = 1) -> Any:
+        """The response tables as a pandas DataFrame: factor, level, sn, mean, sd (NaN for
+        none). Needs pandas."""
+    def anova(self, response: int | str = 1, statistic: str = "sn") -> Any:
+        """An ANOVA ("sn" or "mean") as a pandas DataFrame indexed by term, then "error" and
+        "total": ss, dof, ms, f, p, pure_ss, contribution (NaN where none exists), pooled."""
+    def runs(self) -> Any:
+        """Each response's runs as a pandas DataFrame: response, run, mean, sd, sn, n."""
 
 def design(factors: Mapping[str, Sequence[_Level] | str], responses: Mapping[str, _Kind], *,
            repeat: int = 1, noise: Mapping[str, Sequence[_Level] | str] | None = None,

@@ -10,5 +10,6 @@ add_test(NAME consumer.installed_package
     -DWITH_CLI=${QVRFC_BUILD_CLI}
     "-DPYTHON=$<$<TARGET_EXISTS:_qvrfcdoe>:${QVRFC_PYTHON_EXECUTABLE}>"
     -DPYTHON_DIR=${QVRFC_PYTHON_INSTALL_DIR}
+    -DREADME=${PROJECT_SOURCE_DIR}/README.md
     -P ${CMAKE_CURRENT_LIST_DIR}/check_installed_package.cmake)
 set_tests_properties(consumer.installed_package PROPERTIES TIMEOUT 300)
