@@ -64,6 +64,12 @@ void FillNoiseModels(Analysis& analysis, const SheetObservations& observations) 
             table.control = controls[table.control].factors[0];
         for (Damper& damper : response.noise->dampers)
             damper.control = controls[damper.control].factors[0];
+        std::vector<int> levelOf(analysis.experiment.factors.size(), 0), levelCounts;
+        for (const FactorLevel& at : response.optimum.levels)
+            levelOf[at.factor] = at.level;
+        for (const Factor& factor : analysis.experiment.factors)
+            levelCounts.push_back(static_cast<int>(factor.levels.size()));
+        response.noise->robustness = RobustnessOf(*response.noise, noise, levelOf, levelCounts);
     }
 }
 

@@ -30,6 +30,7 @@ MainEffects MainEffectsOf(const Analysis& analysis, const ResponseResult& respon
         chart.series.push_back(SeriesOf(response.sd, StatisticTitle(response.sd.statistic)));
     else if (response.mostPerRun > 1)
         chart.series.push_back(SeriesOf(response.sd, "Std. deviation"));
+    if (response.logVariance) chart.series.push_back(SeriesOf(response.logVarianceTable, "ln s^2"));
     return chart;
 }
 
@@ -82,6 +83,26 @@ std::vector<InteractionPlot> NoisePlotsOf(const Analysis& analysis, const Respon
     return plots;
 }
 
+// A dynamic response's slope under each noise condition, run by run, one line a condition.
+std::vector<InteractionPlot> SlopePlotsOf(const Analysis& analysis, const ResponseResult& response,
+                                          const std::string& name) {
+    const size_t conditions = response.dynamic.empty() ? 0 : response.dynamic[0].betaByNoise.size();
+    if (conditions < 2) return {};
+    InteractionPlot plot;
+    plot.response = name;
+    plot.first.name = "Run";
+    plot.second.name = "Noise condition";
+    for (size_t c = 0; c < conditions; ++c)
+        plot.second.levelLabels.push_back(NoiseConditionText(analysis.experiment, int(c)));
+    InteractionPanel panel{"Slope (beta)", {}};
+    for (size_t r = 0; r < response.dynamic.size(); ++r) {
+        plot.first.levelLabels.push_back(std::to_string(r + 1));
+        panel.cells.push_back(response.dynamic[r].betaByNoise);
+    }
+    plot.panels = {panel};
+    return {plot};
+}
+
 SignalResponse SignalResponseOf(const Analysis& analysis, const ResponseResult& response,
                                 const std::string& name) {
     SignalResponse chart;
@@ -116,7 +137,8 @@ std::vector<ResponseCharts> ChartsOf(const Analysis& analysis) {
         for (const auto& [label, value] : response.effects)
             chart.halfNormal.effects.push_back({label, value});
         chart.interactions = InteractionPlotsOf(analysis, response, name);
-        chart.noise = NoisePlotsOf(analysis, response, name);
+        chart.noise = response.dynamic.empty() ? NoisePlotsOf(analysis, response, name)
+                                               : SlopePlotsOf(analysis, response, name);
         chart.signal = SignalResponseOf(analysis, response, name);
         charts.push_back(chart);
     }
