@@ -30,7 +30,6 @@ MainEffects MainEffectsOf(const Analysis& analysis, const ResponseResult& respon
         chart.series.push_back(SeriesOf(response.sd, StatisticTitle(response.sd.statistic)));
     else if (response.mostPerRun > 1)
         chart.series.push_back(SeriesOf(response.sd, "Std. deviation"));
-    if (response.logVariance) chart.series.push_back(SeriesOf(response.logVarianceTable, "ln s^2"));
     return chart;
 }
 
@@ -131,6 +130,10 @@ std::vector<ResponseCharts> ChartsOf(const Analysis& analysis) {
         ResponseCharts chart;
         chart.response = name;
         chart.mainEffects = MainEffectsOf(analysis, response, name);
+        if (response.logVariance) {
+            chart.dispersion = chart.mainEffects;
+            chart.dispersion.series = {SeriesOf(response.logVarianceTable, "ln s^2")};
+        }
         chart.pareto = ParetoOf(response.snAnova, name);
         chart.halfNormal.response = name;
         chart.halfNormal.title = "Half-normal plot of the S/N effects";

@@ -363,6 +363,13 @@ void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const ChartName
            id + "-me-",
            "Main effects: mean of each statistic at each level; the filled marker is the best "
            "level, the dashed line the overall mean.");
+    if (!charts.dispersion.series.empty())
+        Figure(html,
+               Svg(drawn, names.dispersion + ".svg",
+                   [&] { return DrawMainEffects(charts.dispersion, ChartFormat::Svg); }),
+               id + "-ds-",
+               "Dispersion: the runs' ln s^2 at each level; the filled marker is the level of "
+               "least spread.");
     for (size_t i = 0; i < charts.interactions.size(); ++i) {
         const InteractionPlot& plot = charts.interactions[i];
         Figure(html,
