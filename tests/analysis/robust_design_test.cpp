@@ -1,0 +1,101 @@
+// The robust-design figures beside the S/N ratio, each against a reference computed once with
+// numpy (no published table was used): the ANOVA of ln s^2, the noise range from the control x
+// noise model and the decomposition of dynamic runs.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "qvrfc/analysis/Analysis.h"
+#include "support/test_support.h"
+
+namespace {
+
+qvrfc::Analysis AnalysisOf(const char* file) {
+    qvrfc::AnalysisInput input;
+    input.dataFile = qvrfc_test::DataFile(file);
+    return qvrfc::Analyze(input, {});
+}
+
+struct Figure {
+    const char* what;
+    double (*of)(const qvrfc::ResponseResult&);
+    double expected;
+};
+
+// Leaf spring: s2 = y.var(axis=1, ddof=1) over each run's six observations, the ANOVA of
+// log(s2) as R's anova(lm(log(s2) ~ B + C + D + E)) gives it (9.506, 2.181, residual 4.641 on 3);
+// the noise ranges from np.linalg.lstsq of y on (B + C + D + E) * Q in -1/+1 codes, predicted at
+// both levels of Q: the optimum (all +), the worst (-, +, -, -) and the noise effect alone.
+const Figure kLeafSpring[] = {
+    {"Heating time SS",
+     [](const qvrfc::ResponseResult& q) { return q.logVariance->table.Term(1).ss; },
+     9.50647108094505},
+    {"Transfer time SS",
+     [](const qvrfc::ResponseResult& q) { return q.logVariance->table.Term(2).ss; },
+     2.1814165671730152},
+    {"residual SS",
+     [](const qvrfc::ResponseResult& q) {
+         return q.logVariance->table.ErrorPart(qvrfc::AnovaTable::Residual).ss;
+     },
+     4.640512238948704},
+    {"residual dof",
+     [](const qvrfc::ResponseResult& q) {
+         return q.logVariance->table.ErrorPart(qvrfc::AnovaTable::Residual).dof;
+     },
+     3.0},
+    {"range at the optimum",
+     [](const qvrfc::ResponseResult& q) { return q.noise->robustness->optimum.range; },
+     0.25958333333333083},
+    {"range at the worst",
+     [](const qvrfc::ResponseResult& q) { return q.noise->robustness->worst.range; },
+     0.5904166666666697},
+    {"range on the average",
+     [](const qvrfc::ResponseResult& q) { return q.noise->robustness->average.range; },
+     0.25958333333333383},
+};
+
+TEST(RobustDesign, LeafSpringDispersionAndNoiseRange) {
+    const qvrfc::Analysis analysis = AnalysisOf("leaf-spring/runsheet.csv");
+    const qvrfc::ResponseResult& q = analysis.responses[0];
+    ASSERT_TRUE(q.logVariance && q.noise && q.noise->robustness);
+    for (const Figure& figure : kLeafSpring)
+        EXPECT_NEAR(figure.of(q), figure.expected, 1e-9) << figure.what;
+    EXPECT_EQ(q.noise->robustness->worst.levels, (std::vector<int>{0, 1, 0, 0}));
+}
+
+// Calibration: each condition's slope is np.linalg.lstsq(M[:, None], y) through the origin, S_e
+// the residual of a slope per condition, and the linearity p the F test of adding M**2 to that
+// fit (F on 1 and 3 dof); S_beta + S_NxBeta + S_e is every run's sum of squares.
+TEST(RobustDesign, CalibrationDecomposition) {
+    const double slopes[8][2] = {
+        {0.22914285714285726, 0.25050000000000017}, {0.29621428571428576, 0.30464285714285727},
+        {0.2759285714285716, 0.32371428571428584},  {0.22900000000000006, 0.251857142857143},
+        {0.5250000000000001, 0.574357142857143},    {0.4344285714285716, 0.44671428571428595},
+        {0.4047857142857145, 0.4747857142857145},   {0.5230714285714287, 0.5782142857142859}};
+    const double linearityP[8] = {0.5005529969013863,  0.5510392366748831, 0.49616883994574457,
+                                  0.5916037874114379,  0.5187628668068249, 0.5342667905865877,
+                                  0.47412850111991944, 0.5870028724605025};
+    const qvrfc::Analysis analysis = AnalysisOf("calibration/runsheet.csv");
+    const std::vector<qvrfc::DynamicRun>& runs = analysis.responses[0].dynamic;
+    ASSERT_EQ(runs.size(), 8u);
+    for (size_t r = 0; r < runs.size(); ++r) {
+        EXPECT_NEAR(runs[r].sBeta + runs[r].sNBeta + runs[r].sE, runs[r].sT, 1e-9 * runs[r].sT);
+        EXPECT_NEAR(runs[r].betaByNoise[0], slopes[r][0], 1e-12);
+        EXPECT_NEAR(runs[r].betaByNoise[1], slopes[r][1], 1e-12);
+        EXPECT_NEAR(runs[r].linearityP, linearityP[r], 1e-9);
+    }
+}
+
+// A curved response, y = M + 0.2 M^2 with small errors, under two conditions: the quadratic
+// term's p is 6.2108e-9 (numpy: F = 6219.618 on 1 and 5 dof).
+TEST(RobustDesign, LinearityCheckFindsACurve) {
+    const std::vector<double> m = {1, 2, 3, 4, 1, 2, 3, 4};
+    const std::vector<double> y = {1.21, 2.78, 4.815, 7.19, 1.19, 2.82, 4.795, 7.21};
+    qvrfc::DynamicRun run = qvrfc::DynamicSnOfRun(m, y, qvrfc::DynamicKind::ZeroPoint);
+    qvrfc::AddNoiseDecomposition(run, m, y, {0, 0, 0, 0, 1, 1, 1, 1}, 2,
+                                 qvrfc::DynamicKind::ZeroPoint);
+    EXPECT_NEAR(run.linearityP, 6.210787661942163e-09, 1e-11);
+    EXPECT_EQ(run.dofE, 6);
+}
+
+}  // namespace
