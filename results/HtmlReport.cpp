@@ -509,8 +509,14 @@ void WriteCombined(HtmlWriter& html, const Analysis& analysis,
         WriteCombinedResponses(html, analysis, result);
         WriteTradeoffs(html, analysis, result);
     }
-    if (grey && !result.grey.grades.empty())
+    if (grey && !result.grey.grades.empty()) {
         WriteAnova(html, result.grey.anova, "ANOVA of the grey relational grade");
+        const Prediction& p = result.grey.prediction;
+        html.Element(
+            "p", "Grades of the " +
+                     std::string(result.grey.from == GreyFrom::Mean ? "run means" : "S/N ratios") +
+                     "; predicted grade at the best levels: " + EstimateText(p) + ".");
+    }
     for (const std::string& note : CombinedNotes(analysis))
         html.Element("p", note, {{"class", "note"}});
     Figure(html,

@@ -349,6 +349,7 @@ json CombinedResponsesPart(const Analysis& analysis, const CombinedResult& resul
             {"name", r.name},       {"predicted", part["predicted"]}, {"ci", part["ci"]},
             {"low", Number(r.low)}, {"high", Number(r.high)},         {"target", Number(r.target)},
             {"weight", r.weight},   {"importance", r.importance},     {"d", Number(r.d)}};
+        entry["weight_above"] = Number(r.weightAbove);
         if (r.dynamic) entry["ci"] = nullptr;
         // A static nominal response with a target: whether its target is reached (null when
         // no interval can tell) and the prediction nearest it; null for the others.
@@ -416,6 +417,14 @@ json CombinedPart(const Analysis& analysis) {
                 {"best", LevelValue(factor, result.grey.best[t.factor])}};
         }
         part["grade_anova"] = Anova(result.grey.anova);
+        json coefficients = json::object();
+        size_t row = 0;
+        for (const CombinedResponse& r : result.responses)
+            if (!r.dynamic && row < result.grey.coefficients.size())
+                coefficients[r.name] = result.grey.coefficients[row++];
+        part["grey"] = {{"from", result.grey.from == GreyFrom::Mean ? "mean" : "sn"},
+                        {"coefficients", coefficients}};
+        part["prediction"] = PredictionPart(analysis, result.grey.prediction);
     }
     return part;
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "qvrfc/analysis/Analysis.h"
+#include "qvrfc/inference/Combine.h"
 #include "support/test_support.h"
 
 namespace {
@@ -96,6 +97,64 @@ TEST(RobustDesign, LinearityCheckFindsACurve) {
                                  qvrfc::DynamicKind::ZeroPoint);
     EXPECT_NEAR(run.linearityP, 6.210787661942163e-09, 1e-11);
     EXPECT_EQ(run.dofE, 6);
+}
+
+}  // namespace
+
+namespace {
+
+qvrfc::Analysis Moulding(const qvrfc::AnalysisOptions& options) {
+    qvrfc::AnalysisInput input;
+    input.dataFile = qvrfc_test::DataFile("moulding/runsheet.csv");
+    return qvrfc::Analyze(input, qvrfc::SettingsOfOptions(options));
+}
+
+// Moulding, grades of the run means (Strength larger-, Shrinkage smaller-the-better), runs 1, 7
+// and 12 against Deng's coefficients computed with numpy: x = (y - min) / (max - min) or
+// (max - y) / (max - min), D = 1 - x, xi = (D.min() + 0.5 D.max()) / (D + 0.5 D.max()) over
+// both responses, grade = xi.mean(axis=0).
+TEST(RobustDesign, MouldingGreyGradesOfTheMeans) {
+    qvrfc::AnalysisOptions options;
+    options.combine = "grey";
+    options.greyFrom = "mean";
+    const qvrfc::Analysis analysis = Moulding(options);
+    const qvrfc::GreyAnalysis& grey = analysis.combined->grey;
+    const struct {
+        size_t run;
+        double strength, shrinkage, grade;
+    } kRuns[] = {{0, 0.5125448028673838, 0.43469785575048736, 0.4736213293089356},
+                 {6, 0.856287425149702, 1.0, 0.9281437125748511},
+                 {11, 0.3333333333333333, 0.3333333333333333, 0.3333333333333333}};
+    EXPECT_EQ(grey.from, qvrfc::GreyFrom::Mean);
+    for (const auto& run : kRuns) {
+        EXPECT_NEAR(grey.coefficients[0][run.run], run.strength, 1e-12);
+        EXPECT_NEAR(grey.coefficients[1][run.run], run.shrinkage, 1e-12);
+        EXPECT_NEAR(grey.grades[run.run], run.grade, 1e-12);
+    }
+    // Only Resin is significant for the grades: the prediction is its level mean at virgin.
+    EXPECT_NEAR(grey.prediction.value, grey.levelGrades[0][0], 1e-12);
+    EXPECT_TRUE(std::isfinite(grey.prediction.halfWidth));
+    options.greyFrom = "median";
+    EXPECT_THROW(qvrfc::SettingsOfOptions(options), qvrfc::Error);
+}
+
+// Derringer and Suich's two-sided desirability (J. Quality Technology 12, 1980): on [36, 46]
+// with target 42, ((y - 36) / 6)^2 below and ((46 - y) / 4)^0.5 above.
+TEST(RobustDesign, TwoSidedDesirability) {
+    const qvrfc::DesirabilityShape shape{qvrfc::Aim::Nominal, 36.0, 46.0, 42.0, 2.0, 1.0, 0.5};
+    const double kValues[][2] = {{39.0, 0.25}, {42.0, 1.0}, {45.0, 0.5}, {47.0, 0.0}, {35.0, 0.0}};
+    for (const auto& value : kValues)
+        EXPECT_DOUBLE_EQ(qvrfc::Desirability(shape, value[0]), value[1]) << value[0];
+    qvrfc::AnalysisOptions options;
+    options.desirability = {"Strength=low:36,target:42,high:46,s:2,t:0.5"};
+    const qvrfc::Analysis analysis = Moulding(options);
+    const qvrfc::CombinedResponse& strength = analysis.combined->responses[0];
+    EXPECT_EQ(strength.aim, qvrfc::Aim::Nominal);
+    EXPECT_DOUBLE_EQ(strength.d, qvrfc::Desirability(shape, strength.predicted.value));
+    for (const char* bad : {"Strength=t:0.5", "Strength=target:42,t:0", "Strength=s:1,weight:2"}) {
+        options.desirability = {bad};
+        EXPECT_THROW(qvrfc::SettingsOfOptions(options), qvrfc::Error) << bad;
+    }
 }
 
 }  // namespace
