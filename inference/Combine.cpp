@@ -82,8 +82,9 @@ GreyGrades GreyRelationalGrades(const std::vector<std::vector<double>>& values,
     const std::vector<std::vector<double>>& sn = values;
     if (!(zeta > 0.0 && zeta <= 1.0))
         throw Error("the distinguishing coefficient must lie in (0, 1]");
-    if (weights.size() != sn.size() || aims.size() != sn.size() || targets.size() != sn.size())
-        throw Error("one weight, aim and target per response is needed");
+    if (weights.size() != sn.size()) throw Error("one weight per response is needed");
+    if (aims.size() != sn.size() || targets.size() != sn.size())
+        throw Error("one aim and target per response is needed");
     GreyGrades grey;
     double lowest = HUGE_VAL, highest = -HUGE_VAL;
     for (size_t i = 0; i < sn.size(); ++i) {
