@@ -561,7 +561,8 @@ std::string ConfirmationText(const Analysis& analysis, int response,
     text += PredictionRow(verdict, "S/N ratio", "dB", c.snInterval, "confirmation interval");
     text += FormatText("  %-10s %12.4f dB   %s\n", "observed", c.sn,
                        verdictOf(c.snInterval, c.snInside));
-    text += PredictionRow(verdict, "mean", "", c.meanInterval, "confirmation interval");
+    text += PredictionRow(verdict, MeanWord(analysis.responses[response]), "", c.meanInterval,
+                          "confirmation interval");
     text += FormatText("  %-10s %12.4f      %s\n", "observed", c.mean,
                        verdictOf(c.meanInterval, c.meanInside));
     return text;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "qvrfc/analysis/Analysis.h"
+#include "qvrfc/analysis/ConfirmationRun.h"
 #include "qvrfc/inference/Combine.h"
 #include "support/test_support.h"
 
@@ -155,6 +156,27 @@ TEST(RobustDesign, TwoSidedDesirability) {
         options.desirability = {bad};
         EXPECT_THROW(qvrfc::SettingsOfOptions(options), qvrfc::Error) << bad;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The calibration confirmed at one setting with each value's load: the slope sum(M y) / sum(M^2)
+// and the dynamic S/N ratio 10 log10(((S_beta - V_e) / r) / V_e), computed with numpy.
+TEST(RobustDesign, DynamicConfirmation) {
+    const qvrfc::Analysis analysis = AnalysisOf("calibration/runsheet.csv");
+    const std::vector<qvrfc::FactorLevel> at = {{0, 1}, {1, 0}, {2, 0}, {3, 1}};
+    const qvrfc::Confirmation c = qvrfc::ConfirmationRun(
+        analysis, 0, at,
+        std::vector<std::string>{"Load=10:5.3", "Load=20:10.6", "Load=30:15.9", "M=10:5.6",
+                                 "M=20:11.5", "M=30:17.0"});
+    EXPECT_NEAR(c.mean, 0.5492857142857143, 1e-12);
+    EXPECT_NEAR(c.sn, 1.4965317485534992, 1e-9);
+    EXPECT_TRUE(c.meanInside && c.snInside);
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"Load=10:5.3", "5.6"}, {"Force=10:5.3"}, {"Load=10"}, {"3"}})
+        EXPECT_THROW(qvrfc::ConfirmationRun(analysis, 0, at, bad), qvrfc::Error) << bad[0];
 }
 
 }  // namespace
