@@ -14,7 +14,7 @@ namespace {
 // run is under condition (k / repetitions) % conditions, as the run sheet orders them.
 DynamicRun RunOf(const Experiment& experiment, const std::vector<double>& signals, DynamicKind kind,
                  const std::vector<double>& values) {
-    const int conditions = static_cast<int>(NoiseConditions(experiment).size());
+    const int conditions = std::max(static_cast<int>(NoiseConditions(experiment).size()), 1);
     const size_t repetitions = static_cast<size_t>(std::max(experiment.repetitions, 1));
     std::vector<double> signal, y;
     std::vector<int> condition;
