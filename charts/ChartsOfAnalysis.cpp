@@ -90,7 +90,7 @@ std::vector<InteractionPlot> SlopePlotsOf(const Analysis& analysis, const Respon
     InteractionPlot plot;
     plot.response = name;
     plot.first.name = "Run";
-    plot.second.name = "Noise condition";
+    plot.second.name = "Noise";
     for (size_t c = 0; c < conditions; ++c)
         plot.second.levelLabels.push_back(NoiseConditionText(analysis.experiment, int(c)));
     InteractionPanel panel{"Slope (beta)", {}};

@@ -1,6 +1,8 @@
 // The robust-design figures beside the S/N ratio, each against a reference computed once with
-// numpy (no published table was used): the ANOVA of ln s^2, the noise range from the control x
-// noise model and the decomposition of dynamic runs.
+// numpy: the ANOVA of ln s^2, the noise range from the control x noise model, the decomposition
+// of dynamic runs and their confirmation, grey grades of the means and the two-sided
+// desirability. Published source: Derringer and Suich's formula for the last; no published
+// table was used for the others.
 #include <gtest/gtest.h>
 
 #include <cmath>
