@@ -10,15 +10,23 @@
 namespace qvrfc {
 namespace {
 
-DynamicRun RunOf(const std::vector<double>& signals, DynamicKind kind,
+// The run's figures with their decomposition under the noise conditions: observation k of a
+// run is under condition (k / repetitions) % conditions, as the run sheet orders them.
+DynamicRun RunOf(const Experiment& experiment, const std::vector<double>& signals, DynamicKind kind,
                  const std::vector<double>& values) {
+    const int conditions = std::max(static_cast<int>(NoiseConditions(experiment).size()), 1);
+    const size_t repetitions = static_cast<size_t>(std::max(experiment.repetitions, 1));
     std::vector<double> signal, y;
+    std::vector<int> condition;
     for (size_t k = 0; k < values.size() && k < signals.size(); ++k) {
         if (std::isnan(values[k])) continue;
         signal.push_back(signals[k]);
         y.push_back(values[k]);
+        condition.push_back(static_cast<int>((k / repetitions) % conditions));
     }
-    return DynamicSnOfRun(signal, y, kind);
+    DynamicRun run = DynamicSnOfRun(signal, y, kind);
+    AddNoiseDecomposition(run, signal, y, condition, conditions, kind);
+    return run;
 }
 
 // [condition][signal level] means of one run's values, NaN where none was observed.
@@ -92,7 +100,8 @@ std::vector<std::vector<DynamicRun>> DynamicRunsOf(const Analysis& analysis,
                                  response.name);
             };
             try {
-                runs[q].push_back(RunOf(signals, *response.dynamic, observations[q][r]));
+                runs[q].push_back(
+                    RunOf(experiment, signals, *response.dynamic, observations[q][r]));
             } catch (const Error& error) {
                 throw fail(error.what());
             }

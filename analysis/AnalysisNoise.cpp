@@ -69,6 +69,12 @@ void FillNoiseModels(Analysis& analysis, const SheetObservations& observations) 
             response.meanOfControls = ControlAnalysis(*response.noise, analysis.model.terms);
             response.optimum = FindOptimum(analysis.model, response);
         }
+        std::vector<int> levelOf(analysis.experiment.factors.size(), 0), levelCounts;
+        for (const FactorLevel& at : response.optimum.levels)
+            levelOf[at.factor] = at.level;
+        for (const Factor& factor : analysis.experiment.factors)
+            levelCounts.push_back(static_cast<int>(factor.levels.size()));
+        response.noise->robustness = RobustnessOf(*response.noise, noise, levelOf, levelCounts);
     }
 }
 

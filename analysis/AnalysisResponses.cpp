@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "analysis/AnalysisParts.h"
+#include "qvrfc/common/QVRFCError.h"
 
 namespace qvrfc {
 namespace {
@@ -36,7 +37,8 @@ int BestLevel(const std::vector<double>& means, Statistic statistic, const Respo
         if (!std::isfinite(means[l])) continue;
         const auto score = [&](double mean) {
             if (statistic == Statistic::SnRatio) return mean;
-            if (statistic == Statistic::StandardDeviation) return -mean;
+            if (statistic == Statistic::StandardDeviation || statistic == Statistic::LogVariance)
+                return -mean;
             if (aim == Aim::Nominal) return -std::fabs(mean - setting.target);
             return aim == Aim::Larger ? mean : -mean;
         };
@@ -167,6 +169,27 @@ std::vector<std::pair<std::string, double>> SingleDegreeEffects(const VerdictMod
     return effects;
 }
 
+// The ANOVA of each run's ln s^2 and its table, built as the S/N ratio's, when every run has
+// a variance above zero.
+void FillLogVariance(const Analysis& analysis, ResponseResult& result) {
+    if (result.setting.dynamic) return;
+    RunValues values;
+    std::vector<double> logs;
+    for (const RunFigures& run : result.runs) {
+        if (run.n < 2 || !(run.sd > 0.0)) return;
+        logs.push_back(std::log(run.sd * run.sd));
+        values.push_back({logs.back()});
+    }
+    try {
+        result.logVariance =
+            AnalyzeResponse(analysis.model.layout, analysis.model.terms, values, result.pooling);
+    } catch (const Error&) {
+        return;  // the S/N ratio's ANOVA on the same layout says why
+    }
+    result.logVarianceTable =
+        TableOf(analysis.experiment, logs, Statistic::LogVariance, result.setting);
+}
+
 ResponseResult ResultOf(const Analysis& analysis, ResponseVerdict verdict, bool snChosen,
                         const std::vector<DynamicRun>& dynamic) {
     ResponseResult result;
@@ -209,6 +232,7 @@ ResponseResult ResultOf(const Analysis& analysis, ResponseVerdict verdict, bool 
     result.interactions = InteractionTables(analysis.model, result);
     result.weakTerms = WeakTerms(result);
     result.effects = SingleDegreeEffects(analysis.model, result);
+    FillLogVariance(analysis, result);
     return result;
 }
 
@@ -229,6 +253,8 @@ const char* StatisticTitle(Statistic statistic) {
             return "Slope (beta)";
         case Statistic::Sensitivity:
             return "Sensitivity (dB)";
+        case Statistic::LogVariance:
+            return "ln s^2";
         case Statistic::StandardDeviation:
             break;
     }

@@ -123,7 +123,19 @@ std::pair<double, double> RangeOf(const PredictionFormula& model,
     return {low, high};
 }
 
-CombinedResponse ResponseOf(const Analysis& analysis, int r, std::pair<double, double> range) {
+// A two-sided desirability that the settings give a response: its target and exponents.
+void ApplyTwoSided(const AnalysisSettings& settings, int r, CombinedResponse& response) {
+    for (const DesirabilitySetting& setting : settings.desirability) {
+        if (setting.response - 1 != r || std::isnan(setting.target) || response.dynamic) continue;
+        response.aim = Aim::Nominal;
+        response.target = setting.target;
+        response.included = true;
+        response.weightAbove = setting.weightAbove;
+    }
+}
+
+CombinedResponse ResponseOf(const Analysis& analysis, const AnalysisSettings& settings, int r,
+                            std::pair<double, double> range) {
     const ResponseVerdict& q = analysis.responses[r];
     const ExperimentResponse& named = analysis.experiment.responses[r];
     CombinedResponse response;
@@ -138,6 +150,7 @@ CombinedResponse ResponseOf(const Analysis& analysis, int r, std::pair<double, d
     response.importance = named.importance;
     response.d = kNaN;
     response.low = response.high = kNaN;
+    ApplyTwoSided(settings, r, response);
     if (!response.included) return response;
     // A nominal response's range holds its target, so that the target is the most desirable.
     if (std::isfinite(response.target)) {
@@ -155,6 +168,13 @@ CombinedResponse ResponseOf(const Analysis& analysis, int r, std::pair<double, d
                        "(a bound not given is the smallest or largest prediction over the "
                        "combinations of the tested levels)",
                        named.name.c_str(), response.low, response.high));
+    if (std::isfinite(response.target) &&
+        !(response.target >= response.low && response.target <= response.high))
+        throw OptionError(
+            named.name,
+            FormatText("response '%s': the desirability's target %g lies outside "
+                       "its low %g and high %g",
+                       named.name.c_str(), response.target, response.low, response.high));
     return response;
 }
 
@@ -397,18 +417,24 @@ std::vector<Tradeoff> TradeoffsOf(const Analysis& analysis, const CombinedResult
     return tradeoffs;
 }
 
-GreyAnalysis GreyOf(const Analysis& analysis, const CombinedResult& result, double zeta) {
-    std::vector<std::vector<double>> sn;
-    std::vector<double> weights;
+GreyAnalysis GreyOf(const Analysis& analysis, const CombinedResult& result, double zeta,
+                    GreyFrom from) {
+    std::vector<std::vector<double>> runValues;
+    std::vector<double> weights, targets;
+    std::vector<Aim> aims;
     for (const CombinedResponse& response : result.responses) {
         if (response.dynamic) continue;
-        sn.emplace_back();
-        for (const RunFigures& run : analysis.responses[response.response].runs)
-            sn.back().push_back(run.sn);
+        const ResponseResult& q = analysis.responses[response.response];
+        runValues.emplace_back();
+        for (const RunFigures& run : q.runs)
+            runValues.back().push_back(from == GreyFrom::Mean ? run.mean : run.sn);
         weights.push_back(response.importance);
+        aims.push_back(from == GreyFrom::Mean ? AimOf(q.setting.kind) : Aim::Larger);
+        targets.push_back(from == GreyFrom::Mean ? q.setting.target : kNaN);
     }
-    const GreyGrades grades = GreyRelationalGrades(sn, weights, zeta);
+    const GreyGrades grades = GreyRelationalGrades(runValues, aims, targets, weights, zeta);
     GreyAnalysis grey;
+    grey.from = from;
     grey.zeta = zeta;
     grey.normalised = grades.normalised;
     grey.coefficients = grades.coefficients;
@@ -475,7 +501,7 @@ const char* CombinedSearchName(CombinedSearch search) {
 double ResponseDesirability(const CombinedResponse& response, double y) {
     if (!response.included) return kNaN;
     return Desirability({response.aim, response.low, response.high, response.target,
-                         response.weight, response.importance},
+                         response.weight, response.importance, response.weightAbove},
                         y);
 }
 
@@ -497,8 +523,8 @@ CombinedResult CombineResponses(const Analysis& analysis, const AnalysisSettings
     std::vector<PredictionFormula> models;
     for (size_t r = 0; r < analysis.responses.size(); ++r) {
         models.push_back(ModelOf(analysis.model, analysis.responses[r]));
-        result.responses.push_back(
-            ResponseOf(analysis, static_cast<int>(r), RangeOf(models.back(), levelCounts)));
+        result.responses.push_back(ResponseOf(analysis, settings, static_cast<int>(r),
+                                              RangeOf(models.back(), levelCounts)));
     }
     LevelSearch search(analysis, models, result);
     std::vector<int> level = search.Run();
@@ -507,11 +533,13 @@ CombinedResult CombineResponses(const Analysis& analysis, const AnalysisSettings
         std::any_of(result.responses.begin(), result.responses.end(),
                     [](const CombinedResponse& response) { return !response.dynamic; });
     if (result.method == CombineMethod::Grey && anyStatic) {
-        result.grey = GreyOf(analysis, result, settings.zeta);
+        result.grey = GreyOf(analysis, result, settings.zeta, settings.greyFrom);
         for (int factor : search.Slots())
             level[factor] = result.grey.best[factor];
     }
     result.levels = LevelsOf(search.Slots(), level);
+    if (result.method == CombineMethod::Grey && anyStatic)
+        result.grey.prediction = PredictAt(analysis.model, result.grey.anova, result.levels);
     PredictEach(analysis, search, result);
     result.tradeoffs = TradeoffsOf(analysis, result);
     for (int factor : search.Slots()) {

@@ -82,27 +82,34 @@ DesirabilitySetting ParseDesirabilitySetting(const std::string& text) {
     if (equals == std::string::npos || TrimBlanks(text.substr(0, equals)).empty())
         throw UsageError(
             FormatText("%s '%s': expected RESPONSE=KEY:VALUE,... with keys low, "
-                       "high, weight and importance",
+                       "high, weight (or s), importance, target and t",
                        option, text.c_str()));
     setting.named = TrimBlanks(text.substr(0, equals));
     for (const std::string& item : Split(text.substr(equals + 1), ',')) {
         const size_t colon = item.find(':');
         const std::string key = TrimBlanks(item.substr(0, colon));
-        double* slot = key == "low"          ? &setting.low
-                       : key == "high"       ? &setting.high
-                       : key == "weight"     ? &setting.weight
-                       : key == "importance" ? &setting.importance
-                                             : nullptr;
+        double* slot = key == "low"                    ? &setting.low
+                       : key == "high"                 ? &setting.high
+                       : key == "weight" || key == "s" ? &setting.weight
+                       : key == "importance"           ? &setting.importance
+                       : key == "target"               ? &setting.target
+                       : key == "t"                    ? &setting.weightAbove
+                                                       : nullptr;
         if (!slot || colon == std::string::npos)
             throw UsageError(
                 FormatText("%s '%s': '%s' is not KEY:VALUE with a key of low, high, "
-                           "weight and importance",
+                           "weight (or s), importance, target and t",
                            option, text.c_str(), item.c_str()));
         if (!std::isnan(*slot))
             throw UsageError(
                 FormatText("%s '%s': %s is given twice", option, text.c_str(), key.c_str()));
         *slot = ParseValue(option, text, TrimBlanks(item.substr(colon + 1)));
     }
+    if (!std::isnan(setting.weightAbove) && !(setting.weightAbove > 0.0))
+        throw UsageError(FormatText("%s '%s': t must be a number above 0", option, text.c_str()));
+    if (!std::isnan(setting.weightAbove) && std::isnan(setting.target))
+        throw UsageError(FormatText("%s '%s': t is the exponent above a target; give the target",
+                                    option, text.c_str()));
     return setting;
 }
 
@@ -160,6 +167,12 @@ CombineMethod ParseCombineMethod(const std::string& text) {
     throw UsageError(FormatText("--combine '%s': expected desirability or grey", text.c_str()));
 }
 
+GreyFrom ParseGreyFrom(const std::string& text) {
+    if (text == "sn") return GreyFrom::Sn;
+    if (text == "mean") return GreyFrom::Mean;
+    throw UsageError(FormatText("--grey-from '%s': expected mean or sn", text.c_str()));
+}
+
 void CheckZeta(double zeta) {
     if (!(zeta > 0.0 && zeta <= 1.0))
         throw UsageError(FormatText("--zeta '%g': must lie in (0, 1]", zeta));
@@ -186,6 +199,7 @@ AnalysisSettings SettingsOfOptions(const AnalysisOptions& options) {
     settings.combine = ParseCombineMethod(options.combine);
     CheckZeta(options.zeta);
     settings.zeta = options.zeta;
+    settings.greyFrom = ParseGreyFrom(options.greyFrom);
     try {
         if (!options.array.empty()) settings.array = ArrayOfText(options.array);
     } catch (const Error& error) {

@@ -115,10 +115,11 @@ std::vector<ChartNames> ChartFileNames(const std::vector<ResponseCharts>& respon
                          stem + "-pareto",
                          stem + "-half-normal",
                          stem + "-signal",
+                         stem + "-dispersion",
                          {},
                          {}});
         taken.insert({names.back().mainEffects, names.back().pareto, names.back().halfNormal,
-                      names.back().signal});
+                      names.back().signal, names.back().dispersion});
     }
     for (size_t r = 0; r < responses.size(); ++r) {
         for (const InteractionPlot& plot : responses[r].interactions)
@@ -142,7 +143,8 @@ bool IsChartFileName(const std::string& name) {
     }
     if (base.empty() || base[0] == '-') return false;
     if (base == "combined-desirability" || base == "combined-grade") return true;
-    for (const std::string ending : {"-main-effects", "-pareto", "-half-normal", "-signal"}) {
+    for (const std::string ending :
+         {"-main-effects", "-pareto", "-half-normal", "-signal", "-dispersion"}) {
         if (base.size() > ending.size() &&
             base.compare(base.size() - ending.size(), ending.size(), ending) == 0)
             return true;
@@ -175,6 +177,9 @@ std::vector<ChartFile> DrawCharts(const std::vector<ResponseCharts>& responses,
                     {names[r].noise[i] + ext, DrawInteraction(charts.noise[i], format)});
             if (!charts.signal.runs.empty())
                 files.push_back({names[r].signal + ext, DrawSignalResponse(charts.signal, format)});
+            if (!charts.dispersion.series.empty())
+                files.push_back(
+                    {names[r].dispersion + ext, DrawMainEffects(charts.dispersion, format)});
             if (!charts.halfNormal.effects.empty())
                 files.push_back(
                     {names[r].halfNormal + ext, DrawHalfNormal(charts.halfNormal, format)});

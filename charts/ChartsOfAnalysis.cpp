@@ -82,6 +82,26 @@ std::vector<InteractionPlot> NoisePlotsOf(const Analysis& analysis, const Respon
     return plots;
 }
 
+// A dynamic response's slope under each noise condition, run by run, one line a condition.
+std::vector<InteractionPlot> SlopePlotsOf(const Analysis& analysis, const ResponseResult& response,
+                                          const std::string& name) {
+    const size_t conditions = response.dynamic.empty() ? 0 : response.dynamic[0].betaByNoise.size();
+    if (conditions < 2) return {};
+    InteractionPlot plot;
+    plot.response = name;
+    plot.first.name = "Run";
+    plot.second.name = "Noise";
+    for (size_t c = 0; c < conditions; ++c)
+        plot.second.levelLabels.push_back(NoiseConditionText(analysis.experiment, int(c)));
+    InteractionPanel panel{"Slope (beta)", {}};
+    for (size_t r = 0; r < response.dynamic.size(); ++r) {
+        plot.first.levelLabels.push_back(std::to_string(r + 1));
+        panel.cells.push_back(response.dynamic[r].betaByNoise);
+    }
+    plot.panels = {panel};
+    return {plot};
+}
+
 SignalResponse SignalResponseOf(const Analysis& analysis, const ResponseResult& response,
                                 const std::string& name) {
     SignalResponse chart;
@@ -110,13 +130,18 @@ std::vector<ResponseCharts> ChartsOf(const Analysis& analysis) {
         ResponseCharts chart;
         chart.response = name;
         chart.mainEffects = MainEffectsOf(analysis, response, name);
+        if (response.logVariance) {
+            chart.dispersion = chart.mainEffects;
+            chart.dispersion.series = {SeriesOf(response.logVarianceTable, "ln s^2")};
+        }
         chart.pareto = ParetoOf(response.snAnova, name);
         chart.halfNormal.response = name;
         chart.halfNormal.title = "Half-normal plot of the S/N effects";
         for (const auto& [label, value] : response.effects)
             chart.halfNormal.effects.push_back({label, value});
         chart.interactions = InteractionPlotsOf(analysis, response, name);
-        chart.noise = NoisePlotsOf(analysis, response, name);
+        chart.noise = response.dynamic.empty() ? NoisePlotsOf(analysis, response, name)
+                                               : SlopePlotsOf(analysis, response, name);
         chart.signal = SignalResponseOf(analysis, response, name);
         charts.push_back(chart);
     }

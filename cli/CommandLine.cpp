@@ -68,10 +68,18 @@ void DeclareAnalysisOptions(CLI::App* command, AnalysisOptions& options) {
                      "Distinguishing coefficient of the grey relational grades, in (0, 1]")
         ->capture_default_str();
     command
+        ->add_option("--grey-from", options.greyFrom,
+                     "What the grey relational grades are of: sn (the runs' S/N ratios) or mean "
+                     "(the run means, normalised larger-, smaller- or nominal-the-better)")
+        ->capture_default_str()
+        ->type_name("sn|mean");
+    command
         ->add_option("--desirability", options.desirability,
                      "A response's desirability over its experiment file's, by name or number "
                      "from 1, e.g. \"Strength=low:30,high:50,importance:2\" (keys low, high, "
-                     "weight, importance); repeat it, or separate responses with ';'")
+                     "weight, importance; target with exponents s below and t above it for a "
+                     "two-sided desirability, \"Y=low:36,target:42,high:46,s:2,t:0.5\"); repeat "
+                     "it, or separate responses with ';'")
         ->type_name("RESPONSE=KEY:VALUE,...")
         ->allow_extra_args(false);
     command

@@ -15,7 +15,7 @@ namespace {
 
 struct ConfirmRequest {
     VerdictRequest verdict;
-    std::vector<double> values;
+    std::vector<std::string> values;  // numbers, or SIGNAL=M:Y of a dynamic response
     std::string response = "1";
 };
 
@@ -40,16 +40,21 @@ void DeclareConfirmCommand(CLI::App& app, CommandRun& run) {
                                 });
         });
     DeclareVerdictOptions(confirm, request->verdict);
-    confirm->add_option("--values", request->values, "The confirmation run's observations")
+    confirm
+        ->add_option("--values", request->values,
+                     "The confirmation run's observations; of a dynamic response each with its "
+                     "signal level, \"Load=10:2.3,Load=20:4.6,...\" (or M=10:2.3)")
         ->delimiter(',')
         ->required()
-        ->check(CLI::Number)
         ->check(CLI::Validator(
             [](std::string& text) {
+                if (text.find('=') != std::string::npos) return std::string();  // SIGNAL=M:Y
                 // As typed: 1e400 reads as infinity, and "inf" would not say which value it was.
-                return std::isfinite(std::strtod(text.c_str(), nullptr))
-                           ? std::string()
-                           : "'" + text + "' is not a finite number";
+                char* end = nullptr;
+                const double value = std::strtod(text.c_str(), &end);
+                if (text.empty() || *end != '\0') return "'" + text + "' is not a number";
+                return std::isfinite(value) ? std::string()
+                                            : "'" + text + "' is not a finite number";
             },
             ""));
     confirm

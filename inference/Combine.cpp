@@ -30,8 +30,10 @@ double Desirability(const DesirabilityShape& shape, double y) {
             break;
     }
     if (y < shape.low || y > shape.high) return 0.0;
-    return y <= shape.target ? Ramp(y, shape.low, shape.target, shape.weight)
-                             : Ramp(y, shape.high, shape.target, shape.weight);
+    return y <= shape.target
+               ? Ramp(y, shape.low, shape.target, shape.weight)
+               : Ramp(y, shape.high, shape.target,
+                      std::isfinite(shape.weightAbove) ? shape.weightAbove : shape.weight);
 }
 
 double OverallDesirability(const std::vector<double>& d, const std::vector<double>& importances) {
@@ -44,20 +46,51 @@ double OverallDesirability(const std::vector<double>& d, const std::vector<doubl
     return total > 0.0 ? std::exp(logSum / total) : std::nan("");
 }
 
+namespace {
+
+// One response's values normalised to [0, 1], 1 the best: larger- or smaller-the-better over
+// their range, nominal as 1 - |y - T| / the largest |y - T|; 1 everywhere when all are alike.
+std::vector<double> GreyNormalised(const std::vector<double>& values, Aim aim, double target) {
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    double far = 0.0;
+    for (double value : values)
+        far = std::max(far, std::fabs(value - target));
+    std::vector<double> x;
+    for (double value : values) {
+        if (aim == Aim::Nominal && std::isfinite(target))
+            x.push_back(far > 0.0 ? 1.0 - std::fabs(value - target) / far : 1.0);
+        else if (!(*high > *low))
+            x.push_back(1.0);
+        else
+            x.push_back(aim == Aim::Smaller ? (*high - value) / (*high - *low)
+                                            : (value - *low) / (*high - *low));
+    }
+    return x;
+}
+
+}  // namespace
+
 GreyGrades GreyRelationalGrades(const std::vector<std::vector<double>>& sn,
                                 const std::vector<double>& weights, double zeta) {
+    return GreyRelationalGrades(sn, std::vector<Aim>(sn.size(), Aim::Larger),
+                                std::vector<double>(sn.size(), std::nan("")), weights, zeta);
+}
+
+GreyGrades GreyRelationalGrades(const std::vector<std::vector<double>>& values,
+                                const std::vector<Aim>& aims, const std::vector<double>& targets,
+                                const std::vector<double>& weights, double zeta) {
+    const std::vector<std::vector<double>>& sn = values;
     if (!(zeta > 0.0 && zeta <= 1.0))
         throw Error("the distinguishing coefficient must lie in (0, 1]");
     if (weights.size() != sn.size()) throw Error("one weight per response is needed");
+    if (aims.size() != sn.size() || targets.size() != sn.size())
+        throw Error("one aim and target per response is needed");
     GreyGrades grey;
     double lowest = HUGE_VAL, highest = -HUGE_VAL;
     for (size_t i = 0; i < sn.size(); ++i) {
         if (sn[i].size() != sn[0].size() || !(weights[i] > 0.0))
             throw Error("responses of unequal run counts or a weight not above 0");
-        const auto [low, high] = std::minmax_element(sn[i].begin(), sn[i].end());
-        std::vector<double> x;
-        for (double value : sn[i])
-            x.push_back(*high > *low ? (value - *low) / (*high - *low) : 1.0);
+        const std::vector<double> x = GreyNormalised(sn[i], aims[i], targets[i]);
         for (double value : x) {
             lowest = std::min(lowest, 1.0 - value);
             highest = std::max(highest, 1.0 - value);

@@ -287,3 +287,120 @@ ResponseAnalysis ControlAnalysis(const NoiseModel& noise, const std::vector<Mode
 }
 
 }  // namespace qvrfc
+
+namespace qvrfc {
+namespace {
+
+bool TermPooled(const NoiseModel& model, int term) {
+    return model.anova.table.Term(static_cast<size_t>(term)).Pooled();
+}
+
+// The effect of each noise factor's levels (level mean less the grand mean), zero when its term
+// is pooled.
+std::vector<std::vector<double>> NoiseEffects(const NoiseModel& model, const NoiseLayout& noise) {
+    std::vector<std::vector<double>> effects;
+    const AnovaTable& table = model.anova.table;
+    for (size_t j = 0; j < noise.names.size(); ++j) {
+        effects.emplace_back(static_cast<size_t>(noise.levelCounts[j]), 0.0);
+        for (size_t t = 0; t < table.TermCount(); ++t) {
+            if (table.Term(t).name != noise.names[j] || table.Term(t).Pooled()) continue;
+            for (size_t l = 0; l < effects.back().size(); ++l)
+                effects.back()[l] = model.anova.levelMeans[t][l] - model.anova.grandMean;
+        }
+    }
+    return effects;
+}
+
+// The interaction's effect beyond the main effects at a control level and a noise level.
+double CellEffect(const NoiseTable& table, int level, int noiseLevel) {
+    double row = 0.0, column = 0.0, all = 0.0;
+    const size_t levels = table.mean.size(), noiseLevels = table.mean[0].size();
+    for (size_t n = 0; n < noiseLevels; ++n)
+        row += table.mean[level][n] / noiseLevels;
+    for (size_t l = 0; l < levels; ++l) {
+        column += table.mean[l][noiseLevel] / levels;
+        for (size_t n = 0; n < noiseLevels; ++n)
+            all += table.mean[l][n] / (levels * noiseLevels);
+    }
+    return table.mean[level][noiseLevel] - row - column + all;
+}
+
+std::vector<int> MovingControls(const NoiseModel& model) {
+    std::vector<int> controls;
+    for (const NoiseTable& table : model.tables) {
+        if (!TermPooled(model, table.term) &&
+            std::find(controls.begin(), controls.end(), table.control) == controls.end())
+            controls.push_back(table.control);
+    }
+    return controls;
+}
+
+}  // namespace
+
+NoiseRange NoiseRangeAt(const NoiseModel& model, const NoiseLayout& noise,
+                        const std::vector<int>& levelOf) {
+    const std::vector<std::vector<double>> effects = NoiseEffects(model, noise);
+    NoiseRange result;
+    result.levels = levelOf;
+    for (const std::vector<int>& condition : noise.conditions) {
+        double value = 0.0;
+        for (size_t j = 0; j < condition.size(); ++j)
+            value += effects[j][condition[j]];
+        for (const NoiseTable& table : model.tables) {
+            if (levelOf.empty() || TermPooled(model, table.term)) continue;
+            value += CellEffect(table, levelOf[table.control], condition[table.noise]);
+        }
+        result.byCondition.push_back(value);
+    }
+    if (!result.byCondition.empty()) {
+        const auto [low, high] =
+            std::minmax_element(result.byCondition.begin(), result.byCondition.end());
+        result.range = *high - *low;
+    }
+    return result;
+}
+
+Robustness RobustnessOf(const NoiseModel& model, const NoiseLayout& noise,
+                        const std::vector<int>& levels, const std::vector<int>& levelCounts) {
+    Robustness robustness;
+    robustness.optimum = NoiseRangeAt(model, noise, levels);
+    robustness.average = NoiseRangeAt(model, noise, {});
+    robustness.worst = robustness.optimum;
+    const std::vector<int> moving = MovingControls(model);
+    double combinations = 1.0;
+    for (int control : moving)
+        combinations *= levelCounts[control];
+    const auto consider = [&](const std::vector<int>& at) {
+        NoiseRange range = NoiseRangeAt(model, noise, at);
+        if (range.range > robustness.worst.range + 1e-12) robustness.worst = std::move(range);
+    };
+    if (combinations <= 1e6) {
+        robustness.worst.range = -1.0;  // the first combination of the largest range
+        std::vector<int> at = levels;
+        for (int control : moving)
+            at[control] = 0;
+        for (double c = 0; c < combinations; ++c) {
+            consider(at);
+            for (int control : moving) {  // the next combination, the first control fastest
+                if (++at[control] < levelCounts[control]) break;
+                at[control] = 0;
+            }
+        }
+        return robustness;
+    }
+    for (bool raised = true; raised;) {
+        raised = false;
+        for (int control : moving) {
+            for (int level = 0; level < levelCounts[control]; ++level) {
+                std::vector<int> at = robustness.worst.levels;
+                at[control] = level;
+                const double before = robustness.worst.range;
+                consider(at);
+                raised = raised || robustness.worst.range > before;
+            }
+        }
+    }
+    return robustness;
+}
+
+}  // namespace qvrfc

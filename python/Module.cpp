@@ -402,6 +402,7 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
         .def_readwrite("alpha", &qvrfc::AnalysisOptions::alpha)
         .def_readwrite("combine", &qvrfc::AnalysisOptions::combine)
         .def_readwrite("zeta", &qvrfc::AnalysisOptions::zeta)
+        .def_readwrite("grey_from", &qvrfc::AnalysisOptions::greyFrom)
         .def_readwrite("array", &qvrfc::AnalysisOptions::array);
     py::class_<qvrfc::AnalysisSettings>(m, "AnalysisSettings");
     m.def("settings", &qvrfc::SettingsOfOptions, py::arg("options"));

@@ -112,10 +112,25 @@ std::string TradeoffText(const Analysis& analysis, const CombinedResult& result,
 
 std::string GreyText(const Analysis& analysis, const CombinedResult& result, int width) {
     const GreyAnalysis& grey = result.grey;
-    std::string text = FormatText("Grey relational grades (zeta %g), by run:", grey.zeta);
+    std::string text = FormatText("Grey relational grades (zeta %g%s), by run:", grey.zeta,
+                                  grey.from == GreyFrom::Mean ? ", of the run means" : "");
     for (size_t r = 0; r < grey.grades.size(); ++r)
         text += FormatText("%s%3d %.4f", r % 6 == 0 ? "\n " : "   ", static_cast<int>(r) + 1,
                            grey.grades[r]);
+    size_t row = 0;
+    for (const CombinedResponse& response : result.responses) {
+        if (response.dynamic || row >= grey.coefficients.size()) continue;
+        text += "\nGrey relational coefficients of " + response.name + ", by run:";
+        const std::vector<double>& xi = grey.coefficients[row++];
+        for (size_t r = 0; r < xi.size(); ++r)
+            text += FormatText("%s%3d %.4f", r % 6 == 0 ? "\n " : "   ", int(r) + 1, xi[r]);
+    }
+    const Prediction& p = grey.prediction;
+    text += FormatText("\nPredicted grade at the best levels: %.4f", p.value);
+    text += std::isfinite(p.halfWidth)
+                ? FormatText(", %g%% CI %.4f to %.4f", 100.0 * (1.0 - analysis.model.alpha), p.low,
+                             p.high)
+                : std::string(", no interval (the grades' ANOVA has no error)");
     text += FormatText("\nGrade at each level (overall %.4f)\n", grey.overall);
     for (const Tradeoff& t : result.tradeoffs) {
         text += FormatText("  %-*s", width, FactorName(analysis, t.factor).c_str());

@@ -12,6 +12,7 @@
 #include "qvrfc/results/HtmlWriter.h"
 #include "qvrfc/results/VerdictReport.h"
 #include "results/CombinedText.h"
+#include "results/RobustText.h"
 
 namespace qvrfc {
 namespace {
@@ -286,6 +287,42 @@ void WriteOptimum(HtmlWriter& html, const Analysis& analysis, const ResponseResu
     html.Element("p", note, {{"class", "note"}});
 }
 
+// The noise range at the optimum, at the worst combination and on the grand average.
+void WriteRobustness(HtmlWriter& html, const Analysis& analysis, const NoiseModel& model) {
+    if (!model.robustness) return;
+    const Robustness& r = *model.robustness;
+    OpenTable(html, "Noise range across the noise conditions, from the noise model");
+    HeaderRow(html, {"Combination", "Settings", "Noise range"});
+    Row(html, {"optimum", NoiseRangeSettings(analysis, model, r.optimum), Number(r.optimum.range)},
+        "", 2);
+    Row(html, {"worst", NoiseRangeSettings(analysis, model, r.worst), Number(r.worst.range)}, "",
+        2);
+    Row(html, {"grand average", "", Number(r.average.range)}, "", 2);
+    CloseTable(html);
+}
+
+// Taguchi's decomposition of each run of a dynamic response, with its slopes per condition.
+void WriteDecomposition(HtmlWriter& html, const Analysis& analysis, const ResponseResult& q) {
+    if (q.dynamic.empty()) return;
+    OpenTable(html, "Decomposition of each run: S_T = S_beta + S_NxBeta + S_e");
+    Cells header = {"Run", "S_T", "S_beta", "S_NxBeta", "S_e", "V_e", "V_N"};
+    for (size_t c = 0; c < q.dynamic[0].betaByNoise.size(); ++c)
+        header.push_back("beta, " + NoiseConditionText(analysis.experiment, int(c)));
+    header.push_back("linearity p");
+    HeaderRow(html, header);
+    for (size_t r = 0; r < q.dynamic.size(); ++r) {
+        const DynamicRun& run = q.dynamic[r];
+        Cells cells = {std::to_string(r + 1), Number(run.sT), Number(run.sBeta),
+                       Number(run.sNBeta),    Number(run.sE), Number(run.veWithin),
+                       Number(run.vN)};
+        for (double beta : run.betaByNoise)
+            cells.push_back(Number(beta));
+        cells.push_back(PValue(run.linearityP));
+        Row(html, cells);
+    }
+    CloseTable(html);
+}
+
 // The noise model: its ANOVA, then each damper in words, strongest first.
 void WriteNoiseModel(HtmlWriter& html, const Analysis& analysis, int quality) {
     const ResponseResult& response = analysis.responses[quality];
@@ -298,6 +335,7 @@ void WriteNoiseModel(HtmlWriter& html, const Analysis& analysis, int quality) {
     WriteAnova(html, response.noise->anova, "ANOVA of the observations with the noise factors");
     for (const std::string& text : DamperTexts(analysis, quality))
         html.Element("p", text);
+    WriteRobustness(html, analysis, *response.noise);
 }
 
 // The SVG drawing named name among drawn, or draw() when it is not there.
@@ -325,6 +363,13 @@ void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const ChartName
            id + "-me-",
            "Main effects: mean of each statistic at each level; the filled marker is the best "
            "level, the dashed line the overall mean.");
+    if (!charts.dispersion.series.empty())
+        Figure(html,
+               Svg(drawn, names.dispersion + ".svg",
+                   [&] { return DrawMainEffects(charts.dispersion, ChartFormat::Svg); }),
+               id + "-ds-",
+               "Dispersion: the runs' ln s^2 at each level; the filled marker is the level of "
+               "least spread.");
     for (size_t i = 0; i < charts.interactions.size(); ++i) {
         const InteractionPlot& plot = charts.interactions[i];
         Figure(html,
@@ -349,10 +394,12 @@ void WriteCharts(HtmlWriter& html, const ResponseCharts& charts, const ChartName
                Svg(drawn, names.noise[i] + ".svg",
                    [&] { return DrawInteraction(plot, ChartFormat::Svg); }),
                id + "-nx" + std::to_string(i + 1) + "-",
-               "Damper " + plot.first.name + ": the mean at its levels, one line per level of " +
-                   plot.second.name +
-                   "; where the lines come together the noise moves the "
-                   "response least.");
+               charts.signal.runs.empty()
+                   ? "Damper " + plot.first.name +
+                         ": the mean at its levels, one line per level of " + plot.second.name +
+                         "; where the lines come together the noise moves the response least."
+                   : std::string("Each run's slope under each noise condition: where the lines "
+                                 "come together the noise moves the slope least."));
     }
     Figure(html,
            Svg(drawn, names.pareto + ".svg",
@@ -373,6 +420,8 @@ void WriteResponse(HtmlWriter& html, const Analysis& analysis, int index,
     html.Open("section", {{"id", id}}).Element("h2", "Response: " + q.name);
     for (const LevelTable* table : {&response.sn, &response.mean, &response.sd})
         WriteResponseTable(html, analysis.experiment, *table);
+    if (response.logVariance)
+        WriteResponseTable(html, analysis.experiment, response.logVarianceTable);
     html.Element("h3", "Analysis of variance");
     html.Element("p", "Error: " + PoolingText(analysis, index) + ".");
     WriteAnova(html, q.snAnova, "ANOVA of the S/N ratios");
@@ -380,6 +429,8 @@ void WriteResponse(HtmlWriter& html, const Analysis& analysis, int index,
         WriteAnova(html, q.meanAnova, "ANOVA of the slope (beta)");
     else if (response.mostPerRun > 1)
         WriteAnova(html, q.meanAnova, "ANOVA of the observations");
+    if (q.logVariance) WriteAnova(html, *q.logVariance, "ANOVA of ln s^2 (dispersion)");
+    WriteDecomposition(html, analysis, q);
     WriteOptimum(html, analysis, q);
     for (const std::string& note : VerdictNotes(analysis, index))
         html.Element("p", note, {{"class", "note"}});
@@ -458,8 +509,14 @@ void WriteCombined(HtmlWriter& html, const Analysis& analysis,
         WriteCombinedResponses(html, analysis, result);
         WriteTradeoffs(html, analysis, result);
     }
-    if (grey && !result.grey.grades.empty())
+    if (grey && !result.grey.grades.empty()) {
         WriteAnova(html, result.grey.anova, "ANOVA of the grey relational grade");
+        const Prediction& p = result.grey.prediction;
+        html.Element(
+            "p", "Grades of the " +
+                     std::string(result.grey.from == GreyFrom::Mean ? "run means" : "S/N ratios") +
+                     "; predicted grade at the best levels: " + EstimateText(p) + ".");
+    }
     for (const std::string& note : CombinedNotes(analysis))
         html.Element("p", note, {{"class", "note"}});
     Figure(html,

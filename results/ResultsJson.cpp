@@ -67,6 +67,21 @@ json ExperimentPart(const Experiment& experiment) {
                                          : json(nullptr)}};
 }
 
+// Taguchi's decomposition of a dynamic run: S_T = S_beta + S_NxBeta + S_e.
+void AddDecomposition(const DynamicRun& run, json& part) {
+    json betas = json::array();
+    for (double beta : run.betaByNoise)
+        betas.push_back(Number(beta));
+    part["s_t"] = Number(run.sT);
+    part["s_beta"] = Number(run.sBeta);
+    part["s_n_beta"] = Number(run.sNBeta);
+    part["s_e"] = Number(run.sE);
+    part["v_e"] = Number(run.veWithin);
+    part["v_n"] = Number(run.vN);
+    part["beta_by_noise"] = betas;
+    part["linearity_p"] = Number(run.linearityP);
+}
+
 json Runs(const ResponseResult& response) {
     json runs = json::array();
     for (size_t r = 0; r < response.runs.size(); ++r) {
@@ -81,6 +96,7 @@ json Runs(const ResponseResult& response) {
             runs.back()["beta"] = Number(dynamic.beta);
             runs.back()["sensitivity"] = Number(dynamic.sensitivity);
             if (std::isfinite(dynamic.alpha)) runs.back()["alpha"] = dynamic.alpha;
+            AddDecomposition(dynamic, runs.back());
         }
     }
     return runs;
@@ -237,13 +253,32 @@ json DampersPart(const Experiment& experiment, const NoiseModel& model) {
     return dampers;
 }
 
+json NoiseRangePart(const Experiment& experiment, const NoiseRange& range) {
+    json levels = json::object();
+    for (size_t f = 0; f < range.levels.size() && f < experiment.factors.size(); ++f)
+        levels[experiment.factors[f].name] = LevelValue(experiment.factors[f], range.levels[f]);
+    json byCondition = json::array();
+    for (double value : range.byCondition)
+        byCondition.push_back(Number(value));
+    return {
+        {"levels", levels}, {"noise_range", Number(range.range)}, {"by_condition", byCondition}};
+}
+
+json RobustnessPart(const Experiment& experiment, const NoiseModel& model) {
+    if (!model.robustness) return nullptr;
+    return {{"optimum", NoiseRangePart(experiment, model.robustness->optimum)},
+            {"worst", NoiseRangePart(experiment, model.robustness->worst)},
+            {"average", NoiseRangePart(experiment, model.robustness->average)}};
+}
+
 json NoiseModelPart(const Experiment& experiment, const ResponseResult& response) {
     if (!response.noise) return nullptr;
     return {{"anova", Anova(response.noise->anova)},
             {"tables", NoiseTablesPart(experiment, *response.noise)},
             {"dampers", DampersPart(experiment, *response.noise)},
             {"tests", response.noise->tests},
-            {"testable", response.noise->Testable()}};
+            {"testable", response.noise->Testable()},
+            {"robustness", RobustnessPart(experiment, *response.noise)}};
 }
 
 json PoolingAdvicePart(const Analysis& analysis, const ResponseResult& response) {
@@ -283,24 +318,29 @@ json ResponsePart(const Analysis& analysis, size_t index) {
     for (size_t f = 0; f < experiment.factors.size(); ++f)
         best[experiment.factors[f].name] =
             LevelValue(experiment.factors[f], response.sn.rows[f].best);
-    return {{"name", experiment.responses[index].name},
-            {"sn", experiment.responses[index].KindName()},
-            {"runs", Runs(response)},
-            {"short_runs", shortRuns},
-            {"response_tables",
-             {{"sn", Table(experiment, response.sn)},
-              {dynamic ? "beta" : "mean", Table(experiment, response.mean)},
-              {dynamic ? "sensitivity" : "sd", Table(experiment, response.sd)}}},
-            {"anova", {{"sn", Anova(q.snAnova)}, {dynamic ? "beta" : "mean", Anova(q.meanAnova)}}},
-            {"pooling", PoolingPart(analysis, q)},
-            {"weak_terms", TermNames(analysis.model, response.weakTerms)},
-            {"pooling_advice", PoolingAdvicePart(analysis, response)},
-            {"best", best},
-            {"optimum", OptimumPart(analysis, q, dynamic ? "beta" : "mean")},
-            {"interactions", InteractionsPart(analysis, response)},
-            {"noise_model", NoiseModelPart(experiment, response)},
-            {"noise_model_refused",
-             response.noiseRefused.empty() ? json(nullptr) : json(response.noiseRefused)}};
+    return {
+        {"name", experiment.responses[index].name},
+        {"sn", experiment.responses[index].KindName()},
+        {"runs", Runs(response)},
+        {"short_runs", shortRuns},
+        {"response_tables",
+         {{"sn", Table(experiment, response.sn)},
+          {dynamic ? "beta" : "mean", Table(experiment, response.mean)},
+          {dynamic ? "sensitivity" : "sd", Table(experiment, response.sd)},
+          {"log_variance", q.logVariance ? Table(experiment, q.logVarianceTable) : json(nullptr)}}},
+        {"anova",
+         {{"sn", Anova(q.snAnova)},
+          {dynamic ? "beta" : "mean", Anova(q.meanAnova)},
+          {"log_variance", q.logVariance ? Anova(*q.logVariance) : json(nullptr)}}},
+        {"pooling", PoolingPart(analysis, q)},
+        {"weak_terms", TermNames(analysis.model, response.weakTerms)},
+        {"pooling_advice", PoolingAdvicePart(analysis, response)},
+        {"best", best},
+        {"optimum", OptimumPart(analysis, q, dynamic ? "beta" : "mean")},
+        {"interactions", InteractionsPart(analysis, response)},
+        {"noise_model", NoiseModelPart(experiment, response)},
+        {"noise_model_refused",
+         response.noiseRefused.empty() ? json(nullptr) : json(response.noiseRefused)}};
 }
 
 json CombinedResponsesPart(const Analysis& analysis, const CombinedResult& result) {
@@ -311,6 +351,7 @@ json CombinedResponsesPart(const Analysis& analysis, const CombinedResult& resul
             {"name", r.name},       {"predicted", part["predicted"]}, {"ci", part["ci"]},
             {"low", Number(r.low)}, {"high", Number(r.high)},         {"target", Number(r.target)},
             {"weight", r.weight},   {"importance", r.importance},     {"d", Number(r.d)}};
+        entry["weight_above"] = Number(r.weightAbove);
         if (r.dynamic) entry["ci"] = nullptr;
         // A static nominal response with a target: whether its target is reached (null when
         // no interval can tell) and the prediction nearest it; null for the others.
@@ -378,6 +419,14 @@ json CombinedPart(const Analysis& analysis) {
                 {"best", LevelValue(factor, result.grey.best[t.factor])}};
         }
         part["grade_anova"] = Anova(result.grey.anova);
+        json coefficients = json::object();
+        size_t row = 0;
+        for (const CombinedResponse& r : result.responses)
+            if (!r.dynamic && row < result.grey.coefficients.size())
+                coefficients[r.name] = result.grey.coefficients[row++];
+        part["grey"] = {{"from", result.grey.from == GreyFrom::Mean ? "mean" : "sn"},
+                        {"coefficients", coefficients}};
+        part["prediction"] = PredictionPart(analysis, result.grey.prediction);
     }
     return part;
 }

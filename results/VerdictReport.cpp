@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "qvrfc/common/QVRFCTextFormat.h"
+#include "results/RobustText.h"
 
 namespace qvrfc {
 namespace {
@@ -239,7 +240,7 @@ std::string NoiseModelText(const Analysis& analysis, int quality) {
         text += DamperText(analysis, quality, damper) + "\n";
     }
     if (model.dampers.empty()) text += DamperTexts(analysis, quality)[0] + "\n";
-    return text;
+    return text + RobustnessSentence(analysis, quality);
 }
 
 // What takes the mean's place: a dynamic response's slope.
@@ -273,6 +274,9 @@ std::string QualityText(const Analysis& analysis, int index) {
         AnovaText(ObservationAnova(analysis, q),
                   q.setting.dynamic ? "ANOVA of the slope (beta)" : "ANOVA of the observations") +
         "\n";
+    text += DispersionText(analysis, index);
+    const std::string decomposition = DecompositionText(analysis, index);
+    if (!decomposition.empty()) text += decomposition + "\n";
     text += InteractionText(analysis, q);
     const Optimum& o = q.optimum;
     text += "Optimum: " + OptimumSettings(analysis, o);
@@ -472,6 +476,8 @@ std::vector<std::string> VerdictNotes(const Analysis& analysis, int quality) {
     PoolingNotes(analysis, quality, notes);
     TargetNote(analysis, quality, notes);
     AdjusterDamperNote(analysis, quality, notes);
+    for (const std::string& note : LinearityNotes(analysis, quality))
+        notes.push_back(note);
     return notes;
 }
 
@@ -559,7 +565,8 @@ std::string ConfirmationText(const Analysis& analysis, int response,
     text += PredictionRow(verdict, "S/N ratio", "dB", c.snInterval, "confirmation interval");
     text += FormatText("  %-10s %12.4f dB   %s\n", "observed", c.sn,
                        verdictOf(c.snInterval, c.snInside));
-    text += PredictionRow(verdict, "mean", "", c.meanInterval, "confirmation interval");
+    text += PredictionRow(verdict, MeanWord(analysis.responses[response]), "", c.meanInterval,
+                          "confirmation interval");
     text += FormatText("  %-10s %12.4f      %s\n", "observed", c.mean,
                        verdictOf(c.meanInterval, c.meanInside));
     return text;

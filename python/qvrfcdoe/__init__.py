@@ -125,7 +125,7 @@ def _view(value):
 # library name the options, and the Python client names its parameters instead.
 _PARAMETERS = {"--alpha": "alpha", "--array": "array", "--at": "at", "--charts": "charts",
                "--columns": "columns", "--combine": "combine", "--desirability": "desirability",
-               "--experiment": "experiment", "--factor": "factors",
+               "--experiment": "experiment", "--factor": "factors", "--grey-from": "grey_from",
                "--interaction": "interactions", "--noise": "noise", "--outer": "outer",
                "--pool": "pool", "--repeat": "repeat", "--response": "responses",
                "--seed": "seed", "--signal": "signal", "--sn": "sn", "--values": "values",
@@ -502,7 +502,8 @@ def _number(value, option: str) -> float:
     return float(value)
 
 
-def _analysis_options(sn, pool, alpha, interactions, combine, zeta, desirability, array):
+def _analysis_options(sn, pool, alpha, interactions, combine, zeta, desirability, array,
+                      grey_from="sn"):
     options = _native.AnalysisOptions()
     options.sn = _by_response(sn, "sn", _response_text)
     options.pool = _by_response(pool, "pool", _terms_text)
@@ -512,6 +513,9 @@ def _analysis_options(sn, pool, alpha, interactions, combine, zeta, desirability
         raise Error(f"combine: {combine!r} is not desirability or grey")
     options.combine = combine
     options.zeta = _number(zeta, "zeta")
+    if not isinstance(grey_from, str):
+        raise Error(f"grey_from: {grey_from!r} is not sn or mean")
+    options.grey_from = grey_from
     options.desirability = _by_response(desirability, "desirability", _desirability_text)
     options.array = "" if array is None else _value_text(array, "array")
     return options
@@ -765,16 +769,18 @@ def _analysis_again(recipe, results) -> Analysis:
 
 def analyze(source, observations=None, *, sn=None, pool=None, alpha=0.05, interactions=None,
             combine="desirability", zeta=0.5, desirability=None, array=None,
-            experiment=None) -> Analysis:
+            experiment=None, grey_from="sn") -> Analysis:
     """Analyses a quality data file, a filled run sheet, or a :class:`Design` with its
     observations, as ``qvrfcdoe analyze`` does with the options of the same names. Responses
     are named or numbered from 1: ``sn={"Strength": "larger", 2: ("nominal1", 1.2)}``,
     ``pool={1: ["Resin", "Cooling time"], 2: "auto"}`` (or ``pool="auto"``),
     ``desirability={"Strength": {"low": 30, "high": 50}}``; ``combine`` is "desirability" or
-    "grey" (with ``zeta``). Texts are taken as the command's."""
+    "grey" (with ``zeta``, and ``grey_from`` "sn" or "mean": the grades of the S/N ratios or of
+    the run means). Texts are taken as the command's."""
     kept = dict(sn=sn, pool=pool, alpha=alpha, interactions=interactions, combine=combine,
-                zeta=zeta, desirability=desirability, array=array)
-    options = _analysis_options(sn, pool, alpha, interactions, combine, zeta, desirability, array)
+                zeta=zeta, desirability=desirability, array=array, grey_from=grey_from)
+    options = _analysis_options(sn, pool, alpha, interactions, combine, zeta, desirability, array,
+                                grey_from)
     with _python_words():
         settings = _native.settings(options)
     if isinstance(source, Design):

@@ -143,7 +143,8 @@ def analyze(source: _Path | Design,
             combine: str = "desirability", zeta: float = 0.5,
             desirability: Mapping[int | str, Mapping[str, float] | str] | Sequence[str] | str
             | None = None,
-            array: str | int | None = None, experiment: _Path | None = None) -> Analysis:
+            array: str | int | None = None, experiment: _Path | None = None,
+            grey_from: str = "sn") -> Analysis:
     """Analyses a quality data file, a filled run sheet or a Design with its observations
     ({response: array of runs (design order) x values}, NaN for a missing value), as
     `qvrfcdoe analyze` does with the options of the same names, responses named or numbered

@@ -203,12 +203,12 @@ TEST_F(Design, AnalyzeDrawsTheChartsAndThePageOfTheSheet) {
         {{},
          {"combined-desirability.png", "combined-desirability.svg", "shrinkage-main-effects.png",
           "shrinkage-main-effects.svg", "shrinkage-pareto.png", "shrinkage-pareto.svg",
-          "strength-main-effects.png", "strength-main-effects.svg", "strength-pareto.png",
-          "strength-pareto.svg"},
+          "strength-dispersion.png", "strength-dispersion.svg", "strength-main-effects.png",
+          "strength-main-effects.svg", "strength-pareto.png", "strength-pareto.svg"},
          true},
         {{"--no-html", "--charts", "pdf"},
          {"combined-desirability.pdf", "shrinkage-main-effects.pdf", "shrinkage-pareto.pdf",
-          "strength-main-effects.pdf", "strength-pareto.pdf"},
+          "strength-dispersion.pdf", "strength-main-effects.pdf", "strength-pareto.pdf"},
          false},
     };
     std::string page;

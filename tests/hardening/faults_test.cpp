@@ -284,7 +284,8 @@ TEST_F(Faults, EndInAClearFailureAndLoseNothing) {
          analyzedBefore({"--charts", "svg"}),
          Program({"analyze", "exp.ipt", "--out", "o", "--charts", "pdf"}),
          [] {
-             return Entries("o/charts") == std::vector<std::string>{"quality-1-half-normal.pdf",
+             return Entries("o/charts") == std::vector<std::string>{"quality-1-dispersion.pdf",
+                                                                    "quality-1-half-normal.pdf",
                                                                     "quality-1-main-effects.pdf",
                                                                     "quality-1-pareto.pdf"};
          }},

@@ -86,8 +86,9 @@ TEST(ChartAndPageFiles, ChartsAndPage) {
     EXPECT_EQ(written,
               (std::vector<std::string>{
                   "out/charts/quality-1-main-effects.svg", "out/charts/quality-1-pareto.svg",
-                  "out/charts/quality-1-half-normal.svg", "out/charts/quality-1-main-effects.png",
-                  "out/charts/quality-1-pareto.png", "out/charts/quality-1-half-normal.png",
+                  "out/charts/quality-1-dispersion.svg", "out/charts/quality-1-half-normal.svg",
+                  "out/charts/quality-1-main-effects.png", "out/charts/quality-1-pareto.png",
+                  "out/charts/quality-1-dispersion.png", "out/charts/quality-1-half-normal.png",
                   "out/report.html"}));
     const std::string page = qvrfc_test::ReadFile("out/report.html");
     EXPECT_EQ(WithoutDrawings(page).find("<script"), std::string::npos);

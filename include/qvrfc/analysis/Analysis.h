@@ -60,9 +60,9 @@ struct RunFigures {
 
 // A response table: the mean of one statistic at each level of each factor.
 // A dynamic response's tables are of its S/N ratio, its slope and its sensitivity.
-enum class Statistic { SnRatio, Mean, StandardDeviation, Slope, Sensitivity };
-// "S/N ratio (dB)", "Mean", "Standard deviation", "Slope (beta)", "Sensitivity (dB)": the
-// title of a statistic's table.
+enum class Statistic { SnRatio, Mean, StandardDeviation, Slope, Sensitivity, LogVariance };
+// "S/N ratio (dB)", "Mean", "Standard deviation", "Slope (beta)", "Sensitivity (dB)",
+// "ln s^2": the title of a statistic's table.
 QVRFC_API const char* StatisticTitle(Statistic statistic);
 struct LevelTable {
     Statistic statistic = Statistic::SnRatio;
@@ -111,6 +111,11 @@ struct ResponseResult : ResponseVerdict {
     // linear and quadratic contrasts), scaled so that a 2-level factor's is the difference of
     // its level means; empty unless the main effects leave no residual to test against.
     std::vector<std::pair<std::string, double>> effects;
+    // Location and dispersion: the ANOVA of each run's ln s^2 over the verdict's terms, pooled
+    // as the response is, and its table (smaller is better); none for a dynamic response or
+    // when a run has fewer than two observations or none apart.
+    std::optional<ResponseAnalysis> logVariance;
+    LevelTable logVarianceTable;
     // With noise factors: the noise model of the observations (control factors, noise factors
     // and their interactions, and the dampers), or the reason there is none (a missing
     // observation, a design that is not balanced). Its tables' and dampers' `control` is the

@@ -39,6 +39,7 @@ struct CombinedResponse {
     // NaN where they do not apply (a response without a desirability, the target of a
     // response that has none or is dynamic).
     double low = 0.0, high = 0.0, target = 0.0, weight = 1.0, importance = 1.0;
+    double weightAbove = kNotANumber;          // t of a two-sided desirability; NaN: the weight
     bool lowGiven = false, highGiven = false;  // else the predictions' range
     double d = 0.0;  // NaN when not included or combined by grey relational grade
     // A static nominal response with a target (hasClosest): whether the interval of the
@@ -60,7 +61,10 @@ struct Tradeoff {
     bool conflict = false;  // the responses taking part prefer different levels
 };
 
+// The grey relational grades of the runs' S/N ratios or of their means (normalised as each
+// response's aim says), and the grade predicted at the combined levels from its ANOVA.
 struct GreyAnalysis {
+    GreyFrom from = GreyFrom::Sn;
     double zeta = 0.5;
     std::vector<std::vector<double>> normalised, coefficients;  // [response][run]
     std::vector<double> grades;                                 // [run]
@@ -68,6 +72,7 @@ struct GreyAnalysis {
     std::vector<int> best;                         // [factor] level of the largest mean
     double overall = 0.0;                          // the grades' mean
     ResponseAnalysis anova;                        // of the grades, over the verdict's terms
+    Prediction prediction;                         // of the grade at the combined levels
 };
 
 struct CombinedResult {

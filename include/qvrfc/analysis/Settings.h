@@ -46,8 +46,10 @@ struct PoolSetting {
 // predicted means, or by the grey relational grade of the runs' S/N ratios.
 enum class CombineMethod { Desirability, Grey };
 
-// RESPONSE=KEY:VALUE,... with keys low, high, weight and importance: a response's
-// desirability over what its experiment file says. Values not given are NaN.
+// RESPONSE=KEY:VALUE,... with keys low, high, weight (or s), importance, target and t: a
+// response's desirability over what its experiment file says. A target makes it two-sided
+// (Derringer and Suich): exponent s (the weight) below the target, t above it. Values not given
+// are NaN.
 struct DesirabilitySetting {
     std::string text;
     std::string named;  // as for SnSetting
@@ -56,7 +58,13 @@ struct DesirabilitySetting {
     double high = std::numeric_limits<double>::quiet_NaN();
     double weight = std::numeric_limits<double>::quiet_NaN();
     double importance = std::numeric_limits<double>::quiet_NaN();
+    double target = std::numeric_limits<double>::quiet_NaN();
+    double weightAbove = std::numeric_limits<double>::quiet_NaN();  // t
 };
+
+// What grey relational analysis grades: the runs' S/N ratios, or their means normalised as each
+// response's aim says.
+enum class GreyFrom { Sn, Mean };
 
 struct AnalysisSettings {
     std::vector<SnSetting> sn;
@@ -67,12 +75,13 @@ struct AnalysisSettings {
     CQVRFCDOETaguchiOrthogonalArray::OA_TYPE array = CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;
     CombineMethod combine = CombineMethod::Desirability;
     double zeta = 0.5;  // the grey relational distinguishing coefficient, in (0, 1]
+    GreyFrom greyFrom = GreyFrom::Sn;
     std::vector<DesirabilitySetting> desirability;
 };
 
 // The options as a client holds them, in texts and numbers: the command line's --sn, --pool,
-// --interaction, --desirability, --alpha, --combine, --zeta and --array, and the Python
-// module's keywords of the same names.
+// --interaction, --desirability, --alpha, --combine, --zeta, --grey-from and --array, and the
+// Python module's keywords of the same names.
 struct AnalysisOptions {
     std::vector<std::string> sn;            // RESPONSE=KIND[:TARGET]
     std::vector<std::string> pool;          // RESPONSE=TERMS, RESPONSE=auto|lenth, auto, lenth
@@ -81,7 +90,8 @@ struct AnalysisOptions {
     double alpha = 0.05;
     std::string combine = "desirability";  // or grey
     double zeta = 0.5;
-    std::string array;  // a quality data file's array by name or type; empty: the first
+    std::string greyFrom = "sn";  // or mean
+    std::string array;            // a quality data file's array by name or type; empty: the first
 };
 
 // The settings the options state, every one checked: a qvrfc::Error of kind Usage naming the
@@ -118,5 +128,7 @@ QVRFC_API std::vector<DesirabilitySetting> ParseDesirabilitySettings(const std::
 // "desirability" or "grey".
 QVRFC_API CombineMethod ParseCombineMethod(const std::string& text);
 QVRFC_API void CheckZeta(double zeta);
+// "sn" or "mean".
+QVRFC_API GreyFrom ParseGreyFrom(const std::string& text);
 
 }  // namespace qvrfc

@@ -93,6 +93,7 @@ struct SignalResponse {
 struct ResponseCharts {
     std::string response;  // also names the files: "<response>-main-effects.svg", ...
     MainEffects mainEffects;
+    MainEffects dispersion;  // the runs' ln s^2 at each level; no series when there is none
     Pareto pareto;
     HalfNormal halfNormal;
     std::vector<InteractionPlot> interactions;  // of the declared interactions

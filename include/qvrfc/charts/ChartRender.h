@@ -60,6 +60,7 @@ QVRFC_API std::vector<std::string> ChartStems(const std::vector<ResponseCharts>&
 struct ChartNames {
     std::string mainEffects, pareto, halfNormal;
     std::string signal;                     // "-signal", of a dynamic response
+    std::string dispersion;                 // "-dispersion", the main effects on ln s^2
     std::vector<std::string> interactions;  // one per interaction plot, in order
     std::vector<std::string> noise;         // one per control x noise plot: "-noise-a-n"
 };
@@ -69,7 +70,8 @@ struct ChartNames {
 QVRFC_API std::vector<ChartNames> ChartFileNames(const std::vector<ResponseCharts>& responses);
 
 // True for a name inside charts/ of the form chart files are given: a stem of a-z, 0-9 and
-// '-', then "-main-effects", "-pareto", "-half-normal", "-signal", "-interaction-..." or
+// '-', then "-main-effects", "-pareto", "-half-normal", "-signal", "-dispersion",
+// "-interaction-..." or
 // "-noise-...", or the combined chart's "combined-desirability" or "combined-grade"; then
 // ".svg", ".png" or ".pdf".
 QVRFC_API bool IsChartFileName(const std::string& name);

@@ -4,7 +4,9 @@
 // Desirability of y on [low, high] with shape weight w, clipped to [0, 1]:
 //   larger-the-better   ((y - low) / (high - low))^w
 //   smaller-the-better  ((high - y) / (high - low))^w
-//   nominal, target T   ((y - low) / (T - low))^w below T, ((high - y) / (high - T))^w above
+//   nominal, target T   ((y - low) / (T - low))^s below T, ((high - y) / (high - T))^t above,
+//                       s the weight and t the weight above (the weight when not given:
+//                       Derringer and Suich's two-sided desirability)
 // Overall desirability: the geometric mean of the d's weighted by their importances,
 // (prod d_i^r_i)^(1 / sum r_i); 0 as soon as one d is 0.
 //
@@ -15,6 +17,7 @@
 // its coefficients weighted by the importances.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 #include "qvrfc/common/QVRFCExport.h"
@@ -30,6 +33,7 @@ struct DesirabilityShape {
     double target = 0.0;
     double weight = 1.0;
     double importance = 1.0;
+    double weightAbove = std::nan("");  // t of the nominal kind above the target; NaN: weight
 };
 
 QVRFC_API double Desirability(const DesirabilityShape& shape, double y);
@@ -45,6 +49,13 @@ struct GreyGrades {
 // sn[response][run]; weights[response] > 0; zeta in (0, 1]. qvrfc::Error for
 // responses of unequal run counts or a weight or zeta out of range.
 QVRFC_API GreyGrades GreyRelationalGrades(const std::vector<std::vector<double>>& sn,
+                                          const std::vector<double>& weights, double zeta);
+// The same of any values ([response][run], such as the run means) normalised as each response's
+// aim says: larger-the-better (y - min) / (max - min), smaller-the-better (max - y) / (max -
+// min), nominal with a target T 1 - |y - T| / max |y - T| (without a target, as larger).
+QVRFC_API GreyGrades GreyRelationalGrades(const std::vector<std::vector<double>>& values,
+                                          const std::vector<Aim>& aims,
+                                          const std::vector<double>& targets,
                                           const std::vector<double>& weights, double zeta);
 
 }  // namespace qvrfc

@@ -26,6 +26,7 @@
 // without the run, which the caller names.
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,12 @@ struct DynamicRun {
     double sensitivity = 0.0;
     bool exists = false;  // whether sn exists
     std::string reason;   // why sn (and perhaps the sensitivity) does not exist; empty if it does
+    // Taguchi's decomposition under the noise conditions (AddNoiseDecomposition); NaN until then.
+    // veWithin is its V_e, within the slopes per condition; its V_N equals ve above.
+    double sNBeta = std::nan(""), sE = std::nan(""), veWithin = std::nan(""), vN = std::nan("");
+    int dofE = 0, dofN = 0;
+    std::vector<double> betaByNoise;   // [condition] the slope under each; NaN: none observed
+    double linearityP = std::nan("");  // of a quadratic term in the signal; NaN: not testable
 };
 
 // The figures of one run from the signal level of every observation and the observations.
@@ -60,5 +67,21 @@ struct DynamicRun {
 QVRFC_API DynamicRun DynamicSnOfRun(const std::vector<double>& signal, const std::vector<double>& y,
                                     DynamicKind kind,
                                     std::optional<double> reference = std::nullopt);
+
+// Taguchi's decomposition of a run observed under several noise conditions, on the form's
+// shifted values M' and y' (none for the zero-point form, the reference point, the means of the
+// linear form): with L_i = sum M' y' and r_i = sum M'^2 under condition i of k,
+//   S_T = sum y'^2 = S_beta + S_NxBeta + S_e,  S_beta = (sum L_i)^2 / sum r_i,
+//   S_NxBeta = sum L_i^2 / r_i - S_beta,  V_e = S_e / (N - k - c),  V_N = (S_NxBeta + S_e) /
+//   (N - 1 - c), with c = 0 for the zero-point form and 1 for the others (the shift's degree);
+// beta_i = L_i / r_i, the least-squares slope through the origin under condition i. The
+// linearity check adds a quadratic term in the signal (centred in the linear form) to the slopes
+// per condition: the p of its F on 1 and N - k - 1 - c degrees of freedom, NaN when the signal
+// has too few distinct levels or nothing is left for the error. condition[i] is the condition
+// (from 0, below conditions) of observation i; the run is the one DynamicSnOfRun gave.
+QVRFC_API void AddNoiseDecomposition(DynamicRun& run, const std::vector<double>& signal,
+                                     const std::vector<double>& y,
+                                     const std::vector<int>& condition, int conditions,
+                                     DynamicKind kind);
 
 }  // namespace qvrfc

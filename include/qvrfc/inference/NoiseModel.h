@@ -33,6 +33,7 @@
 // level where the effect is smallest in size (the first of equal ones).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,23 @@ struct Damper {
     int dampingLevel = 0;        // control level of the smallest effect in size
 };
 
+// How much the response moves across the noise conditions at a combination of control levels,
+// predicted from the noise model: at each condition the noise factors' effects (level mean less
+// the grand mean) plus, for every control x noise interaction not pooled, its effect beyond
+// the main effects at the control level and the condition's noise level (cell mean less row
+// and column means plus the table's mean); the control main effects move every condition alike.
+// The range is the largest prediction less the smallest.
+struct NoiseRange {
+    std::vector<int> levels;          // [control, as the tables' `control` counts] from 0
+    std::vector<double> byCondition;  // [condition] less the grand mean
+    double range = 0.0;
+};
+// The combination chosen (the optimum's), the worst one (the largest range; ties: the first in
+// the order of the levels) and the grand average (the noise main effects alone, no level set).
+struct Robustness {
+    NoiseRange optimum, worst, average;
+};
+
 struct NoiseModel {
     ResponseAnalysis anova;          // terms: controls, noise factors, control*noise interactions
     std::vector<NoiseTable> tables;  // of every control x noise interaction, in model order
@@ -80,8 +98,20 @@ struct NoiseModel {
     double alpha = 0.05;
     int tests = 0;  // control x noise interactions with a p (none without error dof)
     double smallestP = kNotANumber, smallestAdjusted = kNotANumber;  // over those tests
+    std::optional<Robustness> robustness;  // filled by the analysis, which knows the optimum
     bool Testable() const { return tests > 0; }
 };
+
+// The range at levelOf[control] (every control of a table not pooled must have a level), and
+// over the conditions of `noise`; levels empty: the grand average.
+QVRFC_API NoiseRange NoiseRangeAt(const NoiseModel& model, const NoiseLayout& noise,
+                                  const std::vector<int>& levelOf);
+// The three ranges; `levels` is the optimum, levelCounts[control] the levels of each control.
+// The worst is searched over the combinations of the controls of tables not pooled, every
+// one up to 10^6 of them, else by raising one control at a time from the optimum.
+QVRFC_API Robustness RobustnessOf(const NoiseModel& model, const NoiseLayout& noise,
+                                  const std::vector<int>& levels,
+                                  const std::vector<int>& levelCounts);
 
 // Holm's step-down adjustment of p-values: the i-th smallest of m is multiplied by m - i + 1,
 // then made no smaller than those before it, and at most 1. NaN stays NaN and is not counted.
