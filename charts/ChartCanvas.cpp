@@ -165,20 +165,27 @@ class SvgWriter {
     // the same style.
     void Shape(const std::string& style, const std::string& data) {
         if (data.empty()) return;
+        FlushTexts();
         if (style != m_style) Flush();
         m_style = style;
         m_data += data;
     }
 
-    void Text(const std::string& attributes, const std::string& text) {
+    // A text at place (its position attributes) in style (the others); consecutive texts of
+    // one style share a group that carries it.
+    void Text(const std::string& style, const std::string& place, const std::string& text) {
         Flush();
-        out += "<text" + attributes + ">";
-        Escape(text);
-        out += "</text>\n";
+        if (style != m_textStyle) FlushTexts();
+        m_textStyle = style;
+        m_texts += "<text" + place + ">";
+        Escape(text, m_texts);
+        m_texts += "</text>\n";
+        ++m_textCount;
     }
 
     std::string End() {
         Flush();
+        FlushTexts();
         out += "</svg>\n";
         return std::move(out);
     }
@@ -192,7 +199,18 @@ class SvgWriter {
         m_data.clear();
     }
 
-    void Escape(const std::string& text) {
+    void FlushTexts() {
+        if (m_textCount == 0) return;
+        if (m_textCount == 1) {
+            out += m_texts.insert(5, m_textStyle);  // after "<text"
+        } else {
+            out += "<g" + m_textStyle + ">\n" + m_texts + "</g>\n";
+        }
+        m_texts.clear();
+        m_textCount = 0;
+    }
+
+    static void Escape(const std::string& text, std::string& out) {
         for (char c : text) {
             if (c == '&')
                 out += "&amp;";
@@ -208,6 +226,8 @@ class SvgWriter {
     }
 
     std::string m_style, m_data;
+    std::string m_textStyle, m_texts;
+    size_t m_textCount = 0;
 };
 
 // A number as SVG writes it: at most one decimal, no trailing zero, "-0" as "0".
@@ -236,12 +256,14 @@ std::string Number(double value) {
 std::string Hex(Colour colour) {
     static const char digits[] = "0123456789abcdef";
     std::string text = "#";
+    bool shortens = true;  // "#ffffff" as "#fff"
     for (double part : {colour.r, colour.g, colour.b}) {
         const long byte = std::lround(std::min(1.0, std::max(0.0, part)) * 255.0);
         text += digits[byte / 16];
         text += digits[byte % 16];
+        shortens = shortens && byte / 16 == byte % 16;
     }
-    return text;
+    return shortens ? std::string{'#', text[1], text[3], text[5]} : text;
 }
 
 }  // namespace
@@ -288,8 +310,7 @@ void UnhintedMetrics(cairo_t* cr) {
 
 }  // namespace
 
-ChartCanvas::ChartCanvas(int width, int height, ChartFormat format)
-    : m_surface(new Surface) {
+ChartCanvas::ChartCanvas(int width, int height, ChartFormat format) : m_surface(new Surface) {
     Surface& s = *m_surface;
     s.format = format;
     if (format == ChartFormat::Svg) {
@@ -345,6 +366,21 @@ void AppendPoint(std::string& data, char command, Point p) {
     AppendNumber(data, p.y);
 }
 
+// A move to p, or a line from last to p: "H" or "V" alone when it runs straight across or
+// down. last becomes p.
+void AppendLineTo(std::string& data, bool open, Point& last, Point p) {
+    if (open && Number(p.y) == Number(last.y)) {
+        data += 'H';
+        AppendNumber(data, p.x);
+    } else if (open && Number(p.x) == Number(last.x)) {
+        data += 'V';
+        AppendNumber(data, p.y);
+    } else {
+        AppendPoint(data, open ? 'L' : 'M', p);
+    }
+    last = p;
+}
+
 }  // namespace
 
 void ChartCanvas::Polyline(const std::vector<Point>& points) {
@@ -352,13 +388,14 @@ void ChartCanvas::Polyline(const std::vector<Point>& points) {
     cairo_t* cr = s.cr;
     std::string data;
     bool open = false;
+    Point last{0.0, 0.0};
     for (const Point& p : points) {
         if (!std::isfinite(p.y)) {
             open = false;  // a missing value breaks the line
             continue;
         }
         if (s.Svg())
-            AppendPoint(data, open ? 'L' : 'M', p);
+            AppendLineTo(data, open, last, p);
         else if (open)
             cairo_line_to(cr, p.x, p.y);
         else
@@ -459,18 +496,23 @@ void UseFont(cairo_t* cr, double size, bool bold) {
     cairo_set_font_size(cr, size);
 }
 
-std::string TextAttributes(const std::string& x, const std::string& y, double size, Align align,
-                           bool bold, Colour colour, double degrees) {
-    std::string attributes = " x=\"" + x + "\" y=\"" + y + "\"";
+std::string TextStyle(double size, Align align, bool bold, Colour colour) {
+    std::string attributes;
     if (size != kSmallSize) attributes += " font-size=\"" + Number(size) + "\"";
     if (align == Align::Centre) attributes += " text-anchor=\"middle\"";
     if (align == Align::Right) attributes += " text-anchor=\"end\"";
     if (bold) attributes += " font-weight=\"bold\"";
     const std::string fill = Hex(colour);
-    if (fill != "#000000") attributes += " fill=\"" + fill + "\"";
-    if (degrees != 0.0)
-        attributes += " transform=\"rotate(" + Number(degrees) + " " + x + " " + y + ")\"";
+    if (fill != "#000") attributes += " fill=\"" + fill + "\"";
     return attributes;
+}
+
+std::string TextPlace(Point at, double degrees) {
+    const std::string x = Number(at.x), y = Number(at.y);
+    std::string place = " x=\"" + x + "\" y=\"" + y + "\"";
+    if (degrees != 0.0)
+        place += " transform=\"rotate(" + Number(degrees) + " " + x + " " + y + ")\"";
+    return place;
 }
 
 }  // namespace
@@ -486,8 +528,7 @@ void ChartCanvas::Text(const std::string& text, Point at, double size, Align ali
         break;
     }
     if (s.Svg()) {
-        s.svg.Text(TextAttributes(Number(at.x), Number(at.y), size, align, bold, colour, degrees),
-                   text);
+        s.svg.Text(TextStyle(size, align, bold, colour), TextPlace(at, degrees), text);
         return;
     }
     cairo_t* cr = s.cr;
