@@ -1,5 +1,7 @@
 // ChartCanvas: the few drawing operations the charts need, on one surface of a chosen format.
-// The same drawing code thus makes the SVG, PNG and PDF files. Internal to the charts layer.
+// The same drawing code thus makes the SVG, PNG and PDF files: PNG and PDF through cairo, SVG
+// as plain SVG elements with every word a <text>. Text is measured by cairo with DejaVu Sans in
+// every format, so that all of them are laid out alike. Internal to the charts layer.
 #pragma once
 
 #include <memory>
@@ -74,7 +76,8 @@ class ChartCanvas {
     void Text(const std::string& text, Point at, double size, Align align, bool bold = false,
               Colour colour = kBlack, double degrees = 0.0);
     double TextWidth(const std::string& text, double size, bool bold = false);
-    // text, or its longest beginning followed by an ellipsis that is at most width wide.
+    // text itself, never shortened: drawn by Text at this size it is shrunk as far as it must
+    // be to be at most width wide.
     std::string Fit(const std::string& text, double size, double width, bool bold = false);
 
     // The finished file's bytes; an exception when the surface failed.
@@ -84,6 +87,39 @@ class ChartCanvas {
     struct Surface;
     std::unique_ptr<Surface> m_surface;
 };
+
+// A text laid out in lines, broken between words, and the size they are drawn at.
+struct TextLines {
+    std::vector<std::string> lines;
+    double size = 0.0;
+    double Height(double leading = 1.3) const {
+        return size * leading * static_cast<double>(lines.size());
+    }
+};
+// text in at most maxLines lines, each at most width wide, at size or, where that cannot be,
+// at the largest smaller size that can: the whole text, never cut.
+TextLines FitLines(ChartCanvas& canvas, const std::string& text, double size, double width,
+                   size_t maxLines, bool bold = false);
+// The lines, the first baseline at y, the next ones size x leading below; returns the baseline
+// of a line that would follow.
+double DrawLines(ChartCanvas& canvas, const TextLines& text, double x, double y, Align align,
+                 bool bold = false, Colour colour = kBlack, double leading = 1.3);
+
+// A chart's title in at most two lines and its grey subtitle, wrapped to width.
+struct Heading {
+    TextLines title, subtitle;
+    double bottom = 0.0;  // the baseline of its last line
+};
+Heading HeadingOf(ChartCanvas& canvas, const std::string& title, const std::string& subtitle,
+                  double width);
+void DrawHeading(ChartCanvas& canvas, const Heading& heading);
+
+// Where legend entries of the given widths go, left to right from left, wrapped into rows of
+// rowHeight below the first baseline y whenever an entry would pass right.
+std::vector<Point> FlowEntries(const std::vector<double>& widths, double left, double right,
+                               double y, double rowHeight = 18.0);
+// The width of a legend entry of LegendEntry.
+double LegendEntryWidth(ChartCanvas& canvas, const std::string& label);
 
 // About `count` round values spanning low..high, the first at or below low, the last at or
 // above high.

@@ -14,7 +14,7 @@ namespace {
 using namespace chart;
 
 constexpr double kWidth = 600.0;
-constexpr double kHeight = 440.0;
+constexpr double kHeight = 440.0;  // under a heading of one line each
 constexpr double kLeft = 70.0;
 constexpr double kRight = 30.0;
 constexpr double kTop = 58.0;
@@ -76,8 +76,9 @@ double NoiseSlope(const std::vector<PlotPoint>& points) {
 
 struct Frame {
     double xMax, yMax;
+    double top, height;  // of the plot and of the canvas: taller under a longer heading
     double X(double q) const { return kLeft + (kWidth - kLeft - kRight) * q / xMax; }
-    double Y(double e) const { return kHeight - kBottom - (kHeight - kTop - kBottom) * e / yMax; }
+    double Y(double e) const { return height - kBottom - (height - top - kBottom) * e / yMax; }
 };
 
 void DrawAxes(ChartCanvas& canvas, const Frame& frame, const std::vector<double>& xTicks,
@@ -86,15 +87,16 @@ void DrawAxes(ChartCanvas& canvas, const Frame& frame, const std::vector<double>
     for (double t : yTicks)
         canvas.Line({kLeft, frame.Y(t)}, {kWidth - kRight, frame.Y(t)});
     canvas.Pen(kGrey, 1.0);
-    canvas.Line({kLeft, kTop}, {kLeft, kHeight - kBottom});
-    canvas.Line({kLeft, kHeight - kBottom}, {kWidth - kRight, kHeight - kBottom});
+    canvas.Line({kLeft, frame.top}, {kLeft, frame.height - kBottom});
+    canvas.Line({kLeft, frame.height - kBottom}, {kWidth - kRight, frame.height - kBottom});
     for (double t : xTicks)
-        canvas.Text(TickText(t), {frame.X(t), kHeight - kBottom + 16.0}, kSmallSize, Align::Centre);
+        canvas.Text(TickText(t), {frame.X(t), frame.height - kBottom + 16.0}, kSmallSize,
+                    Align::Centre);
     for (double t : yTicks)
         canvas.Text(TickText(t), {kLeft - 6.0, frame.Y(t) + 4.0}, kSmallSize, Align::Right);
-    canvas.Text("half-normal quantile", {(kLeft + kWidth - kRight) / 2.0, kHeight - 12.0},
+    canvas.Text("half-normal quantile", {(kLeft + kWidth - kRight) / 2.0, frame.height - 12.0},
                 kSmallSize, Align::Centre);
-    canvas.Text("absolute effect", {18.0, (kTop + kHeight - kBottom) / 2.0}, kSmallSize,
+    canvas.Text("absolute effect", {18.0, (frame.top + frame.height - kBottom) / 2.0}, kSmallSize,
                 Align::Centre, false, kBlack, -90.0);
 }
 
@@ -117,7 +119,7 @@ void DrawLabels(ChartCanvas& canvas, const Frame& frame, const std::vector<PlotP
                                {at.x - w / 2.0, at.y + 7.0, at.x + w / 2.0, at.y + 20.0}};
         for (const Area& area : places) {
             const bool inside =
-                area.left >= kLeft && area.right <= kWidth - 2.0 && area.top >= kTop - 12.0;
+                area.left >= kLeft && area.right <= kWidth - 2.0 && area.top >= frame.top - 12.0;
             if (!inside || std::any_of(taken.begin(), taken.end(),
                                        [&](const Area& other) { return other.Overlaps(area); }))
                 continue;
@@ -139,13 +141,17 @@ std::string DrawHalfNormal(const HalfNormal& chart, ChartFormat format) {
     }
     const std::vector<double> xTicks = NiceTicks(0.0, lastQuantile * 1.05, 5);
     const std::vector<double> yTicks = NiceTicks(0.0, largest > 0.0 ? largest * 1.05 : 1.0, 5);
-    const Frame frame{xTicks.back(), yTicks.back()};
+    ChartCanvas scratch(1, 1, ChartFormat::Png);
+    const Heading heading =
+        HeadingOf(scratch,
+                  chart.response + ": " +
+                      (chart.title.empty() ? "Half-normal plot of the effects" : chart.title),
+                  "effects above the dashed line stand out from the noise", kWidth - 32.0);
+    const double extra = std::ceil(heading.bottom - 50.0);  // over a heading of one line each
+    const Frame frame{xTicks.back(), yTicks.back(), kTop + extra, kHeight + extra};
 
-    ChartCanvas canvas(static_cast<int>(kWidth), static_cast<int>(kHeight), format);
-    const std::string title = chart.title.empty() ? "Half-normal plot of the effects" : chart.title;
-    canvas.Text(chart.response + ": " + title, {16.0, 30.0}, kTitleSize, Align::Left, true);
-    canvas.Text("effects above the dashed line stand out from the noise", {16.0, 48.0}, kSmallSize,
-                Align::Left, false, kGrey);
+    ChartCanvas canvas(static_cast<int>(kWidth), static_cast<int>(frame.height), format);
+    DrawHeading(canvas, heading);
     DrawAxes(canvas, frame, xTicks, yTicks);
 
     const double slope = NoiseSlope(points);

@@ -14,8 +14,8 @@ namespace {
 using namespace chart;
 
 constexpr double kMargin = 16.0;
-constexpr double kHeaderHeight = 92.0;  // title and legend
-constexpr double kAxisWidth = 64.0;     // statistic and tick labels left of a panel
+constexpr double kLegendGap = 20.0;  // from the subtitle's baseline to the legend's
+constexpr double kAxisWidth = 64.0;  // statistic and tick labels left of a panel
 constexpr double kPanelWidth = 300.0;
 constexpr double kPanelGap = 24.0;
 constexpr double kPlotHeight = 220.0;
@@ -32,22 +32,47 @@ std::vector<double> PanelTicks(const InteractionPanel& panel) {
     return std::isfinite(low) ? NiceTicks(low, high, 5) : NiceTicks(0.0, 1.0, 5);
 }
 
-// "Second factor:" and a line sample with each of its level values.
-void DrawLegend(ChartCanvas& canvas, const InteractionPlot& chart, double width) {
-    const double y = kMargin + 54.0;
-    const std::string label = FactorTitle(chart.second) + ":";
-    canvas.Text(canvas.Fit(label, kSmallSize, width / 3.0), {kMargin, y}, kSmallSize, Align::Left,
-                true);
-    double x = kMargin + std::min(width / 3.0, canvas.TextWidth(label, kSmallSize, true)) + 12.0;
+// The title, the subtitle and the legend ("Second factor:" and a line sample with each of its
+// level values) above the panels, wrapped to the chart's width.
+struct Header {
+    Heading heading;
+    std::string label;
+    std::vector<Point> places;  // the label's, then each level's entry
+    double bottom = 0.0;        // the top of the panels
+};
+
+Header HeaderOf(ChartCanvas& canvas, const InteractionPlot& chart, double width) {
+    Header header;
+    header.heading = HeadingOf(
+        canvas,
+        chart.response + ": interaction of " + chart.first.name + " and " + chart.second.name,
+        "parallel lines: no interaction; converging or crossing lines: an interaction",
+        width - 2 * kMargin);
+    header.label = FactorTitle(chart.second) + ":";
+    std::vector<double> widths = {canvas.TextWidth(header.label, kSmallSize, true) + 12.0};
+    for (const std::string& level : chart.second.levelLabels)
+        widths.push_back(LegendEntryWidth(canvas, level));
+    header.places =
+        FlowEntries(widths, kMargin, width - kMargin, header.heading.bottom + kLegendGap);
+    header.bottom = header.places.back().y + 22.0;
+    return header;
+}
+
+void DrawLegend(ChartCanvas& canvas, const InteractionPlot& chart, const Header& header,
+                double width) {
+    const double room = width - 2 * kMargin;
+    canvas.Text(canvas.Fit(header.label, kSmallSize, room, true), header.places[0], kSmallSize,
+                Align::Left, true);
     for (size_t l = 0; l < chart.second.levelLabels.size(); ++l)
-        x = LegendEntry(canvas, LineStyleOf(l),
-                        canvas.Fit(chart.second.levelLabels[l], kSmallSize, 120.0), x, y);
+        LegendEntry(canvas, LineStyleOf(l),
+                    canvas.Fit(chart.second.levelLabels[l], kSmallSize, room - 46.0),
+                    header.places[l + 1].x, header.places[l + 1].y);
 }
 
 void DrawPanel(ChartCanvas& canvas, const InteractionPlot& chart, const InteractionPanel& panel,
-               double left) {
+               double left, double top) {
     const std::vector<double> ticks = PanelTicks(panel);
-    const double top = kHeaderHeight, bottom = top + kPlotHeight;
+    const double bottom = top + kPlotHeight;
     auto y = [&](double v) {
         return bottom - kPlotHeight * (v - ticks.front()) / (ticks.back() - ticks.front());
     };
@@ -95,18 +120,15 @@ std::string DrawInteraction(const InteractionPlot& chart, ChartFormat format) {
     const size_t panels = std::max<size_t>(1, chart.panels.size());
     const double width = std::ceil(2 * kMargin + (kAxisWidth + kPanelWidth) * panels +
                                    kPanelGap * static_cast<double>(panels - 1));
-    const double height = std::ceil(kHeaderHeight + kPlotHeight + kAxisHeight + kMargin);
+    ChartCanvas scratch(1, 1, ChartFormat::Png);
+    const Header header = HeaderOf(scratch, chart, width);
+    const double height = std::ceil(header.bottom + kPlotHeight + kAxisHeight + kMargin);
     ChartCanvas canvas(static_cast<int>(width), static_cast<int>(height), format);
-    const std::string title =
-        chart.response + ": interaction of " + chart.first.name + " and " + chart.second.name;
-    canvas.Text(canvas.Fit(title, kTitleSize, width - 2 * kMargin, true), {kMargin, kMargin + 14.0},
-                kTitleSize, Align::Left, true);
-    canvas.Text("parallel lines: no interaction; converging or crossing lines: an interaction",
-                {kMargin, kMargin + 34.0}, kSmallSize, Align::Left, false, kGrey);
-    DrawLegend(canvas, chart, width - 2 * kMargin);
+    DrawHeading(canvas, header.heading);
+    DrawLegend(canvas, chart, header, width);
     for (size_t p = 0; p < chart.panels.size(); ++p)
         DrawPanel(canvas, chart, chart.panels[p],
-                  kMargin + kAxisWidth + (kAxisWidth + kPanelWidth + kPanelGap) * p);
+                  kMargin + kAxisWidth + (kAxisWidth + kPanelWidth + kPanelGap) * p, header.bottom);
     return canvas.Finish();
 }
 

@@ -2,7 +2,8 @@
 // series (S/N ratio, mean, deviation) below each other, each band with its own vertical scale
 // shared by its panels so that steep and flat factors compare at a glance. A design of up to
 // ten factors fits one row; more factors wrap into rows of at most ten, each row with its
-// factors' names once above its bands. Labels that do not fit are shortened, never overlapped.
+// factors' names once above its bands. Names that do not fit are wrapped or drawn smaller, never
+// cut or overlapped.
 #include <algorithm>
 #include <cmath>
 
@@ -16,12 +17,11 @@ using namespace chart;
 
 constexpr size_t kMaxPanelsPerRow = 10;
 constexpr double kMaxWidth = 1240.0;      // fits a laptop screen at 100 %
-constexpr double kMaxLevelLabel = 90.0;   // longer level labels are shortened
-constexpr double kMaxTitleWidth = 150.0;  // longer factor names are shortened
+constexpr double kMaxLevelLabel = 90.0;   // longer level labels are drawn smaller
+constexpr double kMaxTitleWidth = 150.0;  // longer factor names are drawn smaller
 constexpr double kMinPanelWidth = 90.0;
 constexpr double kMargin = 16.0;
 constexpr double kAxisWidth = 70.0;  // series title and tick labels left of the first panel
-constexpr double kHeaderHeight = 58.0;
 constexpr double kPanelGap = 10.0;
 constexpr double kPanelTitle = 34.0;  // two lines
 constexpr double kPlotHeight = 100.0;
@@ -37,6 +37,9 @@ struct Layout {
     double panelWidth = 112.0;
     double width = 0.0;
     double height = 0.0;
+    Heading heading;
+    std::vector<Point> legend;  // each series' entry, then the overall mean's and the best level's
+    double headerHeight = 0.0;  // the top of the first row
     double RowHeight(size_t series) const {
         return kPanelTitle + kBandHeight * static_cast<double>(series) + kRowGap;
     }
@@ -79,8 +82,18 @@ Layout LayoutOf(const MainEffects& chart) {
     layout.panelWidth =
         std::max(kMinPanelWidth, std::min(needed, room / static_cast<double>(layout.perRow)));
     layout.width = std::ceil(2 * kMargin + kAxisWidth + layout.panelWidth * layout.perRow);
-    layout.height =
-        std::ceil(kHeaderHeight + layout.RowHeight(chart.series.size()) * layout.rows + kMargin);
+    layout.heading =
+        HeadingOf(scratch, chart.response + ": main effects", "", layout.width - 2 * kMargin);
+    std::vector<double> widths;
+    for (const EffectSeries& series : chart.series)
+        widths.push_back(44.0 + scratch.TextWidth(series.title, kSmallSize));
+    widths.push_back(44.0 + scratch.TextWidth("overall mean", kSmallSize));
+    widths.push_back(14.0 + scratch.TextWidth("best level", kSmallSize));
+    layout.legend =
+        FlowEntries(widths, kMargin, layout.width - kMargin, layout.heading.bottom + 22.0);
+    layout.headerHeight = layout.legend.back().y + 6.0;
+    layout.height = std::ceil(layout.headerHeight +
+                              layout.RowHeight(chart.series.size()) * layout.rows + kMargin);
     return layout;
 }
 
@@ -97,26 +110,26 @@ std::vector<double> SeriesTicks(const EffectSeries& series) {
     return NiceTicks(low, high, 5);
 }
 
-void DrawHeader(ChartCanvas& canvas, const MainEffects& chart) {
-    canvas.Text(chart.response + ": main effects", {kMargin, kMargin + 14.0}, kTitleSize,
-                Align::Left, true);
-    double x = kMargin;
-    const double y = kMargin + 36.0;
+void DrawHeader(ChartCanvas& canvas, const MainEffects& chart, const Layout& layout) {
+    DrawHeading(canvas, layout.heading);
+    const double room = layout.width - 2 * kMargin - 44.0;
     for (size_t s = 0; s < chart.series.size(); ++s) {
+        const auto [x, y] = layout.legend[s];
         const LineStyle style = LineStyleOf(s);
         canvas.Pen(style.colour, 2.0, style.dash);
         canvas.Line({x, y - 4.0}, {x + 28.0, y - 4.0});
         canvas.Mark(style.marker, {x + 14.0, y - 4.0}, 7.0, false);
-        canvas.Text(chart.series[s].title, {x + 34.0, y}, kSmallSize, Align::Left);
-        x += 44.0 + canvas.TextWidth(chart.series[s].title, kSmallSize);
+        canvas.Text(canvas.Fit(chart.series[s].title, kSmallSize, room), {x + 34.0, y}, kSmallSize,
+                    Align::Left);
     }
+    const Point mean = layout.legend[chart.series.size()];
     canvas.Pen(kGrey, 1.0, Dash::Dashed);
-    canvas.Line({x, y - 4.0}, {x + 28.0, y - 4.0});
-    canvas.Text("overall mean", {x + 34.0, y}, kSmallSize, Align::Left);
-    x += 44.0 + canvas.TextWidth("overall mean", kSmallSize);
+    canvas.Line({mean.x, mean.y - 4.0}, {mean.x + 28.0, mean.y - 4.0});
+    canvas.Text("overall mean", {mean.x + 34.0, mean.y}, kSmallSize, Align::Left);
+    const Point best = layout.legend.back();
     canvas.Pen(kBlack, 1.2);
-    canvas.Mark(Marker::Circle, {x + 5.0, y - 4.0}, 9.0, true);
-    canvas.Text("best level", {x + 14.0, y}, kSmallSize, Align::Left);
+    canvas.Mark(Marker::Circle, {best.x + 5.0, best.y - 4.0}, 9.0, true);
+    canvas.Text("best level", {best.x + 14.0, best.y}, kSmallSize, Align::Left);
 }
 
 struct Band {
@@ -135,18 +148,6 @@ void DrawScale(ChartCanvas& canvas, const Band& band, const std::vector<double>&
                 kSmallSize, Align::Centre, true, kBlack, -90.0);
 }
 
-// The title in at most two lines, broken between words; what is still too long is shortened.
-std::vector<std::string> TitleLines(ChartCanvas& canvas, const std::string& title, double width) {
-    if (canvas.TextWidth(title, kLabelSize, true) <= width) return {title};
-    size_t cut = std::string::npos;
-    for (size_t at = title.find(' '); at != std::string::npos; at = title.find(' ', at + 1)) {
-        if (canvas.TextWidth(title.substr(0, at), kLabelSize, true) > width) break;
-        cut = at;
-    }
-    if (cut == std::string::npos) return {canvas.Fit(title, kLabelSize, width, true)};
-    return {title.substr(0, cut), canvas.Fit(title.substr(cut + 1), kLabelSize, width, true)};
-}
-
 // The factors' names centred above their panels, in at most two lines.
 void DrawTitles(ChartCanvas& canvas, const MainEffects& chart, const Layout& layout, size_t row,
                 double top) {
@@ -155,13 +156,13 @@ void DrawTitles(ChartCanvas& canvas, const MainEffects& chart, const Layout& lay
         if (f >= layout.factors) break;
         const double width = layout.panelWidth - kPanelGap;
         const double centre = kMargin + kAxisWidth + layout.panelWidth * i + width / 2.0;
-        const std::vector<std::string> title =
-            TitleLines(canvas, FactorTitle(chart.factors[f]), width);
-        for (size_t l = 0; l < title.size(); ++l)
-            canvas.Text(title[l],
+        const TextLines title =
+            FitLines(canvas, FactorTitle(chart.factors[f]), kLabelSize, width, 2, true);
+        for (size_t l = 0; l < title.lines.size(); ++l)
+            canvas.Text(title.lines[l],
                         {centre, top + kPanelTitle - 4.0 -
-                                     14.0 * static_cast<double>(title.size() - 1 - l)},
-                        kLabelSize, Align::Centre, true);
+                                     14.0 * static_cast<double>(title.lines.size() - 1 - l)},
+                        title.size, Align::Centre, true);
     }
 }
 
@@ -203,13 +204,13 @@ void DrawPanel(ChartCanvas& canvas, const Band& band, double left, double width,
 std::string DrawMainEffects(const MainEffects& chart, ChartFormat format) {
     const Layout layout = LayoutOf(chart);
     ChartCanvas canvas(static_cast<int>(layout.width), static_cast<int>(layout.height), format);
-    DrawHeader(canvas, chart);
+    DrawHeader(canvas, chart, layout);
     std::vector<std::vector<double>> ticks;
     for (const EffectSeries& series : chart.series)
         ticks.push_back(SeriesTicks(series));
     const std::vector<double> none;
     for (size_t row = 0; row < layout.rows; ++row) {
-        const double top = kHeaderHeight + layout.RowHeight(chart.series.size()) * row;
+        const double top = layout.headerHeight + layout.RowHeight(chart.series.size()) * row;
         DrawTitles(canvas, chart, layout, row, top);
         for (size_t s = 0; s < chart.series.size(); ++s) {
             const EffectSeries& series = chart.series[s];

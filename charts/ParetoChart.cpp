@@ -15,7 +15,6 @@ namespace {
 using namespace chart;
 
 constexpr double kMargin = 16.0;
-constexpr double kHeaderHeight = 58.0;
 constexpr double kRowHeight = 22.0;
 constexpr double kBarHeight = 14.0;
 constexpr double kBarArea = 460.0;
@@ -103,35 +102,35 @@ std::string DrawPareto(const Pareto& chart, ChartFormat format) {
     const double left = kMargin + labelWidth + 8.0;
     const double width = std::ceil(left + kBarArea + kValueWidth + kMargin);
     const double plotHeight = kRowHeight * static_cast<double>(bars.size());
-    const double height = std::ceil(kHeaderHeight + plotHeight + kAxisHeight + kMargin);
-
-    ChartCanvas canvas(static_cast<int>(width), static_cast<int>(height), format);
-    const std::string title = chart.title.empty() ? "Contributions" : chart.title;
-    canvas.Text(chart.response + ": " + title, {kMargin, kMargin + 14.0}, kTitleSize, Align::Left,
-                true);
-    canvas.Text(
+    const Heading heading = HeadingOf(
+        scratch, chart.response + ": " + (chart.title.empty() ? "Contributions" : chart.title),
         "the ANOVA table's Contr. % (pure sums of squares), error included; hollow "
         "dashed: pooled or below the error",
-        {kMargin, kMargin + 34.0}, kSmallSize, Align::Left, false, kGrey);
+        width - 2 * kMargin);
+    const double top = heading.bottom + 8.0;  // the top of the bars
+    const double height = std::ceil(top + plotHeight + kAxisHeight + kMargin);
 
-    const double bottom = kHeaderHeight + plotHeight;
+    ChartCanvas canvas(static_cast<int>(width), static_cast<int>(height), format);
+    DrawHeading(canvas, heading);
+
+    const double bottom = top + plotHeight;
     const double zero = left - smallest * scale;
     for (double t : ticks) {
         const double x = zero + t * scale;
         canvas.Pen(kLightGrey, 1.0);
-        canvas.Line({x, kHeaderHeight}, {x, bottom});
+        canvas.Line({x, top}, {x, bottom});
         canvas.Text(TickText(t), {x, bottom + 15.0}, kSmallSize, Align::Centre);
     }
     canvas.Text("contribution (%)", {left + kBarArea / 2.0, bottom + 30.0}, kSmallSize,
                 Align::Centre);
     for (size_t i = 0; i < bars.size(); ++i) {
-        const double y = kHeaderHeight + kRowHeight * static_cast<double>(i);
+        const double y = top + kRowHeight * static_cast<double>(i);
         canvas.Text(canvas.Fit(bars[i].label, kLabelSize, labelWidth),
                     {left - 8.0, y + kBarHeight - 2.0}, kLabelSize, Align::Right);
         DrawBar(canvas, bars[i], zero, y + (kRowHeight - kBarHeight) / 2.0 - 2.0, scale);
     }
     canvas.Pen(kBlack, 1.0);
-    canvas.Line({zero, kHeaderHeight}, {zero, bottom});
+    canvas.Line({zero, top}, {zero, bottom});
     return canvas.Finish();
 }
 

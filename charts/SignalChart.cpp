@@ -14,7 +14,6 @@ namespace {
 using namespace chart;
 
 constexpr double kMargin = 16.0;
-constexpr double kHeaderHeight = 78.0;  // title and legend
 constexpr double kPanelWidth = 170.0;
 constexpr double kPanelHeight = 120.0;
 constexpr double kAxisWidth = 44.0;   // tick labels left of a panel
@@ -43,15 +42,43 @@ Scale ScaleOf(const SignalResponse& chart) {
     return {NiceTicks(std::min(0.0, *least), *most, 4), NiceTicks(low, high, 4)};
 }
 
-void DrawLegend(ChartCanvas& canvas, const SignalResponse& chart) {
-    double x = kMargin;
-    const double y = kMargin + 56.0;
+std::string ConditionLabel(const std::string& condition) {
+    return condition.empty() ? "observed" : condition;
+}
+
+// The title, the subtitle and the legend (each noise condition's line, then the fitted line)
+// above the panels, wrapped to the chart's width.
+struct Header {
+    Heading heading;
+    std::vector<Point> places;  // each condition's entry, then the fitted line's
+    double bottom = 0.0;        // the top of the first row of panels
+};
+
+Header HeaderOf(ChartCanvas& canvas, const SignalResponse& chart, double width) {
+    Header header;
+    header.heading = HeadingOf(canvas, chart.response + " against " + FactorTitle(chart.signal),
+                               "each run: the mean at each signal level under each noise condition",
+                               width - 2 * kMargin);
+    std::vector<double> widths;
+    for (const std::string& condition : chart.conditions)
+        widths.push_back(LegendEntryWidth(canvas, ConditionLabel(condition)));
+    widths.push_back(LegendEntryWidth(canvas, "fitted line"));
+    header.places = FlowEntries(widths, kMargin, width - kMargin, header.heading.bottom + 22.0);
+    header.bottom = header.places.back().y + 6.0;
+    return header;
+}
+
+void DrawLegend(ChartCanvas& canvas, const SignalResponse& chart, const Header& header,
+                double width) {
     for (size_t c = 0; c < chart.conditions.size(); ++c)
-        x = LegendEntry(canvas, LineStyleOf(c),
-                        chart.conditions[c].empty() ? "observed" : chart.conditions[c], x, y);
+        LegendEntry(
+            canvas, LineStyleOf(c),
+            canvas.Fit(ConditionLabel(chart.conditions[c]), kSmallSize, width - 2 * kMargin - 46.0),
+            header.places[c].x, header.places[c].y);
+    const Point at = header.places.back();
     canvas.Pen(kGrey, 1.5, Dash::Dashed);
-    canvas.Line({x, y - 4.0}, {x + 28.0, y - 4.0});
-    canvas.Text("fitted line", {x + 34.0, y}, kSmallSize, Align::Left);
+    canvas.Line({at.x, at.y - 4.0}, {at.x + 28.0, at.y - 4.0});
+    canvas.Text("fitted line", {at.x + 34.0, at.y}, kSmallSize, Align::Left);
 }
 
 void DrawPanel(ChartCanvas& canvas, const SignalResponse& chart, const Scale& scale, size_t r,
@@ -100,20 +127,18 @@ std::string DrawSignalResponse(const SignalResponse& chart, ChartFormat format) 
     const double cellWidth = kAxisWidth + kPanelWidth + 8.0;
     const double cellHeight = kPanelHeight + kAxisHeight;
     const double width = std::ceil(2 * kMargin + cellWidth * static_cast<double>(columns));
+    ChartCanvas scratch(1, 1, ChartFormat::Png);
+    const Header header = HeaderOf(scratch, chart, width);
     const double height =
-        std::ceil(kHeaderHeight + cellHeight * static_cast<double>(rows) + kMargin + 20.0);
+        std::ceil(header.bottom + cellHeight * static_cast<double>(rows) + kMargin + 20.0);
     ChartCanvas canvas(static_cast<int>(width), static_cast<int>(height), format);
-    const std::string title = chart.response + " against " + FactorTitle(chart.signal);
-    canvas.Text(canvas.Fit(title, kTitleSize, width - 2 * kMargin, true), {kMargin, kMargin + 14.0},
-                kTitleSize, Align::Left, true);
-    canvas.Text("each run: the mean at each signal level under each noise condition",
-                {kMargin, kMargin + 34.0}, kSmallSize, Align::Left, false, kGrey);
-    DrawLegend(canvas, chart);
+    DrawHeading(canvas, header.heading);
+    DrawLegend(canvas, chart, header, width);
     const Scale scale = ScaleOf(chart);
     for (size_t r = 0; r < chart.runs.size(); ++r)
         DrawPanel(canvas, chart, scale, r,
                   {kMargin + kAxisWidth + cellWidth * static_cast<double>(r % columns),
-                   kHeaderHeight + cellHeight * static_cast<double>(r / columns)});
+                   header.bottom + cellHeight * static_cast<double>(r / columns)});
     return canvas.Finish();
 }
 
