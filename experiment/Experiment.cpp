@@ -275,6 +275,7 @@ bool ParseNumber(const std::string& text, double& value) {
 }
 
 std::string NumberText(double value) {
+    if (value == 0.0) value = 0.0;  // -0 is written 0, as files and sheets read it
     char text[400];
     int precision = 1;
     for (; precision < 17; ++precision) {

@@ -153,8 +153,11 @@ class ExperimentReader {
         for (const toml::node& value : *values) {
             if (value.is_integer())
                 levels.push_back(std::to_string(*value.value<long long>()));
-            else if (value.is_floating_point())
-                levels.push_back(NumberText(*value.value<double>()));
+            else if (value.is_floating_point())  // -0.0 kept apart, to be refused beside 0
+                levels.push_back(*value.value<double>() == 0.0 &&
+                                         std::signbit(*value.value<double>())
+                                     ? "-0"
+                                     : NumberText(*value.value<double>()));
             else if (value.is_string())
                 levels.push_back(std::string(*value.value<std::string_view>()));
             else

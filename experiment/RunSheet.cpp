@@ -182,6 +182,16 @@ class SheetReader {
         return whole && std::isinf(number) ? Reading::NotFinite : Reading::NotNumber;
     }
 
+    // A workbook's number cell of a numeric factor: the spreadsheet's own reading of a long
+    // decimal may differ from the level's in the last bits.
+    bool NearLevel(const Factor& factor, int level, const std::string& cell, bool text) const {
+        double value = 0.0;
+        if (m_worksheet.empty() || text || !factor.IsNumeric() || !ParseNumber(cell, value))
+            return false;
+        const double setting = factor.LevelValue(level);
+        return std::fabs(value - setting) <= 1e-12 * std::fabs(setting);
+    }
+
     bool WholeNumber(const std::string& cell, double& value) const {
         return Number(cell, value) == Reading::Number && value == std::floor(value);
     }
@@ -219,7 +229,8 @@ class SheetReader {
             const int f = expected - kFixedColumns;
             const Factor& factor = m_experiment.factors[f];
             const int level = m_experiment.Level(run, f);
-            if (factor.LevelOf(factor.IsNumeric() ? Decimal(cell) : cell) != level)
+            if (factor.LevelOf(factor.IsNumeric() ? Decimal(cell) : cell) != level &&
+                !NearLevel(factor, level, cell, text))
                 Fail(row, column,
                      Quoted(cell) + " differs from the design's setting '" + factor.levels[level] +
                          "' of run " + std::to_string(run + 1));

@@ -422,6 +422,49 @@ std::string ReadablePackage(const std::string& bytes) {
     return ZipOf(parts);
 }
 
+// A workbook's parts are unpacked whole: the sizes the archive claims for them are judged
+// before anything is allocated for them (a few bytes can claim gigabytes).
+constexpr std::uint32_t kLargestPart = 16u << 20;
+constexpr std::uint64_t kLargestPackage = 64u << 20;
+
+std::uint32_t Get(const std::string& bytes, size_t at, int count) {
+    std::uint32_t value = 0;
+    for (int b = count - 1; b >= 0; --b)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(b)]);
+    return value;
+}
+
+// "" when the archive's directory and local headers claim sizes within the limits, else why not.
+std::string ArchiveFault(const std::string& bytes) {
+    const size_t endSize = 22;
+    if (bytes.size() < endSize) return "it is not a zip archive";
+    size_t end = bytes.size() - endSize;
+    const size_t lowest = bytes.size() > endSize + 65535 ? bytes.size() - endSize - 65535 : 0;
+    while (end > lowest && Get(bytes, end, 4) != 0x06054b50)
+        --end;
+    if (Get(bytes, end, 4) != 0x06054b50) return "it is not a zip archive";
+    const size_t count = Get(bytes, end + 10, 2);
+    size_t at = Get(bytes, end + 16, 4);
+    std::uint64_t total = 0;
+    for (size_t e = 0; e < count; ++e) {
+        if (at + 46 > bytes.size() || Get(bytes, at, 4) != 0x02014b50)
+            return "its directory is damaged";
+        const std::uint32_t size = Get(bytes, at + 24, 4);
+        const size_t local = Get(bytes, at + 42, 4);
+        if (local + 30 > bytes.size() || Get(bytes, local, 4) != 0x04034b50)
+            return "its directory is damaged";
+        const std::uint32_t localSize = Get(bytes, local + 22, 4);
+        if (size > kLargestPart || localSize > kLargestPart)
+            return "a part would unpack to more than 16 MiB";
+        if (Get(bytes, at + 20, 4) > bytes.size() || Get(bytes, local + 18, 4) > bytes.size())
+            return "a part is larger than the archive";
+        total += std::max(size, localSize);
+        if (total > kLargestPackage) return "its parts would unpack to more than 64 MiB";
+        at += 46 + Get(bytes, at + 28, 2) + Get(bytes, at + 30, 2) + Get(bytes, at + 32, 2);
+    }
+    return "";
+}
+
 const char* KindName(WorkbookKind kind) {
     return kind == WorkbookKind::Ods ? ".ods" : ".xlsx";
 }
@@ -482,6 +525,8 @@ std::string CellReference(const std::string& worksheet, int row, size_t column) 
 Worksheet ReadFirstWorksheet(const std::string& bytes, WorkbookKind kind, const std::string& name) {
     FirstSheetFactory factory;
     const std::string what = name + ": not a readable " + KindName(kind) + " workbook";
+    const std::string fault = ArchiveFault(bytes);
+    if (!fault.empty()) throw Error::Placed(what + " (" + fault + ")", name, 0, "");
     try {
         if (kind == WorkbookKind::Ods) {
             orcus::orcus_ods reader(&factory);

@@ -70,14 +70,16 @@ class Workbook {
     lxw_workbook* m_book = nullptr;
 };
 
-// A number as a number cell when the workbook keeps it exactly (libxlsxwriter writes 16
-// significant digits), else as its text, which the reader takes as the same number.
-void WriteSetting(lxw_worksheet* sheet, int row, int column, const std::string& text,
+// A number (of the run, the order or a numeric factor) as a number cell when every spreadsheet
+// reads it back (up to 15 significant digits, from 1e-300 to 1e300), else as its text, which the
+// reader takes as the same number; a labelled factor's level ("1.0" of 1.0, "steel") as text.
+void WriteSetting(lxw_worksheet* sheet, int row, int column, const std::string& text, bool numeric,
                   lxw_format* format) {
     double value = 0.0;
     char kept[40];
-    if (ParseNumber(text, value)) {
-        std::snprintf(kept, sizeof kept, "%.16g", value);
+    if (numeric && ParseNumber(text, value) &&
+        (value == 0.0 || (std::fabs(value) >= 1e-300 && std::fabs(value) <= 1e300))) {
+        std::snprintf(kept, sizeof kept, "%.15g", value);
         if (std::strtod(kept, nullptr) == value) {
             Workbook::Check(worksheet_write_number(sheet, row, column, value, format));
             return;
@@ -103,10 +105,13 @@ void WriteRuns(Workbook& book, lxw_worksheet* sheet, const Experiment& experimen
                                              static_cast<lxw_col_t>(c), width, nullptr));
     }
     const std::vector<std::vector<std::string>> rows = RunSheetRows(experiment);
+    std::vector<bool> numeric = {true, true};  // run, order, then each factor
+    for (const Factor& factor : experiment.factors)
+        numeric.push_back(factor.IsNumeric());
     for (size_t r = 0; r < rows.size(); ++r) {
         const int row = static_cast<int>(r) + 1;
         for (int c = 0; c < firstObservation; ++c)
-            WriteSetting(sheet, row, c, rows[r][static_cast<size_t>(c)], book.m_fixed);
+            WriteSetting(sheet, row, c, rows[r][static_cast<size_t>(c)], numeric[c], book.m_fixed);
         for (int c = firstObservation; c <= notes; ++c)
             Workbook::Check(worksheet_write_blank(sheet, row, c, book.m_open));
     }

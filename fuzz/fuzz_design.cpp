@@ -6,6 +6,7 @@
 // (workbook), and every run of a dynamic response gives a slope from values that follow its
 // signal. Anything else aborts.
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -97,6 +98,11 @@ std::string Filled(const qvrfc::Experiment& experiment, Bytes& bytes,
     return text;
 }
 
+[[noreturn]] void Fail(const std::string& what) {
+    std::fprintf(stderr, "fuzz_design: %s\n", what.c_str());
+    std::abort();
+}
+
 void CheckDynamicRuns(const qvrfc::Experiment& experiment, const qvrfc::SheetObservations& values) {
     const std::vector<double> signal = qvrfc::SignalValues(experiment);
     for (size_t r = 0; r < experiment.responses.size(); ++r) {
@@ -104,8 +110,8 @@ void CheckDynamicRuns(const qvrfc::Experiment& experiment, const qvrfc::SheetObs
         for (const std::vector<double>& run : values[r]) {
             try {
                 qvrfc::DynamicSnOfRun(signal, run, *experiment.responses[r].dynamic);
-            } catch (const qvrfc::Error&) {
-                std::abort();  // the design let through runs that analyze cannot take
+            } catch (const qvrfc::Error& error) {
+                Fail(std::string("a dynamic run is refused: ") + error.what());
             }
         }
     }
@@ -131,11 +137,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     try {
         const qvrfc::Experiment read = qvrfc::ReadExperimentText(texts.experimentFile, "e.toml");
-        if (!qvrfc::ExperimentDifference(experiment, read).empty()) std::abort();
+        if (!qvrfc::ExperimentDifference(experiment, read).empty())
+            Fail("the experiment file reads back otherwise");
         if (read.sheet == qvrfc::SheetFormat::Xlsx)
             qvrfc::ReadRunSheetWorkbook(read, texts.runSheet, qvrfc::WorkbookKind::Xlsx, "r.xlsx");
         else if (texts.runSheet != qvrfc::RunSheetText(read))
-            std::abort();
+            Fail("the run sheet differs once the experiment file is read back");
         std::vector<double> written;
         const std::string filled = Filled(read, bytes, written);
         const qvrfc::SheetObservations values = qvrfc::ReadRunSheetText(read, filled, "r.csv");
@@ -143,10 +150,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const auto& response : values)
             for (const auto& run : response)
                 count += run.size();
-        if (count != written.size()) std::abort();
+        if (count != written.size()) Fail("the filled sheet reads back other values");
         CheckDynamicRuns(read, values);
-    } catch (const qvrfc::Error&) {
-        std::abort();  // what design wrote does not come back
+    } catch (const qvrfc::Error& error) {
+        Fail(std::string("what design wrote does not come back: ") + error.what());
     }
     return 0;
 }
