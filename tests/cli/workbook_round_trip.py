@@ -121,6 +121,16 @@ def main():
     Path("ods/runsheet.ods").write_bytes(ods_bytes([["Notes"], ["none"]], "Cover"))
     refused("ods/runsheet.ods", "the first worksheet 'Cover' is not a run sheet")
 
+    # Found by fuzzing: a labelled level that reads as a number ("1.0" beside "low") stays text,
+    # and a part that claims gigabytes is refused before anything is unpacked.
+    run("design", "--factor", "A=1.0,low", "--response", "Y:larger", "--sheet", "xlsx",
+        "--out", "labelled")
+    refused("labelled/runsheet.xlsx", "run 1 has no observation of 'Y'")
+    package = bytearray(Path("labelled/runsheet.xlsx").read_bytes())
+    package[22:26] = (0xFFFFFFF0).to_bytes(4, "little")  # the first local header's size
+    Path("labelled/runsheet.xlsx").write_bytes(bytes(package))
+    refused("labelled/runsheet.xlsx", "a part would unpack to more than 16 MiB")
+
 
 with tempfile.TemporaryDirectory() as folder:
     os.chdir(folder)
