@@ -59,7 +59,8 @@ void DeclareAnalyzeCommand(CLI::App& app, CommandRun& run) {
         });
     analyze
         ->add_option("FILE", options->request.dataFile,
-                     "Quality data file, or a filled run sheet (runsheet.csv)")
+                     "Quality data file, or a filled run sheet (runsheet.csv, or a workbook: "
+                     ".xlsx or .ods)")
         ->required();
     DeclareAnalysisOptions(analyze, options->analysis);
     analyze->add_flag("--runs", options->request.runTable,

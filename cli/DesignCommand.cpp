@@ -29,6 +29,7 @@ struct DesignOptions {
     qvrfc::DesignOptions design;
     std::string experimentFile;
     std::string outFolder = "qvrfcdoe-out";
+    bool force = false;
 };
 
 void PrintSheet(const Experiment& experiment) {
@@ -111,9 +112,11 @@ void PrintDesign(const Experiment& experiment) {
 }
 
 int Design(const DesignOptions& options) {
-    const Experiment experiment = options.experimentFile.empty()
-                                      ? qvrfc::ExperimentOfOptions(options.design)
-                                      : qvrfc::ReadExperimentFile(options.experimentFile);
+    Experiment experiment = options.experimentFile.empty()
+                                ? qvrfc::ExperimentOfOptions(options.design)
+                                : qvrfc::ReadExperimentFile(options.experimentFile);
+    if (!options.design.sheet.empty())
+        qvrfc::SheetFormatOfName(options.design.sheet, experiment.sheet);  // checked: csv|xlsx
     {
         // The engine's own placement check, its set-up logs written into a scratch folder.
         const qvrfc::ScratchFolder scratch;
@@ -121,7 +124,7 @@ int Design(const DesignOptions& options) {
     }
     const qvrfc::WrittenFiles written =
         qvrfc::WriteOutputFolder(OutRequest(options.outFolder, {options.experimentFile}),
-                                 qvrfc::DesignOutput(experiment, options.outFolder));
+                                 qvrfc::DesignOutput(experiment, options.outFolder, options.force));
     PrintDesign(experiment);
     PrintFilesWritten(written);
     return 0;
@@ -194,10 +197,21 @@ void DeclareDesignCommand(CLI::App& app, CommandRun& run) {
     for (CLI::Option* option : {factor, response, noise, outer, signal, interaction, repeat, array,
                                 columns, randomize, seed})
         experiment->excludes(option);
+    design
+        ->add_option("--sheet", options->design.sheet,
+                     "The run sheet's format: csv (runsheet.csv) or xlsx (runsheet.xlsx, a "
+                     "workbook; default: csv, or the experiment file's sheet)")
+        ->check(CLI::IsMember({"csv", "xlsx"}))
+        ->type_name("csv|xlsx");
+    design->add_flag(
+        "--force", options->force,
+        "Replace an experiment.toml in the output folder that differs from the new one "
+        "(a run sheet that differs is never replaced)");
     DeclareOutFolder(design, options->outFolder);
     design->footer(
-        "Writes experiment.toml and runsheet.csv into the output folder. Fill the "
-        "observation cells of the sheet and run: qvrfcdoe analyze runsheet.csv");
+        "Writes experiment.toml and runsheet.csv (runsheet.xlsx with --sheet xlsx) into the "
+        "output folder. Fill the observation cells of the sheet and run: qvrfcdoe analyze "
+        "runsheet.csv");
 }
 
 }  // namespace qvrfcdoe

@@ -39,6 +39,7 @@ set(QVRFC_HEADERS_experiment
   include/qvrfc/experiment/FileWriting.h
   include/qvrfc/experiment/RunSheet.h
   include/qvrfc/experiment/SnKind.h
+  include/qvrfc/experiment/Workbook.h
 )
 set(QVRFC_HEADERS_inference
   include/qvrfc/inference/Combine.h

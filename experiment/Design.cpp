@@ -11,6 +11,7 @@
 #include "qvrfc/experiment/ExperimentFile.h"
 #include "qvrfc/experiment/FileWriting.h"
 #include "qvrfc/experiment/RunSheet.h"
+#include "qvrfc/experiment/Workbook.h"
 
 namespace qvrfc {
 namespace {
@@ -197,6 +198,7 @@ Experiment ExperimentOfOptions(const DesignOptions& options) {
     for (const std::string& text : options.factors) {
         Factor factor;
         ParseLevelled("--factor", text, factor.name, factor.unit, factor.levels);
+        factor.levels = LevelTexts(factor.levels);
         experiment.factors.push_back(factor);
     }
     for (const std::string& text : options.responses)
@@ -210,8 +212,12 @@ Experiment ExperimentOfOptions(const DesignOptions& options) {
     if (!options.signal.empty()) {
         Factor signal;
         ParseLevelled("--signal", options.signal, signal.name, signal.unit, signal.levels);
+        signal.levels = LevelTexts(signal.levels);
         experiment.signal = signal;
     }
+    if (!options.sheet.empty() && !SheetFormatOfName(options.sheet, experiment.sheet))
+        throw UsageError("--sheet",
+                         FormatText("--sheet '%s': expected csv or xlsx", options.sheet.c_str()));
     if (!options.outer.empty()) {
         try {
             experiment.outer = ParseOuterArray(options.outer);
@@ -247,7 +253,40 @@ void CheckPlacementWithEngine(const Experiment& experiment, const std::string& l
 }
 
 DesignTexts DesignFileTexts(const Experiment& experiment, const std::string& experimentPath) {
-    return {RunSheetText(experiment), VerifiedExperimentFileText(experiment, experimentPath)};
+    if (experiment.sheet == SheetFormat::Xlsx)
+        return {RunSheetWorkbook(experiment),
+                VerifiedExperimentFileText(experiment, experimentPath), kRunSheetWorkbookFile};
+    return {RunSheetText(experiment), VerifiedExperimentFileText(experiment, experimentPath),
+            kRunSheetFile};
+}
+
+void RefuseReplacingAnotherExperimentFile(const std::string& newText, const std::string& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) return;
+    const std::string wayOut = "design with --force to replace it, or choose another --out folder";
+    if (!fs::is_regular_file(status))
+        throw Error::Placed(FormatText("'%s' exists and is not a regular file; it is left as it "
+                                       "is: choose another --out folder",
+                                       path.c_str()),
+                            path, 0, "");
+    std::string text;
+    try {
+        text = ReadWholeFile(path, "experiment file");
+    } catch (const ExperimentError&) {
+    }
+    if (text == newText) return;
+    std::string difference;
+    try {
+        difference = "in " + ExperimentDifference(ReadExperimentText(text, path),
+                                                  ReadExperimentText(newText, path));
+        if (difference == "in ") difference = "in its text (comments or layout edited by hand)";
+    } catch (const ExperimentError& unreadable) {
+        difference = std::string("and does not read as an experiment (") + unreadable.what() + ")";
+    }
+    throw Error::Placed(FormatText("'%s' exists and differs from the new experiment file %s; %s",
+                                   path.c_str(), difference.c_str(), wayOut.c_str()),
+                        path, 0, "");
 }
 
 void RefuseReplacingAnotherSheet(const std::string& newSheet, const std::string& sheet) {

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
+#include <numeric>
 #include <set>
 
 #include "qvrfc/experiment/ArrayChoice.h"
@@ -77,7 +79,11 @@ void CheckUnit(const char* section, size_t index, const std::string& unit) {
 void CheckLevels(const char* section, size_t index, const std::vector<std::string>& levels,
                  bool numeric) {
     if (levels.size() < 2) Refuse(section, index, "levels", "at least two levels are needed");
+    if (levels.size() > static_cast<size_t>(kMostLevels))
+        Refuse(section, index, "levels",
+               std::to_string(levels.size()) + " levels, more than " + std::to_string(kMostLevels));
     std::set<std::string> seen;
+    std::map<double, size_t> values;  // a numeric factor's levels: value -> level
     for (size_t l = 0; l < levels.size(); ++l) {
         const std::string& level = levels[l];
         if (level.empty()) Refuse(section, index, "levels", "a level is empty");
@@ -86,25 +92,21 @@ void CheckLevels(const char* section, size_t index, const std::vector<std::strin
             Refuse(section, index, "levels", "level " + std::to_string(l + 1) + " " + fault);
         if (!seen.insert(level).second)
             Refuse(section, index, "levels", "the level '" + level + "' is given twice");
-    }
-    double value = 0.0, other = 0.0;
-    for (size_t l = 0; numeric && l < levels.size(); ++l) {
-        for (size_t k = 0; k < l; ++k) {
-            if (ParseNumber(levels[l], value) && ParseNumber(levels[k], other) && value == other)
-                Refuse(
-                    section, index, "levels",
-                    "the levels '" + levels[k] + "' and '" + levels[l] + "' are the same number");
-        }
+        double value = 0.0;
+        if (!numeric || !ParseNumber(level, value)) continue;
+        const auto found = values.emplace(value, l);
+        if (!found.second)
+            Refuse(section, index, "levels",
+                   "the levels '" + levels[found.first->second] + "' and '" + level +
+                       "' are the same number");
     }
 }
 
 // The run sheet finds its columns by their headers: each must be one of a kind.
 void CheckSheetColumns(const Experiment& experiment) {
     std::map<std::string, size_t> observations;  // header -> response
-    const int perResponse = ObservationCount(experiment);
     for (size_t r = 0; r < experiment.responses.size(); ++r) {
-        for (int k = 0; k < perResponse; ++k) {
-            const std::string header = ObservationName(experiment, static_cast<int>(r), k);
+        for (const std::string& header : ObservationNames(experiment, static_cast<int>(r))) {
             if (!observations.emplace(header, r).second)
                 Refuse("response", r, "name",
                        "the run sheet would have two columns '" + header + "'");
@@ -243,8 +245,9 @@ int Factor::LevelOf(const std::string& text) const {
     const bool numeric = IsNumeric();
     double cell = 0.0;
     if (numeric && !ParseNumber(text, cell)) return -1;
+    double value = 0.0;
     for (size_t l = 0; l < levels.size(); ++l) {
-        if (numeric ? cell == LevelValue(static_cast<int>(l)) : text == levels[l])
+        if (numeric ? ParseNumber(levels[l], value) && cell == value : text == levels[l])
             return static_cast<int>(l);
     }
     return -1;
@@ -272,19 +275,55 @@ bool ParseNumber(const std::string& text, double& value) {
 }
 
 std::string NumberText(double value) {
-    char text[32];
-    for (int precision = 1; precision <= 17; ++precision) {
+    if (value == 0.0) value = 0.0;  // -0 is written 0, as files and sheets read it
+    char text[400];
+    int precision = 1;
+    for (; precision < 17; ++precision) {
         std::snprintf(text, sizeof text, "%.*g", precision, value);
         if (std::strtod(text, nullptr) == value) break;
     }
+    std::snprintf(text, sizeof text, "%.*g", precision, value);
+    const char* e = std::strchr(text, 'e');
+    if (e == nullptr || !std::isfinite(value)) return text;
+    // "6e+01" is written 60, "1.5e-05" 0.000015: people write settings without exponents.
+    const int exponent = std::atoi(e + 1);
+    if (exponent < -6 || exponent > 20) return text;
+    std::snprintf(text, sizeof text, "%.*f", std::max(0, precision - 1 - exponent), value);
     return text;
+}
+
+std::vector<std::string> LevelTexts(const std::vector<std::string>& levels) {
+    std::vector<double> values(levels.size());
+    for (size_t l = 0; l < levels.size(); ++l) {
+        if (!ParseNumber(levels[l], values[l])) return levels;
+    }
+    // Levels that are one number stay as written, for the message that refuses them.
+    if (std::set<double>(values.begin(), values.end()).size() < values.size()) return levels;
+    std::vector<std::string> texts;
+    for (double value : values)
+        texts.push_back(NumberText(value));
+    return texts;
+}
+
+const char* SheetFormatName(SheetFormat format) {
+    return format == SheetFormat::Xlsx ? "xlsx" : "csv";
+}
+
+bool SheetFormatOfName(const std::string& name, SheetFormat& format) {
+    for (SheetFormat each : {SheetFormat::Csv, SheetFormat::Xlsx}) {
+        if (name == SheetFormatName(each)) {
+            format = each;
+            return true;
+        }
+    }
+    return false;
 }
 
 namespace {
 
 // Combinations beyond this many are not counted further.
 constexpr long long kManyCombinations = 100000;
-constexpr long long kMostConditions = 1000;
+constexpr long long kMostConditions = kMostLevels;
 
 std::vector<int> NoiseLevelCounts(const Experiment& experiment) {
     std::vector<int> counts;
@@ -379,7 +418,8 @@ std::vector<std::vector<int>> NoiseConditions(const Experiment& experiment) {
         return ArrayRuns(outer, named ? SpreadColumns(experiment) : FirstColumns(outer, counts));
     }
     if (CombinationCount(counts) > kMostConditions)
-        throw ExperimentError("the noise factors make more than 1000 conditions" +
+        throw ExperimentError("the noise factors make more than " +
+                              std::to_string(kMostConditions) + " conditions" +
                               std::string(experiment.outer.kind == OuterArray::Kind::Full
                                               ? ""
                                               : ", and no array of the catalogue holds " +
@@ -471,8 +511,11 @@ std::vector<double> SignalValues(const Experiment& experiment) {
     if (!experiment.signal) return values;
     const int perLevel =
         static_cast<int>(NoiseConditions(experiment).size()) * experiment.repetitions;
-    for (int k = 0; k < ObservationCount(experiment); ++k)
-        values.push_back(experiment.signal->LevelValue(k / perLevel));
+    for (const std::string& level : experiment.signal->levels) {
+        double value = 0.0;
+        ParseNumber(level, value);
+        values.insert(values.end(), static_cast<size_t>(perLevel), value);
+    }
     return values;
 }
 
@@ -556,6 +599,86 @@ void CheckDesirability(const ExperimentResponse& response, int index) {
                    ")");
 }
 
+namespace {
+
+// A named outer array with more runs than the noise factors have combinations repeats
+// conditions, and the run sheet would have two columns of one name.
+void CheckOuterArrayRuns(const Experiment& experiment) {
+    if (experiment.outer.kind != OuterArray::Kind::Named) return;
+    const std::vector<std::vector<int>> conditions = NoiseConditions(experiment);
+    const std::set<std::vector<int>> distinct(conditions.begin(), conditions.end());
+    if (distinct.size() < conditions.size())
+        Refuse("", 0, "outer",
+               ArrayName(experiment.outer.array) + " takes " + std::to_string(conditions.size()) +
+                   " noise conditions, but only " + std::to_string(distinct.size()) +
+                   " of them differ (" + LevelCountText(NoiseLevelCounts(experiment)) +
+                   "); choose full or a smaller array");
+}
+
+// Signal levels x noise conditions x repetitions, blamed on the signal, else the last noise
+// factor, else the repetitions.
+void CheckObservationCount(const Experiment& experiment) {
+    const bool signal = experiment.signal.has_value();
+    const bool noise = !experiment.noise.empty();
+    const char* section = signal ? "signal" : noise ? "noise" : "";
+    const char* field = signal || noise ? "levels" : "repetitions";
+    const size_t index = signal || !noise ? 0 : experiment.noise.size() - 1;
+    long long conditions = 1;
+    try {
+        conditions = static_cast<long long>(NoiseConditions(experiment).size());
+    } catch (const ExperimentError& error) {
+        Refuse("noise", experiment.noise.size() - 1, "levels", error.what());
+    }
+    const long long levels = signal ? static_cast<long long>(experiment.signal->levels.size()) : 1;
+    const long long observations = levels * conditions * experiment.repetitions;
+    if (observations <= kMostLevels) return;
+    std::string parts;
+    if (signal) parts += std::to_string(levels) + " signal levels x ";
+    if (noise) parts += std::to_string(conditions) + " noise conditions x ";
+    parts += std::to_string(experiment.repetitions) +
+             (experiment.repetitions == 1 ? " repetition" : " repetitions");
+    Refuse(section, index, field,
+           parts + " make " + std::to_string(observations) +
+               " observations per run and response, more than " + std::to_string(kMostLevels));
+}
+
+// What a dynamic response's runs can never give, whatever is observed: fewer observations
+// than its form needs, or signal values whose sum of squares (about the form's origin) is 0,
+// too small to be a normal number or not finite, so that the slope cannot be computed.
+void CheckDynamicRuns(const Experiment& experiment) {
+    if (!experiment.signal) return;
+    const std::vector<double> signal = SignalValues(experiment);
+    const double mean =
+        std::accumulate(signal.begin(), signal.end(), 0.0) / static_cast<double>(signal.size());
+    const double lowest = *std::min_element(signal.begin(), signal.end());
+    for (size_t r = 0; r < experiment.responses.size(); ++r) {
+        const std::optional<DynamicKind>& kind = experiment.responses[r].dynamic;
+        if (!kind) continue;
+        const size_t needed = *kind == DynamicKind::ZeroPoint ? 2 : 3;
+        if (signal.size() < needed)
+            Refuse("response", r, "sn",
+                   std::string("the ") + DynamicKindName(*kind) + " form needs at least " +
+                       std::to_string(needed) + " observations per run, the design has " +
+                       std::to_string(signal.size()) +
+                       " (add a signal level, a noise factor or repetitions)");
+        const double origin = *kind == DynamicKind::Linear           ? mean
+                              : *kind == DynamicKind::ReferencePoint ? lowest
+                                                                     : 0.0;
+        double squares = 0.0;
+        for (double m : signal)
+            squares += (m - origin) * (m - origin);
+        if (!std::isfinite(mean) || !std::isfinite(squares) ||
+            squares < std::numeric_limits<double>::min())
+            Refuse("signal", 0, "levels",
+                   std::string("the sum of squares of the signal values (about the ") +
+                       DynamicKindName(*kind) + " form's origin) is " + NumberText(squares) +
+                       ": the slope of " + experiment.responses[r].name +
+                       " could not be computed; choose signal levels nearer 1");
+    }
+}
+
+}  // namespace
+
 void CheckExperimentEntries(const Experiment& experiment) {
     if (experiment.factors.empty()) Refuse("", 0, "factor", "the experiment has no factor");
     if (experiment.responses.empty()) Refuse("", 0, "response", "the experiment has no response");
@@ -600,17 +723,9 @@ void CheckExperimentEntries(const Experiment& experiment) {
         Refuse("", 0, "outer",
                ArrayName(experiment.outer.array) + " does not hold the noise factors (" +
                    LevelCountText(NoiseLevelCounts(experiment)) + ")");
-    if (!experiment.noise.empty()) {
-        int observations = 0;
-        try {
-            observations = ObservationCount(experiment);
-        } catch (const ExperimentError& error) {
-            Refuse("noise", experiment.noise.size() - 1, "levels", error.what());
-        }
-        if (observations > 1000)
-            Refuse("noise", experiment.noise.size() - 1, "levels",
-                   "more than 1000 observations per run and response");
-    }
+    CheckOuterArrayRuns(experiment);
+    CheckObservationCount(experiment);
+    CheckDynamicRuns(experiment);
     CheckSheetColumns(experiment);
 }
 
@@ -690,6 +805,7 @@ std::string ExperimentDifference(const Experiment& a, const Experiment& b) {
     if (a.runOrder != b.runOrder) return "run_order";
     if (a.randomized != b.randomized) return "randomized";
     if (a.seed != b.seed) return "seed";
+    if (a.sheet != b.sheet) return "sheet";
     return "";
 }
 

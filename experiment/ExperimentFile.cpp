@@ -16,9 +16,9 @@ namespace {
 
 using Catalogue = CQVRFCDOETaguchiOrthogonalArray;
 
-const std::set<std::string> kTopKeys = {"array",     "repetitions", "randomized",  "seed",
-                                        "run_order", "factor",      "response",    "noise",
-                                        "outer",     "signal",      "interactions"};
+const std::set<std::string> kTopKeys = {"array",     "repetitions", "randomized",   "seed",
+                                        "run_order", "factor",      "response",     "noise",
+                                        "outer",     "signal",      "interactions", "sheet"};
 const std::set<std::string> kFactorKeys = {"name", "unit", "levels", "column"};
 const std::set<std::string> kResponseKeys = {"name", "unit", "sn",     "target",
                                              "low",  "high", "weight", "importance"};
@@ -49,6 +49,8 @@ class ExperimentReader {
         ReadOuter(root, experiment);
         ReadSignal(root, experiment);
         ReadInteractions(root, experiment);
+        // Observations per run depend on the repetitions too.
+        experiment.repetitions = static_cast<int>(Integer(root, "", "repetitions", 1, 1000, 1));
         // Names and levels first: a fault of theirs is told at its line, not as an array
         // that cannot be chosen.
         CheckFaultsAtTheirLines([&] { CheckExperimentEntries(experiment); });
@@ -151,8 +153,11 @@ class ExperimentReader {
         for (const toml::node& value : *values) {
             if (value.is_integer())
                 levels.push_back(std::to_string(*value.value<long long>()));
-            else if (value.is_floating_point())
-                levels.push_back(NumberText(*value.value<double>()));
+            else if (value.is_floating_point())  // -0.0 kept apart, to be refused beside 0
+                levels.push_back(*value.value<double>() == 0.0 &&
+                                         std::signbit(*value.value<double>())
+                                     ? "-0"
+                                     : NumberText(*value.value<double>()));
             else if (value.is_string())
                 levels.push_back(std::string(*value.value<std::string_view>()));
             else
@@ -165,7 +170,7 @@ class ExperimentReader {
         Factor factor;
         factor.name = Text(table, prefix, "name", true);
         factor.unit = Text(table, prefix, "unit", false);
-        factor.levels = Levels(table, prefix);
+        factor.levels = LevelTexts(Levels(table, prefix));
         factor.column = static_cast<int>(Integer(table, prefix, "column", 1, 1000, 0)) - 1;
         return factor;
     }
@@ -245,7 +250,7 @@ class ExperimentReader {
         Factor signal;
         signal.name = Text(*table, "signal", "name", true);
         signal.unit = Text(*table, "signal", "unit", false);
-        signal.levels = Levels(*table, "signal");
+        signal.levels = LevelTexts(Levels(*table, "signal"));
         experiment.signal = signal;
     }
 
@@ -269,12 +274,14 @@ class ExperimentReader {
                     ? "no array of the catalogue holds " + LevelCountText(LevelCounts(experiment)) +
                           (experiment.interactions.empty() ? "" : " with the declared interactions")
                     : "unknown array '" + array + "'");
-        experiment.repetitions = static_cast<int>(Integer(root, "", "repetitions", 1, 1000, 1));
         if (const toml::node* randomized = Get(root, "", "randomized", false)) {
             if (!randomized->is_boolean()) Fail("randomized", "expected true or false");
             experiment.randomized = *randomized->value<bool>();
         }
         experiment.seed = static_cast<std::uint32_t>(Integer(root, "", "seed", 0, 0xFFFFFFFF, 0));
+        const std::string sheet = Text(root, "", "sheet", false);
+        if (!sheet.empty() && !SheetFormatOfName(sheet, experiment.sheet))
+            Fail("sheet", "expected \"csv\" or \"xlsx\", not '" + sheet + "'");
         if (const toml::node* order = Get(root, "", "run_order", false)) {
             if (!order->is_array()) Fail("run_order", "expected a list of run numbers");
             for (const toml::node& run : *order->as_array()) {
@@ -372,6 +379,9 @@ std::string ExperimentFileText(const Experiment& experiment) {
     text << "randomized = " << (experiment.randomized ? "true" : "false") << "\n";
     if (experiment.randomized || experiment.seed != 0) text << "seed = " << experiment.seed << "\n";
     text << "run_order = " << TomlRunOrder(experiment.runOrder) << "\n";
+    if (experiment.sheet != SheetFormat::Csv)
+        text << "# The run sheet design writes: \"csv\" or \"xlsx\" (a workbook).\nsheet = "
+             << Toml(std::string(SheetFormatName(experiment.sheet))) << "\n";
     if (experiment.outer.kind != OuterArray::Kind::Smallest)
         text << "# The noise conditions: \"full\" (every combination) or an orthogonal array.\n"
              << "outer = " << Toml(OuterArrayName(experiment.outer)) << "\n";

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(load_data read_array containers call_sequence run_sheet experiment_file)
+[ ${#targets[@]} -gt 0 ] || targets=(load_data read_array containers call_sequence run_sheet experiment_file design workbook)
 
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQVRFC_BUILD_FUZZ=ON -DQVRFC_BUILD_TESTS=OFF -DQVRFC_BUILD_CLI=OFF >/dev/null

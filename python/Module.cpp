@@ -114,12 +114,14 @@ std::vector<std::string> WriteFolder(const std::string& folder,
     return qvrfc::WriteOutputFolder(request, set()).files;
 }
 
-// Writes experiment.toml and runsheet.csv into folder (made when missing), as design --out does;
-// returns their paths.
+// Writes experiment.toml and runsheet.csv (or .xlsx) into folder (made when missing), as design
+// --out does; returns their paths.
 std::vector<std::string> WriteDesign(const qvrfc::Experiment& experiment,
                                      const std::string& folder) {
     WriteFolder(folder, {}, [&] { return qvrfc::DesignOutput(experiment, folder); });
-    return {(fs::path(folder) / qvrfc::kRunSheetFile).string(),
+    const bool workbook = experiment.sheet == qvrfc::SheetFormat::Xlsx;
+    return {(fs::path(folder) / (workbook ? qvrfc::kRunSheetWorkbookFile : qvrfc::kRunSheetFile))
+                .string(),
             (fs::path(folder) / qvrfc::kExperimentFile).string()};
 }
 
@@ -345,7 +347,8 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
         .def_readwrite("columns", &qvrfc::DesignOptions::columns)
         .def_readwrite("randomize", &qvrfc::DesignOptions::randomize)
         .def_readwrite("seed", &qvrfc::DesignOptions::seed)
-        .def_readwrite("seed_given", &qvrfc::DesignOptions::seedGiven);
+        .def_readwrite("seed_given", &qvrfc::DesignOptions::seedGiven)
+        .def_readwrite("sheet", &qvrfc::DesignOptions::sheet);
 
     py::class_<qvrfc::Experiment>(m, "Experiment")
         .def_property_readonly("array",

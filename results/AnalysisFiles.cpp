@@ -61,15 +61,17 @@ OutputSet AnalysisOutput(const Analysis& analysis, const AnalysisParts& parts) {
     return set;
 }
 
-OutputSet DesignOutput(const Experiment& experiment, const std::string& folder) {
+OutputSet DesignOutput(const Experiment& experiment, const std::string& folder, bool force) {
     std::error_code ignored;  // a folder that cannot be found fails its write, which says why
     const fs::path path = fs::absolute(folder, ignored).lexically_normal();
     const DesignTexts texts = DesignFileTexts(experiment, (path / kExperimentFile).string());
     OutputSet set;
-    set.files = {{kRunSheetFile, texts.runSheet}, {kExperimentFile, texts.experimentFile}};
-    const std::string sheet = texts.runSheet;
-    set.check = [sheet](const std::string& path) {
-        RefuseReplacingAnotherSheet(sheet, (fs::path(path) / kRunSheetFile).string());
+    set.files = {{texts.runSheetName, texts.runSheet}, {kExperimentFile, texts.experimentFile}};
+    set.check = [texts, force](const std::string& path) {
+        if (!force)
+            RefuseReplacingAnotherExperimentFile(texts.experimentFile,
+                                                 (fs::path(path) / kExperimentFile).string());
+        RefuseReplacingAnotherSheet(texts.runSheet, (fs::path(path) / texts.runSheetName).string());
     };
     return set;
 }

@@ -370,4 +370,132 @@ TEST_F(Design, WritesTheSheetAndItsFileAsASet) {
     }
 }
 
+// Fills every empty cell of a sheet: half the signal value of its column ("Out Load=10" gives
+// about 5), or about 10 without a signal, varied a little by row and column.
+void FillSheet(const std::string& path) {
+    const std::vector<std::string> lines = qvrfc_test::Lines(ReadFile(path));
+    std::vector<std::string> header;
+    std::string text;
+    for (size_t r = 0; r < lines.size(); ++r) {
+        const std::string record = lines[r].substr(0, lines[r].find('\r'));
+        std::string line;
+        std::vector<std::string> cells;
+        for (size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1) {
+            comma = record.find(',', start);
+            cells.push_back(record.substr(start, comma - start));
+        }
+        if (r == 0) header = cells;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            const size_t equals = header[c].find('=');
+            const double scale =
+                equals == std::string::npos ? 20.0 : std::stod(header[c].substr(equals + 1));
+            const double value = scale * 0.5 * (1.0 + 0.01 * static_cast<double>((r + c) % 3));
+            line += (c == 0 ? "" : ",") + (cells[c].empty() ? std::to_string(value) : cells[c]);
+        }
+        text += line + "\r\n";
+    }
+    qvrfc_test::WriteFile(path, text);
+}
+
+// The design round trip as a new user tries it, one row per attempt: what design writes comes
+// back into analyze (levels written as numbers are written one way), what analyze could never
+// accept is refused by design with the option at fault, a hand-edited experiment file is not
+// replaced unless forced, and signal levels, noise conditions and observations stop at 1000.
+TEST_F(Design, RoundTripOfWhatDesignWrites) {
+    enum class Then { Nothing, Fill, Redesign, Force, Calibration };
+    struct Trial {
+        Trial(std::vector<std::string> a, Then t = Then::Nothing, std::string e = "")
+            : args(std::move(a)), then(t), edit(std::move(e)) {}
+        std::vector<std::string> args;
+        Then then;
+        std::string edit;  // appended to experiment.toml, or the signal's levels made decimal
+    };
+    const std::vector<std::string> ab = {"design", "--factor", "A=1,2", "--factor", "B=1,2"};
+    const auto with = [&ab](std::vector<std::string> more) {
+        more.insert(more.begin(), ab.begin(), ab.end());
+        return more;
+    };
+    std::string many = "M=1", manyMore = "M=1";
+    for (int level = 2; level <= 1001; ++level)
+        (level <= 1000 ? many : manyMore) += "," + std::to_string(level);
+    manyMore = many + ",1001";
+    const std::string dynamic = "Out:dynamic:0.5";
+    const Trial trials[] = {
+        {with({"--response", dynamic, "--signal", "Load[N]=0.5,1.0,1.5"}), Then::Fill},
+        {with({"--response", dynamic, "--signal", "Load=1e3,+2,.5,010"}), Then::Fill},
+        {with({"--factor", "C=60.0,90.0", "--response", "Y:larger"}), Then::Fill},
+        {{}, Then::Calibration, "levels = [ 10.0, 20.0, 30.0 ]"},
+        {with({"--response", "Out:dynamic-linear", "--signal", "M=1,2"})},
+        {with({"--response", "Out:dynamic-reference", "--signal", "M=1,2"})},
+        {with({"--response", "Out:dynamic-linear", "--signal", "M=1,2", "--repeat", "2"})},
+        {with({"--response", dynamic, "--signal", "M=1e-320,0"})},
+        {with({"--response", "Y:larger"}), Then::Redesign, "# checked by hand\n"},
+        {with({"--response", "Y:larger"}), Then::Redesign, "low = 2\nhigh = 9\n"},
+        {with({"--response", "Y:larger"}), Then::Force, "low = 2\nhigh = 9\n"},
+        {with({"--response", dynamic, "--signal", manyMore})},
+        {with({"--response", dynamic, "--signal", many}), Then::Fill},
+        {with({"--response", dynamic, "--signal", many, "--noise", "N=a,b"})},
+        {with({"--response", "Y:larger", "--noise", "N=a,b", "--noise", "P=x,y", "--outer", "L8"})},
+    };
+    std::string lines;
+    int n = 0;
+    for (const Trial& trial : trials) {
+        const std::string out = "t" + std::to_string(++n), toml = out + "/experiment.toml";
+        std::vector<std::string> args = trial.args;
+        args.insert(args.end(), {"--out", out});
+        std::string shown;
+        for (size_t a = 0; a < trial.args.size(); ++a)
+            shown += (a == 0 ? "" : " ") + trial.args[a].substr(0, 40);
+        Result result;
+        if (trial.then == Then::Calibration) {
+            fs::create_directory(out);
+            fs::copy_file(DataFile("calibration/runsheet.csv"), out + "/runsheet.csv");
+            std::string text = ReadFile(DataFile("calibration/experiment.toml"));
+            text.replace(text.find("levels = [ 60, 90 ]"), 19, "levels = [ 60.0, 90.0 ]");
+            text.replace(text.find("levels = [ 10, 20, 30 ]"), 23, trial.edit);
+            qvrfc_test::WriteFile(toml, text);
+            shown = "calibration with " + trial.edit + " and [ 60.0, 90.0 ]";
+            result.status = 0;
+        } else {
+            result = RunProgram(args);
+        }
+        lines += shown + "\n  design " + std::to_string(result.status) + ": ";
+        lines += result.status != 0 ? qvrfc_test::Lines(result.err)[0]
+                 : trial.then == Then::Calibration
+                     ? ""
+                     : qvrfc_test::Lines(ReadFile(out + "/runsheet.csv"))[0].substr(0, 90);
+        if (trial.then == Then::Redesign || trial.then == Then::Force) {
+            qvrfc_test::WriteFile(toml, ReadFile(toml) + trial.edit);
+            if (trial.then == Then::Force) args.push_back("--force");
+            const Result again = RunProgram(args);
+            const bool kept = ReadFile(toml).find(trial.edit) != std::string::npos;
+            lines += "\n  again " + std::to_string(again.status) + ": " +
+                     (again.status != 0 ? qvrfc_test::Lines(again.err)[0]
+                      : kept            ? "the edited file kept"
+                                        : "the edited file replaced");
+        }
+        if (trial.then == Then::Fill || trial.then == Then::Calibration) {
+            if (trial.then == Then::Fill) FillSheet(out + "/runsheet.csv");
+            const Result analysis = RunProgram({"analyze", out + "/runsheet.csv", "--no-reports"});
+            const std::string text = analysis.status == 0 ? analysis.out : analysis.err;
+            const size_t optimum = text.find("Optimum");
+            lines += "\n  analyze " + std::to_string(analysis.status) + ": " +
+                     qvrfc_test::Lines(text.substr(optimum == std::string::npos ? 0 : optimum))[0];
+        }
+        lines += "\n";
+    }
+    // Messages quoting a thousand levels keep their ends; the test's folder is ".".
+    std::string cut;
+    const std::string folder = fs::current_path().string();
+    for (std::string line : qvrfc_test::Lines(lines)) {
+        for (size_t at = line.find(folder); at != std::string::npos; at = line.find(folder))
+            line.replace(at, folder.size(), ".");
+        cut +=
+            (line.size() <= 200 ? line
+                                : line.substr(0, 100) + " ... " + line.substr(line.size() - 100)) +
+            "\n";
+    }
+    qvrfc_test::ExpectGolden("design_round_trip.txt", cut);
+}
+
 }  // namespace

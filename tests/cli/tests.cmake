@@ -5,3 +5,14 @@ if(TARGET qvrfcdoe)
     add_dependencies(${target} qvrfcdoe)
   endforeach()
 endif()
+# The run sheet as a workbook filled by openpyxl and saved as .ods, analysed as the CSV is; run by
+# Debian's interpreter, which has Debian's python3-openpyxl.
+find_program(QVRFC_DEBIAN_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
+find_program(QVRFC_DEBIAN_PYTHON3 python3)
+if(TARGET qvrfcdoe AND QVRFC_DEBIAN_PYTHON3)
+  add_test(NAME cli.workbook_round_trip
+    COMMAND ${QVRFC_DEBIAN_PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/workbook_round_trip.py
+            $<TARGET_FILE:qvrfcdoe> ${PROJECT_SOURCE_DIR}/data)
+  set_tests_properties(cli.workbook_round_trip PROPERTIES
+    ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1" TIMEOUT 300)
+endif()

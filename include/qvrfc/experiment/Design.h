@@ -22,6 +22,7 @@ namespace qvrfc {
 // The files of a design in its folder: the experiment file and the run sheet for the lab.
 constexpr const char* kExperimentFile = "experiment.toml";
 constexpr const char* kRunSheetFile = "runsheet.csv";
+constexpr const char* kRunSheetWorkbookFile = "runsheet.xlsx";
 
 // The design command's options as typed; messages name them as the command spells them.
 struct DesignOptions {
@@ -37,6 +38,7 @@ struct DesignOptions {
     bool randomize = false;                 // --randomize
     std::uint32_t seed = 0;                 // --seed, when seedGiven (which randomizes too)
     bool seedGiven = false;
+    std::string sheet;  // --sheet csv|xlsx; empty: csv
 };
 
 // The experiment the options describe, its array chosen, its factors placed, its run order
@@ -49,9 +51,11 @@ QVRFC_API Experiment ExperimentOfOptions(const DesignOptions& options);
 QVRFC_API void CheckPlacementWithEngine(const Experiment& experiment, const std::string& logFolder);
 
 // The texts of the design's two files, made (and the experiment file read back) before
-// anything is written.
+// anything is written: the run sheet in the experiment's sheet format (the bytes of a
+// workbook for xlsx) under its file name.
 struct DesignTexts {
     std::string runSheet, experimentFile;
+    std::string runSheetName = kRunSheetFile;
 };
 QVRFC_API DesignTexts DesignFileTexts(const Experiment& experiment,
                                       const std::string& experimentPath);
@@ -60,5 +64,10 @@ QVRFC_API DesignTexts DesignFileTexts(const Experiment& experiment,
 // written over; anything else is refused (qvrfc::Error naming it).
 QVRFC_API void RefuseReplacingAnotherSheet(const std::string& newSheet,
                                            const std::string& sheetPath);
+// An experiment file already at path may have been edited by hand: only the same text may be
+// written over, unless forced. Otherwise qvrfc::Error naming the file and the first difference
+// ("response[1].low", or its text alone: comments or layout).
+QVRFC_API void RefuseReplacingAnotherExperimentFile(const std::string& newText,
+                                                    const std::string& path);
 
 }  // namespace qvrfc

@@ -90,6 +90,9 @@ struct QVRFC_API OuterArray {
     OA_TYPE array = CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;  // of Named
 };
 
+// The run sheet's file format: comma-separated values or a workbook.
+enum class SheetFormat { Csv, Xlsx };
+
 struct QVRFC_API Experiment {
     std::vector<Factor> factors;
     std::vector<ExperimentResponse> responses;
@@ -103,7 +106,8 @@ struct QVRFC_API Experiment {
     OA_TYPE array = CQVRFCDOETaguchiOrthogonalArray::OA_UNDEFINED;
     std::vector<int> runOrder;  // run numbers (from 1) in the order they are carried out
     bool randomized = false;
-    std::uint32_t seed = 0;  // the seed of a randomized run order
+    std::uint32_t seed = 0;                // the seed of a randomized run order
+    SheetFormat sheet = SheetFormat::Csv;  // the run sheet design writes
 
     int RunCount() const;
     // Level (from 0) of factor f in run r (from 0), read from the array at the factor's column.
@@ -113,8 +117,18 @@ struct QVRFC_API Experiment {
 // A number written in full ("150", "-2.5", "1e3"); false for anything else, blanks around it
 // and NUL bytes included, and for values that are not finite ("1e-400" is the nearest number).
 QVRFC_API bool ParseNumber(const std::string& text, double& value);
-// The shortest text that reads back as the same double ("150", "0.1").
+// The shortest text that reads back as the same double, without an exponent from 1e-6 to
+// below 1e21 ("150", "0.1", "60", "1000", "1e-320").
 QVRFC_API std::string NumberText(double value);
+// The texts of a factor's levels as every file writes and reads them: levels that are all
+// numbers as NumberText of their values ("30.0" and "1e3" are "30" and "1000"), other levels
+// as they are (and all as written when two are one number, which CheckExperimentEntries refuses).
+QVRFC_API std::vector<std::string> LevelTexts(const std::vector<std::string>& levels);
+// "csv" or "xlsx"; SheetFormatOfName is false for any other name.
+QVRFC_API const char* SheetFormatName(SheetFormat format);
+QVRFC_API bool SheetFormatOfName(const std::string& name, SheetFormat& format);
+// The most levels of a factor, noise conditions and observations per run and response.
+constexpr int kMostLevels = 1000;
 
 // The noise conditions: each is one level (from 0) per noise factor. One condition without
 // noise factors; otherwise the outer array's runs, or every combination of the levels, the
@@ -158,7 +172,11 @@ QVRFC_API void CheckExperiment(const Experiment& experiment);
 // or end with a blank, hold a control character or are not UTF-8 text (units: the last two),
 // fewer than two levels, levels repeated (as texts, or as numbers of a numeric factor: "1" and
 // "1.0"), a nominal response without a finite target, a response's desirability that cannot
-// be (CheckDesirability), noise conditions beyond 1000, and run
+// be (CheckDesirability), more than kMostLevels levels of the signal, noise conditions or
+// observations per run (blamed on the signal, else the last noise factor, else repetitions),
+// an outer array whose runs repeat a noise condition, a dynamic response with fewer
+// observations per run than its form needs or signal levels whose sums of squares are 0 or
+// not finite (analyze could never accept its runs), and run
 // sheet columns that would collide: a factor named "run", "order" or like an observation's
 // column ("Y 1"), or two observation columns of one name.
 QVRFC_API void CheckExperimentEntries(const Experiment& experiment);

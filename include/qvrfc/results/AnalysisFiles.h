@@ -45,9 +45,12 @@ struct AnalysisParts {
 // The set of an analysis; with charts it owns the page and the chart files.
 QVRFC_API OutputSet AnalysisOutput(const Analysis& analysis, const AnalysisParts& parts);
 
-// The set of a design, experiment.toml and runsheet.csv for the folder, made (and the
-// experiment file read back) before anything is written; a run sheet already in the folder
-// that differs from the new one (it may hold observations) is refused under the lock.
-QVRFC_API OutputSet DesignOutput(const Experiment& experiment, const std::string& folder);
+// The set of a design, experiment.toml and runsheet.csv (runsheet.xlsx for an experiment whose
+// sheet is xlsx) for the folder, made (and the experiment file read back) before anything is
+// written; under the lock, a run sheet already in the folder that differs from the new one (it
+// may hold observations) is refused, and so is an experiment file that differs (it may have
+// been edited by hand) unless forced.
+QVRFC_API OutputSet DesignOutput(const Experiment& experiment, const std::string& folder,
+                                 bool force = false);
 
 }  // namespace qvrfc

@@ -1,0 +1,550 @@
+// The first worksheet of an .xlsx or .ods workbook, read with liborcus into rows of cells.
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <map>
+#include <memory>
+#include <orcus/orcus_ods.hpp>
+#include <orcus/orcus_xlsx.hpp>
+#include <orcus/spreadsheet/import_interface.hpp>
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
+#include <utility>
+
+#include "qvrfc/experiment/Workbook.h"
+
+namespace qvrfc {
+namespace {
+
+namespace ss = orcus::spreadsheet;
+
+// More cells than any run sheet holds: a small zip file can claim millions.
+constexpr size_t kMostCells = 1000000;
+
+// A cell's text, or the index of a shared string (which an importer may read after the
+// worksheets that use it).
+struct Cell {
+    std::string text;
+    bool isText = false;
+    long long shared = -1;
+};
+
+using Cells = std::map<std::pair<int, int>, Cell>;  // (row, column) from 0
+
+class TooManyCells : public std::exception {};
+
+// The strings of the workbook, in the order the importer adds them.
+class SharedStrings : public ss::iface::import_shared_strings {
+  public:
+    size_t append(std::string_view s) override {
+        m_strings.emplace_back(s);
+        return m_strings.size() - 1;
+    }
+    size_t add(std::string_view s) override {
+        const auto found = m_index.find(std::string(s));
+        if (found != m_index.end()) return found->second;
+        m_index.emplace(std::string(s), m_strings.size());
+        return append(s);
+    }
+    void set_segment_font(size_t) override {}
+    void set_segment_bold(bool) override {}
+    void set_segment_italic(bool) override {}
+    void set_segment_font_name(std::string_view) override {}
+    void set_segment_font_size(double) override {}
+    void set_segment_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t,
+                                ss::color_elem_t) override {}
+    void append_segment(std::string_view s) override { m_segments += s; }
+    size_t commit_segments() override {
+        const size_t index = append(m_segments);
+        m_segments.clear();
+        return index;
+    }
+    std::string At(size_t index) const { return index < m_strings.size() ? m_strings[index] : ""; }
+
+  private:
+    std::vector<std::string> m_strings;
+    std::map<std::string, size_t> m_index;
+    std::string m_segments;
+};
+
+// A formula cell stands for its cached value.
+class FormulaResult : public ss::iface::import_formula {
+  public:
+    explicit FormulaResult(Cells* cells) : m_cells(cells) {}
+    void set_position(ss::row_t row, ss::col_t col) override {
+        m_place = {row, col};
+        m_cell = Cell{"", false};
+    }
+    void set_formula(ss::formula_grammar_t, std::string_view) override {}
+    void set_shared_formula_index(size_t) override {}
+    void set_result_string(std::string_view value) override {
+        m_cell = Cell{std::string(value), true};
+    }
+    void set_result_value(double value) override { m_cell = Cell{NumberText(value), false}; }
+    void set_result_bool(bool value) override { m_cell = Cell{value ? "TRUE" : "FALSE", true}; }
+    void set_result_empty() override { m_cell = Cell{"", false}; }
+    void commit() override {
+        if (m_cells) (*m_cells)[m_place] = m_cell;
+    }
+
+  private:
+    Cells* m_cells;
+    std::pair<int, int> m_place{0, 0};
+    Cell m_cell;
+};
+
+class BadReference : public std::exception {
+  public:
+    const char* what() const noexcept override { return "a cell reference is not understood"; }
+};
+
+// Cell references as worksheets give them ("B7", "$B$7", "B7:D9"; "Sheet1.B7" in .ods), the
+// sheet passed over: the importer asks where a worksheet's data lie.
+class References : public ss::iface::import_reference_resolver {
+  public:
+    ss::src_address_t resolve_address(std::string_view address) override {
+        const size_t dot = address.rfind('.');
+        if (dot != std::string_view::npos) address.remove_prefix(dot + 1);
+        long long column = 0, row = 0;
+        size_t i = 0;
+        const auto skipDollar = [&] {
+            if (i < address.size() && address[i] == '$') ++i;
+        };
+        skipDollar();
+        for (; i < address.size() && std::isalpha(static_cast<unsigned char>(address[i])); ++i) {
+            column = column * 26 + (std::toupper(static_cast<unsigned char>(address[i])) - 'A' + 1);
+            if (column > 16384) throw BadReference();
+        }
+        skipDollar();
+        for (; i < address.size() && std::isdigit(static_cast<unsigned char>(address[i])); ++i) {
+            row = row * 10 + (address[i] - '0');
+            if (row > 1048576) throw BadReference();
+        }
+        if (i != address.size() || column == 0 || row == 0) throw BadReference();
+        return {0, static_cast<ss::row_t>(row - 1), static_cast<ss::col_t>(column - 1)};
+    }
+    ss::src_range_t resolve_range(std::string_view range) override {
+        const size_t colon = range.find(':');
+        if (colon == std::string_view::npos) {
+            const ss::src_address_t cell = resolve_address(range);
+            return {cell, cell};
+        }
+        return {resolve_address(range.substr(0, colon)), resolve_address(range.substr(colon + 1))};
+    }
+};
+
+// Records the cells of one worksheet (or, with no cells to fill, passes over another's).
+class SheetCells : public ss::iface::import_sheet {
+  public:
+    explicit SheetCells(Cells* cells) : m_cells(cells), m_formula(cells) {}
+
+    void set_auto(ss::row_t row, ss::col_t col, std::string_view s) override {
+        double value = 0.0;
+        const std::string text(s);
+        Set(row, col,
+            Cell{ParseNumber(text, value) ? NumberText(value) : text, !ParseNumber(text, value)});
+    }
+    void set_string(ss::row_t row, ss::col_t col, ss::string_id_t index) override {
+        Set(row, col, Cell{"", true, static_cast<long long>(index)});
+    }
+    void set_value(ss::row_t row, ss::col_t col, double value) override {
+        Set(row, col,
+            Cell{std::isfinite(value) ? NumberText(value) : "not finite", !std::isfinite(value)});
+    }
+    void set_bool(ss::row_t row, ss::col_t col, bool value) override {
+        Set(row, col, Cell{value ? "TRUE" : "FALSE", true});
+    }
+    void set_date_time(ss::row_t row, ss::col_t col, int year, int month, int day, int, int,
+                       double) override {
+        Set(row, col,
+            Cell{std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day),
+                 true});
+    }
+    void set_format(ss::row_t, ss::col_t, size_t) override {}
+    void set_format(ss::row_t, ss::col_t, ss::row_t, ss::col_t, size_t) override {}
+    void fill_down_cells(ss::row_t row, ss::col_t col, ss::row_t count) override {
+        if (!m_cells) return;
+        const auto source = m_cells->find({row, col});
+        if (source == m_cells->end()) return;
+        const Cell cell = source->second;
+        for (ss::row_t r = 1; r <= count; ++r)
+            Set(row + r, col, cell);
+    }
+    ss::range_size_t get_sheet_size() const override { return {1048576, 16384}; }
+    ss::iface::import_formula* get_formula() override { return &m_formula; }
+
+  private:
+    void Set(ss::row_t row, ss::col_t col, const Cell& cell) {
+        if (!m_cells || row < 0 || col < 0) return;
+        if (m_cells->size() >= kMostCells) throw TooManyCells();
+        (*m_cells)[{row, col}] = cell;
+    }
+
+    Cells* m_cells;
+    FormulaResult m_formula;
+};
+
+// Keeps the first worksheet's cells and name; the others are read and passed over.
+class FirstSheetFactory : public ss::iface::import_factory {
+  public:
+    ss::iface::import_shared_strings* get_shared_strings() override { return &m_strings; }
+    ss::iface::import_reference_resolver* get_reference_resolver(
+        ss::formula_ref_context_t) override {
+        return &m_references;
+    }
+    ss::iface::import_sheet* append_sheet(ss::sheet_t index, std::string_view name) override {
+        if (m_sheets.empty()) m_name = std::string(name);
+        m_names.emplace_back(name);
+        m_sheets.push_back(
+            std::make_unique<SheetCells>(m_sheets.empty() && index == 0 ? &m_cells : nullptr));
+        return m_sheets.back().get();
+    }
+    ss::iface::import_sheet* get_sheet(std::string_view name) override {
+        for (size_t s = 0; s < m_names.size(); ++s) {
+            if (m_names[s] == name) return m_sheets[s].get();
+        }
+        return nullptr;
+    }
+    ss::iface::import_sheet* get_sheet(ss::sheet_t index) override {
+        return index >= 0 && static_cast<size_t>(index) < m_sheets.size()
+                   ? m_sheets[static_cast<size_t>(index)].get()
+                   : nullptr;
+    }
+    void finalize() override {}
+
+    bool HasSheet() const { return !m_sheets.empty(); }
+    const std::string& Name() const { return m_name; }
+    const Cells& CellsOfFirst() const { return m_cells; }
+    const SharedStrings& Strings() const { return m_strings; }
+
+  private:
+    SharedStrings m_strings;
+    References m_references;
+    std::vector<std::unique_ptr<SheetCells>> m_sheets;
+    std::string m_name;
+    std::vector<std::string> m_names;
+    Cells m_cells;
+};
+
+// --- The package as liborcus 0.17 reads it --------------------------------------------------
+// Some writers (openpyxl among them) name a relationship's target by its absolute part name
+// ("/xl/worksheets/sheet1.xml") and keep strings inline in their cells (t="inlineStr"); this
+// liborcus follows neither, and would read such a worksheet as empty or without its texts. The
+// package is then rewritten, uncompressed, with relative targets and shared strings.
+
+using Part = std::pair<std::string, std::string>;  // name, bytes
+
+std::uint32_t Crc32(const std::string& bytes) {
+    static const std::vector<std::uint32_t> table = [] {
+        std::vector<std::uint32_t> entries(256);
+        for (std::uint32_t n = 0; n < 256; ++n) {
+            std::uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            entries[n] = c;
+        }
+        return entries;
+    }();
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : bytes)
+        crc = table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+void Put(std::string& out, std::uint32_t value, int bytes) {
+    for (int b = 0; b < bytes; ++b)
+        out += static_cast<char>((value >> (8 * b)) & 0xFF);
+}
+
+// A zip archive of stored parts (no compression).
+std::string ZipOf(const std::vector<Part>& parts) {
+    std::string archive, directory;
+    for (const auto& [name, bytes] : parts) {
+        const std::uint32_t crc = Crc32(bytes), size = static_cast<std::uint32_t>(bytes.size());
+        std::string header;
+        Put(header, 20, 2);    // version needed
+        Put(header, 0, 2);     // flags
+        Put(header, 0, 2);     // stored
+        Put(header, 0, 2);     // time
+        Put(header, 0x21, 2);  // 1980-01-01
+        Put(header, crc, 4);
+        Put(header, size, 4);
+        Put(header, size, 4);
+        Put(header, static_cast<std::uint32_t>(name.size()), 2);
+        Put(header, 0, 2);  // extra field
+        Put(directory, 0x02014b50, 4);
+        Put(directory, 20, 2);  // made by
+        directory += header;
+        Put(directory, 0, 2);  // comment
+        Put(directory, 0, 4);  // disk, internal attributes
+        Put(directory, 0, 4);  // external attributes
+        Put(directory, static_cast<std::uint32_t>(archive.size()), 4);
+        directory += name;
+        Put(archive, 0x04034b50, 4);
+        archive += header + name + bytes;
+    }
+    const std::uint32_t offset = static_cast<std::uint32_t>(archive.size());
+    archive += directory;
+    Put(archive, 0x06054b50, 4);
+    Put(archive, 0, 4);  // disks
+    Put(archive, static_cast<std::uint32_t>(parts.size()), 2);
+    Put(archive, static_cast<std::uint32_t>(parts.size()), 2);
+    Put(archive, static_cast<std::uint32_t>(directory.size()), 4);
+    Put(archive, offset, 4);
+    Put(archive, 0, 2);
+    return archive;
+}
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+// Targets of a relationships part "<folder>/_rels/<name>.rels" made relative to <folder>.
+void RelativeTargets(const std::string& name, std::string& bytes) {
+    const size_t rels = name.find("_rels/");
+    if (rels == std::string::npos) return;
+    ReplaceAll(bytes, "Target=\"/" + name.substr(0, rels), "Target=\"");
+    ReplaceAll(bytes, "Target=\"/", "Target=\"");  // parts at the package's root
+}
+
+// The texts of an <is> element: its <t> elements joined, as they are written (escaped).
+std::string InlineText(const std::string& is) {
+    std::string text;
+    for (size_t open = is.find("<t"); open != std::string::npos; open = is.find("<t", open + 1)) {
+        const char after = open + 2 < is.size() ? is[open + 2] : '\0';
+        if (after != '>' && after != ' ') continue;
+        const size_t start = is.find('>', open);
+        const size_t end = is.find("</t>", start);
+        if (start == std::string::npos || end == std::string::npos) break;
+        if (is[start - 1] != '/') text += is.substr(start + 1, end - start - 1);
+    }
+    return text;
+}
+
+// Inline strings of a worksheet as shared strings appended to `strings`.
+void ShareInlineStrings(std::string& sheet, std::vector<std::string>& strings, size_t first) {
+    const std::string mark = "t=\"inlineStr\"";
+    for (size_t at = sheet.find(mark); at != std::string::npos; at = sheet.find(mark, at)) {
+        const size_t tagEnd = sheet.find('>', at);
+        const size_t is = sheet.find("<is>", tagEnd);
+        const size_t isEnd = sheet.find("</is>", tagEnd);
+        const size_t cellEnd = sheet.find("</c>", tagEnd);
+        if (tagEnd == std::string::npos || sheet[tagEnd - 1] == '/' || is == std::string::npos ||
+            isEnd == std::string::npos || cellEnd == std::string::npos || is > cellEnd ||
+            isEnd > cellEnd) {
+            at += mark.size();
+            continue;
+        }
+        strings.push_back(InlineText(sheet.substr(is + 4, isEnd - is - 4)));
+        const std::string value = "<v>" + std::to_string(first + strings.size() - 1) + "</v>";
+        sheet.replace(tagEnd + 1, cellEnd - tagEnd - 1, value);
+        sheet.replace(at, mark.size(), "t=\"s\"");
+    }
+}
+
+std::string SharedStringsPart(const std::vector<std::string>& strings) {
+    std::string part =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\"http://schemas.openxmlformats.org/"
+        "spreadsheetml/2006/main\">";
+    for (const std::string& text : strings)
+        part += "<si><t xml:space=\"preserve\">" + text + "</t></si>";
+    return part + "</sst>";
+}
+
+Part* Find(std::vector<Part>& parts, const std::string& name) {
+    for (Part& part : parts)
+        if (part.first == name) return &part;
+    return nullptr;
+}
+
+// The package rewritten when it needs it; the bytes as they are otherwise (or when it is no
+// zip archive, which the importer then reports).
+std::string ReadablePackage(const std::string& bytes) {
+    std::vector<Part> parts;
+    try {
+        orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                              bytes.size());
+        orcus::zip_archive archive(&stream);
+        archive.load();
+        std::vector<unsigned char> buffer;
+        for (size_t e = 0; e < archive.get_file_entry_count(); ++e) {
+            const std::string name(archive.get_file_entry_name(e));
+            buffer.clear();
+            if (!archive.read_file_entry(name, buffer)) return bytes;
+            parts.emplace_back(name, std::string(buffer.begin(), buffer.end()));
+        }
+    } catch (const std::exception&) {
+        return bytes;
+    }
+    bool changed = false;
+    std::vector<std::string> strings;
+    Part* shared = Find(parts, "xl/sharedStrings.xml");
+    size_t first = 0;  // shared strings already there
+    for (size_t at = shared ? shared->second.find("<si") : std::string::npos;
+         at != std::string::npos; at = shared->second.find("<si", at + 3))
+        ++first;
+    for (Part& part : parts) {
+        const std::string before = part.second;
+        if (part.first.size() > 5 && part.first.compare(part.first.size() - 5, 5, ".rels") == 0)
+            RelativeTargets(part.first, part.second);
+        if (part.first.rfind("xl/worksheets/", 0) == 0)
+            ShareInlineStrings(part.second, strings, first);
+        changed = changed || part.second != before;
+    }
+    if (!changed) return bytes;
+    if (!strings.empty()) {
+        if (shared) {
+            std::string added;
+            for (const std::string& text : strings)
+                added += "<si><t xml:space=\"preserve\">" + text + "</t></si>";
+            const size_t end = shared->second.rfind("</sst>");
+            if (end == std::string::npos) return bytes;
+            shared->second.insert(end, added);
+        } else {
+            parts.emplace_back("xl/sharedStrings.xml", SharedStringsPart(strings));
+            if (Part* rels = Find(parts, "xl/_rels/workbook.xml.rels")) {
+                ReplaceAll(rels->second, "</Relationships>",
+                           "<Relationship Id=\"rIdQvrfcStrings\" Type=\"http://schemas."
+                           "openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
+                           "Target=\"sharedStrings.xml\"/></Relationships>");
+            }
+            if (Part* types = Find(parts, "[Content_Types].xml")) {
+                ReplaceAll(types->second, "</Types>",
+                           "<Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/"
+                           "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
+                           "</Types>");
+            }
+        }
+    }
+    return ZipOf(parts);
+}
+
+// A workbook's parts are unpacked whole: the sizes the archive claims for them are judged
+// before anything is allocated for them (a few bytes can claim gigabytes).
+constexpr std::uint32_t kLargestPart = 16u << 20;
+constexpr std::uint64_t kLargestPackage = 64u << 20;
+
+std::uint32_t Get(const std::string& bytes, size_t at, int count) {
+    std::uint32_t value = 0;
+    for (int b = count - 1; b >= 0; --b)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(b)]);
+    return value;
+}
+
+// "" when the archive's directory and local headers claim sizes within the limits, else why not.
+std::string ArchiveFault(const std::string& bytes) {
+    const size_t endSize = 22;
+    if (bytes.size() < endSize) return "it is not a zip archive";
+    size_t end = bytes.size() - endSize;
+    const size_t lowest = bytes.size() > endSize + 65535 ? bytes.size() - endSize - 65535 : 0;
+    while (end > lowest && Get(bytes, end, 4) != 0x06054b50)
+        --end;
+    if (Get(bytes, end, 4) != 0x06054b50) return "it is not a zip archive";
+    const size_t count = Get(bytes, end + 10, 2);
+    size_t at = Get(bytes, end + 16, 4);
+    std::uint64_t total = 0;
+    for (size_t e = 0; e < count; ++e) {
+        if (at + 46 > bytes.size() || Get(bytes, at, 4) != 0x02014b50)
+            return "its directory is damaged";
+        const std::uint32_t size = Get(bytes, at + 24, 4);
+        const size_t local = Get(bytes, at + 42, 4);
+        if (local + 30 > bytes.size() || Get(bytes, local, 4) != 0x04034b50)
+            return "its directory is damaged";
+        const std::uint32_t localSize = Get(bytes, local + 22, 4);
+        if (size > kLargestPart || localSize > kLargestPart)
+            return "a part would unpack to more than 16 MiB";
+        if (Get(bytes, at + 20, 4) > bytes.size() || Get(bytes, local + 18, 4) > bytes.size())
+            return "a part is larger than the archive";
+        total += std::max(size, localSize);
+        if (total > kLargestPackage) return "its parts would unpack to more than 64 MiB";
+        at += 46 + Get(bytes, at + 28, 2) + Get(bytes, at + 30, 2) + Get(bytes, at + 32, 2);
+    }
+    return "";
+}
+
+const char* KindName(WorkbookKind kind) {
+    return kind == WorkbookKind::Ods ? ".ods" : ".xlsx";
+}
+
+Worksheet RowsOf(const FirstSheetFactory& factory) {
+    Worksheet sheet;
+    sheet.name = factory.Name();
+    for (const auto& [place, held] : factory.CellsOfFirst()) {
+        Cell cell = held;
+        if (cell.shared >= 0) cell.text = factory.Strings().At(static_cast<size_t>(cell.shared));
+        if (TrimBlanks(cell.text).empty()) continue;
+        if (sheet.rows.empty() || sheet.rows.back().row != place.first + 1)
+            sheet.rows.push_back({place.first + 1, {}, {}});
+        WorksheetRow& row = sheet.rows.back();
+        row.cells.resize(static_cast<size_t>(place.second) + 1);
+        row.text.resize(row.cells.size(), false);
+        row.cells[static_cast<size_t>(place.second)] = cell.text;
+        row.text[static_cast<size_t>(place.second)] = cell.isText;
+    }
+    return sheet;
+}
+
+}  // namespace
+
+bool WorkbookKindOf(const std::string& path, WorkbookKind& kind) {
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return false;
+    std::string extension = path.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == "xlsx")
+        kind = WorkbookKind::Xlsx;
+    else if (extension == "ods")
+        kind = WorkbookKind::Ods;
+    else
+        return false;
+    return true;
+}
+
+std::string CellReference(const std::string& worksheet, int row, size_t column) {
+    std::string letters;
+    for (size_t c = column + 1; c > 0; c = (c - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    const bool plain =
+        !worksheet.empty() && std::all_of(worksheet.begin(), worksheet.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+        });
+    std::string name = worksheet;
+    if (!plain) {
+        name = "'";
+        for (char c : worksheet)
+            name += c == '\'' ? std::string("''") : std::string(1, c);
+        name += "'";
+    }
+    return name + "!" + letters + std::to_string(row);
+}
+
+Worksheet ReadFirstWorksheet(const std::string& bytes, WorkbookKind kind, const std::string& name) {
+    FirstSheetFactory factory;
+    const std::string what = name + ": not a readable " + KindName(kind) + " workbook";
+    const std::string fault = ArchiveFault(bytes);
+    if (!fault.empty()) throw Error::Placed(what + " (" + fault + ")", name, 0, "");
+    try {
+        if (kind == WorkbookKind::Ods) {
+            orcus::orcus_ods reader(&factory);
+            reader.read_stream(bytes);
+        } else {
+            orcus::orcus_xlsx reader(&factory);
+            reader.read_stream(ReadablePackage(bytes));
+        }
+    } catch (const TooManyCells&) {
+        throw Error::Placed(what + " (its first worksheet holds more than a million cells)", name,
+                            0, "");
+    } catch (const std::exception& error) {
+        throw Error::Placed(what + " (" + error.what() + ")", name, 0, "");
+    } catch (...) {
+        throw Error::Placed(what, name, 0, "");
+    }
+    if (!factory.HasSheet()) throw Error::Placed(what + " (it has no worksheet)", name, 0, "");
+    return RowsOf(factory);
+}
+
+}  // namespace qvrfc
