@@ -43,6 +43,7 @@
 #include "qvrfc/experiment/FileWriting.h"
 #include "qvrfc/experiment/RunSheet.h"
 #include "qvrfc/experiment/SnKind.h"
+#include "qvrfc/experiment/Workbook.h"
 #include "qvrfc/inference/Combine.h"
 #include "qvrfc/inference/DynamicSn.h"
 #include "qvrfc/inference/InteractionTerms.h"
