@@ -48,6 +48,8 @@
     if (!reply.ok) status(reply.error, true);
     else status(`${name}: done in ${ms} ms`, false);
     document.body.setAttribute('data-last-ms', ms);
+    document.body.setAttribute(`data-${name}-ms`, ms);
+    document.body.setAttribute('data-calls', String(Number(document.body.getAttribute('data-calls') || 0) + 1));
     return reply.ok ? reply : null;
   }
 
