@@ -95,7 +95,7 @@
   }
 
   function renderPredictions(reply) {
-    const table = el('table', {}, el('caption', {}, `Predictions at ${atText().replace(/,/g, ', ')}`));
+    const table = el('table', {});
     table.append(el('tr', {}, el('th', {}, 'Response'), el('th', {}, 'Statistic'),
                     el('th', {}, 'Predicted'), el('th', {}, 'Interval')));
     for (const p of reply.predictions) {
@@ -109,7 +109,8 @@
           el('td', { class: 'num' }, v.ci ? `${fixed(v.ci[0])} to ${fixed(v.ci[1])}` : '*')));
       }
     }
-    document.getElementById('qvrfc-predictions').replaceChildren(table);
+    document.getElementById('qvrfc-predictions').replaceChildren(
+      el('p', {}, `Predictions at ${atText().replace(/,/g, ', ')}:`), table);
   }
 
   function predict() {

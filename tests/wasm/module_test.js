@@ -12,6 +12,7 @@ const { execFileSync, spawnSync } = require('child_process');
 const [moduleDir, program, sourceDir, scratch] = process.argv.slice(2);
 const kTolerance = 1e-11;
 let failures = 0;
+let largest = 0;  // the largest relative difference seen
 
 function fail(message) {
   console.log('FAIL ' + message);
@@ -23,6 +24,7 @@ function fail(message) {
 function compare(native, module, where) {
   if (typeof native === 'number' && typeof module === 'number') {
     const scale = Math.max(Math.abs(native), Math.abs(module));
+    if (scale > 0) largest = Math.max(largest, Math.abs(native - module) / scale);
     if (Math.abs(native - module) > kTolerance * scale && Math.abs(native - module) > 1e-12)
       return fail(`${where}: ${native} (program) and ${module} (module)`);
     return;
@@ -110,6 +112,7 @@ async function main() {
   if (!combined.ok) fail(`combine: ${combined.error}`);
   else compare(native.results.combined, combined.results.combined, 'combine');
   checkRefusal(module, { options: { pool: ['9=auto'] } }, ['analyze', moulding, '--pool', '9=auto']);
+  console.log(`largest relative difference: ${largest.toExponential(2)}`);
   console.log(failures ? `${failures} failure(s)` : 'module and program agree');
   process.exit(failures ? 1 : 0);
 }
