@@ -106,6 +106,7 @@ async function main() {
   const moulding = 'data/moulding/runsheet.csv';
   checkAnalysis(module, moulding, { pool: ['1=auto'] }, ['--pool', '1=auto']);
   checkPrediction(module, moulding, 'A=1', ['--pool', '1=auto']);
+  checkPrediction(module, moulding, 'Resin=regrind,Melt temperature=240', ['--pool', '1=auto']);
   const bounds = 'Strength=low:40,high:60';
   const combined = call(module, 'combine', { desirability: [bounds] });
   const native = nativeAnalysis(moulding, ['--pool', '1=auto', '--desirability', bounds]);
