@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "analysis/AnalysisParts.h"
 #include "qvrfc/analysis/Analysis.h"
@@ -556,6 +559,25 @@ CombinedResult CombineResponses(const Analysis& analysis, const AnalysisSettings
         result.profile.push_back(row);
     }
     return result;
+}
+
+void Recombine(Analysis& analysis, const AnalysisSettings& settings) {
+    if (analysis.responses.size() < 2) return;
+    AnalysisSettings resolved = settings;
+    std::vector<std::string> names;
+    for (const ExperimentResponse& response : analysis.experiment.responses)
+        names.push_back(response.name);
+    ResolveResponses(resolved, names,
+                     analysis.dataFile.empty() ? "the experiment" : analysis.dataFile);
+    Experiment experiment = analysis.experiment;
+    ApplyDesirabilitySettings(resolved, experiment);
+    std::swap(experiment, analysis.experiment);
+    try {
+        analysis.combined = CombineResponses(analysis, resolved);
+    } catch (...) {
+        std::swap(experiment, analysis.experiment);
+        throw;
+    }
 }
 
 void ApplyDesirabilitySettings(const AnalysisSettings& settings, Experiment& experiment) {

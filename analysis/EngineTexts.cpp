@@ -35,12 +35,18 @@ std::vector<int> RenderReports(const CQVRFCDOEAnalyzer& engine, const ScratchFol
         if (!engine.WriterAs(scratch.File(names[i]).c_str(), names[i].c_str(), kReportCreator))
             causes[i] = errno ? errno : -1;
     };
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // The page's module has no threads: one report after the other.
+    for (size_t i = 0; i < names.size(); ++i)
+        render(i);
+#else
     std::vector<std::thread> renderers;
     for (size_t i = 1; i < names.size(); ++i)
         renderers.emplace_back(render, i);
     if (!names.empty()) render(0);
     for (std::thread& renderer : renderers)
         renderer.join();
+#endif
     return causes;
 }
 

@@ -13,7 +13,7 @@
 function(qvrfc_add_layer target folder)
   cmake_parse_arguments(PARSE_ARGV 2 LAYER "" "" "USES;PRIVATE")
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
-  add_library(${target} SHARED ${sources})
+  add_library(${target} ${QVRFC_LIBRARY_KIND} ${sources})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
   add_library(QVRFCDOEEngine::${target} ALIAS ${target})
   target_link_libraries(${target} PUBLIC QVRFCDOEEngine ${LAYER_USES} PRIVATE ${LAYER_PRIVATE})
@@ -23,8 +23,10 @@ function(qvrfc_add_layer target folder)
     VERSION ${PROJECT_VERSION}
     SOVERSION ${PROJECT_VERSION_MAJOR}
     INSTALL_RPATH "$ORIGIN")  # installed, a layer finds the layers below it beside itself
-  install(TARGETS ${target} EXPORT QVRFCDOEEngineTargets
-    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  if(NOT QVRFC_BUILD_WASM)
+    install(TARGETS ${target} EXPORT QVRFCDOEEngineTargets
+      LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  endif()
   qvrfc_install_headers("${QVRFC_HEADERS_${folder}}")
   qvrfc_link_only_what_is_named(${target})
   set_property(GLOBAL APPEND PROPERTY QVRFC_LAYER_TARGETS ${target})
@@ -57,9 +59,12 @@ endmacro()
 
 # A third-party package that a layer needs; configuring stops with one sentence naming the
 # Debian package when it is missing.
+# (The module's build defines these packages as header-only targets: cmake/QVRFCWasm.cmake.)
 macro(qvrfc_require_package package debian)
-  find_package(${package} ${ARGN} QUIET)
-  if(NOT ${package}_FOUND)
-    message(FATAL_ERROR "${package} is missing: install the Debian package ${debian} (scripts/install-deps does).")
+  if(NOT QVRFC_BUILD_WASM)
+    find_package(${package} ${ARGN} QUIET)
+    if(NOT ${package}_FOUND)
+      message(FATAL_ERROR "${package} is missing: install the Debian package ${debian} (scripts/install-deps does).")
+    endif()
   endif()
 endmacro()

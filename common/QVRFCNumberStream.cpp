@@ -245,6 +245,7 @@ bool NumberStream::ParseDouble(double& value, bool& ok, const char*& end) const 
             ok = true;
             return true;
         }
+#if defined(__cpp_lib_to_chars)
         const std::from_chars_result result = std::from_chars(p, End(), value);
         // "0x" goes on as a hexadecimal number; an out-of-range value is strtod's to round.
         if (result.ec == std::errc() && *result.ptr != 'x' && *result.ptr != 'X') {
@@ -254,6 +255,7 @@ bool NumberStream::ParseDouble(double& value, bool& ok, const char*& end) const 
             end = result.ptr;
             return true;
         }
+#endif  // else (a C++ library without from_chars for double, as emscripten's) strtod reads it
     }
     // Anything else is strtod's, once the whole word up to white space is in the window.
     const char* word = p;

@@ -12,6 +12,7 @@
 #include "qvrfc/results/HtmlWriter.h"
 #include "qvrfc/results/VerdictReport.h"
 #include "results/CombinedText.h"
+#include "results/HtmlInteractive.h"
 #include "results/RobustText.h"
 
 namespace qvrfc {
@@ -545,6 +546,10 @@ std::string BuildHtmlReport(const Analysis& analysis, const std::vector<Response
     HtmlWriter html;
     html.Raw("<!DOCTYPE html>\n").Open("html", {{"lang", "en"}}).Open("head");
     html.Raw("<meta charset=\"utf-8\">\n");
+    const bool interactive = PageIsInteractive(analysis);
+    if (interactive)
+        html.Raw("<meta http-equiv=\"Content-Security-Policy\" content=\"" +
+                 EscapeHtml(PageSecurityPolicy()) + "\">\n");
     html.Element("title", title).Open("style").Raw(kStyle).Close().Close();
     html.Open("body").Element("h1", title);
     if (!source.empty()) html.Element("p", "Data: " + source);
@@ -554,6 +559,7 @@ std::string BuildHtmlReport(const Analysis& analysis, const std::vector<Response
         html.Element("a", analysis.responses[r].name, {{"href", "#" + ids[r]}});
     if (analysis.combined) html.Element("a", "Several responses", {{"href", "#combined"}});
     html.Close();
+    if (interactive) WriteInteractive(html, analysis);
     WriteExperiment(html, analysis);
     WriteRuns(html, analysis);
     for (size_t r = 0; r < analysis.responses.size(); ++r)

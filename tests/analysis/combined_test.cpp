@@ -347,3 +347,23 @@ TEST(Combined, RefusedSettings) {
 }
 
 }  // namespace
+
+// New bounds without analysing again give what the analysis with them gives; refused bounds
+// leave the analysis as it was.
+TEST(Combined, RecombineIsTheAnalysisWithTheBounds) {
+    const std::string bounds = "Strength=low:40,high:48;Shrinkage=importance:2";
+    const qvrfc::Analysis analysed = Moulding({}, qvrfc::CombineMethod::Desirability, bounds);
+    qvrfc::Analysis recombined = Moulding();
+    qvrfc::AnalysisSettings settings;
+    settings.desirability = qvrfc::ParseDesirabilitySettings(bounds);
+    qvrfc::Recombine(recombined, settings);
+    EXPECT_EQ(recombined.combined->desirability, analysed.combined->desirability);
+    EXPECT_EQ(recombined.combined->levels.size(), analysed.combined->levels.size());
+    for (size_t f = 0; f < analysed.combined->levels.size(); ++f)
+        EXPECT_EQ(recombined.combined->levels[f].level, analysed.combined->levels[f].level);
+
+    settings.desirability = qvrfc::ParseDesirabilitySettings("Strength=low:1000");
+    EXPECT_THROW(qvrfc::Recombine(recombined, settings), qvrfc::Error);
+    EXPECT_EQ(recombined.combined->desirability, analysed.combined->desirability);
+    EXPECT_EQ(recombined.experiment.responses[0].low, 40.0);
+}

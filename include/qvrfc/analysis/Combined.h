@@ -101,6 +101,13 @@ struct Analysis;
 QVRFC_API CombinedResult CombineResponses(const Analysis& analysis,
                                           const AnalysisSettings& settings);
 
+// The combined result made again with the settings' desirability (each response's bounds,
+// weight and importance over those the analysis has), without analysing again: what
+// --desirability gives, for a page whose bounds change. With fewer than two responses there is
+// nothing to combine. qvrfc::Error as --desirability and CombineResponses give it; the analysis
+// is left as it was then.
+QVRFC_API void Recombine(Analysis& analysis, const AnalysisSettings& settings);
+
 // The desirability with which a response is judged at its predicted mean y, and the overall
 // desirability of predictions (one per response, NaN for a response not included).
 QVRFC_API double ResponseDesirability(const CombinedResponse& response, double y);
