@@ -640,7 +640,7 @@ class Analysis:
         for factor in self._results["experiment"]["factors"]:
             for i, level in enumerate(factor["levels"]):
                 rows.append([factor["name"], level] + [
-                    _number_or_nan(tables[s].get(factor["name"], {}).get("levels", [])[i:i + 1])
+                    _number_or_nan((tables[s] or {}).get(factor["name"], {}).get("levels", [])[i:i + 1])
                     for s in statistics])
         frame = pd.DataFrame(rows, columns=["factor", "level"] + statistics)
         return frame.astype({s: float for s in statistics})

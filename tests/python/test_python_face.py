@@ -76,7 +76,7 @@ def test_dataframes_with_nan_for_missing_numbers(analysis):
         assert math.isnan(row["p"]) if term.p is None else row["p"] == term.p
     assert math.isnan(anova.loc["total", "ms"])
     tables = analysis.tables(2)
-    assert list(tables.columns) == ["factor", "level", "sn", "mean", "sd"]
+    assert list(tables.columns) == ["factor", "level", "sn", "mean", "sd", "log_variance"]
     first = analysis.responses[1].response_tables.mean["Resin"].levels[0]
     assert tables.iloc[0].tolist()[:2] == ["Resin", "virgin"] and tables.iloc[0]["mean"] == first
     runs = analysis.runs()
