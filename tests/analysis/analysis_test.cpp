@@ -12,12 +12,12 @@
 #include <random>
 #include <thread>
 
+#include "analysis/bundled.h"
 #include "qvrfc/experiment/ArrayChoice.h"
 #include "qvrfc/results/ResultsJson.h"
 #include "qvrfc/results/Summary.h"
 #include "qvrfc/results/VerdictReport.h"
 #include "support/golden.h"
-#include "support/test_support.h"
 
 namespace {
 
@@ -40,12 +40,9 @@ const Case kCases[] = {
 };
 
 qvrfc::Analysis AnalysisOf(const Case& c) {
-    qvrfc::AnalysisInput input;
-    input.dataFile = qvrfc_test::DataFile(c.dataFile);
-    qvrfc::AnalysisSettings settings;
-    for (const std::string& text : c.sn)
-        settings.sn.push_back(qvrfc::ParseSnSetting(text));
-    return qvrfc::Analyze(input, settings);
+    qvrfc::AnalysisOptions options;
+    options.sn = c.sn;
+    return qvrfc_test::Bundled(c.dataFile, options);
 }
 
 TEST(Analysis, SummaryVerdictAndResultsOfEachSource) {
@@ -218,12 +215,9 @@ qvrfc::Analysis Made(qvrfc::OA_TYPE array, const std::vector<int>& levels, int n
 }
 
 qvrfc::Analysis Bundled(const char* dataFile, const std::vector<std::string>& pools) {
-    qvrfc::AnalysisInput input;
-    input.dataFile = qvrfc_test::DataFile(dataFile);
-    qvrfc::AnalysisSettings settings;
-    for (const std::string& text : pools)
-        settings.pools.push_back(qvrfc::ParsePoolSetting(text));
-    return qvrfc::Analyze(input, settings);
+    qvrfc::AnalysisOptions options;
+    options.pool = pools;
+    return qvrfc_test::Bundled(dataFile, options);
 }
 
 // An L18 of eight control factors observed under two noise factors (an L4 outer array of two

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "analysis/bundled.h"
 #include "qvrfc/analysis/Analysis.h"
 #include "qvrfc/common/QVRFCError.h"
 #include "qvrfc/experiment/ArrayChoice.h"
@@ -13,22 +14,17 @@
 #include "qvrfc/inference/Combine.h"
 #include "qvrfc/results/Summary.h"
 #include "support/golden.h"
-#include "support/test_support.h"
 
 namespace {
 
 qvrfc::Analysis Moulding(const std::vector<std::string>& sn = {},
                          qvrfc::CombineMethod method = qvrfc::CombineMethod::Desirability,
                          const std::string& desirability = "") {
-    qvrfc::AnalysisInput input;
-    input.dataFile = qvrfc_test::DataFile("moulding/runsheet.csv");
-    qvrfc::AnalysisSettings settings;
-    for (const std::string& text : sn)
-        settings.sn.push_back(qvrfc::ParseSnSetting(text));
-    settings.combine = method;
-    if (!desirability.empty())
-        settings.desirability = qvrfc::ParseDesirabilitySettings(desirability);
-    return qvrfc::Analyze(input, settings);
+    qvrfc::AnalysisOptions options;
+    options.sn = sn;
+    options.combine = method == qvrfc::CombineMethod::Grey ? "grey" : "desirability";
+    if (!desirability.empty()) options.desirability = {desirability};
+    return qvrfc_test::Bundled("moulding/runsheet.csv", options);
 }
 
 // Calls visit with every combination of the tested levels of the model's factors.

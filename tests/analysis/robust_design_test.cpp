@@ -7,64 +7,35 @@
 
 #include <cmath>
 
+#include "analysis/bundled.h"
 #include "qvrfc/analysis/Analysis.h"
 #include "qvrfc/analysis/ConfirmationRun.h"
 #include "qvrfc/inference/Combine.h"
-#include "support/test_support.h"
 
 namespace {
 
-qvrfc::Analysis AnalysisOf(const char* file) {
-    qvrfc::AnalysisInput input;
-    input.dataFile = qvrfc_test::DataFile(file);
-    return qvrfc::Analyze(input, {});
-}
-
-struct Figure {
-    const char* what;
-    double (*of)(const qvrfc::ResponseResult&);
-    double expected;
-};
+using qvrfc_test::Bundled;
 
 // Leaf spring: s2 = y.var(axis=1, ddof=1) over each run's six observations, the ANOVA of
 // log(s2) as R's anova(lm(log(s2) ~ B + C + D + E)) gives it (9.506, 2.181, residual 4.641 on 3);
 // the noise ranges from np.linalg.lstsq of y on (B + C + D + E) * Q in -1/+1 codes, predicted at
 // both levels of Q: the optimum (all +), the worst (-, +, -, -) and the noise effect alone.
-const Figure kLeafSpring[] = {
-    {"Heating time SS",
-     [](const qvrfc::ResponseResult& q) { return q.logVariance->table.Term(1).ss; },
-     9.50647108094505},
-    {"Transfer time SS",
-     [](const qvrfc::ResponseResult& q) { return q.logVariance->table.Term(2).ss; },
-     2.1814165671730152},
-    {"residual SS",
-     [](const qvrfc::ResponseResult& q) {
-         return q.logVariance->table.ErrorPart(qvrfc::AnovaTable::Residual).ss;
-     },
-     4.640512238948704},
-    {"residual dof",
-     [](const qvrfc::ResponseResult& q) {
-         return q.logVariance->table.ErrorPart(qvrfc::AnovaTable::Residual).dof;
-     },
-     3.0},
-    {"range at the optimum",
-     [](const qvrfc::ResponseResult& q) { return q.noise->robustness->optimum.range; },
-     0.25958333333333083},
-    {"range at the worst",
-     [](const qvrfc::ResponseResult& q) { return q.noise->robustness->worst.range; },
-     0.5904166666666697},
-    {"range on the average",
-     [](const qvrfc::ResponseResult& q) { return q.noise->robustness->average.range; },
-     0.25958333333333383},
-};
-
 TEST(RobustDesign, LeafSpringDispersionAndNoiseRange) {
-    const qvrfc::Analysis analysis = AnalysisOf("leaf-spring/runsheet.csv");
+    const qvrfc::Analysis analysis = Bundled("leaf-spring/runsheet.csv");
     const qvrfc::ResponseResult& q = analysis.responses[0];
     ASSERT_TRUE(q.logVariance && q.noise && q.noise->robustness);
-    for (const Figure& figure : kLeafSpring)
-        EXPECT_NEAR(figure.of(q), figure.expected, 1e-9) << figure.what;
-    EXPECT_EQ(q.noise->robustness->worst.levels, (std::vector<int>{0, 1, 0, 0}));
+    const qvrfc::AnovaTable& lnS2 = q.logVariance->table;
+    const qvrfc::AnovaRow& residual = lnS2.ErrorPart(qvrfc::AnovaTable::Residual);
+    const qvrfc::Robustness& ranges = *q.noise->robustness;
+    const std::vector<double> actual = {
+        lnS2.Term(1).ss,      lnS2.Term(2).ss,    residual.ss,         residual.dof,
+        ranges.optimum.range, ranges.worst.range, ranges.average.range};
+    const std::vector<double> expected = {
+        9.50647108094505,    2.1814165671730152, 4.640512238948704,  3.0,
+        0.25958333333333083, 0.5904166666666697, 0.25958333333333383};
+    for (size_t i = 0; i < actual.size(); ++i)
+        EXPECT_NEAR(actual[i], expected[i], 1e-9) << i;
+    EXPECT_EQ(ranges.worst.levels, (std::vector<int>{0, 1, 0, 0}));
 }
 
 // Calibration: each condition's slope is np.linalg.lstsq(M[:, None], y) through the origin, S_e
@@ -79,7 +50,7 @@ TEST(RobustDesign, CalibrationDecomposition) {
     const double linearityP[8] = {0.5005529969013863,  0.5510392366748831, 0.49616883994574457,
                                   0.5916037874114379,  0.5187628668068249, 0.5342667905865877,
                                   0.47412850111991944, 0.5870028724605025};
-    const qvrfc::Analysis analysis = AnalysisOf("calibration/runsheet.csv");
+    const qvrfc::Analysis analysis = Bundled("calibration/runsheet.csv");
     const std::vector<qvrfc::DynamicRun>& runs = analysis.responses[0].dynamic;
     ASSERT_EQ(runs.size(), 8u);
     for (size_t r = 0; r < runs.size(); ++r) {
@@ -88,11 +59,8 @@ TEST(RobustDesign, CalibrationDecomposition) {
         EXPECT_NEAR(runs[r].betaByNoise[1], slopes[r][1], 1e-12);
         EXPECT_NEAR(runs[r].linearityP, linearityP[r], 1e-9);
     }
-}
-
-// A curved response, y = M + 0.2 M^2 with small errors, under two conditions: the quadratic
-// term's p is 6.2108e-9 (numpy: F = 6219.618 on 1 and 5 dof).
-TEST(RobustDesign, LinearityCheckFindsACurve) {
+    // A curved response, y = M + 0.2 M^2 with small errors, under two conditions: the quadratic
+    // term's p is 6.2108e-9 (numpy: F = 6219.618 on 1 and 5 dof).
     const std::vector<double> m = {1, 2, 3, 4, 1, 2, 3, 4};
     const std::vector<double> y = {1.21, 2.78, 4.815, 7.19, 1.19, 2.82, 4.795, 7.21};
     qvrfc::DynamicRun run = qvrfc::DynamicSnOfRun(m, y, qvrfc::DynamicKind::ZeroPoint);
@@ -100,16 +68,6 @@ TEST(RobustDesign, LinearityCheckFindsACurve) {
                                  qvrfc::DynamicKind::ZeroPoint);
     EXPECT_NEAR(run.linearityP, 6.210787661942163e-09, 1e-11);
     EXPECT_EQ(run.dofE, 6);
-}
-
-}  // namespace
-
-namespace {
-
-qvrfc::Analysis Moulding(const qvrfc::AnalysisOptions& options) {
-    qvrfc::AnalysisInput input;
-    input.dataFile = qvrfc_test::DataFile("moulding/runsheet.csv");
-    return qvrfc::Analyze(input, qvrfc::SettingsOfOptions(options));
 }
 
 // Moulding, grades of the run means (Strength larger-, Shrinkage smaller-the-better), runs 1, 7
@@ -120,7 +78,7 @@ TEST(RobustDesign, MouldingGreyGradesOfTheMeans) {
     qvrfc::AnalysisOptions options;
     options.combine = "grey";
     options.greyFrom = "mean";
-    const qvrfc::Analysis analysis = Moulding(options);
+    const qvrfc::Analysis analysis = Bundled("moulding/runsheet.csv", options);
     const qvrfc::GreyAnalysis& grey = analysis.combined->grey;
     const struct {
         size_t run;
@@ -150,7 +108,7 @@ TEST(RobustDesign, TwoSidedDesirability) {
         EXPECT_DOUBLE_EQ(qvrfc::Desirability(shape, value[0]), value[1]) << value[0];
     qvrfc::AnalysisOptions options;
     options.desirability = {"Strength=low:36,target:42,high:46,s:2,t:0.5"};
-    const qvrfc::Analysis analysis = Moulding(options);
+    const qvrfc::Analysis analysis = Bundled("moulding/runsheet.csv", options);
     const qvrfc::CombinedResponse& strength = analysis.combined->responses[0];
     EXPECT_EQ(strength.aim, qvrfc::Aim::Nominal);
     EXPECT_DOUBLE_EQ(strength.d, qvrfc::Desirability(shape, strength.predicted.value));
@@ -160,14 +118,10 @@ TEST(RobustDesign, TwoSidedDesirability) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // The calibration confirmed at one setting with each value's load: the slope sum(M y) / sum(M^2)
 // and the dynamic S/N ratio 10 log10(((S_beta - V_e) / r) / V_e), computed with numpy.
 TEST(RobustDesign, DynamicConfirmation) {
-    const qvrfc::Analysis analysis = AnalysisOf("calibration/runsheet.csv");
+    const qvrfc::Analysis analysis = Bundled("calibration/runsheet.csv");
     const std::vector<qvrfc::FactorLevel> at = {{0, 1}, {1, 0}, {2, 0}, {3, 1}};
     const qvrfc::Confirmation c = qvrfc::ConfirmationRun(
         analysis, 0, at,

@@ -6,21 +6,17 @@
 #include <functional>
 #include <string>
 
+#include "analysis/bundled.h"
 #include "qvrfc/analysis/Analysis.h"
 #include "qvrfc/charts/ChartsOfAnalysis.h"
 #include "qvrfc/experiment/ExperimentFile.h"
 #include "qvrfc/inference/Combine.h"
 #include "qvrfc/results/HtmlReport.h"
 #include "qvrfc/results/VerdictReport.h"
-#include "support/test_support.h"
 
 namespace {
 
-qvrfc::Analysis Bundled(const std::string& sheet) {
-    qvrfc::AnalysisInput input;
-    input.dataFile = qvrfc_test::DataFile(sheet);
-    return qvrfc::Analyze(input, {});
-}
+using qvrfc_test::Bundled;
 
 // The calibration with its target slope changed, or one run's readings replaced by zeros.
 qvrfc::Analysis Calibration(double target, bool zeroRun = false) {
