@@ -210,7 +210,8 @@ namespace {
 // engine's log folder), the engine's texts are kept, its reports with input.reports.
 Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
                 const AnalysisInput& input, const AnalysisSettings& settings,
-                const SheetObservations& observations, const ScratchFolder* scratch) {
+                const SheetObservations& observations,
+                const std::shared_ptr<const ScratchFolder>& scratch) {
     const std::vector<FactorPair> interactions = DeclaredInteractions(analysis, settings);
     ApplyPoolsToEngine(analysis, settings, *analyzer);
     FillCaches(*analyzer);
@@ -233,7 +234,7 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
             input.reports
                 ? EngineReportNames(analysis.dataFile, analysis.source == Source::RunSheet)
                 : std::vector<std::string>();
-        analysis.engineTexts = EngineTextsOf(*analyzer, *scratch, reports);
+        analysis.engineTexts = EngineTextsOf(*analyzer, scratch, reports);
     }
     return analysis;
 }
@@ -251,13 +252,13 @@ Analysis Analyze(const AnalysisInput& input, const AnalysisSettings& settings) {
     Analysis analysis;
     analysis.dataFile = input.dataFile;
     AnalysisSettings resolved = settings;
-    const ScratchFolder scratch;
+    const auto scratch = std::make_shared<const ScratchFolder>();
     SheetObservations observations;  // of a run sheet; a data file has no noise factors
     const std::shared_ptr<Analyzer> analyzer =
         IsRunSheetFile(input.dataFile)
-            ? LoadRunSheet(input, resolved, scratch, analysis, observations)
-            : LoadDataFile(input, resolved, scratch, analysis);
-    return Finish(std::move(analysis), analyzer, input, resolved, observations, &scratch);
+            ? LoadRunSheet(input, resolved, *scratch, analysis, observations)
+            : LoadDataFile(input, resolved, *scratch, analysis);
+    return Finish(std::move(analysis), analyzer, input, resolved, observations, scratch);
 }
 
 Analysis Analyze(const Experiment& experiment, const SheetObservations& observations,
@@ -273,10 +274,10 @@ Analysis Analyze(const Experiment& experiment, const SheetObservations& observat
     AnalysisSettings resolved = settings;
     ResolveResponses(resolved, NamesOf(experiment), "the experiment");
     ApplySnSettings(resolved, analysis.experiment);
-    const ScratchFolder scratch;
+    const auto scratch = std::make_shared<const ScratchFolder>();
     const std::shared_ptr<Analyzer> analyzer =
-        LoadObservations(observations, input, scratch, analysis);
-    return Finish(std::move(analysis), analyzer, input, resolved, observations, &scratch);
+        LoadObservations(observations, input, *scratch, analysis);
+    return Finish(std::move(analysis), analyzer, input, resolved, observations, scratch);
 }
 
 Analysis AnalyzeEngine(const std::shared_ptr<CQVRFCDOEAnalyzer>& engine,

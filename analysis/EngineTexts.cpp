@@ -14,11 +14,13 @@ namespace {
 
 const char* const kReportCreator = "qvrfcdoe";
 
-// The text of a file the engine wrote; Error naming it, with the cause when known, when the
-// engine wrote none (0 for a cause not known).
-std::string EngineFile(const std::string& path, int cause) {
+// The text of a file the engine wrote (or its path alone, with `read` false); Error naming it,
+// with the cause when known, when the engine wrote none (0 for a cause not known).
+std::string EngineFile(const std::string& path, int cause, bool read = true) {
     std::ifstream in(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text =
+        read ? std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())
+             : path;
     if (cause == 0 && in && !in.bad()) return text;
     if (cause == 0 && !in.is_open()) cause = ENOENT;
     throw Error(FormatText("cannot write '%s': %s", path.c_str(),
@@ -52,15 +54,17 @@ std::vector<int> RenderReports(const CQVRFCDOEAnalyzer& engine, const ScratchFol
 
 }  // namespace
 
-EngineTexts EngineTextsOf(const CQVRFCDOEAnalyzer& engine, const ScratchFolder& scratch,
+EngineTexts EngineTextsOf(const CQVRFCDOEAnalyzer& engine,
+                          const std::shared_ptr<const ScratchFolder>& scratch,
                           const std::vector<std::string>& reportNames) {
     EngineTexts texts;
-    texts.setupLog = EngineFile(scratch.File(kSetupLogFile), 0);
-    texts.arrayListing = EngineFile(scratch.File(kArrayListingFile), 0);
-    const std::vector<int> causes = RenderReports(engine, scratch, reportNames);
+    texts.setupLog = EngineFile(scratch->File(kSetupLogFile), 0);
+    texts.arrayListing = EngineFile(scratch->File(kArrayListingFile), 0);
+    const std::vector<int> causes = RenderReports(engine, *scratch, reportNames);
     for (size_t i = 0; i < reportNames.size(); ++i)
         texts.reports.emplace_back(reportNames[i],
-                                   EngineFile(scratch.File(reportNames[i]), causes[i]));
+                                   EngineFile(scratch->File(reportNames[i]), causes[i], false));
+    texts.folder = scratch;
     return texts;
 }
 

@@ -13,7 +13,8 @@ namespace qvrfc {
 // The set-up logs that the engine wrote into scratch while it was set up, and the reports
 // named reportNames (".csv" names the comma-separated one) rendered there, each naming itself
 // by its name. qvrfc::Error naming a file that the engine could not write, and why.
-EngineTexts EngineTextsOf(const CQVRFCDOEAnalyzer& engine, const ScratchFolder& scratch,
+EngineTexts EngineTextsOf(const CQVRFCDOEAnalyzer& engine,
+                          const std::shared_ptr<const ScratchFolder>& scratch,
                           const std::vector<std::string>& reportNames);
 
 // Each response's observations as the engine stores them, and its S/N type's name.

@@ -96,6 +96,34 @@ void FileSet::Write(const std::string& target, const std::string& bytes) {
     if (fd < 0 || !WriteAndClose(fd, bytes)) Fail(target, errno);
 }
 
+void FileSet::Copy(const std::string& target, const std::string& source) {
+    const Staged& staged = Find(target);
+    const bool stream = staged.temporary.empty();
+    const std::string& path = stream ? staged.target : staged.temporary;
+    const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) Fail("cannot read '" + AbsolutePath(source) + "': " + std::strerror(errno), source);
+    const int out = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | (stream ? 0 : O_NOFOLLOW));
+    std::string part(1 << 20, '\0');
+    ssize_t count = 0;
+    int readError = 0;
+    bool written = out >= 0;
+    while (written) {
+        count = read(in, &part[0], part.size());
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) break;
+        part.resize(static_cast<size_t>(count));
+        written = WriteAll(out, part);
+        part.resize(1 << 20);
+    }
+    readError = count < 0 ? errno : 0;
+    const int writeError = errno;
+    close(in);
+    const bool closed = out >= 0 && close(out) == 0;
+    if (readError != 0)
+        Fail("cannot read '" + AbsolutePath(source) + "': " + std::strerror(readError), source);
+    if (!written || !closed) Fail(target, written ? errno : writeError);
+}
+
 void FileSet::Commit() {
     RefuseAfterFailure();
     for (const Staged& staged : m_staged) {

@@ -48,8 +48,8 @@ OutputSet AnalysisOutput(const Analysis& analysis, const AnalysisParts& parts) {
         if (!text->empty()) set.files.push_back({name, *text});
     if (parts.reports) {
         const ReportNames names = ReportNamesOf(analysis);
-        for (const auto& [name, text] : engine.reports)
-            set.files.push_back({name, text});
+        for (const auto& [name, path] : engine.reports)
+            set.files.push_back({name, "", path});
         set.files.push_back({names.verdict, VerdictText(analysis)});
         set.files.push_back({names.results, ResultsJsonText(analysis)});
     }

@@ -174,7 +174,10 @@ void Stage(FileSet& files, const fs::path& folder, const OutputSet& set) {
         const fs::path path = (folder / file.name).lexically_normal();
         std::error_code ignored;  // a folder that cannot be made fails the write, which says why
         fs::create_directories(path.parent_path(), ignored);
-        files.Write(path.string(), file.bytes);
+        if (file.source.empty())
+            files.Write(path.string(), file.bytes);
+        else
+            files.Copy(path.string(), file.source);
         written.insert(file.name);
     }
     if (!set.chartsAndPage) return;

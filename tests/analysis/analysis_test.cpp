@@ -132,7 +132,7 @@ TEST(Analysis, NoiseModelOfSeveralNoiseFactorsOrItsReason) {
 std::string TextsOf(const qvrfc::Analysis& analysis) {
     return qvrfc::ResultsJsonText(analysis) +
            qvrfc_test::MaskTimes(analysis.engineTexts.setupLog +
-                                 analysis.engineTexts.reports.at(0).second);
+                                 qvrfc_test::ReadFile(analysis.engineTexts.reports.at(0).second));
 }
 
 // The engine's texts are the value's, rendered in a scratch folder of each analysis: nothing
@@ -152,6 +152,12 @@ TEST(Analysis, TwoThreadsGiveWhatOneAfterTheOtherGives) {
         EXPECT_EQ(together, alone) << round;
     }
     EXPECT_TRUE(fs::is_empty(fs::current_path()));
+    std::string report;  // on disk while a copy of the value lives, and no longer
+    {
+        const qvrfc::Analysis first = AnalysisOf(kCases[0]), copy = first;
+        report = copy.engineTexts.reports.at(0).second;
+    }
+    EXPECT_FALSE(fs::exists(report));
 }
 
 }  // namespace

@@ -38,6 +38,7 @@ TEST(FileSet, CommitReplacesEveryFileWithTheUsualPermissions) {
     files.Write("out/a.txt", "new a");
     files.Write("out/b.txt", "");
     files.Write("out/" + longName, "long");
+    files.Copy("out/d.txt", "out/a.txt");
     const std::string byName = files.Stage("out/c.log");
     std::FILE* stream = std::fopen(byName.c_str(), "w");
     ASSERT_NE(stream, nullptr);
@@ -46,10 +47,10 @@ TEST(FileSet, CommitReplacesEveryFileWithTheUsualPermissions) {
     EXPECT_EQ(ReadFile("out/a.txt"), "old a");  // nothing replaced before Commit
     files.Commit();
     umask(previousMask);
-    EXPECT_EQ(FolderEntries("out"), (Names{"a.txt", "b.txt", "c.log", longName}));
+    EXPECT_EQ(FolderEntries("out"), (Names{"a.txt", "b.txt", "c.log", "d.txt", longName}));
     EXPECT_EQ(ReadFile("out/a.txt") + "|" + ReadFile("out/b.txt") + "|" + ReadFile("out/c.log") +
-                  "|" + ReadFile("out/" + longName),
-              "new a||by name|long");
+                  "|" + ReadFile("out/d.txt") + "|" + ReadFile("out/" + longName),
+              "new a||by name|old a|long");
     EXPECT_EQ(fs::status("out/b.txt").permissions(), static_cast<fs::perms>(0640));
 }
 
@@ -114,6 +115,8 @@ TEST(FileSet, FailureKeepsEveryEarlierFile) {
     }
     EXPECT_EQ(qvrfc_test::Refusal([] { qvrfc::WriteWholeFile("missing/y", "z"); }),
               "cannot write '" + Here("missing/y") + "': No such file or directory");
+    EXPECT_EQ(qvrfc_test::Refusal([] { qvrfc::FileSet().Copy("y", "missing"); }),
+              "cannot read '" + Here("missing") + "': No such file or directory");
 }
 
 TEST(FileSet, RemoveStaleTemporariesTakesOnlyLeftovers) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "qvrfc/analysis/Combined.h"
+#include "qvrfc/analysis/ScratchFolder.h"
 #include "qvrfc/analysis/Settings.h"
 #include "qvrfc/analyzer/QVRFCDOEAnalyzer.h"
 #include "qvrfc/common/QVRFCExport.h"
@@ -45,10 +46,13 @@ constexpr const char* kArrayListingFile = "QVRFCDOETaguchiMethod.log";
 
 // The engine's own texts of an analysis, rendered while the engine held the observations: its
 // set-up logs, and its plain and comma-separated reports (each naming itself by its file name,
-// as EngineReportNames names them) unless the input asked for none.
+// as EngineReportNames names them) unless the input asked for none. The reports grow with the
+// observations (hundreds of megabytes for millions of them), so they stay on disk, in a folder
+// of the value's own that lives as long as any copy of the value.
 struct EngineTexts {
     std::string setupLog, arrayListing;  // empty for an engine set up by the caller
-    std::vector<std::pair<std::string, std::string>> reports;  // file name, text
+    std::vector<std::pair<std::string, std::string>> reports;  // file name, path in `folder`
+    std::shared_ptr<const ScratchFolder> folder;
 };
 
 // The figures of one run of one response; NaN where a figure does not exist (the standard

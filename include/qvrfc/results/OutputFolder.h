@@ -26,9 +26,11 @@ namespace qvrfc {
 // The lock file of an output folder.
 constexpr const char* kFolderLockFile = ".qvrfcdoe.lock";
 
-// A file of a set: its name inside the folder ("results.json", "charts/yield-pareto.svg").
+// A file of a set: its name inside the folder ("results.json", "charts/yield-pareto.svg") and
+// its bytes, or the path of a file whose bytes it takes (an engine report, kept on disk).
 struct OutputFile {
     std::string name, bytes;
+    std::string source = {};
 };
 
 // The files of one write.
