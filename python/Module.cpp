@@ -117,8 +117,8 @@ std::vector<std::string> WriteFolder(const std::string& folder,
 // Writes experiment.toml and runsheet.csv (or .xlsx) into folder (made when missing), as design
 // --out does; returns their paths.
 std::vector<std::string> WriteDesign(const qvrfc::Experiment& experiment,
-                                     const std::string& folder) {
-    WriteFolder(folder, {}, [&] { return qvrfc::DesignOutput(experiment, folder); });
+                                     const std::string& folder, bool force) {
+    WriteFolder(folder, {}, [&] { return qvrfc::DesignOutput(experiment, folder, force); });
     const bool workbook = experiment.sheet == qvrfc::SheetFormat::Xlsx;
     return {(fs::path(folder) / (workbook ? qvrfc::kRunSheetWorkbookFile : qvrfc::kRunSheetFile))
                 .string(),
@@ -390,7 +390,7 @@ PYBIND11_MODULE(_qvrfcdoe, m) {
         .def("runsheet_rows", &qvrfc::RunSheetRows)
         .def("runsheet_text", &qvrfc::RunSheetText)
         .def("experiment_text", &qvrfc::ExperimentFileText)
-        .def("write", &WriteDesign, py::arg("folder"));
+        .def("write", &WriteDesign, py::arg("folder"), py::arg("force") = false);
 
     m.def("design", &Design, py::arg("options"));
     m.def("read_experiment", &ReadExperiment, py::arg("path"));

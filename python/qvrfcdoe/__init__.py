@@ -125,10 +125,10 @@ def _view(value):
 # library name the options, and the Python client names its parameters instead.
 _PARAMETERS = {"--alpha": "alpha", "--array": "array", "--at": "at", "--charts": "charts",
                "--columns": "columns", "--combine": "combine", "--desirability": "desirability",
-               "--experiment": "experiment", "--factor": "factors", "--grey-from": "grey_from",
+               "--experiment": "experiment", "--factor": "factors", "--force": "force=True", "--grey-from": "grey_from",
                "--interaction": "interactions", "--noise": "noise", "--outer": "outer",
                "--pool": "pool", "--repeat": "repeat", "--response": "responses",
-               "--seed": "seed", "--signal": "signal", "--sn": "sn", "--values": "values",
+               "--seed": "seed", "--sheet": "sheet", "--signal": "signal", "--sn": "sn", "--values": "values",
                "--zeta": "zeta"}
 _OPTION = re.compile(r"(?<![\w-])--[a-z]+(?:-[a-z]+)*")
 
@@ -142,6 +142,7 @@ def _python_words(**options):
         yield
     except Error as error:
         def rename(text):
+            text = text.replace("--out folder", "folder")
             return _OPTION.sub(lambda m: names.get(m.group(), m.group()), text)
         renamed = Error(rename(str(error)))
         renamed.file, renamed.line, renamed.key = error.file, error.line, rename(error.key)
@@ -323,12 +324,14 @@ class Design:
             rows.append(row)
         return rows
 
-    def write(self, folder) -> list:
-        """Writes ``experiment.toml`` and ``runsheet.csv`` into folder (made when missing), both
-        or neither; a different run sheet already there (it may hold observations) is refused.
+    def write(self, folder, force=False) -> list:
+        """Writes ``experiment.toml`` and the run sheet into folder (made when missing), both
+        or neither; a different run sheet already there (it may hold observations) is refused,
+        and so is an experiment file that differs (edited by hand) unless ``force``.
         Returns the paths written, the folder joined with each name, as :meth:`Analysis.write`."""
         folder = _path(folder, "folder")
-        names = self._experiment.write(folder)
+        with _python_words():
+            names = self._experiment.write(folder, bool(force))
         return [os.path.join(folder, os.path.basename(name)) for name in names]
 
     def _response_index(self, response) -> int:
@@ -401,7 +404,7 @@ def _signal_text(signal) -> str:
 
 
 def _design_options(factors, responses, repeat, noise, outer, signal, interactions, array,
-                    columns, randomize, seed):
+                    columns, randomize, seed, sheet=None):
     options = _native.DesignOptions()
     options.factors = [f"{_named(n, 'factors', '=')}={_list_text(v, f'factors[{n!r}]')}"
                        for n, v in _entries(factors, "factors", "NAME[UNIT]: levels")]
@@ -410,6 +413,9 @@ def _design_options(factors, responses, repeat, noise, outer, signal, interactio
     options.noise = [f"{_named(n, 'noise', '=')}={_list_text(v, f'noise[{n!r}]')}"
                      for n, v in _entries(noise, "noise", "NAME: levels")]
     options.outer = outer or ""
+    if sheet is not None and not isinstance(sheet, str):
+        raise Error(f"sheet: {sheet!r} is not csv or xlsx")
+    options.sheet = sheet or ""
     options.signal = _signal_text(signal)
     options.interactions = _interaction_texts(interactions)
     if isinstance(repeat, bool) or not isinstance(repeat, numbers.Integral) \
@@ -431,11 +437,13 @@ def _design_options(factors, responses, repeat, noise, outer, signal, interactio
 
 
 def design(factors, responses, *, repeat=1, noise=None, outer=None, signal=None,
-           interactions=None, array=None, columns=None, randomize=False, seed=None) -> Design:
+           interactions=None, array=None, columns=None, randomize=False, seed=None,
+           sheet=None) -> Design:
     """Designs an experiment, as ``qvrfcdoe design`` does with the same options; ``signal``
-    is the signal factor of dynamic responses, ``{"Load[N]": [10, 20, 30]}``."""
+    is the signal factor of dynamic responses, ``{"Load[N]": [10, 20, 30]}``; ``sheet`` "csv"
+    (the default) or "xlsx", the run sheet's format."""
     options = _design_options(factors, responses, repeat, noise, outer, signal, interactions,
-                              array, columns, randomize, seed)
+                              array, columns, randomize, seed, sheet)
     with _python_words():
         return Design(_native.design(options))
 

@@ -65,7 +65,7 @@ class Design:
     def runsheet(self) -> list[dict[str, int | float | str | None]]:
         """The run sheet's rows in run order, each a dict of its columns: run and order as ints,
         settings as numbers (numeric factors) or texts, observation cells None."""
-    def write(self, folder: _Path) -> list[str]:
+    def write(self, folder: _Path, force: bool = False) -> list[str]:
         """Writes experiment.toml and runsheet.csv into folder (made when missing), both or
         neither, as `qvrfcdoe design --out folder` does; a different run sheet already there is
         refused. Returns the paths written, the folder joined with each name."""
@@ -123,7 +123,7 @@ def design(factors: Mapping[str, Sequence[_Level] | str], responses: Mapping[str
            outer: str | None = None, signal: Mapping[str, Sequence[float]] | str | None = None,
            interactions: Sequence[_Interaction] | None = None, array: str | None = None,
            columns: Sequence[int] | str | None = None, randomize: bool = False,
-           seed: int | None = None) -> Design:
+           seed: int | None = None, sheet: str | None = None) -> Design:
     """Designs an experiment, as `qvrfcdoe design` does with the same options: factors
     {"Temperature[C]": [150, 170, 190]}, responses {"Yield[%]": "larger"}, repeat (observations
     per run), noise factors {"Humidity": ["low", "high"]} and their conditions (outer: "full" or

@@ -110,6 +110,15 @@ def test_design_writes_what_the_command_writes():
                                                      "Purity Batch=new 1", "Purity Batch=new 2"]
     assert design.levels.shape == (27, 3)
     assert design.seed == 11
+    # An experiment file edited by hand is replaced only when forced; a workbook on request.
+    Path("py/experiment.toml").write_text(Path("py/experiment.toml").read_text() + "# mine\n")
+    with pytest.raises(qvrfcdoe.Error, match="with force=True to replace it, or choose another "
+                                             "folder$"):
+        design.write("py")
+    design.write("py", force=True)
+    assert not Path("py/experiment.toml").read_text().endswith("# mine\n")
+    written = qvrfcdoe.design(**DESIGN, sheet="xlsx").write("xlsx")
+    assert [os.path.basename(p) for p in written] == ["runsheet.xlsx", "experiment.toml"]
 
 
 def sheet_observations(design):
