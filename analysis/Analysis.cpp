@@ -228,7 +228,8 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
     FillNoiseModels(analysis, observations);
     FillPoolingAdvice(analysis);
     if (analysis.responses.size() > 1) analysis.combined = CombineResponses(analysis, settings);
-    FillEngineFigures(*analyzer, analysis);
+    FillEngineFigures(*analyzer, analysis,
+                      input.runObservations || analysis.source == Source::RunSheet);
     if (scratch) {
         const std::vector<std::string> reports =
             input.reports

@@ -68,17 +68,18 @@ EngineTexts EngineTextsOf(const CQVRFCDOEAnalyzer& engine,
     return texts;
 }
 
-void FillEngineFigures(const CQVRFCDOEAnalyzer& engine, Analysis& analysis) {
+void FillEngineFigures(const CQVRFCDOEAnalyzer& engine, Analysis& analysis, bool observations) {
     for (size_t q = 0; q < analysis.responses.size(); ++q) {
         const int quality = static_cast<int>(q);
         ResponseResult& response = analysis.responses[q];
+        response.engineSnType = engine.GetSNRatioType(quality).GetString();
+        if (!observations) continue;
         response.runObservations.assign(engine.GetNoRun(), {});
         for (int r = 0; r < engine.GetNoRun(); ++r) {
             int count = 0;
             const double* values = engine.GetRunQualityValues(quality, r, count);
             response.runObservations[r].assign(values, values + count);
         }
-        response.engineSnType = engine.GetSNRatioType(quality).GetString();
     }
 }
 

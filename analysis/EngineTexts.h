@@ -17,7 +17,8 @@ EngineTexts EngineTextsOf(const CQVRFCDOEAnalyzer& engine,
                           const std::shared_ptr<const ScratchFolder>& scratch,
                           const std::vector<std::string>& reportNames);
 
-// Each response's observations as the engine stores them, and its S/N type's name.
-void FillEngineFigures(const CQVRFCDOEAnalyzer& engine, Analysis& analysis);
+// Each response's S/N type's name, and its observations as the engine stores them when
+// `observations`.
+void FillEngineFigures(const CQVRFCDOEAnalyzer& engine, Analysis& analysis, bool observations);
 
 }  // namespace qvrfc

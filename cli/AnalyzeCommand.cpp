@@ -24,6 +24,7 @@ int Analyze(const AnalyzeRequest& request) {
     input.dataFile = request.dataFile;
     input.experimentFile = request.experimentFile;
     input.reports = request.reports;
+    input.runObservations = request.runTable;
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, request.settings);
     std::optional<qvrfc::WrittenFiles> written;
     if (request.reports) {

@@ -77,9 +77,10 @@ std::string RunTableText(const Analysis& analysis) {
                 text += " " + analysis.LevelText(int(f), experiment.Level(r, int(f)));
             const RunFigures& run = analysis.responses[q].runs[r];
             text += FormatText("  %d %.4f %.4f %.4f;", run.n, run.mean, run.sd, run.sn);
-            for (const double value : analysis.responses[q].runObservations[r]) {
-                if (!IsMissing(value)) text += FormatText(" %g", value);
-            }
+            const std::vector<std::vector<double>>& observed =
+                analysis.responses[q].runObservations;
+            for (size_t k = 0; r < static_cast<int>(observed.size()) && k < observed[r].size(); ++k)
+                if (!IsMissing(observed[r][k])) text += FormatText(" %g", observed[r][k]);
             text += "\n";
         }
         text += "\n";

@@ -37,6 +37,10 @@ struct AnalysisInput {
     std::string experimentFile;  // of a run sheet; empty: experiment.toml beside it
     bool reports = true;  // false: the engine's reports are not rendered, and figures that only
                           // they print go unchecked
+    // true: a quality data file's observations are kept run by run (`runObservations`, for the
+    // run table); a run sheet's are kept always. Millions of them double the memory an
+    // analysis needs while the engine holds them too.
+    bool runObservations = false;
 };
 
 // The engine's set-up logs, as the engine names them: the set-up of the experiment and the
@@ -135,7 +139,8 @@ struct ResponseResult : ResponseVerdict {
     // through the mean at the smallest signal level).
     std::vector<std::vector<std::vector<double>>> signalMeans;
     std::vector<double> intercepts;
-    // Each run's observations as the engine stores them ([run][k]; a missing one above 1e12).
+    // Each run's observations as the engine stores them ([run][k]; a missing one above 1e12);
+    // of a quality data file only when the input asked for them, else empty.
     std::vector<std::vector<double>> runObservations;
     // The engine's name of its S/N ratio type, with its formula.
     std::string engineSnType;
