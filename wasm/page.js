@@ -220,7 +220,7 @@
     const texts = [];
     for (const r of results.combined.responses) {
       const parts = [];
-      for (const key of ['low', 'high', 'weight', 'importance']) {
+      for (const key of kBounds) {
         const box = document.querySelector(`input[data-response="${CSS.escape(r.name)}"][data-bound="${key}"]`);
         if (!box || box.value === '' || box.disabled) continue;
         if (key === 'weight' || key === 'importance' || box.dataset.given === 'true')
@@ -248,10 +248,10 @@
     for (const r of results.combined.responses) {
       const tr = el('tr', {}, el('td', {}, r.name));
       for (const key of kBounds) {
-        const given = key === 'low' ? r.low_given : key === 'high' ? r.high_given : true;
+        const given = key === 'low' ? r.low_given : key === 'high' ? r.high_given : key !== 'target';
         const box = el('input', { type: 'number', step: 'any', 'data-response': r.name, 'data-bound': key,
                                   value: valueOf(r[key]), 'data-given': String(!!given) });
-        if (key === 'target' || r.dynamic || r[key] === null) box.disabled = true;
+        if (r.dynamic || (r[key] === null && key !== 'target')) box.disabled = true;
         box.addEventListener('change', () => { box.dataset.given = 'true'; combine(); });
         tr.append(el('td', {}, box));
       }

@@ -1,8 +1,8 @@
 // The interactive report page in headless Chromium, driven as a person drives it: real mouse
 // and key events through the DevTools protocol (--remote-debugging-pipe), the page's data-*
 // values against the program: a level click against predict --at, two pooling ticks against
-// analyze --pool, a changed bound against analyze --desirability, a refused bound against the
-// command's message. No request but the page itself, no script error, the page at most 1.5 MB.
+// analyze --pool, a changed bound and a target against analyze --desirability, a refused bound
+// against the command's message. No request but the page itself, no script error, the page at most 1.5 MB.
 //   node page_test.js PROGRAM SOURCE_DIR SCRATCH_DIR [CHROMIUM]
 'use strict';
 const fs = require('fs');
@@ -206,6 +206,22 @@ async function checkRefusal(page, results, pool, bound) {
   if (kept[0].value !== bound.shown) fail('the refusal did not keep the last result');
 }
 
+// The target of a response typed into its box (after the bound that the refusal replaced is typed
+// back) against analyze --desirability with the same target: the two-sided desirability.
+async function checkTarget(page, results, pool, bound) {
+  const r = results.responses[0];
+  const box = (key) => `input[data-response="${r.name}"][data-bound="${key}"]`;
+  const shown = `Number(document.querySelector('[data-combined="desirability"]').dataset.value)`;
+  await page.type(box('low'), bound.low);
+  await page.waitFor(`${shown} === ${Number(bound.shown)}`, 'the bound again');
+  const target = ((Number(bound.low) + results.combined.responses[0].high) / 2).toPrecision(4);
+  await page.type(box('target'), target);
+  const desirability = bound.desirability.map((d) => d.startsWith(`${r.name}=`) ? `${d},target:${target}` : d);
+  const native = nativeResults(['--pool', pool[0], ...desirability.flatMap((d) => ['--desirability', d])]);
+  await page.waitFor(`Math.abs(${shown} - ${native.combined.desirability}) <= 1e-9`,
+                     `the desirability with target ${target} (the command's ${native.combined.desirability})`);
+}
+
 async function main() {
   const out = fs.mkdtempSync(path.join(scratch, 'page-'));
   const made = run(['analyze', kData, '--charts', 'none', '--out', out]);
@@ -228,6 +244,7 @@ async function main() {
     const bound = await checkBound(page, results, pool);
     console.log(`combined: ${await page.evaluate('document.body.dataset.combineMs')} ms`);
     await checkRefusal(page, results, pool, bound);
+    await checkTarget(page, results, pool, bound);
     const url = 'file://' + file;
     for (const event of page.events) {
       if (event.method === 'Network.requestWillBeSent' && event.params.request.url !== url)
