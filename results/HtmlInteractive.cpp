@@ -135,8 +135,7 @@ input[data-bound] { width: 6em; }
 }  // namespace
 
 bool PageIsInteractive(const Analysis& analysis) {
-    return !PageModuleBinary().empty() && analysis.source == Source::RunSheet &&
-           analysis.experiment.noise.empty() && !analysis.experiment.signal;
+    return !PageModuleBinary().empty() && analysis.source == Source::RunSheet;
 }
 
 std::string PageSecurityPolicy() {

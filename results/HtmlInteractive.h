@@ -13,7 +13,8 @@
 namespace qvrfc {
 
 // Whether the page of this analysis is interactive: a module was built, and the analysis is of
-// a run sheet without noise or signal factors (whose observations the page can hand back).
+// a run sheet (whose observations, noise conditions and signal levels included, the page hands
+// back to the module in the sheet's order).
 bool PageIsInteractive(const Analysis& analysis);
 
 // The page's content security policy: nothing is fetched, scripts are the page's own, and the

@@ -133,7 +133,7 @@ function printedPredictions(text) {
   });
 }
 
-async function checkLevelClick(page, results) {
+async function checkLevelClick(page, results, data = kData) {
   const level = results.experiment.factors[0].levels[1];
   const factor = results.experiment.factors[0].name;
   const selector = `button[data-factor="${factor}"][data-level="${level}"]`;
@@ -141,12 +141,12 @@ async function checkLevelClick(page, results) {
   await page.waitFor(`document.querySelector('${selector}').getAttribute('aria-pressed') === 'true'`, 'the level click');
   const pressed = await page.values('button[aria-pressed="true"]');
   const at = pressed.map((b) => `${b.factor}=${b.level}`).join(',');
-  const native = run(['predict', kData, '--at', at]);
+  const native = run(['predict', data, '--at', at]);
   if (native.status !== 0) return fail(`predict --at ${at}: ${native.err}`);
   const printed = printedPredictions(native.out);
   for (let q = 0; q < results.responses.length; ++q) {
     const r = results.responses[q];
-    for (const [i, statistic] of ['sn', 'mean'].entries()) {
+    for (const [i, statistic] of ['sn', r.optimum.beta ? 'beta' : 'mean'].entries()) {
       const cells = await page.values(`[data-response="${r.name}"][data-statistic="${statistic}"]`);
       if (cells.length !== 1) {
         fail(`${r.name} ${statistic}: ${cells.length} predictions`);
@@ -222,6 +222,26 @@ async function checkTarget(page, results, pool, bound) {
                      `the desirability with target ${target} (the command's ${native.combined.desirability})`);
 }
 
+// The page of an experiment with noise factors and a dynamic response (calibration), and of one
+// with noise factors (leaf spring): the first analysis and a level click against predict --at.
+async function checkNoiseAndSignal() {
+  for (const data of ['data/calibration/runsheet.csv', 'data/leaf-spring/runsheet.csv']) {
+    const out = fs.mkdtempSync(path.join(scratch, 'page-'));
+    const made = run(['analyze', data, '--charts', 'none', '--out', out]);
+    if (made.status !== 0) throw new Error('analyze: ' + made.err);
+    const results = JSON.parse(fs.readFileSync(path.join(out, 'results.json'), 'utf8'));
+    const page = new Browser(path.join(out, 'report.html'));
+    try {
+      await page.open();
+      await page.waitFor(`document.body && document.body.dataset.ready === 'true'`, `the first analysis of ${data}`, 120);
+      await checkLevelClick(page, results, data);
+      if (page.events.some((e) => e.method === 'Runtime.exceptionThrown')) fail(`a script error on ${data}`);
+    } finally {
+      page.close();
+    }
+  }
+}
+
 async function main() {
   const out = fs.mkdtempSync(path.join(scratch, 'page-'));
   const made = run(['analyze', kData, '--charts', 'none', '--out', out]);
@@ -259,6 +279,7 @@ async function main() {
   } finally {
     page.close();
   }
+  await checkNoiseAndSignal();
   console.log(failures ? `${failures} failure(s)` : 'the page agrees with the program');
   process.exit(failures ? 1 : 0);
 }
