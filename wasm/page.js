@@ -167,7 +167,8 @@
   const kColumns = ['ss', 'dof', 'ms', 'f', 'p', 'contribution'];
 
   function anovaTable(r, anova, kind) {
-    const table = el('table', {}, el('caption', {}, `${r.name}: ANOVA of the ${kind === 'sn' ? 'S/N ratio' : 'mean'}`));
+    const what = kind === 'sn' ? 'S/N ratio' : r.anova.beta ? 'slope (beta)' : 'mean';
+    const table = el('table', {}, el('caption', {}, `${r.name}: ANOVA of the ${what}`));
     table.append(el('tr', {}, ...(kind === 'sn' ? [el('th', {}, 'Pool')] : []), el('th', {}, 'Term'),
                     ...kColumns.map((c) => el('th', {}, c === 'contribution' ? '%' : c.toUpperCase()))));
     const row = (term, values, box) => {
@@ -210,7 +211,8 @@
         buttons.append(button, ' ');
       }
       root.append(el('h3', {}, r.name), buttons, anovaTable(r, r.anova.sn, 'sn'));
-      if (r.anova.mean) root.append(anovaTable(r, r.anova.mean, 'mean'));
+      const second = r.anova.mean || r.anova.beta;  // a dynamic response's is its slope's
+      if (second) root.append(anovaTable(r, second, 'mean'));
     }
   }
 
