@@ -1,4 +1,6 @@
 // The first worksheet of an .xlsx or .ods workbook, read with liborcus into rows of cells.
+#include <zlib.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -237,20 +239,8 @@ class FirstSheetFactory : public ss::iface::import_factory {
 using Part = std::pair<std::string, std::string>;  // name, bytes
 
 std::uint32_t Crc32(const std::string& bytes) {
-    static const std::vector<std::uint32_t> table = [] {
-        std::vector<std::uint32_t> entries(256);
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            entries[n] = c;
-        }
-        return entries;
-    }();
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : bytes)
-        crc = table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
+    return static_cast<std::uint32_t>(
+        crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
 }
 
 void Put(std::string& out, std::uint32_t value, int bytes) {
