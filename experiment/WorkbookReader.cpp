@@ -1,8 +1,10 @@
 // The first worksheet of an .xlsx or .ods workbook, read with liborcus into rows of cells.
+#include <libxml/parser.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <exception>
@@ -34,8 +36,6 @@ struct Cell {
 };
 
 using Cells = std::map<std::pair<int, int>, Cell>;  // (row, column) from 0
-
-class TooManyCells : public std::exception {};
 
 // The strings of the workbook, in the order the importer adds them.
 class SharedStrings : public ss::iface::import_shared_strings {
@@ -97,15 +97,19 @@ class FormulaResult : public ss::iface::import_formula {
     Cell m_cell;
 };
 
-class BadReference : public std::exception {
-  public:
-    const char* what() const noexcept override { return "a cell reference is not understood"; }
+// What the importer's callbacks found wrong. They never throw: an exception through the
+// importer leaves its parser thread running over the freed text of the worksheet. The reader
+// refuses the workbook once the importer has returned.
+struct Faults {
+    bool badReference = false, tooManyCells = false;
 };
 
 // Cell references as worksheets give them ("B7", "$B$7", "B7:D9"; "Sheet1.B7" in .ods), the
 // sheet passed over: the importer asks where a worksheet's data lie.
 class References : public ss::iface::import_reference_resolver {
   public:
+    explicit References(Faults* faults) : m_faults(faults) {}
+
     ss::src_address_t resolve_address(std::string_view address) override {
         const size_t dot = address.rfind('.');
         if (dot != std::string_view::npos) address.remove_prefix(dot + 1);
@@ -117,14 +121,14 @@ class References : public ss::iface::import_reference_resolver {
         skipDollar();
         for (; i < address.size() && std::isalpha(static_cast<unsigned char>(address[i])); ++i) {
             column = column * 26 + (std::toupper(static_cast<unsigned char>(address[i])) - 'A' + 1);
-            if (column > 16384) throw BadReference();
+            if (column > 16384) return Bad();
         }
         skipDollar();
         for (; i < address.size() && std::isdigit(static_cast<unsigned char>(address[i])); ++i) {
             row = row * 10 + (address[i] - '0');
-            if (row > 1048576) throw BadReference();
+            if (row > 1048576) return Bad();
         }
-        if (i != address.size() || column == 0 || row == 0) throw BadReference();
+        if (i != address.size() || column == 0 || row == 0) return Bad();
         return {0, static_cast<ss::row_t>(row - 1), static_cast<ss::col_t>(column - 1)};
     }
     ss::src_range_t resolve_range(std::string_view range) override {
@@ -135,12 +139,20 @@ class References : public ss::iface::import_reference_resolver {
         }
         return {resolve_address(range.substr(0, colon)), resolve_address(range.substr(colon + 1))};
     }
+
+  private:
+    ss::src_address_t Bad() {
+        m_faults->badReference = true;
+        return {0, 0, 0};
+    }
+
+    Faults* m_faults;
 };
 
 // Records the cells of one worksheet (or, with no cells to fill, passes over another's).
 class SheetCells : public ss::iface::import_sheet {
   public:
-    explicit SheetCells(Cells* cells) : m_cells(cells), m_formula(cells) {}
+    SheetCells(Cells* cells, Faults* faults) : m_cells(cells), m_faults(faults), m_formula(cells) {}
 
     void set_auto(ss::row_t row, ss::col_t col, std::string_view s) override {
         double value = 0.0;
@@ -180,11 +192,15 @@ class SheetCells : public ss::iface::import_sheet {
   private:
     void Set(ss::row_t row, ss::col_t col, const Cell& cell) {
         if (!m_cells || row < 0 || col < 0) return;
-        if (m_cells->size() >= kMostCells) throw TooManyCells();
+        if (m_cells->size() >= kMostCells && !m_cells->count({row, col})) {
+            m_faults->tooManyCells = true;
+            return;
+        }
         (*m_cells)[{row, col}] = cell;
     }
 
     Cells* m_cells;
+    Faults* m_faults;
     FormulaResult m_formula;
 };
 
@@ -199,8 +215,8 @@ class FirstSheetFactory : public ss::iface::import_factory {
     ss::iface::import_sheet* append_sheet(ss::sheet_t index, std::string_view name) override {
         if (m_sheets.empty()) m_name = std::string(name);
         m_names.emplace_back(name);
-        m_sheets.push_back(
-            std::make_unique<SheetCells>(m_sheets.empty() && index == 0 ? &m_cells : nullptr));
+        m_sheets.push_back(std::make_unique<SheetCells>(
+            m_sheets.empty() && index == 0 ? &m_cells : nullptr, &m_faults));
         return m_sheets.back().get();
     }
     ss::iface::import_sheet* get_sheet(std::string_view name) override {
@@ -220,10 +236,12 @@ class FirstSheetFactory : public ss::iface::import_factory {
     const std::string& Name() const { return m_name; }
     const Cells& CellsOfFirst() const { return m_cells; }
     const SharedStrings& Strings() const { return m_strings; }
+    const Faults& Found() const { return m_faults; }
 
   private:
+    Faults m_faults;
     SharedStrings m_strings;
-    References m_references;
+    References m_references{&m_faults};
     std::vector<std::unique_ptr<SheetCells>> m_sheets;
     std::string m_name;
     std::vector<std::string> m_names;
@@ -352,8 +370,8 @@ Part* Find(std::vector<Part>& parts, const std::string& name) {
 
 // The package rewritten when it needs it; the bytes as they are otherwise (or when it is no
 // zip archive, which the importer then reports).
-std::string ReadablePackage(const std::string& bytes) {
-    std::vector<Part> parts;
+// The parts of a package; false when it cannot be unpacked.
+bool PartsOf(const std::string& bytes, std::vector<Part>& parts) {
     try {
         orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t*>(bytes.data()),
                                               bytes.size());
@@ -363,12 +381,39 @@ std::string ReadablePackage(const std::string& bytes) {
         for (size_t e = 0; e < archive.get_file_entry_count(); ++e) {
             const std::string name(archive.get_file_entry_name(e));
             buffer.clear();
-            if (!archive.read_file_entry(name, buffer)) return bytes;
+            if (!archive.read_file_entry(name, buffer)) return false;
             parts.emplace_back(name, std::string(buffer.begin(), buffer.end()));
         }
     } catch (const std::exception&) {
-        return bytes;
+        return false;
     }
+    return true;
+}
+
+// Why an XML part of the package is not well-formed; empty when every one is. liborcus 0.17
+// trusts its input: a part cut short or holding a bad character reference stops the process
+// on an assertion inside it (its worksheets are parsed on a thread of its own). libxml2, which
+// is built for hostile input, checks every part first, and a malformed one never reaches it.
+std::string MalformedPart(const std::string& bytes) {
+    std::vector<Part> parts;
+    if (!PartsOf(bytes, parts)) return "";
+    for (const auto& [name, text] : parts) {
+        const size_t dot = name.rfind('.');
+        const std::string extension = dot == std::string::npos ? "" : name.substr(dot);
+        if (extension != ".xml" && extension != ".rels") continue;
+        if (text.size() > static_cast<size_t>(INT_MAX)) return "its part " + name + " is too large";
+        const xmlDocPtr document = xmlReadMemory(
+            text.data(), static_cast<int>(text.size()), name.c_str(), nullptr,
+            XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS);
+        if (!document) return "its part " + name + " is not well-formed XML";
+        xmlFreeDoc(document);
+    }
+    return "";
+}
+
+std::string ReadablePackage(const std::string& bytes) {
+    std::vector<Part> parts;
+    if (!PartsOf(bytes, parts)) return bytes;
     bool changed = false;
     std::vector<std::string> strings;
     Part* shared = Find(parts, "xl/sharedStrings.xml");
@@ -482,7 +527,8 @@ Worksheet RowsOf(const FirstSheetFactory& factory) {
 Worksheet ReadFirstWorksheet(const std::string& bytes, WorkbookKind kind, const std::string& name) {
     FirstSheetFactory factory;
     const std::string what = name + ": not a readable " + KindName(kind) + " workbook";
-    const std::string fault = ArchiveFault(bytes);
+    std::string fault = ArchiveFault(bytes);
+    if (fault.empty()) fault = MalformedPart(bytes);
     if (!fault.empty()) throw Error::Placed(what + " (" + fault + ")", name, 0, "");
     try {
         if (kind == WorkbookKind::Ods) {
@@ -492,14 +538,16 @@ Worksheet ReadFirstWorksheet(const std::string& bytes, WorkbookKind kind, const 
             orcus::orcus_xlsx reader(&factory);
             reader.read_stream(ReadablePackage(bytes));
         }
-    } catch (const TooManyCells&) {
-        throw Error::Placed(what + " (its first worksheet holds more than a million cells)", name,
-                            0, "");
     } catch (const std::exception& error) {
         throw Error::Placed(what + " (" + error.what() + ")", name, 0, "");
     } catch (...) {
         throw Error::Placed(what, name, 0, "");
     }
+    if (factory.Found().tooManyCells)
+        throw Error::Placed(what + " (its first worksheet holds more than a million cells)", name,
+                            0, "");
+    if (factory.Found().badReference)
+        throw Error::Placed(what + " (a cell reference is not understood)", name, 0, "");
     if (!factory.HasSheet()) throw Error::Placed(what + " (it has no worksheet)", name, 0, "");
     return RowsOf(factory);
 }
