@@ -59,6 +59,17 @@ struct DeflatedRows {
     bool ok = false;
 };
 
+// One row of the surface's 32-bit pixels as PNG's RGB bytes, after the filter byte.
+void UnpackRow(const unsigned char* line, int width, std::vector<unsigned char>& row) {
+    for (int x = 0; x < width; ++x) {
+        uint32_t pixel;
+        std::memcpy(&pixel, line + 4 * static_cast<ptrdiff_t>(x), sizeof pixel);
+        row[1 + 3 * x] = static_cast<unsigned char>(pixel >> 16);
+        row[2 + 3 * x] = static_cast<unsigned char>(pixel >> 8);
+        row[3 + 3 * x] = static_cast<unsigned char>(pixel);
+    }
+}
+
 DeflatedRows DeflateRows(const unsigned char* pixels, int width, int stride, int first, int last,
                          bool end) {
     DeflatedRows part;
@@ -67,26 +78,12 @@ DeflatedRows DeflateRows(const unsigned char* pixels, int width, int stride, int
     const size_t rowBytes = 1 + static_cast<size_t>(width) * 3;
     std::vector<unsigned char> row(rowBytes), previous(rowBytes, 0), filtered(rowBytes);
     if (first > 0) {  // the row above the part, which the Up filter of its first row needs
-        const unsigned char* line = pixels + static_cast<ptrdiff_t>(first - 1) * stride;
-        for (int x = 0; x < width; ++x) {
-            uint32_t pixel;
-            std::memcpy(&pixel, line + 4 * static_cast<ptrdiff_t>(x), sizeof pixel);
-            previous[1 + 3 * x] = static_cast<unsigned char>(pixel >> 16);
-            previous[2 + 3 * x] = static_cast<unsigned char>(pixel >> 8);
-            previous[3 + 3 * x] = static_cast<unsigned char>(pixel);
-        }
+        UnpackRow(pixels + static_cast<ptrdiff_t>(first - 1) * stride, width, previous);
     }
     std::vector<unsigned char> buffer(1 << 16);
     int status = Z_OK;
     for (int y = first; y < last && status != Z_STREAM_ERROR; ++y) {
-        const unsigned char* line = pixels + static_cast<ptrdiff_t>(y) * stride;
-        for (int x = 0; x < width; ++x) {
-            uint32_t pixel;
-            std::memcpy(&pixel, line + 4 * static_cast<ptrdiff_t>(x), sizeof pixel);
-            row[1 + 3 * x] = static_cast<unsigned char>(pixel >> 16);
-            row[2 + 3 * x] = static_cast<unsigned char>(pixel >> 8);
-            row[3 + 3 * x] = static_cast<unsigned char>(pixel);
-        }
+        UnpackRow(pixels + static_cast<ptrdiff_t>(y) * stride, width, row);
         filtered[0] = 2;  // Up
         for (size_t i = 1; i < rowBytes; ++i)
             filtered[i] = static_cast<unsigned char>(row[i] - previous[i]);
