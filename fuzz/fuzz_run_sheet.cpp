@@ -11,6 +11,7 @@
 #include "qvrfc/common/QVRFCConstants.h"
 #include "qvrfc/experiment/Csv.h"
 #include "qvrfc/experiment/RunSheet.h"
+#include "sheet_checks.h"
 
 namespace {
 
@@ -60,17 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const qvrfc::Error&) {
         return 0;
     }
-    const size_t perResponse = static_cast<size_t>(qvrfc::ObservationCount(experiment));
-    if (values.size() != experiment.responses.size()) std::abort();
-    for (const auto& runs : values) {
-        if (runs.size() != static_cast<size_t>(experiment.RunCount())) std::abort();
-        for (const auto& observations : runs) {
-            if (observations.size() != perResponse) std::abort();
-            for (const double value : observations) {
-                if (std::isinf(value) || qvrfc::IsMissing(value)) std::abort();
-            }
-        }
-    }
+    qvrfc_fuzz::CheckSheetShape(experiment, values);
     qvrfc_fuzz::WriteBytes("sheet.csv", data, size);
     if (!qvrfc::IsRunSheetFile("sheet.csv")) std::abort();
     return 0;

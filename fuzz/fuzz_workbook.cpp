@@ -11,6 +11,7 @@
 #include "qvrfc/common/QVRFCConstants.h"
 #include "qvrfc/experiment/RunSheet.h"
 #include "qvrfc/experiment/Workbook.h"
+#include "sheet_checks.h"
 
 namespace {
 
@@ -49,16 +50,7 @@ void CheckSheet(const qvrfc::Experiment& experiment, const std::string& bytes,
     } catch (const qvrfc::Error&) {
         return;
     }
-    const size_t observations = static_cast<size_t>(qvrfc::ObservationCount(experiment));
-    if (values.size() != experiment.responses.size()) std::abort();
-    for (const auto& response : values) {
-        if (response.size() != static_cast<size_t>(experiment.RunCount())) std::abort();
-        for (const auto& run : response) {
-            if (run.size() != observations) std::abort();
-            for (double value : run)
-                if (!std::isnan(value) && (!std::isfinite(value) || value > 1e12)) std::abort();
-        }
-    }
+    qvrfc_fuzz::CheckSheetShape(experiment, values);
 }
 
 }  // namespace
