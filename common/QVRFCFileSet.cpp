@@ -76,6 +76,43 @@ int RemoveEntries(const std::string& folder,
     return removed;
 }
 
+// How a copy ended: the errors of reading the source and of writing the target (0: none), or
+// that the kernel cannot copy between these two files, nothing copied yet.
+struct Copied {
+    bool inKernelUnsupported = false;
+    int writeError = 0;
+    int readError = 0;
+};
+
+// The whole of in appended to out by the kernel, without passing through this process (the
+// reports are hundreds of megabytes); a pipe, another file system or an older kernel refuse.
+Copied CopyInKernel(int in, int out) {
+    for (bool first = true;; first = false) {
+        const ssize_t count = copy_file_range(in, nullptr, out, nullptr, size_t{1} << 30, 0);
+        if (count > 0) continue;
+        if (count == 0) return {};
+        if (errno == EINTR) continue;
+        const bool unsupported = errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                                 errno == EOPNOTSUPP || errno == EBADF;
+        if (first && unsupported) return {true, 0, 0};
+        return {false, errno, 0};
+    }
+}
+
+// The same a megabyte at a time through memory.
+Copied CopyThroughMemory(int in, int out) {
+    std::string part(1 << 20, '\0');
+    for (;;) {
+        const ssize_t count = read(in, &part[0], part.size());
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return {false, 0, errno};
+        if (count == 0) return {};
+        part.resize(static_cast<size_t>(count));
+        if (!WriteAll(out, part)) return {false, errno, 0};
+        part.resize(1 << 20);
+    }
+}
+
 }  // namespace
 
 FileSet::~FileSet() {
@@ -103,25 +140,15 @@ void FileSet::Copy(const std::string& target, const std::string& source) {
     const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) Fail("cannot read '" + AbsolutePath(source) + "': " + std::strerror(errno), source);
     const int out = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | (stream ? 0 : O_NOFOLLOW));
-    std::string part(1 << 20, '\0');
-    ssize_t count = 0;
-    int readError = 0;
-    bool written = out >= 0;
-    while (written) {
-        count = read(in, &part[0], part.size());
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) break;
-        part.resize(static_cast<size_t>(count));
-        written = WriteAll(out, part);
-        part.resize(1 << 20);
-    }
-    readError = count < 0 ? errno : 0;
-    const int writeError = errno;
+    Copied copied = out >= 0 ? CopyInKernel(in, out) : Copied{false, errno, 0};
+    if (copied.inKernelUnsupported) copied = CopyThroughMemory(in, out);
     close(in);
     const bool closed = out >= 0 && close(out) == 0;
-    if (readError != 0)
-        Fail("cannot read '" + AbsolutePath(source) + "': " + std::strerror(readError), source);
-    if (!written || !closed) Fail(target, written ? errno : writeError);
+    if (copied.readError != 0)
+        Fail("cannot read '" + AbsolutePath(source) + "': " + std::strerror(copied.readError),
+             source);
+    if (copied.writeError != 0 || !closed)
+        Fail(target, copied.writeError ? copied.writeError : errno);
 }
 
 void FileSet::Commit() {

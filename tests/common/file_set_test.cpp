@@ -117,6 +117,9 @@ TEST(FileSet, FailureKeepsEveryEarlierFile) {
               "cannot write '" + Here("missing/y") + "': No such file or directory");
     EXPECT_EQ(qvrfc_test::Refusal([] { qvrfc::FileSet().Copy("y", "missing"); }),
               "cannot read '" + Here("missing") + "': No such file or directory");
+    WriteFile("source", "s");  // a device takes the copy through memory, not from the kernel
+    EXPECT_EQ(qvrfc_test::Refusal([] { qvrfc::FileSet().Copy("/dev/full", "source"); }),
+              "cannot write '/dev/full': No space left on device");
 }
 
 TEST(FileSet, RemoveStaleTemporariesTakesOnlyLeftovers) {

@@ -39,8 +39,9 @@ class QVRFC_API FileSet {
     std::string Stage(const std::string& target);
     // bytes become the whole content of target's temporary, staged first when it is not.
     void Write(const std::string& target, const std::string& bytes);
-    // The file at source becomes the whole content of target's temporary, read a part at a
-    // time (a file too large to hold in memory twice); "cannot read '<source>': <cause>".
+    // The file at source becomes the whole content of target's temporary, copied by the kernel
+    // where it can, else a part at a time (a file too large to hold in memory twice);
+    // "cannot read '<source>': <cause>".
     void Copy(const std::string& target, const std::string& source);
     // target (a file, not one that the set writes) goes on Commit, once every staged file has
     // taken its name; one already gone by then is no fault, a folder is refused before anything
