@@ -10,6 +10,7 @@
 #include "ArrayCatalogue.h"
 #include "CliError.h"
 #include "Commands.h"
+#include "HugePages.h"
 #include "OutputFolder.h"
 #include "qvrfc/results/AnalysisFiles.h"
 #include "qvrfc/results/Summary.h"
@@ -25,6 +26,7 @@ int Analyze(const AnalyzeRequest& request) {
     input.experimentFile = request.experimentFile;
     input.reports = request.reports;
     input.runObservations = request.runTable;
+    LoadOnHugePages(request.dataFile);
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, request.settings);
     std::optional<qvrfc::WrittenFiles> written;
     if (request.reports) {

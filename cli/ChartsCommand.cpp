@@ -7,6 +7,7 @@
 
 #include "CliError.h"
 #include "Commands.h"
+#include "HugePages.h"
 #include "OutputFolder.h"
 #include "qvrfc/results/AnalysisFiles.h"
 
@@ -30,6 +31,7 @@ int WriteChartsOfFile(const ChartsOptions& options) {
     qvrfc::AnalysisInput input;
     input.dataFile = options.dataFile;
     input.reports = false;
+    LoadOnHugePages(options.dataFile);
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, qvrfc::AnalysisSettings());
     PrintFilesWritten(qvrfc::WriteOutputFolder(OutRequest(options.outFolder, {options.dataFile}),
                                                qvrfc::AnalysisOutput(analysis, parts)));

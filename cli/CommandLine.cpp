@@ -7,6 +7,7 @@
 #include "ArrayCatalogue.h"
 #include "CliError.h"
 #include "Commands.h"
+#include "HugePages.h"
 #include "OutputFolder.h"
 #include "qvrfc/results/AnalysisFiles.h"
 
@@ -125,6 +126,7 @@ int WithAnalysisBetween(
     input.dataFile = request.dataFile;
     input.experimentFile = request.experimentFile;
     input.reports = false;
+    LoadOnHugePages(request.dataFile);
     const qvrfc::Analysis analysis = qvrfc::Analyze(input, settings);
     const std::string text = use(analysis, qvrfc::ParseSettingsAt(analysis, request.at));
     if (!request.outFolder.empty()) {

@@ -16,3 +16,7 @@ if(TARGET qvrfcdoe AND QVRFC_DEBIAN_PYTHON3)
   set_tests_properties(cli.workbook_round_trip PROPERTIES
     ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1" TIMEOUT 300)
 endif()
+# The program's own helper that decides whether to start again on huge pages.
+if(TARGET cli_test)
+  target_sources(cli_test PRIVATE ${PROJECT_SOURCE_DIR}/cli/HugePages.cpp)
+endif()
