@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <system_error>
 
 #include "analysis/AnalysisChecks.h"
@@ -220,6 +221,13 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
     const std::vector<std::vector<DynamicRun>> dynamic = DynamicRunsOf(analysis, observations);
     CheckAnalysable(*analyzer, KindsOf(analysis.experiment), NamesOf(analysis.experiment),
                     input.dataFile, input.reports);
+    // From here on the engine is only read: its reports are rendered meanwhile.
+    std::optional<EngineTextsRendering> texts;
+    if (scratch)
+        texts.emplace(*analyzer, scratch,
+                      input.reports ? EngineReportNames(analysis.dataFile,
+                                                        analysis.source == Source::RunSheet)
+                                    : std::vector<std::string>());
     Verdict verdict = VerdictOfAnalysis(analysis, settings, interactions, *analyzer, dynamic);
     analysis.model = std::move(verdict.model);
     FillResponses(analysis, settings, std::move(verdict.responses), dynamic);
@@ -230,13 +238,7 @@ Analysis Finish(Analysis analysis, const std::shared_ptr<Analyzer>& analyzer,
     if (analysis.responses.size() > 1) analysis.combined = CombineResponses(analysis, settings);
     FillEngineFigures(*analyzer, analysis,
                       input.runObservations || analysis.source == Source::RunSheet);
-    if (scratch) {
-        const std::vector<std::string> reports =
-            input.reports
-                ? EngineReportNames(analysis.dataFile, analysis.source == Source::RunSheet)
-                : std::vector<std::string>();
-        analysis.engineTexts = EngineTextsOf(*analyzer, scratch, reports);
-    }
+    if (texts) analysis.engineTexts = texts->Finish();
     return analysis;
 }
 

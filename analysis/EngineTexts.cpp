@@ -27,44 +27,51 @@ std::string EngineFile(const std::string& path, int cause, bool read = true) {
                            cause > 0 ? std::strerror(cause) : "the engine could not write it"));
 }
 
-// The engine's reports rendered side by side on threads of their own; errno of each that the
-// engine could not write, -1 for a cause not known, 0 for none.
-std::vector<int> RenderReports(const CQVRFCDOEAnalyzer& engine, const ScratchFolder& scratch,
-                               const std::vector<std::string>& names) {
-    std::vector<int> causes(names.size(), 0);
-    const auto render = [&](size_t i) {
-        errno = 0;
-        if (!engine.WriterAs(scratch.File(names[i]).c_str(), names[i].c_str(), kReportCreator))
-            causes[i] = errno ? errno : -1;
-    };
-#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
-    // The page's module has no threads: one report after the other.
-    for (size_t i = 0; i < names.size(); ++i)
-        render(i);
-#else
-    std::vector<std::thread> renderers;
-    for (size_t i = 1; i < names.size(); ++i)
-        renderers.emplace_back(render, i);
-    if (!names.empty()) render(0);
-    for (std::thread& renderer : renderers)
-        renderer.join();
-#endif
-    return causes;
-}
-
 }  // namespace
 
-EngineTexts EngineTextsOf(const CQVRFCDOEAnalyzer& engine,
-                          const std::shared_ptr<const ScratchFolder>& scratch,
-                          const std::vector<std::string>& reportNames) {
+EngineTextsRendering::EngineTextsRendering(const CQVRFCDOEAnalyzer& engine,
+                                           std::shared_ptr<const ScratchFolder> scratch,
+                                           std::vector<std::string> reportNames)
+    : m_scratch(std::move(scratch)), m_names(std::move(reportNames)), m_causes(m_names.size(), 0) {
+    const auto render = [this, &engine](size_t i) {
+        errno = 0;
+        if (!engine.WriterAs(m_scratch->File(m_names[i]).c_str(), m_names[i].c_str(),
+                             kReportCreator))
+            m_causes[i] = errno ? errno : -1;
+    };
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // The page's module has no threads: one report after the other, at once.
+    for (size_t i = 0; i < m_names.size(); ++i)
+        render(i);
+#else
+    try {
+        for (size_t i = 0; i < m_names.size(); ++i)
+            m_renderers.emplace_back(render, i);
+    } catch (...) {
+        Join();
+        throw;
+    }
+#endif
+}
+
+EngineTextsRendering::~EngineTextsRendering() {
+    Join();
+}
+
+void EngineTextsRendering::Join() {
+    for (std::thread& renderer : m_renderers)
+        if (renderer.joinable()) renderer.join();
+}
+
+EngineTexts EngineTextsRendering::Finish() {
+    Join();
     EngineTexts texts;
-    texts.setupLog = EngineFile(scratch->File(kSetupLogFile), 0);
-    texts.arrayListing = EngineFile(scratch->File(kArrayListingFile), 0);
-    const std::vector<int> causes = RenderReports(engine, *scratch, reportNames);
-    for (size_t i = 0; i < reportNames.size(); ++i)
-        texts.reports.emplace_back(reportNames[i],
-                                   EngineFile(scratch->File(reportNames[i]), causes[i], false));
-    texts.folder = scratch;
+    texts.setupLog = EngineFile(m_scratch->File(kSetupLogFile), 0);
+    texts.arrayListing = EngineFile(m_scratch->File(kArrayListingFile), 0);
+    for (size_t i = 0; i < m_names.size(); ++i)
+        texts.reports.emplace_back(m_names[i],
+                                   EngineFile(m_scratch->File(m_names[i]), m_causes[i], false));
+    texts.folder = m_scratch;
     return texts;
 }
 
