@@ -54,11 +54,23 @@ bool HoldsControl(const std::string& text) {
     });
 }
 
-// The cause why a text cannot be a name or level of the experiment file and the run sheet
-// (written otherwise than it reads back, or matched with its blanks cut); "" when it can.
-std::string TextFault(const std::string& text) {
+// The cause why a text cannot be written into the experiment file, the run sheet (a workbook's
+// parts are XML), the charts and the page, and read back as it was; "" when it can.
+std::string CharacterFault(const std::string& text) {
     if (HoldsControl(text)) return "holds a control character (a line end, tab, ...)";
     if (!IsUtf8(text)) return "is not UTF-8 text";
+    // U+FFFE and U+FFFF are no characters of XML.
+    if (text.find("\xEF\xBF\xBE") != std::string::npos ||
+        text.find("\xEF\xBF\xBF") != std::string::npos)
+        return "holds U+FFFE or U+FFFF, which is no character";
+    return "";
+}
+
+// The cause why a text cannot be a name or level (written otherwise than it reads back, or
+// matched with its blanks cut); "" when it can.
+std::string TextFault(const std::string& text) {
+    const std::string fault = CharacterFault(text);
+    if (!fault.empty()) return fault;
     if (TrimBlanks(text) != text) return "begins or ends with a blank";
     return "";
 }
@@ -72,8 +84,8 @@ void CheckName(const char* section, size_t index, const std::string& name,
 }
 
 void CheckUnit(const char* section, size_t index, const std::string& unit) {
-    if (HoldsControl(unit) || !IsUtf8(unit))
-        Refuse(section, index, "unit", "the unit " + TextFault(unit));
+    const std::string fault = CharacterFault(unit);
+    if (!fault.empty()) Refuse(section, index, "unit", "the unit " + fault);
 }
 
 void CheckLevels(const char* section, size_t index, const std::vector<std::string>& levels,

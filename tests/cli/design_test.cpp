@@ -285,6 +285,7 @@ TEST_F(Design, RefusesBadDesignsAndSheets) {
         {"design", "--factor", "run=1,2", "--response", "Y:larger"},
         {"design", "--factor", "\nA=1,2", "--response", "Y:larger"},
         {"design", "--factor", "Temp\xE9rature=1,2", "--response", "Y:larger"},
+        {"design", "--factor", "A=1,2", "--response", "Y\xEF\xBF\xBF:larger"},
         with({"--interaction", "A"}),
         {"design", "--experiment", "one.toml"},
         sevens,
