@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <exception>
@@ -26,6 +25,8 @@ namespace ss = orcus::spreadsheet;
 
 // More cells than any run sheet holds: a small zip file can claim millions.
 constexpr size_t kMostCells = 1000000;
+// The largest worksheet spreadsheets write.
+constexpr long long kSheetRows = 1048576, kSheetColumns = 16384;
 
 // A cell's text, or the index of a shared string (which an importer may read after the
 // worksheets that use it).
@@ -71,12 +72,49 @@ class SharedStrings : public ss::iface::import_shared_strings {
     std::string m_segments;
 };
 
+// What the importer's callbacks found wrong. They never throw: an exception through the
+// importer leaves its parser thread running over the freed text of the worksheet. The reader
+// refuses the workbook once the importer has returned.
+struct Faults {
+    bool badReference = false, tooManyCells = false, outsideSheet = false;
+};
+
+// Where the importer's cells go: the first worksheet's, within the largest worksheet and
+// kMostCells; nowhere for another worksheet.
+class CellSink {
+  public:
+    CellSink(Cells* cells, Faults* faults) : m_cells(cells), m_faults(faults) {}
+
+    bool Wanted() const { return m_cells != nullptr; }
+    const Cell* At(ss::row_t row, ss::col_t col) const {
+        const auto found = m_cells->find({row, col});
+        return found == m_cells->end() ? nullptr : &found->second;
+    }
+    void Set(ss::row_t row, ss::col_t col, const Cell& cell) {
+        if (!m_cells) return;
+        if (row < 0 || col < 0 || row >= kSheetRows || col >= kSheetColumns) {
+            m_faults->outsideSheet = true;
+            return;
+        }
+        if (m_cells->size() >= kMostCells && !m_cells->count({row, col})) {
+            m_faults->tooManyCells = true;
+            return;
+        }
+        (*m_cells)[{row, col}] = cell;
+    }
+
+  private:
+    Cells* m_cells;
+    Faults* m_faults;
+};
+
 // A formula cell stands for its cached value.
 class FormulaResult : public ss::iface::import_formula {
   public:
-    explicit FormulaResult(Cells* cells) : m_cells(cells) {}
+    explicit FormulaResult(CellSink* sink) : m_sink(sink) {}
     void set_position(ss::row_t row, ss::col_t col) override {
-        m_place = {row, col};
+        m_row = row;
+        m_col = col;
         m_cell = Cell{"", false};
     }
     void set_formula(ss::formula_grammar_t, std::string_view) override {}
@@ -87,21 +125,42 @@ class FormulaResult : public ss::iface::import_formula {
     void set_result_value(double value) override { m_cell = Cell{NumberText(value), false}; }
     void set_result_bool(bool value) override { m_cell = Cell{value ? "TRUE" : "FALSE", true}; }
     void set_result_empty() override { m_cell = Cell{"", false}; }
-    void commit() override {
-        if (m_cells) (*m_cells)[m_place] = m_cell;
-    }
+    void commit() override { m_sink->Set(m_row, m_col, m_cell); }
 
   private:
-    Cells* m_cells;
-    std::pair<int, int> m_place{0, 0};
+    CellSink* m_sink;
+    ss::row_t m_row = 0;
+    ss::col_t m_col = 0;
     Cell m_cell;
 };
 
-// What the importer's callbacks found wrong. They never throw: an exception through the
-// importer leaves its parser thread running over the freed text of the worksheet. The reader
-// refuses the workbook once the importer has returned.
-struct Faults {
-    bool badReference = false, tooManyCells = false;
+// The cells of an array formula stand for their cached values, which the importer places
+// from the range's first cell. (liborcus 0.17 asks every worksheet for this interface and
+// calls it without checking that it got one.)
+class ArrayFormulaResults : public ss::iface::import_array_formula {
+  public:
+    explicit ArrayFormulaResults(CellSink* sink) : m_sink(sink) {}
+    void set_range(const ss::range_t& range) override { m_first = range.first; }
+    void set_formula(ss::formula_grammar_t, std::string_view) override {}
+    void set_result_string(ss::row_t row, ss::col_t col, std::string_view value) override {
+        Set(row, col, Cell{std::string(value), true});
+    }
+    void set_result_value(ss::row_t row, ss::col_t col, double value) override {
+        Set(row, col, Cell{NumberText(value), false});
+    }
+    void set_result_bool(ss::row_t row, ss::col_t col, bool value) override {
+        Set(row, col, Cell{value ? "TRUE" : "FALSE", true});
+    }
+    void set_result_empty(ss::row_t row, ss::col_t col) override { Set(row, col, Cell{"", false}); }
+    void commit() override {}
+
+  private:
+    void Set(ss::row_t row, ss::col_t col, const Cell& cell) {
+        m_sink->Set(m_first.row + row, m_first.column + col, cell);
+    }
+
+    CellSink* m_sink;
+    ss::address_t m_first{0, 0};
 };
 
 // Cell references as worksheets give them ("B7", "$B$7", "B7:D9"; "Sheet1.B7" in .ods), the
@@ -121,12 +180,12 @@ class References : public ss::iface::import_reference_resolver {
         skipDollar();
         for (; i < address.size() && std::isalpha(static_cast<unsigned char>(address[i])); ++i) {
             column = column * 26 + (std::toupper(static_cast<unsigned char>(address[i])) - 'A' + 1);
-            if (column > 16384) return Bad();
+            if (column > kSheetColumns) return Bad();
         }
         skipDollar();
         for (; i < address.size() && std::isdigit(static_cast<unsigned char>(address[i])); ++i) {
             row = row * 10 + (address[i] - '0');
-            if (row > 1048576) return Bad();
+            if (row > kSheetRows) return Bad();
         }
         if (i != address.size() || column == 0 || row == 0) return Bad();
         return {0, static_cast<ss::row_t>(row - 1), static_cast<ss::col_t>(column - 1)};
@@ -137,7 +196,17 @@ class References : public ss::iface::import_reference_resolver {
             const ss::src_address_t cell = resolve_address(range);
             return {cell, cell};
         }
-        return {resolve_address(range.substr(0, colon)), resolve_address(range.substr(colon + 1))};
+        const ss::src_range_t cells{resolve_address(range.substr(0, colon)),
+                                    resolve_address(range.substr(colon + 1))};
+        // The importer allocates for an array formula's range: a few bytes can claim the sheet.
+        const long long rows = static_cast<long long>(cells.last.row) - cells.first.row + 1;
+        const long long columns =
+            static_cast<long long>(cells.last.column) - cells.first.column + 1;
+        if (rows < 1 || columns < 1 || rows * columns > static_cast<long long>(kMostCells)) {
+            const ss::src_address_t origin = Bad();
+            return {origin, origin};
+        }
+        return cells;
     }
 
   private:
@@ -152,7 +221,7 @@ class References : public ss::iface::import_reference_resolver {
 // Records the cells of one worksheet (or, with no cells to fill, passes over another's).
 class SheetCells : public ss::iface::import_sheet {
   public:
-    SheetCells(Cells* cells, Faults* faults) : m_cells(cells), m_faults(faults), m_formula(cells) {}
+    SheetCells(Cells* cells, Faults* faults) : m_sink(cells, faults) {}
 
     void set_auto(ss::row_t row, ss::col_t col, std::string_view s) override {
         double value = 0.0;
@@ -179,29 +248,21 @@ class SheetCells : public ss::iface::import_sheet {
     void set_format(ss::row_t, ss::col_t, size_t) override {}
     void set_format(ss::row_t, ss::col_t, ss::row_t, ss::col_t, size_t) override {}
     void fill_down_cells(ss::row_t row, ss::col_t col, ss::row_t count) override {
-        if (!m_cells) return;
-        const auto source = m_cells->find({row, col});
-        if (source == m_cells->end()) return;
-        const Cell cell = source->second;
+        if (!m_sink.Wanted() || !m_sink.At(row, col)) return;
+        const Cell cell = *m_sink.At(row, col);
         for (ss::row_t r = 1; r <= count; ++r)
             Set(row + r, col, cell);
     }
     ss::range_size_t get_sheet_size() const override { return {1048576, 16384}; }
     ss::iface::import_formula* get_formula() override { return &m_formula; }
+    ss::iface::import_array_formula* get_array_formula() override { return &m_arrayFormula; }
 
   private:
-    void Set(ss::row_t row, ss::col_t col, const Cell& cell) {
-        if (!m_cells || row < 0 || col < 0) return;
-        if (m_cells->size() >= kMostCells && !m_cells->count({row, col})) {
-            m_faults->tooManyCells = true;
-            return;
-        }
-        (*m_cells)[{row, col}] = cell;
-    }
+    void Set(ss::row_t row, ss::col_t col, const Cell& cell) { m_sink.Set(row, col, cell); }
 
-    Cells* m_cells;
-    Faults* m_faults;
-    FormulaResult m_formula;
+    CellSink m_sink;
+    FormulaResult m_formula{&m_sink};
+    ArrayFormulaResults m_arrayFormula{&m_sink};
 };
 
 // Keeps the first worksheet's cells and name; the others are read and passed over.
@@ -252,7 +313,8 @@ class FirstSheetFactory : public ss::iface::import_factory {
 // Some writers (openpyxl among them) name a relationship's target by its absolute part name
 // ("/xl/worksheets/sheet1.xml") and keep strings inline in their cells (t="inlineStr"); this
 // liborcus follows neither, and would read such a worksheet as empty or without its texts. The
-// package is then rewritten, uncompressed, with relative targets and shared strings.
+// parts are rewritten with relative targets and shared strings. The importer reads the
+// package packed again, uncompressed, from the parts that were checked.
 
 using Part = std::pair<std::string, std::string>;  // name, bytes
 
@@ -362,101 +424,6 @@ std::string SharedStringsPart(const std::vector<std::string>& strings) {
     return part + "</sst>";
 }
 
-Part* Find(std::vector<Part>& parts, const std::string& name) {
-    for (Part& part : parts)
-        if (part.first == name) return &part;
-    return nullptr;
-}
-
-// The package rewritten when it needs it; the bytes as they are otherwise (or when it is no
-// zip archive, which the importer then reports).
-// The parts of a package; false when it cannot be unpacked.
-bool PartsOf(const std::string& bytes, std::vector<Part>& parts) {
-    try {
-        orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t*>(bytes.data()),
-                                              bytes.size());
-        orcus::zip_archive archive(&stream);
-        archive.load();
-        std::vector<unsigned char> buffer;
-        for (size_t e = 0; e < archive.get_file_entry_count(); ++e) {
-            const std::string name(archive.get_file_entry_name(e));
-            buffer.clear();
-            if (!archive.read_file_entry(name, buffer)) return false;
-            parts.emplace_back(name, std::string(buffer.begin(), buffer.end()));
-        }
-    } catch (const std::exception&) {
-        return false;
-    }
-    return true;
-}
-
-// Why an XML part of the package is not well-formed; empty when every one is. liborcus 0.17
-// trusts its input: a part cut short or holding a bad character reference stops the process
-// on an assertion inside it (its worksheets are parsed on a thread of its own). libxml2, which
-// is built for hostile input, checks every part first, and a malformed one never reaches it.
-std::string MalformedPart(const std::string& bytes) {
-    std::vector<Part> parts;
-    if (!PartsOf(bytes, parts)) return "";
-    for (const auto& [name, text] : parts) {
-        const size_t dot = name.rfind('.');
-        const std::string extension = dot == std::string::npos ? "" : name.substr(dot);
-        if (extension != ".xml" && extension != ".rels") continue;
-        if (text.size() > static_cast<size_t>(INT_MAX)) return "its part " + name + " is too large";
-        const xmlDocPtr document = xmlReadMemory(
-            text.data(), static_cast<int>(text.size()), name.c_str(), nullptr,
-            XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS);
-        if (!document) return "its part " + name + " is not well-formed XML";
-        xmlFreeDoc(document);
-    }
-    return "";
-}
-
-std::string ReadablePackage(const std::string& bytes) {
-    std::vector<Part> parts;
-    if (!PartsOf(bytes, parts)) return bytes;
-    bool changed = false;
-    std::vector<std::string> strings;
-    Part* shared = Find(parts, "xl/sharedStrings.xml");
-    size_t first = 0;  // shared strings already there
-    for (size_t at = shared ? shared->second.find("<si") : std::string::npos;
-         at != std::string::npos; at = shared->second.find("<si", at + 3))
-        ++first;
-    for (Part& part : parts) {
-        const std::string before = part.second;
-        if (part.first.size() > 5 && part.first.compare(part.first.size() - 5, 5, ".rels") == 0)
-            RelativeTargets(part.first, part.second);
-        if (part.first.rfind("xl/worksheets/", 0) == 0)
-            ShareInlineStrings(part.second, strings, first);
-        changed = changed || part.second != before;
-    }
-    if (!changed) return bytes;
-    if (!strings.empty()) {
-        if (shared) {
-            std::string added;
-            for (const std::string& text : strings)
-                added += "<si><t xml:space=\"preserve\">" + text + "</t></si>";
-            const size_t end = shared->second.rfind("</sst>");
-            if (end == std::string::npos) return bytes;
-            shared->second.insert(end, added);
-        } else {
-            parts.emplace_back("xl/sharedStrings.xml", SharedStringsPart(strings));
-            if (Part* rels = Find(parts, "xl/_rels/workbook.xml.rels")) {
-                ReplaceAll(rels->second, "</Relationships>",
-                           "<Relationship Id=\"rIdQvrfcStrings\" Type=\"http://schemas."
-                           "openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
-                           "Target=\"sharedStrings.xml\"/></Relationships>");
-            }
-            if (Part* types = Find(parts, "[Content_Types].xml")) {
-                ReplaceAll(types->second, "</Types>",
-                           "<Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/"
-                           "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
-                           "</Types>");
-            }
-        }
-    }
-    return ZipOf(parts);
-}
-
 // A workbook's parts are unpacked whole: the sizes the archive claims for them are judged
 // before anything is allocated for them (a few bytes can claim gigabytes).
 constexpr std::uint32_t kLargestPart = 16u << 20;
@@ -469,8 +436,15 @@ std::uint32_t Get(const std::string& bytes, size_t at, int count) {
     return value;
 }
 
-// "" when the archive's directory and local headers claim sizes within the limits, else why not.
-std::string ArchiveFault(const std::string& bytes) {
+// A part as the archive's directory gives it.
+struct Claimed {
+    std::uint32_t checksum, size;
+};
+using Directory = std::map<std::string, Claimed>;  // by name
+
+// "" when the archive's directory and local headers claim sizes within the limits and name
+// each part once, else why not.
+std::string ArchiveFault(const std::string& bytes, Directory& directory) {
     const size_t endSize = 22;
     if (bytes.size() < endSize) return "it is not a zip archive";
     size_t end = bytes.size() - endSize;
@@ -495,61 +469,246 @@ std::string ArchiveFault(const std::string& bytes) {
             return "a part is larger than the archive";
         total += std::max(size, localSize);
         if (total > kLargestPackage) return "its parts would unpack to more than 64 MiB";
-        at += 46 + Get(bytes, at + 28, 2) + Get(bytes, at + 30, 2) + Get(bytes, at + 32, 2);
+        const size_t nameSize = Get(bytes, at + 28, 2);
+        if (at + 46 + nameSize > bytes.size()) return "its directory is damaged";
+        const Claimed claimed{Get(bytes, at + 16, 4), size};
+        if (!directory.emplace(bytes.substr(at + 46, nameSize), claimed).second)
+            return "it holds two parts of one name";
+        at += 46 + nameSize + Get(bytes, at + 30, 2) + Get(bytes, at + 32, 2);
     }
     return "";
+}
+
+// Why the importer could not go on: the first line of its message (liborcus puts the stack
+// of open elements on lines of their own).
+std::string FirstLine(const std::string& text) {
+    return text.substr(0, text.find('\n'));
+}
+
+Part* Find(std::vector<Part>& parts, const std::string& name) {
+    for (Part& part : parts)
+        if (part.first == name) return &part;
+    return nullptr;
+}
+
+// Why the bytes cannot be unpacked into their parts; empty when they are. A part must match
+// its checksum: liborcus reads what it inflated from a damaged part as if it were whole, and
+// that need not be the same bytes twice.
+std::string Unpack(const std::string& bytes, std::vector<Part>& parts) {
+    Directory directory;
+    const std::string fault = ArchiveFault(bytes, directory);
+    if (!fault.empty()) return fault;
+    try {
+        orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                              bytes.size());
+        orcus::zip_archive archive(&stream);
+        archive.load();
+        std::vector<unsigned char> buffer;
+        for (size_t e = 0; e < archive.get_file_entry_count(); ++e) {
+            const std::string name(archive.get_file_entry_name(e));
+            buffer.clear();
+            if (!archive.read_file_entry(name, buffer)) return "its part " + name + " is damaged";
+            const auto claimed = directory.find(name);
+            // liborcus ends what it unpacks with a zero byte of its own.
+            if (claimed == directory.end() || buffer.size() != claimed->second.size + 1u)
+                return "its part " + name + " is damaged";
+            parts.emplace_back(name, std::string(buffer.begin(), buffer.end() - 1));
+            if (Crc32(parts.back().second) != claimed->second.checksum)
+                return "its part " + name + " is damaged";
+        }
+    } catch (const std::exception& error) {
+        return FirstLine(error.what());
+    }
+    return "";
+}
+
+// Why the rows an .ods table repeats, or the cells a row repeats, would reach beyond the
+// largest worksheet; empty when they do not. liborcus 0.17 counts them in an int and fills
+// every repeated cell: a count of two billion overwrites earlier rows or never ends.
+class RepeatCheck {
+  public:
+    std::string FaultIn(const xmlNode* parent) {
+        for (const xmlNode* node = parent->children; node && m_fault.empty(); node = node->next) {
+            if (node->type != XML_ELEMENT_NODE) continue;
+            const std::string name = reinterpret_cast<const char*>(node->name);
+            const long long rows = m_rows, columns = m_columns;
+            if (name == "table") m_rows = 0;
+            if (name == "table-row") {
+                m_rows += Count(node, "number-rows-repeated");
+                m_columns = 0;
+                if (m_rows > kSheetRows) m_fault = "a table repeats rows beyond row 1048576";
+            }
+            if (name == "table-cell" || name == "covered-table-cell") {
+                m_columns += Count(node, "number-columns-repeated");
+                if (m_columns > kSheetColumns) m_fault = "a row repeats cells beyond column 16384";
+            }
+            if (m_fault.empty()) FaultIn(node);
+            if (name == "table") m_rows = rows;
+            if (name == "table-row") m_columns = columns;
+        }
+        return m_fault;
+    }
+
+  private:
+    // The element's repeat count, 1 when it has none.
+    long long Count(const xmlNode* node, const char* attribute) {
+        xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(attribute));
+        if (!value) return 1;
+        const std::string text = reinterpret_cast<const char*>(value);
+        xmlFree(value);
+        long long count = text.empty() ? -1 : 0;
+        for (const char digit : text) {
+            if (!std::isdigit(static_cast<unsigned char>(digit))) count = -1;
+            if (count < 0) break;
+            count = std::min(count * 10 + (digit - '0'), kSheetRows + 1);
+        }
+        if (count < 1) m_fault = "a repeat count is not a whole number from 1";
+        return count;
+    }
+
+    long long m_rows = 0, m_columns = 0;
+    std::string m_fault;
+};
+
+// Why the parts are not ones the importer may read; empty when they are, with the parts that
+// are no XML left out (pictures, binary parts: none holds a cell). liborcus 0.17 trusts its
+// input: a part cut short or holding a bad character reference stops the process on an
+// assertion inside it (its worksheets are parsed on a thread of its own). libxml2, which is
+// built for hostile input, checks every part first, and a malformed one never reaches it.
+std::string PartsFault(std::vector<Part>& parts, WorkbookKind kind) {
+    if (kind == WorkbookKind::Ods && !Find(parts, "content.xml")) return "it has no content.xml";
+    std::vector<Part> checked;
+    for (Part& part : parts) {
+        const std::string& name = part.first;
+        const size_t dot = name.rfind('.');
+        const std::string extension = dot == std::string::npos ? "" : name.substr(dot);
+        const bool named = extension == ".xml" || extension == ".rels";
+        // Parts are at most kLargestPart when unpacked: their sizes fit an int.
+        const xmlDocPtr document = xmlReadMemory(
+            part.second.data(), static_cast<int>(part.second.size()), name.c_str(), nullptr,
+            XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS);
+        if (!document && named) return "its part " + name + " is not well-formed XML";
+        if (!document) continue;
+        std::string fault;
+        if (kind == WorkbookKind::Ods && name == "content.xml")
+            fault = RepeatCheck().FaultIn(xmlDocGetRootElement(document));
+        xmlFreeDoc(document);
+        if (!fault.empty()) return fault;
+        checked.push_back(std::move(part));
+    }
+    parts = std::move(checked);
+    return "";
+}
+
+// The parts rewritten where liborcus would not follow them.
+void MakeReadable(std::vector<Part>& parts) {
+    std::vector<std::string> strings;
+    Part* shared = Find(parts, "xl/sharedStrings.xml");
+    size_t first = 0;  // shared strings already there
+    for (size_t at = shared ? shared->second.find("<si") : std::string::npos;
+         at != std::string::npos; at = shared->second.find("<si", at + 3))
+        ++first;
+    for (Part& part : parts) {
+        if (part.first.size() > 5 && part.first.compare(part.first.size() - 5, 5, ".rels") == 0)
+            RelativeTargets(part.first, part.second);
+        if (part.first.rfind("xl/worksheets/", 0) == 0)
+            ShareInlineStrings(part.second, strings, first);
+    }
+    if (!strings.empty()) {
+        if (shared) {
+            std::string added;
+            for (const std::string& text : strings)
+                added += "<si><t xml:space=\"preserve\">" + text + "</t></si>";
+            const size_t end = shared->second.rfind("</sst>");
+            if (end != std::string::npos) shared->second.insert(end, added);
+        } else {
+            parts.emplace_back("xl/sharedStrings.xml", SharedStringsPart(strings));
+            if (Part* rels = Find(parts, "xl/_rels/workbook.xml.rels")) {
+                ReplaceAll(rels->second, "</Relationships>",
+                           "<Relationship Id=\"rIdQvrfcStrings\" Type=\"http://schemas."
+                           "openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
+                           "Target=\"sharedStrings.xml\"/></Relationships>");
+            }
+            if (Part* types = Find(parts, "[Content_Types].xml")) {
+                ReplaceAll(types->second, "</Types>",
+                           "<Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/"
+                           "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
+                           "</Types>");
+            }
+        }
+    }
 }
 
 const char* KindName(WorkbookKind kind) {
     return kind == WorkbookKind::Ods ? ".ods" : ".xlsx";
 }
 
-Worksheet RowsOf(const FirstSheetFactory& factory) {
-    Worksheet sheet;
+// The first worksheet's rows; false when, from column A on, they would hold more than
+// kMostCells cells (one far to the right in each of many rows is enough).
+bool RowsOf(const FirstSheetFactory& factory, Worksheet& sheet) {
     sheet.name = factory.Name();
-    for (const auto& [place, held] : factory.CellsOfFirst()) {
-        Cell cell = held;
+    size_t held = 0;
+    for (const auto& [place, stored] : factory.CellsOfFirst()) {
+        Cell cell = stored;
         if (cell.shared >= 0) cell.text = factory.Strings().At(static_cast<size_t>(cell.shared));
         if (TrimBlanks(cell.text).empty()) continue;
         if (sheet.rows.empty() || sheet.rows.back().row != place.first + 1)
             sheet.rows.push_back({place.first + 1, {}, {}});
         WorksheetRow& row = sheet.rows.back();
-        row.cells.resize(static_cast<size_t>(place.second) + 1);
+        const size_t column = static_cast<size_t>(place.second);
+        held += column + 1 - std::min(row.cells.size(), column + 1);
+        if (held > kMostCells) return false;
+        row.cells.resize(std::max(row.cells.size(), column + 1));
         row.text.resize(row.cells.size(), false);
-        row.cells[static_cast<size_t>(place.second)] = cell.text;
-        row.text[static_cast<size_t>(place.second)] = cell.isText;
+        row.cells[column] = cell.text;
+        row.text[column] = cell.isText;
     }
-    return sheet;
+    return true;
+}
+
+// What the importer's callbacks found wrong, or nullptr.
+const char* RecordedFault(const FirstSheetFactory& factory) {
+    const Faults& found = factory.Found();
+    if (found.tooManyCells) return "its first worksheet holds more than a million cells";
+    if (found.outsideSheet) return "a cell lies beyond row 1048576 or column XFD";
+    if (found.badReference) return "a cell reference is not understood";
+    if (!factory.HasSheet()) return "it has no worksheet";
+    return nullptr;
 }
 
 }  // namespace
 
 Worksheet ReadFirstWorksheet(const std::string& bytes, WorkbookKind kind, const std::string& name) {
-    FirstSheetFactory factory;
     const std::string what = name + ": not a readable " + KindName(kind) + " workbook";
-    std::string fault = ArchiveFault(bytes);
-    if (fault.empty()) fault = MalformedPart(bytes);
-    if (!fault.empty()) throw Error::Placed(what + " (" + fault + ")", name, 0, "");
+    const auto refuse = [&](const std::string& cause) {
+        return Error::Placed(what + " (" + cause + ")", name, 0, "");
+    };
+    std::vector<Part> parts;
+    std::string fault = Unpack(bytes, parts);
+    if (fault.empty() && kind == WorkbookKind::Xlsx) MakeReadable(parts);
+    if (fault.empty()) fault = PartsFault(parts, kind);
+    if (!fault.empty()) throw refuse(fault);
+    // The importer reads the parts that were checked, packed again.
+    const std::string package = ZipOf(parts);
+    FirstSheetFactory factory;
     try {
         if (kind == WorkbookKind::Ods) {
             orcus::orcus_ods reader(&factory);
-            reader.read_stream(bytes);
+            reader.read_stream(package);
         } else {
             orcus::orcus_xlsx reader(&factory);
-            reader.read_stream(ReadablePackage(bytes));
+            reader.read_stream(package);
         }
     } catch (const std::exception& error) {
-        throw Error::Placed(what + " (" + error.what() + ")", name, 0, "");
+        throw refuse(FirstLine(error.what()));
     } catch (...) {
         throw Error::Placed(what, name, 0, "");
     }
-    if (factory.Found().tooManyCells)
-        throw Error::Placed(what + " (its first worksheet holds more than a million cells)", name,
-                            0, "");
-    if (factory.Found().badReference)
-        throw Error::Placed(what + " (a cell reference is not understood)", name, 0, "");
-    if (!factory.HasSheet()) throw Error::Placed(what + " (it has no worksheet)", name, 0, "");
-    return RowsOf(factory);
+    if (const char* cause = RecordedFault(factory)) throw refuse(cause);
+    Worksheet sheet;
+    if (!RowsOf(factory, sheet))
+        throw refuse("its first worksheet holds more than a million cells");
+    return sheet;
 }
 
 }  // namespace qvrfc

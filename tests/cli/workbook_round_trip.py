@@ -55,8 +55,9 @@ def fill_workbook(path, rows):
     book.save(path)
 
 
-def ods_bytes(rows, name="Sheet1"):
-    """The rows as an .ods; the first observation is a formula with its cached value."""
+def ods_bytes(rows, name="Sheet1", tail="", parts=("content.xml",)):
+    """The rows as an .ods; the first observation is a formula with its cached value. `tail`
+    is put after the rows as it is; of the XML parts only those in `parts` are written."""
     cells = []
     for r, row in enumerate(rows):
         line = []
@@ -78,12 +79,13 @@ def ods_bytes(rows, name="Sheet1"):
         ' xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"'
         ' xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2">'
         f'<office:body><office:spreadsheet><table:table table:name="{name}">'
-        + "".join(cells) + "</table:table></office:spreadsheet></office:body>"
+        + "".join(cells) + tail + "</table:table></office:spreadsheet></office:body>"
         "</office:document-content>")
     data = io.BytesIO()
     with zipfile.ZipFile(data, "w") as archive:
         archive.writestr(zipfile.ZipInfo("mimetype"), "application/vnd.oasis.opendocument.spreadsheet")
-        archive.writestr("content.xml", content, compress_type=zipfile.ZIP_DEFLATED)
+        if "content.xml" in parts:
+            archive.writestr("content.xml", content, compress_type=zipfile.ZIP_DEFLATED)
         archive.writestr("META-INF/manifest.xml",
                          '<?xml version="1.0" encoding="UTF-8"?><manifest:manifest xmlns:manifest='
                          '"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0"><manifest:file-entry'
@@ -95,7 +97,7 @@ def ods_bytes(rows, name="Sheet1"):
 
 def refused(sheet, reason):
     done = run("analyze", str(sheet), "--no-reports", status=1)
-    assert reason in done.stderr, (reason, done.stderr)
+    assert reason in done.stderr and done.stdout == "", (reason, done.stdout, done.stderr)
 
 
 def main():
@@ -107,6 +109,24 @@ def main():
     names = sorted(p.name for p in Path("lab").iterdir() if not p.name.startswith("."))
     assert names == ["experiment.toml", "runsheet.xlsx"], names
     fill_workbook("lab/runsheet.xlsx", rows)
+    assert results("lab/runsheet.xlsx", "xlsx-out") == csv_results
+    # A digit changed in a stored part is refused by the part's checksum, not read.
+    with zipfile.ZipFile("lab/runsheet.xlsx") as source, \
+            zipfile.ZipFile("lab/stored.xlsx", "w") as stored:
+        for part in source.infolist():
+            stored.writestr(part.filename, source.read(part.filename))
+    package = bytearray(Path("lab/stored.xlsx").read_bytes())
+    digit = package.index(b"<v>", package.index(b"<sheetData")) + 3
+    package[digit] = ord("1") if package[digit] != ord("1") else ord("2")
+    Path("lab/stored.xlsx").write_bytes(bytes(package))
+    refused("lab/stored.xlsx", "(its part xl/worksheets/sheet1.xml is damaged)")
+    # An array formula beside the runs (liborcus asks for its cells through an interface it
+    # never checks it was given: the program stopped on a null pointer).
+    book = openpyxl.load_workbook("lab/runsheet.xlsx")
+    notes = book.worksheets[0].cell(row=3, column=len(rows[0]) + 1).coordinate
+    book.worksheets[0].formula_attributes[notes] = {"t": "array", "ref": notes}
+    book.worksheets[0][notes] = "=1+1"
+    book.save("lab/runsheet.xlsx")
     assert results("lab/runsheet.xlsx", "xlsx-out") == csv_results
 
     Path("ods").mkdir()
@@ -120,6 +140,19 @@ def main():
     refused("lab/runsheet.xlsx", "lab/runsheet.xlsx: Runs!L3 'Strength 2': '42,5' is text, not a number")
     Path("ods/runsheet.ods").write_bytes(ods_bytes([["Notes"], ["none"]], "Cover"))
     refused("ods/runsheet.ods", "the first worksheet 'Cover' is not a run sheet")
+    # Found by fuzzing: repeat counts beyond the largest worksheet overwrote earlier rows or
+    # ran out of memory inside liborcus; a package without content.xml made it print.
+    for tail, reason in [
+            ('<table:table-row table:number-rows-repeated="4294967295"><table:table-cell/>'
+             "</table:table-row>", "a table repeats rows beyond row 1048576"),
+            ('<table:table-row><table:table-cell table:number-columns-repeated="2147483647"/>'
+             "</table:table-row>", "a row repeats cells beyond column 16384"),
+            ('<table:table-row table:number-rows-repeated="-5"/>',
+             "a repeat count is not a whole number from 1")]:
+        Path("ods/runsheet.ods").write_bytes(ods_bytes(rows, tail=tail))
+        refused("ods/runsheet.ods", reason)
+    Path("ods/runsheet.ods").write_bytes(ods_bytes(rows, parts=()))
+    refused("ods/runsheet.ods", "ods/runsheet.ods: not a readable .ods workbook (it has no content.xml)")
 
     # Found by fuzzing: a labelled level that reads as a number ("1.0" beside "low") stays text,
     # and a part that claims gigabytes is refused before anything is unpacked.
