@@ -452,7 +452,10 @@ std::string ArchiveFault(const std::string& bytes, Directory& directory) {
     while (end > lowest && Get(bytes, end, 4) != 0x06054b50)
         --end;
     if (Get(bytes, end, 4) != 0x06054b50) return "it is not a zip archive";
+    // One disk: the entries on this disk are all the entries (liborcus counts the first).
     const size_t count = Get(bytes, end + 10, 2);
+    if (Get(bytes, end + 4, 4) != 0 || Get(bytes, end + 8, 2) != count)
+        return "its directory is damaged";
     size_t at = Get(bytes, end + 16, 4);
     std::uint64_t total = 0;
     for (size_t e = 0; e < count; ++e) {
