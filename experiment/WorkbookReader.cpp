@@ -452,15 +452,15 @@ std::string ArchiveFault(const std::string& bytes, Directory& directory) {
     while (end > lowest && Get(bytes, end, 4) != 0x06054b50)
         --end;
     if (Get(bytes, end, 4) != 0x06054b50) return "it is not a zip archive";
-    // One disk: the entries on this disk are all the entries (liborcus counts the first).
+    // One disk, and as many entries from the directory's start as the end record counts: every
+    // entry liborcus may read is checked, whichever of the counts it trusts.
     const size_t count = Get(bytes, end + 10, 2);
     if (Get(bytes, end + 4, 4) != 0 || Get(bytes, end + 8, 2) != count)
         return "its directory is damaged";
-    size_t at = Get(bytes, end + 16, 4);
+    size_t at = Get(bytes, end + 16, 4), entries = 0;
     std::uint64_t total = 0;
-    for (size_t e = 0; e < count; ++e) {
-        if (at + 46 > bytes.size() || Get(bytes, at, 4) != 0x02014b50)
-            return "its directory is damaged";
+    for (; at + 4 <= bytes.size() && Get(bytes, at, 4) == 0x02014b50; ++entries) {
+        if (at + 46 > bytes.size()) return "its directory is damaged";
         const std::uint32_t size = Get(bytes, at + 24, 4);
         const size_t local = Get(bytes, at + 42, 4);
         if (local + 30 > bytes.size() || Get(bytes, local, 4) != 0x04034b50)
@@ -479,7 +479,7 @@ std::string ArchiveFault(const std::string& bytes, Directory& directory) {
             return "it holds two parts of one name";
         at += 46 + nameSize + Get(bytes, at + 30, 2) + Get(bytes, at + 32, 2);
     }
-    return "";
+    return entries == count ? "" : "its directory is damaged";
 }
 
 // Why the importer could not go on: the first line of its message (liborcus puts the stack
