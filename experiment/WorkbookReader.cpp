@@ -85,8 +85,8 @@ class CellSink {
   public:
     CellSink(Cells* cells, Faults* faults) : m_cells(cells), m_faults(faults) {}
 
-    bool Wanted() const { return m_cells != nullptr; }
     const Cell* At(ss::row_t row, ss::col_t col) const {
+        if (!m_cells) return nullptr;
         const auto found = m_cells->find({row, col});
         return found == m_cells->end() ? nullptr : &found->second;
     }
@@ -248,12 +248,15 @@ class SheetCells : public ss::iface::import_sheet {
     void set_format(ss::row_t, ss::col_t, size_t) override {}
     void set_format(ss::row_t, ss::col_t, ss::row_t, ss::col_t, size_t) override {}
     void fill_down_cells(ss::row_t row, ss::col_t col, ss::row_t count) override {
-        if (!m_sink.Wanted() || !m_sink.At(row, col)) return;
-        const Cell cell = *m_sink.At(row, col);
+        const Cell* source = m_sink.At(row, col);
+        if (!source) return;
+        const Cell cell = *source;
         for (ss::row_t r = 1; r <= count; ++r)
             Set(row + r, col, cell);
     }
-    ss::range_size_t get_sheet_size() const override { return {1048576, 16384}; }
+    ss::range_size_t get_sheet_size() const override {
+        return {static_cast<ss::row_t>(kSheetRows), static_cast<ss::col_t>(kSheetColumns)};
+    }
     ss::iface::import_formula* get_formula() override { return &m_formula; }
     ss::iface::import_array_formula* get_array_formula() override { return &m_arrayFormula; }
 
