@@ -38,6 +38,11 @@ struct Cell {
 
 using Cells = std::map<std::pair<int, int>, Cell>;  // (row, column) from 0
 
+// A truth value as its cell: text, as a spreadsheet shows it.
+Cell TruthCell(bool value) {
+    return Cell{value ? "TRUE" : "FALSE", true};
+}
+
 // The strings of the workbook, in the order the importer adds them.
 class SharedStrings : public ss::iface::import_shared_strings {
   public:
@@ -123,7 +128,7 @@ class FormulaResult : public ss::iface::import_formula {
         m_cell = Cell{std::string(value), true};
     }
     void set_result_value(double value) override { m_cell = Cell{NumberText(value), false}; }
-    void set_result_bool(bool value) override { m_cell = Cell{value ? "TRUE" : "FALSE", true}; }
+    void set_result_bool(bool value) override { m_cell = TruthCell(value); }
     void set_result_empty() override { m_cell = Cell{"", false}; }
     void commit() override { m_sink->Set(m_row, m_col, m_cell); }
 
@@ -149,7 +154,7 @@ class ArrayFormulaResults : public ss::iface::import_array_formula {
         Set(row, col, Cell{NumberText(value), false});
     }
     void set_result_bool(ss::row_t row, ss::col_t col, bool value) override {
-        Set(row, col, Cell{value ? "TRUE" : "FALSE", true});
+        Set(row, col, TruthCell(value));
     }
     void set_result_empty(ss::row_t row, ss::col_t col) override { Set(row, col, Cell{"", false}); }
     void commit() override {}
@@ -237,7 +242,7 @@ class SheetCells : public ss::iface::import_sheet {
             Cell{std::isfinite(value) ? NumberText(value) : "not finite", !std::isfinite(value)});
     }
     void set_bool(ss::row_t row, ss::col_t col, bool value) override {
-        Set(row, col, Cell{value ? "TRUE" : "FALSE", true});
+        Set(row, col, TruthCell(value));
     }
     void set_date_time(ss::row_t row, ss::col_t col, int year, int month, int day, int, int,
                        double) override {
